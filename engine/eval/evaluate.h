@@ -1,0 +1,28 @@
+// The evaluator: one token string in, one double out.
+#pragma once
+
+#include <string_view>
+
+namespace tarvo {
+
+// Value of a token string (which ends with ":"). Returns 0 at once, ErrorCode
+// kept, when entered with a non-zero ErrorCode. Re-entrant: every call has its
+// own stacks and argument lists (the solvers call it from inside a call).
+// Every fault ends in an error number: 6 overflow, 11 division by zero, 1 any
+// other fault (NaN, stack or list beyond its fixed size, 32-bit conversion
+// out of range), plus the numbers of the functions it applies.
+double Evaluate(std::string_view tokens);
+
+// Variables ---------------------------------------------------------------
+
+// Every value of a..z becomes 0 and undefined; then e := exp(1), defined.
+void ClearVariables();
+
+// Stores value in the one-letter variable `target` (already lower-cased):
+// 20 when target is not a..z, 19 for e; otherwise stores and marks defined.
+void AssignVariable(char target, double value);
+
+// A routine's write of a result variable: value and defined-flag -1.
+void SetVariable(char letter, double value);
+
+}  // namespace tarvo

@@ -1,0 +1,24 @@
+// The one conversion of a double to text, and the signed fractional part.
+#pragma once
+
+#include <string>
+
+namespace tarvo {
+
+// At most 15 significant digits, rounded to nearest; "." as the point whatever
+// the locale; no leading zero below 1 (".5", "-.25"); no trailing zeros or
+// point; "0" for both zeros. Magnitudes of 1E15 and above and below 1E-4 use
+// the exponent form "1E+15", "1.5E-07" (sign and at least two digits).
+// Infinities and NaNs never reach it from the engine; they are written
+// "inf", "-inf" and "nan" rather than failing.
+std::string NumberText(double x);
+
+// (|x| - floor(|x|)) * sign(x) for |x| <= 1E15, else 0. Clears ErrorCode on
+// entry; a fault (a NaN argument) sets it to 1 and returns 0.
+double FracPart(double x);
+
+// NumberText with its zero put back before a leading point: 0.5 gives "0.5",
+// -0.25 gives "-0.25".
+std::string NumberTextWithZero(double x);
+
+}  // namespace tarvo

@@ -1,0 +1,84 @@
+// The engine's process-wide state in one object. The members carry the names
+// the calculator's algorithms use; their initialisers are the start-up presets,
+// so a default-constructed EngineState is a freshly started engine.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "engine/host.h"
+#include "engine/random.h"
+
+namespace tarvo {
+
+inline constexpr int kVariableCount = 26;      // a..z
+inline constexpr int kStoreSize = 28;          // + AngleFactor and LastAnswer when saved
+inline constexpr int kStoreAngleFactor = 26;
+inline constexpr int kStoreLastAnswer = 27;
+inline constexpr int kEquationSlots = 10;      // slots 0..9; a calculation fills 1..9
+inline constexpr std::int16_t kDefined = -1;
+inline constexpr std::int16_t kUndefined = 0;
+
+// Output formats (values are those of the original menus and keys).
+enum OutputModeValue : std::int32_t {
+  OUT_DMS = 1,
+  OUT_BIN = 2,
+  OUT_FRAC = 3,
+  OUT_FIX = 7,
+  OUT_SCI = 8,
+  OUT_NORMAL = 9,
+  OUT_DATE = 12,
+  OUT_HEX = 16,
+};
+
+inline double Exp1() { return std::exp(1.0); }
+
+struct EngineState {
+  std::int32_t ErrorCode = 0;
+  double Pi = 4.0 * std::atan(1.0);
+  double AngleFactor = 1.0;
+  double LastAnswer = 0.0;
+  // Index = letter code - 97; 26 and 27 only carry AngleFactor and
+  // LastAnswer through the saved file.
+  std::array<double, kStoreSize> VariableStore = PresetStore();
+  std::array<std::int16_t, kVariableCount> DefinedFlag = PresetFlags();
+  // 0 none; 2 the last quadratic, 3 the last cubic left a complex pair (imaginary part in i).
+  std::int32_t ComplexMarker = 0;
+  std::array<std::string, kEquationSlots> EquationSlots{};
+  std::int32_t EquationSlotCount = 0;
+  std::int32_t OutputMode = OUT_NORMAL;
+  // The variable list shows rows and Clear acts only while this is 1.
+  std::int32_t ListMode = 0;
+  std::int16_t AlwaysVisible = 0;
+  RandomGenerator Random{};
+  EngineHost* Host = &NullHost();
+
+  static std::array<double, kStoreSize> PresetStore() {
+    std::array<double, kStoreSize> s{};
+    s[4] = Exp1();
+    return s;
+  }
+  static std::array<std::int16_t, kVariableCount> PresetFlags() {
+    std::array<std::int16_t, kVariableCount> f{};
+    f[4] = kDefined;
+    return f;
+  }
+};
+
+// The one engine state of the process.
+EngineState& State();
+// Back to the start-up presets (keeps nothing, not even the host).
+void ResetState();
+
+// Sub Main's engine part: presets the state and runs both token-table
+// self-checks, reporting each finding to the state's host.
+void StartEngine();
+
+// Variable index of a letter byte, or -1 when it is not a..z.
+inline int VariableIndex(char c) {
+  return (c >= 'a' && c <= 'z') ? c - 'a' : -1;
+}
+
+}  // namespace tarvo

@@ -1,0 +1,24 @@
+// Expression preparation: the typed text of the entry line (Windows-1252
+// bytes, with the entry line's symbol letters) becomes the token string that
+// the evaluator reads.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarvo {
+
+// The whole normaliser, passes 1 to 27 in order. On success a token string
+// ending with ":"; on failure the empty text with ErrorCode set (after a
+// splitter failure the remaining passes still run over what the splitter
+// returned, and the caller discards the result because ErrorCode is set).
+// Returns "" at once, ErrorCode unchanged, when entered with ErrorCode != 0.
+// An unbalanced "(" is closed with a beep through the engine host.
+std::string NormalizeExpression(std::string_view text);
+
+// Marks the first separator at each multi-argument call's own level with the
+// ArgumentMark (code 29). Length-preserving. On an unclosed call or a call
+// with one argument: ErrorCode 3 and the empty text.
+std::string SplitArgumentLists(std::string_view text);
+
+}  // namespace tarvo

@@ -1,0 +1,63 @@
+// The narrow interface through which the main window's logic talks to its
+// controls. The Qt widgets, the console and the tests' fakes implement it.
+// Every text crossing it is Windows-1252 bytes; the Qt side maps them to the
+// signs a person sees.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarvo {
+
+struct Rgb {
+  int r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+inline constexpr Rgb kBlack{0, 0, 0};
+inline constexpr Rgb kErrorRed{192, 0, 0};
+inline constexpr Rgb kNoticeGreen{0, 128, 0};
+
+// One entry of a pop-up menu; a separator has no caption.
+struct MenuEntry {
+  std::string caption;
+  bool checked = false;
+  bool separator = false;
+};
+
+class MainControls {
+ public:
+  virtual ~MainControls() = default;
+
+  // The entry line Text1. Positions count characters (one byte each).
+  virtual std::string EntryText() const = 0;
+  virtual void SetEntryText(const std::string& text) = 0;
+  virtual int SelectionStart() const = 0;  // the caret: characters before it
+  virtual int SelectionLength() const = 0;
+  virtual void SetSelection(int start, int length) = 0;
+  virtual Rgb EntryColor() const = 0;
+  virtual void SetEntryColor(Rgb color) = 0;
+  virtual void FocusEntry() = 0;
+
+  // The message lines.
+  virtual void SetLabel3(const std::string& text) = 0;
+  virtual void SetLabel7(const std::string& text) = 0;
+
+  // The display Picture2: cleared, then drawn with DrawResult.
+  virtual void ClearDisplay() = 0;
+  virtual void DrawResultText(const std::string& text) = 0;
+
+  // Desktop services.
+  virtual void Beep() = 0;
+  virtual void SetClipboardText(const std::string& text) = 0;
+  virtual void SetBusy(bool busy) = 0;
+
+  // Key pictures: the lit or the normal picture of keypad key k.
+  virtual void SetKeyLit(int key, bool lit) = 0;
+
+  // A modal pop-up menu at the cursor; the index of the chosen entry, or -1
+  // when it was closed without a choice.
+  virtual int PopupMenu(const std::vector<MenuEntry>& entries) = 0;
+};
+
+}  // namespace tarvo

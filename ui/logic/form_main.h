@@ -1,0 +1,114 @@
+// What the main window does, without a widget: the processing cycle, the
+// entry line and its history, the output keys and menus. The window and the
+// console drive the same object through MainControls.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "ui/logic/controls.h"
+
+namespace tarvo {
+
+// Keypad key numbers the logic names.
+inline constexpr int kKeyNor = 76;
+inline constexpr int kKeyFix = 77;
+inline constexpr int kKeySci = 78;
+inline constexpr int kKeyFrac = 79;
+inline constexpr int kKeyDms = 80;
+inline constexpr int kKeyBin = 81;
+inline constexpr int kKeyHex = 82;
+inline constexpr int kKeyDate = 83;
+inline constexpr int kKeyDeg = 84;
+inline constexpr int kKeyRad = 85;
+inline constexpr int kKeyGra = 86;
+
+inline constexpr int kHistorySize = 32;
+
+// The entry's text for the last answer: "0.5", "(-2)".
+std::string LastAnswerText();
+
+// Completes an entry that is only a prefix key, a postfix mark or a function
+// name, or that starts or ends with an operator, with the last answer.
+std::string Add_ANS_2_Alone_Funct(std::string_view entry, bool& changed);
+
+// Move the text arguments of equation-taking calls into the equation-text
+// slots and write the slot numbers in their place. On failure ErrorCode is set
+// (23 too many texts, 3 an empty or undelimited argument) and "" returned.
+std::string Replace_1_FuncionPointer(std::string_view tokens, int code);
+std::string Replace_ALL_FuncionPointer(std::string_view tokens, int code);
+
+class FormMain {
+ public:
+  explicit FormMain(MainControls& controls) : c_(controls) {}
+
+  // The processing cycle: the entry line to a result or a message.
+  void Procesar();
+  // Shows the message of the current ErrorCode in the entry's colour.
+  void SET_ERROR();
+  // Shows LastAnswer in the current output format.
+  void ShowNewAnswer();
+
+  // Entry line and history.
+  void EscribirCaracter(const std::string& keyText, const std::string& help);
+  void DEL_KEY();
+  void AC_KEY();
+  void EXE_KEY();
+  void ANS_KEY();
+  void AddToBuff();
+  // Returns the character that goes into the line, or 0 when swallowed.
+  int Text1_KeyPress(int c);
+  void Text1_KeyDown(int keyCode);
+  void Text1_Change();
+  void Text1_MouseDown() { ResultShown = false; }
+  void PicUPDW_MouseDown(int button, int shift, int x, int y);
+
+  // Output keys and their menus.
+  void NOR_KEY();
+  void FIX_KEY();
+  void SCI_KEY();
+  void FRAC_KEY();
+  void DMS_KEY();
+  void BIN_KEY();
+  void HEX_KEY();
+  void DATE_KEY();
+  void M_FIX_Click(int index);
+  void M_FIX_Normal_Click();
+  void M_SCI_DIG_Click(int index);
+  void M_SCI_Normal_Click();
+
+  // Angle unit.
+  void DEG_RAD_GRA_KEY(int key);
+  // Restores the angle unit from a saved AngleFactor (the load's rule).
+  void RestoreAngleUnit(double savedFactor);
+
+  // Clear-variables key.
+  void CLEAR_VARS_KEY();
+
+  // State the window keeps (names as the calculator's algorithms use them).
+  std::array<std::string, kHistorySize + 1> ExpressionHistory{};
+  int HistoryLast = 0;
+  int HistoryCursor = 0;
+  bool ResultShown = false;
+  bool ArcShift = false;
+  bool HypShift = false;
+  int FixDecimals = 0;
+  int SciDigits = 0;
+  // Menu check marks, kept in step with OutputMode.
+  std::array<bool, 10> FixChecked{};
+  bool FixNormalChecked = true;
+  std::array<bool, 13> SciChecked{};  // 1..12
+  bool SciNormalChecked = true;
+
+  MainControls& Controls() { return c_; }
+
+ private:
+  void ToggleKey(int mode, int key);
+  void LightOutputKey(int key);
+  void UncheckAllFormatMenus();
+
+  MainControls& c_;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,23 @@
+// The one place where the entry line's symbol bytes meet the signs a person
+// sees. Every byte decodes as Windows-1252 except the symbol letters of the
+// entry line, which show as their mathematical signs.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarvo {
+
+// Windows-1252 bytes to UTF-8, symbol letters as signs (0xC1 -> √ ...).
+std::string BytesToUtf8(std::string_view bytes);
+// UTF-8 to Windows-1252 bytes: the signs to their symbol letters, any other
+// character of Windows-1252 to its byte, anything else to "?". Malformed
+// UTF-8 is read one byte at a time as Windows-1252.
+std::string Utf8ToBytes(std::string_view utf8);
+
+// One code point each way, for the widget that handles single keys.
+char32_t ByteToCodePoint(unsigned char byte);
+// The byte of a code point, or -1 when it has none.
+int CodePointToByte(char32_t cp);
+
+}  // namespace tarvo

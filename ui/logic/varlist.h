@@ -1,0 +1,17 @@
+// The rows of the variable list: every defined variable but e, complex pairs
+// written once. Shared by the list window and the console.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarvo {
+
+// Rows as the list shows them ("x =  5", "a =  1 + i2"); empty unless the
+// engine's list mode is 1.
+std::vector<std::string> VariableListRows();
+
+// What "Copy" puts on the clipboard: each row followed by CR LF.
+std::string VariableListClipboardText(const std::vector<std::string>& rows);
+
+}  // namespace tarvo
