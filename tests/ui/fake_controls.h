@@ -1,0 +1,71 @@
+// A MainControls that records what the window logic did, for tests without a
+// display.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/logic/controls.h"
+
+namespace tarvo::test {
+
+class FakeControls : public MainControls {
+ public:
+  std::string EntryText() const override { return entry; }
+  void SetEntryText(const std::string& text) override {
+    entry = text;
+    selStart = 0;
+    selLength = 0;
+  }
+  int SelectionStart() const override { return selStart; }
+  int SelectionLength() const override { return selLength; }
+  void SetSelection(int start, int length) override {
+    selStart = start;
+    selLength = length;
+  }
+  Rgb EntryColor() const override { return color; }
+  void SetEntryColor(Rgb c) override { color = c; }
+  void FocusEntry() override { ++focusCount; }
+  void SetLabel3(const std::string& text) override { label3 = text; }
+  void SetLabel7(const std::string& text) override { label7 = text; }
+  void ClearDisplay() override { display.clear(); }
+  void DrawResultText(const std::string& text) override { display.push_back(text); }
+  void Beep() override { ++beeps; }
+  void SetClipboardText(const std::string& text) override { clipboard = text; }
+  void SetBusy(bool busy) override { busyCalls.push_back(busy); }
+  void SetKeyLit(int key, bool lit) override { keyLit[key] = lit; }
+  int PopupMenu(const std::vector<MenuEntry>& entries) override {
+    menus.push_back(entries);
+    if (menuChoices.empty()) return -1;
+    int choice = menuChoices.front();
+    menuChoices.pop_front();
+    return choice;
+  }
+
+  // Types text at the end of the entry line as the user would.
+  void Type(const std::string& text) {
+    entry += text;
+    selStart = static_cast<int>(entry.size());
+    selLength = 0;
+  }
+  // The last text drawn on the display (what the user sees now).
+  std::string Shown() const { return display.empty() ? std::string() : display.back(); }
+
+  std::string entry;
+  int selStart = 0;
+  int selLength = 0;
+  Rgb color = kBlack;
+  int focusCount = 0;
+  std::string label3, label7;
+  std::vector<std::string> display;
+  int beeps = 0;
+  std::string clipboard;
+  std::vector<bool> busyCalls;
+  std::map<int, bool> keyLit;
+  std::vector<std::vector<MenuEntry>> menus;
+  std::deque<int> menuChoices;  // what the next pop-up menus return
+};
+
+}  // namespace tarvo::test
