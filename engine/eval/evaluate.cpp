@@ -154,8 +154,7 @@ class Evaluation {
       if (!ReadOperand()) return 0.0;
       for (;;) {
         if (!ApplyPrefixes()) return 0.0;
-        const int c = Code(At(tokens_, position_));
-        const int op = OperatorNumber(static_cast<char>(c));
+        const int op = OperatorNumber(At(tokens_, position_));
         if (op == 0) return Failed(kErrSyntax);  // also the end of a string without ":"
         const int priority = OperatorPriority(op);
         ++position_;
@@ -166,8 +165,9 @@ class Evaluation {
           ++slot_;
           break;  // next operand
         }
-        // ":" or ")" inside an open group, or ")" with none open: the
-        // normaliser never writes them; a typed ":" can get here.
+        // A closing token. The normaliser balances every group, but a typed
+        // ":" can stand inside one: that, and a ")" with no "(" open, is a
+        // syntax error rather than the value of a half-read expression.
         if (op == kOpEnd) {
           if (level_ != 1) return Failed(kErrSyntax);
           return values_[1];
