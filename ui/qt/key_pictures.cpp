@@ -199,20 +199,18 @@ QPixmap KeyPicture(int key, bool lit, qreal dpr) {
   p.setBrush(Qt::NoBrush);
   p.drawRoundedRect(body.adjusted(1.5, 1.5, -1.5, -3.5), 3.5, 3.5);
 
-  // The lit picture carries a glowing lamp, as a pressed mode key does.
+  // The lit picture carries a glowing lamp along its upper edge, as a
+  // latched mode key does.
   QRectF textArea = body.adjusted(2, 1, -2, -2.5);
   if (lit) {
-    const QPointF lamp(body.left() + 6.5, body.top() + 6.0);
-    QRadialGradient glow(lamp, 6);
-    glow.setColorAt(0, QColor(255, 250, 170));
-    glow.setColorAt(0.35, QColor(255, 200, 40));
-    glow.setColorAt(1, QColor(255, 160, 0, 0));
-    p.setPen(Qt::NoPen);
+    const QRectF lamp(body.center().x() - 8, body.top() + 2.5, 16, 3);
+    QLinearGradient glow(lamp.topLeft(), lamp.bottomLeft());
+    glow.setColorAt(0, QColor(255, 250, 190));
+    glow.setColorAt(1, QColor(255, 180, 20));
+    p.setPen(QPen(QColor(255, 170, 0, 120), 2));
     p.setBrush(glow);
-    p.drawEllipse(lamp, 6, 6);
-    p.setBrush(QColor(255, 236, 120));
-    p.drawEllipse(lamp, 2.2, 2.2);
-    textArea.adjust(5, 0, 0, 0);
+    p.drawRoundedRect(lamp, 1.5, 1.5);
+    textArea.adjust(0, 3, 0, 0);
   }
 
   const QString caption = KeyCaption(key);
