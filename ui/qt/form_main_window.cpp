@@ -411,6 +411,7 @@ void FormMain::closeEvent(QCloseEvent* e) {
 void FormMain::changeEvent(QEvent* e) {
   // The caption shows only on the task bar while the window is minimised.
   if (e->type() == QEvent::WindowStateChange && !isMinimized()) setWindowTitle(QString());
+  if (e->type() == QEvent::ActivationChange && isActiveWindow()) FocusEntry();
   QWidget::changeEvent(e);
 }
 
