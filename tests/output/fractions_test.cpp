@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         FractionRow{"AboveSearchRange", 1e6 + 0.5, "1000000.5"},
         FractionRow{"NoCloseForm", std::exp(1.0), "2.71828182845905"},
         FractionRow{"NegativeNoCloseForm", -std::exp(1.0), "-2.71828182845905"},
-        FractionRow{"BelowOneNoCloseForm", std::exp(1.0) / 10, ".271828182845905"},
+        FractionRow{"BelowOneNoCloseFormGetsZero", std::exp(1.0) / 10, "0.271828182845904"},
         // Multiples of pi.
         FractionRow{"Pi", kPi, "pi"},
         FractionRow{"TwoPiThirds", 2 * kPi / 3, "2pi/3"},
