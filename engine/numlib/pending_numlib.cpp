@@ -6,20 +6,6 @@
 
 namespace tarvo {
 namespace { double Pending() { State().ErrorCode = kErrInternal; return 0; } }
-double Factorial(double) { return Pending(); }
-double Combinations(double, double) { return Pending(); }
-double Permutations(double, double) { return Pending(); }
-double Gcd(double, double) { return Pending(); }
-double LeastCommonMultiple(double, double) { return Pending(); }
-double IsPrime(double) { return Pending(); }
-double NormalLower(double) { return Pending(); }
-double NormalInverse(double) { return Pending(); }
-double BinomialProbability(double, double, double) { return Pending(); }
-double MeanIntervalEstimation(double, double, double, double) { return Pending(); }
-double RateIntervalEstimation(double, double, double) { return Pending(); }
-double JulianDay(double, double, double, double) { return Pending(); }
-double PolarToRectangular(double, double) { return Pending(); }
-double RectangularToPolar(double, double) { return Pending(); }
 double SnapToInteger(double v) { return v; }
 std::string EquationAsFunction(std::string_view t) { return std::string(t); }
 double SolveQuadratic(std::string_view) { return Pending(); }
