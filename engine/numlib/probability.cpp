@@ -22,6 +22,10 @@ double Fail(int code) {
 // P(Z < z) for a standard normal Z. Below 4.71 in magnitude a power series of
 // at most 70 terms (accurate to about 1E-9), beyond that a fitted tail
 // formula, clamped to exactly 0 and 1 past 30. Any fault (a NaN argument): 1.
+// The series stops when a term changes the sum by less than 1E-9; the sum
+// before the first term is the constant sqrt(pi/2), not 0, or a z within
+// 1E-9 of -sqrt(pi/2) (where the partial sum passes through 0) would stop
+// after one term and give nearly 0 instead of 0.105.
 double NormalLower(double z) {
   State().ErrorCode = 0;
   if (z > 30) return 1.0;
@@ -31,7 +35,7 @@ double NormalLower(double z) {
   if (std::fabs(z) < 4.71) {
     double s = std::sqrt(pi / 2);
     double d = 1.0;
-    double previous = 0.0;
+    double previous = s;
     for (int n = 0; n <= 69; ++n) {
       if (n > 0) d = -2.0 * n * d;
       s = s + std::pow(z, 2 * n + 1) / (2 * n + 1) / d;
