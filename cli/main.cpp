@@ -1,1 +1,105 @@
-int main() { return 0; }
+// tarvo-cli: the calculator's processing cycle at a console prompt.
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "ui/logic/console.h"
+
+#if defined(TARVO_HAVE_EDITLINE)
+#include <editline/readline.h>
+#endif
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tarvo-cli [options] [ENTRY ...]\n"
+    "Evaluates each ENTRY in order, or the lines of standard input when none is\n"
+    "given, and prints one result line per entry.\n"
+    "\n"
+    "Options:\n"
+    "  -n, --no-state  neither read nor write the variable files\n"
+    "  -h, --help      show this help and exit\n"
+    "      --version   show the version and exit\n"
+    "\n"
+    "Lines starting with ':' are directives: :deg :rad :gra :norm :fix N :sci N\n"
+    ":frac :dms :bin :hex :date :vars :clear\n"
+    "\n"
+    "Exit status: 0 when the last entry succeeded, 1 when it ended with an error\n"
+    "or a notice, 2 for bad options or an unknown directive.\n";
+
+bool ReadLine(bool interactive, std::string& line) {
+#if defined(TARVO_HAVE_EDITLINE)
+  if (interactive) {
+    char* raw = readline("tarvo> ");
+    if (raw == nullptr) return false;
+    line = raw;
+    if (!line.empty()) add_history(raw);
+    free(raw);
+    return true;
+  }
+#else
+  if (interactive) {
+    std::cout << "tarvo> " << std::flush;
+  }
+#endif
+  if (!std::getline(std::cin, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool useState = true;
+  std::vector<std::string> entries;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "-n" || arg == "--no-state") {
+      useState = false;
+    } else if (arg == "-h" || arg == "--help") {
+      std::cout << kUsage;
+      return 0;
+    } else if (arg == "--version") {
+      std::cout << "tarvo-cli " << TARVO_VERSION << "\n";
+      return 0;
+    } else if (arg == "--") {
+      for (++i; i < argc; ++i) entries.emplace_back(argv[i]);
+    } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+      std::cerr << "tarvo-cli: unknown option " << arg << "\n" << kUsage;
+      return 2;
+    } else {
+      entries.push_back(arg);  // "-5" and "-x^2" are entries, not options
+    }
+  }
+
+  tarvo::Console console([](const std::string& s) { std::cout << s << '\n'; },
+                         [](const std::string& s) { std::cerr << s << '\n'; });
+  const std::string stateDir = useState ? "." : "";
+  console.Start(stateDir);
+
+  int status = 0;
+  auto run = [&](const std::string& line) {
+    switch (console.Run(line)) {
+      case tarvo::Console::Outcome::kNothing: break;
+      case tarvo::Console::Outcome::kSuccess: status = 0; break;
+      case tarvo::Console::Outcome::kNotice: status = 1; break;
+      case tarvo::Console::Outcome::kUnknownCommand: status = 2; break;
+    }
+  };
+  if (!entries.empty()) {
+    for (const std::string& e : entries) run(e);
+  } else {
+    const bool interactive = isatty(STDIN_FILENO) != 0;
+    std::string line;
+    while (ReadLine(interactive, line)) {
+      run(line);
+      std::cout.flush();
+    }
+    if (interactive) std::cout << '\n';
+  }
+  if (!console.Finish(stateDir) && status == 0) status = 1;
+  return status;
+}

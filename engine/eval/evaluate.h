@@ -8,9 +8,11 @@ namespace tarvo {
 // Value of a token string (which ends with ":"). Returns 0 at once, ErrorCode
 // kept, when entered with a non-zero ErrorCode. Re-entrant: every call has its
 // own stacks and argument lists (the solvers call it from inside a call).
-// Every fault ends in an error number: 6 overflow, 11 division by zero, 1 any
-// other fault (NaN, stack or list beyond its fixed size, 32-bit conversion
-// out of range), plus the numbers of the functions it applies.
+// Every fault ends in an error number: 6 overflow (also a "\" or MOD operand
+// beyond 32 bits), 11 division by zero, 1 any other fault (NaN, stack or list
+// beyond its fixed size, list or slot number out of range), 3 a malformed
+// string (including one that ends without its ":", a ")" with no "(" open, or
+// a ":" inside an open group), plus the numbers of the functions it applies.
 double Evaluate(std::string_view tokens);
 
 // Variables ---------------------------------------------------------------

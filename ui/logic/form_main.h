@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "ui/logic/controls.h"
+#include "ui/logic/persist.h"
 
 namespace tarvo {
 
@@ -25,6 +26,10 @@ inline constexpr int kKeyRad = 85;
 inline constexpr int kKeyGra = 86;
 
 inline constexpr int kHistorySize = 32;
+
+// What a typed character becomes in the entry line: "*" the multiplication
+// dot, the ordinal sign the degree mark.
+int TypedCharacter(int c);
 
 // The entry's text for the last answer: "0.5", "(-2)".
 std::string LastAnswerText();
@@ -82,6 +87,13 @@ class FormMain {
   void DEG_RAD_GRA_KEY(int key);
   // Restores the angle unit from a saved AngleFactor (the load's rule).
   void RestoreAngleUnit(double savedFactor);
+
+  // Start of a run: presets, the variable files of `stateDir` (none when
+  // empty), the angle unit they imply, then one calculation of "0".
+  void Form_Load(const std::string& stateDir);
+  // End of a run: writes the variable files into `stateDir` (nothing when
+  // empty) and tells whether that worked.
+  SaveResult Form_Unload(const std::string& stateDir);
 
   // Clear-variables key.
   void CLEAR_VARS_KEY();

@@ -1,0 +1,352 @@
+// What each function token does with its operand. Value functions take the
+// operand itself; list functions take it as the number of an argument list;
+// text functions as the number of an equation-text slot. A list or text
+// function checks, in this order: the list number (fault 1), the argument
+// count (24), the slot numbers (fault 1), its own values, then calls.
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "engine/errors.h"
+#include "engine/eval/dispatch.h"
+#include "engine/numlib/numlib.h"
+#include "engine/solvers/solvers.h"
+#include "engine/state.h"
+
+namespace tarvo {
+namespace {
+
+// Token codes with an operation (the function token table pairs them with names).
+enum FunctionCode : int {
+  kNeg = 129, kRnd = 130, kInt = 131, kSqr = 133, kAbs = 134,
+  kArcSin = 136, kArcCos = 137, kArcTan = 138,
+  kExp = 141, kLn = 142, kLog = 143,
+  kArgCosech = 144, kArgSech = 145, kArgCotanh = 146,
+  kArgSinh = 147, kArgCosh = 148, kArgTanh = 149,
+  kCosech = 150, kSech = 151, kCotanh = 152, kSinh = 153, kCosh = 154, kTanh = 155,
+  kArcCosec = 156, kArcSec = 157, kArcCotan = 158,
+  kLcm = 160, kGcm = 161,
+  kCosec = 162, kSec = 163, kCotan = 164, kSin = 165, kCos = 166, kTan = 167,
+  kFact = 169, kCur = 170, kZnor = 171, kNor = 172, kAns = 173, kPi = 174,
+  kPrim = 177, kAbsBar = 178, kEq2d = 179, kEq3d = 180,
+  kPowerFirst = 192, kPowerLast = 199,
+  kMie = 203, kRie = 204, kNcr = 205, kNpr = 206, kPol = 207, kRec = 208,
+  kJuld = 209, kBin = 210, kSolve = 214, kS2x2 = 215, kS3x3 = 216,
+  kLgb = 223, kDet = 224,
+};
+
+// Tangent-type results beyond this are reported as a division by zero, and
+// circular results below the zero thresholds print as exactly 0.
+constexpr double kHugeTrig = 1e15;
+constexpr double kTinyTrig = 1e-12;
+constexpr double kTinyCotan = 1e-15;
+
+bool Fault(int code) {
+  State().ErrorCode = code;
+  return false;
+}
+
+// The list named by x: its number is x to the nearest whole; outside 1..16 a fault.
+const ArgumentList* ListOf(double x, const ArgumentLists& lists) {
+  const double k = std::nearbyint(x);
+  if (!(k >= 1 && k <= kArgumentListCount)) {
+    Fault(kErrUnknown);
+    return nullptr;
+  }
+  return &lists[static_cast<size_t>(k) - 1];
+}
+
+// The list named by x when it holds min..max arguments; nullptr with the
+// fault (1) or the count error (24) otherwise.
+const ArgumentList* ListWithCount(double x, const ArgumentLists& lists, int min, int max) {
+  const ArgumentList* list = ListOf(x, lists);
+  if (list == nullptr) return nullptr;
+  const int count = list->LastIndex + 1;
+  if (count < min || count > max) {
+    Fault(kErrArgumentCount);
+    return nullptr;
+  }
+  return list;
+}
+
+// The equation text named by x: slot x to the nearest whole, 0..9, else a fault.
+bool TextOf(double x, std::string& text) {
+  const double k = std::nearbyint(x);
+  if (!(k >= 0 && k <= kEquationSlots - 1)) return Fault(kErrUnknown);
+  text = State().EquationSlots[static_cast<size_t>(k)];
+  return true;
+}
+
+// Angle argument in radians: x / AngleFactor.
+bool Radians(double x, double& u) { return CheckedDivide(x, State().AngleFactor, u); }
+
+// sin, cos, tan, cosec, sec, cotan of x in the current angle unit. Results
+// below 1E-12 become exactly 0 (for sin and tan only when |x| > 0.1, so that
+// sin(1E-13) stays 1E-13); tangent-type results beyond 1E15 fail with 11, so
+// tan(90°) fails instead of yielding about 1.6E+16.
+bool Circular(int code, double& x) {
+  double u = 0.0;
+  if (!Radians(x, u)) return false;
+  double r = 0.0;
+  switch (code) {
+    case kSin:
+      r = std::sin(u);
+      if (std::fabs(r) < kTinyTrig && std::fabs(x) > 0.1) r = 0.0;
+      break;
+    case kCos:
+      r = std::cos(u);
+      if (std::fabs(r) < kTinyTrig) r = 0.0;
+      break;
+    case kTan:
+      r = std::tan(u);
+      if (std::fabs(r) < kTinyTrig && std::fabs(x) > 0.1) r = 0.0;
+      if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
+      break;
+    case kCosec:
+      if (!CheckedDivide(1.0, std::sin(u), r)) return false;
+      if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
+      break;
+    case kSec:
+      if (!CheckedDivide(1.0, std::cos(u), r)) return false;
+      if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
+      break;
+    default:  // kCotan
+      if (!CheckedDivide(std::cos(u), std::sin(u), r)) return false;
+      if (std::fabs(r) < kTinyCotan) r = 0.0;
+      if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
+      break;
+  }
+  x = r;
+  return ResultOk(x);
+}
+
+// The six hyperbolic functions from E = e^x and F = e^-x. No domain check:
+// cosech(0) and cotanh(0) divide by zero (11); |x| beyond about 709.78
+// overflows the exponential (6), for every one of them.
+bool Hyperbolic(int code, double& x) {
+  const double e = std::exp(x);
+  const double f = std::exp(-x);
+  if (!ResultOk(e) || !ResultOk(f)) return false;
+  double r = 0.0;
+  switch (code) {
+    case kSinh: r = (e - f) / 2; break;
+    case kCosh: r = (e + f) / 2; break;
+    case kTanh: return CheckedDivide(e - f, f + e, x);
+    case kCosech: return CheckedDivide(2, e - f, x);
+    case kSech: return CheckedDivide(2, f + e, x);
+    default: return CheckedDivide(e + f, e - f, x);  // kCotanh
+  }
+  x = r;
+  return ResultOk(x);
+}
+
+// An inverse routine's radian result in the current angle unit; the routine
+// reports its own errors (5).
+bool InAngleUnit(double radians, double& x) {
+  if (State().ErrorCode != 0) return false;
+  x = radians * State().AngleFactor;
+  return ResultOk(x);
+}
+
+// a * b * c with the overflow caught at the product where it happens (a
+// later factor 0 must not turn it into a NaN).
+bool Product3(double a, double b, double c, double& out) {
+  const double ab = a * b;
+  if (!ResultOk(ab)) return false;
+  out = ab * c;
+  return ResultOk(out);
+}
+
+// The 3x3 determinant of rows (a0 a1 a2), (a3 a4 a5), (a6 a7 a8), rule of Sarrus.
+bool Determinant(const ArgumentList& list, double& x) {
+  const auto& a = list.Arguments;
+  std::array<double, 6> t{};
+  if (!Product3(a[2], a[3], a[7], t[0]) || !Product3(a[0], a[4], a[8], t[1]) ||
+      !Product3(a[1], a[5], a[6], t[2]) || !Product3(a[1], a[3], a[8], t[3]) ||
+      !Product3(a[2], a[4], a[6], t[4]) || !Product3(a[0], a[5], a[7], t[5]))
+    return false;
+  const double plus = t[0] + t[1] + t[2];
+  const double minus = t[3] + t[4] + t[5];
+  if (!ResultOk(plus) || !ResultOk(minus)) return false;
+  x = plus - minus;
+  return ResultOk(x);
+}
+
+// lcm and gcm fold the list from the left; the first failing call ends it.
+bool Fold(const ArgumentList& list, double (*step)(double, double), double& x) {
+  double r = list.Arguments[0];
+  for (int i = 1; i <= list.LastIndex; ++i) {
+    r = step(r, list.Arguments[static_cast<size_t>(i)]);
+    if (State().ErrorCode != 0) return false;
+  }
+  x = r;
+  return true;
+}
+
+// juld(month, day, year [, hours [, minutes [, seconds]]]).
+bool JulianDayOf(const ArgumentList& list, double& x) {
+  const auto& a = list.Arguments;
+  const int last = list.LastIndex;
+  const double hours = (last >= 3 ? a[3] : 0.0) + (last >= 4 ? a[4] : 0.0) / 60 +
+                       (last >= 5 ? a[5] : 0.0) / 3600;
+  if (!ResultOk(hours)) return false;
+  x = JulianDay(a[1], a[0], a[2], hours);
+  return true;
+}
+
+// lgb(base, x): ln x / ln base.
+bool LogToBase(const ArgumentList& list, double& x) {
+  const double base = list.Arguments[0];
+  const double value = list.Arguments[1];
+  if (base <= 0 || base == 1 || value <= 0) return Fault(kErrOutOfRange);
+  return CheckedDivide(std::log(value), std::log(base), x);
+}
+
+// solve(text, a, b [, h]): the step is h, or |b - a| / 127 when it is left out.
+bool SolveOn(const ArgumentList& list, double& x) {
+  std::string text;
+  if (!TextOf(list.Arguments[0], text)) return false;
+  const auto& a = list.Arguments;
+  double step = 0.0;
+  if (list.LastIndex == 3) {
+    step = a[3];
+  } else {
+    const double width = a[2] - a[1];
+    if (!ResultOk(width)) return false;
+    step = std::fabs(width) / 127;
+  }
+  x = SolveOnInterval(text, a[1], a[2], step);
+  return true;
+}
+
+bool Texts2(const ArgumentList& list, double& x) {
+  std::string t0, t1;
+  if (!TextOf(list.Arguments[0], t0) || !TextOf(list.Arguments[1], t1)) return false;
+  x = SolveLinear2x2(t0, t1);
+  return true;
+}
+
+bool Texts3(const ArgumentList& list, double& x) {
+  std::string t0, t1, t2;
+  if (!TextOf(list.Arguments[0], t0) || !TextOf(list.Arguments[1], t1) ||
+      !TextOf(list.Arguments[2], t2))
+    return false;
+  x = SolveLinear3x3(t0, t1, t2);
+  return true;
+}
+
+// List functions: false when the list or its count is refused, or a step failed.
+bool ApplyList(int code, double& x, const ArgumentLists& lists) {
+  struct Range { int min, max; };
+  Range range{};
+  switch (code) {
+    case kLcm: case kGcm: range = {2, 10}; break;
+    case kMie: range = {4, 4}; break;
+    case kRie: case kBin: case kS3x3: range = {3, 3}; break;
+    case kNcr: case kNpr: case kPol: case kRec: case kLgb: case kS2x2: range = {2, 2}; break;
+    case kJuld: range = {3, 6}; break;
+    case kSolve: range = {3, 4}; break;
+    default: range = {9, 9}; break;  // kDet
+  }
+  const ArgumentList* list = ListWithCount(x, lists, range.min, range.max);
+  if (list == nullptr) return false;
+  const auto& a = list->Arguments;
+  switch (code) {
+    case kLcm: return Fold(*list, &LeastCommonMultiple, x);
+    case kGcm: return Fold(*list, &Gcd, x);
+    case kMie: x = MeanIntervalEstimation(a[0], a[1], a[2], a[3]); return true;
+    case kRie: x = RateIntervalEstimation(a[0], a[1], a[2]); return true;
+    case kNcr: x = Combinations(a[0], a[1]); return true;
+    case kNpr: x = Permutations(a[0], a[1]); return true;
+    case kPol: x = RectangularToPolar(a[0], a[1]); return true;
+    case kRec: x = PolarToRectangular(a[0], a[1]); return true;
+    case kJuld: return JulianDayOf(*list, x);
+    case kBin: x = BinomialProbability(a[0], a[1], a[2]); return true;
+    case kLgb: return LogToBase(*list, x);
+    case kSolve: return SolveOn(*list, x);
+    case kS2x2: return Texts2(*list, x);
+    case kS3x3: return Texts3(*list, x);
+    default: return Determinant(*list, x);
+  }
+}
+
+}  // namespace
+
+void Apply(int code, double& x, const ArgumentLists& lists) {
+  EngineState& st = State();
+  switch (code) {
+    case kNeg: x = -x; return;
+    case kRnd: x = static_cast<double>(st.Random.Next()); return;
+    case kInt: x = std::floor(x); return;
+    case kSqr:
+      if (x < 0) Fault(kErrOutOfRange);
+      else x = std::sqrt(x);
+      return;
+    case kAbs:
+    case kAbsBar: x = std::fabs(x); return;
+    case kArcSin: InAngleUnit(ArcSin(x), x); return;
+    case kArcCos: InAngleUnit(ArcCos(x), x); return;
+    case kArcTan: InAngleUnit(std::atan(x), x); return;
+    case kArcCosec: InAngleUnit(ArcCosec(x), x); return;
+    case kArcSec: InAngleUnit(ArcSec(x), x); return;
+    case kArcCotan: InAngleUnit(ArcCotan(x), x); return;
+    case kExp:
+      x = std::exp(x);
+      ResultOk(x);
+      return;
+    case kLn:
+      if (x <= 0) Fault(kErrOutOfRange);
+      else x = std::log(x);
+      return;
+    case kLog:
+      if (x <= 0) Fault(kErrOutOfRange);
+      else x = std::log(x) / std::log(10.0);
+      return;
+    case kArgCosech: x = ArgCosech(x); return;
+    case kArgSech: x = ArgSech(x); return;
+    case kArgCotanh: x = ArgCotanh(x); return;
+    case kArgSinh: x = ArgSinh(x); return;
+    case kArgCosh: x = ArgCosh(x); return;
+    case kArgTanh: x = ArgTanh(x); return;
+    case kCosech: case kSech: case kCotanh: case kSinh: case kCosh: case kTanh:
+      Hyperbolic(code, x);
+      return;
+    case kCosec: case kSec: case kCotan: case kSin: case kCos: case kTan:
+      Circular(code, x);
+      return;
+    case kFact: x = Factorial(x); return;
+    case kCur: {
+      const double sign = x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0);
+      x = sign * std::pow(std::fabs(x), 1.0 / 3);
+      return;
+    }
+    case kZnor: x = NormalInverse(x); return;
+    case kNor: x = NormalLower(x); return;
+    case kAns: x = st.LastAnswer; return;
+    case kPi: x = st.Pi; return;
+    case kPrim: x = IsPrime(x); return;
+    case kEq2d:
+    case kEq3d: {
+      std::string text;
+      if (!TextOf(x, text)) return;
+      x = code == kEq2d ? SolveQuadratic(text) : SolveCubic(text);
+      return;
+    }
+    case kLcm: case kGcm: case kMie: case kRie: case kNcr: case kNpr: case kPol: case kRec:
+    case kJuld: case kBin: case kLgb: case kDet: case kSolve: case kS2x2: case kS3x3:
+      ApplyList(code, x, lists);
+      return;
+    default:
+      if (code >= kPowerFirst && code <= kPowerLast) {
+        x = std::pow(x, code - 190);
+        ResultOk(x);
+        return;
+      }
+      // Reserved spellings (and anything outside 128..226): no operation.
+      Fault(kErrInternal);
+      return;
+  }
+}
+
+}  // namespace tarvo

@@ -1,0 +1,51 @@
+// The evaluator's inside: the argument lists that multi-argument calls build,
+// the application of a function token to its operand, and the checks that
+// stand in for the arithmetic traps of the original runtime. Private to
+// engine/eval (and its tests).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace tarvo {
+
+inline constexpr int kArgumentListCount = 16;  // list numbers 1..16 per evaluation
+inline constexpr int kMaxArguments = 10;       // arguments 0..9 per list
+
+struct ArgumentList {
+  std::array<double, kMaxArguments> Arguments{};
+  std::int32_t LastIndex = 0;  // the argument count is LastIndex + 1
+};
+
+// Index k - 1 holds list number k.
+using ArgumentLists = std::array<ArgumentList, kArgumentListCount>;
+
+// Replaces `value` (the operand of the function token `code`, 128..226) by the
+// function's result. A plain value, a list number or an equation-text slot
+// number, as the code requires. Failure: ErrorCode set, `value` of no interest.
+void Apply(int code, double& value, const ArgumentLists& lists);
+
+// How an evaluation applies function tokens. Evaluate uses Apply; tests put a
+// wrapper in between to re-enter the evaluator from inside an application.
+using ApplyFunction = void (*)(int code, double& value, const ArgumentLists& lists);
+
+// Evaluate with the given applier (see evaluate.h for the contract).
+double EvaluateWith(std::string_view tokens, ApplyFunction apply);
+
+// Fault checks ---------------------------------------------------------------
+// The original runtime trapped every faulty operation; here each result is
+// checked instead. Operands are always finite (every stored value passed the
+// check), so an infinity is an overflow and a NaN an invalid operation.
+
+// True when r is finite; otherwise sets ErrorCode (6 infinity, 1 NaN).
+bool ResultOk(double r);
+
+// x / y with the division fault: y == 0 sets ErrorCode 11. True on success.
+bool CheckedDivide(double x, double y, double& out);
+
+// A whole number for "\", MOD and the n-th root: nearest, halves to even.
+// Outside the 32-bit range it is an overflow (ErrorCode 6, false).
+bool ToInt32(double x, std::int32_t& out);
+
+}  // namespace tarvo

@@ -1,0 +1,383 @@
+// The evaluator: one left-to-right pass of an operator-priority parser with
+// fixed-size stacks. Function tokens and "(" wait on the prefix stack,
+// operands fill numbered value slots, and a binary operator waits between two
+// slots until an operator of lower or equal priority (or a closing token)
+// arrives. Every stack lives in the call, because the solvers re-enter.
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+
+#include "engine/bytes.h"
+#include "engine/errors.h"
+#include "engine/eval/dispatch.h"
+#include "engine/eval/evaluate.h"
+#include "engine/number_text.h"
+#include "engine/state.h"
+#include "engine/tokens.h"
+
+namespace tarvo {
+
+bool ResultOk(double r) {
+  if (std::isnan(r)) {
+    State().ErrorCode = kErrUnknown;
+    return false;
+  }
+  if (std::isinf(r)) {
+    State().ErrorCode = kErrOverflow;
+    return false;
+  }
+  return true;
+}
+
+bool CheckedDivide(double x, double y, double& out) {
+  if (y == 0.0) {
+    State().ErrorCode = kErrDivisionByZero;
+    return false;
+  }
+  out = x / y;
+  return ResultOk(out);
+}
+
+bool ToInt32(double x, std::int32_t& out) {
+  const double r = std::nearbyint(x);
+  if (!(r >= -2147483648.0 && r <= 2147483647.0)) {
+    State().ErrorCode = kErrOverflow;
+    return false;
+  }
+  out = static_cast<std::int32_t>(r);
+  return true;
+}
+
+namespace {
+
+// Operator numbers (positions in the operator table) that the evaluator acts on.
+enum OperatorNumberValue : int {
+  kOpEnd = 1,
+  kOpClose = 2,
+  kOpAdd = 3,
+  kOpSubtract = 4,
+  kOpAtProduct = 5,
+  kOpProduct = 6,
+  kOpReciprocalSum = 7,
+  kOpDivide = 8,
+  kOpPower = 9,
+  kOpIntegerDivide = 21,
+  kOpArgumentMark = 22,
+  kOpComma = 23,
+  kOpMod = 24,
+  kOpImplicitProduct = 28,
+  kOpNthRoot = 29,
+};
+
+// ValueStack slots 1..28 (0 unused); PendingOperators 0..27 sit between slots;
+// PrefixStack levels 2..29 hold pending items (level 1 is the floor).
+constexpr int kValueSlots = 29;
+constexpr int kTopSlot = 28;
+constexpr int kPrefixLevels = 30;
+constexpr int kTopPrefixLevel = 29;
+
+struct PendingOperator {
+  std::int32_t Operator = 0;
+  std::int32_t Priority = 0;
+};
+
+bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+bool IsLetter(int c) { return c >= 'a' && c <= 'z'; }
+
+// Decimal exponent of the leading digit of `mantissa` (digits and at most one
+// "."), e.g. 2 for "123.4", -3 for ".0012"; used only to tell an overflowing
+// literal from an underflowing one.
+long LeadingExponent(std::string_view mantissa) {
+  const size_t point = mantissa.find('.');
+  const size_t intLen = point == std::string_view::npos ? mantissa.size() : point;
+  for (size_t i = 0; i < mantissa.size(); ++i) {
+    const char c = mantissa[i];
+    if (c == '.' || c == '0') continue;
+    return i < intLen ? static_cast<long>(intLen - i) - 1 : -static_cast<long>(i - intLen);
+  }
+  return 0;
+}
+
+// The value of a scanned literal: `mantissa` is its digits-and-point part,
+// `text` the whole literal with any exponent part. Reads "." as the point in
+// every locale. A mantissa without digits (a lone ".", or an exponent with
+// nothing before it) reads as 0. A literal beyond the double range is an
+// overflow (6); one below it reads as 0.
+bool LiteralValue(std::string_view mantissa, std::string_view text, double& out) {
+  bool anyDigit = false;
+  for (char c : mantissa) anyDigit = anyDigit || IsDigit(Code(c));
+  if (!anyDigit) {
+    out = 0.0;
+    return true;
+  }
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), out,
+                                   std::chars_format::general);
+  if (res.ec == std::errc::result_out_of_range) {
+    // The sign of the value's decimal exponent tells which way it left the range.
+    long exponent = 0;
+    const size_t e = mantissa.size();
+    if (e < text.size()) {
+      size_t i = e + 1;
+      bool negative = false;
+      if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+      for (; i < text.size() && exponent < 100000; ++i) exponent = exponent * 10 + (text[i] - '0');
+      if (negative) exponent = -exponent;
+    }
+    if (LeadingExponent(mantissa) + exponent > 0) {
+      State().ErrorCode = kErrOverflow;
+      return false;
+    }
+    out = 0.0;
+    return true;
+  }
+  if (res.ec != std::errc()) {
+    State().ErrorCode = kErrSyntax;
+    return false;
+  }
+  return ResultOk(out);
+}
+
+class Evaluation {
+ public:
+  Evaluation(std::string_view tokens, ApplyFunction apply) : tokens_(tokens), apply_(apply) {}
+
+  // The value of the token string; 0 with ErrorCode set on failure.
+  double Run() {
+    position_ = 1;
+    slot_ = 1;
+    level_ = 1;
+    groupBase_[1] = 1;
+    for (;;) {
+      if (!PushPrefixItems()) return 0.0;
+      if (!ReadOperand()) return 0.0;
+      for (;;) {
+        if (!ApplyPrefixes()) return 0.0;
+        const int op = OperatorNumber(At(tokens_, position_));
+        if (op == 0) return Failed(kErrSyntax);  // also the end of a string without ":"
+        const int priority = OperatorPriority(op);
+        ++position_;
+        if (!Reduce(priority)) return 0.0;
+        if (priority != 0) {
+          if (slot_ >= kTopSlot) return Failed(kErrUnknown);
+          pending_[slot_] = {op, priority};
+          ++slot_;
+          break;  // next operand
+        }
+        // A closing token. The normaliser balances every group, but a typed
+        // ":" can stand inside one: that, and a ")" with no "(" open, is a
+        // syntax error rather than the value of a half-read expression.
+        if (op == kOpEnd) {
+          if (level_ != 1) return Failed(kErrSyntax);
+          return values_[1];
+        }
+        if (level_ == 1) return Failed(kErrSyntax);
+        --level_;  // the "(" level; the function tokens before it apply next
+      }
+    }
+  }
+
+ private:
+  // Sets ErrorCode; the value an evaluation returns when it fails.
+  static double Failed(int code) {
+    State().ErrorCode = code;
+    return 0.0;
+  }
+
+  // Sets ErrorCode; false, for `return Fault(n);` in the checking steps.
+  static bool Fault(int code) {
+    State().ErrorCode = code;
+    return false;
+  }
+
+  bool PushPrefixItems() {
+    for (;;) {
+      const char ch = At(tokens_, position_);
+      const int c = Code(ch);
+      if (c != '(' && !IsFunctionToken(ch)) return true;
+      if (level_ >= kTopPrefixLevel) {
+        return Fault(kErrUnknown);
+      }
+      ++level_;
+      groupBase_[level_] = slot_;
+      prefix_[level_] = c == '(' ? 0 : c;
+      ++position_;
+    }
+  }
+
+  bool ReadOperand() {
+    const int first = Code(At(tokens_, position_));
+    if (IsLetter(first)) {
+      const long start = position_;
+      ++position_;
+      for (int c = Code(At(tokens_, position_)); IsLetter(c) || IsDigit(c) || c == '_';
+           c = Code(At(tokens_, position_)))
+        ++position_;
+      // Names of several letters have no value; the normaliser separates
+      // letters, so one here is malformed input.
+      if (position_ - start != 1) {
+        return Fault(kErrSyntax);
+      }
+      const int index = first - 'a';
+      values_[slot_] = State().VariableStore[index];
+      State().DefinedFlag[index] = kDefined;
+      return true;
+    }
+
+    const long start = position_;
+    bool point = false;
+    for (int c = Code(At(tokens_, position_)); IsDigit(c) || c == '.';
+         c = Code(At(tokens_, position_))) {
+      if (c == '.') {
+        if (point) {
+          return Fault(kErrSyntax);
+        }
+        point = true;
+      }
+      ++position_;
+    }
+    const long mantissaEnd = position_;
+    const int next = Code(At(tokens_, position_));
+    if (next == 'E' || next == 'e') {
+      ++position_;
+      const int sign = Code(At(tokens_, position_));
+      if (sign == '+' || sign == '-') ++position_;
+      while (IsDigit(Code(At(tokens_, position_)))) ++position_;
+    } else if (position_ == start) {
+      return Fault(kErrSyntax);
+    }
+    const auto from = static_cast<size_t>(start - 1);
+    const std::string_view text = tokens_.substr(from, static_cast<size_t>(position_ - start));
+    const std::string_view mantissa = tokens_.substr(from, static_cast<size_t>(mantissaEnd - start));
+    return LiteralValue(mantissa, text, values_[slot_]);
+  }
+
+  // Applies the function tokens waiting above the innermost open "(".
+  bool ApplyPrefixes() {
+    while (prefix_[level_] != 0 && level_ != 1) {
+      apply_(prefix_[level_], values_[slot_], lists_);
+      --level_;
+      if (State().ErrorCode != 0) return false;
+      if (!ResultOk(values_[slot_])) return false;
+    }
+    return true;
+  }
+
+  bool Reduce(int priority) {
+    while (priority <= pending_[slot_ - 1].Priority && groupBase_[level_] != slot_) {
+      --slot_;
+      if (!ApplyOperator(pending_[slot_].Operator, values_[slot_], values_[slot_ + 1])) return false;
+      if (!(priority < pending_[slot_].Priority)) break;
+    }
+    return true;
+  }
+
+  // x := x (op) y. False with ErrorCode set on failure.
+  bool ApplyOperator(int op, double& x, double y) {
+    double r = 0.0;
+    switch (op) {
+      case kOpAdd: r = x + y; break;
+      case kOpSubtract: r = x - y; break;
+      case kOpAtProduct:
+      case kOpProduct:
+      case kOpImplicitProduct: r = x * y; break;
+      case kOpReciprocalSum: {
+        const double product = x * y;
+        if (!ResultOk(product)) return false;
+        const double sum = y + x;
+        if (!ResultOk(sum) || !CheckedDivide(product, sum, r)) return false;
+        break;
+      }
+      case kOpDivide:
+        if (!CheckedDivide(x, y, r)) return false;
+        break;
+      case kOpPower:
+        if (x == 0.0 && y == 0.0) return Fault(kErrZeroToZero);
+        if (x == 0.0 && y < 0.0) return Fault(kErrOverflow);
+        r = std::pow(x, y);  // a negative x with a fractional y is a NaN: fault 1
+        break;
+      case kOpIntegerDivide:
+      case kOpMod: {
+        std::int32_t divisor = 0, dividend = 0;
+        if (!ToInt32(y, divisor) || !ToInt32(x, dividend)) return false;
+        if (divisor == 0) return Fault(kErrDivisionByZero);
+        // 64 bits: -2147483648 \ -1 must be an overflow, not undefined behaviour.
+        const std::int64_t a = dividend, b = divisor;
+        const std::int64_t q = op == kOpMod ? a % b : a / b;
+        if (q > 2147483647) return Fault(kErrOverflow);
+        r = static_cast<double>(q);
+        break;
+      }
+      case kOpArgumentMark: {
+        if (listCount_ >= kArgumentListCount) return Fault(kErrTooManyEquations);
+        ArgumentList& list = lists_[static_cast<size_t>(listCount_)];
+        ++listCount_;
+        list.Arguments[0] = x;
+        list.Arguments[1] = y;
+        list.LastIndex = 1;
+        r = listCount_;
+        break;
+      }
+      case kOpComma: {
+        const double k = std::nearbyint(x);
+        if (!(k >= 1 && k <= kArgumentListCount)) return Fault(kErrUnknown);
+        ArgumentList& list = lists_[static_cast<size_t>(k) - 1];
+        if (list.LastIndex + 1 >= kMaxArguments) return Fault(kErrUnknown);
+        ++list.LastIndex;
+        list.Arguments[static_cast<size_t>(list.LastIndex)] = y;
+        r = x;
+        break;
+      }
+      case kOpNthRoot: {
+        if (x == 0.0) return Fault(kErrOverflow);
+        double sign = 1.0;
+        if (y < 0.0) {
+          // Only an odd whole index has a real root of a negative number;
+          // a negative odd index is refused too.
+          if (FracPart(x) != 0.0) return Fault(kErrOutOfRange);
+          std::int32_t index = 0;
+          if (!ToInt32(x, index)) return false;
+          if (index % 2 != 1) return Fault(kErrOutOfRange);
+          y = -y;
+          sign = -1.0;
+        }
+        double exponent = 0.0;
+        if (!CheckedDivide(1.0, x, exponent)) return false;
+        r = std::pow(y, exponent) * sign;
+        break;
+      }
+      default:  // comparisons, "&", ";", AND, XOR, OR: no operation
+        return Fault(kErrInternal);
+    }
+    if (!ResultOk(r)) return false;
+    x = r;
+    return true;
+  }
+
+  std::string_view tokens_;
+  ApplyFunction apply_;
+  long position_ = 1;       // 1-based, as At reads it
+  int slot_ = 1;            // current ValueStack slot
+  int level_ = 1;           // current PrefixStack level
+  int listCount_ = 0;       // argument lists made so far
+  std::array<double, kValueSlots> values_{};
+  std::array<PendingOperator, kTopSlot> pending_{};
+  std::array<std::int32_t, kPrefixLevels> prefix_{};
+  // One entry per prefix level: the slot current when the level was pushed.
+  std::array<std::int32_t, kPrefixLevels> groupBase_{};
+  ArgumentLists lists_{};
+};
+
+}  // namespace
+
+double EvaluateWith(std::string_view tokens, ApplyFunction apply) {
+  if (State().ErrorCode != 0) return 0.0;
+  Evaluation evaluation(tokens, apply);
+  const double result = evaluation.Run();
+  return State().ErrorCode != 0 ? 0.0 : result;
+}
+
+double Evaluate(std::string_view tokens) { return EvaluateWith(tokens, &Apply); }
+
+}  // namespace tarvo

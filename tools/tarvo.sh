@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# One entry point for people and CI on a fresh Debian 12 machine (as root, or
+# with sudo): installs what is missing, builds, and then
+#   run   starts the calculator
+#   test  runs every test: a warnings-as-errors build and an ASan+UBSan build
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+packages=(build-essential cmake ninja-build pkg-config
+          libgtest-dev libgmock-dev libbenchmark-dev libedit-dev
+          qt6-base-dev libgl-dev fonts-dejavu-core)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+configure_and_build() {  # dir, extra cmake options...
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+case "${1:-}" in
+  run)
+    install_missing
+    configure_and_build build -DCMAKE_BUILD_TYPE=Release
+    if [ -x build/ui/qt/tarvo ]; then
+      exec build/ui/qt/tarvo
+    fi
+    exec build/cli/tarvo-cli
+    ;;
+  test)
+    install_missing
+    configure_and_build build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_WERROR=ON
+    (cd build-ci && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+    configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVO_WERROR=ON -DTARVO_SANITIZE=ON
+    (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,114 @@
+#include "ui/logic/console.h"
+
+#include <charconv>
+
+#include "engine/bytes.h"
+#include "engine/errors.h"
+#include "engine/state.h"
+#include "output/draw.h"
+#include "ui/logic/symbols.h"
+#include "ui/logic/varlist.h"
+
+namespace tarvo {
+
+Console::Console(std::function<void(const std::string&)> out, std::function<void(const std::string&)> err)
+    : out_(std::move(out)), err_(std::move(err)), form_(*this) {}
+
+Console::~Console() {
+  if (State().Host == this) State().Host = &NullHost();
+}
+
+void Console::Start(const std::string& stateDir) {
+  State().Host = this;
+  StartEngine();
+  form_.Form_Load(stateDir);
+}
+
+bool Console::Finish(const std::string& stateDir) {
+  const SaveResult r = form_.Form_Unload(stateDir);
+  if (!r.ok) err_("Error: cannot save " + r.file + ": " + r.reason);
+  return r.ok;
+}
+
+void Console::SetEntryText(const std::string& text) {
+  entry_ = text;
+  selStart_ = static_cast<int>(text.size());
+  selLength_ = 0;
+}
+
+void Console::SetSelection(int start, int length) {
+  selStart_ = start;
+  selLength_ = length;
+}
+
+int Console::PopupMenu(const std::vector<MenuEntry>&) {
+  const int choice = nextMenuChoice_;
+  nextMenuChoice_ = -1;
+  return choice;
+}
+
+void Console::ShowVariableList() {
+  // The list window: rows while it is open, the complex pair dropped when it closes.
+  State().ListMode = 1;
+  PrintRows();
+  State().ComplexMarker = 0;
+}
+
+void Console::ReportSelfCheck(const std::string& text, bool) { err_(BytesToUtf8(text)); }
+
+void Console::PrintRows() {
+  for (const std::string& row : VariableListRows()) out_(BytesToUtf8(row));
+}
+
+void Console::PrintDisplay() { out_(BytesToUtf8(PlainResultText(display_))); }
+
+Console::Outcome Console::Run(const std::string& line) {
+  std::string bytes = Utf8ToBytes(line);
+  if (Trim(bytes).empty()) return Outcome::kNothing;
+  if (Trim(bytes).front() == ':') return RunDirective(Trim(bytes));
+
+  // What the keyboard rules of the entry line make of typed characters.
+  for (char& c : bytes) c = static_cast<char>(TypedCharacter(Code(c)));
+  SetEntryText(bytes);
+  form_.EXE_KEY();
+  if (State().ErrorCode != 0) {
+    out_(BytesToUtf8(RTrim(label3_)));
+    return Outcome::kNotice;
+  }
+  PrintDisplay();
+  return Outcome::kSuccess;
+}
+
+Console::Outcome Console::RunDirective(const std::string& directive) {
+  const std::string name = Lower(directive);
+  auto numberAfter = [&](std::string_view prefix, int lo, int hi, int& n) {
+    if (name.rfind(prefix, 0) != 0) return false;
+    const std::string arg = Trim(name.substr(prefix.size()));
+    auto [end, ec] = std::from_chars(arg.data(), arg.data() + arg.size(), n);
+    return ec == std::errc() && end == arg.data() + arg.size() && n >= lo && n <= hi &&
+           name.size() > prefix.size() && name[prefix.size()] == ' ';
+  };
+  int n = 0;
+  if (name == ":deg") form_.DEG_RAD_GRA_KEY(kKeyDeg);
+  else if (name == ":rad") form_.DEG_RAD_GRA_KEY(kKeyRad);
+  else if (name == ":gra") form_.DEG_RAD_GRA_KEY(kKeyGra);
+  else if (name == ":vars") ShowVariableList();
+  else if (name == ":clear") {
+    form_.CLEAR_VARS_KEY();
+    out_(BytesToUtf8(Trim(label3_)));
+  } else if (name == ":norm") { form_.NOR_KEY(); PrintDisplay(); }
+  else if (numberAfter(":fix", 0, 9, n)) { nextMenuChoice_ = n; form_.FIX_KEY(); PrintDisplay(); }
+  else if (numberAfter(":sci", 1, 12, n)) { nextMenuChoice_ = n - 1; form_.SCI_KEY(); PrintDisplay(); }
+  else if (name == ":frac") { form_.FRAC_KEY(); PrintDisplay(); }
+  else if (name == ":dms") { form_.DMS_KEY(); PrintDisplay(); }
+  else if (name == ":bin") { form_.BIN_KEY(); PrintDisplay(); }
+  else if (name == ":hex") { form_.HEX_KEY(); PrintDisplay(); }
+  else if (name == ":date") { form_.DATE_KEY(); PrintDisplay(); }
+  else {
+    err_("Unknown command: " + BytesToUtf8(directive));
+    return Outcome::kUnknownCommand;
+  }
+  return Outcome::kSuccess;
+}
+
+}  // namespace tarvo

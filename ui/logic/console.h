@@ -1,0 +1,69 @@
+// The console front end's logic: the main window's processing cycle driven by
+// lines of text instead of keys. tarvo-cli is a thin shell around it, and the
+// tests drive it directly.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/host.h"
+#include "ui/logic/controls.h"
+#include "ui/logic/form_main.h"
+
+namespace tarvo {
+
+class Console : public MainControls, public EngineHost {
+ public:
+  // Output lines (UTF-8) go to `out`, diagnostics to `err`.
+  Console(std::function<void(const std::string&)> out, std::function<void(const std::string&)> err);
+  ~Console() override;
+
+  // Start of a run; `stateDir` empty means no variable files.
+  void Start(const std::string& stateDir);
+  // End of a run: saves; false (reported on `err`) when the save failed.
+  bool Finish(const std::string& stateDir);
+
+  enum class Outcome { kNothing, kSuccess, kNotice, kUnknownCommand };
+  // One entry or directive, UTF-8.
+  Outcome Run(const std::string& line);
+
+  // MainControls
+  std::string EntryText() const override { return entry_; }
+  void SetEntryText(const std::string& text) override;
+  int SelectionStart() const override { return selStart_; }
+  int SelectionLength() const override { return selLength_; }
+  void SetSelection(int start, int length) override;
+  Rgb EntryColor() const override { return color_; }
+  void SetEntryColor(Rgb c) override { color_ = c; }
+  void FocusEntry() override {}
+  void SetLabel3(const std::string& text) override { label3_ = text; }
+  void SetLabel7(const std::string&) override {}
+  void ClearDisplay() override { display_.clear(); }
+  void DrawResultText(const std::string& text) override { display_ = text; }
+  void Beep() override {}
+  void SetClipboardText(const std::string&) override {}
+  void SetBusy(bool) override {}
+  void SetKeyLit(int, bool) override {}
+  int PopupMenu(const std::vector<MenuEntry>& entries) override;
+
+  // EngineHost
+  void ShowVariableList() override;
+  void ReportSelfCheck(const std::string& text, bool critical) override;
+
+ private:
+  Outcome RunDirective(const std::string& directive);
+  void PrintRows();
+  void PrintDisplay();
+
+  std::function<void(const std::string&)> out_, err_;
+  FormMain form_;
+  std::string entry_;
+  int selStart_ = 0, selLength_ = 0;
+  Rgb color_ = kBlack;
+  std::string label3_;
+  std::string display_;
+  int nextMenuChoice_ = -1;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,430 @@
+#include "ui/logic/form_main.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/bytes.h"
+#include "engine/errors.h"
+#include "engine/eval/evaluate.h"
+#include "engine/number_text.h"
+#include "engine/state.h"
+#include "engine/tokens.h"
+#include "prepare/normalize.h"
+
+namespace tarvo {
+namespace {
+
+constexpr char kDot = '\xB7';        // the multiplication dot of the entry line
+constexpr char kDegree = '\xB0';
+constexpr char kOrdinal = '\xBA';    // typed in place of the degree mark
+
+bool IsOneOf(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
+
+// Characters that continue a calculation from its result when typed first.
+constexpr std::string_view kContinueChars = "\xB7+-/\\^!%\xB2\xB3\xD3\xB0'\"";
+
+// Equation-taking functions whose first argument is a text.
+constexpr int kFirstArgTextCodes[] = {159, 211, 212, 213, 214, 217, 218, 219, 220, 221, 222, 225, 226};
+// Equation-taking functions whose every argument is a text.
+constexpr int kAllArgsTextCodes[] = {179, 180, 215, 216};
+
+// Stores an equation text in the next slot. False (ErrorCode set) when the
+// slots are exhausted or the text is empty.
+bool StoreEquationText(const std::string& text) {
+  EngineState& s = State();
+  if (++s.EquationSlotCount > 9) {
+    s.ErrorCode = kErrTooManyEquations;
+    return false;
+  }
+  s.EquationSlots[static_cast<size_t>(s.EquationSlotCount)] = text;
+  if (text.empty()) {
+    s.ErrorCode = kErrSyntax;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int TypedCharacter(int c) {
+  if (c == '*') return Code(kDot);
+  if (c == Code(kOrdinal)) return Code(kDegree);
+  return c;
+}
+
+std::string LastAnswerText() {
+  const double answer = State().LastAnswer;
+  std::string t = NumberText(std::fabs(answer));
+  if (!t.empty() && t[0] == '.') t = "0" + t;
+  return answer < 0 ? "(-" + t + ")" : t;
+}
+
+std::string Add_ANS_2_Alone_Funct(std::string_view entry, bool& changed) {
+  std::string s = Replace(entry, " ", "");
+  changed = false;
+  const std::string answer = LastAnswerText();
+  const std::string lower = Lower(s);
+
+  static constexpr std::string_view kPrefixAlone[] = {"\xC8", "\xC1", "10^", "E[", "&h", "&H", "&b", "&B"};
+  static constexpr std::string_view kPostfixAlone[] = {"\"", "'", "\xBA", "\xB0", "%", "\xD3", "\xB3", "\xB2", "!"};
+  if (std::find(std::begin(kPrefixAlone), std::end(kPrefixAlone), s) != std::end(kPrefixAlone)) {
+    s += " " + answer;
+    changed = true;
+  }
+  if (std::find(std::begin(kPostfixAlone), std::end(kPostfixAlone), s) != std::end(kPostfixAlone)) {
+    s = answer + s;
+    changed = true;
+  }
+  if (!s.empty() && IsOneOf(s.front(), "+*\xD7\xB7/^\\\xCE")) {
+    s = answer + s;
+    changed = true;
+  }
+  if (!s.empty() && IsOneOf(s.back(), "+-*\xD7\xB7/^\\\xCE")) {
+    s += " " + answer;
+    changed = true;
+  }
+  for (const FunctionToken& f : FunctionTokenTable) {
+    if (f.name == "ans" || f.name == "pi" || f.name == "rnd" || f.name == "ran#") continue;
+    if (lower == f.name) {
+      s += " " + answer;
+      changed = true;
+      break;
+    }
+  }
+  return s;
+}
+
+std::string Replace_1_FuncionPointer(std::string_view tokens, int code) {
+  std::string s(tokens);
+  const std::string call = Chr(code) + "(";
+  long p = InStr(s, call);
+  while (p > 0) {
+    long depth = 0;
+    long found = 0;
+    for (long j = p + 2; j <= static_cast<long>(s.size()); ++j) {
+      const char c = At(s, j);
+      if (c == '(') ++depth;
+      if (c == ')') --depth;
+      if (Code(c) == kTokArgumentMark && depth == 0) {
+        found = j;
+        break;
+      }
+    }
+    if (found > 0) {
+      if (!StoreEquationText(Mid(s, p + 2, found - p - 2))) return {};
+      s = Left(s, p + 1) + std::to_string(State().EquationSlotCount) + Mid(s, found);
+    }
+    p = InStr(s, call, p + 2);
+  }
+  return s;
+}
+
+std::string Replace_ALL_FuncionPointer(std::string_view tokens, int code) {
+  std::string s(tokens);
+  const std::string call = Chr(code) + "(";
+  long p = InStr(s, call);
+  while (p > 0) {
+    long a = p + 1;
+    long depth = 0;
+    bool stored = false;
+    for (long j = a; j <= static_cast<long>(s.size()); ++j) {
+      const char c = At(s, j);
+      if (c == '(') ++depth;
+      if (c == ')') --depth;
+      if (((c == ',' || Code(c) == kTokArgumentMark) && depth == 1) || depth == 0) {
+        if (!StoreEquationText(Mid(s, a + 1, j - a - 1))) return {};
+        // Blank the argument and write the slot number over its start, so that
+        // positions after it stay valid.
+        const std::string number = std::to_string(State().EquationSlotCount);
+        for (long k = a + 1; k <= j - 1; ++k) s[static_cast<size_t>(k - 1)] = ' ';
+        s.replace(static_cast<size_t>(a), number.size(), number);
+        a = j;
+        stored = true;
+        if (depth == 0) break;
+      }
+    }
+    if (!stored) {
+      State().ErrorCode = kErrSyntax;
+      return {};
+    }
+    p = InStr(s, call, p + 2);
+  }
+  return Replace(s, " ", "");
+}
+
+void FormMain::SET_ERROR() {
+  const int code = State().ErrorCode;
+  const std::string message(ErrorMessage(code));
+  c_.SetEntryColor(IsNotice(code) ? kNoticeGreen : kErrorRed);
+  c_.SetLabel3(message + " ");
+  c_.SetLabel7("");
+}
+
+void FormMain::Procesar() {
+  EngineState& s = State();
+  const std::string entry = Trim(c_.EntryText());
+  if (entry.empty()) {
+    c_.Beep();
+    return;
+  }
+  c_.SetEntryColor(kBlack);
+  bool changed = false;
+  const std::string completed = Add_ANS_2_Alone_Funct(entry, changed);
+  if (changed) {
+    c_.SetEntryText(completed);
+    c_.SetSelection(static_cast<int>(completed.size()), 0);
+  }
+  AddToBuff();
+
+  s.ErrorCode = 0;
+  std::string tokens = NormalizeExpression(Trim(completed));
+  if (s.ErrorCode != 0) {
+    SET_ERROR();
+    return;
+  }
+
+  s.EquationSlotCount = 0;
+  for (int code : kFirstArgTextCodes)
+    if (s.ErrorCode == 0) tokens = Replace_1_FuncionPointer(tokens, code);
+  for (int code : kAllArgsTextCodes)
+    if (s.ErrorCode == 0) tokens = Replace_ALL_FuncionPointer(tokens, code);
+  if (s.ErrorCode != 0) {
+    SET_ERROR();
+    return;
+  }
+
+  if (At(tokens, 2) == '=') {
+    const char target = LowerByte(At(tokens, 1));
+    c_.SetBusy(true);
+    const double x = Evaluate(Mid(tokens, 3));
+    c_.SetBusy(false);
+    if (s.ErrorCode != 0) {
+      SET_ERROR();
+      return;
+    }
+    s.LastAnswer = x;
+    AssignVariable(target, x);
+    if (s.ErrorCode != 0) {
+      SET_ERROR();
+      return;
+    }
+    ShowNewAnswer();
+    return;
+  }
+
+  s.ErrorCode = 0;
+  c_.SetBusy(true);
+  const double x = Evaluate(tokens);
+  c_.SetBusy(false);
+  if (s.ErrorCode != 0) {
+    SET_ERROR();
+    return;
+  }
+  s.LastAnswer = x;
+  if (x != 0) c_.SetClipboardText((x < 0 ? "" : " ") + NumberText(x));
+  ShowNewAnswer();
+}
+
+void FormMain::EscribirCaracter(const std::string& keyText, const std::string& help) {
+  ArcShift = false;
+  HypShift = false;
+  std::string k = keyText;
+  if (!k.empty()) {
+    if (ResultShown) c_.SetEntryText("");
+    const std::string text = c_.EntryText();
+    const int size = static_cast<int>(text.size());
+    const int p = std::clamp(c_.SelectionStart(), 0, size);
+    const int n = std::clamp(c_.SelectionLength(), 0, size - p);
+    if (p > 0 && text[static_cast<size_t>(p - 1)] == ' ' && k.front() == ' ') k.erase(0, 1);
+    c_.SetEntryText(Left(text, p) + k + Mid(text, p + n + 1));
+    c_.SetSelection(p + static_cast<int>(k.size()), 0);
+  }
+  c_.FocusEntry();
+  if (!help.empty()) {
+    const long split = InStr(help, "\r\n");
+    if (split > 0) {
+      c_.SetLabel3(Left(help, split - 1) + " ");
+      c_.SetLabel7(Mid(help, split + 2) + " ");
+    } else {
+      c_.SetLabel3(help + " ");
+      c_.SetLabel7(" ");
+    }
+  }
+}
+
+void FormMain::DEL_KEY() {
+  c_.FocusEntry();
+  ArcShift = HypShift = false;
+  const std::string text = c_.EntryText();
+  const int size = static_cast<int>(text.size());
+  const int p = std::clamp(c_.SelectionStart(), 0, size);
+  const int n = std::clamp(c_.SelectionLength(), 0, size - p);
+  if (n > 0) {
+    c_.SetEntryText(Left(text, p) + Mid(text, p + n + 1));
+    c_.SetSelection(p, 0);
+  } else if (p > 0) {
+    c_.SetEntryText(Left(text, p - 1) + Mid(text, p + 1));
+    c_.SetSelection(p - 1, 0);
+  }
+}
+
+void FormMain::AC_KEY() {
+  AddToBuff();
+  c_.SetEntryText("");
+  c_.FocusEntry();
+  ArcShift = HypShift = false;
+  c_.SetLabel3("");
+  c_.SetLabel7("");
+}
+
+void FormMain::ANS_KEY() {
+  EscribirCaracter(LastAnswerText(), "Last answer");
+  ArcShift = HypShift = false;
+}
+
+void FormMain::EXE_KEY() {
+  Procesar();
+  ArcShift = HypShift = false;
+  if (State().ErrorCode == 0) {
+    c_.SetLabel3("");
+    c_.SetLabel7("");
+    ResultShown = !c_.EntryText().empty();
+    if (State().EquationSlotCount != 0) ResultShown = false;
+    c_.FocusEntry();
+  }
+}
+
+void FormMain::AddToBuff() {
+  HistoryCursor = HistoryLast;
+  const std::string entry = Trim(c_.EntryText());
+  if (entry.empty() || entry == ExpressionHistory[static_cast<size_t>(HistoryLast)]) return;
+  if (HistoryLast == kHistorySize) {
+    std::move(ExpressionHistory.begin() + 2, ExpressionHistory.end(), ExpressionHistory.begin() + 1);
+  } else {
+    ++HistoryLast;
+  }
+  ExpressionHistory[static_cast<size_t>(HistoryLast)] = entry;
+  HistoryCursor = HistoryLast;
+}
+
+int FormMain::Text1_KeyPress(int c) {
+  if (c == 13) {
+    EXE_KEY();
+    return 0;
+  }
+  c = TypedCharacter(c);
+  const int size = static_cast<int>(c_.EntryText().size());
+  if (c_.SelectionStart() != size) ResultShown = false;
+  if (ResultShown && c > 0 && c < 256 && IsOneOf(static_cast<char>(c), kContinueChars)) {
+    ResultShown = false;
+    AC_KEY();
+    ANS_KEY();
+  }
+  ResultShown = false;
+  return c;
+}
+
+void FormMain::Text1_KeyDown(int keyCode) {
+  switch (keyCode) {
+    case 37:  // Left
+    case 39:  // Right
+      ResultShown = false;
+      break;
+    case 38:  // Up: the older entry
+      PicUPDW_MouseDown(0, 0, -1, 1);
+      break;
+    case 40:  // Down: the newer entry
+      PicUPDW_MouseDown(0, 0, -1, 20);
+      break;
+    default:
+      break;
+  }
+}
+
+void FormMain::Text1_Change() {
+  if (!(c_.EntryColor() == kBlack)) c_.SetEntryColor(kBlack);
+}
+
+void FormMain::PicUPDW_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int y) {
+  c_.FocusEntry();
+  ResultShown = false;
+  if (HistoryLast == 0) return;
+  if (HistoryCursor == HistoryLast) AddToBuff();
+  if (y <= 13) {
+    HistoryCursor = std::max(HistoryCursor - 1, 1);
+  } else {
+    HistoryCursor = std::min(HistoryCursor + 1, HistoryLast);
+  }
+  const std::string& entry = ExpressionHistory[static_cast<size_t>(HistoryCursor)];
+  c_.SetEntryText(entry);
+  c_.SetSelection(static_cast<int>(entry.size()), 0);
+}
+
+void FormMain::DEG_RAD_GRA_KEY(int key) {
+  for (int k = kKeyDeg; k <= kKeyGra; ++k) c_.SetKeyLit(k, k == key);
+  EngineState& s = State();
+  switch (key) {
+    case kKeyDeg:
+      s.AngleFactor = 180 / s.Pi;
+      EscribirCaracter("", "Angular unit is degree: 1 right angle = 90\xB0 (90 degrees)");
+      break;
+    case kKeyRad:
+      s.AngleFactor = 1.0;
+      EscribirCaracter("", "Angular unit is radian: 1 right angle = \xCB/2 rad");
+      break;
+    case kKeyGra:
+      s.AngleFactor = 200 / s.Pi;
+      EscribirCaracter("", "Angular unit is gradient: 1 right angle = 100 gra");
+      break;
+    default:
+      break;
+  }
+}
+
+void FormMain::RestoreAngleUnit(double saved) {
+  EngineState& s = State();
+  if (saved == 0 || std::fabs(saved - 180 / s.Pi) < 0.1) DEG_RAD_GRA_KEY(kKeyDeg);
+  if (saved == 1.0) DEG_RAD_GRA_KEY(kKeyRad);
+  if (std::fabs(saved - 200 / s.Pi) < 0.1) DEG_RAD_GRA_KEY(kKeyGra);
+  if (s.AngleFactor == 0) DEG_RAD_GRA_KEY(kKeyDeg);
+}
+
+void FormMain::CLEAR_VARS_KEY() {
+  c_.FocusEntry();
+  ArcShift = HypShift = false;
+  ClearVariables();
+  c_.SetLabel3(" Variables were cleared");
+  c_.SetLabel7("");
+}
+
+}  // namespace tarvo
+
+namespace tarvo {
+
+void FormMain::Form_Load(const std::string& stateDir) {
+  EngineState& s = State();
+  ArcShift = HypShift = false;
+  s.ComplexMarker = 0;
+  if (!stateDir.empty()) LoadVariableFiles(stateDir);
+  s.VariableStore[4] = Exp1();
+  s.DefinedFlag[4] = kDefined;
+  RestoreAngleUnit(s.VariableStore[kStoreAngleFactor]);
+  c_.SetLabel3("");
+  c_.SetLabel7("");
+  s.OutputMode = OUT_NORMAL;
+  s.LastAnswer = s.VariableStore[kStoreLastAnswer];
+  HistoryLast = 0;
+  HistoryCursor = 0;
+  c_.SetEntryText("0");
+  Procesar();
+  // The display keeps showing the 0 (a cleared display at start would read
+  // as a fault).
+  c_.SetEntryText("");
+}
+
+SaveResult FormMain::Form_Unload(const std::string& stateDir) {
+  if (stateDir.empty()) return {};
+  return SaveVariableFiles(stateDir);
+}
+
+}  // namespace tarvo
