@@ -11,7 +11,8 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev libedit-dev
-          qt6-base-dev libgl-dev fonts-dejavu-core)
+          qt6-base-dev libgl-dev fonts-dejavu-core
+          clang libclang-rt-14-dev)
 
 install_missing() {
   local missing=()
@@ -34,6 +35,22 @@ configure_and_build() {  # dir, extra cmake options...
   cmake --build "$dir" -j "$jobs"
 }
 
+# Each libFuzzer target for the given number of seconds, from a copy of its
+# seed corpus (new inputs stay out of the source tree).
+fuzz() {
+  local seconds=$1
+  CXX=clang++ CC=clang configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTARVO_FUZZ=ON -DTARVO_BUILD_UI=OFF -DTARVO_BUILD_TESTS=OFF
+  local t corpus
+  for t in entry state_files; do
+    corpus=$(mktemp -d)
+    cp fuzz/corpus/$t/* "$corpus"/
+    build-fuzz/fuzz/fuzz_$t "$corpus" -dict=fuzz/entry.dict -max_total_time="$seconds" \
+      -timeout=1 -rss_limit_mb=2048 -print_final_stats=1 2>&1 | tail -n 12
+    rm -rf "$corpus"
+  done
+}
+
 case "${1:-}" in
   run)
     install_missing
@@ -50,9 +67,14 @@ case "${1:-}" in
     configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVO_WERROR=ON -DTARVO_SANITIZE=ON
     (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
+    fuzz "${TARVO_FUZZ_SECONDS:-60}"
+    ;;
+  fuzz)
+    install_missing
+    fuzz "${2:-60}"
     ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|fuzz [seconds]" >&2
     exit 2
     ;;
 esac

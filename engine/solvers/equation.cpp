@@ -1,0 +1,60 @@
+#include <cmath>
+
+#include "engine/eval/evaluate.h"
+#include "engine/solvers/solver_support.h"
+#include "engine/solvers/solvers.h"
+#include "engine/state.h"
+
+namespace tarvo {
+
+// Rounds a solver's result to the whole number it lies within about 5E-8 of
+// (2.99999999 gives 3; 2.99 and 0.5 stay). Clears ErrorCode. Magnitudes where
+// v * 1E7 overflows come back unchanged (they are whole anyway).
+double SnapToInteger(double v) {
+  State().ErrorCode = 0;
+  const double n = std::floor(v + 0.5);
+  const double m = std::floor(v * 1e7 + 0.5);
+  if (!std::isfinite(m)) return v;
+  return n * 1e7 == m ? n : v;
+}
+
+// Only the first "=" divides the sides: "a=b=c" becomes "a-(b=c)", which
+// the evaluator then refuses as it would any stray "=".
+std::string EquationAsFunction(std::string_view text) {
+  const size_t eq = text.find('=');
+  if (eq == std::string_view::npos) return std::string(text);
+  std::string out(text.substr(0, eq));
+  out += "-(";
+  out += text.substr(eq + 1);
+  out += ")";
+  return out;
+}
+
+namespace solver {
+
+std::string Terminated(std::string_view equation) { return EquationAsFunction(equation) + ":"; }
+
+double EvaluateAt(const std::string& function, double x) {
+  State().VariableStore[kX] = x;
+  return Evaluate(function);
+}
+
+double EvaluateAt(const std::string& function, double x, double y) {
+  State().VariableStore[kY] = y;
+  return EvaluateAt(function, x);
+}
+
+double EvaluateAt(const std::string& function, double x, double y, double z) {
+  State().VariableStore[kZ] = z;
+  return EvaluateAt(function, x, y);
+}
+
+void ClearSample(int index) {
+  State().VariableStore[static_cast<size_t>(index)] = 0.0;
+  Undefine(index);
+}
+
+void Undefine(int index) { State().DefinedFlag[static_cast<size_t>(index)] = kUndefined; }
+
+}  // namespace solver
+}  // namespace tarvo

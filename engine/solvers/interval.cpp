@@ -1,0 +1,131 @@
+// SOLVE: the real roots of any equation in x on [A, B]. The interval is
+// scanned in steps of h; each strict sign change between neighbouring
+// samples is bisected 57 times. Roots go to a, b, c, d, f, ..., w (e is
+// skipped; x, y, z are never used).
+#include <cmath>
+
+#include "engine/errors.h"
+#include "engine/eval/evaluate.h"
+#include "engine/solvers/solver_support.h"
+#include "engine/solvers/solvers.h"
+#include "engine/state.h"
+
+namespace tarvo {
+namespace {
+
+using solver::EvaluateAt;
+
+constexpr double kMaxSteps = 10000;
+// A scan loop never needs more passes than the step limit allows (plus the
+// two ends); the cap only matters when x + h == x, where rounding would
+// otherwise hold the scan in place for ever.
+constexpr long kMaxPasses = 10002;
+constexpr int kBisections = 57;
+constexpr int kPoleTestStep = 20;
+
+double Fail(int code) {
+  State().ErrorCode = code;
+  return 0.0;
+}
+
+// The midpoint without overflowing when both ends are near the top of the
+// double range.
+double Midpoint(double lo, double hi) {
+  const double m = (lo + hi) / 2;
+  return std::isfinite(m) ? m : lo / 2 + hi / 2;
+}
+
+enum class Bracket { kRoot, kDropped };
+
+// Bisects [lo, hi] whose left end has the value fPrev and right end f1.
+// Midpoints where the equation fails drop the bracket, and so does a
+// midpoint value above the mean of the end values at the 20th step: the sign
+// change was a pole or a jump, not a root.
+Bracket Bisect(const std::string& fn, double fPrev, double f1, double& lo, double& hi) {
+  const double tau = (std::fabs(fPrev) + std::fabs(f1)) / 2;
+  for (int step = 1; step <= kBisections; ++step) {
+    const double m = Midpoint(lo, hi);
+    const double fm = EvaluateAt(fn, m);
+    if (State().ErrorCode != 0) {
+      State().ErrorCode = 0;
+      return Bracket::kDropped;
+    }
+    if (step == kPoleTestStep && std::fabs(fm) > tau) return Bracket::kDropped;
+    if (fPrev * fm < 0) {
+      hi = m;
+    } else {
+      lo = m;
+    }
+  }
+  return Bracket::kRoot;
+}
+
+}  // namespace
+
+// Errors: 5 for h <= 0, B <= A, more than 10000 steps, or an equation that
+// is undefined or exactly 0 at every sample; 3 for an empty equation; the
+// equation's own error when it fails at a scan point (failures at bisection
+// midpoints only drop that bracket); 33 when no root was found; 34 when a
+// root was found after w was filled (the roots stored stay). Returns the
+// last root stored. Bounds and step must be finite: an infinite one is out
+// of range (5) rather than a scan that never advances.
+double SolveOnInterval(std::string_view equation, double a, double b, double h) {
+  EngineState& st = State();
+  st.ErrorCode = 0;
+  if (!(h > 0) || !(b > a)) return Fail(kErrOutOfRange);
+  if (!std::isfinite(h) || !std::isfinite(a) || !std::isfinite(b)) return Fail(kErrOutOfRange);
+  const double steps = (b - a) / h;
+  if (!std::isfinite(steps)) return Fail(kErrUnknown);  // b - a overflows
+  if (steps > kMaxSteps) return Fail(kErrOutOfRange);
+  if (equation.empty()) return Fail(kErrSyntax);
+
+  const std::string fn = solver::Terminated(equation);
+  ClearVariables();
+
+  // The first sample where the equation is defined and not exactly 0.
+  double x0 = a;
+  double fPrev = 0;
+  bool started = false;
+  for (long pass = 0; x0 <= b && pass < kMaxPasses; ++pass, x0 += h) {
+    st.ErrorCode = 0;
+    fPrev = EvaluateAt(fn, x0);
+    if (st.ErrorCode == 0 && fPrev != 0) {
+      started = true;
+      break;
+    }
+  }
+  if (!started) return Fail(kErrOutOfRange);
+
+  char letter = 'a' - 1;
+  const double end = b + h / 100;  // lets B itself be sampled despite rounding
+  double x1 = x0 + h;
+  for (long pass = 0; x1 <= end && pass < kMaxPasses; ++pass, x1 += h) {
+    const double f1 = EvaluateAt(fn, x1);
+    if (st.ErrorCode != 0) return 0.0;
+    if (fPrev * f1 < 0) {
+      double lo = x1 - h;
+      double hi = x1;
+      if (Bisect(fn, fPrev, f1, lo, hi) == Bracket::kRoot) {
+        const double root = Midpoint(lo, hi);
+        ++letter;
+        if (letter == 'e') letter = 'f';
+        if (letter > 'w') {
+          solver::ClearSample(solver::kX);
+          return Fail(kNoticeMoreValues);
+        }
+        double value = SnapToInteger(root);
+        // A tiny root on a tiny interval keeps its digits.
+        if (value == 0 && std::fabs(lo + hi) > (std::fabs(a) + std::fabs(b)) * 1e-8) value = root;
+        SetVariable(letter, value);
+      }
+    }
+    fPrev = f1;
+  }
+
+  solver::ClearSample(solver::kX);
+  if (letter < 'a') return Fail(kNoticeNoSolution);
+  st.ErrorCode = 0;
+  return st.VariableStore[static_cast<size_t>(letter - 'a')];
+}
+
+}  // namespace tarvo

@@ -1,0 +1,203 @@
+// EQ2D and EQ3D: quadratic and cubic equations in x. The equation is a black
+// box: its coefficients are recovered from samples at x = 0, 1, 2 (and -1),
+// a sample at an odd point checks the degree, and closed formulas give the
+// roots in a, b (c) with a complex pair's imaginary part in i.
+#include <cmath>
+
+#include "engine/errors.h"
+#include "engine/eval/evaluate.h"
+#include "engine/numlib/checked_arith.h"
+#include "engine/numlib/numlib.h"
+#include "engine/solvers/solver_support.h"
+#include "engine/solvers/solvers.h"
+#include "engine/state.h"
+
+namespace tarvo {
+namespace {
+
+using solver::EvaluateAt;
+
+// A point no user's polynomial is likely to be special at.
+constexpr double kDegreeTestPoint = -2.4273219483;
+
+double Fail(int code) {
+  State().ErrorCode = code;
+  return 0.0;
+}
+
+bool Stopped() { return State().ErrorCode != 0; }
+
+// True when the model value p and the equation's value at the test point
+// differ by more than 0.1 percent of their joint size (exactly 0.1 percent
+// passes). Both 0 is 0/0, a fault.
+bool FailsDegreeCheck(CheckedArith& f, double p, double ft) {
+  const double ratio = f.Div(std::fabs(f.Sub(p, ft)), f.Add(std::fabs(p), std::fabs(ft)));
+  return !f.Failed() && ratio > 0.001;
+}
+
+// The roots are on display now; the value of the call was taken before, so
+// that clearing the list cannot change it.
+double ShowAndReturn(double a) {
+  State().Host->ShowVariableList();
+  return a;
+}
+
+}  // namespace
+
+// EQ2D. Clears every variable, then: a and b the roots (a the one with +sqrt);
+// a complex pair is a = b = the real part (snapped) with i its imaginary
+// part, complex marker 2. Errors: the equation's own error; 27 for a
+// vanishing x^2 term or an equation that is not quadratic; 1 for a fault in
+// the solver's arithmetic (both degree-test values 0 included). Returns a.
+double SolveQuadratic(std::string_view equation) {
+  ClearVariables();
+  EngineState& st = State();
+  st.ErrorCode = 0;
+  st.ComplexMarker = 0;
+  const std::string fx = solver::Terminated(equation);
+
+  const double f0 = EvaluateAt(fx, 0);
+  if (Stopped()) return 0.0;
+  const double f1 = EvaluateAt(fx, 1);
+  if (Stopped()) return 0.0;
+  const double f2 = EvaluateAt(fx, 2);
+  if (Stopped()) return 0.0;
+
+  CheckedArith f;
+  const double c = f0;
+  const double b = f.Div(f.Sub(f.Sub(f.Mul(4, f1), f.Mul(3, f0)), f2), 2);
+  const double a = f.Sub(f.Sub(f1, b), f0);
+  if (f.Failed()) return Fail(kErrUnknown);
+  if (a == 0) return Fail(kErrEquationInvalid);
+
+  const double t = kDegreeTestPoint;
+  const double ft = EvaluateAt(fx, t);
+  if (Stopped()) return 0.0;
+  const double p = f.Add(f.Add(f.Mul(f.Mul(a, t), t), f.Mul(b, t)), c);
+  const bool notQuadratic = FailsDegreeCheck(f, p, ft);
+  if (f.Failed()) return Fail(kErrUnknown);
+  if (notQuadratic) return Fail(kErrEquationInvalid);
+
+  const double disc = f.Sub(f.Mul(b, b), f.Mul(f.Mul(4, a), c));
+  if (f.Failed()) return Fail(kErrUnknown);
+  double root1;
+  double root2;
+  if (disc < 0) {
+    const double re = SnapToInteger(f.Div(f.Div(-b, 2), a));
+    const double im = std::fabs(f.Div(f.Div(f.Sqrt(-disc), 2), a));
+    if (f.Failed()) return Fail(kErrUnknown);
+    root1 = root2 = re;
+    SetVariable('i', im);
+    st.ComplexMarker = 2;
+  } else {
+    const double s = f.Sqrt(disc);
+    root1 = f.Div(f.Div(f.Add(-b, s), 2), a);
+    root2 = f.Div(f.Div(f.Sub(-b, s), 2), a);
+    if (f.Failed()) return Fail(kErrUnknown);
+  }
+  SetVariable('a', root1);
+  SetVariable('b', root2);
+  solver::ClearSample(solver::kX);
+  return ShowAndReturn(root1);
+}
+
+// EQ3D. Clears every variable, then writes the roots to a, b, c. Three real
+// roots come from the trigonometric method, unsnapped; one real root and a
+// pair from Cardano's method: a real, b = c the pair's real part, i its
+// imaginary part (complex marker 3), with noise below 1E-8 of the scale
+// zeroed and values above 0.9 in magnitude snapped. Errors as in EQ2D.
+// Returns a.
+double SolveCubic(std::string_view equation) {
+  EngineState& st = State();
+  st.ErrorCode = 0;
+  ClearVariables();
+  st.ComplexMarker = 0;
+  const std::string fx = solver::Terminated(equation);
+
+  const double f0 = EvaluateAt(fx, 0);
+  if (Stopped()) return 0.0;
+  const double f1 = EvaluateAt(fx, 1);
+  if (Stopped()) return 0.0;
+  const double f2 = EvaluateAt(fx, 2);
+  if (Stopped()) return 0.0;
+  const double fm = EvaluateAt(fx, -1);
+  if (Stopped()) return 0.0;
+
+  CheckedArith f;
+  const double d0 = f0;
+  const double b = f.Div(f.Sub(f.Add(f1, fm), f.Mul(2, f0)), 2);
+  const double a = f.Div(f.Sub(f.Sub(f.Add(f.Mul(2, fm), f2), f.Mul(3, f0)), f.Mul(6, b)), 6);
+  const double c = f.Sub(f.Sub(f.Sub(f1, a), b), f0);
+  if (f.Failed()) return Fail(kErrUnknown);
+  if (a == 0) return Fail(kErrEquationInvalid);
+
+  const double t = kDegreeTestPoint;
+  const double ft = EvaluateAt(fx, t);
+  if (Stopped()) return 0.0;
+  const double p = f.Add(f.Add(f.Add(f.Mul(a, f.Mul(f.Mul(t, t), t)), f.Mul(b, f.Mul(t, t))), f.Mul(c, t)), d0);
+  const bool notCubic = FailsDegreeCheck(f, p, ft);
+  if (f.Failed()) return Fail(kErrUnknown);
+  if (notCubic) return Fail(kErrEquationInvalid);
+
+  const double a1 = f.Div(b, a);
+  const double a2 = f.Div(c, a);
+  const double a3 = f.Div(d0, a);
+  const double q = f.Div(f.Sub(f.Mul(a1, a1), f.Mul(3, a2)), 9);
+  const double r = f.Div(f.Sub(f.Add(f.Mul(2, f.Pow(a1, 3)), f.Mul(27, a3)), f.Mul(f.Mul(9, a1), a2)), 54);
+  const double q3 = f.Mul(f.Mul(q, q), q);
+  const double delta = f.Sub(f.Mul(r, r), q3);
+  if (f.Failed()) return Fail(kErrUnknown);
+
+  const double shift = f.Div(a1, 3);
+  double ra;
+  double rb;
+  double rc;
+  double im = 0.0;
+  if (delta < 0) {
+    const double cosine = f.Div(r, f.Sqrt(q3));
+    if (f.Failed()) return Fail(kErrUnknown);
+    const double theta = ArcCos(cosine) / 3;
+    if (Stopped()) return 0.0;
+    const double pi = st.Pi;
+    const double k = f.Mul(-2, f.Sqrt(q));
+    ra = f.Sub(f.Mul(k, std::cos(theta)), shift);
+    rb = f.Sub(f.Mul(k, std::cos(theta + (pi + pi) / 3)), shift);
+    rc = f.Sub(f.Mul(k, std::cos(theta + pi * 4 / 3)), shift);
+    if (f.Failed()) return Fail(kErrUnknown);
+    if (a3 == 0 && std::fabs(rc) < 1e-10) rc = 0.0;
+  } else {
+    const double sd = f.Sqrt(delta);
+    const double u = f.Sub(sd, r);
+    const double v = f.Sub(-sd, r);
+    const double s = std::copysign(1.0, u) * (u == 0 ? 0.0 : f.Pow(std::fabs(u), 1.0 / 3));
+    const double tt = std::copysign(1.0, v) * (v == 0 ? 0.0 : f.Pow(std::fabs(v), 1.0 / 3));
+    ra = f.Sub(f.Add(s, tt), shift);
+    rb = f.Sub(f.Div(-f.Add(s, tt), 2), shift);
+    rc = rb;
+    im = std::fabs(f.Mul(std::sqrt(3.0) / 2, f.Sub(s, tt)));
+    const double scale = f.Add(f.Add(std::fabs(tt), std::fabs(s)), std::fabs(a1));
+    if (f.Failed()) return Fail(kErrUnknown);
+    if (scale != 0) {
+      for (double* root : {&ra, &rb, &rc}) {
+        if (std::fabs(*root) < scale * 1e-8) *root = 0.0;
+      }
+    }
+    if (std::fabs(im) < std::fabs(rb) * 1e-8) im = 0.0;
+    for (double* value : {&ra, &rb, &rc, &im}) {
+      if (std::fabs(*value) > 0.9) *value = SnapToInteger(*value);
+    }
+  }
+  SetVariable('a', ra);
+  SetVariable('b', rb);
+  SetVariable('c', rc);
+  solver::ClearSample(solver::kX);
+  if (im != 0) {
+    SetVariable('i', im);
+    st.ComplexMarker = 3;
+  } else {
+    solver::ClearSample('i' - 'a');  // even when the equation itself read i
+  }
+  return ShowAndReturn(ra);
+}
+
+}  // namespace tarvo

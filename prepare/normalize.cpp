@@ -1,0 +1,430 @@
+// The normaliser: one fixed sequence of passes over one working text, from
+// what the entry line shows to the token string the evaluator reads. Each
+// pass sees the whole result of the one before; their order is the language.
+#include "prepare/normalize.h"
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "engine/bytes.h"
+#include "engine/errors.h"
+#include "engine/number_text.h"
+#include "engine/state.h"
+#include "engine/tokens.h"
+#include "prepare/prepare_detail.h"
+
+namespace tarvo {
+namespace {
+
+using detail::NormalizeFault;
+
+constexpr char kDegreeMark = '\xB0';
+constexpr char kMinuteMark = '\'';
+constexpr char kSecondMark = '"';
+
+const char kImplicitProduct = static_cast<char>(kTokImplicitProduct);
+const char kNegation = static_cast<char>(kTokNegation);
+const char kFactorial = static_cast<char>(kTokFactorial);
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// Only lower-case letters: by the second half every letter left is a
+// variable, and the "E" that number text writes is part of a number.
+bool IsLetter(char c) { return c >= 'a' && c <= 'z'; }
+// Bytes 128..255 are function tokens or symbols, all of which start an
+// operand; the degree mark closes one.
+bool IsOperandStart(char c) {
+  return IsLetter(c) || c == '(' || (Code(c) >= 128 && c != kDegreeMark);
+}
+
+// The display symbols of the entry line's font, and the keypad's bracket
+// shapes, in the order they must be replaced ("Â(" before anything eats "(").
+std::string MapDisplaySymbols(std::string t) {
+  const std::pair<std::string_view, std::string> kSymbols[] = {
+      {"\xCE", Chr(kTokNthRoot)},
+      {"\xC2(", "#SIMP("},
+      {"\xC1", "SQR"},
+      {"\xC8", "CUR"},
+      {"\xCB", "PI"},
+      {"\xBA", "\xB0"},
+      {"]", ")"},
+      {"[", "("},
+      {"{", "("},
+      {"}", ")"},
+      {"\xD3", "^(-1)"},
+      {"\xB3", "^(3)"},
+      {"\xE7", "i"},
+      {"\xE8", "j"},
+      {"\xEA", "k"},
+      {"\xD4", Chr(kTokArcSin)},
+      {"\xD7", "@"},
+  };
+  for (const auto& [from, to] : kSymbols) t = Replace(t, from, to);
+  return t;
+}
+
+// The keypad's solver keys, typed with "x" or (after the symbol pass) "@".
+std::string MapSpecialForms(std::string t) {
+  const std::pair<std::string_view, std::string_view> kForms[] = {
+      {"s2@2(", "#sdxd("},     {"s2x2(", "#sdxd("},     {"s3@3(", "#stxt("},
+      {"s3x3(", "#stxt("},     {"det3x3(", "#dettxt("}, {"det3@3(", "#dettxt("},
+      {"eq2d(", "#ecsg("},     {"eq3d(", "#ectg("},
+  };
+  for (const auto& [from, to] : kForms) t = Replace(t, from, to);
+  return t;
+}
+
+int DigitValue(char c, int base) {
+  int d = -1;
+  if (c >= '0' && c <= '9') d = c - '0';
+  else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+  return d < base ? d : -1;
+}
+
+// Base-16 ("&h") or base-2 ("&b") literals become "(" decimal ")". Returns
+// false when a prefix has no digit of its base (error 5). A value beyond the
+// double range is a fault (error 1): ~256 hex or ~1024 binary digits.
+// One left-to-right walk is the same as searching from the start after each
+// replacement: the "(" ... ")" written can never form a prefix.
+bool ConvertLiterals(std::string& t, std::string_view prefix, int base) {
+  std::string out;
+  size_t pos = 0;
+  for (;;) {
+    const size_t p = t.find(prefix, pos);
+    if (p == std::string::npos) break;
+    size_t q = p + prefix.size();
+    double value = 0;
+    for (int d; q < t.size() && (d = DigitValue(t[q], base)) >= 0; ++q) {
+      value = value * base + d;
+      if (!std::isfinite(value)) throw NormalizeFault{};
+    }
+    if (q == p + prefix.size()) return false;
+    out.append(t, pos, p - pos);
+    out += '(';
+    out += NumberText(value);
+    out += ')';
+    pos = q;
+  }
+  out.append(t, pos, std::string::npos);
+  t = std::move(out);
+  return true;
+}
+
+// Bars pair strictly first with second, third with fourth; a bar inside a
+// pair never nests. Returns false when the last bar has no partner (error 7).
+bool PairAbsoluteBars(std::string& t) {
+  if (t.find('|') == std::string::npos) return true;
+  std::string out;
+  bool open = false;
+  for (char c : t) {
+    if (c == '|') {
+      out += open ? ")" : "#moab(";
+      open = !open;
+    } else {
+      out += c;
+    }
+  }
+  if (open) return false;
+  t = std::move(out);
+  return true;
+}
+
+std::string FoldSignRuns(std::string t) {
+  for (;;) {
+    const size_t before = t.size();
+    t = Replace(t, "\xB7", "*");
+    t = Replace(t, "++", "+");
+    t = Replace(t, "--", "+");
+    t = Replace(t, "+-", "-");
+    t = Replace(t, "-+", "-");
+    if (t.size() == before) return t;
+  }
+}
+
+// Every "-" right after `token` becomes the NegationToken. Equal to taking the
+// first occurrence again and again: a change only ever removes the occurrence
+// it fixes, or (token = NegationToken) creates the next one to its right.
+void NegateMinusAfter(std::string& t, char token) {
+  for (size_t j = 0; j + 1 < t.size(); ++j)
+    if (t[j] == token && t[j + 1] == '-') t[j + 1] = kNegation;
+}
+
+// Writes one character (0 for none) between each pair of neighbours, as a
+// walk over the growing text would. The characters inserted (ImplicitProduct,
+// "^") are never one that a rule fires on, so walking over them changes nothing.
+template <class Rule>
+std::string InsertBetween(const std::string& t, Rule rule) {
+  std::string out;
+  out.reserve(t.size() + t.size() / 2);
+  for (size_t i = 0; i < t.size(); ++i) {
+    out += t[i];
+    if (i + 1 < t.size()) {
+      const char inserted = rule(t[i], t[i + 1]);
+      if (inserted != 0) out += inserted;
+    }
+  }
+  return out;
+}
+
+// token "^(" n ")" with n from 2 to 9 becomes PowerPrefixToken(n) token; an
+// ImplicitProduct or "*" right after is dropped. After each rewrite the token
+// itself may again stand before "^(" (sin^(2)^(3)), so the search resumes
+// there; it ends at the first occurrence of another form.
+void FoldFunctionPowers(std::string& t, char token) {
+  const std::string pattern{token, '^', '('};
+  std::string out;
+  size_t pos = 0;
+  for (;;) {
+    const size_t p = t.find(pattern, pos);
+    if (p == std::string::npos) break;
+    if (p + 4 >= t.size() || t[p + 3] < '2' || t[p + 3] > '9' || t[p + 4] != ')') break;
+    out.append(t, pos, p - pos);
+    out += static_cast<char>(190 + (t[p + 3] - '0'));
+    size_t next = p + 5;
+    if (next < t.size() && (t[next] == kImplicitProduct || t[next] == '*')) ++next;
+    // The token now stands just before t[next]: reuse the slot before it.
+    t[next - 1] = token;
+    pos = next - 1;
+  }
+  out.append(t, pos, std::string::npos);
+  t = std::move(out);
+}
+
+// The position (1-based) before the number that ends `out`, 1 when the walk
+// reaches the opening bracket. Exponents belong to the number ("2.5e-3").
+long NumberScan(const std::string& out) {
+  long p = static_cast<long>(out.size()) - 1;
+  for (; p >= 2; --p) {
+    const char c = LowerByte(At(out, p));
+    const char prev = LowerByte(At(out, p - 1));
+    const bool belongs =
+        (prev == 'e' && (c == '-' || c == '+')) || c == 'e' || IsDigit(c) || c == '.';
+    if (!belongs) break;
+  }
+  return p;
+}
+
+// The position of the "(" matching the ")" that ends `out`; 0 when there is
+// none (the opening bracket at position 1 is never a match).
+long MatchScan(const std::string& out) {
+  long depth = 1;
+  for (long p = static_cast<long>(out.size()) - 1; p >= 2; --p) {
+    const char c = At(out, p);
+    if (c == '(') --depth;
+    else if (c == ')') ++depth;
+    if (depth == 0) return p;
+  }
+  return 0;
+}
+
+void InsertAt(std::string& out, long afterChars, std::string_view what) {
+  out.insert(static_cast<size_t>(afterChars), what);
+}
+
+// What a postfix mark found to work on.
+constexpr long kNoOperand = 0;   // nothing there takes the mark: it stays as typed
+constexpr long kNoMatch = -1;    // a ")" without its "(" (error 3)
+
+// "%" and "!" become a prefix form around the operand that ends `out`:
+// "(" x "/100" and factorial "(" x. `match` is the "(" matching a final ")"
+// (0 when unknown). Returns the position of the "(" written, which the ")"
+// the caller appends will close, or kNoOperand / kNoMatch.
+long ApplyPercentOrFactorial(std::string& out, char mark, long match) {
+  const std::string before = mark == '%' ? std::string("(") : std::string{kFactorial, '('};
+  const std::string_view after = mark == '%' ? "/100" : "";
+  const long length = static_cast<long>(out.size());
+  const char last = out.back();
+  long at = 0;
+  if (IsDigit(last)) {
+    at = NumberScan(out);
+  } else if (IsLetter(last)) {
+    at = length - 1;
+  } else if (last == ')') {
+    const long p = match != 0 ? match : MatchScan(out);
+    if (p == 0) return kNoMatch;
+    at = IsFunctionToken(At(out, p - 1)) ? p - 2 : p - 1;
+  } else {
+    return kNoOperand;
+  }
+  InsertAt(out, at, before);
+  out += after;
+  return at + static_cast<long>(before.size());
+}
+
+// Degrees, minutes and seconds build one bracketed sum: the first mark opens
+// "{[" x "]" and the next value whose mark follows the "}" that closes it
+// continues with "+[" y "/60]". Returns 1 when applied, else as above.
+long ApplyAngleMark(std::string& out, char mark, long match) {
+  const std::string_view closing = mark == kDegreeMark ? "]" : mark == kMinuteMark ? "/60]" : "/3600]";
+  const long length = static_cast<long>(out.size());
+  const char last = out.back();
+  // The operand starts right after `preceding`.
+  long preceding = 0;
+  if (IsDigit(last)) {
+    preceding = NumberScan(out);
+  } else if (IsLetter(last)) {
+    preceding = length - 1;
+  } else if (last == ')') {
+    const long p = match != 0 ? match : MatchScan(out);
+    if (p == 0) return kNoMatch;
+    preceding = IsFunctionToken(At(out, p - 1)) ? p - 2 : p - 1;
+  } else {
+    return kNoOperand;
+  }
+  // A "}" there ends the previous part of a degree-minute-second run.
+  if (At(out, preceding) == '}') out.replace(static_cast<size_t>(preceding - 1), 1, "+[");
+  else InsertAt(out, preceding, "{[");
+  out += closing;
+  return 1;
+}
+
+// The assembly pass and the final replacement. The output starts with "(" so
+// that every backward scan stops; it is dropped at the end. Returns
+// std::nullopt on a mark after an unmatched ")" (error 3).
+std::optional<std::string> Assemble(const std::string& t) {
+  std::string out = "(";
+  // The "(" matching the output's final ")" when a mark wrote both, valid
+  // while the output keeps the size it had then. A run of marks ("1%%%...")
+  // would otherwise rescan an ever longer group for each mark.
+  long knownMatch = 0;
+  size_t knownSize = 0;
+  for (const char ch : t) {
+    std::string c(1, ch);
+    if (IsFunctionToken(out.back()) && ch == '-') {
+      out += kNegation;
+      c.clear();
+    }
+    if (IsFunctionToken(out.back()) && ch == '+') c.clear();
+    const long match = out.size() == knownSize ? knownMatch : 0;
+    if (c == "%" || c == "!") {
+      const long opened = ApplyPercentOrFactorial(out, ch, match);
+      if (opened == kNoMatch) return std::nullopt;
+      if (opened != kNoOperand) {
+        out += ')';
+        knownMatch = opened;
+        knownSize = out.size();
+        continue;
+      }
+    } else if (c == "\xB0" || c == "'" || c == "\"") {
+      const long applied = ApplyAngleMark(out, ch, match);
+      if (applied == kNoMatch) return std::nullopt;
+      if (applied != kNoOperand) c = "}";
+    }
+    out += c;
+  }
+  for (char& c : out) {
+    if (c == '{' || c == '[') c = '(';
+    else if (c == '}' || c == ']') c = ')';
+  }
+  return out.substr(1) + ":";
+}
+
+std::string Fail(int code) {
+  State().ErrorCode = code;
+  return {};
+}
+
+std::string Normalize(std::string t) {
+  // Display symbols, case, word forms.
+  t = MapDisplaySymbols(std::move(t));
+  t = Lower(t);
+  t = Replace(t, "mod", Chr(kTokMod));
+  t = Replace(t, " ", "");
+  t = MapSpecialForms(std::move(t));
+  t = Replace(t, "\xB2", "^(2)");
+  t = Replace(t, ",-", ",0-");
+  t = Replace(t, "=-", "=0-");
+
+  // Literals in base 16, then base 2.
+  if (!ConvertLiterals(t, "&h", 16)) return Fail(kErrOutOfRange);
+  if (!ConvertLiterals(t, "&b", 2)) return Fail(kErrOutOfRange);
+
+  // Multi-argument calls ("#vla(", the first entry, stays a name).
+  for (size_t e = 1; e < ParenFunctionTable.size(); ++e)
+    t = ReplaceNoCase(t, ParenFunctionTable[e].name, Chr(ParenFunctionTable[e].code) + "(");
+  // A failure here leaves ErrorCode 3 and whatever text came back; the
+  // remaining passes still run and the caller discards the result.
+  t = detail::SplitArgumentListsOrFault(t);
+
+  if (!PairAbsoluteBars(t)) return Fail(kErrParenOpen);
+
+  t = ReplaceNoCase(t, "ans", "ans(0)");
+  t = ReplaceNoCase(t, "rnd", "rnd(0)");
+  t = ReplaceNoCase(t, "ran#", "rnd(0)");
+  t = ReplaceNoCase(t, "pi", "pi(0)");
+
+  // Operator spellings, then signs.
+  for (const OperatorToken& op : OperatorTokenTable)
+    t = ReplaceNoCase(t, op.spelling, Chr(op.code));
+  t = FoldSignRuns(std::move(t));
+  // ":" and ")" (the first two entries) are no operators a sign can follow.
+  for (size_t e = 2; e < OperatorTokenTable.size(); ++e) {
+    const std::string token = Chr(OperatorTokenTable[e].code);
+    t = Replace(t, token + "+", token);
+  }
+  for (size_t e = 2; e < OperatorTokenTable.size(); ++e)
+    NegateMinusAfter(t, static_cast<char>(OperatorTokenTable[e].code));
+  if (!t.empty() && t.front() == '-') t.insert(0, "0");
+  t = Replace(t, "(-", "(0-");
+  if (!t.empty() && t.front() == '+') t.erase(0, 1);
+  t = Replace(t, "(+", "(");
+
+  // Implicit products around digits, "%" and ")"; "2e3" stays a number.
+  t = InsertBetween(t, [](char c, char next) {
+    return IsDigit(c) && IsOperandStart(next) && next != 'e' ? kImplicitProduct : '\0';
+  });
+  t = InsertBetween(t, [](char c, char next) {
+    return (c == '%' || c == ')') && IsOperandStart(next) ? kImplicitProduct : '\0';
+  });
+
+  // Function names, longest first by table order.
+  for (const FunctionToken& f : FunctionTokenTable) {
+    const char token = static_cast<char>(f.code);
+    t = ReplaceNoCase(t, f.name, std::string(1, token));
+    NegateMinusAfter(t, token);
+    FoldFunctionPowers(t, token);
+  }
+
+  // Letters left are variables: "ab" is a times b, "x2" is x squared.
+  t = InsertBetween(t, [](char c, char next) {
+    return IsLetter(c) && IsOperandStart(next) ? kImplicitProduct : '\0';
+  });
+  t = InsertBetween(t, [](char c, char next) {
+    return IsLetter(c) && c != 'e' && IsDigit(next) ? '^' : '\0';
+  });
+  t = InsertBetween(t, [](char c, char next) {
+    return (c == '%' || c == ')') && IsDigit(next) ? kImplicitProduct : '\0';
+  });
+
+  // Only the total counts: ")(" passes.
+  long balance = 0;
+  for (char c : t) {
+    if (c == '(') ++balance;
+    else if (c == ')') --balance;
+  }
+  if (balance < 0) return Fail(kErrParenClosed);
+  if (balance > 0) {
+    State().Host->Beep();
+    t.append(static_cast<size_t>(balance), ')');
+  }
+
+  std::optional<std::string> assembled = Assemble(t);
+  if (!assembled) return Fail(kErrSyntax);
+  return std::move(*assembled);
+}
+
+}  // namespace
+
+std::string NormalizeExpression(std::string_view text) {
+  if (State().ErrorCode != 0) return {};
+  try {
+    return Normalize(std::string(text));
+  } catch (const detail::NormalizeFault&) {
+    State().ErrorCode = kErrUnknown;
+    return {};
+  }
+}
+
+}  // namespace tarvo

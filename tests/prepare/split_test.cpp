@@ -1,0 +1,152 @@
+// The argument splitter on token texts (names already replaced by their
+// call tokens, as the normaliser hands them over).
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "engine/bytes.h"
+#include "engine/errors.h"
+#include "engine/state.h"
+#include "engine/tokens.h"
+#include "prepare/normalize.h"
+#include "tests/base/test_support.h"
+
+namespace tarvo {
+namespace {
+
+using test::Readable;
+using test::Tok;
+
+class Split : public test::FreshEngine {};
+
+TEST_F(Split, MarksTheFirstSeparatorOfEachCall) {
+  struct Row {
+    const char* name;
+    const char* input;  // Tok() notation
+    const char* want;
+    int error;
+  };
+  const Row rows[] = {
+      {"two arguments", "{205}(5,2)", "{205}(5{29}2)", 0},
+      {"only the first comma", "{160}(4,6,8)", "{160}(4{29}6,8)", 0},
+      {"call in the first argument", "{205}({205}(5,2),3)", "{205}({205}(5{29}2){29}3)", 0},
+      {"call in the second argument", "{205}(3,{205}(5,2))", "{205}(3{29}{205}(5{29}2))", 0},
+      {"comma inside a group is not the call's", "{205}((1,2),3)", "{205}((1,2){29}3)", 0},
+      {"already marked stays", "{205}(5{29}2)", "{205}(5{29}2)", 0},
+      {"two calls side by side", "{205}(1,2)+{206}(3,4)", "{205}(1{29}2)+{206}(3{29}4)", 0},
+      {"three levels in first arguments", "{160}({161}({205}(1,2),3),4)",
+       "{160}({161}({205}(1{29}2){29}3){29}4)", 0},
+      {"no call at all", "1,2,(3)", "1,2,(3)", 0},
+      {"empty text", "", "", 0},
+      {"one argument", "{205}(5)", "", kErrSyntax},
+      {"never closed", "{205}(5,2", "", kErrSyntax},
+      {"token at the very end", "1+{205}", "", kErrSyntax},
+      {"failing first argument is dropped", "{205}({205}(5),2)", "{205}({29}2)", kErrSyntax},
+      {"a later call still fails the whole", "{205}(1,2)+{205}(3)", "", kErrSyntax},
+  };
+  for (const Row& r : rows) {
+    ResetState();
+    EXPECT_EQ(Readable(SplitArgumentLists(Tok(r.input))), Readable(Tok(r.want))) << r.name;
+    EXPECT_EQ(State().ErrorCode, r.error) << r.name;
+  }
+}
+
+TEST_F(Split, DoesNotClearAnEarlierError) {
+  State().ErrorCode = kErrOutOfRange;
+  EXPECT_EQ(SplitArgumentLists(Tok("{205}(5,2)")), Tok("{205}(5{29}2)"));
+  EXPECT_EQ(State().ErrorCode, kErrOutOfRange);
+}
+
+std::string NestedInFirstArguments(int depth) {
+  std::string s;
+  for (int i = 0; i < depth; ++i) s += Tok("{205}(");
+  s += "1";
+  for (int i = 0; i < depth; ++i) s += ",2)";
+  return s;
+}
+
+TEST_F(Split, NestingInFirstArgumentsIsBoundedAt200) {
+  const std::string deep = SplitArgumentLists(NestedInFirstArguments(200));
+  EXPECT_EQ(State().ErrorCode, 0);
+  ASSERT_EQ(deep.size(), NestedInFirstArguments(200).size());
+  EXPECT_EQ(deep.find(','), std::string::npos) << "every level marked";
+
+  ResetState();
+  EXPECT_EQ(SplitArgumentLists(NestedInFirstArguments(201)), "");
+  EXPECT_EQ(State().ErrorCode, kErrUnknown);
+}
+
+TEST_F(Split, DeepNestingInLaterArgumentsIsNoRecursion) {
+  std::string s;
+  for (int i = 0; i < 2000; ++i) s += Tok("{205}(1,");
+  s += "1" + std::string(2000, ')');
+  const std::string got = SplitArgumentLists(s);
+  EXPECT_EQ(State().ErrorCode, 0);
+  EXPECT_EQ(got.size(), s.size());
+  EXPECT_EQ(got.find(','), std::string::npos);
+}
+
+// The algorithm read literally: every call token is visited by the walk,
+// including those the recursion already handled. Exponential in the nesting,
+// so only for short texts.
+std::string LiteralSplit(std::string_view text) {
+  std::string t(text);
+  const long length = static_cast<long>(t.size());
+  for (long i = 1; i <= length; ++i) {
+    if (!IsParenFunctionToken(At(t, i))) continue;
+    const std::string head = Left(t, i + 1);
+    const std::string rest = Mid(t, i + 2);
+    long depth = 1, j = 0;
+    for (long x = 1; x <= static_cast<long>(rest.size()) && j == 0; ++x) {
+      depth += rest[x - 1] == '(' ? 1 : rest[x - 1] == ')' ? -1 : 0;
+      if (depth == 0) j = x;
+    }
+    if (j == 0) {
+      State().ErrorCode = kErrSyntax;
+      return {};
+    }
+    std::string args = Left(rest, j - 1);
+    long k = 0;
+    depth = 0;
+    for (long x = 1; x <= static_cast<long>(args.size()) && k == 0; ++x) {
+      const char c = args[x - 1];
+      depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+      if (depth == 0 && (c == ',' || Code(c) == kTokArgumentMark)) k = x;
+    }
+    if (k == 0) {
+      State().ErrorCode = kErrSyntax;
+      return {};
+    }
+    args[k - 1] = static_cast<char>(kTokArgumentMark);
+    t = head + LiteralSplit(Left(args, k - 1)) + Mid(args, k) + Mid(rest, j);
+  }
+  return t;
+}
+
+TEST_F(Split, AgreesWithTheLiteralWalkOnShortTexts) {
+  // Call tokens with and without their "(", separators, marks, brackets.
+  const std::string alphabet = Tok("{205}{205}{160}((((),,,1{29}");
+  std::mt19937 random(20240611);
+  int disagreements = 0;
+  for (int n = 0; n < 40000; ++n) {
+    std::string s;
+    const int length = 1 + static_cast<int>(random() % 20);
+    for (int i = 0; i < length; ++i) s += alphabet[random() % alphabet.size()];
+    ResetState();
+    const std::string want = LiteralSplit(s);
+    const int wantError = State().ErrorCode;
+    ResetState();
+    const std::string got = SplitArgumentLists(s);
+    if (got != want || State().ErrorCode != wantError) {
+      ADD_FAILURE() << Readable(s) << " gives " << Readable(got) << " error "
+                    << State().ErrorCode << ", expected " << Readable(want) << " error "
+                    << wantError;
+      if (++disagreements == 5) break;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarvo

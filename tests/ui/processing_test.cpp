@@ -1,0 +1,154 @@
+// The processing cycle end to end: entry line in, display, message lines,
+// clipboard and engine state out.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/state.h"
+#include "engine/tokens.h"
+#include "tests/base/test_support.h"
+#include "tests/ui/fake_controls.h"
+#include "ui/logic/form_main.h"
+
+namespace tarvo {
+namespace {
+
+class Processing : public test::FreshEngine {
+ protected:
+  test::FakeControls c;
+  FormMain form{c};
+
+  void Exe(const std::string& entry) {
+    c.entry = entry;
+    c.selStart = static_cast<int>(entry.size());
+    form.EXE_KEY();
+  }
+};
+
+TEST_F(Processing, ResultsGoToDisplayAnswerAndClipboard) {
+  Exe("2+3");
+  EXPECT_EQ(c.Shown(), " 5");
+  EXPECT_EQ(State().LastAnswer, 5);
+  EXPECT_EQ(c.clipboard, " 5");
+  EXPECT_TRUE(form.ResultShown);
+  EXPECT_EQ(c.busyCalls, (std::vector<bool>{true, false}));
+
+  Exe("2-2");  // a zero leaves the clipboard alone
+  EXPECT_EQ(c.Shown(), " 0");
+  EXPECT_EQ(c.clipboard, " 5");
+
+  Exe("0-7");  // negative results go without the blank
+  EXPECT_EQ(c.clipboard, "-7");
+}
+
+TEST_F(Processing, BlankEntryOnlyBeeps) {
+  Exe("   ");
+  EXPECT_EQ(c.beeps, 1);
+  EXPECT_EQ(form.HistoryLast, 0);
+  EXPECT_TRUE(c.display.empty());
+}
+
+TEST_F(Processing, AssignmentsStoreAndReportFailures) {
+  struct Row { const char* entry; int error; double answer; const char* label3; };
+  const Row rows[] = {
+      {"x=2+3", 0, 5, ""},
+      {"e=1", 19, 1, "Error: Can't store a value to a constant "},
+      {"5=3", 20, 3, "Error: Can't store. Unknown variable "},
+      {"x=1/0", 11, 3, "Error: Division by zero "},  // x and the answer unchanged
+  };
+  for (const Row& r : rows) {
+    Exe(r.entry);
+    EXPECT_EQ(State().ErrorCode, r.error) << r.entry;
+    EXPECT_EQ(State().LastAnswer, r.answer) << r.entry;
+    EXPECT_EQ(c.label3, r.label3) << r.entry;
+  }
+  EXPECT_EQ(State().VariableStore[23], 5);
+  EXPECT_EQ(State().DefinedFlag[23], -1);
+  EXPECT_EQ(State().VariableStore[4], std::exp(1.0));
+}
+
+TEST_F(Processing, ErrorsAreRedNoticesGreenAndTheDisplayKeepsItsResult) {
+  Exe("4");
+  Exe("1/0");
+  EXPECT_EQ(c.color, kErrorRed);
+  EXPECT_EQ(c.Shown(), " 4");
+  EXPECT_EQ(State().LastAnswer, 4);
+  EXPECT_EQ(c.entry, "1/0");
+  Exe("s2x2(x+y=1, 2x+2y=2)");
+  EXPECT_EQ(State().ErrorCode, 33);
+  EXPECT_EQ(c.color, kNoticeGreen);
+  EXPECT_EQ(c.label3, "Not found solutions / Infinite solutions ");
+  Exe("2");
+  EXPECT_EQ(c.color, kBlack);
+}
+
+TEST_F(Processing, CompletedEntriesAreWrittenBack) {
+  State().LastAnswer = -2;
+  Exe("\xC1");
+  EXPECT_EQ(c.entry, "\xC1 (-2)");
+  EXPECT_EQ(State().ErrorCode, 5);  // square root of a negative
+  State().ErrorCode = 0;
+  State().LastAnswer = -2;
+  Exe("+1");
+  EXPECT_EQ(c.entry, "(-2)+1");
+  EXPECT_EQ(State().LastAnswer, -1);
+}
+
+TEST_F(Processing, EquationTextsGoToSlots) {
+  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{179}(x^2-3{24}x+2)+1:"), 179),
+            test::Tok("{179}(1)+1:"));
+  EXPECT_EQ(State().EquationSlots[1], "x^2-3\x18x+2");
+  State().EquationSlotCount = 0;
+  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{215}(x+y=1{29}x-y=0):"), 215),
+            test::Tok("{215}(1{29}2):"));
+  EXPECT_EQ(State().EquationSlots[2], "x-y=0");
+  State().EquationSlotCount = 0;
+  EXPECT_EQ(Replace_1_FuncionPointer(test::Tok("{214}(x^2-2{29}0,3):"), 214),
+            test::Tok("{214}(1{29}0,3):"));
+  EXPECT_EQ(State().EquationSlots[1], "x^2-2");
+}
+
+TEST_F(Processing, TooManyOrEmptyEquationTexts) {
+  std::string many;
+  for (int i = 0; i < 10; ++i) many += "+eq2d(x^2-1)";
+  Exe(many);
+  EXPECT_EQ(State().ErrorCode, 23);
+  EXPECT_EQ(c.label3, "Error: Too many equations/functions ");
+
+  State().EquationSlotCount = 0;
+  State().ErrorCode = 0;
+  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{179}():"), 179), "");
+  EXPECT_EQ(State().ErrorCode, 3);
+}
+
+TEST_F(Processing, ContinuingFromAResult) {
+  Exe("2+3");
+  c.selStart = 3;
+  int ch = form.Text1_KeyPress('*');
+  c.Type(std::string(1, static_cast<char>(ch)));
+  c.Type("4");
+  EXPECT_EQ(c.entry, "5\xB7" "4");
+  form.EXE_KEY();
+  EXPECT_EQ(c.Shown(), " 20");
+}
+
+TEST_F(Processing, EquationResultsDoNotContinue) {
+  Exe("eq2d(x^2-3x+2=0)");
+  EXPECT_EQ(State().ErrorCode, 0);
+  EXPECT_FALSE(form.ResultShown);
+  EXPECT_EQ(State().LastAnswer, 2);
+}
+
+TEST_F(Processing, LoadShowsZeroInDegreesAndRecordsIt) {
+  State().VariableStore[kStoreLastAnswer] = 9;
+  form.Form_Load("");
+  EXPECT_EQ(c.Shown(), " 0");
+  EXPECT_EQ(State().LastAnswer, 0);
+  EXPECT_DOUBLE_EQ(State().AngleFactor, 180 / State().Pi);
+  EXPECT_EQ(form.HistoryLast, 1);
+  EXPECT_EQ(form.ExpressionHistory[1], "0");
+  EXPECT_EQ(c.entry, "");
+}
+
+}  // namespace
+}  // namespace tarvo
