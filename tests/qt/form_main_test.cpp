@@ -5,6 +5,7 @@
 #include <QtTest/QtTest>
 
 #include "engine/state.h"
+#include "output/draw.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/symbols.h"
 #include "ui/qt/display_box.h"
@@ -187,6 +188,52 @@ class FormMainTest : public QObject {
       QCOMPARE(box.Items().size(), size_t{1});
       QCOMPARE(box.Items()[0].text, r.shown);
       QCOMPARE(box.Items()[0].family, QString::fromLatin1(r.font));
+    }
+  }
+
+  void displayRecordsTheResultForms() {
+    struct Row {
+      const char* name;
+      std::string text;
+      QStringList shown;  // the printed items in order
+      QList<double> tops;
+      QList<double> sizes;
+      int lines;
+    };
+    const Row rows[] = {
+        {"plain", " -.25", {QStringLiteral(" -0.25")}, {3}, {11}, 0},
+        {"exponent", " 1.5E+20", {QStringLiteral("  1.5·10"), QStringLiteral("20")}, {3, 0}, {11, 9}, 0},
+        {"pi", " 2pi/3", {QStringLiteral("  2"), QStringLiteral("π"), QStringLiteral("/3")}, {3, -1, 3}, {11, 14, 11}, 0},
+        {"root", " 3sqr2/4", {QStringLiteral("  3"), QStringLiteral("√"), QStringLiteral("2/4")}, {3, 2, 3}, {11, 14, 11}, 1},
+    };
+    for (const Row& r : rows) {
+      DisplayBox box;
+      box.Clear();
+      tarvo::DrawResult(r.text, box);
+      QStringList shown;
+      QList<double> tops, sizes;
+      const DisplayBox::Item* line = nullptr;
+      for (const auto& it : box.Items()) {
+        if (it.kind == DisplayBox::Item::kLine) {
+          line = &it;
+          continue;
+        }
+        shown << it.text;
+        tops << it.y;
+        sizes << it.size;
+      }
+      QVERIFY2(shown == r.shown, qPrintable(QStringLiteral("%1: %2").arg(r.name, shown.join('|'))));
+      QCOMPARE(tops, r.tops);
+      QCOMPARE(sizes, r.sizes);
+      QCOMPARE(line != nullptr ? 1 : 0, r.lines);
+      if (line != nullptr) {
+        // The bar starts after the radical and spans the radicand "2" only.
+        const auto& radicand = box.Items()[2];
+        QCOMPARE(line->x, radicand.x);
+        QCOMPARE(line->y, 2.0);
+        const double two = QFontMetricsF(DisplayBox::FontFor(11, true)).horizontalAdvance(QStringLiteral("2"));
+        QCOMPARE(line->x1 - line->x, two);
+      }
     }
   }
 

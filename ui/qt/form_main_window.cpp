@@ -377,14 +377,17 @@ void FormMain::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
 
 bool FormMain::eventFilter(QObject* watched, QEvent* e) {
   if (watched == label4_) {
-    auto* me = static_cast<QMouseEvent*>(e);
     switch (e->type()) {
-      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonPress: {
+        auto* me = static_cast<QMouseEvent*>(e);
         if (me->button() == Qt::LeftButton) StartDrag(me->globalPosition().toPoint());
         return true;
-      case QEvent::MouseMove:
+      }
+      case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(e);
         if (dragging_) move(me->globalPosition().toPoint() - dragOffset_);
         return true;
+      }
       case QEvent::MouseButtonRelease:
         dragging_ = false;
         return true;

@@ -1,7 +1,8 @@
 // The calculator window's program. Besides the ordinary start it takes
 //   --screenshot FILE [--entry TEXT] [--keys N,N,...]
-// which, without a splash and without the variable files, clicks the keys,
-// calculates the entry and saves a picture of the window to FILE.
+// which, without a splash and without the variable files, calculates the
+// entry, then clicks the keys (numbers as on the keypad) and saves a picture
+// of the window to FILE.
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
@@ -19,11 +20,11 @@ int Screenshot(const QString& file, const QString& entry, const QString& keys) {
   tarvo::StartEngine();
   window.Load();
   window.show();
-  for (const QString& k : keys.split(',', Qt::SkipEmptyParts)) window.Logic().Image1_Click(k.toInt());
   if (!entry.isEmpty()) {
     window.SetEntryText(tarvo::Utf8ToBytes(entry.toStdString()));
     window.Logic().EXE_KEY();
   }
+  for (const QString& k : keys.split(',', Qt::SkipEmptyParts)) window.Logic().Image1_Click(k.toInt());
   QApplication::processEvents();
   if (!window.grab().save(file)) {
     std::fprintf(stderr, "tarvo: cannot write %s\n", file.toLocal8Bit().constData());
