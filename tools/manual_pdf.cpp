@@ -44,7 +44,9 @@ int main(int argc, char** argv) {
   {
     QPdfWriter writer(outputPath);
     writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(20, 18, 20, 18), QPageLayout::Millimeter);
+    // QTextDocument::print keeps a 2 cm margin of its own and numbers the
+    // pages in it; a margin here would add to that.
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     writer.setTitle(QStringLiteral("Tarvo Scientific Calculator - User's Manual"));
     writer.setCreator(QStringLiteral("Tarvo"));
     doc.print(&writer);
