@@ -81,8 +81,10 @@ class VarListTest : public QObject {
     for (const Row r : {Row{VarListButton::kCopy, 228}, Row{VarListButton::kClear, 289}, Row{VarListButton::kExit, 348}}) {
       auto* button = list.Button(r.b);
       QCOMPARE(button->pos(), QPoint(r.left, 8));
-      QCOMPARE(button->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+      QCOMPARE(button->palette().color(QPalette::Active, QPalette::WindowText), QColor(0, 0, 192));
     }
+    // On an empty list Copy and Clear are greyed, not blue.
+    QVERIFY(list.Button(VarListButton::kCopy)->palette().color(QPalette::WindowText) != QColor(0, 0, 192));
     // Copy and Clear are disabled on an empty list, so Exit shows the look.
     auto* exit = list.Button(VarListButton::kExit);
     QTest::mousePress(exit, Qt::LeftButton, {}, QPoint(2, 2));

@@ -18,11 +18,13 @@ inline constexpr Rgb kBlack{0, 0, 0};
 inline constexpr Rgb kErrorRed{192, 0, 0};
 inline constexpr Rgb kNoticeGreen{0, 128, 0};
 
-// One entry of a pop-up menu; a separator has no caption.
+// One entry of a pop-up menu; a separator has no caption. Entries of a menu
+// that only runs commands (constants, help) carry no check box.
 struct MenuEntry {
   std::string caption;
   bool checked = false;
   bool separator = false;
+  bool checkable = true;
 };
 
 class MainControls {

@@ -248,7 +248,7 @@ int FormMain::PopupMenu(const std::vector<MenuEntry>& entries) {
       continue;
     }
     QAction* a = menu.addAction(Unicode(e.caption));
-    a->setCheckable(true);
+    a->setCheckable(e.checkable);
     a->setChecked(e.checked);
     actions.push_back(a);
   }

@@ -152,7 +152,13 @@ void FormVarList::SetButtonEnabled(VarListButton b, bool enabled) {
 void FormVarList::SetButtonLook(VarListButton b, Rgb color, int left, int top) {
   TextButton* button = Button(b);
   if (button == nullptr) return;
-  SetTextColor(button, QColor(color.r, color.g, color.b));
+  // The colour of an enabled button; a disabled one keeps the greyed text
+  // that tells it has nothing to act on.
+  QPalette pal = button->palette();
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+    pal.setColor(g, QPalette::WindowText, QColor(color.r, color.g, color.b));
+  pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(160, 162, 170));
+  button->setPalette(pal);
   button->move(left, top);
 }
 
