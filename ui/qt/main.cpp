@@ -11,11 +11,13 @@
 #include <QStringList>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "engine/state.h"
 #include "ui/logic/symbols.h"
 #include "ui/qt/form_main_window.h"
 #include "ui/qt/form_splash.h"
+#include "ui/qt/idle.h"
 
 namespace {
 
@@ -64,14 +66,22 @@ int main(int argc, char** argv) {
     return Screenshot(option(QStringLiteral("--screenshot")), option(QStringLiteral("--entry")),
                       option(QStringLiteral("--keys")), args.contains(QStringLiteral("--varlist")));
 
-  tarvo::ui::FormMain window(".");
   tarvo::StartEngine();
   tarvo::ui::FormSplash splash;
-  splash.onUnload = [&window] {
-    window.Load();
-    window.show();
-    window.activateWindow();
+  // The main window (92 key pictures) is built once the splash is on its way
+  // to the screen, so that the splash shows as early as a bare window would.
+  std::unique_ptr<tarvo::ui::FormMain> window;
+  const auto build = [&window] {
+    if (!window) window = std::make_unique<tarvo::ui::FormMain>(".");
+  };
+  splash.onUnload = [&window, &build] {
+    build();
+    window->Load();
+    window->show();
+    window->activateWindow();
   };
   splash.show();
+  QTimer::singleShot(0, &splash, build);
+  tarvo::ui::StopCaretBlinkWhenIdle(app);
   return QApplication::exec();
 }
