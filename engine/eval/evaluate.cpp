@@ -371,8 +371,40 @@ class Evaluation {
 
 }  // namespace
 
+namespace {
+
+// The solvers re-enter the evaluator, and a solver's equation can itself call
+// a solver whose text slot leads back to the outer equation: without a limit
+// that recursion ends only when the stack does. Legitimate nesting is a
+// solver inside a solver's equation, two or three levels at most.
+constexpr int kMaxEvaluateDepth = 24;
+
+// The work of one outermost evaluation, in token bytes read by it and every
+// evaluation it starts. SOLVE at its 10,000-step limit with every bracket a
+// pole evaluates its equation about 220,000 times; this budget lets that run
+// with an equation of about 70 tokens and stops a longer one, or solvers
+// nested inside solvers, before the entry takes seconds.
+constexpr long kEvaluateBudgetBytes = 16L * 1024 * 1024;
+
+int evaluateDepth = 0;
+long evaluateBudget = 0;
+
+struct DepthGuard {
+  DepthGuard() { ++evaluateDepth; }
+  ~DepthGuard() { --evaluateDepth; }
+};
+
+}  // namespace
+
 double EvaluateWith(std::string_view tokens, ApplyFunction apply) {
   if (State().ErrorCode != 0) return 0.0;
+  if (evaluateDepth == 0) evaluateBudget = kEvaluateBudgetBytes;
+  evaluateBudget -= static_cast<long>(tokens.size()) + 1;
+  if (evaluateDepth >= kMaxEvaluateDepth || evaluateBudget < 0) {
+    State().ErrorCode = kErrUnknown;
+    return 0.0;
+  }
+  const DepthGuard guard;
   Evaluation evaluation(tokens, apply);
   const double result = evaluation.Run();
   return State().ErrorCode != 0 ? 0.0 : result;
