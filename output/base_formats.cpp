@@ -1,0 +1,143 @@
+// Hexadecimal, binary, sexagesimal and calendar-date output.
+#include <chrono>
+#include <cmath>
+#include <string>
+
+#include "engine/bytes.h"
+#include "engine/number_text.h"
+#include "engine/tokens.h"
+#include "output/formats.h"
+
+namespace tarvo {
+namespace {
+
+constexpr double kHexLimit = 1e14;
+constexpr double kBinaryLimit = 1e11;
+constexpr double kDmsLimit = 1e14;
+// Midnight of 1 January 1900 to the end of 31 December 2099.
+constexpr double kFirstDateDay = 2415020.5;
+constexpr double kEndDateDay = 2488069.5;
+// Serial day 0 is 30 December 1899; the calendar covers years 100 to 9999.
+constexpr double kFirstSerialDay = -657434;
+constexpr double kLastSerialDay = 2958465;
+
+}  // namespace
+
+// Domain: 0 <= magnitude, finite. Each place takes the digit at position
+// round(r + 1) (halves to even) of the digit table, so a fraction touches
+// only the lowest digit (10.5 gives "B", 9.5 gives "9"); a remainder above
+// 15.5 points past the table and leaves its place empty.
+std::string FormatHex(double magnitude) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  double a = std::fabs(magnitude);
+  if (!std::isfinite(a)) return NumberText(magnitude);
+  std::string t;
+  double q = 0;
+  do {
+    q = std::floor(a / 16);
+    const double r = a - 16 * q;
+    const double pos = std::nearbyint(r + 1);
+    if (pos >= 1 && pos <= 16) t.insert(t.begin(), kDigits[static_cast<int>(pos) - 1]);
+    a = q;
+  } while (q != 0);
+  return t;
+}
+
+// Domain: a whole, non-negative, finite magnitude (a fraction is floored).
+std::string FormatBinary(double magnitude) {
+  double a = std::floor(std::fabs(magnitude));
+  if (!std::isfinite(a)) return NumberText(magnitude);
+  std::string t;
+  double q = 0;
+  do {
+    q = std::floor(a / 2);
+    t.insert(t.begin(), a - 2 * q != 0 ? '1' : '0');
+    a = q;
+  } while (q != 0);
+  return t;
+}
+
+std::optional<std::string> HexKeyText(double x) {
+  const double a = std::fabs(x);
+  if (!(a < kHexLimit)) return std::nullopt;
+  return std::string(x < 0 ? "-" : "") + "&h " + FormatHex(a);
+}
+
+// Fractions get a fixed number of bits below the point: 31 up to 5000, 24
+// up to 500000, 16 beyond, so that the digits fit the display; bits below
+// that resolution are cut, not rounded. Magnitudes below 1 are lifted by one
+// to keep their leading zero bits, and that one is written back as "0".
+std::optional<std::string> BinaryKeyText(double x) {
+  double a = std::fabs(x);
+  if (!(a < kBinaryLimit)) return std::nullopt;
+  const bool oneAdded = a < 1;
+  if (oneAdded) a += 1;
+  int bits = 0;
+  if (FracPart(x) != 0) {
+    const double ax = std::fabs(x);
+    bits = ax > 500000 ? 16 : (ax > 5000 ? 24 : 31);
+    a *= std::ldexp(1.0, bits);
+  }
+  a = std::floor(a);
+  std::string t = FormatBinary(a);
+  if (bits > 0) {
+    const long whole = static_cast<long>(t.size()) - bits;
+    t = Left(t, whole) + "." + Right(t, bits);
+  }
+  while (!t.empty() && t.back() == '0' && t.find('.') != std::string::npos) t.pop_back();
+  if (oneAdded && !t.empty()) t[0] = '0';
+  return std::string(x < 0 ? "-" : "") + "&b " + t;
+}
+
+// Domain: finite x; above 1E14 the plain number. Seconds are rounded to four
+// decimals, and 60 rounded seconds carry into the minutes (and 60 minutes
+// then into the degrees). Seconds below 1 keep NumberText's form ".5".
+std::string FormatDms(double x) {
+  const double a = std::fabs(x);
+  if (!(a <= kDmsLimit)) return NumberText(x);
+  double d = std::floor(a);
+  const double m = (a - d) * 60;
+  double mins = std::floor(m);
+  double secs = std::floor((m - mins) * 10000 * 60 + 0.5) / 10000;
+  if (secs >= 60) {
+    secs -= 60;
+    mins += 1;
+    if (mins >= 60) {
+      mins -= 60;
+      d += 1;
+    }
+  }
+  return std::string(x < 0 ? "-" : "") + NumberText(d) + "\xB0 " + NumberText(mins) + "' " +
+         NumberText(secs) + "\"";
+}
+
+// Domain: Julian days whose serial day falls in years 100 to 9999; any other
+// j is written as a plain number. Before the Gregorian reform the day is
+// shifted by the ten days the calendars then differed. The time of day is not
+// shown: a moment before noon still belongs to its calendar day.
+std::string FormatJulianDate(double j) {
+  const double c = j < 2299159.5 ? 10 : 0;
+  const double d = j - 2415018.5 - c;
+  if (!(d >= kFirstSerialDay && d <= kLastSerialDay)) return NumberText(j);
+  using namespace std::chrono;
+  // A negative serial day keeps its time as a positive fraction: -1.5 is
+  // noon of 29 December 1899, so the day is the truncation.
+  const year_month_day ymd{sys_days{1899y / December / 30} + days{static_cast<int>(std::trunc(d))}};
+  const long long dayNumber = static_cast<long long>(std::floor(j - 0.5)) + 1;
+  const int w = static_cast<int>(((dayNumber % 7) + 7) % 7);
+  const unsigned day = static_cast<unsigned>(ymd.day());
+  const char* suffix = "th";
+  if (day == 1 || day == 21 || day == 31) suffix = "st";
+  else if (day == 2 || day == 22) suffix = "nd";
+  else if (day == 3 || day == 23) suffix = "rd";
+  return std::string(WeekdayNames[static_cast<size_t>(w)]) + ", " +
+         std::string(MonthNames[static_cast<unsigned>(ymd.month())]) + " " + NumberText(day) +
+         suffix + ", " + NumberText(static_cast<int>(ymd.year()));
+}
+
+std::string DateKeyText(double j) {
+  if (j >= kFirstDateDay && j < kEndDateDay) return FormatJulianDate(j);
+  return NumberText(j);
+}
+
+}  // namespace tarvo

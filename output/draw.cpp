@@ -1,0 +1,134 @@
+// Result rendering: exponents raised, pi as the Greek letter, square roots
+// with a bar over the radicand.
+#include <charconv>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/bytes.h"
+#include "engine/number_text.h"
+#include "output/draw.h"
+
+namespace tarvo {
+namespace {
+
+// Vertical pen positions and sizes of the display's typography.
+constexpr double kBaseY = 3;
+constexpr double kRaisedY = 0;
+constexpr double kPiY = -1;
+constexpr double kRootY = 2;
+constexpr double kTextSize = 11;
+constexpr double kExponentSize = 9;
+constexpr double kGlyphSize = 14;
+constexpr const char* kMiddleDotTen = "\xB7" "10";
+constexpr const char* kSymbolPi = "p";
+constexpr const char* kSymbolRadical = "\xD6";
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The whole number an exponent text spells ("+20", "-05"); nothing when it
+// is not a plain signed number.
+std::optional<double> ExponentValue(std::string_view e) {
+  if (!e.empty() && e[0] == '+') e.remove_prefix(1);
+  if (e.empty() || e[0] == '+') return std::nullopt;
+  double v = 0;
+  const auto res = std::from_chars(e.data(), e.data() + e.size(), v);
+  if (res.ec != std::errc() || res.ptr != e.data() + e.size()) return std::nullopt;
+  return v;
+}
+
+// The zero a leading point lacks: ".5" -> "0.5", "-.5" -> "-0.5".
+std::string ZeroBeforePoint(std::string b) {
+  if (!b.empty() && b[0] == '.') return "0" + b;
+  if (b.size() >= 2 && b[0] == '-' && b[1] == '.') return "-0." + b.substr(2);
+  return b;
+}
+
+void UseGlyphFont(DrawSurface& s, double y) {
+  s.SetFontName(kSymbolFont);
+  s.SetFontSize(kGlyphSize);
+  s.SetFontBold(false);
+  s.SetCurrentY(y);
+}
+
+void UseTextFont(DrawSurface& s, const std::string& name) {
+  s.SetFontName(name);
+  s.SetFontSize(kTextSize);
+  s.SetFontBold(true);
+  s.SetCurrentY(kBaseY);
+}
+
+}  // namespace
+
+void DrawResult(const std::string& text, DrawSurface& surface) {
+  surface.SetCurrentY(kBaseY);
+  surface.SetFontSize(kTextSize);
+  const std::string fontName = surface.FontName();
+
+  // Hexadecimal and binary digits may hold an "E" that is no exponent.
+  const std::string t = Trim(text);
+  const bool baseOutput = Left(t, 1) == "&" || Left(t, 2) == "-&";
+
+  if (const long p = InStr(text, "E"); !baseOutput && p != 0) {
+    surface.Print(" " + Left(text, p - 1) + kMiddleDotTen);
+    surface.SetCurrentY(kRaisedY);
+    surface.SetFontSize(kExponentSize);
+    const std::string e = Mid(text, p + 1);
+    if (!e.empty() && IsDigit(e.back())) {
+      const auto v = ExponentValue(e);
+      if (!v) return;  // what was drawn stays
+      surface.Print(NumberText(*v));
+      surface.SetCurrentY(kBaseY);
+      surface.SetFontSize(kTextSize);
+      return;
+    }
+    const auto v = ExponentValue(Left(e, static_cast<long>(e.size()) - 1));
+    if (!v) return;
+    surface.Print(NumberText(*v));
+    surface.SetCurrentY(kBaseY);
+    surface.SetCurrentX(surface.CurrentX() + 1);
+    surface.SetFontSize(kTextSize);
+    surface.Print(Right(e, 1));
+    return;
+  }
+
+  if (const long p = InStr(text, "pi"); p != 0) {
+    surface.Print(" " + Left(text, p - 1));
+    UseGlyphFont(surface, kPiY);
+    surface.SetCurrentX(surface.CurrentX() + 1);
+    surface.Print(kSymbolPi);
+    UseTextFont(surface, fontName);
+    surface.Print(Mid(text, p + 2));
+    return;
+  }
+
+  const long p = InStr(text, "sqr");
+  if (p == 0) {
+    const std::string lead = Left(text, 1) == " " ? " " : "";
+    surface.Print(lead + ZeroBeforePoint(t));
+    return;
+  }
+
+  surface.Print(" " + Left(text, p - 1));
+  UseGlyphFont(surface, kRootY);
+  surface.Print(kSymbolRadical);
+  const double x0 = surface.CurrentX();
+  UseTextFont(surface, fontName);
+  const std::string r = Mid(text, p + 3);
+  surface.Print(r);
+  const double x1 = surface.CurrentX();
+  // The bar covers the radicand only: r up to its "/", without a trailing
+  // non-digit.
+  std::string radicand;
+  if (const long q = InStr(r, "/"); q != 0) {
+    radicand = IsDigit(At(r, q - 1)) ? Left(r, q - 1) : Left(r, q - 2);
+  } else {
+    radicand = (!r.empty() && !IsDigit(r.back())) ? Left(r, static_cast<long>(r.size()) - 1) : r;
+  }
+  surface.Line(x0, kRootY, x0 + surface.TextWidth(radicand), kRootY);
+  surface.SetCurrentX(x1);
+}
+
+std::string PlainResultText(const std::string& text) { return ZeroBeforePoint(Trim(text)); }
+
+}  // namespace tarvo

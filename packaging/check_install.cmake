@@ -1,0 +1,28 @@
+# Installs the build into a fresh PREFIX and checks that every EXPECTED path
+# ("|"-separated, relative to PREFIX) is there as a non-empty file.
+#   cmake -DBUILD_DIR=dir -DPREFIX=dir -DEXPECTED=a|b -P check_install.cmake
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed:\n${out}${err}")
+endif()
+string(REPLACE "|" ";" expected "${EXPECTED}")
+set(missing "")
+foreach(path IN LISTS expected)
+  set(full "${PREFIX}/${path}")
+  if(NOT EXISTS "${full}" OR IS_DIRECTORY "${full}")
+    list(APPEND missing "${path}")
+  else()
+    file(SIZE "${full}" size)
+    if(size EQUAL 0)
+      list(APPEND missing "${path} (empty)")
+    endif()
+  endif()
+endforeach()
+if(missing)
+  string(REPLACE ";" "\n  " missing "${missing}")
+  message(FATAL_ERROR "not installed:\n  ${missing}")
+endif()
+list(LENGTH expected n)
+message(STATUS "${n} files installed in place under ${PREFIX}")

@@ -1,0 +1,32 @@
+# Checks that PDF names a PDF file of more than one page.
+#   cmake -DPDF=path -P check_pdf.cmake
+if(NOT EXISTS "${PDF}")
+  message(FATAL_ERROR "no manual at ${PDF}")
+endif()
+file(READ "${PDF}" head LIMIT 5 HEX)
+if(NOT head STREQUAL "255044462d")  # "%PDF-"
+  message(FATAL_ERROR "${PDF} does not start with a PDF header (bytes ${head})")
+endif()
+
+find_program(PDFINFO pdfinfo)
+if(PDFINFO)
+  execute_process(COMMAND ${PDFINFO} "${PDF}" OUTPUT_VARIABLE info RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "pdfinfo cannot read ${PDF}:\n${info}")
+  endif()
+  string(REGEX MATCH "Pages: *([0-9]+)" _ "${info}")
+  set(pages ${CMAKE_MATCH_1})
+else()
+  # Page objects are "/Type /Page"; the page tree is "/Type /Pages".
+  file(STRINGS "${PDF}" page_objects REGEX "/Type */Page([^s]|$)")
+  set(pages 0)
+  foreach(line IN LISTS page_objects)
+    string(REGEX MATCHALL "/Type */Page([^s]|$)" hits "${line}")
+    list(LENGTH hits n)
+    math(EXPR pages "${pages} + ${n}")
+  endforeach()
+endif()
+if(NOT pages OR pages LESS 2)
+  message(FATAL_ERROR "${PDF} has ${pages} page(s); the manual has several")
+endif()
+message(STATUS "${PDF}: ${pages} pages")

@@ -1,0 +1,52 @@
+// The constants menu and the help menu: their entries, and the text a chosen
+// constant puts into the entry line and onto the status line.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/logic/controls.h"
+
+namespace tarvo {
+
+class FormMain;
+
+// One entry of the constants menu. `text` is what choosing it inserts into
+// the entry line (Windows-1252 bytes).
+struct Constant {
+  int index;  // 1..28, the menu's own numbering
+  std::string_view caption;
+  std::string_view text;
+};
+
+inline constexpr int kConstantCount = 28;
+// The pi entry inserts the entry line's pi sign rather than digits.
+inline constexpr int kPiConstant = 17;
+
+extern const std::array<Constant, kConstantCount> kConstants;
+
+// The entry of a menu index, or nullptr outside 1..28.
+const Constant* FindConstant(int index);
+
+// What the status line shows when constant `index` is chosen: the caption
+// with "= <text> " put before each "[" ("Bohr radius = 5.291772108E-11 [ m ]");
+// a caption without a bracket as it is; "Número π" for the pi entry. Empty
+// outside 1..28.
+std::string ConstantDescription(int index);
+
+// The pop-up's entries in menu order: entry k is constant k + 1.
+std::vector<MenuEntry> ConstantsMenuEntries();
+
+// Inserts constant `index` at the caret with its description on the status
+// line and leaves the entry open for more typing. Does nothing outside 1..28
+// (a pop-up closed without a choice).
+void InsertConstant(FormMain& form, int index);
+
+// The help menu, in menu order; a pop-up choice is one of these.
+enum class HelpChoice { kManual = 0, kHomePage = 1, kDonate = 2, kAbout = 3 };
+inline constexpr int kHelpEntryCount = 4;
+std::vector<MenuEntry> HelpMenuEntries();
+
+}  // namespace tarvo
