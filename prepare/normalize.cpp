@@ -4,6 +4,7 @@
 #include "prepare/normalize.h"
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,10 +40,121 @@ bool IsOperandStart(char c) {
   return IsLetter(c) || c == '(' || (Code(c) >= 128 && c != kDegreeMark);
 }
 
+// Which bytes the working text holds, as they are and lower-cased. A pattern
+// with a byte the text lacks cannot occur in it, and nearly all of the
+// normaliser's four hundred replacements are of names and spellings that a
+// given entry does not contain: the sets let those cost a few bit tests
+// instead of a search and a copy of the text. The sets are exact after
+// Rescan; every change to the text is followed by one.
+class ByteSet {
+ public:
+  void Clear() { bits_[0] = bits_[1] = bits_[2] = bits_[3] = 0; }
+  void Add(char c) { bits_[Code(c) >> 6] |= uint64_t{1} << (Code(c) & 63); }
+  bool Has(char c) const { return (bits_[Code(c) >> 6] >> (Code(c) & 63)) & 1; }
+
+ private:
+  uint64_t bits_[4] = {0, 0, 0, 0};
+};
+
+struct LowerTable {
+  char map[256];
+  LowerTable() {
+    for (int c = 0; c < 256; ++c) map[c] = LowerByte(static_cast<char>(c));
+  }
+};
+const LowerTable& Lowered() {
+  static const LowerTable table;
+  return table;
+}
+char Low(char c) { return Lowered().map[Code(c)]; }
+
+class WorkText {
+ public:
+  explicit WorkText(std::string t) : t_(std::move(t)) { Rescan(); }
+
+  const std::string& str() const { return t_; }
+  // For passes that edit in place; they call Rescan after a change.
+  std::string& edit() { return t_; }
+  void Set(std::string t) {
+    t_ = std::move(t);
+    Rescan();
+  }
+  void Rescan() {
+    raw_.Clear();
+    lower_.Clear();
+    for (char c : t_) {
+      raw_.Add(c);
+      lower_.Add(Low(c));
+    }
+  }
+  bool Has(char c) const { return raw_.Has(c); }
+  bool MayHold(std::string_view pattern) const {
+    for (char c : pattern)
+      if (!raw_.Has(c)) return false;
+    return true;
+  }
+  bool MayHoldNoCase(std::string_view pattern) const {
+    for (char c : pattern)
+      if (!lower_.Has(Low(c))) return false;
+    return true;
+  }
+
+  // Replace, and ReplaceNoCase (lower-cased comparison, untouched text keeps
+  // its case), with the result of the library routines of the same names.
+  void Replace(std::string_view from, std::string_view to) {
+    if (from.empty() || !MayHold(from)) return;
+    size_t hit = t_.find(from);
+    if (hit == std::string::npos) return;
+    std::string out;
+    out.reserve(t_.size() + to.size());
+    size_t pos = 0;
+    do {
+      out.append(t_, pos, hit - pos);
+      out.append(to);
+      pos = hit + from.size();
+      hit = t_.find(from, pos);
+    } while (hit != std::string::npos);
+    out.append(t_, pos, std::string::npos);
+    Set(std::move(out));
+  }
+  void ReplaceNoCase(std::string_view from, std::string_view to) {
+    if (from.empty() || !MayHoldNoCase(from)) return;
+    size_t hit = FindNoCase(from, 0);
+    if (hit == std::string::npos) return;
+    std::string out;
+    out.reserve(t_.size() + to.size());
+    size_t pos = 0;
+    do {
+      out.append(t_, pos, hit - pos);
+      out.append(to);
+      pos = hit + from.size();
+      hit = FindNoCase(from, pos);
+    } while (hit != std::string::npos);
+    out.append(t_, pos, std::string::npos);
+    Set(std::move(out));
+  }
+
+ private:
+  size_t FindNoCase(std::string_view from, size_t pos) const {
+    const char first = Low(from[0]);
+    const size_t m = from.size();
+    for (size_t i = pos; i + m <= t_.size(); ++i) {
+      if (Low(t_[i]) != first) continue;
+      size_t k = 1;
+      while (k < m && Low(t_[i + k]) == Low(from[k])) ++k;
+      if (k == m) return i;
+    }
+    return std::string::npos;
+  }
+
+  std::string t_;
+  ByteSet raw_, lower_;
+};
+
 // The display symbols of the entry line's font, and the keypad's bracket
 // shapes, in the order they must be replaced ("Â(" before anything eats "(").
-std::string MapDisplaySymbols(std::string t) {
-  const std::pair<std::string_view, std::string> kSymbols[] = {
+void MapDisplaySymbols(WorkText& t) {
+  static const std::pair<std::string_view, std::string> kSymbols[] = {
       {"\xCE", Chr(kTokNthRoot)},
       {"\xC2(", "#SIMP("},
       {"\xC1", "SQR"},
@@ -61,19 +173,17 @@ std::string MapDisplaySymbols(std::string t) {
       {"\xD4", Chr(kTokArcSin)},
       {"\xD7", "@"},
   };
-  for (const auto& [from, to] : kSymbols) t = Replace(t, from, to);
-  return t;
+  for (const auto& [from, to] : kSymbols) t.Replace(from, to);
 }
 
 // The keypad's solver keys, typed with "x" or (after the symbol pass) "@".
-std::string MapSpecialForms(std::string t) {
-  const std::pair<std::string_view, std::string_view> kForms[] = {
+void MapSpecialForms(WorkText& t) {
+  static constexpr std::pair<std::string_view, std::string_view> kForms[] = {
       {"s2@2(", "#sdxd("},     {"s2x2(", "#sdxd("},     {"s3@3(", "#stxt("},
       {"s3x3(", "#stxt("},     {"det3x3(", "#dettxt("}, {"det3@3(", "#dettxt("},
       {"eq2d(", "#ecsg("},     {"eq3d(", "#ectg("},
   };
-  for (const auto& [from, to] : kForms) t = Replace(t, from, to);
-  return t;
+  for (const auto& [from, to] : kForms) t.Replace(from, to);
 }
 
 int DigitValue(char c, int base) {
@@ -131,53 +241,69 @@ bool PairAbsoluteBars(std::string& t) {
   return true;
 }
 
-std::string FoldSignRuns(std::string t) {
+void FoldSignRuns(WorkText& t) {
   for (;;) {
-    const size_t before = t.size();
-    t = Replace(t, "\xB7", "*");
-    t = Replace(t, "++", "+");
-    t = Replace(t, "--", "+");
-    t = Replace(t, "+-", "-");
-    t = Replace(t, "-+", "-");
-    if (t.size() == before) return t;
+    const size_t before = t.str().size();
+    t.Replace("\xB7", "*");
+    t.Replace("++", "+");
+    t.Replace("--", "+");
+    t.Replace("+-", "-");
+    t.Replace("-+", "-");
+    if (t.str().size() == before) return;
   }
 }
 
 // Every "-" right after `token` becomes the NegationToken. Equal to taking the
 // first occurrence again and again: a change only ever removes the occurrence
 // it fixes, or (token = NegationToken) creates the next one to its right.
-void NegateMinusAfter(std::string& t, char token) {
-  for (size_t j = 0; j + 1 < t.size(); ++j)
-    if (t[j] == token && t[j + 1] == '-') t[j + 1] = kNegation;
+void NegateMinusAfter(WorkText& w, char token) {
+  if (!w.Has(token) || !w.Has('-')) return;
+  std::string& t = w.edit();
+  bool changed = false;
+  for (size_t j = 0; j + 1 < t.size(); ++j) {
+    if (t[j] == token && t[j + 1] == '-') {
+      t[j + 1] = kNegation;
+      changed = true;
+    }
+  }
+  if (changed) w.Rescan();
 }
 
 // Writes one character (0 for none) between each pair of neighbours, as a
 // walk over the growing text would. The characters inserted (ImplicitProduct,
 // "^") are never one that a rule fires on, so walking over them changes nothing.
 template <class Rule>
-std::string InsertBetween(const std::string& t, Rule rule) {
+void InsertBetween(WorkText& w, Rule rule) {
+  const std::string& t = w.str();
+  size_t first = 0;
+  while (first + 1 < t.size() && rule(t[first], t[first + 1]) == 0) ++first;
+  if (first + 1 >= t.size()) return;
   std::string out;
   out.reserve(t.size() + t.size() / 2);
-  for (size_t i = 0; i < t.size(); ++i) {
+  out.append(t, 0, first);
+  for (size_t i = first; i < t.size(); ++i) {
     out += t[i];
     if (i + 1 < t.size()) {
       const char inserted = rule(t[i], t[i + 1]);
       if (inserted != 0) out += inserted;
     }
   }
-  return out;
+  w.Set(std::move(out));
 }
 
 // token "^(" n ")" with n from 2 to 9 becomes PowerPrefixToken(n) token; an
 // ImplicitProduct or "*" right after is dropped. After each rewrite the token
 // itself may again stand before "^(" (sin^(2)^(3)), so the search resumes
 // there; it ends at the first occurrence of another form.
-void FoldFunctionPowers(std::string& t, char token) {
-  const std::string pattern{token, '^', '('};
+void FoldFunctionPowers(WorkText& w, char token) {
+  if (!w.Has(token) || !w.Has('^')) return;
+  const char pattern[] = {token, '^', '(', '\0'};
+  std::string& t = w.edit();
+  if (t.find(pattern, 0, 3) == std::string::npos) return;
   std::string out;
   size_t pos = 0;
   for (;;) {
-    const size_t p = t.find(pattern, pos);
+    const size_t p = t.find(pattern, pos, 3);
     if (p == std::string::npos) break;
     if (p + 4 >= t.size() || t[p + 3] < '2' || t[p + 3] > '9' || t[p + 4] != ')') break;
     out.append(t, pos, p - pos);
@@ -189,7 +315,7 @@ void FoldFunctionPowers(std::string& t, char token) {
     pos = next - 1;
   }
   out.append(t, pos, std::string::npos);
-  t = std::move(out);
+  w.Set(std::move(out));
 }
 
 // The position (1-based) before the number that ends `out`, 1 when the walk
@@ -326,91 +452,122 @@ std::string Fail(int code) {
   return {};
 }
 
-std::string Normalize(std::string t) {
+// True when the text holds a multi-argument call token for the splitter.
+bool HasCallToken(const std::string& t) {
+  for (char c : t)
+    if (IsParenFunctionToken(c)) return true;
+  return false;
+}
+
+std::string Normalize(std::string text) {
+  WorkText t(std::move(text));
   // Display symbols, case, word forms.
-  t = MapDisplaySymbols(std::move(t));
-  t = Lower(t);
-  t = Replace(t, "mod", Chr(kTokMod));
-  t = Replace(t, " ", "");
-  t = MapSpecialForms(std::move(t));
-  t = Replace(t, "\xB2", "^(2)");
-  t = Replace(t, ",-", ",0-");
-  t = Replace(t, "=-", "=0-");
+  MapDisplaySymbols(t);
+  for (char c : t.str()) {
+    if (Low(c) != c) {
+      t.Set(Lower(t.str()));
+      break;
+    }
+  }
+  const char mod[] = {static_cast<char>(kTokMod)};
+  t.Replace("mod", std::string_view(mod, 1));
+  t.Replace(" ", "");
+  MapSpecialForms(t);
+  t.Replace("\xB2", "^(2)");
+  t.Replace(",-", ",0-");
+  t.Replace("=-", "=0-");
 
   // Literals in base 16, then base 2.
-  if (!ConvertLiterals(t, "&h", 16)) return Fail(kErrOutOfRange);
-  if (!ConvertLiterals(t, "&b", 2)) return Fail(kErrOutOfRange);
+  if (t.Has('&')) {
+    std::string& literal = t.edit();
+    const bool ok = ConvertLiterals(literal, "&h", 16) && ConvertLiterals(literal, "&b", 2);
+    t.Rescan();
+    if (!ok) return Fail(kErrOutOfRange);
+  }
 
   // Multi-argument calls ("#vla(", the first entry, stays a name).
-  for (size_t e = 1; e < ParenFunctionTable.size(); ++e)
-    t = ReplaceNoCase(t, ParenFunctionTable[e].name, Chr(ParenFunctionTable[e].code) + "(");
+  for (size_t e = 1; e < ParenFunctionTable.size(); ++e) {
+    const char call[] = {static_cast<char>(ParenFunctionTable[e].code), '('};
+    t.ReplaceNoCase(ParenFunctionTable[e].name, std::string_view(call, 2));
+  }
   // A failure here leaves ErrorCode 3 and whatever text came back; the
-  // remaining passes still run and the caller discards the result.
-  t = detail::SplitArgumentListsOrFault(t);
+  // remaining passes still run and the caller discards the result. Without a
+  // call token the splitter returns the text unchanged.
+  if (HasCallToken(t.str())) t.Set(detail::SplitArgumentListsOrFault(t.str()));
 
-  if (!PairAbsoluteBars(t)) return Fail(kErrParenOpen);
+  if (t.Has('|')) {
+    if (!PairAbsoluteBars(t.edit())) return Fail(kErrParenOpen);
+    t.Rescan();
+  }
 
-  t = ReplaceNoCase(t, "ans", "ans(0)");
-  t = ReplaceNoCase(t, "rnd", "rnd(0)");
-  t = ReplaceNoCase(t, "ran#", "rnd(0)");
-  t = ReplaceNoCase(t, "pi", "pi(0)");
+  t.ReplaceNoCase("ans", "ans(0)");
+  t.ReplaceNoCase("rnd", "rnd(0)");
+  t.ReplaceNoCase("ran#", "rnd(0)");
+  t.ReplaceNoCase("pi", "pi(0)");
 
   // Operator spellings, then signs.
-  for (const OperatorToken& op : OperatorTokenTable)
-    t = ReplaceNoCase(t, op.spelling, Chr(op.code));
-  t = FoldSignRuns(std::move(t));
+  for (const OperatorToken& op : OperatorTokenTable) {
+    const char token[] = {static_cast<char>(op.code)};
+    t.ReplaceNoCase(op.spelling, std::string_view(token, 1));
+  }
+  FoldSignRuns(t);
   // ":" and ")" (the first two entries) are no operators a sign can follow.
-  for (size_t e = 2; e < OperatorTokenTable.size(); ++e) {
-    const std::string token = Chr(OperatorTokenTable[e].code);
-    t = Replace(t, token + "+", token);
+  if (t.Has('+')) {
+    for (size_t e = 2; e < OperatorTokenTable.size(); ++e) {
+      const char pair[] = {static_cast<char>(OperatorTokenTable[e].code), '+'};
+      t.Replace(std::string_view(pair, 2), std::string_view(pair, 1));
+    }
   }
   for (size_t e = 2; e < OperatorTokenTable.size(); ++e)
     NegateMinusAfter(t, static_cast<char>(OperatorTokenTable[e].code));
-  if (!t.empty() && t.front() == '-') t.insert(0, "0");
-  t = Replace(t, "(-", "(0-");
-  if (!t.empty() && t.front() == '+') t.erase(0, 1);
-  t = Replace(t, "(+", "(");
+  if (!t.str().empty() && t.str().front() == '-') {
+    t.edit().insert(0, "0");
+    t.Rescan();
+  }
+  t.Replace("(-", "(0-");
+  if (!t.str().empty() && t.str().front() == '+') t.edit().erase(0, 1);  // the sets may keep a '+'
+  t.Replace("(+", "(");
 
   // Implicit products around digits, "%" and ")"; "2e3" stays a number.
-  t = InsertBetween(t, [](char c, char next) {
+  InsertBetween(t, [](char c, char next) {
     return IsDigit(c) && IsOperandStart(next) && next != 'e' ? kImplicitProduct : '\0';
   });
-  t = InsertBetween(t, [](char c, char next) {
+  InsertBetween(t, [](char c, char next) {
     return (c == '%' || c == ')') && IsOperandStart(next) ? kImplicitProduct : '\0';
   });
 
   // Function names, longest first by table order.
   for (const FunctionToken& f : FunctionTokenTable) {
     const char token = static_cast<char>(f.code);
-    t = ReplaceNoCase(t, f.name, std::string(1, token));
+    t.ReplaceNoCase(f.name, std::string_view(&token, 1));
     NegateMinusAfter(t, token);
     FoldFunctionPowers(t, token);
   }
 
   // Letters left are variables: "ab" is a times b, "x2" is x squared.
-  t = InsertBetween(t, [](char c, char next) {
+  InsertBetween(t, [](char c, char next) {
     return IsLetter(c) && IsOperandStart(next) ? kImplicitProduct : '\0';
   });
-  t = InsertBetween(t, [](char c, char next) {
+  InsertBetween(t, [](char c, char next) {
     return IsLetter(c) && c != 'e' && IsDigit(next) ? '^' : '\0';
   });
-  t = InsertBetween(t, [](char c, char next) {
+  InsertBetween(t, [](char c, char next) {
     return (c == '%' || c == ')') && IsDigit(next) ? kImplicitProduct : '\0';
   });
 
   // Only the total counts: ")(" passes.
   long balance = 0;
-  for (char c : t) {
+  for (char c : t.str()) {
     if (c == '(') ++balance;
     else if (c == ')') --balance;
   }
   if (balance < 0) return Fail(kErrParenClosed);
   if (balance > 0) {
     State().Host->Beep();
-    t.append(static_cast<size_t>(balance), ')');
+    t.edit().append(static_cast<size_t>(balance), ')');
   }
 
-  std::optional<std::string> assembled = Assemble(t);
+  std::optional<std::string> assembled = Assemble(t.str());
   if (!assembled) return Fail(kErrSyntax);
   return std::move(*assembled);
 }
