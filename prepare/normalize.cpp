@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "engine/bytes.h"
 #include "engine/errors.h"
@@ -51,22 +52,40 @@ class ByteSet {
   void Clear() { bits_[0] = bits_[1] = bits_[2] = bits_[3] = 0; }
   void Add(char c) { bits_[Code(c) >> 6] |= uint64_t{1} << (Code(c) & 63); }
   bool Has(char c) const { return (bits_[Code(c) >> 6] >> (Code(c) & 63)) & 1; }
+  bool Contains(const ByteSet& o) const {
+    return (o.bits_[0] & ~bits_[0]) == 0 && (o.bits_[1] & ~bits_[1]) == 0 &&
+           (o.bits_[2] & ~bits_[2]) == 0 && (o.bits_[3] & ~bits_[3]) == 0;
+  }
 
  private:
   uint64_t bits_[4] = {0, 0, 0, 0};
 };
 
+// LowerByte as a table, filled before main (no guard on each use).
 struct LowerTable {
   char map[256];
   LowerTable() {
     for (int c = 0; c < 256; ++c) map[c] = LowerByte(static_cast<char>(c));
   }
 };
-const LowerTable& Lowered() {
-  static const LowerTable table;
-  return table;
+const LowerTable kLowered;
+char Low(char c) { return kLowered.map[Code(c)]; }
+
+ByteSet LoweredBytes(std::string_view pattern) {
+  ByteSet set;
+  for (char c : pattern) set.Add(Low(c));
+  return set;
 }
-char Low(char c) { return Lowered().map[Code(c)]; }
+
+// The lower-cased bytes of each name of a token table, in table order.
+struct TableSets {
+  std::vector<ByteSet> functions, calls, operators;
+  TableSets() {
+    for (const FunctionToken& f : FunctionTokenTable) functions.push_back(LoweredBytes(f.name));
+    for (const FunctionToken& f : ParenFunctionTable) calls.push_back(LoweredBytes(f.name));
+    for (const OperatorToken& op : OperatorTokenTable) operators.push_back(LoweredBytes(op.spelling));
+  }
+};
 
 class WorkText {
  public:
@@ -119,6 +138,16 @@ class WorkText {
   }
   void ReplaceNoCase(std::string_view from, std::string_view to) {
     if (from.empty() || !MayHoldNoCase(from)) return;
+    ReplaceNoCaseFound(from, to);
+  }
+  // The same, with the lower-cased bytes of `from` known.
+  void ReplaceNoCase(std::string_view from, const ByteSet& fromBytes, std::string_view to) {
+    if (from.empty() || !lower_.Contains(fromBytes)) return;
+    ReplaceNoCaseFound(from, to);
+  }
+
+ private:
+  void ReplaceNoCaseFound(std::string_view from, std::string_view to) {
     size_t hit = FindNoCase(from, 0);
     if (hit == std::string::npos) return;
     std::string out;
@@ -134,7 +163,6 @@ class WorkText {
     Set(std::move(out));
   }
 
- private:
   size_t FindNoCase(std::string_view from, size_t pos) const {
     const char first = Low(from[0]);
     const size_t m = from.size();
@@ -460,6 +488,7 @@ bool HasCallToken(const std::string& t) {
 }
 
 std::string Normalize(std::string text) {
+  static const TableSets sets;
   WorkText t(std::move(text));
   // Display symbols, case, word forms.
   MapDisplaySymbols(t);
@@ -488,7 +517,7 @@ std::string Normalize(std::string text) {
   // Multi-argument calls ("#vla(", the first entry, stays a name).
   for (size_t e = 1; e < ParenFunctionTable.size(); ++e) {
     const char call[] = {static_cast<char>(ParenFunctionTable[e].code), '('};
-    t.ReplaceNoCase(ParenFunctionTable[e].name, std::string_view(call, 2));
+    t.ReplaceNoCase(ParenFunctionTable[e].name, sets.calls[e], std::string_view(call, 2));
   }
   // A failure here leaves ErrorCode 3 and whatever text came back; the
   // remaining passes still run and the caller discards the result. Without a
@@ -506,9 +535,9 @@ std::string Normalize(std::string text) {
   t.ReplaceNoCase("pi", "pi(0)");
 
   // Operator spellings, then signs.
-  for (const OperatorToken& op : OperatorTokenTable) {
-    const char token[] = {static_cast<char>(op.code)};
-    t.ReplaceNoCase(op.spelling, std::string_view(token, 1));
+  for (size_t e = 0; e < OperatorTokenTable.size(); ++e) {
+    const char token[] = {static_cast<char>(OperatorTokenTable[e].code)};
+    t.ReplaceNoCase(OperatorTokenTable[e].spelling, sets.operators[e], std::string_view(token, 1));
   }
   FoldSignRuns(t);
   // ":" and ")" (the first two entries) are no operators a sign can follow.
@@ -537,9 +566,9 @@ std::string Normalize(std::string text) {
   });
 
   // Function names, longest first by table order.
-  for (const FunctionToken& f : FunctionTokenTable) {
-    const char token = static_cast<char>(f.code);
-    t.ReplaceNoCase(f.name, std::string_view(&token, 1));
+  for (size_t e = 0; e < FunctionTokenTable.size(); ++e) {
+    const char token = static_cast<char>(FunctionTokenTable[e].code);
+    t.ReplaceNoCase(FunctionTokenTable[e].name, sets.functions[e], std::string_view(&token, 1));
     NegateMinusAfter(t, token);
     FoldFunctionPowers(t, token);
   }
