@@ -36,6 +36,23 @@ configure_and_build() {  # dir, extra cmake options...
   cmake --build "$dir" -j "$jobs"
 }
 
+passed=0
+failed=0
+# ctest in a build folder; its counts add up to the closing line of `test`.
+run_ctest() {
+  local log
+  log=$(mktemp)
+  (cd "$1" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs") 2>&1 | tee "$log"
+  local summary
+  summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  rm -f "$log"
+  local f t
+  f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
+  t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$summary")
+  passed=$((passed + t - f))
+  failed=$((failed + f))
+}
+
 # Each libFuzzer target for the given number of seconds, from a copy of its
 # seed corpus (new inputs stay out of the source tree).
 fuzz() {
@@ -64,11 +81,11 @@ case "${1:-}" in
   test)
     install_missing
     configure_and_build build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_WERROR=ON
-    (cd build-ci && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+    run_ctest build-ci
     configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVO_WERROR=ON -DTARVO_SANITIZE=ON
-    (cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
-       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs")
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build-asan
     fuzz "${TARVO_FUZZ_SECONDS:-60}"
+    echo "tests: $passed passed, $failed failed"
     ;;
   fuzz)
     install_missing
