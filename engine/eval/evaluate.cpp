@@ -381,13 +381,17 @@ constexpr int kMaxEvaluateDepth = 24;
 
 // The work of one outermost evaluation, in token bytes read by it and every
 // evaluation it starts. SOLVE at its 10,000-step limit with every bracket a
-// pole evaluates its equation about 220,000 times; this budget lets that run
-// with an equation of about 70 tokens and stops a longer one, or solvers
-// nested inside solvers, before the entry takes seconds.
-constexpr long kEvaluateBudgetBytes = 16L * 1024 * 1024;
+// pole evaluates its equation about 210,000 times: this budget lets that run
+// with an equation of up to about 18 tokens (a smooth equation, evaluated
+// some 20,000 times, may have 200), and stops longer work, or solvers nested
+// inside solvers, within a few milliseconds instead of seconds. Once spent,
+// every evaluation inside fails, and the outermost one reports error 1
+// whatever the solver in between made of the failures.
+constexpr long kEvaluateBudgetBytes = 4L * 1024 * 1024;
 
 int evaluateDepth = 0;
 long evaluateBudget = 0;
+bool abandoned = false;
 
 struct DepthGuard {
   DepthGuard() { ++evaluateDepth; }
@@ -398,15 +402,24 @@ struct DepthGuard {
 
 double EvaluateWith(std::string_view tokens, ApplyFunction apply) {
   if (State().ErrorCode != 0) return 0.0;
-  if (evaluateDepth == 0) evaluateBudget = kEvaluateBudgetBytes;
+  const bool outermost = evaluateDepth == 0;
+  if (outermost) {
+    evaluateBudget = kEvaluateBudgetBytes;
+    abandoned = false;
+  }
   evaluateBudget -= static_cast<long>(tokens.size()) + 1;
-  if (evaluateDepth >= kMaxEvaluateDepth || evaluateBudget < 0) {
+  if (evaluateBudget < 0 || evaluateDepth >= kMaxEvaluateDepth) abandoned = true;
+  if (abandoned) {
     State().ErrorCode = kErrUnknown;
     return 0.0;
   }
-  const DepthGuard guard;
-  Evaluation evaluation(tokens, apply);
-  const double result = evaluation.Run();
+  double result = 0.0;
+  {
+    const DepthGuard guard;
+    Evaluation evaluation(tokens, apply);
+    result = evaluation.Run();
+  }
+  if (outermost && abandoned) State().ErrorCode = kErrUnknown;
   return State().ErrorCode != 0 ? 0.0 : result;
 }
 
