@@ -101,9 +101,12 @@ class WorkText {
   void Rescan() {
     raw_.Clear();
     lower_.Clear();
+    allLower_ = true;
     for (char c : t_) {
+      const char low = Low(c);
       raw_.Add(c);
-      lower_.Add(Low(c));
+      lower_.Add(low);
+      allLower_ = allLower_ && low == c;
     }
   }
   bool Has(char c) const { return raw_.Has(c); }
@@ -164,6 +167,13 @@ class WorkText {
   }
 
   size_t FindNoCase(std::string_view from, size_t pos) const {
+    if (allLower_ && from.size() <= 16) {
+      // Every byte of the text is its own lower case: a plain search for the
+      // lower-cased pattern finds the same places.
+      char lowered[16];
+      for (size_t k = 0; k < from.size(); ++k) lowered[k] = Low(from[k]);
+      return t_.find(lowered, pos, from.size());
+    }
     const char first = Low(from[0]);
     const size_t m = from.size();
     for (size_t i = pos; i + m <= t_.size(); ++i) {
@@ -177,6 +187,7 @@ class WorkText {
 
   std::string t_;
   ByteSet raw_, lower_;
+  bool allLower_ = true;
 };
 
 // The display symbols of the entry line's font, and the keypad's bracket
@@ -438,21 +449,24 @@ long ApplyAngleMark(std::string& out, char mark, long match) {
 // that every backward scan stops; it is dropped at the end. Returns
 // std::nullopt on a mark after an unmatched ")" (error 3).
 std::optional<std::string> Assemble(const std::string& t) {
-  std::string out = "(";
+  std::string out;
+  out.reserve(t.size() + 16);
+  out += '(';
   // The "(" matching the output's final ")" when a mark wrote both, valid
   // while the output keeps the size it had then. A run of marks ("1%%%...")
   // would otherwise rescan an ever longer group for each mark.
   long knownMatch = 0;
   size_t knownSize = 0;
   for (const char ch : t) {
-    std::string c(1, ch);
+    char c = ch;
+    bool emit = true;  // false: the character is dropped
     if (IsFunctionToken(out.back()) && ch == '-') {
       out += kNegation;
-      c.clear();
+      emit = false;
     }
-    if (IsFunctionToken(out.back()) && ch == '+') c.clear();
+    if (IsFunctionToken(out.back()) && ch == '+') emit = false;
     const long match = out.size() == knownSize ? knownMatch : 0;
-    if (c == "%" || c == "!") {
+    if (emit && (c == '%' || c == '!')) {
       const long opened = ApplyPercentOrFactorial(out, ch, match);
       if (opened == kNoMatch) return std::nullopt;
       if (opened != kNoOperand) {
@@ -461,18 +475,20 @@ std::optional<std::string> Assemble(const std::string& t) {
         knownSize = out.size();
         continue;
       }
-    } else if (c == "\xB0" || c == "'" || c == "\"") {
+    } else if (emit && (c == kDegreeMark || c == kMinuteMark || c == kSecondMark)) {
       const long applied = ApplyAngleMark(out, ch, match);
       if (applied == kNoMatch) return std::nullopt;
-      if (applied != kNoOperand) c = "}";
+      if (applied != kNoOperand) c = '}';
     }
-    out += c;
+    if (emit) out += c;
   }
   for (char& c : out) {
     if (c == '{' || c == '[') c = '(';
     else if (c == '}' || c == ']') c = ')';
   }
-  return out.substr(1) + ":";
+  out.erase(0, 1);
+  out += ':';
+  return out;
 }
 
 std::string Fail(int code) {
@@ -547,8 +563,10 @@ std::string Normalize(std::string text) {
       t.Replace(std::string_view(pair, 2), std::string_view(pair, 1));
     }
   }
-  for (size_t e = 2; e < OperatorTokenTable.size(); ++e)
-    NegateMinusAfter(t, static_cast<char>(OperatorTokenTable[e].code));
+  if (t.Has('-')) {
+    for (size_t e = 2; e < OperatorTokenTable.size(); ++e)
+      NegateMinusAfter(t, static_cast<char>(OperatorTokenTable[e].code));
+  }
   if (!t.str().empty() && t.str().front() == '-') {
     t.edit().insert(0, "0");
     t.Rescan();
@@ -569,6 +587,7 @@ std::string Normalize(std::string text) {
   for (size_t e = 0; e < FunctionTokenTable.size(); ++e) {
     const char token = static_cast<char>(FunctionTokenTable[e].code);
     t.ReplaceNoCase(FunctionTokenTable[e].name, sets.functions[e], std::string_view(&token, 1));
+    if (!t.Has(token)) continue;
     NegateMinusAfter(t, token);
     FoldFunctionPowers(t, token);
   }

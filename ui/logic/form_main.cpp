@@ -91,8 +91,9 @@ std::string Add_ANS_2_Alone_Funct(std::string_view entry, bool& changed) {
     changed = true;
   }
   for (const FunctionToken& f : FunctionTokenTable) {
+    if (lower.empty()) break;
     if (f.name == "ans" || f.name == "pi" || f.name == "rnd" || f.name == "ran#") continue;
-    if (!lower.empty() && lower == f.name) {
+    if (lower == f.name) {
       s += " " + answer();
       changed = true;
       break;
