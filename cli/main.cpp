@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
   // a flush per entry would cost a write(2) each when piping thousands.
   // Diagnostics flush the results first, so the two streams keep their order.
   std::ios::sync_with_stdio(false);
+  std::cin.tie(nullptr);  // reading a line would flush the results otherwise
   const bool flushEachLine = isatty(STDOUT_FILENO) != 0 || isatty(STDIN_FILENO) != 0;
   tarvo::Console console(
       [flushEachLine](const std::string& s) {
