@@ -71,6 +71,32 @@ struct LowerTable {
 const LowerTable kLowered;
 char Low(char c) { return kLowered.map[Code(c)]; }
 
+// Bytes that another byte lower-cases to the same as (A and a), and the
+// token kinds, as tables filled before main.
+struct ByteKinds {
+  bool caseless[256];
+  bool function[256];
+  ByteKinds() {
+    int sharing[256] = {};
+    for (int c = 0; c < 256; ++c) ++sharing[Code(kLowered.map[c])];
+    for (int c = 0; c < 256; ++c) {
+      caseless[c] = sharing[Code(kLowered.map[c])] == 1;
+      function[c] = IsFunctionToken(static_cast<char>(c));
+    }
+  }
+};
+const ByteKinds kKinds;
+bool IsFunctionByte(char c) { return kKinds.function[Code(c)]; }
+
+// Replacing a spelling by itself changes nothing when no byte of it has
+// another case ("+" by "+", as most operators are).
+bool ReplacesByItself(std::string_view from, std::string_view to) {
+  if (from != to) return false;
+  for (char c : from)
+    if (!kKinds.caseless[Code(c)]) return false;
+  return true;
+}
+
 ByteSet LoweredBytes(std::string_view pattern) {
   ByteSet set;
   for (char c : pattern) set.Add(Low(c));
@@ -101,24 +127,36 @@ class WorkText {
   void Rescan() {
     raw_.Clear();
     lower_.Clear();
+    for (uint64_t& w : pairs_) w = 0;
     allLower_ = true;
-    for (char c : t_) {
+    char previous = 0;
+    for (size_t i = 0; i < t_.size(); ++i) {
+      const char c = t_[i];
       const char low = Low(c);
       raw_.Add(c);
       lower_.Add(low);
+      if (i > 0) AddPair(previous, low);
+      previous = low;
       allLower_ = allLower_ && low == c;
     }
   }
   bool Has(char c) const { return raw_.Has(c); }
+  // Whether the two bytes (as they are or in another case) may stand side by
+  // side: the lower-cased neighbour pairs are kept hashed, so a pair that
+  // shares a hash with a present one passes too.
+  bool MayHoldPair(char a, char b) const {
+    const unsigned h = PairHash(Low(a), Low(b));
+    return (pairs_[h >> 6] >> (h & 63)) & 1;
+  }
   bool MayHold(std::string_view pattern) const {
     for (char c : pattern)
       if (!raw_.Has(c)) return false;
-    return true;
+    return MayHoldPairs(pattern);
   }
   bool MayHoldNoCase(std::string_view pattern) const {
     for (char c : pattern)
       if (!lower_.Has(Low(c))) return false;
-    return true;
+    return MayHoldPairs(pattern);
   }
 
   // Replace, and ReplaceNoCase (lower-cased comparison, untouched text keeps
@@ -145,11 +183,24 @@ class WorkText {
   }
   // The same, with the lower-cased bytes of `from` known.
   void ReplaceNoCase(std::string_view from, const ByteSet& fromBytes, std::string_view to) {
-    if (from.empty() || !lower_.Contains(fromBytes)) return;
+    if (from.empty() || !lower_.Contains(fromBytes) || !MayHoldPairs(from)) return;
     ReplaceNoCaseFound(from, to);
   }
 
  private:
+  static unsigned PairHash(char a, char b) {
+    return (static_cast<unsigned>(Code(a)) * 31u + static_cast<unsigned>(Code(b))) & 1023u;
+  }
+  void AddPair(char lowA, char lowB) {
+    const unsigned h = PairHash(lowA, lowB);
+    pairs_[h >> 6] |= uint64_t{1} << (h & 63);
+  }
+  bool MayHoldPairs(std::string_view pattern) const {
+    for (size_t k = 1; k < pattern.size(); ++k)
+      if (!MayHoldPair(pattern[k - 1], pattern[k])) return false;
+    return true;
+  }
+
   void ReplaceNoCaseFound(std::string_view from, std::string_view to) {
     size_t hit = FindNoCase(from, 0);
     if (hit == std::string::npos) return;
@@ -187,6 +238,7 @@ class WorkText {
 
   std::string t_;
   ByteSet raw_, lower_;
+  uint64_t pairs_[16] = {};
   bool allLower_ = true;
 };
 
@@ -296,7 +348,7 @@ void FoldSignRuns(WorkText& t) {
 // first occurrence again and again: a change only ever removes the occurrence
 // it fixes, or (token = NegationToken) creates the next one to its right.
 void NegateMinusAfter(WorkText& w, char token) {
-  if (!w.Has(token) || !w.Has('-')) return;
+  if (!w.Has(token) || !w.MayHoldPair(token, '-')) return;
   std::string& t = w.edit();
   bool changed = false;
   for (size_t j = 0; j + 1 < t.size(); ++j) {
@@ -335,7 +387,7 @@ void InsertBetween(WorkText& w, Rule rule) {
 // itself may again stand before "^(" (sin^(2)^(3)), so the search resumes
 // there; it ends at the first occurrence of another form.
 void FoldFunctionPowers(WorkText& w, char token) {
-  if (!w.Has(token) || !w.Has('^')) return;
+  if (!w.Has(token) || !w.MayHoldPair(token, '^')) return;
   const char pattern[] = {token, '^', '(', '\0'};
   std::string& t = w.edit();
   if (t.find(pattern, 0, 3) == std::string::npos) return;
@@ -409,7 +461,7 @@ long ApplyPercentOrFactorial(std::string& out, char mark, long match) {
   } else if (last == ')') {
     const long p = match != 0 ? match : MatchScan(out);
     if (p == 0) return kNoMatch;
-    at = IsFunctionToken(At(out, p - 1)) ? p - 2 : p - 1;
+    at = IsFunctionByte(At(out, p - 1)) ? p - 2 : p - 1;
   } else {
     return kNoOperand;
   }
@@ -434,7 +486,7 @@ long ApplyAngleMark(std::string& out, char mark, long match) {
   } else if (last == ')') {
     const long p = match != 0 ? match : MatchScan(out);
     if (p == 0) return kNoMatch;
-    preceding = IsFunctionToken(At(out, p - 1)) ? p - 2 : p - 1;
+    preceding = IsFunctionByte(At(out, p - 1)) ? p - 2 : p - 1;
   } else {
     return kNoOperand;
   }
@@ -460,11 +512,11 @@ std::optional<std::string> Assemble(const std::string& t) {
   for (const char ch : t) {
     char c = ch;
     bool emit = true;  // false: the character is dropped
-    if (IsFunctionToken(out.back()) && ch == '-') {
+    if (IsFunctionByte(out.back()) && ch == '-') {
       out += kNegation;
       emit = false;
     }
-    if (IsFunctionToken(out.back()) && ch == '+') emit = false;
+    if (IsFunctionByte(out.back()) && ch == '+') emit = false;
     const long match = out.size() == knownSize ? knownMatch : 0;
     if (emit && (c == '%' || c == '!')) {
       const long opened = ApplyPercentOrFactorial(out, ch, match);
@@ -553,6 +605,7 @@ std::string Normalize(std::string text) {
   // Operator spellings, then signs.
   for (size_t e = 0; e < OperatorTokenTable.size(); ++e) {
     const char token[] = {static_cast<char>(OperatorTokenTable[e].code)};
+    if (ReplacesByItself(OperatorTokenTable[e].spelling, std::string_view(token, 1))) continue;
     t.ReplaceNoCase(OperatorTokenTable[e].spelling, sets.operators[e], std::string_view(token, 1));
   }
   FoldSignRuns(t);
