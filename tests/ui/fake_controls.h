@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/logic/controls.h"
@@ -36,6 +37,13 @@ class FakeControls : public MainControls {
   void SetClipboardText(const std::string& text) override { clipboard = text; }
   void SetBusy(bool busy) override { busyCalls.push_back(busy); }
   void SetKeyLit(int key, bool lit) override { keyLit[key] = lit; }
+  void MoveKey(int key, int left, int top) override { keyPlace[key] = {left, top}; }
+  void SetKeyVisible(int key, bool visible) override { keyVisible[key] = visible; }
+  void SetShiftIndicatorVisible(bool visible) override { shiftIndicator = visible; }
+  void SetPagePicture(int page) override { pagePicture = page; }
+  void SetPageSelectorPressed(bool pressed) override { selectorPressed = pressed; }
+  void SetAlwaysOnTop(bool on) override { alwaysOnTop = on; }
+  void CloseWindow() override { ++closeRequests; }
   int PopupMenu(const std::vector<MenuEntry>& entries) override {
     menus.push_back(entries);
     if (menuChoices.empty()) return -1;
@@ -64,6 +72,13 @@ class FakeControls : public MainControls {
   std::string clipboard;
   std::vector<bool> busyCalls;
   std::map<int, bool> keyLit;
+  std::map<int, std::pair<int, int>> keyPlace;  // left, top
+  std::map<int, bool> keyVisible;
+  bool shiftIndicator = false;
+  int pagePicture = -1;
+  bool selectorPressed = false;
+  bool alwaysOnTop = false;
+  int closeRequests = 0;
   std::vector<std::vector<MenuEntry>> menus;
   std::deque<int> menuChoices;  // what the next pop-up menus return
 };

@@ -46,6 +46,13 @@ class Console : public MainControls, public EngineHost {
   void SetClipboardText(const std::string&) override {}
   void SetBusy(bool) override {}
   void SetKeyLit(int, bool) override {}
+  void MoveKey(int, int, int) override {}
+  void SetKeyVisible(int, bool) override {}
+  void SetShiftIndicatorVisible(bool) override {}
+  void SetPagePicture(int) override {}
+  void SetPageSelectorPressed(bool) override {}
+  void SetAlwaysOnTop(bool) override {}
+  void CloseWindow() override {}
   int PopupMenu(const std::vector<MenuEntry>& entries) override;
 
   // EngineHost

@@ -55,6 +55,20 @@ class MainControls {
   // Key pictures: the lit or the normal picture of keypad key k.
   virtual void SetKeyLit(int key, bool lit) = 0;
 
+  // The keypad: where key k sits (its resting place, or one pixel right and
+  // down while pressed) and whether its page shows it.
+  virtual void MoveKey(int key, int left, int top) = 0;
+  virtual void SetKeyVisible(int key, bool visible) = 0;
+  // The frame around the trigonometric keys while a shift is pending.
+  virtual void SetShiftIndicatorVisible(bool visible) = 0;
+  // The page selector: the picture of page 0 or 1, and its pressed frame.
+  virtual void SetPagePicture(int page) = 0;
+  virtual void SetPageSelectorPressed(bool pressed) = 0;
+  // Keeps the window above all others (and shows the switch's picture).
+  virtual void SetAlwaysOnTop(bool on) = 0;
+  // Closes the window the way its Exit label does (the variables are saved).
+  virtual void CloseWindow() = 0;
+
   // A modal pop-up menu at the cursor; the index of the chosen entry, or -1
   // when it was closed without a choice.
   virtual int PopupMenu(const std::vector<MenuEntry>& entries) = 0;

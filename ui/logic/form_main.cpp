@@ -421,13 +421,19 @@ void FormMain::Form_Load(const std::string& stateDir) {
   if (!stateDir.empty()) LoadVariableFiles(stateDir);
   s.VariableStore[4] = Exp1();
   s.DefinedFlag[4] = kDefined;
+  SetCapImag();
   RestoreAngleUnit(s.VariableStore[kStoreAngleFactor]);
   c_.SetLabel3("");
   c_.SetLabel7("");
+  c_.SetKeyLit(kKeyNor, true);
   s.OutputMode = OUT_NORMAL;
+  s.AlwaysVisible = -1;
   s.LastAnswer = s.VariableStore[kStoreLastAnswer];
   HistoryLast = 0;
   HistoryCursor = 0;
+  imgVIS_Click();  // leaves the window off the top-most band
+  KeypadPage = 1;
+  ImageSEL_TEC_Click();  // shows the first page
   c_.SetEntryText("0");
   Procesar();
   // The display keeps showing the 0 (a cleared display at start would read

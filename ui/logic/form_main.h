@@ -97,6 +97,41 @@ class FormMain {
 
   // Clear-variables key.
   void CLEAR_VARS_KEY();
+  // The constants menu, the variable list window and the help menu; they
+  // open their menus and windows once those exist, and do nothing before.
+  void CONST_KEY();
+  void VARLIST_KEY();
+  void AYUDA_KEY();
+
+  // The keypad: its table and layout, the click dispatcher, the pressed look.
+  void SetCapImag();
+  void Image1_Click(int key);
+  void Image1_MouseDown(int key);
+  void Image1_MouseUp(int key);
+  // The page selector and the always-visible switch.
+  void ImageSEL_TEC_Click();
+  void ImageSEL_TEC_MouseDown();
+  void ImageSEL_TEC_MouseUp();
+  void imgVIS_Click();
+
+  // Shift keys and the trigonometric keys they change.
+  void ARC_KEY();
+  void HIP_KEY();
+  void TRIG_KEY(int key);
+  // What the window's timer kept in step with the shifts: the shift keys back
+  // at rest with their normal pictures, the indicator hidden, once no shift
+  // is pending. Run after every action that may clear a shift.
+  void RestShiftKeys();
+
+  // Keys pressed in the window: the window sees them before the entry line.
+  // Form_KeyPress returns the character that passes on to the entry line, or
+  // 0 when the key was swallowed.
+  void Form_KeyDown(int keyCode, int shift);
+  int Form_KeyPress(int c);
+  // The whole path of one key: window, entry line, shift pictures. The result
+  // of EntryKeyPress is the character the line receives (0: none).
+  void EntryKeyDown(int keyCode, int shift);
+  int EntryKeyPress(int c);
 
   // State the window keeps (names as the calculator's algorithms use them).
   std::array<std::string, kHistorySize + 1> ExpressionHistory{};
@@ -112,6 +147,10 @@ class FormMain {
   bool FixNormalChecked = true;
   std::array<bool, 13> SciChecked{};  // 1..12
   bool SciNormalChecked = true;
+  // Resting place of each key (index = key number) and the page shown.
+  std::array<int, 93> KeyLeft{};
+  std::array<int, 93> KeyTop{};
+  int KeypadPage = 0;
 
   MainControls& Controls() { return c_; }
 

@@ -1,0 +1,121 @@
+#include "ui/qt/display_box.h"
+
+#include <QFontMetricsF>
+#include <QLinearGradient>
+#include <QPainter>
+#include <cmath>
+
+#include "ui/logic/symbols.h"
+
+namespace tarvo::ui {
+namespace {
+
+// Where the surface's origin sits inside the widget: a small left margin, and
+// the line of text centred in the display's height.
+constexpr double kOriginX = 6;
+constexpr double kTextHeight = 18;
+
+bool IsGlyphFont(const QString& family) { return family.compare(QLatin1String(kSymbolFont), Qt::CaseInsensitive) == 0; }
+
+}  // namespace
+
+const QColor DisplayBox::kForeColor(28, 36, 30);
+
+DisplayBox::DisplayBox(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::NoFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// Neither the display's own symbol font nor the glyph font is assumed to be
+// installed: DejaVu Sans has the signs of both, so both requests use it.
+QFont DisplayBox::FontFor(double points, bool bold) {
+  QFont f(QStringLiteral("DejaVu Sans"));
+  f.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 4.0 / 3.0))));
+  f.setBold(bold);
+  return f;
+}
+
+QString DisplayBox::Shown(const std::string& bytes, const std::string& fontName) {
+  if (!IsGlyphFont(QString::fromStdString(fontName))) return QString::fromStdString(BytesToUtf8(bytes));
+  QString out;
+  for (char ch : bytes) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c == 'p') out += QChar(0x03C0);
+    else if (c == 214) out += QChar(0x221A);
+    else out += QString::fromStdString(BytesToUtf8(std::string(1, ch)));
+  }
+  return out;
+}
+
+void DisplayBox::Clear() {
+  items_.clear();
+  x_ = 0;
+  y_ = 0;
+  update();
+}
+
+QString DisplayBox::ShownText() const {
+  QString out;
+  for (const Item& it : items_)
+    if (it.kind == Item::kText) out += it.text;
+  return out;
+}
+
+double DisplayBox::TextWidth(const std::string& text) const {
+  const QFont f = FontFor(fontSize_, bold_);
+  return QFontMetricsF(f).horizontalAdvance(Shown(text, fontName_));
+}
+
+void DisplayBox::Print(const std::string& text) {
+  Item it;
+  it.kind = Item::kText;
+  it.x = x_;
+  it.y = y_;
+  it.text = Shown(text, fontName_);
+  it.family = QString::fromStdString(fontName_);
+  it.size = fontSize_;
+  it.bold = bold_;
+  x_ += TextWidth(text);
+  items_.push_back(it);
+  update();
+}
+
+void DisplayBox::Line(double x0, double y0, double x1, double y1) {
+  Item it;
+  it.kind = Item::kLine;
+  it.x = x0;
+  it.y = y0;
+  it.x1 = x1;
+  it.y1 = y1;
+  items_.push_back(it);
+  update();
+}
+
+void DisplayBox::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  // A liquid-crystal panel: pale green-grey, a little darker at the edges.
+  QLinearGradient g(0, 0, 0, height());
+  g.setColorAt(0, QColor(196, 212, 190));
+  g.setColorAt(0.5, QColor(210, 224, 204));
+  g.setColorAt(1, QColor(190, 206, 184));
+  p.fillRect(rect(), g);
+  p.setPen(QPen(QColor(120, 136, 116), 1));
+  p.drawRect(QRectF(0.5, 0.5, width() - 1, height() - 1));
+
+  p.translate(kOriginX, std::floor((height() - kTextHeight) / 2.0));
+  for (const Item& it : items_) {
+    if (it.kind == Item::kLine) {
+      p.setPen(QPen(kForeColor, 1.2));
+      p.drawLine(QPointF(it.x, it.y), QPointF(it.x1, it.y1));
+      continue;
+    }
+    const QFont f = FontFor(it.size, it.bold);
+    p.setFont(f);
+    p.setPen(kForeColor);
+    p.drawText(QPointF(it.x, it.y + QFontMetricsF(f).ascent()), it.text);
+  }
+}
+
+}  // namespace tarvo::ui

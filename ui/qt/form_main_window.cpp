@@ -1,0 +1,421 @@
+#include "ui/qt/form_main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLinearGradient>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+#include "engine/state.h"
+#include "output/draw.h"
+#include "ui/logic/keypad.h"
+#include "ui/logic/symbols.h"
+#include "ui/qt/key_pictures.h"
+
+namespace tarvo::ui {
+namespace {
+
+// Geometry of the upper part: the dark bezel (Picture1) that carries the
+// entry line, the display and the title line.
+constexpr int kBezelLeft = 8, kBezelTop = 5, kBezelWidth = 735, kBezelBottom = 117;
+constexpr int kTitleTop = 89;
+constexpr QColor kBackground(236, 236, 236);
+
+// The trigonometric block's frame, shown while a shift is pending.
+constexpr int kTrigFrameWidth = 128, kTrigFrameHeight = 63;
+
+QString Unicode(const std::string& bytes) { return QString::fromStdString(BytesToUtf8(bytes)); }
+std::string Bytes(const QString& text) { return Utf8ToBytes(text.toStdString()); }
+
+QFont SansFont(int pixels, bool bold = false) {
+  QFont f(QStringLiteral("DejaVu Sans"));
+  f.setPixelSize(pixels);
+  f.setBold(bold);
+  return f;
+}
+
+}  // namespace
+
+FormMain::FormMain(std::string stateDir, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      stateDir_(std::move(stateDir)),
+      logic_(*this),
+      messageBox_([this](const QString& title, const QString& text) {
+        QMessageBox::warning(this, title, text);
+      }) {
+  setFixedSize(kWidth, kHeight);
+  setWindowTitle(QString());
+  setAutoFillBackground(false);
+  dpr_ = qApp ? qApp->devicePixelRatio() : 1.0;
+  BuildControls();
+  BuildKeys();
+  State().Host = this;
+}
+
+FormMain::~FormMain() {
+  if (State().Host == this) State().Host = &NullHost();
+}
+
+void FormMain::BuildControls() {
+  const int w = kBezelWidth;
+
+  text1_ = new EntryLine(this);
+  text1_->setGeometry(19, 13, w - 50, 22);
+  text1_->setFrame(false);
+  text1_->setFont(SansFont(15));
+  QPalette pal = text1_->palette();
+  pal.setColor(QPalette::Base, QColor(236, 242, 232));
+  pal.setColor(QPalette::Text, Qt::black);
+  text1_->setPalette(pal);
+  text1_->setTextMargins(4, 0, 4, 0);
+  text1_->onKeyDown = [this](int code, int shift) { logic_.EntryKeyDown(code, shift); };
+  text1_->onKeyPress = [this](int c) { return logic_.EntryKeyPress(c); };
+  text1_->onMouse = [this] { logic_.Text1_MouseDown(); };
+  QObject::connect(text1_, &QLineEdit::textChanged, this, [this] { OnEntryEdited(); });
+
+  picture2_ = new DisplayBox(this);
+  picture2_->setGeometry(14, 38, w - 29, 44);
+
+  picUpdw_ = new PictureButton(this);
+  picUpdw_->SetPicture(ReviewPicture(0, dpr_));
+  picUpdw_->move(picture2_->x() + picture2_->width() - picUpdw_->width() + 4, 10);
+  picUpdw_->setToolTip(QStringLiteral("Review last expressions"));
+  picUpdw_->onPress = [this](QPoint pt) {
+    logic_.PicUPDW_MouseDown(1, 0, pt.x(), pt.y());
+    if (logic_.HistoryLast != 0) picUpdw_->SetPicture(ReviewPicture(pt.y() <= 13 ? 1 : 2, dpr_));
+  };
+  picUpdw_->onRelease = [this] { picUpdw_->SetPicture(ReviewPicture(0, dpr_)); };
+
+  label4_ = new QLabel(this);
+  label4_->setTextFormat(Qt::RichText);
+  label4_->setText(QStringLiteral(
+      "<span style='color:#ffffff; font-size:16px; font-weight:bold; letter-spacing:2px'>TARVO</span>"
+      "&nbsp;&nbsp;<span style='color:#b8c4d8; font-size:12px'>Scientific Calculator</span>"));
+  label4_->setFont(SansFont(12));
+  label4_->adjustSize();
+  label4_->move(20, kTitleTop + 3);
+  label4_->installEventFilter(this);
+
+  imgVis_ = new PictureButton(this);
+  imgVis_->SetPicture(AlwaysVisiblePicture(false, dpr_));
+  imgVis_->move(596, kTitleTop + 5);
+  imgVis_->setToolTip(QStringLiteral("Always visible"));
+  imgVis_->onClick = [this] { logic_.imgVIS_Click(); };
+
+  minimize_ = new TitleButton(QStringLiteral("Minimize"), this);
+  minimize_->setFont(SansFont(12));
+  minimize_->adjustSize();
+  minimize_->move(628, kTitleTop + 6);
+  minimize_->onClick = [this] {
+    setWindowTitle(QStringLiteral("Tarvo"));
+    showMinimized();
+  };
+  exit_ = new TitleButton(QStringLiteral("Exit"), this);
+  exit_->setFont(SansFont(12));
+  exit_->adjustSize();
+  exit_->move(702, kTitleTop + 6);
+  exit_->onClick = [this] {
+    FocusEntry();
+    close();
+  };
+
+  for (QLabel** label : {&label3_, &label7_}) {
+    *label = new QLabel(this);
+    (*label)->setFont(SansFont(12));
+    QPalette lp = (*label)->palette();
+    lp.setColor(QPalette::WindowText, QColor(24, 28, 40));
+    (*label)->setPalette(lp);
+    (*label)->setTextFormat(Qt::PlainText);
+  }
+  label3_->setGeometry(kMessageLeft + 4, 127, kMessageWidth - 8, 16);
+  label7_->setGeometry(kMessageLeft + 4, 143, kMessageWidth - 8, 16);
+
+  selector_ = new PictureButton(this);
+  selector_->SetPicture(PageSelectorPicture(0, dpr_));
+  selector_->move(kSelectorLeft, kSelectorTop);
+  selector_->setToolTip(QStringLiteral("Keypad page (Ctrl+key)"));
+  selector_->onPress = [this](QPoint) { logic_.ImageSEL_TEC_MouseDown(); };
+  selector_->onRelease = [this] { logic_.ImageSEL_TEC_MouseUp(); };
+  selector_->onClick = [this] {
+    logic_.ImageSEL_TEC_Click();
+    FocusEntry();
+  };
+}
+
+void FormMain::BuildKeys() {
+  for (int k = 1; k <= kKeyCount; ++k) {
+    auto* key = new KeyImage(k, KeyPicture(k, false, dpr_), KeyPicture(k, true, dpr_), this);
+    const KeyDef& def = KeyTable()[static_cast<size_t>(k)];
+    key->move(def.left, def.top);
+    key->onPress = [this, k](QPoint) { logic_.Image1_MouseDown(k); };
+    key->onRelease = [this, k] { logic_.Image1_MouseUp(k); };
+    key->onClick = [this, k] { logic_.Image1_Click(k); };
+    keys_[static_cast<size_t>(k)] = key;
+  }
+}
+
+KeyImage* FormMain::Key(int key) const {
+  return key >= 1 && key <= kKeyCount ? keys_[static_cast<size_t>(key)] : nullptr;
+}
+
+void FormMain::Load() {
+  if (loaded_) return;
+  loaded_ = true;
+  logic_.Form_Load(stateDir_);
+  FocusEntry();
+}
+
+// ---- MainControls ----------------------------------------------------------
+
+std::string FormMain::EntryText() const { return Bytes(text1_->text()); }
+
+void FormMain::SetEntryText(const std::string& text) { text1_->setText(Unicode(text)); }
+
+// The line shows one sign per byte, so character positions and byte positions
+// agree; they are still counted through the bytes so that nothing the user
+// pasted can put them out of step.
+int FormMain::SelectionStart() const {
+  const int pos = text1_->hasSelectedText() ? text1_->selectionStart() : text1_->cursorPosition();
+  return static_cast<int>(Bytes(text1_->text().left(pos)).size());
+}
+
+int FormMain::SelectionLength() const {
+  return text1_->hasSelectedText() ? static_cast<int>(Bytes(text1_->selectedText()).size()) : 0;
+}
+
+void FormMain::SetSelection(int start, int length) {
+  const std::string bytes = EntryText();
+  const int size = static_cast<int>(bytes.size());
+  start = std::clamp(start, 0, size);
+  length = std::clamp(length, 0, size - start);
+  const int qStart = static_cast<int>(Unicode(bytes.substr(0, static_cast<size_t>(start))).size());
+  const int qLength = static_cast<int>(Unicode(bytes.substr(static_cast<size_t>(start), static_cast<size_t>(length))).size());
+  if (qLength > 0) text1_->setSelection(qStart, qLength);
+  else text1_->setCursorPosition(qStart);
+}
+
+void FormMain::SetEntryColor(Rgb color) {
+  entryColor_ = color;
+  QPalette pal = text1_->palette();
+  pal.setColor(QPalette::Text, QColor(color.r, color.g, color.b));
+  text1_->setPalette(pal);
+}
+
+void FormMain::FocusEntry() { text1_->setFocus(Qt::OtherFocusReason); }
+
+void FormMain::SetLabel3(const std::string& text) { label3_->setText(Unicode(text)); }
+void FormMain::SetLabel7(const std::string& text) { label7_->setText(Unicode(text)); }
+
+void FormMain::ClearDisplay() { picture2_->Clear(); }
+
+void FormMain::DrawResultText(const std::string& text) { DrawResult(text, *picture2_); }
+
+void FormMain::Beep() { QApplication::beep(); }
+
+void FormMain::SetClipboardText(const std::string& text) {
+  if (QClipboard* clip = QGuiApplication::clipboard()) clip->setText(Unicode(text));
+}
+
+void FormMain::SetBusy(bool busy) {
+  if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+  else if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+}
+
+void FormMain::SetKeyLit(int key, bool lit) {
+  if (KeyImage* k = Key(key)) k->SetLit(lit);
+}
+
+int FormMain::PopupMenu(const std::vector<MenuEntry>& entries) {
+  QMenu menu(this);
+  std::vector<QAction*> actions;
+  for (const MenuEntry& e : entries) {
+    if (e.separator) {
+      actions.push_back(menu.addSeparator());
+      continue;
+    }
+    QAction* a = menu.addAction(Unicode(e.caption));
+    a->setCheckable(true);
+    a->setChecked(e.checked);
+    actions.push_back(a);
+  }
+  QAction* chosen = menu.exec(QCursor::pos());
+  for (size_t i = 0; i < actions.size(); ++i)
+    if (chosen != nullptr && actions[i] == chosen) return static_cast<int>(i);
+  return -1;
+}
+
+void FormMain::MoveKey(int key, int left, int top) {
+  if (KeyImage* k = Key(key)) k->move(left, top);
+}
+
+void FormMain::SetKeyVisible(int key, bool visible) {
+  if (KeyImage* k = Key(key)) k->setVisible(visible);
+}
+
+void FormMain::SetShiftIndicatorVisible(bool visible) {
+  if (shiftIndicator_ == visible) return;
+  shiftIndicator_ = visible;
+  update(QRect(kTrigFrameLeft - 2, kTrigFrameTop - 2, kTrigFrameWidth + 4, kTrigFrameHeight + 4));
+}
+
+void FormMain::SetPagePicture(int page) { selector_->SetPicture(PageSelectorPicture(page, dpr_)); }
+
+void FormMain::SetPageSelectorPressed(bool pressed) {
+  selectorBorder_ = pressed ? 2 : 1;
+  update(QRect(kSelectorFrameLeft - 2, kSelectorFrameTop - 2, kSelectorWidth + 8, kSelectorHeight + 8));
+}
+
+void FormMain::SetAlwaysOnTop(bool on) {
+  const bool shown = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  // Changing a window's flags hides it; a compositor may ignore the request,
+  // which is no fault.
+  if (shown) show();
+  imgVis_->SetPicture(AlwaysVisiblePicture(on, dpr_));
+}
+
+void FormMain::ReportSelfCheck(const std::string& text, bool) {
+  messageBox_(QStringLiteral("Tarvo"), Unicode(text));
+}
+
+// ---- Events ----------------------------------------------------------------
+
+void FormMain::OnEntryEdited() {
+  if (normalising_) return;
+  // Whatever came in (a paste, say) is shown as the signs its bytes stand
+  // for, one character per byte.
+  const QString text = text1_->text();
+  const QString normal = Unicode(Bytes(text));
+  if (normal != text) {
+    normalising_ = true;
+    const int caret = text1_->cursorPosition();
+    text1_->setText(normal);
+    text1_->setCursorPosition(std::min(caret, static_cast<int>(normal.size())));
+    normalising_ = false;
+  }
+  logic_.Text1_Change();
+}
+
+void FormMain::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), kBackground);
+  p.setRenderHint(QPainter::Antialiasing);
+
+  // The bezel around the entry line, the display and the title line.
+  QLinearGradient bezel(0, kBezelTop, 0, kBezelBottom);
+  bezel.setColorAt(0, QColor(70, 74, 84));
+  bezel.setColorAt(1, QColor(34, 36, 42));
+  p.setPen(QPen(QColor(20, 20, 24), 1));
+  p.setBrush(bezel);
+  p.drawRoundedRect(QRectF(kBezelLeft + 0.5, kBezelTop + 0.5, kBezelWidth, kBezelBottom - kBezelTop), 8, 8);
+  p.setPen(QPen(QColor(255, 255, 255, 40), 1));
+  p.drawLine(QPointF(kBezelLeft + 10, kTitleTop - 1.5), QPointF(kBezelLeft + kBezelWidth - 10, kTitleTop - 1.5));
+
+  // The keypad panel: its boxes and etched lines, exactly where they belong.
+  p.setRenderHint(QPainter::Antialiasing, false);
+  for (const PanelShape& s : kPanelShapes) {
+    const QColor c(s.r, s.g, s.b);
+    const QRect box(QPoint(std::min(s.x0, s.x1), std::min(s.y0, s.y1)), QPoint(std::max(s.x0, s.x1), std::max(s.y0, s.y1)));
+    switch (s.kind) {
+      case PanelShape::kFilledBox: p.fillRect(box, c); break;
+      case PanelShape::kBox:
+        p.setPen(QPen(c, 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(box.adjusted(0, 0, -1, -1));
+        break;
+      case PanelShape::kLine:
+        p.setPen(QPen(c, 1));
+        p.drawLine(s.x0, s.y0, s.x1, s.y1);
+        break;
+    }
+  }
+
+  // The wells the keys sit in.
+  for (int k = 1; k <= kKeyCount; ++k) {
+    const size_t i = static_cast<size_t>(k);
+    p.drawPixmap(logic_.KeyLeft[i] == 0 ? KeyTable()[i].left - 2 : logic_.KeyLeft[i] - 2,
+                 logic_.KeyTop[i] == 0 ? KeyTable()[i].top - 2 : logic_.KeyTop[i] - 2, KeyFrame(k, dpr_));
+  }
+
+  // The page selector's frame (ShapeSELTEC), wider while pressed.
+  p.setPen(QPen(QColor(90, 96, 110), selectorBorder_));
+  p.setBrush(Qt::NoBrush);
+  const qreal inset = selectorBorder_ / 2.0;
+  p.drawRect(QRectF(kSelectorFrameLeft + inset - 0.5, kSelectorFrameTop + inset - 0.5,
+                    kSelectorWidth + 2 - selectorBorder_ + 1, kSelectorHeight + 2 - selectorBorder_ + 1));
+
+  // The shift indicator (ShapeTRIHIP) around the trigonometric keys.
+  if (shiftIndicator_) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(226, 150, 20), 2));
+    p.drawRoundedRect(QRectF(kTrigFrameLeft + 1, kTrigFrameTop + 1, kTrigFrameWidth - 2, kTrigFrameHeight - 2), 5, 5);
+  }
+}
+
+void FormMain::StartDrag(const QPoint& global) {
+  if (QWindow* handle = windowHandle(); handle != nullptr && handle->startSystemMove()) return;
+  dragging_ = true;
+  dragOffset_ = global - pos();
+}
+
+void FormMain::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) StartDrag(e->globalPosition().toPoint());
+}
+
+void FormMain::mouseMoveEvent(QMouseEvent* e) {
+  if (dragging_) move(e->globalPosition().toPoint() - dragOffset_);
+}
+
+void FormMain::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+
+bool FormMain::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == label4_) {
+    switch (e->type()) {
+      case QEvent::MouseButtonPress: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        if (me->button() == Qt::LeftButton) StartDrag(me->globalPosition().toPoint());
+        return true;
+      }
+      case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        if (dragging_) move(me->globalPosition().toPoint() - dragOffset_);
+        return true;
+      }
+      case QEvent::MouseButtonRelease:
+        dragging_ = false;
+        return true;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, e);
+}
+
+void FormMain::closeEvent(QCloseEvent* e) {
+  if (loaded_ && !unloaded_) {
+    unloaded_ = true;
+    const SaveResult r = logic_.Form_Unload(stateDir_);
+    if (!r.ok) {
+      messageBox_(QStringLiteral("Tarvo"),
+                  QStringLiteral("The variables could not be saved in \"%1\": %2")
+                      .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
+    }
+  }
+  e->accept();
+}
+
+void FormMain::changeEvent(QEvent* e) {
+  // The caption shows only on the task bar while the window is minimised.
+  if (e->type() == QEvent::WindowStateChange && !isMinimized()) setWindowTitle(QString());
+  if (e->type() == QEvent::ActivationChange && isActiveWindow()) FocusEntry();
+  QWidget::changeEvent(e);
+}
+
+}  // namespace tarvo::ui

@@ -1,0 +1,122 @@
+// FormMain, the calculator window: a frameless window with its own title
+// line, the entry line, the display, two message lines and the keypad. It
+// implements the window logic's controls and the engine's host; what it does
+// is decided by tarvo::FormMain.
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "engine/host.h"
+#include "ui/logic/controls.h"
+#include "ui/logic/form_main.h"
+#include "ui/qt/display_box.h"
+#include "ui/qt/widgets.h"
+
+namespace tarvo::ui {
+
+class FormMain : public QWidget, public MainControls, public EngineHost {
+ public:
+  inline static constexpr int kWidth = 752;
+  inline static constexpr int kHeight = 346;
+
+  // How a warning reaches the user: a message box normally, a recorder in
+  // the tests (a modal box would wait for a click).
+  using MessageBoxFn = std::function<void(const QString& title, const QString& text)>;
+
+  // `stateDir` holds the variable files; empty means none are read or written.
+  explicit FormMain(std::string stateDir = ".", QWidget* parent = nullptr);
+  ~FormMain() override;
+
+  // The window's load: the saved state, the keypad, a calculation of "0".
+  void Load();
+  void SetMessageBox(MessageBoxFn fn) { messageBox_ = std::move(fn); }
+
+  tarvo::FormMain& Logic() { return logic_; }
+  EntryLine* Entry() const { return text1_; }
+  DisplayBox* Display() const { return picture2_; }
+  QLabel* Label3() const { return label3_; }
+  QLabel* Label7() const { return label7_; }
+  KeyImage* Key(int key) const;
+  PictureButton* PageSelector() const { return selector_; }
+  PictureButton* AlwaysVisibleSwitch() const { return imgVis_; }
+  PictureButton* ReviewKey() const { return picUpdw_; }
+  bool ShiftIndicatorShown() const { return shiftIndicator_; }
+  int SelectorBorder() const { return selectorBorder_; }
+
+  // MainControls
+  std::string EntryText() const override;
+  void SetEntryText(const std::string& text) override;
+  int SelectionStart() const override;
+  int SelectionLength() const override;
+  void SetSelection(int start, int length) override;
+  Rgb EntryColor() const override { return entryColor_; }
+  void SetEntryColor(Rgb color) override;
+  void FocusEntry() override;
+  void SetLabel3(const std::string& text) override;
+  void SetLabel7(const std::string& text) override;
+  void ClearDisplay() override;
+  void DrawResultText(const std::string& text) override;
+  void Beep() override;
+  void SetClipboardText(const std::string& text) override;
+  void SetBusy(bool busy) override;
+  void SetKeyLit(int key, bool lit) override;
+  int PopupMenu(const std::vector<MenuEntry>& entries) override;
+  void MoveKey(int key, int left, int top) override;
+  void SetKeyVisible(int key, bool visible) override;
+  void SetShiftIndicatorVisible(bool visible) override;
+  void SetPagePicture(int page) override;
+  void SetPageSelectorPressed(bool pressed) override;
+  void SetAlwaysOnTop(bool on) override;
+  void CloseWindow() override { close(); }
+
+  // EngineHost
+  void ShowVariableList() override {}
+  void ReportSelfCheck(const std::string& text, bool critical) override;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void BuildControls();
+  void BuildKeys();
+  void StartDrag(const QPoint& global);
+  void OnEntryEdited();
+
+  std::string stateDir_;
+  tarvo::FormMain logic_;
+  MessageBoxFn messageBox_;
+  bool loaded_ = false;
+  bool unloaded_ = false;
+  qreal dpr_ = 1;
+
+  EntryLine* text1_ = nullptr;
+  DisplayBox* picture2_ = nullptr;
+  QLabel* label3_ = nullptr;
+  QLabel* label7_ = nullptr;
+  QLabel* label4_ = nullptr;  // the title
+  TitleButton* minimize_ = nullptr;
+  TitleButton* exit_ = nullptr;
+  PictureButton* picUpdw_ = nullptr;
+  PictureButton* selector_ = nullptr;
+  PictureButton* imgVis_ = nullptr;
+  std::array<KeyImage*, 93> keys_{};
+
+  Rgb entryColor_ = kBlack;
+  bool shiftIndicator_ = false;
+  int selectorBorder_ = 1;
+  bool dragging_ = false;
+  QPoint dragOffset_;
+  bool normalising_ = false;
+};
+
+}  // namespace tarvo::ui

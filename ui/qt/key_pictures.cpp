@@ -1,0 +1,322 @@
+#include "ui/qt/key_pictures.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include "ui/logic/form_main.h"
+#include "ui/logic/keypad.h"
+
+namespace tarvo::ui {
+namespace {
+
+// The colour families of a hand-held calculator's keys.
+struct KeyStyle {
+  QColor top, bottom, text, edge;
+};
+
+enum class Family { kDigit, kEdit, kExe, kOperator, kFunction, kMode, kShift, kUtility };
+
+Family FamilyOf(int key) {
+  if (key == kKeyDel || key == kKeyAc) return Family::kEdit;
+  if (key == kKeyExe) return Family::kExe;
+  if ((key >= 1 && key <= 12)) return Family::kDigit;
+  if ((key >= 15 && key <= 19) || (key >= 51 && key <= 54)) return Family::kOperator;
+  if (key == kKeyArc || key == kKeyHyp) return Family::kShift;
+  if (key >= 76 && key <= 86) return Family::kMode;
+  if (key >= 89) return Family::kUtility;
+  return Family::kFunction;
+}
+
+KeyStyle StyleOf(Family f) {
+  switch (f) {
+    case Family::kDigit: return {QColor(252, 252, 248), QColor(214, 214, 206), QColor(30, 30, 34), QColor(120, 120, 112)};
+    case Family::kEdit: return {QColor(250, 140, 90), QColor(206, 70, 36), QColor(255, 255, 255), QColor(120, 40, 20)};
+    case Family::kExe: return {QColor(92, 150, 232), QColor(34, 84, 168), QColor(255, 255, 255), QColor(20, 46, 96)};
+    case Family::kOperator: return {QColor(196, 204, 220), QColor(146, 156, 178), QColor(20, 24, 40), QColor(84, 90, 110)};
+    case Family::kFunction: return {QColor(92, 96, 108), QColor(46, 48, 56), QColor(255, 255, 255), QColor(20, 20, 24)};
+    case Family::kMode: return {QColor(70, 92, 150), QColor(36, 52, 100), QColor(255, 255, 255), QColor(18, 26, 60)};
+    case Family::kShift: return {QColor(250, 214, 92), QColor(214, 160, 30), QColor(50, 34, 0), QColor(120, 86, 10)};
+    case Family::kUtility: return {QColor(120, 160, 130), QColor(64, 104, 76), QColor(255, 255, 255), QColor(30, 56, 38)};
+  }
+  return {};
+}
+
+QPixmap Canvas(QSize size, qreal dpr) {
+  QPixmap pm(size * dpr);
+  pm.setDevicePixelRatio(dpr);
+  pm.fill(Qt::transparent);
+  return pm;
+}
+
+QFont CaptionFont(qreal pixels, bool bold = true) {
+  QFont f(QStringLiteral("DejaVu Sans"));
+  f.setPixelSize(qMax(6, qRound(pixels)));
+  f.setBold(bold);
+  f.setHintingPreference(QFont::PreferNoHinting);
+  return f;
+}
+
+// The largest caption font, up to `preferred` pixels, that fits `width`.
+QFont FittingFont(const QString& text, qreal preferred, qreal width) {
+  for (qreal px = preferred; px > 6; px -= 0.5) {
+    QFont f = CaptionFont(px);
+    if (QFontMetricsF(f).horizontalAdvance(text) <= width) return f;
+  }
+  return CaptionFont(6);
+}
+
+}  // namespace
+
+QSize KeySize(int key) {
+  if (key >= kKeyConst && key <= kKeyHelp) return {78, 26};
+  // The number block's columns are a pixel wider apart than the others.
+  if (key >= 1 && key <= kKeyCount && KeyTable()[static_cast<size_t>(key)].left >= 529) return {39, 26};
+  return {38, 26};
+}
+
+QString KeyCaption(int key) {
+  switch (key) {
+    case 10: return QStringLiteral("0");
+    case 11: return QStringLiteral(".");
+    case 12: return QStringLiteral("EXP");
+    case 13: return QStringLiteral("DEL");
+    case 14: return QStringLiteral("AC");
+    case 15: return QStringLiteral("×");
+    case 16: return QStringLiteral("xʸ");
+    case 17: return QStringLiteral("−");
+    case 18: return QStringLiteral("÷");
+    case 19: return QStringLiteral("+");
+    case 20: return QStringLiteral("EXE");
+    case 21: return QStringLiteral("sin");
+    case 22: return QStringLiteral("cos");
+    case 23: return QStringLiteral("tan");
+    case 24: return QStringLiteral("10ˣ");
+    case 25: return QStringLiteral("eˣ");
+    case 26: return QStringLiteral("x⁻¹");
+    case 27: return QStringLiteral("|x|");
+    case 28: return QStringLiteral("(");
+    case 29: return QStringLiteral(")");
+    case 30: return QStringLiteral("°");
+    case 31: return QStringLiteral("′");
+    case 32: return QStringLiteral("″");
+    case 33: return QStringLiteral("log");
+    case 34: return QStringLiteral("ln");
+    case 35: return QStringLiteral("√");
+    case 36: return QStringLiteral("∛");
+    case 37: return QStringLiteral("%");
+    case 38: return QStringLiteral("π");
+    case 39: return QStringLiteral("nCr");
+    case 40: return QStringLiteral("nPr");
+    case 41: return QStringLiteral("x!");
+    case 42: return QStringLiteral(",");
+    case 43: return QStringLiteral("Ran#");
+    case 44: return QStringLiteral("x²");
+    case 45: return QStringLiteral("x³");
+    case 46: return QStringLiteral("=");
+    case 47: return QStringLiteral("ANS");
+    case 48: return QStringLiteral("Rec");
+    case 49: return QStringLiteral("Pol");
+    case 50: return QStringLiteral("Int");
+    case 51: return QStringLiteral("ⁿ√");
+    case 52: return QStringLiteral("a\\b");
+    case 53: return QStringLiteral("//");
+    case 54: return QStringLiteral("mod");
+    case 55: return QStringLiteral("&h");
+    case 56: return QStringLiteral("&b");
+    case 57: return QStringLiteral("LCM");
+    case 58: return QStringLiteral("GCM");
+    case 59: return QStringLiteral("Znor");
+    case 60: return QStringLiteral("MIE");
+    case 61: return QStringLiteral("Bin");
+    case 62: return QStringLiteral("Prim");
+    case 63: return QStringLiteral("cosec");
+    case 64: return QStringLiteral("sec");
+    case 65: return QStringLiteral("cotan");
+    case 66: return QStringLiteral("logᵦ");
+    case 67: return QStringLiteral("Nor");
+    case 68: return QStringLiteral("Det");
+    case 69: return QStringLiteral("RIE");
+    case 70: return QStringLiteral("JulD");
+    case 71: return QStringLiteral("S2×2");
+    case 72: return QStringLiteral("S3×3");
+    case 73: return QStringLiteral("EQ2D");
+    case 74: return QStringLiteral("EQ3D");
+    case 75: return QStringLiteral("Solve");
+    case 76: return QStringLiteral("NOR");
+    case 77: return QStringLiteral("FIX");
+    case 78: return QStringLiteral("SCI");
+    case 79: return QStringLiteral("FRAC");
+    case 80: return QStringLiteral("DMS");
+    case 81: return QStringLiteral("BIN");
+    case 82: return QStringLiteral("HEX");
+    case 83: return QStringLiteral("DATE");
+    case 84: return QStringLiteral("DEG");
+    case 85: return QStringLiteral("RAD");
+    case 86: return QStringLiteral("GRA");
+    case 87: return QStringLiteral("ARC");
+    case 88: return QStringLiteral("HYP");
+    case 89: return QStringLiteral("CONST");
+    case 90: return QStringLiteral("CLR VAR");
+    case 91: return QStringLiteral("VAR LIST");
+    case 92: return QStringLiteral("HELP");
+    default: break;
+  }
+  if (key >= 1 && key <= 9) return QString::number(key);
+  return {};
+}
+
+QPixmap KeyPicture(int key, bool lit, qreal dpr) {
+  const QSize size = KeySize(key);
+  QPixmap pm = Canvas(size, dpr);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::TextAntialiasing);
+
+  const Family family = FamilyOf(key);
+  KeyStyle st = StyleOf(family);
+  if (lit) {
+    st.top = st.top.lighter(135);
+    st.bottom = st.bottom.lighter(140);
+  }
+  const QRectF body(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
+  // Shadow under the key, then the body with a top-lit gradient and a thin
+  // highlight along its upper edge: a moulded rubber key.
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0, 0, 0, 60));
+  p.drawRoundedRect(body.adjusted(0, 1.5, 0, 0), 5, 5);
+  QLinearGradient g(body.topLeft(), body.bottomLeft());
+  g.setColorAt(0.0, st.top);
+  g.setColorAt(0.55, st.top.darker(108));
+  g.setColorAt(1.0, st.bottom);
+  p.setBrush(g);
+  p.setPen(QPen(st.edge, 1.0));
+  p.drawRoundedRect(body.adjusted(0, 0, 0, -1.5), 5, 5);
+  p.setPen(QPen(QColor(255, 255, 255, 110), 1.0));
+  p.setBrush(Qt::NoBrush);
+  p.drawRoundedRect(body.adjusted(1.5, 1.5, -1.5, -3.5), 3.5, 3.5);
+
+  // The lit picture carries a glowing lamp along its upper edge, as a
+  // latched mode key does.
+  QRectF textArea = body.adjusted(2, 1, -2, -2.5);
+  if (lit) {
+    const QRectF lamp(body.center().x() - 8, body.top() + 2.5, 16, 3);
+    QLinearGradient glow(lamp.topLeft(), lamp.bottomLeft());
+    glow.setColorAt(0, QColor(255, 250, 190));
+    glow.setColorAt(1, QColor(255, 180, 20));
+    p.setPen(QPen(QColor(255, 170, 0, 120), 2));
+    p.setBrush(glow);
+    p.drawRoundedRect(lamp, 1.5, 1.5);
+    textArea.adjust(0, 3, 0, 0);
+  }
+
+  const QString caption = KeyCaption(key);
+  const bool large = family == Family::kDigit || family == Family::kOperator || caption.size() <= 2;
+  const QFont font = FittingFont(caption, large ? 15 : 11.5, textArea.width() - 2);
+  p.setFont(font);
+  p.setPen(lit && family != Family::kShift ? QColor(255, 236, 140) : st.text);
+  p.drawText(textArea, Qt::AlignCenter, caption);
+  return pm;
+}
+
+QPixmap KeyFrame(int key, qreal dpr) {
+  const QSize size = KeySize(key) + QSize(4, 4);
+  QPixmap pm = Canvas(size, dpr);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient g(0, 0, 0, size.height());
+  g.setColorAt(0, QColor(120, 120, 120, 150));
+  g.setColorAt(1, QColor(255, 255, 255, 200));
+  p.setPen(Qt::NoPen);
+  p.setBrush(g);
+  p.drawRoundedRect(QRectF(0, 0, size.width(), size.height()), 6.5, 6.5);
+  // The editing and entry keys sit in a warmer well, the utility keys in a
+  // greener one, the way the three frame pictures set them apart.
+  QColor well(0, 0, 0, 35);
+  if (key == kKeyDel || key == kKeyAc || key == kKeyExe) well = QColor(160, 60, 20, 50);
+  if (key >= kKeyConst) well = QColor(20, 80, 40, 45);
+  p.setBrush(well);
+  p.drawRoundedRect(QRectF(1, 1, size.width() - 2, size.height() - 2), 5.5, 5.5);
+  return pm;
+}
+
+QPixmap PageSelectorPicture(int page, qreal dpr) {
+  const QSize size(kSelectorWidth, kSelectorHeight);
+  QPixmap pm = Canvas(size, dpr);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient g(0, 0, 0, size.height());
+  g.setColorAt(0, QColor(250, 250, 250));
+  g.setColorAt(1, QColor(200, 202, 208));
+  p.setPen(QPen(QColor(120, 124, 134), 1));
+  p.setBrush(g);
+  p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 4, 4);
+
+  p.setFont(CaptionFont(10));
+  p.setPen(QColor(60, 64, 76));
+  p.drawText(QRectF(6, 0, 42, size.height()), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("PAGE"));
+  for (int i = 0; i < 2; ++i) {
+    const QRectF r(50 + i * 33, 4, 28, size.height() - 8);
+    const bool on = i == page;
+    p.setPen(QPen(on ? QColor(30, 70, 150) : QColor(150, 154, 164), 1));
+    p.setBrush(on ? QColor(70, 120, 210) : QColor(232, 232, 236));
+    p.drawRoundedRect(r, 3, 3);
+    p.setPen(on ? Qt::white : QColor(110, 114, 124));
+    p.setFont(CaptionFont(11));
+    p.drawText(r, Qt::AlignCenter, QString::number(i + 1));
+  }
+  return pm;
+}
+
+QPixmap AlwaysVisiblePicture(bool on, qreal dpr) {
+  const QSize size(kPinSize, kPinSize);
+  QPixmap pm = Canvas(size, dpr);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  // A drawing pin: pushed in (upright, red) while the window stays on top,
+  // lying tilted and grey otherwise.
+  const QColor head = on ? QColor(230, 60, 50) : QColor(150, 150, 150);
+  p.translate(size.width() / 2.0, size.height() / 2.0);
+  if (!on) p.rotate(45);
+  p.setPen(QPen(QColor(210, 210, 210), 1.6, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(0, 2), QPointF(0, 8));
+  p.setPen(QPen(head.darker(150), 1));
+  p.setBrush(head);
+  p.drawRoundedRect(QRectF(-4, -7, 8, 5), 1.5, 1.5);
+  p.drawRoundedRect(QRectF(-6, -2.5, 12, 4), 1.5, 1.5);
+  return pm;
+}
+
+QPixmap ReviewPicture(int state, qreal dpr) {
+  const QSize size(kReviewWidth, kReviewHeight);
+  QPixmap pm = Canvas(size, dpr);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  const qreal half = 14;
+  for (int i = 0; i < 2; ++i) {
+    const bool pressed = state == i + 1;
+    const QRectF r(0.5, i == 0 ? 0.5 : half, size.width() - 1, half - 0.5);
+    QLinearGradient g(r.topLeft(), r.bottomLeft());
+    g.setColorAt(0, pressed ? QColor(150, 156, 170) : QColor(236, 238, 242));
+    g.setColorAt(1, pressed ? QColor(120, 126, 140) : QColor(180, 184, 194));
+    p.setPen(QPen(QColor(90, 94, 104), 1));
+    p.setBrush(g);
+    p.drawRoundedRect(r, 3, 3);
+    QPainterPath arrow;
+    const qreal cx = r.center().x() + (pressed ? 0.5 : 0), cy = r.center().y() + (pressed ? 0.5 : 0);
+    const qreal d = i == 0 ? -1 : 1;
+    arrow.moveTo(cx - 4, cy - 2 * d);
+    arrow.lineTo(cx + 4, cy - 2 * d);
+    arrow.lineTo(cx, cy + 2.5 * d);
+    arrow.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 44, 56));
+    p.drawPath(arrow);
+  }
+  return pm;
+}
+
+}  // namespace tarvo::ui

@@ -1,0 +1,32 @@
+// The pictures of the keypad, drawn by the program at start: a normal and a
+// lit picture for every key, the frames painted around the keys, the page
+// selector, the always-visible switch and the review key. All are drawn at
+// the screen's device-pixel ratio so that they stay crisp.
+#pragma once
+
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+namespace tarvo::ui {
+
+// Size of key k's picture (the wide utility keys, the rest).
+QSize KeySize(int key);
+// What the key shows: its sign or name.
+QString KeyCaption(int key);
+QPixmap KeyPicture(int key, bool lit, qreal dpr);
+// The recessed frame a key sits in, painted on the window at the key's
+// resting place less two pixels.
+QPixmap KeyFrame(int key, qreal dpr);
+
+inline constexpr int kSelectorWidth = 118, kSelectorHeight = 26;
+QPixmap PageSelectorPicture(int page, qreal dpr);
+
+inline constexpr int kPinSize = 18;
+QPixmap AlwaysVisiblePicture(bool on, qreal dpr);
+
+inline constexpr int kReviewWidth = 18, kReviewHeight = 28;
+// 0 at rest, 1 upper half pressed, 2 lower half pressed.
+QPixmap ReviewPicture(int state, qreal dpr);
+
+}  // namespace tarvo::ui

@@ -1,0 +1,61 @@
+// The calculator window's program. Besides the ordinary start it takes
+//   --screenshot FILE [--entry TEXT] [--keys N,N,...]
+// which, without a splash and without the variable files, calculates the
+// entry, then clicks the keys (numbers as on the keypad) and saves a picture
+// of the window to FILE.
+#include <QApplication>
+#include <QStringList>
+#include <QTimer>
+#include <cstdio>
+
+#include "engine/state.h"
+#include "ui/logic/symbols.h"
+#include "ui/qt/form_main_window.h"
+#include "ui/qt/form_splash.h"
+
+namespace {
+
+int Screenshot(const QString& file, const QString& entry, const QString& keys) {
+  tarvo::ui::FormMain window("");
+  tarvo::StartEngine();
+  window.Load();
+  window.show();
+  if (!entry.isEmpty()) {
+    window.SetEntryText(tarvo::Utf8ToBytes(entry.toStdString()));
+    window.Logic().EXE_KEY();
+  }
+  for (const QString& k : keys.split(',', Qt::SkipEmptyParts)) window.Logic().Image1_Click(k.toInt());
+  QApplication::processEvents();
+  if (!window.grab().save(file)) {
+    std::fprintf(stderr, "tarvo: cannot write %s\n", file.toLocal8Bit().constData());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tarvo"));
+
+  const QStringList args = QApplication::arguments();
+  const auto option = [&](const QString& name) {
+    const qsizetype i = args.indexOf(name);
+    return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
+  };
+  if (args.contains(QStringLiteral("--screenshot")))
+    return Screenshot(option(QStringLiteral("--screenshot")), option(QStringLiteral("--entry")),
+                      option(QStringLiteral("--keys")));
+
+  tarvo::ui::FormMain window(".");
+  tarvo::StartEngine();
+  tarvo::ui::FormSplash splash;
+  splash.onUnload = [&window] {
+    window.Load();
+    window.show();
+    window.activateWindow();
+  };
+  splash.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,147 @@
+#include "ui/qt/widgets.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "ui/logic/symbols.h"
+
+namespace tarvo::ui {
+
+PictureButton::PictureButton(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::NoFocus);
+  setCursor(Qt::PointingHandCursor);
+}
+
+void PictureButton::SetPicture(const QPixmap& pm) {
+  picture_ = pm;
+  setFixedSize(pm.deviceIndependentSize().toSize());
+  update();
+}
+
+void PictureButton::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawPixmap(0, 0, picture_);
+}
+
+void PictureButton::mousePressEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  if (onPress) onPress(e->position().toPoint());
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  const bool inside = rect().contains(e->position().toPoint());
+  if (onRelease) onRelease();
+  if (inside && onClick) onClick();
+}
+
+KeyImage::KeyImage(int key, const QPixmap& normal, const QPixmap& lit, QWidget* parent)
+    : PictureButton(parent), key_(key), normal_(normal), lit_picture_(lit) {
+  SetPicture(normal_);
+}
+
+void KeyImage::SetLit(bool lit) {
+  if (lit == lit_) return;
+  lit_ = lit;
+  SetPicture(lit ? lit_picture_ : normal_);
+}
+
+TitleButton::TitleButton(const QString& text, QWidget* parent) : QLabel(text, parent) {
+  setFocusPolicy(Qt::NoFocus);
+  setCursor(Qt::PointingHandCursor);
+  SetColor(Qt::white);
+}
+
+void TitleButton::SetColor(const QColor& c) {
+  QPalette pal = palette();
+  pal.setColor(QPalette::WindowText, c);
+  setPalette(pal);
+}
+
+void TitleButton::mousePressEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  SetColor(QColor(255, 92, 92));
+  move(pos() + QPoint(1, 1));
+}
+
+void TitleButton::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  SetColor(Qt::white);
+  move(pos() - QPoint(1, 1));
+  if (rect().contains(e->position().toPoint()) && onClick) onClick();
+}
+
+EntryLine::EntryLine(QWidget* parent) : QLineEdit(parent) { setMouseTracking(true); }
+
+namespace {
+
+// The key codes the window's handlers name: arrows and F1.
+int KeyCode(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_F1: return 112;
+    default: return qtKey < 128 ? qtKey : 0;
+  }
+}
+
+// Shift, Ctrl and Alt as the bits 1, 2 and 4.
+int ShiftState(Qt::KeyboardModifiers m) {
+  return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+}
+
+bool IsModifierKey(int k) {
+  return k == Qt::Key_Shift || k == Qt::Key_Control || k == Qt::Key_Alt || k == Qt::Key_Meta ||
+         k == Qt::Key_AltGr || k == Qt::Key_CapsLock;
+}
+
+}  // namespace
+
+void EntryLine::keyPressEvent(QKeyEvent* e) {
+  const int key = e->key();
+  if (IsModifierKey(key)) {
+    QLineEdit::keyPressEvent(e);
+    return;
+  }
+  if (onKeyDown) onKeyDown(KeyCode(key), ShiftState(e->modifiers()));
+  if (key == Qt::Key_Up || key == Qt::Key_Down) return;
+
+  int control = -1;
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) control = 13;
+  else if (key == Qt::Key_Escape) control = 27;
+  if (control > 0) {
+    if (onKeyPress) onKeyPress(control);
+    return;
+  }
+  const QString text = e->text();
+  if (text.isEmpty() || text.at(0).unicode() < 32 || (e->modifiers() & Qt::ControlModifier)) {
+    // Editing and clipboard keys: the line does them; the logic still hears
+    // of the character (it ends a shown result).
+    if (!text.isEmpty() && onKeyPress) onKeyPress(text.at(0).unicode());
+    QLineEdit::keyPressEvent(e);
+    return;
+  }
+  for (const char32_t cp : text.toUcs4()) {
+    const int byte = CodePointToByte(cp);
+    if (byte <= 0) continue;  // no sign of the entry line
+    const int passed = onKeyPress ? onKeyPress(byte) : byte;
+    if (passed <= 0) continue;
+    const char32_t sign = ByteToCodePoint(static_cast<unsigned char>(passed));
+    insert(QString::fromUcs4(&sign, 1));
+  }
+}
+
+void EntryLine::mousePressEvent(QMouseEvent* e) {
+  if (onMouse) onMouse();
+  QLineEdit::mousePressEvent(e);
+}
+
+void EntryLine::mouseMoveEvent(QMouseEvent* e) {
+  if (onMouse) onMouse();
+  QLineEdit::mouseMoveEvent(e);
+}
+
+}  // namespace tarvo::ui

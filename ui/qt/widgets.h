@@ -1,0 +1,80 @@
+// Small widgets of the main window: pictures that report presses, labels
+// with a pressed look, and the entry line that hands its keys to the logic.
+// None of them decides anything; they call back.
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QWidget>
+#include <functional>
+
+namespace tarvo::ui {
+
+// A picture that reports mouse press (with the point), release and click.
+class PictureButton : public QWidget {
+ public:
+  explicit PictureButton(QWidget* parent = nullptr);
+  void SetPicture(const QPixmap& pm);
+  const QPixmap& Picture() const { return picture_; }
+
+  std::function<void(QPoint)> onPress;
+  std::function<void()> onRelease;
+  std::function<void()> onClick;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  QPixmap picture_;
+};
+
+// A keypad key: its normal and lit pictures.
+class KeyImage : public PictureButton {
+ public:
+  KeyImage(int key, const QPixmap& normal, const QPixmap& lit, QWidget* parent);
+  int Key() const { return key_; }
+  void SetLit(bool lit);
+  bool Lit() const { return lit_; }
+
+ private:
+  int key_;
+  QPixmap normal_, lit_picture_;
+  bool lit_ = false;
+};
+
+// The title line's "Minimize" and "Exit": pressed, they turn pink and move
+// one pixel right and down.
+class TitleButton : public QLabel {
+ public:
+  TitleButton(const QString& text, QWidget* parent);
+  std::function<void()> onClick;
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  void SetColor(const QColor& c);
+};
+
+// Text1: the entry line. Every key goes first to `onKeyDown` (the window's
+// and the line's key-down handling) and then, for characters, to
+// `onKeyPress`, which returns the character to insert (0: none).
+class EntryLine : public QLineEdit {
+ public:
+  explicit EntryLine(QWidget* parent);
+
+  std::function<void(int keyCode, int shift)> onKeyDown;
+  std::function<int(int c)> onKeyPress;
+  std::function<void()> onMouse;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+};
+
+}  // namespace tarvo::ui
