@@ -3,6 +3,7 @@
 // pass sees the whole result of the one before; their order is the language.
 #include "prepare/normalize.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -97,19 +98,21 @@ bool ReplacesByItself(std::string_view from, std::string_view to) {
   return true;
 }
 
-ByteSet LoweredBytes(std::string_view pattern) {
-  ByteSet set;
-  for (char c : pattern) set.Add(Low(c));
-  return set;
+// The lower-cased bytes folded into one word (byte mod 64): a pattern whose
+// word has a bit the text's lacks cannot occur, tested in one operation.
+uint64_t Signature(std::string_view text) {
+  uint64_t sig = 0;
+  for (char c : text) sig |= uint64_t{1} << (Code(Low(c)) & 63);
+  return sig;
 }
 
 // The lower-cased bytes of each name of a token table, in table order.
 struct TableSets {
-  std::vector<ByteSet> functions, calls, operators;
+  std::vector<uint64_t> functions, calls, operators;
   TableSets() {
-    for (const FunctionToken& f : FunctionTokenTable) functions.push_back(LoweredBytes(f.name));
-    for (const FunctionToken& f : ParenFunctionTable) calls.push_back(LoweredBytes(f.name));
-    for (const OperatorToken& op : OperatorTokenTable) operators.push_back(LoweredBytes(op.spelling));
+    for (const FunctionToken& f : FunctionTokenTable) functions.push_back(Signature(f.name));
+    for (const FunctionToken& f : ParenFunctionTable) calls.push_back(Signature(f.name));
+    for (const OperatorToken& op : OperatorTokenTable) operators.push_back(Signature(op.spelling));
   }
 };
 
@@ -127,6 +130,7 @@ class WorkText {
   void Rescan() {
     raw_.Clear();
     lower_.Clear();
+    signature_ = 0;
     for (uint64_t& w : pairs_) w = 0;
     allLower_ = true;
     char previous = 0;
@@ -135,6 +139,7 @@ class WorkText {
       const char low = Low(c);
       raw_.Add(c);
       lower_.Add(low);
+      signature_ |= uint64_t{1} << (Code(low) & 63);
       if (i > 0) AddPair(previous, low);
       previous = low;
       allLower_ = allLower_ && low == c;
@@ -167,27 +172,63 @@ class WorkText {
     if (hit == std::string::npos) return;
     std::string out;
     out.reserve(t_.size() + to.size());
+    Inserts inserts;
     size_t pos = 0;
     do {
       out.append(t_, pos, hit - pos);
+      inserts.Note(out.size());
       out.append(to);
       pos = hit + from.size();
       hit = t_.find(from, pos);
     } while (hit != std::string::npos);
     out.append(t_, pos, std::string::npos);
-    Set(std::move(out));
+    Absorb(std::move(out), inserts, to.size());
   }
   void ReplaceNoCase(std::string_view from, std::string_view to) {
     if (from.empty() || !MayHoldNoCase(from)) return;
     ReplaceNoCaseFound(from, to);
   }
-  // The same, with the lower-cased bytes of `from` known.
-  void ReplaceNoCase(std::string_view from, const ByteSet& fromBytes, std::string_view to) {
-    if (from.empty() || !lower_.Contains(fromBytes) || !MayHoldPairs(from)) return;
+  // The same, with the Signature of `from` known.
+  void ReplaceNoCase(std::string_view from, uint64_t fromSignature, std::string_view to) {
+    if ((fromSignature & ~signature_) != 0 || from.empty() || !MayHoldNoCase(from)) return;
     ReplaceNoCaseFound(from, to);
   }
 
  private:
+  // Where a replacement wrote its text; past eight places the sets are
+  // simply computed again.
+  struct Inserts {
+    size_t at[8];
+    size_t count = 0;
+    bool overflow = false;
+    void Note(size_t position) {
+      if (count < 8) at[count++] = position;
+      else overflow = true;
+    }
+  };
+  // Takes the replaced text. The sets keep what they held (a byte that was
+  // replaced away may still count as present, which costs a search, never a
+  // result) and gain the bytes written and the neighbour pairs around them.
+  void Absorb(std::string out, const Inserts& inserts, size_t length) {
+    t_ = std::move(out);
+    if (inserts.overflow) {
+      Rescan();
+      return;
+    }
+    for (size_t n = 0; n < inserts.count; ++n) {
+      const size_t start = inserts.at[n];
+      const size_t end = std::min(start + length, t_.size() - 1);  // the pair after it too
+      for (size_t i = start; i < start + length; ++i) {
+        const char low = Low(t_[i]);
+        raw_.Add(t_[i]);
+        lower_.Add(low);
+        signature_ |= uint64_t{1} << (Code(low) & 63);
+        allLower_ = allLower_ && low == t_[i];
+      }
+      for (size_t i = start == 0 ? 1 : start; i <= end && i < t_.size(); ++i) AddPair(Low(t_[i - 1]), Low(t_[i]));
+    }
+  }
+
   static unsigned PairHash(char a, char b) {
     return (static_cast<unsigned>(Code(a)) * 31u + static_cast<unsigned>(Code(b))) & 1023u;
   }
@@ -206,15 +247,17 @@ class WorkText {
     if (hit == std::string::npos) return;
     std::string out;
     out.reserve(t_.size() + to.size());
+    Inserts inserts;
     size_t pos = 0;
     do {
       out.append(t_, pos, hit - pos);
+      inserts.Note(out.size());
       out.append(to);
       pos = hit + from.size();
       hit = FindNoCase(from, pos);
     } while (hit != std::string::npos);
     out.append(t_, pos, std::string::npos);
-    Set(std::move(out));
+    Absorb(std::move(out), inserts, to.size());
   }
 
   size_t FindNoCase(std::string_view from, size_t pos) const {
@@ -239,6 +282,7 @@ class WorkText {
   std::string t_;
   ByteSet raw_, lower_;
   uint64_t pairs_[16] = {};
+  uint64_t signature_ = 0;
   bool allLower_ = true;
 };
 
