@@ -53,6 +53,7 @@ class ByteSet {
   void Clear() { bits_[0] = bits_[1] = bits_[2] = bits_[3] = 0; }
   void Add(char c) { bits_[Code(c) >> 6] |= uint64_t{1} << (Code(c) & 63); }
   bool Has(char c) const { return (bits_[Code(c) >> 6] >> (Code(c) & 63)) & 1; }
+  bool AnyHigh() const { return (bits_[2] | bits_[3]) != 0; }
   bool Contains(const ByteSet& o) const {
     return (o.bits_[0] & ~bits_[0]) == 0 && (o.bits_[1] & ~bits_[1]) == 0 &&
            (o.bits_[2] & ~bits_[2]) == 0 && (o.bits_[3] & ~bits_[3]) == 0;
@@ -146,6 +147,7 @@ class WorkText {
     }
   }
   bool Has(char c) const { return raw_.Has(c); }
+  bool HasHighByte() const { return raw_.AnyHigh(); }
   // Whether the two bytes (as they are or in another case) may stand side by
   // side: the lower-cased neighbour pairs are kept hashed, so a pair that
   // shares a hash with a present one passes too.
@@ -308,6 +310,8 @@ void MapDisplaySymbols(WorkText& t) {
       {"\xD4", Chr(kTokArcSin)},
       {"\xD7", "@"},
   };
+  // Every symbol is a byte above 127 or a square or curly bracket.
+  if (!t.HasHighByte() && !t.Has('[') && !t.Has(']') && !t.Has('{') && !t.Has('}')) return;
   for (const auto& [from, to] : kSymbols) t.Replace(from, to);
 }
 
@@ -684,7 +688,7 @@ std::string Normalize(std::string text) {
   for (size_t e = 0; e < FunctionTokenTable.size(); ++e) {
     const char token = static_cast<char>(FunctionTokenTable[e].code);
     t.ReplaceNoCase(FunctionTokenTable[e].name, sets.functions[e], std::string_view(&token, 1));
-    if (!t.Has(token)) continue;
+    if (!t.HasHighByte() || !t.Has(token)) continue;  // every token is above 127
     NegateMinusAfter(t, token);
     FoldFunctionPowers(t, token);
   }
