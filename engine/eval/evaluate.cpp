@@ -388,18 +388,21 @@ namespace {
 // The solvers re-enter the evaluator, and a solver's equation can itself call
 // a solver whose text slot leads back to the outer equation: without a limit
 // that recursion ends only when the stack does. Legitimate nesting is a
-// solver inside a solver's equation, two or three levels at most.
-constexpr int kMaxEvaluateDepth = 24;
+// solver inside a solver's equation, three levels at most. Each level left
+// behind still finishes its own scan (each evaluation failing at once), so
+// the limit is kept low.
+constexpr int kMaxEvaluateDepth = 8;
 
-// The work of one outermost evaluation, in token bytes read by it and every
-// evaluation it starts. SOLVE at its 10,000-step limit with every bracket a
-// pole evaluates its equation about 210,000 times: this budget lets that run
-// with an equation of up to about 18 tokens (a smooth equation, evaluated
-// some 20,000 times, may have 200), and stops longer work, or solvers nested
-// inside solvers, within a few milliseconds instead of seconds. Once spent,
-// every evaluation inside fails, and the outermost one reports error 1
-// whatever the solver in between made of the failures.
-constexpr long kEvaluateBudgetBytes = 4L * 1024 * 1024;
+// The work of one outermost evaluation, in token bytes (plus one per call)
+// read by it and every evaluation it starts. SOLVE at its 10,000-step limit
+// with every bracket a pole evaluates its equation about 210,000 times: the
+// budget lets that run with an equation of up to 11 tokens (a smooth
+// equation, evaluated some 20,000 times, may have 130), in about 20 ms, and
+// stops longer work, or solvers nested inside solvers, before the entry takes
+// seconds. Once spent (or once the depth limit is reached), every evaluation
+// inside fails, and the outermost one reports error 1 whatever the solver in
+// between made of the failures.
+constexpr long kEvaluateBudgetBytes = 5L * 512 * 1024;
 
 int evaluateDepth = 0;
 long evaluateBudget = 0;
