@@ -78,12 +78,14 @@ char Low(char c) { return kLowered.map[Code(c)]; }
 struct ByteKinds {
   bool caseless[256];
   bool function[256];
+  bool call[256];
   ByteKinds() {
     int sharing[256] = {};
     for (int c = 0; c < 256; ++c) ++sharing[Code(kLowered.map[c])];
     for (int c = 0; c < 256; ++c) {
       caseless[c] = sharing[Code(kLowered.map[c])] == 1;
       function[c] = IsFunctionToken(static_cast<char>(c));
+      call[c] = IsParenFunctionToken(static_cast<char>(c));
     }
   }
 };
@@ -599,7 +601,7 @@ std::string Fail(int code) {
 // True when the text holds a multi-argument call token for the splitter.
 bool HasCallToken(const std::string& t) {
   for (char c : t)
-    if (IsParenFunctionToken(c)) return true;
+    if (kKinds.call[Code(c)]) return true;
   return false;
 }
 

@@ -79,6 +79,24 @@ constexpr int kTopSlot = 28;
 constexpr int kPrefixLevels = 30;
 constexpr int kTopPrefixLevel = 29;
 
+// The token tables' answers for each byte, read once before main: the scan
+// asks them for every operator and prefix item.
+struct ByteKinds {
+  std::int8_t op[256];
+  std::int8_t priority[kOperatorTokenCount + 1];
+  bool function[256];
+  ByteKinds() {
+    for (int c = 0; c < 256; ++c) {
+      op[c] = static_cast<std::int8_t>(OperatorNumber(static_cast<char>(c)));
+      function[c] = IsFunctionToken(static_cast<char>(c));
+    }
+    for (int n = 0; n <= kOperatorTokenCount; ++n) priority[n] = static_cast<std::int8_t>(OperatorPriority(n));
+  }
+};
+const ByteKinds kKinds;
+int OperatorAt(char c) { return kKinds.op[Code(c)]; }
+int PriorityOf(int op) { return op >= 0 && op <= kOperatorTokenCount ? kKinds.priority[op] : OperatorPriority(op); }
+
 struct PendingOperator {
   std::int32_t Operator = 0;
   std::int32_t Priority = 0;
@@ -155,9 +173,9 @@ class Evaluation {
       if (!ReadOperand()) return 0.0;
       for (;;) {
         if (!ApplyPrefixes()) return 0.0;
-        const int op = OperatorNumber(At(tokens_, position_));
+        const int op = OperatorAt(At(tokens_, position_));
         if (op == 0) return Failed(kErrSyntax);  // also the end of a string without ":"
-        const int priority = OperatorPriority(op);
+        const int priority = PriorityOf(op);
         ++position_;
         if (!Reduce(priority)) return 0.0;
         if (priority != 0) {
@@ -196,7 +214,7 @@ class Evaluation {
     for (;;) {
       const char ch = At(tokens_, position_);
       const int c = Code(ch);
-      if (c != '(' && !IsFunctionToken(ch)) return true;
+      if (c != '(' && !kKinds.function[Code(ch)]) return true;
       if (level_ >= kTopPrefixLevel) {
         return Fault(kErrUnknown);
       }
