@@ -194,13 +194,25 @@ void FormMain::Procesar() {
   s.EquationSlotCount = 0;
   // A text function whose token is not in the string changes nothing (and the
   // normaliser leaves no blank for Replace_ALL_FuncionPointer to drop).
-  auto holds = [&tokens](int code) {
-    return tokens.find(static_cast<char>(code)) != std::string::npos || tokens.find(' ') != std::string::npos;
+  bool present[256] = {};
+  auto survey = [&] {
+    std::fill(std::begin(present), std::end(present), false);
+    for (char c : tokens) present[Code(c)] = true;
   };
-  for (int code : kFirstArgTextCodes)
-    if (s.ErrorCode == 0 && holds(code)) tokens = Replace_1_FuncionPointer(tokens, code);
-  for (int code : kAllArgsTextCodes)
-    if (s.ErrorCode == 0 && holds(code)) tokens = Replace_ALL_FuncionPointer(tokens, code);
+  survey();
+  auto holds = [&present](int code) { return present[code] || present[Code(' ')]; };
+  for (int code : kFirstArgTextCodes) {
+    if (s.ErrorCode == 0 && holds(code)) {
+      tokens = Replace_1_FuncionPointer(tokens, code);
+      survey();
+    }
+  }
+  for (int code : kAllArgsTextCodes) {
+    if (s.ErrorCode == 0 && holds(code)) {
+      tokens = Replace_ALL_FuncionPointer(tokens, code);
+      survey();
+    }
+  }
   if (s.ErrorCode != 0) {
     SET_ERROR();
     return;
