@@ -79,6 +79,7 @@ struct ByteKinds {
   bool caseless[256];
   bool function[256];
   bool call[256];
+  bool signAbsorber[256];  // operator tokens a "+" after them is dropped
   ByteKinds() {
     int sharing[256] = {};
     for (int c = 0; c < 256; ++c) ++sharing[Code(kLowered.map[c])];
@@ -86,7 +87,10 @@ struct ByteKinds {
       caseless[c] = sharing[Code(kLowered.map[c])] == 1;
       function[c] = IsFunctionToken(static_cast<char>(c));
       call[c] = IsParenFunctionToken(static_cast<char>(c));
+      signAbsorber[c] = false;
     }
+    // ":" and ")" (the first two entries) are no operators a sign can follow.
+    for (size_t e = 2; e < OperatorTokenTable.size(); ++e) signAbsorber[Code(static_cast<char>(OperatorTokenTable[e].code))] = true;
   }
 };
 const ByteKinds kKinds;
@@ -660,10 +664,22 @@ std::string Normalize(std::string text) {
   }
   FoldSignRuns(t);
   // ":" and ")" (the first two entries) are no operators a sign can follow.
+  // One walk does what replacing each operator followed by "+" in table order
+  // does: once the sign runs are folded no "++" is left, so dropping a "+"
+  // never makes another operator-"+" pair, and the second spelling of a token
+  // ("<>", "><") finds nothing more.
   if (t.Has('+')) {
-    for (size_t e = 2; e < OperatorTokenTable.size(); ++e) {
-      const char pair[] = {static_cast<char>(OperatorTokenTable[e].code), '+'};
-      t.Replace(std::string_view(pair, 2), std::string_view(pair, 1));
+    const std::string& text = t.str();
+    auto dropped = [&text](size_t i) {
+      return text[i] == '+' && i > 0 && kKinds.signAbsorber[Code(text[i - 1])];
+    };
+    size_t first = 1;
+    while (first < text.size() && !dropped(first)) ++first;
+    if (first < text.size()) {
+      std::string out(text, 0, first);
+      for (size_t i = first; i < text.size(); ++i)
+        if (!dropped(i)) out += text[i];
+      t.Set(std::move(out));
     }
   }
   if (t.Has('-')) {
