@@ -154,6 +154,7 @@ class WorkText {
   }
   bool Has(char c) const { return raw_.Has(c); }
   bool HasHighByte() const { return raw_.AnyHigh(); }
+  uint64_t Signature() const { return signature_; }
   // Whether the two bytes (as they are or in another case) may stand side by
   // side: the lower-cased neighbour pairs are kept hashed, so a pair that
   // shares a hash with a present one passes too.
@@ -639,6 +640,7 @@ std::string Normalize(std::string text) {
   // Multi-argument calls ("#vla(", the first entry, stays a name).
   for (size_t e = 1; e < ParenFunctionTable.size(); ++e) {
     const char call[] = {static_cast<char>(ParenFunctionTable[e].code), '('};
+    if ((sets.calls[e] & ~t.Signature()) != 0) continue;
     t.ReplaceNoCase(ParenFunctionTable[e].name, sets.calls[e], std::string_view(call, 2));
   }
   // A failure here leaves ErrorCode 3 and whatever text came back; the
@@ -659,6 +661,7 @@ std::string Normalize(std::string text) {
   // Operator spellings, then signs.
   for (size_t e = 0; e < OperatorTokenTable.size(); ++e) {
     const char token[] = {static_cast<char>(OperatorTokenTable[e].code)};
+    if ((sets.operators[e] & ~t.Signature()) != 0) continue;
     if (ReplacesByItself(OperatorTokenTable[e].spelling, std::string_view(token, 1))) continue;
     t.ReplaceNoCase(OperatorTokenTable[e].spelling, sets.operators[e], std::string_view(token, 1));
   }
@@ -705,7 +708,11 @@ std::string Normalize(std::string text) {
   // Function names, longest first by table order.
   for (size_t e = 0; e < FunctionTokenTable.size(); ++e) {
     const char token = static_cast<char>(FunctionTokenTable[e].code);
-    t.ReplaceNoCase(FunctionTokenTable[e].name, sets.functions[e], std::string_view(&token, 1));
+    // Most names share a byte with nothing in the text and most tokens are
+    // absent: both answered by bit tests before anything else is touched.
+    const bool nameMayOccur = (sets.functions[e] & ~t.Signature()) == 0;
+    if (!nameMayOccur && !(t.HasHighByte() && t.Has(token))) continue;
+    if (nameMayOccur) t.ReplaceNoCase(FunctionTokenTable[e].name, sets.functions[e], std::string_view(&token, 1));
     if (!t.HasHighByte() || !t.Has(token)) continue;  // every token is above 127
     NegateMinusAfter(t, token);
     FoldFunctionPowers(t, token);
