@@ -1,8 +1,10 @@
 #include "engine/number_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,7 +12,30 @@
 
 namespace tarvo {
 
+namespace {
+
+std::string FormatNumberText(double x);
+
+}  // namespace
+
 std::string NumberText(double x) {
+  // A result is formatted twice in a row (the clipboard, then the display):
+  // the last text is kept, keyed by the exact bits of the value.
+  static thread_local std::uint64_t lastBits = 0;
+  static thread_local std::string lastText;
+  static thread_local bool haveLast = false;
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+  if (!haveLast || bits != lastBits) {
+    lastText = FormatNumberText(x);
+    lastBits = bits;
+    haveLast = true;
+  }
+  return lastText;
+}
+
+namespace {
+
+std::string FormatNumberText(double x) {
   if (std::isnan(x)) return "nan";
   if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
   if (x == 0.0) return "0";  // also negative zero
@@ -62,6 +87,8 @@ std::string NumberText(double x) {
   }
   return std::string(out, n);
 }
+
+}  // namespace
 
 double FracPart(double x) {
   State().ErrorCode = 0;
