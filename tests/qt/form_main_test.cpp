@@ -295,6 +295,27 @@ class FormMainTest : public QObject {
     QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   }
 
+  void constantsKeyShowsThePiSignInTheMessageLine() {
+    Shown shown;
+    auto w = NewWindow(shown);
+    std::vector<std::vector<tarvo::MenuEntry>> menus;
+    int next = 16;  // "pi constant", then the speed of light
+    w->SetPopupMenu([&](const std::vector<tarvo::MenuEntry>& entries) {
+      menus.push_back(entries);
+      const int choice = next;
+      next = 0;
+      return choice;
+    });
+    QTest::mouseClick(w->Key(89), Qt::LeftButton);
+    QCOMPARE(menus.size(), size_t{1});
+    QCOMPARE(menus[0].size(), size_t{28});
+    QCOMPARE(w->Entry()->text(), QStringLiteral("π "));
+    QCOMPARE(w->Label3()->text(), QStringLiteral("Número π "));
+    QTest::mouseClick(w->Key(89), Qt::LeftButton);
+    QCOMPARE(w->Entry()->text(), QStringLiteral("π 299792458"));
+    QCOMPARE(w->Label3()->text(), QStringLiteral("Speed of light in vacuum = 299792458 [ m / s ] "));
+  }
+
   void splashHandsOverOnceAtTheFirstKey() {
     tarvo::ui::FormSplash splash;
     QCOMPARE(splash.LblTIT1()->text(), QStringLiteral("Tarvo"));

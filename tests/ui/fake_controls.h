@@ -3,7 +3,9 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +54,29 @@ class FakeControls : public MainControls {
     return choice;
   }
 
+  void ShowVariableListWindow() override {
+    onTopWhenOpened.push_back(alwaysOnTop);
+    ++varListWindows;
+    if (whileListOpen) whileListOpen();
+  }
+  void ShowAboutBox() override {
+    onTopWhenOpened.push_back(alwaysOnTop);
+    ++aboutBoxes;
+  }
+  std::string ProgramDirectory() const override { return programDir; }
+  bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
+  bool OpenDocument(const std::string& path) override {
+    opened.push_back(path);
+    return desktopAccepts;
+  }
+  bool OpenUrl(const std::string& url) override {
+    opened.push_back(url);
+    return desktopAccepts;
+  }
+  void ShowWarning(const std::string& title, const std::string& text) override {
+    warnings.push_back({title, text});
+  }
+
   // Types text at the end of the entry line as the user would.
   void Type(const std::string& text) {
     entry += text;
@@ -81,6 +106,15 @@ class FakeControls : public MainControls {
   int closeRequests = 0;
   std::vector<std::vector<MenuEntry>> menus;
   std::deque<int> menuChoices;  // what the next pop-up menus return
+  int varListWindows = 0;
+  int aboutBoxes = 0;
+  std::vector<bool> onTopWhenOpened;    // the window's state as each modal window opened
+  std::function<void()> whileListOpen;  // runs while the list window is "open"
+  std::string programDir;
+  std::set<std::string> files;  // the files that exist
+  bool desktopAccepts = true;   // what the desktop answers to an open request
+  std::vector<std::string> opened;
+  std::vector<std::pair<std::string, std::string>> warnings;  // title, text
 };
 
 }  // namespace tarvo::test

@@ -94,6 +94,7 @@ TEST(Menus, ConstantsEntriesFollowTheTable) {
   for (const MenuEntry& e : entries) {
     EXPECT_FALSE(e.checked) << e.caption;
     EXPECT_FALSE(e.separator) << e.caption;
+    EXPECT_FALSE(e.checkable) << e.caption;
   }
   // Two entries share a name and differ only in their unit.
   std::set<std::string> distinct;
@@ -108,6 +109,7 @@ TEST(Menus, HelpEntriesInOrder) {
   EXPECT_EQ(entries[static_cast<int>(HelpChoice::kHomePage)].caption, "Tarvo Home Page...");
   EXPECT_EQ(entries[static_cast<int>(HelpChoice::kDonate)].caption, "Make a donation...");
   EXPECT_EQ(entries[static_cast<int>(HelpChoice::kAbout)].caption, "About...");
+  for (const MenuEntry& e : entries) EXPECT_FALSE(e.checkable || e.checked) << e.caption;
 }
 
 // Each inserted text must read back, through the real processing cycle, as

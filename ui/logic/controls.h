@@ -18,11 +18,13 @@ inline constexpr Rgb kBlack{0, 0, 0};
 inline constexpr Rgb kErrorRed{192, 0, 0};
 inline constexpr Rgb kNoticeGreen{0, 128, 0};
 
-// One entry of a pop-up menu; a separator has no caption.
+// One entry of a pop-up menu; a separator has no caption. Entries of a menu
+// that only runs commands (constants, help) carry no check box.
 struct MenuEntry {
   std::string caption;
   bool checked = false;
   bool separator = false;
+  bool checkable = true;
 };
 
 class MainControls {
@@ -72,6 +74,24 @@ class MainControls {
   // A modal pop-up menu at the cursor; the index of the chosen entry, or -1
   // when it was closed without a choice.
   virtual int PopupMenu(const std::vector<MenuEntry>& entries) = 0;
+
+  // The list and help keys' windows and the desktop around the program. A
+  // front end without them (the console) keeps these defaults, under which
+  // nothing opens and every hand-over to the desktop fails quietly.
+  //
+  // The variable list window, modal: returns once it has been closed.
+  virtual void ShowVariableListWindow() {}
+  // The splash window as the About box: modal, its timer off.
+  virtual void ShowAboutBox() {}
+  // Where the program lies; the manual is looked for beside it first.
+  virtual std::string ProgramDirectory() const { return {}; }
+  virtual bool FileExists(const std::string& /*path*/) const { return false; }
+  // Hand a local document, or a web or mail address, to the desktop; false
+  // when the desktop refused it.
+  virtual bool OpenDocument(const std::string& /*path*/) { return false; }
+  virtual bool OpenUrl(const std::string& /*url*/) { return false; }
+  // A modal warning box.
+  virtual void ShowWarning(const std::string& /*title*/, const std::string& /*text*/) {}
 };
 
 }  // namespace tarvo

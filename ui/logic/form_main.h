@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -97,11 +98,17 @@ class FormMain {
 
   // Clear-variables key.
   void CLEAR_VARS_KEY();
-  // The constants menu, the variable list window and the help menu; they
-  // open their menus and windows once those exist, and do nothing before.
+  // The constants menu, the variable list window and the help menu. Each
+  // clears the pending shifts and hands the focus back to the entry line.
   void CONST_KEY();
+  void M_Constante_Click(int index);
   void VARLIST_KEY();
   void AYUDA_KEY();
+  // The help menu's entries (F1 runs the manual's too).
+  void mnu_Ayuda_MAN_Click();
+  void mnu_Ayuda_WEB_Click();
+  void mnu_Ayuda_DONATE_Click();
+  void mnu_Ayuda_ACE_Click();
 
   // The keypad: its table and layout, the click dispatcher, the pressed look.
   void SetCapImag();
@@ -155,6 +162,10 @@ class FormMain {
   MainControls& Controls() { return c_; }
 
  private:
+  // A modal window must not hide behind a window kept on top: the state is
+  // dropped before it opens (returning what it was) and put back after.
+  std::int16_t DropAlwaysOnTop();
+  void RestoreAlwaysOnTop(std::int16_t saved);
   void ToggleKey(int mode, int key);
   void LightOutputKey(int key);
   void UncheckAllFormatMenus();

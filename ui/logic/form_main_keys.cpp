@@ -5,12 +5,15 @@
 #include "engine/state.h"
 #include "ui/logic/form_main.h"
 #include "ui/logic/keypad.h"
+#include "ui/logic/links.h"
+#include "ui/logic/menus.h"
 
 namespace tarvo {
 namespace {
 
 constexpr int kShiftCtrl = 2;  // the Ctrl key alone among the shift keys
 constexpr int kEscape = 27;
+constexpr int kF1 = 112;
 
 bool IsKey(int key) { return key >= 1 && key <= kKeyCount; }
 
@@ -202,13 +205,75 @@ void FormMain::RestShiftKeys() {
   if (!ArcShift && !HypShift) c_.SetShiftIndicatorVisible(false);
 }
 
-void FormMain::CONST_KEY() {}
-void FormMain::VARLIST_KEY() {}
-void FormMain::AYUDA_KEY() {}
+std::int16_t FormMain::DropAlwaysOnTop() {
+  EngineState& s = State();
+  const std::int16_t saved = s.AlwaysVisible;
+  s.AlwaysVisible = -1;
+  imgVIS_Click();
+  return saved;
+}
 
-// F1 (key code 112) is kept for the help menu's manual entry, which has
-// nothing to open until that menu exists.
-void FormMain::Form_KeyDown(int /*keyCode*/, int shift) {
+void FormMain::RestoreAlwaysOnTop(std::int16_t saved) {
+  // imgVIS_Click toggles, so it is handed the opposite of what is wanted.
+  State().AlwaysVisible = saved != 0 ? 0 : -1;
+  imgVIS_Click();
+}
+
+void FormMain::CONST_KEY() {
+  ArcShift = HypShift = false;
+  c_.FocusEntry();
+  const int choice = c_.PopupMenu(ConstantsMenuEntries());
+  if (choice >= 0) M_Constante_Click(choice + 1);
+}
+
+void FormMain::M_Constante_Click(int index) { InsertConstant(*this, index); }
+
+void FormMain::VARLIST_KEY() {
+  ArcShift = HypShift = false;
+  State().ListMode = 1;
+  const std::int16_t saved = DropAlwaysOnTop();
+  c_.ShowVariableListWindow();
+  RestoreAlwaysOnTop(saved);
+  c_.FocusEntry();
+}
+
+void FormMain::AYUDA_KEY() {
+  ArcShift = HypShift = false;
+  c_.FocusEntry();
+  switch (c_.PopupMenu(HelpMenuEntries())) {
+    case static_cast<int>(HelpChoice::kManual): mnu_Ayuda_MAN_Click(); break;
+    case static_cast<int>(HelpChoice::kHomePage): mnu_Ayuda_WEB_Click(); break;
+    case static_cast<int>(HelpChoice::kDonate): mnu_Ayuda_DONATE_Click(); break;
+    case static_cast<int>(HelpChoice::kAbout): mnu_Ayuda_ACE_Click(); break;
+    default: break;  // closed without a choice
+  }
+}
+
+// The manual's viewer opens as a window of its own, which a calculator kept
+// on top would cover; the state is not put back, since the viewer stays.
+void FormMain::mnu_Ayuda_MAN_Click() {
+  DropAlwaysOnTop();
+  const ManualLocation manual =
+      LocateManual(c_.ProgramDirectory(), [this](const std::string& path) { return c_.FileExists(path); });
+  if (!manual.found || !c_.OpenDocument(manual.path)) c_.ShowWarning("Error", ManualFailureText(manual.path));
+}
+
+void FormMain::mnu_Ayuda_WEB_Click() {
+  if (!c_.OpenUrl(std::string(kHomePageUrl))) c_.ShowWarning("Tarvo", ConnectFailureText());
+}
+
+void FormMain::mnu_Ayuda_DONATE_Click() {
+  if (!c_.OpenUrl(std::string(kDonationUrl))) c_.ShowWarning("Tarvo", ConnectFailureText());
+}
+
+void FormMain::mnu_Ayuda_ACE_Click() {
+  const std::int16_t saved = DropAlwaysOnTop();
+  c_.ShowAboutBox();
+  RestoreAlwaysOnTop(saved);
+}
+
+void FormMain::Form_KeyDown(int keyCode, int shift) {
+  if (keyCode == kF1) mnu_Ayuda_MAN_Click();
   if (shift == kShiftCtrl) ImageSEL_TEC_Click();
 }
 

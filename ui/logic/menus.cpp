@@ -54,7 +54,7 @@ std::string ConstantDescription(int index) {
 std::vector<MenuEntry> ConstantsMenuEntries() {
   std::vector<MenuEntry> entries;
   entries.reserve(kConstants.size());
-  for (const Constant& c : kConstants) entries.push_back({std::string(c.caption)});
+  for (const Constant& c : kConstants) entries.push_back({std::string(c.caption), false, false, false});
   return entries;
 }
 
@@ -66,10 +66,11 @@ void InsertConstant(FormMain& form, int index) {
 }
 
 std::vector<MenuEntry> HelpMenuEntries() {
-  return {{"User's manual (PDF document)..."},
-          {"Tarvo Home Page..."},
-          {"Make a donation..."},
-          {"About..."}};
+  std::vector<MenuEntry> entries;
+  for (const char* caption :
+       {"User's manual (PDF document)...", "Tarvo Home Page...", "Make a donation...", "About..."})
+    entries.push_back({caption, false, false, false});
+  return entries;
 }
 
 }  // namespace tarvo

@@ -5,6 +5,9 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QMenu>
@@ -17,6 +20,7 @@
 #include "output/draw.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/symbols.h"
+#include "ui/qt/form_var_list.h"
 #include "ui/qt/key_pictures.h"
 
 namespace tarvo::ui {
@@ -49,7 +53,8 @@ FormMain::FormMain(std::string stateDir, QWidget* parent)
       logic_(*this),
       messageBox_([this](const QString& title, const QString& text) {
         QMessageBox::warning(this, title, text);
-      }) {
+      }),
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QString());
   setAutoFillBackground(false);
@@ -224,6 +229,7 @@ void FormMain::SetClipboardText(const std::string& text) {
 }
 
 void FormMain::SetBusy(bool busy) {
+  busy_ = busy;
   if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
   else if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }
@@ -233,6 +239,7 @@ void FormMain::SetKeyLit(int key, bool lit) {
 }
 
 int FormMain::PopupMenu(const std::vector<MenuEntry>& entries) {
+  if (popup_) return popup_(entries);
   QMenu menu(this);
   std::vector<QAction*> actions;
   for (const MenuEntry& e : entries) {
@@ -241,7 +248,7 @@ int FormMain::PopupMenu(const std::vector<MenuEntry>& entries) {
       continue;
     }
     QAction* a = menu.addAction(Unicode(e.caption));
-    a->setCheckable(true);
+    a->setCheckable(e.checkable);
     a->setChecked(e.checked);
     actions.push_back(a);
   }
@@ -279,6 +286,53 @@ void FormMain::SetAlwaysOnTop(bool on) {
   // which is no fault.
   if (shown) show();
   imgVis_->SetPicture(AlwaysVisiblePicture(on, dpr_));
+}
+
+void FormMain::ShowVariableListWindow() {
+  FormVarList list(this);
+  // Centred over the calculator, whose keypad it covers while it is open.
+  list.move(geometry().center() - QPoint(FormVarList::kWidth / 2, FormVarList::kHeight / 2));
+  if (modalHook_) {
+    QTimer::singleShot(0, &list, [this, &list] { modalHook_(&list); });
+  }
+  list.exec();
+}
+
+void FormMain::ShowAboutBox() {
+  FormSplash about;
+  about.openUrl = openUrl_;
+  about.messageBox = messageBox_;
+  about.move(geometry().center() - QPoint(about.width() / 2, about.height() / 2));
+  about.RunAbout(modalHook_);
+}
+
+std::string FormMain::ProgramDirectory() const {
+  if (!programDir_.empty()) return programDir_;
+  return QCoreApplication::applicationDirPath().toStdString();
+}
+
+bool FormMain::FileExists(const std::string& path) const {
+  const QFileInfo info(QString::fromStdString(path));
+  return info.isFile() && info.isReadable();
+}
+
+bool FormMain::OpenDocument(const std::string& path) {
+  return openUrl_(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+bool FormMain::OpenUrl(const std::string& url) { return openUrl_(QUrl(Unicode(url))); }
+
+void FormMain::ShowWarning(const std::string& title, const std::string& text) {
+  messageBox_(Unicode(title), Unicode(text));
+}
+
+void FormMain::ShowVariableList() {
+  // The list is read while the calculation waits for it: the pointer must
+  // not say "busy" then, and says it again once the calculation goes on.
+  const bool wasBusy = busy_;
+  if (wasBusy) SetBusy(false);
+  logic_.VARLIST_KEY();
+  if (wasBusy) SetBusy(true);
 }
 
 void FormMain::ReportSelfCheck(const std::string& text, bool) {

@@ -14,6 +14,7 @@
 #include "ui/logic/controls.h"
 #include "ui/logic/form_main.h"
 #include "ui/qt/display_box.h"
+#include "ui/qt/form_splash.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
@@ -23,9 +24,16 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   inline static constexpr int kWidth = 752;
   inline static constexpr int kHeight = 346;
 
-  // How a warning reaches the user: a message box normally, a recorder in
-  // the tests (a modal box would wait for a click).
-  using MessageBoxFn = std::function<void(const QString& title, const QString& text)>;
+  // How a warning reaches the user and how the desktop is asked to open an
+  // address: a message box and the desktop normally, recorders in the tests
+  // (a modal box would wait for a click, a browser would outlive them).
+  using MessageBoxFn = tarvo::ui::MessageBoxFn;
+  using OpenUrlFn = tarvo::ui::OpenUrlFn;
+  // Runs when a modal window (the variable list, the About box) is up,
+  // before it waits for the user; a test closes it from here.
+  using ModalHook = std::function<void(QWidget* window)>;
+  // Stands in for the pop-up menu: the chosen index, or -1.
+  using PopupFn = std::function<int(const std::vector<MenuEntry>& entries)>;
 
   // `stateDir` holds the variable files; empty means none are read or written.
   explicit FormMain(std::string stateDir = ".", QWidget* parent = nullptr);
@@ -34,6 +42,12 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   // The window's load: the saved state, the keypad, a calculation of "0".
   void Load();
   void SetMessageBox(MessageBoxFn fn) { messageBox_ = std::move(fn); }
+  void SetOpenUrl(OpenUrlFn fn) { openUrl_ = std::move(fn); }
+  void SetModalHook(ModalHook fn) { modalHook_ = std::move(fn); }
+  void SetPopupMenu(PopupFn fn) { popup_ = std::move(fn); }
+  // Where the manual is looked for first (the program's directory unless set).
+  void SetProgramDirectory(std::string dir) { programDir_ = std::move(dir); }
+  bool Busy() const { return busy_; }
 
   tarvo::FormMain& Logic() { return logic_; }
   EntryLine* Entry() const { return text1_; }
@@ -72,9 +86,17 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   void SetPageSelectorPressed(bool pressed) override;
   void SetAlwaysOnTop(bool on) override;
   void CloseWindow() override { close(); }
+  void ShowVariableListWindow() override;
+  void ShowAboutBox() override;
+  std::string ProgramDirectory() const override;
+  bool FileExists(const std::string& path) const override;
+  bool OpenDocument(const std::string& path) override;
+  bool OpenUrl(const std::string& url) override;
+  void ShowWarning(const std::string& title, const std::string& text) override;
 
-  // EngineHost
-  void ShowVariableList() override {}
+  // EngineHost: a solver's roots, shown in the list window from inside the
+  // calculation.
+  void ShowVariableList() override;
   void ReportSelfCheck(const std::string& text, bool critical) override;
 
  protected:
@@ -95,6 +117,11 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   std::string stateDir_;
   tarvo::FormMain logic_;
   MessageBoxFn messageBox_;
+  OpenUrlFn openUrl_;
+  ModalHook modalHook_;
+  PopupFn popup_;
+  std::string programDir_;
+  bool busy_ = false;
   bool loaded_ = false;
   bool unloaded_ = false;
   qreal dpr_ = 1;

@@ -1,8 +1,14 @@
 #include "ui/qt/form_splash.h"
 
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QEventLoop>
 #include <QLinearGradient>
+#include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
+
+#include "ui/logic/links.h"
 
 namespace tarvo::ui {
 namespace {
@@ -24,10 +30,33 @@ QLabel* MakeLabel(QWidget* parent, int pixels, bool bold, const QColor& color) {
   return label;
 }
 
+QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
 }  // namespace
 
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+  setCursor(Qt::PointingHandCursor);
+  QFont f(QStringLiteral("DejaVu Sans"));
+  f.setPixelSize(12);
+  f.setUnderline(true);
+  setFont(f);
+  QPalette pal = palette();
+  pal.setColor(QPalette::WindowText, QColor(150, 200, 255));
+  setPalette(pal);
+  adjustSize();
+}
+
+// A click on an address opens it and leaves the window where it is.
+void LinkLabel::mousePressEvent(QMouseEvent* e) { e->accept(); }
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick) onClick();
+}
+
 FormSplash::FormSplash(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      messageBox([this](const QString& title, const QString& text) { QMessageBox::warning(this, title, text); }) {
   setFixedSize(380, 190);
   title1_ = MakeLabel(this, 34, true, Qt::white);
   title1_->setText(QStringLiteral("Tarvo"));
@@ -39,17 +68,51 @@ FormSplash::FormSplash(QWidget* parent)
   version_->setText(QStringLiteral("Version: %1.%2").arg(kVersionMajor).arg(kVersionMinor));
   version_->move(30, 108);
   notice_ = MakeLabel(this, 11, false, QColor(160, 172, 196));
-  notice_->setText(QStringLiteral("Click or press a key to start"));
-  notice_->move(30, 156);
+  notice_->setText(QStringLiteral("Free software under the MIT licence. Click or press a key."));
+  notice_->move(30, 166);
   for (QLabel* l : {title1_, title2_, version_, notice_}) l->adjustSize();
+  mail_ = new LinkLabel(Text(kMailAddress), this);
+  mail_->move(30, 128);
+  mail_->onClick = [this] { Open(QUrl(Text(kMailUrl)), Text(kMailFailureText)); };
+  web_ = new LinkLabel(Text(kHomePageUrl), this);
+  web_->move(30, 145);
+  web_->onClick = [this] { Open(QUrl(Text(kHomePageUrl)), QString::fromStdString(ConnectFailureText())); };
 
   timer_.setSingleShot(true);
   timer_.setInterval(kShowMilliseconds);
   QObject::connect(&timer_, &QTimer::timeout, this, [this] { close(); });
 }
 
+void FormSplash::Open(const QUrl& url, const QString& failure) {
+  if (!openUrl(url)) messageBox(QStringLiteral("Tarvo"), failure);
+}
+
+void FormSplash::SetTimerEnabled(bool enabled) {
+  timerEnabled_ = enabled;
+  if (!enabled) timer_.stop();
+}
+
+void FormSplash::RunAbout(const std::function<void(QWidget*)>& shown) {
+  SetTimerEnabled(false);
+  setWindowModality(Qt::ApplicationModal);
+  QEventLoop loop;
+  const auto done = QObject::connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+  const std::function<void()> previous = onUnload;
+  onUnload = [&loop, previous] {
+    if (previous) previous();
+    loop.quit();
+  };
+  unloaded_ = false;
+  show();
+  activateWindow();
+  if (shown) QTimer::singleShot(0, this, [this, shown] { shown(this); });
+  if (isVisible()) loop.exec();
+  QObject::disconnect(done);
+  onUnload = previous;
+}
+
 void FormSplash::showEvent(QShowEvent* e) {
-  timer_.start();
+  if (timerEnabled_) timer_.start();
   QWidget::showEvent(e);
 }
 

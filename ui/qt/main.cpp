@@ -1,9 +1,13 @@
 // The calculator window's program. Besides the ordinary start it takes
-//   --screenshot FILE [--entry TEXT] [--keys N,N,...]
+//   --screenshot FILE [--entry TEXT] [--keys N,N,...] [--varlist]
 // which, without a splash and without the variable files, calculates the
 // entry, then clicks the keys (numbers as on the keypad) and saves a picture
-// of the window to FILE.
+// of the window to FILE. With --varlist the picture shows the variable list
+// over the window, as the entry left it (an equation's roots) or as the
+// list key opens it. Modal windows close by themselves in this mode.
 #include <QApplication>
+#include <QPainter>
+#include <QPixmap>
 #include <QStringList>
 #include <QTimer>
 #include <cstdio>
@@ -15,18 +19,30 @@
 
 namespace {
 
-int Screenshot(const QString& file, const QString& entry, const QString& keys) {
+int Screenshot(const QString& file, const QString& entry, const QString& keys, bool varlist) {
   tarvo::ui::FormMain window("");
   tarvo::StartEngine();
   window.Load();
   window.show();
+  QPixmap picture;
+  window.SetModalHook([&](QWidget* modal) {
+    if (varlist && picture.isNull()) {
+      // The list as it stands over the calculator.
+      picture = window.grab();
+      QPainter p(&picture);
+      p.drawPixmap(modal->pos() - window.pos(), modal->grab());
+    }
+    modal->close();
+  });
   if (!entry.isEmpty()) {
     window.SetEntryText(tarvo::Utf8ToBytes(entry.toStdString()));
     window.Logic().EXE_KEY();
   }
   for (const QString& k : keys.split(',', Qt::SkipEmptyParts)) window.Logic().Image1_Click(k.toInt());
+  if (varlist && picture.isNull()) window.Logic().VARLIST_KEY();
   QApplication::processEvents();
-  if (!window.grab().save(file)) {
+  if (picture.isNull()) picture = window.grab();
+  if (!picture.save(file)) {
     std::fprintf(stderr, "tarvo: cannot write %s\n", file.toLocal8Bit().constData());
     return 1;
   }
@@ -46,7 +62,7 @@ int main(int argc, char** argv) {
   };
   if (args.contains(QStringLiteral("--screenshot")))
     return Screenshot(option(QStringLiteral("--screenshot")), option(QStringLiteral("--entry")),
-                      option(QStringLiteral("--keys")));
+                      option(QStringLiteral("--keys")), args.contains(QStringLiteral("--varlist")));
 
   tarvo::ui::FormMain window(".");
   tarvo::StartEngine();

@@ -1,0 +1,213 @@
+// The variable list window's logic: its rows and buttons, Copy, Clear, and
+// what closing it leaves behind.
+#include "ui/logic/form_var_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/state.h"
+#include "tests/base/test_support.h"
+
+namespace tarvo {
+namespace {
+
+using Rows = std::vector<std::string>;
+using Assignments = std::initializer_list<std::pair<char, double>>;
+
+struct Look {
+  Rgb color;
+  int left, top;
+  friend bool operator==(const Look&, const Look&) = default;
+};
+
+class FakeList : public VarListControls {
+ public:
+  void ClearList() override {
+    rows.clear();
+    ++clears;
+  }
+  void AddRow(const std::string& row) override { rows.push_back(row); }
+  void SetButtonEnabled(VarListButton b, bool on) override { enabled[b] = on; }
+  void SetButtonLook(VarListButton b, Rgb color, int left, int top) override { look[b] = {color, left, top}; }
+  void SetClipboardText(const std::string& text) override {
+    clipboard = text;
+    ++clipboardWrites;
+  }
+  void SetDefaultPointer() override { ++pointerResets; }
+  void CloseWindow() override { ++closes; }
+
+  Rows rows;
+  int clears = 0;
+  std::map<VarListButton, bool> enabled;
+  std::map<VarListButton, Look> look;
+  std::string clipboard;
+  int clipboardWrites = 0;
+  int pointerResets = 0;
+  int closes = 0;
+};
+
+class VarListWindow : public test::FreshEngine {
+ protected:
+  void SetUp() override {
+    FreshEngine::SetUp();
+    State().ListMode = 1;
+  }
+  static void Define(Assignments values) {
+    for (const auto& [letter, value] : values) {
+      State().VariableStore[static_cast<size_t>(letter - 'a')] = value;
+      State().DefinedFlag[static_cast<size_t>(letter - 'a')] = kDefined;
+    }
+  }
+  FakeList c;
+  FormVarList list{c};
+};
+
+struct LoadCase {
+  const char* name;
+  int listMode;
+  int marker;
+  Assignments values;
+  Rows rows;
+  bool buttons;  // Copy and Clear enabled
+};
+
+TEST_F(VarListWindow, LoadFillsTheListAndEnablesTheButtons) {
+  const LoadCase cases[] = {
+      {"nothing defined", 1, 0, {}, {}, false},
+      {"e alone is not a row", 1, 0, {{'e', std::exp(1.0)}}, {}, false},
+      {"plain values", 1, 0, {{'x', 2.5}, {'y', -0.25}}, {"x =  2.5", "y = -0.25"}, true},
+      {"quadratic pair", 1, 2, {{'a', 1}, {'b', 1}, {'i', 2}}, {"a =  1 + i2", "b =  1 - i2"}, true},
+      {"quadratic pair +- i", 1, 2, {{'a', 0}, {'b', 0}, {'i', 1}}, {"a =  i", "b = -i"}, true},
+      {"cubic pair", 1, 3, {{'a', 2}, {'b', 0.5}, {'c', 0.5}, {'i', 1.5}},
+       {"a =  2", "b =  0.5 + i1.5", "c =  0.5 - i1.5"}, true},
+      {"pair already dropped: i listed", 1, 0, {{'a', 1}, {'b', 1}, {'i', 2}},
+       {"a =  1", "b =  1", "i =  2"}, true},
+      {"list mode not 1: nothing", 0, 0, {{'x', 1}}, {}, false},
+  };
+  for (const LoadCase& r : cases) {
+    ResetState();
+    State().ListMode = r.listMode;
+    State().ComplexMarker = r.marker;
+    Define(r.values);
+    FakeList controls;
+    FormVarList window(controls);
+    window.Form_Load();
+    EXPECT_EQ(controls.rows, r.rows) << r.name;
+    EXPECT_EQ(window.Rows(), r.rows) << r.name;
+    EXPECT_EQ(controls.enabled[VarListButton::kCopy], r.buttons) << r.name;
+    EXPECT_EQ(controls.enabled[VarListButton::kClear], r.buttons) << r.name;
+    EXPECT_EQ(controls.clears, 1) << r.name;
+  }
+}
+
+TEST_F(VarListWindow, CopyPutsEveryRowWithCrLf) {
+  State().ComplexMarker = 2;
+  Define({{'a', -1}, {'b', -1}, {'i', 2}, {'z', 1e20}});
+  list.Form_Load();
+  list.Label2_Click();
+  EXPECT_EQ(c.clipboard, "a = -1 + i2\r\nb = -1 - i2\r\nz =  1E+20\r\n");
+  EXPECT_EQ(c.clipboardWrites, 1);
+}
+
+TEST_F(VarListWindow, CopyOfAnEmptyListLeavesTheClipboard) {
+  list.Form_Load();
+  list.Label2_Click();
+  EXPECT_EQ(c.clipboardWrites, 0);
+}
+
+struct ClearCase {
+  const char* name;
+  int listMode;
+  bool cleared;
+};
+
+TEST_F(VarListWindow, ClearActsOnlyInListModeOne) {
+  const ClearCase cases[] = {{"list mode 1", 1, true}, {"list mode 0", 0, false}, {"list mode 2", 2, false}};
+  for (const ClearCase& r : cases) {
+    ResetState();
+    State().ListMode = 1;
+    Define({{'x', 3}, {'y', 4}});
+    FakeList controls;
+    FormVarList window(controls);
+    window.Form_Load();
+    State().ListMode = r.listMode;
+    window.Label1_Click();
+    EXPECT_EQ(State().DefinedFlag['x' - 'a'] == kUndefined, r.cleared) << r.name;
+    EXPECT_EQ(State().VariableStore['y' - 'a'] == 0, r.cleared) << r.name;
+    EXPECT_DOUBLE_EQ(State().VariableStore['e' - 'a'], std::exp(1.0)) << r.name;
+    EXPECT_EQ(State().DefinedFlag['e' - 'a'], kDefined) << r.name;
+    EXPECT_EQ(controls.clears, 2) << r.name;  // refilled either way
+  }
+}
+
+TEST_F(VarListWindow, ClearEmptiesTheListAndDisablesTheButtons) {
+  Define({{'x', 3}});
+  list.Form_Load();
+  ASSERT_TRUE(c.enabled[VarListButton::kCopy]);
+  list.Label1_Click();
+  EXPECT_TRUE(c.rows.empty());
+  EXPECT_FALSE(c.enabled[VarListButton::kCopy]);
+  EXPECT_FALSE(c.enabled[VarListButton::kClear]);
+}
+
+TEST_F(VarListWindow, UnloadDropsTheComplexPair) {
+  State().ComplexMarker = 3;
+  list.Form_Load();
+  list.Form_Unload();
+  EXPECT_EQ(State().ComplexMarker, 0);
+}
+
+struct KeyCase {
+  const char* name;
+  int keyCode;
+  int closes;
+};
+
+TEST_F(VarListWindow, EscapeClosesOtherKeysDoNot) {
+  const KeyCase cases[] = {{"Escape", 27, 1}, {"Enter", 13, 0}, {"letter", 'X', 0}, {"F1", 112, 0}};
+  for (const KeyCase& r : cases) {
+    c.closes = 0;
+    list.Form_KeyDown(r.keyCode);
+    EXPECT_EQ(c.closes, r.closes) << r.name;
+  }
+}
+
+TEST_F(VarListWindow, ExitCloses) {
+  list.Label6_Click();
+  EXPECT_EQ(c.closes, 1);
+}
+
+TEST_F(VarListWindow, ActivateResetsThePointer) {
+  list.Form_Activate();
+  EXPECT_EQ(c.pointerResets, 1);
+}
+
+struct ButtonCase {
+  const char* name;
+  VarListButton button;
+  Look pressed, released;
+};
+
+TEST_F(VarListWindow, ButtonsPressedAndReleased) {
+  const Rgb light{128, 128, 255}, dark{0, 0, 192};
+  const ButtonCase cases[] = {
+      {"Copy", VarListButton::kCopy, {light, 229, 9}, {dark, 228, 8}},
+      {"Clear", VarListButton::kClear, {light, 290, 9}, {dark, 289, 8}},
+      {"Exit", VarListButton::kExit, {light, 349, 9}, {dark, 348, 8}},
+  };
+  for (const ButtonCase& r : cases) {
+    list.Button_MouseDown(r.button);
+    EXPECT_EQ(c.look[r.button], r.pressed) << r.name;
+    list.Button_MouseUp(r.button);
+    EXPECT_EQ(c.look[r.button], r.released) << r.name;
+  }
+}
+
+}  // namespace
+}  // namespace tarvo
