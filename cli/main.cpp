@@ -75,8 +75,21 @@ int main(int argc, char** argv) {
     }
   }
 
-  tarvo::Console console([](const std::string& s) { std::cout << s << '\n'; },
-                         [](const std::string& s) { std::cerr << s << '\n'; });
+  // Results are buffered, and flushed per line only when someone watches:
+  // a flush per entry would cost a write(2) each when piping thousands.
+  // Diagnostics flush the results first, so the two streams keep their order.
+  std::ios::sync_with_stdio(false);
+  std::cin.tie(nullptr);  // reading a line would flush the results otherwise
+  const bool flushEachLine = isatty(STDOUT_FILENO) != 0 || isatty(STDIN_FILENO) != 0;
+  tarvo::Console console(
+      [flushEachLine](const std::string& s) {
+        std::cout << s << '\n';
+        if (flushEachLine) std::cout.flush();
+      },
+      [](const std::string& s) {
+        std::cout.flush();
+        std::cerr << s << '\n';
+      });
   const std::string stateDir = useState ? "." : "";
   console.Start(stateDir);
 
@@ -94,10 +107,7 @@ int main(int argc, char** argv) {
   } else {
     const bool interactive = isatty(STDIN_FILENO) != 0;
     std::string line;
-    while (ReadLine(interactive, line)) {
-      run(line);
-      std::cout.flush();
-    }
+    while (ReadLine(interactive, line)) run(line);
     if (interactive) std::cout << '\n';
   }
   if (!console.Finish(stateDir) && status == 0) status = 1;

@@ -116,6 +116,11 @@ std::string RTrim(std::string_view s) {
   return e == std::string_view::npos ? std::string() : std::string(s.substr(0, e + 1));
 }
 
-std::string Trim(std::string_view s) { return LTrim(RTrim(s)); }
+std::string Trim(std::string_view s) {
+  // One copy: the processing cycle trims every entry several times.
+  const size_t b = s.find_first_not_of(' ');
+  if (b == std::string_view::npos) return std::string();
+  return std::string(s.substr(b, s.find_last_not_of(' ') - b + 1));
+}
 
 }  // namespace tarvo

@@ -1,47 +1,94 @@
 #include "engine/number_text.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "engine/state.h"
 
 namespace tarvo {
 
+namespace {
+
+std::string FormatNumberText(double x);
+
+}  // namespace
+
 std::string NumberText(double x) {
+  // A result is formatted twice in a row (the clipboard, then the display):
+  // the last text is kept, keyed by the exact bits of the value.
+  static thread_local std::uint64_t lastBits = 0;
+  static thread_local std::string lastText;
+  static thread_local bool haveLast = false;
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+  if (!haveLast || bits != lastBits) {
+    lastText = FormatNumberText(x);
+    lastBits = bits;
+    haveLast = true;
+  }
+  return lastText;
+}
+
+namespace {
+
+std::string FormatNumberText(double x) {
   if (std::isnan(x)) return "nan";
   if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
   if (x == 0.0) return "0";  // also negative zero
 
-  // 15 significant digits in scientific form: d.dddddddddddddde[+-]XX.
+  // 15 significant digits in scientific form: d.dddddddddddddde[+-]XX. Built
+  // in fixed buffers: every result line of the calculator passes here.
   char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, 14);
-  std::string sci(buf, res.ptr);
-  const size_t epos = sci.find('e');
-  std::string digits = sci.substr(0, 1) + sci.substr(2, epos - 2);  // 15 digits
-  const int exponent = std::atoi(sci.c_str() + epos + 1);
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, 14);
+  const char* e = std::find(buf, res.ptr, 'e');
+  char digits[24];
+  size_t nd = 0;
+  digits[nd++] = buf[0];
+  for (const char* p = buf + 2; p < e && nd < sizeof digits; ++p) digits[nd++] = *p;  // 15 digits
+  int exponent = 0;
+  std::from_chars(e + (e[1] == '+' ? 2 : 1), res.ptr, exponent);
+  while (nd > 1 && digits[nd - 1] == '0') --nd;
 
-  std::string out = x < 0 ? "-" : "";
+  char out[64];
+  size_t n = 0;
+  auto put = [&](const char* from, size_t count) {
+    std::memcpy(out + n, from, count);
+    n += count;
+  };
+  if (x < 0) out[n++] = '-';
   if (exponent >= 15 || exponent < -4) {
-    out += digits.substr(0, 1);
-    if (digits.size() > 1) out += "." + digits.substr(1);
+    out[n++] = digits[0];
+    if (nd > 1) {
+      out[n++] = '.';
+      put(digits + 1, nd - 1);
+    }
+    put(exponent < 0 ? "E-" : "E+", 2);
     const int mag = exponent < 0 ? -exponent : exponent;
-    out += exponent < 0 ? "E-" : "E+";
-    if (mag < 10) out += "0";
-    out += std::to_string(mag);
+    if (mag < 10) out[n++] = '0';
+    n = static_cast<size_t>(std::to_chars(out + n, out + sizeof out, mag).ptr - out);
   } else if (exponent < 0) {
-    out += "." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+    out[n++] = '.';
+    for (int z = 0; z < -exponent - 1; ++z) out[n++] = '0';
+    put(digits, nd);
   } else {
     const size_t intLen = static_cast<size_t>(exponent) + 1;
-    if (digits.size() <= intLen) {
-      out += digits + std::string(intLen - digits.size(), '0');
+    if (nd <= intLen) {
+      put(digits, nd);
+      for (size_t z = nd; z < intLen; ++z) out[n++] = '0';
     } else {
-      out += digits.substr(0, intLen) + "." + digits.substr(intLen);
+      put(digits, intLen);
+      out[n++] = '.';
+      put(digits + intLen, nd - intLen);
     }
   }
-  return out;
+  return std::string(out, n);
 }
+
+}  // namespace
 
 double FracPart(double x) {
   State().ErrorCode = 0;

@@ -3,11 +3,14 @@
 // pass sees the whole result of the one before; their order is the language.
 #include "prepare/normalize.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "engine/bytes.h"
 #include "engine/errors.h"
@@ -39,10 +42,263 @@ bool IsOperandStart(char c) {
   return IsLetter(c) || c == '(' || (Code(c) >= 128 && c != kDegreeMark);
 }
 
+// Which bytes the working text holds, as they are and lower-cased. A pattern
+// with a byte the text lacks cannot occur in it, and nearly all of the
+// normaliser's four hundred replacements are of names and spellings that a
+// given entry does not contain: the sets let those cost a few bit tests
+// instead of a search and a copy of the text. The sets are exact after
+// Rescan; every change to the text is followed by one.
+class ByteSet {
+ public:
+  void Clear() { bits_[0] = bits_[1] = bits_[2] = bits_[3] = 0; }
+  void Add(char c) { bits_[Code(c) >> 6] |= uint64_t{1} << (Code(c) & 63); }
+  bool Has(char c) const { return (bits_[Code(c) >> 6] >> (Code(c) & 63)) & 1; }
+  bool AnyHigh() const { return (bits_[2] | bits_[3]) != 0; }
+  bool Contains(const ByteSet& o) const {
+    return (o.bits_[0] & ~bits_[0]) == 0 && (o.bits_[1] & ~bits_[1]) == 0 &&
+           (o.bits_[2] & ~bits_[2]) == 0 && (o.bits_[3] & ~bits_[3]) == 0;
+  }
+
+ private:
+  uint64_t bits_[4] = {0, 0, 0, 0};
+};
+
+// LowerByte as a table, filled before main (no guard on each use).
+struct LowerTable {
+  char map[256];
+  LowerTable() {
+    for (int c = 0; c < 256; ++c) map[c] = LowerByte(static_cast<char>(c));
+  }
+};
+const LowerTable kLowered;
+char Low(char c) { return kLowered.map[Code(c)]; }
+
+// Bytes that another byte lower-cases to the same as (A and a), and the
+// token kinds, as tables filled before main.
+struct ByteKinds {
+  bool caseless[256];
+  bool function[256];
+  bool call[256];
+  bool signAbsorber[256];  // operator tokens a "+" after them is dropped
+  ByteKinds() {
+    int sharing[256] = {};
+    for (int c = 0; c < 256; ++c) ++sharing[Code(kLowered.map[c])];
+    for (int c = 0; c < 256; ++c) {
+      caseless[c] = sharing[Code(kLowered.map[c])] == 1;
+      function[c] = IsFunctionToken(static_cast<char>(c));
+      call[c] = IsParenFunctionToken(static_cast<char>(c));
+      signAbsorber[c] = false;
+    }
+    // ":" and ")" (the first two entries) are no operators a sign can follow.
+    for (size_t e = 2; e < OperatorTokenTable.size(); ++e) signAbsorber[Code(static_cast<char>(OperatorTokenTable[e].code))] = true;
+  }
+};
+const ByteKinds kKinds;
+bool IsFunctionByte(char c) { return kKinds.function[Code(c)]; }
+
+// Replacing a spelling by itself changes nothing when no byte of it has
+// another case ("+" by "+", as most operators are).
+bool ReplacesByItself(std::string_view from, std::string_view to) {
+  if (from != to) return false;
+  for (char c : from)
+    if (!kKinds.caseless[Code(c)]) return false;
+  return true;
+}
+
+// The lower-cased bytes folded into one word (byte mod 64): a pattern whose
+// word has a bit the text's lacks cannot occur, tested in one operation.
+uint64_t Signature(std::string_view text) {
+  uint64_t sig = 0;
+  for (char c : text) sig |= uint64_t{1} << (Code(Low(c)) & 63);
+  return sig;
+}
+
+// The lower-cased bytes of each name of a token table, in table order.
+struct TableSets {
+  std::vector<uint64_t> functions, calls, operators;
+  TableSets() {
+    for (const FunctionToken& f : FunctionTokenTable) functions.push_back(Signature(f.name));
+    for (const FunctionToken& f : ParenFunctionTable) calls.push_back(Signature(f.name));
+    for (const OperatorToken& op : OperatorTokenTable) operators.push_back(Signature(op.spelling));
+  }
+};
+
+class WorkText {
+ public:
+  explicit WorkText(std::string t) : t_(std::move(t)) { Rescan(); }
+
+  const std::string& str() const { return t_; }
+  // For passes that edit in place; they call Rescan after a change.
+  std::string& edit() { return t_; }
+  void Set(std::string t) {
+    t_ = std::move(t);
+    Rescan();
+  }
+  void Rescan() {
+    raw_.Clear();
+    lower_.Clear();
+    signature_ = 0;
+    for (uint64_t& w : pairs_) w = 0;
+    allLower_ = true;
+    char previous = 0;
+    for (size_t i = 0; i < t_.size(); ++i) {
+      const char c = t_[i];
+      const char low = Low(c);
+      raw_.Add(c);
+      lower_.Add(low);
+      signature_ |= uint64_t{1} << (Code(low) & 63);
+      if (i > 0) AddPair(previous, low);
+      previous = low;
+      allLower_ = allLower_ && low == c;
+    }
+  }
+  bool Has(char c) const { return raw_.Has(c); }
+  bool HasHighByte() const { return raw_.AnyHigh(); }
+  uint64_t Signature() const { return signature_; }
+  // Whether the two bytes (as they are or in another case) may stand side by
+  // side: the lower-cased neighbour pairs are kept hashed, so a pair that
+  // shares a hash with a present one passes too.
+  bool MayHoldPair(char a, char b) const {
+    const unsigned h = PairHash(Low(a), Low(b));
+    return (pairs_[h >> 6] >> (h & 63)) & 1;
+  }
+  bool MayHold(std::string_view pattern) const {
+    for (char c : pattern)
+      if (!raw_.Has(c)) return false;
+    return MayHoldPairs(pattern);
+  }
+  bool MayHoldNoCase(std::string_view pattern) const {
+    for (char c : pattern)
+      if (!lower_.Has(Low(c))) return false;
+    return MayHoldPairs(pattern);
+  }
+
+  // Replace, and ReplaceNoCase (lower-cased comparison, untouched text keeps
+  // its case), with the result of the library routines of the same names.
+  void Replace(std::string_view from, std::string_view to) {
+    if (from.empty() || !MayHold(from)) return;
+    size_t hit = t_.find(from);
+    if (hit == std::string::npos) return;
+    std::string out;
+    out.reserve(t_.size() + to.size());
+    Inserts inserts;
+    size_t pos = 0;
+    do {
+      out.append(t_, pos, hit - pos);
+      inserts.Note(out.size());
+      out.append(to);
+      pos = hit + from.size();
+      hit = t_.find(from, pos);
+    } while (hit != std::string::npos);
+    out.append(t_, pos, std::string::npos);
+    Absorb(std::move(out), inserts, to.size());
+  }
+  void ReplaceNoCase(std::string_view from, std::string_view to) {
+    if (from.empty() || !MayHoldNoCase(from)) return;
+    ReplaceNoCaseFound(from, to);
+  }
+  // The same, with the Signature of `from` known.
+  void ReplaceNoCase(std::string_view from, uint64_t fromSignature, std::string_view to) {
+    if ((fromSignature & ~signature_) != 0 || from.empty() || !MayHoldNoCase(from)) return;
+    ReplaceNoCaseFound(from, to);
+  }
+
+ private:
+  // Where a replacement wrote its text; past eight places the sets are
+  // simply computed again.
+  struct Inserts {
+    size_t at[8];
+    size_t count = 0;
+    bool overflow = false;
+    void Note(size_t position) {
+      if (count < 8) at[count++] = position;
+      else overflow = true;
+    }
+  };
+  // Takes the replaced text. The sets keep what they held (a byte that was
+  // replaced away may still count as present, which costs a search, never a
+  // result) and gain the bytes written and the neighbour pairs around them.
+  void Absorb(std::string out, const Inserts& inserts, size_t length) {
+    t_ = std::move(out);
+    if (inserts.overflow) {
+      Rescan();
+      return;
+    }
+    for (size_t n = 0; n < inserts.count; ++n) {
+      const size_t start = inserts.at[n];
+      const size_t end = std::min(start + length, t_.size() - 1);  // the pair after it too
+      for (size_t i = start; i < start + length; ++i) {
+        const char low = Low(t_[i]);
+        raw_.Add(t_[i]);
+        lower_.Add(low);
+        signature_ |= uint64_t{1} << (Code(low) & 63);
+        allLower_ = allLower_ && low == t_[i];
+      }
+      for (size_t i = start == 0 ? 1 : start; i <= end && i < t_.size(); ++i) AddPair(Low(t_[i - 1]), Low(t_[i]));
+    }
+  }
+
+  static unsigned PairHash(char a, char b) {
+    return (static_cast<unsigned>(Code(a)) * 31u + static_cast<unsigned>(Code(b))) & 1023u;
+  }
+  void AddPair(char lowA, char lowB) {
+    const unsigned h = PairHash(lowA, lowB);
+    pairs_[h >> 6] |= uint64_t{1} << (h & 63);
+  }
+  bool MayHoldPairs(std::string_view pattern) const {
+    for (size_t k = 1; k < pattern.size(); ++k)
+      if (!MayHoldPair(pattern[k - 1], pattern[k])) return false;
+    return true;
+  }
+
+  void ReplaceNoCaseFound(std::string_view from, std::string_view to) {
+    size_t hit = FindNoCase(from, 0);
+    if (hit == std::string::npos) return;
+    std::string out;
+    out.reserve(t_.size() + to.size());
+    Inserts inserts;
+    size_t pos = 0;
+    do {
+      out.append(t_, pos, hit - pos);
+      inserts.Note(out.size());
+      out.append(to);
+      pos = hit + from.size();
+      hit = FindNoCase(from, pos);
+    } while (hit != std::string::npos);
+    out.append(t_, pos, std::string::npos);
+    Absorb(std::move(out), inserts, to.size());
+  }
+
+  size_t FindNoCase(std::string_view from, size_t pos) const {
+    if (allLower_ && from.size() <= 16) {
+      // Every byte of the text is its own lower case: a plain search for the
+      // lower-cased pattern finds the same places.
+      char lowered[16];
+      for (size_t k = 0; k < from.size(); ++k) lowered[k] = Low(from[k]);
+      return t_.find(lowered, pos, from.size());
+    }
+    const char first = Low(from[0]);
+    const size_t m = from.size();
+    for (size_t i = pos; i + m <= t_.size(); ++i) {
+      if (Low(t_[i]) != first) continue;
+      size_t k = 1;
+      while (k < m && Low(t_[i + k]) == Low(from[k])) ++k;
+      if (k == m) return i;
+    }
+    return std::string::npos;
+  }
+
+  std::string t_;
+  ByteSet raw_, lower_;
+  uint64_t pairs_[16] = {};
+  uint64_t signature_ = 0;
+  bool allLower_ = true;
+};
+
 // The display symbols of the entry line's font, and the keypad's bracket
 // shapes, in the order they must be replaced ("Â(" before anything eats "(").
-std::string MapDisplaySymbols(std::string t) {
-  const std::pair<std::string_view, std::string> kSymbols[] = {
+void MapDisplaySymbols(WorkText& t) {
+  static const std::pair<std::string_view, std::string> kSymbols[] = {
       {"\xCE", Chr(kTokNthRoot)},
       {"\xC2(", "#SIMP("},
       {"\xC1", "SQR"},
@@ -61,19 +317,19 @@ std::string MapDisplaySymbols(std::string t) {
       {"\xD4", Chr(kTokArcSin)},
       {"\xD7", "@"},
   };
-  for (const auto& [from, to] : kSymbols) t = Replace(t, from, to);
-  return t;
+  // Every symbol is a byte above 127 or a square or curly bracket.
+  if (!t.HasHighByte() && !t.Has('[') && !t.Has(']') && !t.Has('{') && !t.Has('}')) return;
+  for (const auto& [from, to] : kSymbols) t.Replace(from, to);
 }
 
 // The keypad's solver keys, typed with "x" or (after the symbol pass) "@".
-std::string MapSpecialForms(std::string t) {
-  const std::pair<std::string_view, std::string_view> kForms[] = {
+void MapSpecialForms(WorkText& t) {
+  static constexpr std::pair<std::string_view, std::string_view> kForms[] = {
       {"s2@2(", "#sdxd("},     {"s2x2(", "#sdxd("},     {"s3@3(", "#stxt("},
       {"s3x3(", "#stxt("},     {"det3x3(", "#dettxt("}, {"det3@3(", "#dettxt("},
       {"eq2d(", "#ecsg("},     {"eq3d(", "#ectg("},
   };
-  for (const auto& [from, to] : kForms) t = Replace(t, from, to);
-  return t;
+  for (const auto& [from, to] : kForms) t.Replace(from, to);
 }
 
 int DigitValue(char c, int base) {
@@ -131,53 +387,69 @@ bool PairAbsoluteBars(std::string& t) {
   return true;
 }
 
-std::string FoldSignRuns(std::string t) {
+void FoldSignRuns(WorkText& t) {
   for (;;) {
-    const size_t before = t.size();
-    t = Replace(t, "\xB7", "*");
-    t = Replace(t, "++", "+");
-    t = Replace(t, "--", "+");
-    t = Replace(t, "+-", "-");
-    t = Replace(t, "-+", "-");
-    if (t.size() == before) return t;
+    const size_t before = t.str().size();
+    t.Replace("\xB7", "*");
+    t.Replace("++", "+");
+    t.Replace("--", "+");
+    t.Replace("+-", "-");
+    t.Replace("-+", "-");
+    if (t.str().size() == before) return;
   }
 }
 
 // Every "-" right after `token` becomes the NegationToken. Equal to taking the
 // first occurrence again and again: a change only ever removes the occurrence
 // it fixes, or (token = NegationToken) creates the next one to its right.
-void NegateMinusAfter(std::string& t, char token) {
-  for (size_t j = 0; j + 1 < t.size(); ++j)
-    if (t[j] == token && t[j + 1] == '-') t[j + 1] = kNegation;
+void NegateMinusAfter(WorkText& w, char token) {
+  if (!w.Has(token) || !w.MayHoldPair(token, '-')) return;
+  std::string& t = w.edit();
+  bool changed = false;
+  for (size_t j = 0; j + 1 < t.size(); ++j) {
+    if (t[j] == token && t[j + 1] == '-') {
+      t[j + 1] = kNegation;
+      changed = true;
+    }
+  }
+  if (changed) w.Rescan();
 }
 
 // Writes one character (0 for none) between each pair of neighbours, as a
 // walk over the growing text would. The characters inserted (ImplicitProduct,
 // "^") are never one that a rule fires on, so walking over them changes nothing.
 template <class Rule>
-std::string InsertBetween(const std::string& t, Rule rule) {
+void InsertBetween(WorkText& w, Rule rule) {
+  const std::string& t = w.str();
+  size_t first = 0;
+  while (first + 1 < t.size() && rule(t[first], t[first + 1]) == 0) ++first;
+  if (first + 1 >= t.size()) return;
   std::string out;
   out.reserve(t.size() + t.size() / 2);
-  for (size_t i = 0; i < t.size(); ++i) {
+  out.append(t, 0, first);
+  for (size_t i = first; i < t.size(); ++i) {
     out += t[i];
     if (i + 1 < t.size()) {
       const char inserted = rule(t[i], t[i + 1]);
       if (inserted != 0) out += inserted;
     }
   }
-  return out;
+  w.Set(std::move(out));
 }
 
 // token "^(" n ")" with n from 2 to 9 becomes PowerPrefixToken(n) token; an
 // ImplicitProduct or "*" right after is dropped. After each rewrite the token
 // itself may again stand before "^(" (sin^(2)^(3)), so the search resumes
 // there; it ends at the first occurrence of another form.
-void FoldFunctionPowers(std::string& t, char token) {
-  const std::string pattern{token, '^', '('};
+void FoldFunctionPowers(WorkText& w, char token) {
+  if (!w.Has(token) || !w.MayHoldPair(token, '^')) return;
+  const char pattern[] = {token, '^', '(', '\0'};
+  std::string& t = w.edit();
+  if (t.find(pattern, 0, 3) == std::string::npos) return;
   std::string out;
   size_t pos = 0;
   for (;;) {
-    const size_t p = t.find(pattern, pos);
+    const size_t p = t.find(pattern, pos, 3);
     if (p == std::string::npos) break;
     if (p + 4 >= t.size() || t[p + 3] < '2' || t[p + 3] > '9' || t[p + 4] != ')') break;
     out.append(t, pos, p - pos);
@@ -189,7 +461,7 @@ void FoldFunctionPowers(std::string& t, char token) {
     pos = next - 1;
   }
   out.append(t, pos, std::string::npos);
-  t = std::move(out);
+  w.Set(std::move(out));
 }
 
 // The position (1-based) before the number that ends `out`, 1 when the walk
@@ -244,7 +516,7 @@ long ApplyPercentOrFactorial(std::string& out, char mark, long match) {
   } else if (last == ')') {
     const long p = match != 0 ? match : MatchScan(out);
     if (p == 0) return kNoMatch;
-    at = IsFunctionToken(At(out, p - 1)) ? p - 2 : p - 1;
+    at = IsFunctionByte(At(out, p - 1)) ? p - 2 : p - 1;
   } else {
     return kNoOperand;
   }
@@ -269,7 +541,7 @@ long ApplyAngleMark(std::string& out, char mark, long match) {
   } else if (last == ')') {
     const long p = match != 0 ? match : MatchScan(out);
     if (p == 0) return kNoMatch;
-    preceding = IsFunctionToken(At(out, p - 1)) ? p - 2 : p - 1;
+    preceding = IsFunctionByte(At(out, p - 1)) ? p - 2 : p - 1;
   } else {
     return kNoOperand;
   }
@@ -284,21 +556,24 @@ long ApplyAngleMark(std::string& out, char mark, long match) {
 // that every backward scan stops; it is dropped at the end. Returns
 // std::nullopt on a mark after an unmatched ")" (error 3).
 std::optional<std::string> Assemble(const std::string& t) {
-  std::string out = "(";
+  std::string out;
+  out.reserve(t.size() + 16);
+  out += '(';
   // The "(" matching the output's final ")" when a mark wrote both, valid
   // while the output keeps the size it had then. A run of marks ("1%%%...")
   // would otherwise rescan an ever longer group for each mark.
   long knownMatch = 0;
   size_t knownSize = 0;
   for (const char ch : t) {
-    std::string c(1, ch);
-    if (IsFunctionToken(out.back()) && ch == '-') {
+    char c = ch;
+    bool emit = true;  // false: the character is dropped
+    if (IsFunctionByte(out.back()) && ch == '-') {
       out += kNegation;
-      c.clear();
+      emit = false;
     }
-    if (IsFunctionToken(out.back()) && ch == '+') c.clear();
+    if (IsFunctionByte(out.back()) && ch == '+') emit = false;
     const long match = out.size() == knownSize ? knownMatch : 0;
-    if (c == "%" || c == "!") {
+    if (emit && (c == '%' || c == '!')) {
       const long opened = ApplyPercentOrFactorial(out, ch, match);
       if (opened == kNoMatch) return std::nullopt;
       if (opened != kNoOperand) {
@@ -307,18 +582,20 @@ std::optional<std::string> Assemble(const std::string& t) {
         knownSize = out.size();
         continue;
       }
-    } else if (c == "\xB0" || c == "'" || c == "\"") {
+    } else if (emit && (c == kDegreeMark || c == kMinuteMark || c == kSecondMark)) {
       const long applied = ApplyAngleMark(out, ch, match);
       if (applied == kNoMatch) return std::nullopt;
-      if (applied != kNoOperand) c = "}";
+      if (applied != kNoOperand) c = '}';
     }
-    out += c;
+    if (emit) out += c;
   }
   for (char& c : out) {
     if (c == '{' || c == '[') c = '(';
     else if (c == '}' || c == ']') c = ')';
   }
-  return out.substr(1) + ":";
+  out.erase(0, 1);
+  out += ':';
+  return out;
 }
 
 std::string Fail(int code) {
@@ -326,91 +603,145 @@ std::string Fail(int code) {
   return {};
 }
 
-std::string Normalize(std::string t) {
+// True when the text holds a multi-argument call token for the splitter.
+bool HasCallToken(const std::string& t) {
+  for (char c : t)
+    if (kKinds.call[Code(c)]) return true;
+  return false;
+}
+
+std::string Normalize(std::string text) {
+  static const TableSets sets;
+  WorkText t(std::move(text));
   // Display symbols, case, word forms.
-  t = MapDisplaySymbols(std::move(t));
-  t = Lower(t);
-  t = Replace(t, "mod", Chr(kTokMod));
-  t = Replace(t, " ", "");
-  t = MapSpecialForms(std::move(t));
-  t = Replace(t, "\xB2", "^(2)");
-  t = Replace(t, ",-", ",0-");
-  t = Replace(t, "=-", "=0-");
+  MapDisplaySymbols(t);
+  for (char c : t.str()) {
+    if (Low(c) != c) {
+      t.Set(Lower(t.str()));
+      break;
+    }
+  }
+  const char mod[] = {static_cast<char>(kTokMod)};
+  t.Replace("mod", std::string_view(mod, 1));
+  t.Replace(" ", "");
+  MapSpecialForms(t);
+  t.Replace("\xB2", "^(2)");
+  t.Replace(",-", ",0-");
+  t.Replace("=-", "=0-");
 
   // Literals in base 16, then base 2.
-  if (!ConvertLiterals(t, "&h", 16)) return Fail(kErrOutOfRange);
-  if (!ConvertLiterals(t, "&b", 2)) return Fail(kErrOutOfRange);
+  if (t.Has('&')) {
+    std::string& literal = t.edit();
+    const bool ok = ConvertLiterals(literal, "&h", 16) && ConvertLiterals(literal, "&b", 2);
+    t.Rescan();
+    if (!ok) return Fail(kErrOutOfRange);
+  }
 
   // Multi-argument calls ("#vla(", the first entry, stays a name).
-  for (size_t e = 1; e < ParenFunctionTable.size(); ++e)
-    t = ReplaceNoCase(t, ParenFunctionTable[e].name, Chr(ParenFunctionTable[e].code) + "(");
+  for (size_t e = 1; e < ParenFunctionTable.size(); ++e) {
+    const char call[] = {static_cast<char>(ParenFunctionTable[e].code), '('};
+    if ((sets.calls[e] & ~t.Signature()) != 0) continue;
+    t.ReplaceNoCase(ParenFunctionTable[e].name, sets.calls[e], std::string_view(call, 2));
+  }
   // A failure here leaves ErrorCode 3 and whatever text came back; the
-  // remaining passes still run and the caller discards the result.
-  t = detail::SplitArgumentListsOrFault(t);
+  // remaining passes still run and the caller discards the result. Without a
+  // call token the splitter returns the text unchanged.
+  if (HasCallToken(t.str())) t.Set(detail::SplitArgumentListsOrFault(t.str()));
 
-  if (!PairAbsoluteBars(t)) return Fail(kErrParenOpen);
+  if (t.Has('|')) {
+    if (!PairAbsoluteBars(t.edit())) return Fail(kErrParenOpen);
+    t.Rescan();
+  }
 
-  t = ReplaceNoCase(t, "ans", "ans(0)");
-  t = ReplaceNoCase(t, "rnd", "rnd(0)");
-  t = ReplaceNoCase(t, "ran#", "rnd(0)");
-  t = ReplaceNoCase(t, "pi", "pi(0)");
+  t.ReplaceNoCase("ans", "ans(0)");
+  t.ReplaceNoCase("rnd", "rnd(0)");
+  t.ReplaceNoCase("ran#", "rnd(0)");
+  t.ReplaceNoCase("pi", "pi(0)");
 
   // Operator spellings, then signs.
-  for (const OperatorToken& op : OperatorTokenTable)
-    t = ReplaceNoCase(t, op.spelling, Chr(op.code));
-  t = FoldSignRuns(std::move(t));
-  // ":" and ")" (the first two entries) are no operators a sign can follow.
-  for (size_t e = 2; e < OperatorTokenTable.size(); ++e) {
-    const std::string token = Chr(OperatorTokenTable[e].code);
-    t = Replace(t, token + "+", token);
+  for (size_t e = 0; e < OperatorTokenTable.size(); ++e) {
+    const char token[] = {static_cast<char>(OperatorTokenTable[e].code)};
+    if ((sets.operators[e] & ~t.Signature()) != 0) continue;
+    if (ReplacesByItself(OperatorTokenTable[e].spelling, std::string_view(token, 1))) continue;
+    t.ReplaceNoCase(OperatorTokenTable[e].spelling, sets.operators[e], std::string_view(token, 1));
   }
-  for (size_t e = 2; e < OperatorTokenTable.size(); ++e)
-    NegateMinusAfter(t, static_cast<char>(OperatorTokenTable[e].code));
-  if (!t.empty() && t.front() == '-') t.insert(0, "0");
-  t = Replace(t, "(-", "(0-");
-  if (!t.empty() && t.front() == '+') t.erase(0, 1);
-  t = Replace(t, "(+", "(");
+  FoldSignRuns(t);
+  // ":" and ")" (the first two entries) are no operators a sign can follow.
+  // One walk does what replacing each operator followed by "+" in table order
+  // does: once the sign runs are folded no "++" is left, so dropping a "+"
+  // never makes another operator-"+" pair, and the second spelling of a token
+  // ("<>", "><") finds nothing more.
+  if (t.Has('+')) {
+    const std::string& text = t.str();
+    auto dropped = [&text](size_t i) {
+      return text[i] == '+' && i > 0 && kKinds.signAbsorber[Code(text[i - 1])];
+    };
+    size_t first = 1;
+    while (first < text.size() && !dropped(first)) ++first;
+    if (first < text.size()) {
+      std::string out(text, 0, first);
+      for (size_t i = first; i < text.size(); ++i)
+        if (!dropped(i)) out += text[i];
+      t.Set(std::move(out));
+    }
+  }
+  if (t.Has('-')) {
+    for (size_t e = 2; e < OperatorTokenTable.size(); ++e)
+      NegateMinusAfter(t, static_cast<char>(OperatorTokenTable[e].code));
+  }
+  if (!t.str().empty() && t.str().front() == '-') {
+    t.edit().insert(0, "0");
+    t.Rescan();
+  }
+  t.Replace("(-", "(0-");
+  if (!t.str().empty() && t.str().front() == '+') t.edit().erase(0, 1);  // the sets may keep a '+'
+  t.Replace("(+", "(");
 
   // Implicit products around digits, "%" and ")"; "2e3" stays a number.
-  t = InsertBetween(t, [](char c, char next) {
+  InsertBetween(t, [](char c, char next) {
     return IsDigit(c) && IsOperandStart(next) && next != 'e' ? kImplicitProduct : '\0';
   });
-  t = InsertBetween(t, [](char c, char next) {
+  InsertBetween(t, [](char c, char next) {
     return (c == '%' || c == ')') && IsOperandStart(next) ? kImplicitProduct : '\0';
   });
 
   // Function names, longest first by table order.
-  for (const FunctionToken& f : FunctionTokenTable) {
-    const char token = static_cast<char>(f.code);
-    t = ReplaceNoCase(t, f.name, std::string(1, token));
+  for (size_t e = 0; e < FunctionTokenTable.size(); ++e) {
+    const char token = static_cast<char>(FunctionTokenTable[e].code);
+    // Most names share a byte with nothing in the text and most tokens are
+    // absent: both answered by bit tests before anything else is touched.
+    const bool nameMayOccur = (sets.functions[e] & ~t.Signature()) == 0;
+    if (!nameMayOccur && !(t.HasHighByte() && t.Has(token))) continue;
+    if (nameMayOccur) t.ReplaceNoCase(FunctionTokenTable[e].name, sets.functions[e], std::string_view(&token, 1));
+    if (!t.HasHighByte() || !t.Has(token)) continue;  // every token is above 127
     NegateMinusAfter(t, token);
     FoldFunctionPowers(t, token);
   }
 
   // Letters left are variables: "ab" is a times b, "x2" is x squared.
-  t = InsertBetween(t, [](char c, char next) {
+  InsertBetween(t, [](char c, char next) {
     return IsLetter(c) && IsOperandStart(next) ? kImplicitProduct : '\0';
   });
-  t = InsertBetween(t, [](char c, char next) {
+  InsertBetween(t, [](char c, char next) {
     return IsLetter(c) && c != 'e' && IsDigit(next) ? '^' : '\0';
   });
-  t = InsertBetween(t, [](char c, char next) {
+  InsertBetween(t, [](char c, char next) {
     return (c == '%' || c == ')') && IsDigit(next) ? kImplicitProduct : '\0';
   });
 
   // Only the total counts: ")(" passes.
   long balance = 0;
-  for (char c : t) {
+  for (char c : t.str()) {
     if (c == '(') ++balance;
     else if (c == ')') --balance;
   }
   if (balance < 0) return Fail(kErrParenClosed);
   if (balance > 0) {
     State().Host->Beep();
-    t.append(static_cast<size_t>(balance), ')');
+    t.edit().append(static_cast<size_t>(balance), ')');
   }
 
-  std::optional<std::string> assembled = Assemble(t);
+  std::optional<std::string> assembled = Assemble(t.str());
   if (!assembled) return Fail(kErrSyntax);
   return std::move(*assembled);
 }

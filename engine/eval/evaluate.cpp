@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "engine/bytes.h"
@@ -77,6 +78,24 @@ constexpr int kValueSlots = 29;
 constexpr int kTopSlot = 28;
 constexpr int kPrefixLevels = 30;
 constexpr int kTopPrefixLevel = 29;
+
+// The token tables' answers for each byte, read once before main: the scan
+// asks them for every operator and prefix item.
+struct ByteKinds {
+  std::int8_t op[256];
+  std::int8_t priority[kOperatorTokenCount + 1];
+  bool function[256];
+  ByteKinds() {
+    for (int c = 0; c < 256; ++c) {
+      op[c] = static_cast<std::int8_t>(OperatorNumber(static_cast<char>(c)));
+      function[c] = IsFunctionToken(static_cast<char>(c));
+    }
+    for (int n = 0; n <= kOperatorTokenCount; ++n) priority[n] = static_cast<std::int8_t>(OperatorPriority(n));
+  }
+};
+const ByteKinds kKinds;
+int OperatorAt(char c) { return kKinds.op[Code(c)]; }
+int PriorityOf(int op) { return op >= 0 && op <= kOperatorTokenCount ? kKinds.priority[op] : OperatorPriority(op); }
 
 struct PendingOperator {
   std::int32_t Operator = 0;
@@ -154,9 +173,9 @@ class Evaluation {
       if (!ReadOperand()) return 0.0;
       for (;;) {
         if (!ApplyPrefixes()) return 0.0;
-        const int op = OperatorNumber(At(tokens_, position_));
+        const int op = OperatorAt(At(tokens_, position_));
         if (op == 0) return Failed(kErrSyntax);  // also the end of a string without ":"
-        const int priority = OperatorPriority(op);
+        const int priority = PriorityOf(op);
         ++position_;
         if (!Reduce(priority)) return 0.0;
         if (priority != 0) {
@@ -195,7 +214,7 @@ class Evaluation {
     for (;;) {
       const char ch = At(tokens_, position_);
       const int c = Code(ch);
-      if (c != '(' && !IsFunctionToken(ch)) return true;
+      if (c != '(' && !kKinds.function[Code(ch)]) return true;
       if (level_ >= kTopPrefixLevel) {
         return Fault(kErrUnknown);
       }
@@ -256,7 +275,7 @@ class Evaluation {
   // Applies the function tokens waiting above the innermost open "(".
   bool ApplyPrefixes() {
     while (prefix_[level_] != 0 && level_ != 1) {
-      apply_(prefix_[level_], values_[slot_], lists_);
+      apply_(prefix_[level_], values_[slot_], lists_ ? *lists_ : NoLists());
       --level_;
       if (State().ErrorCode != 0) return false;
       if (!ResultOk(values_[slot_])) return false;
@@ -311,7 +330,7 @@ class Evaluation {
       }
       case kOpArgumentMark: {
         if (listCount_ >= kArgumentListCount) return Fault(kErrTooManyEquations);
-        ArgumentList& list = lists_[static_cast<size_t>(listCount_)];
+        ArgumentList& list = Lists()[static_cast<size_t>(listCount_)];
         ++listCount_;
         list.Arguments[0] = x;
         list.Arguments[1] = y;
@@ -322,7 +341,7 @@ class Evaluation {
       case kOpComma: {
         const double k = std::nearbyint(x);
         if (!(k >= 1 && k <= kArgumentListCount)) return Fault(kErrUnknown);
-        ArgumentList& list = lists_[static_cast<size_t>(k) - 1];
+        ArgumentList& list = Lists()[static_cast<size_t>(k) - 1];
         if (list.LastIndex + 1 >= kMaxArguments) return Fault(kErrUnknown);
         ++list.LastIndex;
         list.Arguments[static_cast<size_t>(list.LastIndex)] = y;
@@ -366,15 +385,74 @@ class Evaluation {
   std::array<std::int32_t, kPrefixLevels> prefix_{};
   // One entry per prefix level: the slot current when the level was pushed.
   std::array<std::int32_t, kPrefixLevels> groupBase_{};
-  ArgumentLists lists_{};
+  // The lists are made (all zero) at the first write: most strings have none,
+  // and clearing sixteen lists for each evaluation was a quarter of its
+  // cost. Until then every list reads as the zero list it would be.
+  std::optional<ArgumentLists> lists_;
+  ArgumentLists& Lists() {
+    if (!lists_) lists_.emplace();
+    return *lists_;
+  }
+  static const ArgumentLists& NoLists() {
+    static const ArgumentLists none{};
+    return none;
+  }
+};
+
+}  // namespace
+
+namespace {
+
+// The solvers re-enter the evaluator, and a solver's equation can itself call
+// a solver whose text slot leads back to the outer equation: without a limit
+// that recursion ends only when the stack does. Legitimate nesting is a
+// solver inside a solver's equation, three levels at most. Each level left
+// behind still finishes its own scan (each evaluation failing at once), so
+// the limit is kept low.
+constexpr int kMaxEvaluateDepth = 8;
+
+// The work of one outermost evaluation, in token bytes (plus one per call)
+// read by it and every evaluation it starts. SOLVE at its 10,000-step limit
+// with every bracket a pole evaluates its equation about 210,000 times: the
+// budget lets that run with an equation of up to 11 tokens (a smooth
+// equation, evaluated some 20,000 times, may have 130), in about 20 ms, and
+// stops longer work, or solvers nested inside solvers, before the entry takes
+// seconds. Once spent (or once the depth limit is reached), every evaluation
+// inside fails, and the outermost one reports error 1 whatever the solver in
+// between made of the failures.
+constexpr long kEvaluateBudgetBytes = 5L * 512 * 1024;
+
+int evaluateDepth = 0;
+long evaluateBudget = 0;
+bool abandoned = false;
+
+struct DepthGuard {
+  DepthGuard() { ++evaluateDepth; }
+  ~DepthGuard() { --evaluateDepth; }
 };
 
 }  // namespace
 
 double EvaluateWith(std::string_view tokens, ApplyFunction apply) {
   if (State().ErrorCode != 0) return 0.0;
-  Evaluation evaluation(tokens, apply);
-  const double result = evaluation.Run();
+  const bool outermost = evaluateDepth == 0;
+  if (outermost) {
+    evaluateBudget = kEvaluateBudgetBytes;
+    abandoned = false;
+  }
+  evaluateBudget -= static_cast<long>(tokens.size()) + 1;
+  if (evaluateBudget < 0 || evaluateDepth >= kMaxEvaluateDepth) abandoned = true;
+  if (abandoned) {
+    State().ErrorCode = kErrUnknown;
+    return 0.0;
+  }
+  double result = 0.0;
+  {
+    const DepthGuard guard;
+    Evaluation evaluation(tokens, apply);
+    result = evaluation.Run();
+  }
+  if (outermost && abandoned) State().ErrorCode = kErrUnknown;
   return State().ErrorCode != 0 ? 0.0 : result;
 }
 

@@ -233,6 +233,41 @@ TEST_F(Limits, ValueStackHoldsTwentyEightSlots) {
   EXPECT_EQ(0.0, over.value);
 }
 
+// A solver whose equation calls a solver on the equation's own slot would
+// recurse until the stack ran out; the nesting limit ends it in error 1,
+// whatever the solver in between made of the failure.
+TEST_F(Limits, ASolverReenteringItsOwnEquationEndsInError1) {
+  struct Row { const char* name; const char* slot1; const char* tokens; };
+  const Row rows[] = {
+      {"SOLVE on its own slot", "{214}(1{29}0,2)-x", "{214}(1{29}0,2):"},
+      {"SOLVE on its own slot, step given", "x-{214}(1{29}0,2,0.0002)", "{214}(1{29}0,2,0.0002):"},
+      {"EQ2D on its own slot", "{179}(1)+x^2-1", "{179}(1):"},
+  };
+  for (const Row& r : rows) {
+    State().EquationSlots[1] = Tok(r.slot1);
+    const Outcome o = Calc(r.tokens);
+    EXPECT_EQ(kErrUnknown, o.error) << r.name;
+    EXPECT_EQ(0.0, o.value) << r.name;
+  }
+}
+
+// SOLVE at its step limit with a pole in every step evaluates its equation
+// about 210,000 times: a short equation still runs to its answer, a long one
+// exhausts the evaluation budget (error 1) instead of taking seconds.
+TEST_F(Limits, EvaluationWorkPerEntryIsBounded) {
+  struct Row { const char* name; std::string slot1; int error; };
+  const Row rows[] = {
+      {"short equation: no root, only poles", "1/{165}(180{24}x)", kNoticeNoSolution},
+      {"long equation", "1/{165}(180{24}x)+0{24}(" + Repeat("x+", 60) + "x)", kErrUnknown},
+  };
+  for (const Row& r : rows) {
+    State().EquationSlots[1] = Tok(r.slot1);
+    EXPECT_EQ(r.error, Calc("{214}(1{29}0.5,10000.5,1):", Unit::Deg).error) << r.name;
+  }
+  // The budget is per entry: the next evaluation starts afresh.
+  EXPECT_EQ(0, Calc("1+1:").error);
+}
+
 TEST_F(Limits, SixteenArgumentListsPerEvaluation) {
   std::string sixteen = "(1{29}1)";
   for (int i = 2; i <= 16; ++i) sixteen += "+(1{29}1)";

@@ -1,7 +1,10 @@
 #include "ui/logic/persist.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -13,6 +16,7 @@
 
 #include "engine/state.h"
 #include "tests/base/test_support.h"
+#include "ui/logic/console.h"
 
 namespace tarvo {
 namespace {
@@ -132,6 +136,104 @@ TEST_F(VariableFiles, AFullDiskIsReportedNotIgnored) {
   const SaveResult r = SaveVariableFiles(dir);
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.file.find("vardimr.dat"), std::string::npos);
+}
+
+
+// Old files worth keeping: a save that fails must leave exactly these bytes.
+const std::vector<unsigned char> kOldValues(kStoreSize * 8, 0x11);
+const std::vector<unsigned char> kOldFlags(kVariableCount * 2, 0x22);
+
+TEST_F(VariableFiles, AFullDiskKeepsBothOldFiles) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  Write("Varreal.dat", kOldValues);
+  Write("vardimr.dat", kOldFlags);
+  // The values are written, the flags hit the full device: neither file may
+  // be replaced, or the new values would meet the old flags.
+  fs::create_symlink("/dev/full", fs::path(dir) / "vardimr.dat.tmp");
+  State().VariableStore[0] = 42;
+  const SaveResult r = SaveVariableFiles(dir);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(Bytes("Varreal.dat"), kOldValues);
+  EXPECT_EQ(Bytes("vardimr.dat"), kOldFlags);
+  EXPECT_FALSE(fs::exists(fs::path(dir) / "Varreal.dat.tmp"));
+}
+
+TEST_F(VariableFiles, ASmallFilesystemThatFillsUpKeepsBothOldFiles) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
+  const std::string mnt = dir + "/small";
+  fs::create_directory(mnt);
+  if (mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=16k") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+  struct Unmount {
+    std::string path;
+    ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+  } unmount{mnt};
+  auto write = [&](const char* name, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(fs::path(mnt) / name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  };
+  write("Varreal.dat", kOldValues);
+  write("vardimr.dat", kOldFlags);
+  {  // Fill what is left, a page at a time, until the filesystem refuses.
+    FILE* filler = std::fopen((mnt + "/filler").c_str(), "wb");
+    ASSERT_NE(filler, nullptr);
+    std::setvbuf(filler, nullptr, _IONBF, 0);
+    const std::vector<char> page(4096, 'x');
+    for (int i = 0; i < 64 && std::fwrite(page.data(), 1, page.size(), filler) == page.size(); ++i) {
+    }
+    std::fclose(filler);
+  }
+  State().VariableStore[0] = 42;
+  const SaveResult r = SaveVariableFiles(mnt);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.reason, std::strerror(ENOSPC));
+  std::ifstream values(fs::path(mnt) / "Varreal.dat", std::ios::binary);
+  EXPECT_EQ(std::vector<unsigned char>(std::istreambuf_iterator<char>(values), {}), kOldValues);
+  std::ifstream flags(fs::path(mnt) / "vardimr.dat", std::ios::binary);
+  EXPECT_EQ(std::vector<unsigned char>(std::istreambuf_iterator<char>(flags), {}), kOldFlags);
+}
+
+TEST_F(VariableFiles, AProcessKilledBetweenWritingAndRenamingKeepsTheOldFiles) {
+  Write("Varreal.dat", kOldValues);
+  Write("vardimr.dat", kOldFlags);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Both temporaries are on disk when the hook runs: die right there.
+    SetSaveInterruptionForTest([] { raise(SIGKILL); });
+    State().VariableStore[0] = 42;
+    SaveVariableFiles(dir);
+    _exit(0);  // not reached when the hook works
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGKILL);
+  EXPECT_EQ(Bytes("Varreal.dat"), kOldValues);
+  EXPECT_EQ(Bytes("vardimr.dat"), kOldFlags);
+  EXPECT_EQ(Bytes("Varreal.dat.tmp").size(), kOldValues.size());  // it died after writing
+
+  // The next run reads the old files and saves over the leftovers.
+  LoadVariableFiles(dir);
+  State().VariableStore[0] = 7;
+  ASSERT_TRUE(SaveVariableFiles(dir).ok);
+  EXPECT_FALSE(fs::exists(fs::path(dir) / "Varreal.dat.tmp"));
+  EXPECT_FALSE(fs::exists(fs::path(dir) / "vardimr.dat.tmp"));
+  State().VariableStore[0] = 0;
+  LoadVariableFiles(dir);
+  EXPECT_EQ(State().VariableStore[0], 7);
+}
+
+TEST_F(VariableFiles, TheConsoleTellsTheUserWhenTheSaveFails) {
+  fs::create_directory(fs::path(dir) / "Varreal.dat.tmp");  // fails for root too
+  std::vector<std::string> errors;
+  Console console([](const std::string&) {}, [&](const std::string& s) { errors.push_back(s); });
+  console.Start(dir);
+  console.Run("x=3");
+  EXPECT_FALSE(console.Finish(dir));
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].rfind("Error: cannot save ", 0), 0u) << errors[0];
+  EXPECT_NE(errors[0].find("Varreal.dat"), std::string::npos) << errors[0];
 }
 
 }  // namespace

@@ -30,9 +30,11 @@ bool Console::Finish(const std::string& stateDir) {
   return r.ok;
 }
 
-void Console::SetEntryText(const std::string& text) {
-  entry_ = text;
-  selStart_ = static_cast<int>(text.size());
+void Console::SetEntryText(const std::string& text) { SetEntryText(std::string(text)); }
+
+void Console::SetEntryText(std::string&& text) {
+  entry_ = std::move(text);
+  selStart_ = static_cast<int>(entry_.size());
   selLength_ = 0;
 }
 
@@ -60,19 +62,34 @@ void Console::PrintRows() {
   for (const std::string& row : VariableListRows()) out_(BytesToUtf8(row));
 }
 
-void Console::PrintDisplay() { out_(BytesToUtf8(PlainResultText(display_))); }
+namespace {
+
+bool IsAscii(std::string_view s) {
+  for (char c : s)
+    if (Code(c) >= 0x80) return false;
+  return true;
+}
+
+// ASCII is the same in UTF-8 and Windows-1252: most lines need no conversion.
+std::string ToBytes(const std::string& utf8) { return IsAscii(utf8) ? utf8 : Utf8ToBytes(utf8); }
+std::string ToUtf8(std::string bytes) { return IsAscii(bytes) ? bytes : BytesToUtf8(bytes); }
+
+}  // namespace
+
+void Console::PrintDisplay() { out_(ToUtf8(PlainResultText(display_))); }
 
 Console::Outcome Console::Run(const std::string& line) {
-  std::string bytes = Utf8ToBytes(line);
-  if (Trim(bytes).empty()) return Outcome::kNothing;
-  if (Trim(bytes).front() == ':') return RunDirective(Trim(bytes));
+  std::string bytes = ToBytes(line);
+  const size_t first = bytes.find_first_not_of(' ');
+  if (first == std::string::npos) return Outcome::kNothing;
+  if (bytes[first] == ':') return RunDirective(Trim(bytes));
 
   // What the keyboard rules of the entry line make of typed characters.
   for (char& c : bytes) c = static_cast<char>(TypedCharacter(Code(c)));
-  SetEntryText(bytes);
+  SetEntryText(std::move(bytes));
   form_.EXE_KEY();
   if (State().ErrorCode != 0) {
-    out_(BytesToUtf8(RTrim(label3_)));
+    out_(ToUtf8(RTrim(label3_)));
     return Outcome::kNotice;
   }
   PrintDisplay();

@@ -31,6 +31,7 @@ class Console : public MainControls, public EngineHost {
   // MainControls
   std::string EntryText() const override { return entry_; }
   void SetEntryText(const std::string& text) override;
+  void SetEntryText(std::string&& text);
   int SelectionStart() const override { return selStart_; }
   int SelectionLength() const override { return selLength_; }
   void SetSelection(int start, int length) override;

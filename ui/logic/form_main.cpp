@@ -62,31 +62,39 @@ std::string LastAnswerText() {
 std::string Add_ANS_2_Alone_Funct(std::string_view entry, bool& changed) {
   std::string s = Replace(entry, " ", "");
   changed = false;
-  const std::string answer = LastAnswerText();
-  const std::string lower = Lower(s);
+  // Most entries need neither the answer's text nor the lower-cased entry.
+  std::string answerText;
+  auto answer = [&answerText]() -> const std::string& {
+    if (answerText.empty()) answerText = LastAnswerText();
+    return answerText;
+  };
+  // The entry alone, before anything is added to it; no name is longer than
+  // nine characters, so a longer entry needs no lower-cased copy.
+  const std::string lower = s.size() <= 9 ? Lower(s) : std::string();
 
   static constexpr std::string_view kPrefixAlone[] = {"\xC8", "\xC1", "10^", "E[", "&h", "&H", "&b", "&B"};
   static constexpr std::string_view kPostfixAlone[] = {"\"", "'", "\xBA", "\xB0", "%", "\xD3", "\xB3", "\xB2", "!"};
   if (std::find(std::begin(kPrefixAlone), std::end(kPrefixAlone), s) != std::end(kPrefixAlone)) {
-    s += " " + answer;
+    s += " " + answer();
     changed = true;
   }
   if (std::find(std::begin(kPostfixAlone), std::end(kPostfixAlone), s) != std::end(kPostfixAlone)) {
-    s = answer + s;
+    s = answer() + s;
     changed = true;
   }
   if (!s.empty() && IsOneOf(s.front(), "+*\xD7\xB7/^\\\xCE")) {
-    s = answer + s;
+    s = answer() + s;
     changed = true;
   }
   if (!s.empty() && IsOneOf(s.back(), "+-*\xD7\xB7/^\\\xCE")) {
-    s += " " + answer;
+    s += " " + answer();
     changed = true;
   }
   for (const FunctionToken& f : FunctionTokenTable) {
+    if (lower.empty()) break;
     if (f.name == "ans" || f.name == "pi" || f.name == "rnd" || f.name == "ran#") continue;
     if (lower == f.name) {
-      s += " " + answer;
+      s += " " + answer();
       changed = true;
       break;
     }
@@ -184,10 +192,27 @@ void FormMain::Procesar() {
   }
 
   s.EquationSlotCount = 0;
-  for (int code : kFirstArgTextCodes)
-    if (s.ErrorCode == 0) tokens = Replace_1_FuncionPointer(tokens, code);
-  for (int code : kAllArgsTextCodes)
-    if (s.ErrorCode == 0) tokens = Replace_ALL_FuncionPointer(tokens, code);
+  // A text function whose token is not in the string changes nothing (and the
+  // normaliser leaves no blank for Replace_ALL_FuncionPointer to drop).
+  bool present[256] = {};
+  auto survey = [&] {
+    std::fill(std::begin(present), std::end(present), false);
+    for (char c : tokens) present[Code(c)] = true;
+  };
+  survey();
+  auto holds = [&present](int code) { return present[code] || present[Code(' ')]; };
+  for (int code : kFirstArgTextCodes) {
+    if (s.ErrorCode == 0 && holds(code)) {
+      tokens = Replace_1_FuncionPointer(tokens, code);
+      survey();
+    }
+  }
+  for (int code : kAllArgsTextCodes) {
+    if (s.ErrorCode == 0 && holds(code)) {
+      tokens = Replace_ALL_FuncionPointer(tokens, code);
+      survey();
+    }
+  }
   if (s.ErrorCode != 0) {
     SET_ERROR();
     return;

@@ -45,30 +45,69 @@ void WriteLittle(std::vector<unsigned char>& out, T value) {
   for (size_t i = 0; i < sizeof(T); ++i) out.push_back(static_cast<unsigned char>(u >> (8 * i)));
 }
 
-// Writes the bytes to a temporary file beside `path`, flushes them to disk and
-// renames the file over `path`: a crash or a full disk leaves either the old
-// file or the new one, never half of one.
-SaveResult WriteAtomically(const fs::path& path, const std::vector<unsigned char>& bytes) {
+void (*saveInterruption)() = nullptr;
+
+fs::path TempPath(const fs::path& path) { return path.string() + ".tmp"; }
+
+SaveResult Failure(const fs::path& path, int err) {
   SaveResult r;
-  const fs::path temp = path.string() + ".tmp";
-  auto fail = [&](int err) {
-    r.ok = false;
-    r.file = path.string();
-    r.reason = std::strerror(err);
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    return r;
-  };
+  r.ok = false;
+  r.file = path.string();
+  r.reason = std::strerror(err != 0 ? err : EIO);
+  return r;
+}
+
+// Writes the bytes to the temporary file beside `path` and flushes them to
+// disk. A full disk shows up at fwrite, fflush, fsync or fclose, whichever
+// first has to touch it.
+SaveResult WriteTemporary(const fs::path& path, const std::vector<unsigned char>& bytes) {
+  const fs::path temp = TempPath(path);
   FILE* f = std::fopen(temp.c_str(), "wb");
-  if (f == nullptr) return fail(errno);
+  if (f == nullptr) return Failure(path, errno);
+  errno = 0;
   if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fflush(f) != 0 ||
       fsync(fileno(f)) != 0) {
-    const int err = errno != 0 ? errno : EIO;
+    const int err = errno;
     std::fclose(f);
-    return fail(err);
+    return Failure(path, err);
   }
-  if (std::fclose(f) != 0) return fail(errno);
-  if (std::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
+  if (std::fclose(f) != 0) return Failure(path, errno);
+  return {};
+}
+
+}  // namespace
+
+void SetSaveInterruptionForTest(void (*hook)()) { saveInterruption = hook; }
+
+namespace {
+
+// Both files are written to temporaries before either is renamed over its old
+// file, so a failure while writing (read-only folder, full disk) or a process
+// killed before the renames leaves both old files as they were: never the new
+// values with the old flags. Leftover temporaries are overwritten next time.
+SaveResult WriteBothAtomically(const fs::path& valuePath, const std::vector<unsigned char>& values,
+                               const fs::path& flagPath, const std::vector<unsigned char>& flags) {
+  auto removeTemporaries = [&] {
+    std::error_code ignored;
+    fs::remove(TempPath(valuePath), ignored);
+    fs::remove(TempPath(flagPath), ignored);
+  };
+  SaveResult r = WriteTemporary(valuePath, values);
+  if (r.ok) r = WriteTemporary(flagPath, flags);
+  if (!r.ok) {
+    removeTemporaries();
+    return r;
+  }
+  if (saveInterruption != nullptr) saveInterruption();
+  if (std::rename(TempPath(valuePath).c_str(), valuePath.c_str()) != 0) {
+    r = Failure(valuePath, errno);
+    removeTemporaries();
+    return r;
+  }
+  if (std::rename(TempPath(flagPath).c_str(), flagPath.c_str()) != 0) {
+    r = Failure(flagPath, errno);
+    removeTemporaries();
+  }
   return r;
 }
 
@@ -98,9 +137,7 @@ SaveResult SaveVariableFiles(const std::string& dir) {
   std::vector<unsigned char> flags;
   for (std::int16_t f : s.DefinedFlag) WriteLittle(flags, f);
 
-  SaveResult r = WriteAtomically(base / kValueFile, values);
-  if (!r.ok) return r;
-  return WriteAtomically(base / kFlagFile, flags);
+  return WriteBothAtomically(base / kValueFile, values, base / kFlagFile, flags);
 }
 
 }  // namespace tarvo

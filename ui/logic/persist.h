@@ -21,8 +21,13 @@ struct SaveResult {
   std::string reason;  // the system's reason
 };
 
-// Writes both files into `dir`, each through a temporary file renamed over
-// the old one, so a failed save leaves the previous files intact.
+// Writes both files into `dir` through temporary files that are renamed over
+// the old ones only when both are written, so a failed save leaves the
+// previous files intact.
 SaveResult SaveVariableFiles(const std::string& dir);
+
+// Called by SaveVariableFiles after both temporary files are written and
+// before either is renamed; tests stop the process there. nullptr: none.
+void SetSaveInterruptionForTest(void (*hook)());
 
 }  // namespace tarvo

@@ -1,0 +1,219 @@
+// Benchmarks of the hot paths over a corpus of typical entries: the
+// normaliser, the evaluator, the whole processing cycle (each entry on its
+// own, then the median over the entries), the cycle in each output format,
+// the format routines themselves, and SOLVE at its 10,000-step limit.
+//
+//   bash bench/run.sh [benchmark options]
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/bytes.h"
+#include "engine/eval/evaluate.h"
+#include "engine/state.h"
+#include "output/formats.h"
+#include "prepare/normalize.h"
+#include "ui/logic/console.h"
+#include "ui/logic/form_main.h"
+#include "ui/logic/symbols.h"
+
+namespace {
+
+std::vector<std::string> LoadCorpus() {
+  std::vector<std::string> lines;
+  std::ifstream in(TARVO_BENCH_CORPUS);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+const std::vector<std::string>& Corpus() {
+  static const std::vector<std::string> corpus = LoadCorpus();
+  return corpus;
+}
+
+void Quiet(const std::string&) {}
+
+// A console that has already run the whole corpus once, so that the
+// variables the entries assign are defined.
+struct Session {
+  tarvo::Console console{Quiet, Quiet};
+  Session() {
+    console.Start("");
+    for (const std::string& e : Corpus()) console.Run(e);
+  }
+};
+
+Session& SharedSession() {
+  static Session session;
+  return session;
+}
+
+// The entries as the entry line holds them (Windows-1252, typed "*" mapped).
+std::vector<std::string> EntryBytes() {
+  std::vector<std::string> out;
+  for (const std::string& e : Corpus()) {
+    std::string b = tarvo::Utf8ToBytes(e);
+    for (char& c : b) c = static_cast<char>(tarvo::TypedCharacter(tarvo::Code(c)));
+    out.push_back(b);
+  }
+  return out;
+}
+
+void BM_NormalizeExpression(benchmark::State& state) {
+  SharedSession();
+  const std::vector<std::string> entries = EntryBytes();
+  size_t i = 0;
+  for (auto _ : state) {
+    tarvo::State().ErrorCode = 0;
+    benchmark::DoNotOptimize(tarvo::NormalizeExpression(entries[i]));
+    if (++i == entries.size()) i = 0;
+  }
+  state.SetLabel("per entry");
+}
+BENCHMARK(BM_NormalizeExpression);
+
+void BM_Evaluate(benchmark::State& state) {
+  SharedSession();
+  std::vector<std::string> tokens;
+  for (const std::string& e : EntryBytes()) {
+    tarvo::State().ErrorCode = 0;
+    std::string t = tarvo::NormalizeExpression(e);
+    if (tarvo::State().ErrorCode != 0) continue;
+    if (t.size() > 1 && t[1] == '=') t.erase(0, 2);
+    tokens.push_back(t);
+  }
+  size_t i = 0;
+  for (auto _ : state) {
+    tarvo::State().ErrorCode = 0;
+    benchmark::DoNotOptimize(tarvo::Evaluate(tokens[i]));
+    if (++i == tokens.size()) i = 0;
+  }
+  state.SetLabel("per token string");
+}
+BENCHMARK(BM_Evaluate);
+
+// The whole cycle for one entry: text in, result line out.
+void BM_Cycle(benchmark::State& state, size_t index) {
+  Session& s = SharedSession();
+  const std::string& entry = Corpus()[index];
+  for (auto _ : state) benchmark::DoNotOptimize(s.console.Run(entry));
+  state.SetLabel(entry);
+}
+
+// The whole cycle over the corpus in one output format.
+void BM_CycleInFormat(benchmark::State& state, const char* directive) {
+  Session& s = SharedSession();
+  s.console.Run(directive);
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(s.console.Run(Corpus()[i]));
+    if (++i == Corpus().size()) i = 0;
+  }
+  s.console.Run(":norm");
+  state.SetLabel("per entry");
+}
+
+// The format routines alone over the corpus's results.
+std::vector<double> Results() {
+  std::vector<double> out;
+  for (const std::string& e : EntryBytes()) {
+    tarvo::State().ErrorCode = 0;
+    std::string t = tarvo::NormalizeExpression(e);
+    if (t.size() > 1 && t[1] == '=') t.erase(0, 2);
+    const double x = tarvo::Evaluate(t);
+    if (tarvo::State().ErrorCode == 0) out.push_back(x);
+  }
+  tarvo::State().ErrorCode = 0;
+  return out;
+}
+
+template <class F>
+void BM_Format(benchmark::State& state, F format) {
+  SharedSession();
+  const std::vector<double> values = Results();
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(format(values[i]));
+    tarvo::State().ErrorCode = 0;
+    if (++i == values.size()) i = 0;
+  }
+}
+
+void RegisterFormats() {
+  using benchmark::RegisterBenchmark;
+  RegisterBenchmark("Format/fixed3", [](benchmark::State& s) { BM_Format(s, [](double x) { return tarvo::FormatFixed(x, 3); }); });
+  RegisterBenchmark("Format/sci5", [](benchmark::State& s) { BM_Format(s, [](double x) { return tarvo::FormatScientific(x, 5); }); });
+  RegisterBenchmark("Format/fraction", [](benchmark::State& s) { BM_Format(s, [](double x) { return tarvo::FormatFraction(x); }); });
+  RegisterBenchmark("Format/dms", [](benchmark::State& s) { BM_Format(s, [](double x) { return tarvo::FormatDms(x); }); });
+  RegisterBenchmark("Format/hex", [](benchmark::State& s) { BM_Format(s, [](double x) { return tarvo::FormatHex(x < 0 ? -x : x); }); });
+  RegisterBenchmark("Format/binary", [](benchmark::State& s) {
+    BM_Format(s, [](double x) { return tarvo::FormatBinary(static_cast<double>(static_cast<long long>(x < 0 ? -x : x) % 65536)); });
+  });
+  RegisterBenchmark("Format/julian_date", [](benchmark::State& s) { BM_Format(s, [](double x) { return tarvo::FormatJulianDate(2451545 + x); }); });
+}
+
+// SOLVE at its step limit: every bracket a pole (dropped at the 20th
+// bisection step, about 210,000 evaluations), and a smooth equation with
+// twenty roots.
+void BM_Solve(benchmark::State& state, const char* entry) {
+  Session& s = SharedSession();
+  s.console.Run(":deg");
+  for (auto _ : state) benchmark::DoNotOptimize(s.console.Run(entry));
+  state.SetLabel(entry);
+}
+
+// Prints the median of the per-entry cycle times after the usual table.
+class MedianReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs)
+      if (r.run_type == Run::RT_Iteration && r.iterations > 0 &&
+          r.benchmark_name().rfind("Cycle/", 0) == 0)
+        perEntry_.push_back(r.real_accumulated_time / static_cast<double>(r.iterations));
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    if (perEntry_.empty()) return;
+    std::sort(perEntry_.begin(), perEntry_.end());
+    const size_t n = perEntry_.size();
+    const double median = n % 2 ? perEntry_[n / 2] : (perEntry_[n / 2 - 1] + perEntry_[n / 2]) / 2;
+    std::printf("Whole cycle, median over %zu typical entries: %.3f us (min %.3f, max %.3f)\n", n,
+                median * 1e6, perEntry_.front() * 1e6, perEntry_.back() * 1e6);
+  }
+
+ private:
+  std::vector<double> perEntry_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (size_t i = 0; i < Corpus().size(); ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Cycle/%02zu", i);
+    benchmark::RegisterBenchmark(name, BM_Cycle, i);
+  }
+  const char* formats[][2] = {{"CycleInFormat/norm", ":norm"}, {"CycleInFormat/fix3", ":fix 3"},
+                              {"CycleInFormat/sci5", ":sci 5"}, {"CycleInFormat/frac", ":frac"},
+                              {"CycleInFormat/dms", ":dms"},    {"CycleInFormat/bin", ":bin"},
+                              {"CycleInFormat/hex", ":hex"},    {"CycleInFormat/date", ":date"}};
+  for (const auto& f : formats) benchmark::RegisterBenchmark(f[0], BM_CycleInFormat, f[1]);
+  RegisterFormats();
+  benchmark::RegisterBenchmark("Solve/poles_10000_steps", BM_Solve, "solve(1/sin(180x),0.5,10000.5,1)")
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("Solve/roots_10000_steps", BM_Solve, "solve(sin(x)-0.5,0,3600,0.36)")
+      ->Unit(benchmark::kMillisecond);
+
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  MedianReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

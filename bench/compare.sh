@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the peers (bc, python3, qalc) when missing, builds tarvo-cli as
+# Release, and pipes the shared corpus of 2,000 scientific expressions through
+# `tarvo-cli -n`, `bc -l`, `python3` and `qalc`: checks that they agree to 12
+# significant digits and prints each one's start-up time and expressions per
+# second side by side. qalc alone takes about 40 s.
+#   bash bench/compare.sh [corpus]
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+
+missing=()
+for p in bc qalc python3 cmake ninja-build g++; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVO_BUILD_UI=OFF \
+  -DTARVO_BUILD_TESTS=OFF >/dev/null
+cmake --build build-bench --target tarvo-cli -j 2 >/dev/null
+exec python3 bench/compare.py build-bench/cli/tarvo-cli "$@"

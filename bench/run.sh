@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds and runs the Google Benchmark suite (Release-level optimisation):
+#   bash bench/run.sh [--benchmark_filter=REGEX ...]
+# The last line printed is the median whole-cycle time over the typical entries.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+dpkg-query -W -f='${Status}' libbenchmark-dev 2>/dev/null | grep -q "install ok installed" || {
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends libbenchmark-dev
+}
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVO_BUILD_UI=OFF \
+  -DTARVO_BUILD_TESTS=OFF -DTARVO_BUILD_BENCH=ON >/dev/null
+cmake --build build-bench --target tarvo_bench -j 2 >/dev/null
+exec build-bench/bench/tarvo_bench --benchmark_color=false "$@"
