@@ -38,6 +38,32 @@ class FormMainTest : public QObject {
   }
 
  private slots:
+  void dragsByTheBackgroundAndTheTitle() {
+    // The offscreen platform has no system move: the window follows the cursor.
+    Shown shown;
+    auto w = NewWindow(shown);
+    w->move(100, 100);
+    QWidget* title = nullptr;
+    for (QLabel* l : w->findChildren<QLabel*>())
+      if (l->text().contains(QStringLiteral("TARVO"))) title = l;
+    QVERIFY(title != nullptr);
+    for (QWidget* grip : {static_cast<QWidget*>(w.get()), title}) {
+      const QPoint start = w->pos();
+      const QPoint at(2, 2);
+      QMouseEvent press(QEvent::MouseButtonPress, at, grip->mapToGlobal(at), Qt::LeftButton,
+                        Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(grip, &press);
+      const QPoint to = grip->mapToGlobal(at) + QPoint(30, 20);
+      QMouseEvent move(QEvent::MouseMove, at + QPoint(30, 20), to, Qt::NoButton, Qt::LeftButton,
+                       Qt::NoModifier);
+      QApplication::sendEvent(grip, &move);
+      QMouseEvent release(QEvent::MouseButtonRelease, at, to, Qt::LeftButton, Qt::NoButton,
+                          Qt::NoModifier);
+      QApplication::sendEvent(grip, &release);
+      QCOMPARE(w->pos(), start + QPoint(30, 20));
+    }
+  }
+
   void buildsItsNinetyTwoKeysInPlace() {
     Shown shown;
     auto w = NewWindow(shown);

@@ -106,7 +106,7 @@ void FormMain::BuildControls() {
   label4_->setFont(SansFont(12));
   label4_->adjustSize();
   label4_->move(20, kTitleTop + 3);
-  label4_->installEventFilter(this);
+  (new WindowDrag(this))->Watch(label4_);
 
   imgVis_ = new PictureButton(this);
   imgVis_->SetPicture(AlwaysVisiblePicture(false, dpr_));
@@ -411,45 +411,6 @@ void FormMain::paintEvent(QPaintEvent*) {
     p.setPen(QPen(QColor(226, 150, 20), 2));
     p.drawRoundedRect(QRectF(kTrigFrameLeft + 1, kTrigFrameTop + 1, kTrigFrameWidth - 2, kTrigFrameHeight - 2), 5, 5);
   }
-}
-
-void FormMain::StartDrag(const QPoint& global) {
-  if (QWindow* handle = windowHandle(); handle != nullptr && handle->startSystemMove()) return;
-  dragging_ = true;
-  dragOffset_ = global - pos();
-}
-
-void FormMain::mousePressEvent(QMouseEvent* e) {
-  if (e->button() == Qt::LeftButton) StartDrag(e->globalPosition().toPoint());
-}
-
-void FormMain::mouseMoveEvent(QMouseEvent* e) {
-  if (dragging_) move(e->globalPosition().toPoint() - dragOffset_);
-}
-
-void FormMain::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
-
-bool FormMain::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == label4_) {
-    switch (e->type()) {
-      case QEvent::MouseButtonPress: {
-        auto* me = static_cast<QMouseEvent*>(e);
-        if (me->button() == Qt::LeftButton) StartDrag(me->globalPosition().toPoint());
-        return true;
-      }
-      case QEvent::MouseMove: {
-        auto* me = static_cast<QMouseEvent*>(e);
-        if (dragging_) move(me->globalPosition().toPoint() - dragOffset_);
-        return true;
-      }
-      case QEvent::MouseButtonRelease:
-        dragging_ = false;
-        return true;
-      default:
-        break;
-    }
-  }
-  return QWidget::eventFilter(watched, e);
 }
 
 void FormMain::closeEvent(QCloseEvent* e) {

@@ -101,17 +101,12 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
 
  protected:
   void paintEvent(QPaintEvent* e) override;
-  void mousePressEvent(QMouseEvent* e) override;
-  void mouseMoveEvent(QMouseEvent* e) override;
-  void mouseReleaseEvent(QMouseEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
-  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void BuildControls();
   void BuildKeys();
-  void StartDrag(const QPoint& global);
   void OnEntryEdited();
 
   std::string stateDir_;
@@ -141,8 +136,6 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   Rgb entryColor_ = kBlack;
   bool shiftIndicator_ = false;
   int selectorBorder_ = 1;
-  bool dragging_ = false;
-  QPoint dragOffset_;
   bool normalising_ = false;
 };
 

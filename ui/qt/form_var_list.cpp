@@ -1,4 +1,5 @@
 #include "ui/qt/form_var_list.h"
+#include "ui/qt/widgets.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -68,7 +69,7 @@ FormVarList::FormVarList(QWidget* parent)
   SetTextColor(label4_, QColor(24, 28, 40));
   label4_->adjustSize();
   label4_->move(14, 9);
-  label4_->installEventFilter(this);
+  (new WindowDrag(this))->Watch(label4_);
 
   label2_ = MakeButton(VarListButton::kCopy, QStringLiteral("Copy"));
   label1_ = MakeButton(VarListButton::kClear, QStringLiteral("Clear"));
@@ -211,41 +212,6 @@ void FormVarList::paintEvent(QPaintEvent*) {
   p.setPen(QPen(QColor(120, 124, 134), 1));
   p.setBrush(Qt::NoBrush);
   p.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-void FormVarList::StartDrag(const QPoint& global) {
-  if (QWindow* handle = windowHandle(); handle != nullptr && handle->startSystemMove()) return;
-  dragging_ = true;
-  dragOffset_ = global - pos();
-}
-
-void FormVarList::mousePressEvent(QMouseEvent* e) {
-  if (e->button() == Qt::LeftButton) StartDrag(e->globalPosition().toPoint());
-}
-
-void FormVarList::mouseMoveEvent(QMouseEvent* e) {
-  if (dragging_) move(e->globalPosition().toPoint() - dragOffset_);
-}
-
-void FormVarList::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
-
-bool FormVarList::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == label4_) {
-    switch (e->type()) {
-      case QEvent::MouseButtonPress:
-        mousePressEvent(static_cast<QMouseEvent*>(e));
-        return true;
-      case QEvent::MouseMove:
-        mouseMoveEvent(static_cast<QMouseEvent*>(e));
-        return true;
-      case QEvent::MouseButtonRelease:
-        mouseReleaseEvent(static_cast<QMouseEvent*>(e));
-        return true;
-      default:
-        break;
-    }
-  }
-  return QDialog::eventFilter(watched, e);
 }
 
 }  // namespace tarvo::ui

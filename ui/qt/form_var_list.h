@@ -56,15 +56,10 @@ class FormVarList : public QDialog, public VarListControls {
  protected:
   void paintEvent(QPaintEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
-  void mousePressEvent(QMouseEvent* e) override;
-  void mouseMoveEvent(QMouseEvent* e) override;
-  void mouseReleaseEvent(QMouseEvent* e) override;
   void changeEvent(QEvent* e) override;
-  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   TextButton* MakeButton(VarListButton b, const QString& text);
-  void StartDrag(const QPoint& global);
 
   tarvo::FormVarList logic_;
   QLabel* label4_ = nullptr;  // the title
@@ -73,8 +68,6 @@ class FormVarList : public QDialog, public VarListControls {
   TextButton* label2_ = nullptr;  // Copy
   TextButton* label6_ = nullptr;  // Exit
   bool unloaded_ = false;
-  bool dragging_ = false;
-  QPoint dragOffset_;
 };
 
 }  // namespace tarvo::ui

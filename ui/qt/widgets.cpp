@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 #include "ui/logic/symbols.h"
 
@@ -142,6 +143,33 @@ void EntryLine::mousePressEvent(QMouseEvent* e) {
 void EntryLine::mouseMoveEvent(QMouseEvent* e) {
   if (onMouse) onMouse();
   QLineEdit::mouseMoveEvent(e);
+}
+
+WindowDrag::WindowDrag(QWidget* window) : QObject(window), window_(window) {
+  window->installEventFilter(this);
+}
+
+bool WindowDrag::eventFilter(QObject* watched, QEvent* e) {
+  const QEvent::Type type = e->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+    return QObject::eventFilter(watched, e);
+  const auto* me = static_cast<QMouseEvent*>(e);
+  const QPoint global = me->globalPosition().toPoint();
+  switch (type) {
+    case QEvent::MouseButtonPress:
+      if (me->button() != Qt::LeftButton) return false;
+      if (QWindow* handle = window_->windowHandle(); handle == nullptr || !handle->startSystemMove()) {
+        dragging_ = true;
+        offset_ = global - window_->pos();
+      }
+      return true;
+    case QEvent::MouseMove:
+      if (dragging_) window_->move(global - offset_);
+      return dragging_;
+    default:
+      dragging_ = false;
+      return false;
+  }
 }
 
 }  // namespace tarvo::ui

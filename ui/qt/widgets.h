@@ -77,4 +77,22 @@ class EntryLine : public QLineEdit {
   void mouseMoveEvent(QMouseEvent* e) override;
 };
 
+// Moves a frameless window when the user drags its background or one of the
+// labels it watches: through the window system where it can (the only way on
+// Wayland), by following the cursor otherwise.
+class WindowDrag : public QObject {
+ public:
+  explicit WindowDrag(QWidget* window);
+  // Presses on `w` drag the window too (a title label).
+  void Watch(QWidget* w) { w->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  QWidget* window_;
+  bool dragging_ = false;
+  QPoint offset_;
+};
+
 }  // namespace tarvo::ui
