@@ -4,6 +4,8 @@
 #include "prepare/normalize.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -54,6 +56,8 @@ class ByteSet {
   void Add(char c) { bits_[Code(c) >> 6] |= uint64_t{1} << (Code(c) & 63); }
   bool Has(char c) const { return (bits_[Code(c) >> 6] >> (Code(c) & 63)) & 1; }
   bool AnyHigh() const { return (bits_[2] | bits_[3]) != 0; }
+  // Bytes 64 * n to 64 * n + 63, one bit each.
+  uint64_t Word(size_t n) const { return bits_[n]; }
   bool Contains(const ByteSet& o) const {
     return (o.bits_[0] & ~bits_[0]) == 0 && (o.bits_[1] & ~bits_[1]) == 0 &&
            (o.bits_[2] & ~bits_[2]) == 0 && (o.bits_[3] & ~bits_[3]) == 0;
@@ -134,7 +138,10 @@ class WorkText {
     t_ = std::move(t);
     Rescan();
   }
+  // Changes with every change to the text (and its sets).
+  uint64_t Version() const { return version_; }
   void Rescan() {
+    ++version_;
     raw_.Clear();
     lower_.Clear();
     signature_ = 0;
@@ -154,6 +161,7 @@ class WorkText {
   }
   bool Has(char c) const { return raw_.Has(c); }
   bool HasHighByte() const { return raw_.AnyHigh(); }
+  const ByteSet& Bytes() const { return raw_; }
   uint64_t Signature() const { return signature_; }
   // Whether the two bytes (as they are or in another case) may stand side by
   // side: the lower-cased neighbour pairs are kept hashed, so a pair that
@@ -220,6 +228,7 @@ class WorkText {
   // result) and gain the bytes written and the neighbour pairs around them.
   void Absorb(std::string out, const Inserts& inserts, size_t length) {
     t_ = std::move(out);
+    ++version_;
     if (inserts.overflow) {
       Rescan();
       return;
@@ -293,6 +302,62 @@ class WorkText {
   uint64_t pairs_[16] = {};
   uint64_t signature_ = 0;
   bool allLower_ = true;
+  uint64_t version_ = 0;
+};
+
+// Which entries of FunctionTokenTable may act on a text: those whose name
+// has no Signature bit the text lacks, and those whose token the text holds.
+// A superset is harmless (each entry is tested again); a missing entry is not.
+class FunctionIndex {
+ public:
+  static constexpr size_t kCount = kFunctionTokenCount;
+  static constexpr size_t kWords = (kCount + 63) / 64;
+  using Entries = std::array<uint64_t, kWords>;
+
+  FunctionIndex() {
+    for (size_t e = 0; e < kCount; ++e) {
+      const uint64_t sig = Signature(FunctionTokenTable[e].name);
+      for (unsigned b = 0; b < 64; ++b)
+        if ((sig >> b) & 1) withBit_[b][e >> 6] |= uint64_t{1} << (e & 63);
+      named_ |= sig;
+      const unsigned code = static_cast<unsigned>(FunctionTokenTable[e].code);
+      withToken_[code & 255][e >> 6] |= uint64_t{1} << (e & 63);
+    }
+  }
+
+  Entries MayAct(const WorkText& t) const {
+    Entries out;
+    out.fill(~uint64_t{0});
+    // Every entry with a bit the text lacks is out.
+    for (uint64_t missing = named_ & ~t.Signature(); missing != 0; missing &= missing - 1) {
+      const Entries& with = withBit_[std::countr_zero(missing)];
+      for (size_t w = 0; w < kWords; ++w) out[w] &= ~with[w];
+    }
+    // Unless the text holds its token (every token is above 127).
+    for (size_t n = 2; n < 4; ++n) {
+      for (uint64_t held = t.Bytes().Word(n); held != 0; held &= held - 1) {
+        const Entries& with = withToken_[n * 64 + static_cast<size_t>(std::countr_zero(held))];
+        for (size_t w = 0; w < kWords; ++w) out[w] |= with[w];
+      }
+    }
+    return out;
+  }
+
+  // The first entry of `entries` at or after `e`; kCount when none.
+  static size_t Next(const Entries& entries, size_t e) {
+    for (size_t w = e >> 6; w < kWords; ++w) {
+      uint64_t word = entries[w];
+      if (w == e >> 6) word &= ~uint64_t{0} << (e & 63);
+      if (w == kWords - 1 && kCount % 64 != 0) word &= (uint64_t{1} << (kCount % 64)) - 1;
+      if (word != 0) return w * 64 + static_cast<size_t>(std::countr_zero(word));
+    }
+    return kCount;
+  }
+
+ private:
+  Entries withBit_[64] = {};
+  Entries withToken_[256] = {};
+  uint64_t named_ = 0;
 };
 
 // The display symbols of the entry line's font, and the keypad's bracket
@@ -705,17 +770,24 @@ std::string Normalize(std::string text) {
     return (c == '%' || c == ')') && IsOperandStart(next) ? kImplicitProduct : '\0';
   });
 
-  // Function names, longest first by table order.
-  for (size_t e = 0; e < FunctionTokenTable.size(); ++e) {
+  // Function names, longest first by table order. Most names share a byte
+  // with nothing in the text and most tokens are absent: the entries that
+  // may act come from a few word operations, found again whenever the text
+  // changed, so that each entry is still judged on the text the ones before
+  // it left. Each is then tested as before.
+  static const FunctionIndex index;
+  FunctionIndex::Entries candidates = index.MayAct(t);
+  for (size_t e = FunctionIndex::Next(candidates, 0); e < FunctionIndex::kCount;
+       e = FunctionIndex::Next(candidates, e + 1)) {
     const char token = static_cast<char>(FunctionTokenTable[e].code);
-    // Most names share a byte with nothing in the text and most tokens are
-    // absent: both answered by bit tests before anything else is touched.
+    const uint64_t version = t.Version();
     const bool nameMayOccur = (sets.functions[e] & ~t.Signature()) == 0;
-    if (!nameMayOccur && !(t.HasHighByte() && t.Has(token))) continue;
     if (nameMayOccur) t.ReplaceNoCase(FunctionTokenTable[e].name, sets.functions[e], std::string_view(&token, 1));
-    if (!t.HasHighByte() || !t.Has(token)) continue;  // every token is above 127
-    NegateMinusAfter(t, token);
-    FoldFunctionPowers(t, token);
+    if (t.HasHighByte() && t.Has(token)) {  // every token is above 127
+      NegateMinusAfter(t, token);
+      FoldFunctionPowers(t, token);
+    }
+    if (t.Version() != version) candidates = index.MayAct(t);
   }
 
   // Letters left are variables: "ab" is a times b, "x2" is x squared.

@@ -170,7 +170,7 @@ class FormMainTest : public QObject {
     QTest::keyClicks(w->Entry(), QStringLiteral("2+3"));
     QCOMPARE(w->Entry()->text(), QStringLiteral("2+3"));
     QTest::keyClick(w->Entry(), Qt::Key_Return);
-    QCOMPARE(w->Logic().ExpressionHistory[static_cast<size_t>(w->Logic().HistoryLast)], std::string("2+3"));
+    QCOMPARE(w->Logic().HistoryEntry(w->Logic().HistoryLast), std::string("2+3"));
     QCOMPARE(w->Display()->ShownText().trimmed(), QStringLiteral("5"));
     QCOMPARE(tarvo::State().LastAnswer, 5.0);
     QVERIFY(w->Logic().ResultShown);

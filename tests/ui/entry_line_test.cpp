@@ -131,7 +131,7 @@ TEST_F(EntryLine, UnexecutedLineIsRecordedBeforeBrowsing) {
   form.Text1_KeyDown(38);
   EXPECT_EQ(c.entry, "c");
   EXPECT_EQ(form.HistoryLast, 4);
-  EXPECT_EQ(form.ExpressionHistory[4], "d");
+  EXPECT_EQ(form.HistoryEntry(4), "d");
 }
 
 TEST_F(EntryLine, HistoryKeepsTheNewest32AndSkipsRepeats) {
@@ -142,8 +142,8 @@ TEST_F(EntryLine, HistoryKeepsTheNewest32AndSkipsRepeats) {
   EXPECT_EQ(form.HistoryLast, 1);
   for (int i = 0; i < 40; ++i) Record("e" + std::to_string(i));
   EXPECT_EQ(form.HistoryLast, 32);
-  EXPECT_EQ(form.ExpressionHistory[32], "e39");
-  EXPECT_EQ(form.ExpressionHistory[1], "e8");
+  EXPECT_EQ(form.HistoryEntry(32), "e39");
+  EXPECT_EQ(form.HistoryEntry(1), "e8");
   EXPECT_EQ(form.HistoryCursor, 32);
 }
 

@@ -269,7 +269,7 @@ TEST_F(Keypad, ContinuingRecordsTheShownLine) {
   form.HistoryLast = 0;
   form.Image1_Click(19);
   EXPECT_EQ(form.HistoryLast, 1);
-  EXPECT_EQ(form.ExpressionHistory[1], "2+3");
+  EXPECT_EQ(form.HistoryEntry(1), "2+3");
 }
 
 TEST_F(Keypad, UtilityAndModeKeysKeepResultShown) {

@@ -146,7 +146,7 @@ TEST_F(Processing, LoadShowsZeroInDegreesAndRecordsIt) {
   EXPECT_EQ(State().LastAnswer, 0);
   EXPECT_DOUBLE_EQ(State().AngleFactor, 180 / State().Pi);
   EXPECT_EQ(form.HistoryLast, 1);
-  EXPECT_EQ(form.ExpressionHistory[1], "0");
+  EXPECT_EQ(form.HistoryEntry(1), "0");
   EXPECT_EQ(c.entry, "");
 }
 

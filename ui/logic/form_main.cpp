@@ -44,6 +44,13 @@ bool StoreEquationText(const std::string& text) {
   return true;
 }
 
+// Trim without the copy: the cycle trims the same entry several times.
+std::string_view TrimmedView(std::string_view s) {
+  const size_t b = s.find_first_not_of(' ');
+  if (b == std::string_view::npos) return {};
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
 }  // namespace
 
 int TypedCharacter(int c) {
@@ -170,7 +177,8 @@ void FormMain::SET_ERROR() {
 
 void FormMain::Procesar() {
   EngineState& s = State();
-  const std::string entry = Trim(c_.EntryText());
+  const std::string text = c_.EntryText();
+  const std::string_view entry = TrimmedView(text);
   if (entry.empty()) {
     c_.Beep();
     return;
@@ -181,11 +189,13 @@ void FormMain::Procesar() {
   if (changed) {
     c_.SetEntryText(completed);
     c_.SetSelection(static_cast<int>(completed.size()), 0);
+    AddToBuff();  // what the entry line made of the completed text
+  } else {
+    AddEntryToBuff(std::string(entry));  // the line still holds `text`
   }
-  AddToBuff();
 
   s.ErrorCode = 0;
-  std::string tokens = NormalizeExpression(Trim(completed));
+  std::string tokens = NormalizeExpression(TrimmedView(completed));
   if (s.ErrorCode != 0) {
     SET_ERROR();
     return;
@@ -319,16 +329,24 @@ void FormMain::EXE_KEY() {
   }
 }
 
-void FormMain::AddToBuff() {
+const std::string& FormMain::HistoryEntry(int i) const {
+  static const std::string kNone;
+  if (i < 1 || i > kHistorySize) return kNone;
+  return history_[static_cast<size_t>((historyStart_ + i - 1) % kHistorySize)];
+}
+
+void FormMain::AddToBuff() { AddEntryToBuff(Trim(c_.EntryText())); }
+
+void FormMain::AddEntryToBuff(std::string entry) {
   HistoryCursor = HistoryLast;
-  const std::string entry = Trim(c_.EntryText());
-  if (entry.empty() || entry == ExpressionHistory[static_cast<size_t>(HistoryLast)]) return;
+  if (entry.empty() || entry == HistoryEntry(HistoryLast)) return;
   if (HistoryLast == kHistorySize) {
-    std::move(ExpressionHistory.begin() + 2, ExpressionHistory.end(), ExpressionHistory.begin() + 1);
+    // The oldest entry's slot becomes the newest's.
+    historyStart_ = (historyStart_ + 1) % kHistorySize;
   } else {
     ++HistoryLast;
   }
-  ExpressionHistory[static_cast<size_t>(HistoryLast)] = entry;
+  history_[static_cast<size_t>((historyStart_ + HistoryLast - 1) % kHistorySize)] = std::move(entry);
   HistoryCursor = HistoryLast;
 }
 
@@ -380,7 +398,7 @@ void FormMain::PicUPDW_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int y
   } else {
     HistoryCursor = std::min(HistoryCursor + 1, HistoryLast);
   }
-  const std::string& entry = ExpressionHistory[static_cast<size_t>(HistoryCursor)];
+  const std::string& entry = HistoryEntry(HistoryCursor);
   c_.SetEntryText(entry);
   c_.SetSelection(static_cast<int>(entry.size()), 0);
 }

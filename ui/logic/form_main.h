@@ -141,7 +141,8 @@ class FormMain {
   int EntryKeyPress(int c);
 
   // State the window keeps (names as the calculator's algorithms use them).
-  std::array<std::string, kHistorySize + 1> ExpressionHistory{};
+  // Entry i of the history: 1 the oldest, HistoryLast the newest ("" for 0).
+  const std::string& HistoryEntry(int i) const;
   int HistoryLast = 0;
   int HistoryCursor = 0;
   bool ResultShown = false;
@@ -166,11 +167,17 @@ class FormMain {
   // dropped before it opens (returning what it was) and put back after.
   std::int16_t DropAlwaysOnTop();
   void RestoreAlwaysOnTop(std::int16_t saved);
+  // AddToBuff with the entry line's text already trimmed.
+  void AddEntryToBuff(std::string entry);
   void ToggleKey(int mode, int key);
   void LightOutputKey(int key);
   void UncheckAllFormatMenus();
 
   MainControls& c_;
+  // The history as a ring: once full, a new entry takes the oldest one's
+  // slot instead of moving the other 31 down. Entry 1 is in slot historyStart_.
+  std::array<std::string, kHistorySize> history_{};
+  int historyStart_ = 0;
 };
 
 }  // namespace tarvo

@@ -69,7 +69,8 @@ void FormMain::NOR_KEY() {
   LightOutputKey(kKeyNor);
   ArcShift = false;
   HypShift = false;
-  c_.SetLabel3(" Normal output format");
+  static const std::string kCaption(" Normal output format");  // built once, not per answer
+  c_.SetLabel3(kCaption);
   c_.SetLabel7("");
 }
 
