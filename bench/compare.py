@@ -14,7 +14,7 @@ import subprocess
 import sys
 import time
 
-RUNS = 5          # timed runs of the whole corpus; the best counts
+RUNS = 20         # timed runs of the whole corpus; the best counts
 START_RUNS = 20   # runs with empty input; the median counts
 REL_TOL = 1e-12
 

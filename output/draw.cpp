@@ -129,6 +129,24 @@ void DrawResult(const std::string& text, DrawSurface& surface) {
   surface.SetCurrentX(x1);
 }
 
-std::string PlainResultText(const std::string& text) { return ZeroBeforePoint(Trim(text)); }
+void PlainResultText(std::string_view text, std::string& out) {
+  const size_t first = text.find_first_not_of(' ');
+  out.clear();
+  if (first == std::string_view::npos) return;
+  std::string_view t = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  if (t[0] == '.') {
+    out += '0';
+  } else if (t.size() >= 2 && t[0] == '-' && t[1] == '.') {
+    out += "-0";
+    t.remove_prefix(1);
+  }
+  out += t;
+}
+
+std::string PlainResultText(const std::string& text) {
+  std::string out;
+  PlainResultText(text, out);
+  return out;
+}
 
 }  // namespace tarvo

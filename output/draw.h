@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tarvo {
 
@@ -42,5 +43,7 @@ void DrawResult(const std::string& text, DrawSurface& surface);
 // the zero put back before a leading point ("-.25" -> "-0.25"). What the
 // console prints for a result.
 std::string PlainResultText(const std::string& text);
+// The same into `out`, reusing its storage (the console writes one per entry).
+void PlainResultText(std::string_view text, std::string& out);
 
 }  // namespace tarvo

@@ -76,7 +76,10 @@ std::string ToUtf8(std::string bytes) { return IsAscii(bytes) ? bytes : BytesToU
 
 }  // namespace
 
-void Console::PrintDisplay() { out_(ToUtf8(PlainResultText(display_))); }
+void Console::PrintDisplay() {
+  PlainResultText(display_, line_);
+  out_(IsAscii(line_) ? line_ : BytesToUtf8(line_));
+}
 
 Console::Outcome Console::Run(const std::string& line) {
   std::string bytes = ToBytes(line);

@@ -71,6 +71,7 @@ class Console : public MainControls, public EngineHost {
   Rgb color_ = kBlack;
   std::string label3_;
   std::string display_;
+  std::string line_;  // the result line being printed, its storage reused
   int nextMenuChoice_ = -1;
 };
 
