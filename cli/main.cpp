@@ -1,7 +1,10 @@
 // tarvo-cli: the calculator's processing cycle at a console prompt.
+#include <langinfo.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -51,6 +54,15 @@ bool ReadLine(bool interactive, std::string& line) {
 }
 
 }  // namespace
+
+// The line editor reads characters by the locale's character type: without
+// a UTF-8 one it drops every sign (², √, π) typed at the prompt. Only the
+// character type is set; numbers never depend on the locale here.
+void UseUtf8Characters() {
+  const char* set = std::setlocale(LC_CTYPE, "");
+  if (set == nullptr || std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+}
 
 int main(int argc, char** argv) {
   bool useState = true;
@@ -106,6 +118,7 @@ int main(int argc, char** argv) {
     for (const std::string& e : entries) run(e);
   } else {
     const bool interactive = isatty(STDIN_FILENO) != 0;
+    if (interactive) UseUtf8Characters();
     std::string line;
     while (ReadLine(interactive, line)) run(line);
     if (interactive) std::cout << '\n';
