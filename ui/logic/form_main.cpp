@@ -256,8 +256,11 @@ void FormMain::Procesar() {
     return;
   }
   s.LastAnswer = x;
-  if (x != 0) c_.SetClipboardText((x < 0 ? "" : " ") + NumberText(x));
-  ShowNewAnswer();
+  // The clipboard takes the display's normal text, without the blank before
+  // a minus sign: one NumberText serves both.
+  std::string shown = NormalAnswerText(x);
+  if (x != 0) c_.SetClipboardText(x < 0 ? shown.substr(1) : shown);
+  ShowNewAnswer(std::move(shown));
 }
 
 void FormMain::EscribirCaracter(const std::string& keyText, const std::string& help) {
