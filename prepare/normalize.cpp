@@ -763,11 +763,11 @@ std::string Normalize(std::string text) {
   t.Replace("(+", "(");
 
   // Implicit products around digits, "%" and ")"; "2e3" stays a number.
+  // One walk for what were two: the rules fire on different first bytes, and
+  // the ImplicitProduct one writes after a digit starts no pair either fires on.
   InsertBetween(t, [](char c, char next) {
-    return IsDigit(c) && IsOperandStart(next) && next != 'e' ? kImplicitProduct : '\0';
-  });
-  InsertBetween(t, [](char c, char next) {
-    return (c == '%' || c == ')') && IsOperandStart(next) ? kImplicitProduct : '\0';
+    const bool fires = IsDigit(c) ? next != 'e' : c == '%' || c == ')';
+    return fires && IsOperandStart(next) ? kImplicitProduct : '\0';
   });
 
   // Function names, longest first by table order. Most names share a byte
@@ -791,13 +791,14 @@ std::string Normalize(std::string text) {
   }
 
   // Letters left are variables: "ab" is a times b, "x2" is x squared.
+  // One walk for what were three passes: no pair meets two of the rules (a
+  // digit starts no operand), and neither ImplicitProduct nor "^" makes a
+  // pair that any of them fires on, so the order they ran in cannot show.
   InsertBetween(t, [](char c, char next) {
-    return IsLetter(c) && IsOperandStart(next) ? kImplicitProduct : '\0';
-  });
-  InsertBetween(t, [](char c, char next) {
-    return IsLetter(c) && c != 'e' && IsDigit(next) ? '^' : '\0';
-  });
-  InsertBetween(t, [](char c, char next) {
+    if (IsLetter(c)) {
+      if (IsOperandStart(next)) return kImplicitProduct;
+      return c != 'e' && IsDigit(next) ? '^' : '\0';
+    }
     return (c == '%' || c == ')') && IsDigit(next) ? kImplicitProduct : '\0';
   });
 

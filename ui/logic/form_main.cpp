@@ -99,12 +99,13 @@ std::string Add_ANS_2_Alone_Funct(std::string_view entry, bool& changed) {
   }
   for (const FunctionToken& f : FunctionTokenTable) {
     if (lower.empty()) break;
+    // The name first: it differs at once in size or first byte for nearly
+    // every entry, which spares the four exclusions their comparisons.
+    if (lower != f.name) continue;
     if (f.name == "ans" || f.name == "pi" || f.name == "rnd" || f.name == "ran#") continue;
-    if (lower == f.name) {
-      s += " " + answer();
-      changed = true;
-      break;
-    }
+    s += " " + answer();
+    changed = true;
+    break;
   }
   return s;
 }
@@ -256,8 +257,11 @@ void FormMain::Procesar() {
     return;
   }
   s.LastAnswer = x;
-  if (x != 0) c_.SetClipboardText((x < 0 ? "" : " ") + NumberText(x));
-  ShowNewAnswer();
+  // The clipboard takes the display's normal text, without the blank before
+  // a minus sign: one NumberText serves both.
+  std::string shown = NormalAnswerText(x);
+  if (x != 0) c_.SetClipboardText(x < 0 ? shown.substr(1) : shown);
+  ShowNewAnswer(std::move(shown));
 }
 
 void FormMain::EscribirCaracter(const std::string& keyText, const std::string& help) {

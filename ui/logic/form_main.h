@@ -34,6 +34,8 @@ int TypedCharacter(int c);
 
 // The entry's text for the last answer: "0.5", "(-2)".
 std::string LastAnswerText();
+// A value as the normal output format shows it: NumberText after a blank.
+std::string NormalAnswerText(double x);
 
 // Completes an entry that is only a prefix key, a postfix mark or a function
 // name, or that starts or ends with an operator, with the last answer.
@@ -55,6 +57,9 @@ class FormMain {
   void SET_ERROR();
   // Shows LastAnswer in the current output format.
   void ShowNewAnswer();
+  // The same, with LastAnswer's normal-format text (" " + NumberText) already
+  // built: the processing cycle has it for the clipboard.
+  void ShowNewAnswer(std::string normalText);
 
   // Entry line and history.
   void EscribirCaracter(const std::string& keyText, const std::string& help);
@@ -72,6 +77,8 @@ class FormMain {
 
   // Output keys and their menus.
   void NOR_KEY();
+  // NOR_KEY with LastAnswer's text in normal format given.
+  void NOR_KEY(std::string normalText);
   void FIX_KEY();
   void SCI_KEY();
   void FRAC_KEY();

@@ -25,7 +25,12 @@ std::string SciCaption(int n) {
 
 }  // namespace
 
-void FormMain::ShowNewAnswer() {
+std::string NormalAnswerText(double x) { return " " + NumberText(x); }
+
+void FormMain::ShowNewAnswer() { ShowNewAnswer(std::string()); }
+
+// `normalText` empty: not built yet (a built one always has its blank).
+void FormMain::ShowNewAnswer(std::string normalText) {
   c_.ClearDisplay();
   c_.SetLabel3("");
   c_.SetLabel7("");
@@ -55,17 +60,20 @@ void FormMain::ShowNewAnswer() {
   }
   if (mode == OUT_FIX) c_.DrawResultText(" " + FormatFixed(State().LastAnswer, FixDecimals));
   if (mode == OUT_SCI) c_.DrawResultText(" " + FormatScientific(State().LastAnswer, SciDigits));
-  if (mode == OUT_NORMAL) NOR_KEY();
+  if (mode == OUT_NORMAL) NOR_KEY(std::move(normalText));
 }
 
-void FormMain::NOR_KEY() {
+void FormMain::NOR_KEY() { NOR_KEY(std::string()); }
+
+void FormMain::NOR_KEY(std::string normalText) {
   State().OutputMode = OUT_NORMAL;
   FixChecked.fill(false);
   SciChecked.fill(false);
   FixNormalChecked = true;
   SciNormalChecked = true;
   c_.ClearDisplay();
-  c_.DrawResultText(" " + NumberText(State().LastAnswer));
+  if (normalText.empty()) normalText = NormalAnswerText(State().LastAnswer);
+  c_.DrawResultText(normalText);
   LightOutputKey(kKeyNor);
   ArcShift = false;
   HypShift = false;
