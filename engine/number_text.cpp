@@ -1,7 +1,6 @@
 #include "engine/number_text.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -12,30 +11,7 @@
 
 namespace tarvo {
 
-namespace {
-
-std::string FormatNumberText(double x);
-
-}  // namespace
-
 std::string NumberText(double x) {
-  // A result is formatted twice in a row (the clipboard, then the display):
-  // the last text is kept, keyed by the exact bits of the value.
-  static thread_local std::uint64_t lastBits = 0;
-  static thread_local std::string lastText;
-  static thread_local bool haveLast = false;
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
-  if (!haveLast || bits != lastBits) {
-    lastText = FormatNumberText(x);
-    lastBits = bits;
-    haveLast = true;
-  }
-  return lastText;
-}
-
-namespace {
-
-std::string FormatNumberText(double x) {
   if (std::isnan(x)) return "nan";
   if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
   if (x == 0.0) return "0";  // also negative zero
@@ -88,8 +64,6 @@ std::string FormatNumberText(double x) {
   return std::string(out, n);
 }
 
-}  // namespace
-
 double FracPart(double x) {
   State().ErrorCode = 0;
   if (std::isnan(x)) {
@@ -100,13 +74,6 @@ double FracPart(double x) {
   if (a > 1e15) return 0.0;
   const double f = a - std::floor(a);
   return x < 0 ? -f : f;
-}
-
-std::string NumberTextWithZero(double x) {
-  std::string t = NumberText(x);
-  if (!t.empty() && t[0] == '.') return "0" + t;
-  if (t.size() > 1 && t[0] == '-' && t[1] == '.') return "-0" + t.substr(1);
-  return t;
 }
 
 }  // namespace tarvo

@@ -17,8 +17,4 @@ std::string NumberText(double x);
 // entry; a fault (a NaN argument) sets it to 1 and returns 0.
 double FracPart(double x);
 
-// NumberText with its zero put back before a leading point: 0.5 gives "0.5",
-// -0.25 gives "-0.25".
-std::string NumberTextWithZero(double x);
-
 }  // namespace tarvo

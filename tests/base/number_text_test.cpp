@@ -49,13 +49,6 @@ TEST(NumberText, WritesFifteenDigitsWithoutLeadingZero) {
   for (const auto& r : rows) EXPECT_EQ(NumberText(r.value), r.text) << r.value;
 }
 
-TEST(NumberText, WithZeroPutsTheZeroBack) {
-  EXPECT_EQ(NumberTextWithZero(0.5), "0.5");
-  EXPECT_EQ(NumberTextWithZero(-0.25), "-0.25");
-  EXPECT_EQ(NumberTextWithZero(12), "12");
-  EXPECT_EQ(NumberTextWithZero(1.5e-7), "1.5E-07");
-}
-
 class FracPartTest : public test::FreshEngine {};
 
 TEST_F(FracPartTest, SignedFractionAndLimits) {
