@@ -564,6 +564,20 @@ void InsertAt(std::string& out, long afterChars, std::string_view what) {
 constexpr long kNoOperand = 0;   // nothing there takes the mark: it stays as typed
 constexpr long kNoMatch = -1;    // a ")" without its "(" (error 3)
 
+// The position (1-based) just before the operand that ends `out`: a number,
+// a letter, or a group together with the function token before it. `match`
+// is the "(" matching a final ")" when known (0 otherwise). kNoOperand when
+// `out` ends in anything else, kNoMatch for a ")" without its "(".
+long PositionBeforeOperand(const std::string& out, long match) {
+  const char last = out.back();
+  if (IsDigit(last)) return NumberScan(out);
+  if (IsLetter(last)) return static_cast<long>(out.size()) - 1;
+  if (last != ')') return kNoOperand;
+  const long p = match != 0 ? match : MatchScan(out);
+  if (p == 0) return kNoMatch;
+  return IsFunctionByte(At(out, p - 1)) ? p - 2 : p - 1;
+}
+
 // "%" and "!" become a prefix form around the operand that ends `out`:
 // "(" x "/100" and factorial "(" x. `match` is the "(" matching a final ")"
 // (0 when unknown). Returns the position of the "(" written, which the ")"
@@ -571,20 +585,8 @@ constexpr long kNoMatch = -1;    // a ")" without its "(" (error 3)
 long ApplyPercentOrFactorial(std::string& out, char mark, long match) {
   const std::string before = mark == '%' ? std::string("(") : std::string{kFactorial, '('};
   const std::string_view after = mark == '%' ? "/100" : "";
-  const long length = static_cast<long>(out.size());
-  const char last = out.back();
-  long at = 0;
-  if (IsDigit(last)) {
-    at = NumberScan(out);
-  } else if (IsLetter(last)) {
-    at = length - 1;
-  } else if (last == ')') {
-    const long p = match != 0 ? match : MatchScan(out);
-    if (p == 0) return kNoMatch;
-    at = IsFunctionByte(At(out, p - 1)) ? p - 2 : p - 1;
-  } else {
-    return kNoOperand;
-  }
+  const long at = PositionBeforeOperand(out, match);
+  if (at <= 0) return at;
   InsertAt(out, at, before);
   out += after;
   return at + static_cast<long>(before.size());
@@ -595,21 +597,8 @@ long ApplyPercentOrFactorial(std::string& out, char mark, long match) {
 // continues with "+[" y "/60]". Returns 1 when applied, else as above.
 long ApplyAngleMark(std::string& out, char mark, long match) {
   const std::string_view closing = mark == kDegreeMark ? "]" : mark == kMinuteMark ? "/60]" : "/3600]";
-  const long length = static_cast<long>(out.size());
-  const char last = out.back();
-  // The operand starts right after `preceding`.
-  long preceding = 0;
-  if (IsDigit(last)) {
-    preceding = NumberScan(out);
-  } else if (IsLetter(last)) {
-    preceding = length - 1;
-  } else if (last == ')') {
-    const long p = match != 0 ? match : MatchScan(out);
-    if (p == 0) return kNoMatch;
-    preceding = IsFunctionByte(At(out, p - 1)) ? p - 2 : p - 1;
-  } else {
-    return kNoOperand;
-  }
+  const long preceding = PositionBeforeOperand(out, match);
+  if (preceding <= 0) return preceding;
   // A "}" there ends the previous part of a degree-minute-second run.
   if (At(out, preceding) == '}') out.replace(static_cast<size_t>(preceding - 1), 1, "+[");
   else InsertAt(out, preceding, "{[");
