@@ -3,7 +3,8 @@
 # Release, and pipes the shared corpus of 2,000 scientific expressions through
 # `tarvo-cli -n`, `bc -l`, `python3` and `qalc`: checks that they agree to 12
 # significant digits and prints each one's start-up time and expressions per
-# second side by side. qalc alone takes about 40 s.
+# second side by side (the fast peers read the corpus ten times over per
+# timed run, qalc once). qalc alone takes about 40 s.
 #   bash bench/compare.sh [corpus]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
