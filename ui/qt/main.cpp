@@ -81,6 +81,10 @@ int main(int argc, char** argv) {
     window->activateWindow();
   };
   splash.show();
+  // Hand the splash to the window system (and let it paint) before the main
+  // window's work starts; posted work would otherwise run before the X
+  // requests are flushed.
+  QGuiApplication::sync();
   QTimer::singleShot(0, &splash, build);
   tarvo::ui::StopCaretBlinkWhenIdle(app);
   return QApplication::exec();
