@@ -16,8 +16,12 @@ namespace {
 constexpr int kVersionMajor = 1;
 constexpr int kVersionMinor = 0;
 
-QLabel* MakeLabel(QWidget* parent, int pixels, bool bold, const QColor& color) {
+// Labels get fixed places rather than sizes measured from their text: a
+// measure loads the font, and loading four fonts before the splash is first
+// shown would delay it as much as building the rest of the window.
+QLabel* MakeLabel(QWidget* parent, const QRect& place, int pixels, bool bold, const QColor& color) {
   auto* label = new QLabel(parent);
+  label->setGeometry(place);
   QFont f(QStringLiteral("DejaVu Sans"));
   f.setPixelSize(pixels);
   f.setBold(bold);
@@ -43,7 +47,6 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent
   QPalette pal = palette();
   pal.setColor(QPalette::WindowText, QColor(150, 200, 255));
   setPalette(pal);
-  adjustSize();
 }
 
 // A click on an address opens it and leaves the window where it is.
@@ -58,24 +61,19 @@ FormSplash::FormSplash(QWidget* parent)
       openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       messageBox([this](const QString& title, const QString& text) { QMessageBox::warning(this, title, text); }) {
   setFixedSize(380, 190);
-  title1_ = MakeLabel(this, 34, true, Qt::white);
+  title1_ = MakeLabel(this, QRect(28, 28, 220, 46), 34, true, Qt::white);
   title1_->setText(QStringLiteral("Tarvo"));
-  title1_->move(28, 30);
-  title2_ = MakeLabel(this, 17, false, QColor(200, 212, 236));
+  title2_ = MakeLabel(this, QRect(30, 76, 220, 24), 17, false, QColor(200, 212, 236));
   title2_->setText(QStringLiteral("Scientific Calculator"));
-  title2_->move(30, 78);
-  version_ = MakeLabel(this, 12, false, QColor(200, 212, 236));
+  version_ = MakeLabel(this, QRect(30, 106, 220, 18), 12, false, QColor(200, 212, 236));
   version_->setText(QStringLiteral("Version: %1.%2").arg(kVersionMajor).arg(kVersionMinor));
-  version_->move(30, 108);
-  notice_ = MakeLabel(this, 11, false, QColor(160, 172, 196));
+  notice_ = MakeLabel(this, QRect(30, 164, 345, 18), 11, false, QColor(160, 172, 196));
   notice_->setText(QStringLiteral("Free software under the MIT licence. Click or press a key."));
-  notice_->move(30, 166);
-  for (QLabel* l : {title1_, title2_, version_, notice_}) l->adjustSize();
   mail_ = new LinkLabel(Text(kMailAddress), this);
-  mail_->move(30, 128);
+  mail_->setGeometry(30, 127, 190, 17);
   mail_->onClick = [this] { Open(QUrl(Text(kMailUrl)), Text(kMailFailureText)); };
   web_ = new LinkLabel(Text(kHomePageUrl), this);
-  web_->move(30, 145);
+  web_->setGeometry(30, 144, 190, 17);
   web_->onClick = [this] { Open(QUrl(Text(kHomePageUrl)), QString::fromStdString(ConnectFailureText())); };
 
   timer_.setSingleShot(true);
