@@ -35,15 +35,7 @@ constexpr QColor kBackground(236, 236, 236);
 // The trigonometric block's frame, shown while a shift is pending.
 constexpr int kTrigFrameWidth = 128, kTrigFrameHeight = 63;
 
-QString Unicode(const std::string& bytes) { return QString::fromStdString(BytesToUtf8(bytes)); }
 std::string Bytes(const QString& text) { return Utf8ToBytes(text.toStdString()); }
-
-QFont SansFont(int pixels, bool bold = false) {
-  QFont f(QStringLiteral("DejaVu Sans"));
-  f.setPixelSize(pixels);
-  f.setBold(bold);
-  return f;
-}
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include "ui/logic/links.h"
+#include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
 namespace {
@@ -22,10 +23,7 @@ constexpr int kVersionMinor = 0;
 QLabel* MakeLabel(QWidget* parent, const QRect& place, int pixels, bool bold, const QColor& color) {
   auto* label = new QLabel(parent);
   label->setGeometry(place);
-  QFont f(QStringLiteral("DejaVu Sans"));
-  f.setPixelSize(pixels);
-  f.setBold(bold);
-  label->setFont(f);
+  label->setFont(SansFont(pixels, bold));
   QPalette pal = label->palette();
   pal.setColor(QPalette::WindowText, color);
   label->setPalette(pal);

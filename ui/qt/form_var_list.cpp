@@ -23,15 +23,6 @@ constexpr QColor kListBase(236, 242, 232);
 constexpr int kListLeft = 14, kListTop = 40;
 constexpr int kBezelMargin = 6;
 
-QString Unicode(const std::string& bytes) { return QString::fromStdString(BytesToUtf8(bytes)); }
-
-QFont SansFont(int pixels, bool bold) {
-  QFont f(QStringLiteral("DejaVu Sans"));
-  f.setPixelSize(pixels);
-  f.setBold(bold);
-  return f;
-}
-
 void SetTextColor(QWidget* w, const QColor& c) {
   QPalette pal = w->palette();
   pal.setColor(QPalette::WindowText, c);

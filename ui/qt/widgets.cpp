@@ -145,6 +145,15 @@ void EntryLine::mouseMoveEvent(QMouseEvent* e) {
   QLineEdit::mouseMoveEvent(e);
 }
 
+QFont SansFont(int pixels, bool bold) {
+  QFont f(QStringLiteral("DejaVu Sans"));
+  f.setPixelSize(pixels);
+  f.setBold(bold);
+  return f;
+}
+
+QString Unicode(const std::string& bytes) { return QString::fromStdString(BytesToUtf8(bytes)); }
+
 WindowDrag::WindowDrag(QWidget* window) : QObject(window), window_(window) {
   window->installEventFilter(this);
 }

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
+#include <string>
 
 namespace tarvo::ui {
 
@@ -76,6 +77,11 @@ class EntryLine : public QLineEdit {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
 };
+
+// The windows' text font at a pixel size.
+QFont SansFont(int pixels, bool bold = false);
+// Windows-1252 bytes as the text a person sees (the entry line's signs).
+QString Unicode(const std::string& bytes);
 
 // Moves a frameless window when the user drags its background or one of the
 // labels it watches: through the window system where it can (the only way on
