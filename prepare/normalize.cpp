@@ -185,21 +185,7 @@ class WorkText {
   // its case), with the result of the library routines of the same names.
   void Replace(std::string_view from, std::string_view to) {
     if (from.empty() || !MayHold(from)) return;
-    size_t hit = t_.find(from);
-    if (hit == std::string::npos) return;
-    std::string out;
-    out.reserve(t_.size() + to.size());
-    Inserts inserts;
-    size_t pos = 0;
-    do {
-      out.append(t_, pos, hit - pos);
-      inserts.Note(out.size());
-      out.append(to);
-      pos = hit + from.size();
-      hit = t_.find(from, pos);
-    } while (hit != std::string::npos);
-    out.append(t_, pos, std::string::npos);
-    Absorb(std::move(out), inserts, to.size());
+    ReplaceEach(from, to, [this](std::string_view f, size_t pos) { return t_.find(f, pos); });
   }
   void ReplaceNoCase(std::string_view from, std::string_view to) {
     if (from.empty() || !MayHoldNoCase(from)) return;
@@ -261,7 +247,14 @@ class WorkText {
   }
 
   void ReplaceNoCaseFound(std::string_view from, std::string_view to) {
-    size_t hit = FindNoCase(from, 0);
+    ReplaceEach(from, to, [this](std::string_view f, size_t pos) { return FindNoCase(f, pos); });
+  }
+
+  // Every occurrence that `find(from, pos)` reports, left to right and never
+  // in inserted text, becomes `to`.
+  template <typename Find>
+  void ReplaceEach(std::string_view from, std::string_view to, Find find) {
+    size_t hit = find(from, 0);
     if (hit == std::string::npos) return;
     std::string out;
     out.reserve(t_.size() + to.size());
@@ -272,7 +265,7 @@ class WorkText {
       inserts.Note(out.size());
       out.append(to);
       pos = hit + from.size();
-      hit = FindNoCase(from, pos);
+      hit = find(from, pos);
     } while (hit != std::string::npos);
     out.append(t_, pos, std::string::npos);
     Absorb(std::move(out), inserts, to.size());
