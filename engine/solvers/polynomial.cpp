@@ -27,6 +27,17 @@ double Fail(int code) {
 
 bool Stopped() { return State().ErrorCode != 0; }
 
+// The equation's values at the sample points, in their order; false at the
+// first evaluation that fails (its error stays in ErrorCode).
+template <size_t N>
+bool Sample(const std::string& fx, const double (&at)[N], double (&values)[N]) {
+  for (size_t k = 0; k < N; ++k) {
+    values[k] = EvaluateAt(fx, at[k]);
+    if (Stopped()) return false;
+  }
+  return true;
+}
+
 // True when the model value p and the equation's value at the test point
 // differ by more than 0.1 percent of their joint size (exactly 0.1 percent
 // passes). Both 0 is 0/0, a fault.
@@ -56,12 +67,9 @@ double SolveQuadratic(std::string_view equation) {
   st.ComplexMarker = 0;
   const std::string fx = solver::Terminated(equation);
 
-  const double f0 = EvaluateAt(fx, 0);
-  if (Stopped()) return 0.0;
-  const double f1 = EvaluateAt(fx, 1);
-  if (Stopped()) return 0.0;
-  const double f2 = EvaluateAt(fx, 2);
-  if (Stopped()) return 0.0;
+  double samples[3];
+  if (!Sample(fx, {0, 1, 2}, samples)) return 0.0;
+  const auto [f0, f1, f2] = samples;
 
   CheckedArith f;
   const double c = f0;
@@ -114,14 +122,9 @@ double SolveCubic(std::string_view equation) {
   st.ComplexMarker = 0;
   const std::string fx = solver::Terminated(equation);
 
-  const double f0 = EvaluateAt(fx, 0);
-  if (Stopped()) return 0.0;
-  const double f1 = EvaluateAt(fx, 1);
-  if (Stopped()) return 0.0;
-  const double f2 = EvaluateAt(fx, 2);
-  if (Stopped()) return 0.0;
-  const double fm = EvaluateAt(fx, -1);
-  if (Stopped()) return 0.0;
+  double samples[4];
+  if (!Sample(fx, {0, 1, 2, -1}, samples)) return 0.0;
+  const auto [f0, f1, f2, fm] = samples;
 
   CheckedArith f;
   const double d0 = f0;
