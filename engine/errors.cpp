@@ -45,6 +45,9 @@ constexpr std::array<std::string_view, kErrorMessageCount> kMessages = {
     "May be more values (not enough variables to save all values)",
     "Some/all solutions are complex",
     "", "", "", "", "",
+    // Past the classic table: limits of this implementation.
+    "Error: Calculation too long",
+    "Error: Entry too long",
 };
 
 }  // namespace

@@ -29,12 +29,19 @@ enum ErrorNumber : int {
   kNoticeNoSolution = 33,      // no unique solution
   kNoticeMoreValues = 34,      // more roots than variables to hold them
   kNoticeComplex = 35,         // not raised
+  kErrCalculationTooLong = 41, // the entry used up its work budget
+  kErrEntryTooLong = 42,       // the entry is longer than kMaxEntryLength
 };
 
-inline constexpr int kErrorMessageCount = 41;
+inline constexpr int kErrorMessageCount = 43;
+
+// The longest entry either front end takes, in characters (one byte each in
+// the token string): what the window's entry line holds. A longer entry is
+// refused whole, before any work.
+inline constexpr int kMaxEntryLength = 32767;
 
 // The message of an error number; the empty text for numbers without one
-// (32, 36..40) and for any number outside 0..40.
+// (32, 36..40) and for any number outside 0..42.
 std::string_view ErrorMessage(int code);
 
 // True when the message of `code` is a notice rather than an error: it is

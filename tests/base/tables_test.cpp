@@ -92,7 +92,10 @@ TEST(ErrorMessages, TextsAndKinds) {
   EXPECT_EQ(ErrorMessage(23), "Error: Too many equations/functions");
   EXPECT_EQ(ErrorMessage(35), "Some/all solutions are complex");
   EXPECT_EQ(ErrorMessage(32), "");
-  EXPECT_EQ(ErrorMessage(41), "");
+  EXPECT_EQ(ErrorMessage(36), "");
+  EXPECT_EQ(ErrorMessage(41), "Error: Calculation too long");
+  EXPECT_EQ(ErrorMessage(42), "Error: Entry too long");
+  EXPECT_EQ(ErrorMessage(43), "");
   EXPECT_EQ(ErrorMessage(-1), "");
   for (int code : {33, 34, 35}) EXPECT_TRUE(IsNotice(code)) << code;
   for (int code : {1, 3, 5, 7, 8, 11, 24, 27}) EXPECT_FALSE(IsNotice(code)) << code;
