@@ -13,39 +13,70 @@ packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev libedit-dev
           qt6-base-dev libgl-dev fonts-dejavu-core
           desktop-file-utils appstream
-          clang libclang-rt-14-dev)
+          clang)
 
-install_missing() {
-  local missing=()
-  for p in "${packages[@]}"; do
+apt_updated=0
+install_packages() {  # package...
+  local missing=() p
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if ((${#missing[@]})); then
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo=sudo
     echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
+    if ((!apt_updated)); then
+      $sudo apt-get update -qq
+      apt_updated=1
+    fi
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
 }
 
+install_missing() {
+  install_packages "${packages[@]}"
+  # The sanitizer and fuzzer runtime must be the one of the clang that builds
+  # the fuzzers, whichever version the distribution ships.
+  local major
+  major=$(clang -dumpversion | cut -d. -f1)
+  install_packages "libclang-rt-$major-dev"
+}
+
+# A compiler cache, where one is installed, makes the repeated builds of a
+# developer's machine cheap; CI's fresh machine builds without.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
 configure_and_build() {  # dir, extra cmake options...
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null || return 1
   cmake --build "$dir" -j "$jobs"
 }
 
 passed=0
 failed=0
+# A stage that cannot even produce its tests (a failed configure or build)
+# counts as one failure, so the closing line never hides it.
+stage_failed() {  # what
+  echo "FAILED: $1" >&2
+  failed=$((failed + 1))
+}
+
 # ctest in a build folder; its counts add up to the closing line of `test`.
 run_ctest() {
-  local log
+  local log status=0
   log=$(mktemp)
-  (cd "$1" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs") 2>&1 | tee "$log"
+  (cd "$1" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs") 2>&1 | tee "$log" || status=$?
   local summary
   summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
   rm -f "$log"
+  if [ -z "$summary" ]; then
+    stage_failed "ctest in $1 (exit $status) reported no results"
+    return
+  fi
   local f t
   f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
   t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$summary")
@@ -53,19 +84,42 @@ run_ctest() {
   failed=$((failed + f))
 }
 
+# Builds a folder and runs its tests; a build that fails is one failure and
+# the next stage still runs.
+build_and_test() {  # dir, extra cmake options...
+  local dir=$1
+  if configure_and_build "$@"; then
+    run_ctest "$dir"
+  else
+    stage_failed "build in $dir"
+  fi
+}
+
 # Each libFuzzer target for the given number of seconds, from a copy of its
-# seed corpus (new inputs stay out of the source tree).
+# seed corpus (new inputs stay out of the source tree). Each target is one
+# test: it passes when the fuzzer found nothing.
 fuzz() {
   local seconds=$1
-  CXX=clang++ CC=clang configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTARVO_FUZZ=ON -DTARVO_BUILD_UI=OFF -DTARVO_BUILD_TESTS=OFF
-  local t corpus
+  if ! CXX=clang++ CC=clang configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTARVO_FUZZ=ON -DTARVO_BUILD_UI=OFF -DTARVO_BUILD_TESTS=OFF; then
+    stage_failed "fuzzer build"
+    return
+  fi
+  local t corpus status
   for t in entry state_files; do
     corpus=$(mktemp -d)
     cp fuzz/corpus/$t/* "$corpus"/
+    status=0
     build-fuzz/fuzz/fuzz_$t "$corpus" -dict=fuzz/entry.dict -max_total_time="$seconds" \
-      -timeout=1 -rss_limit_mb=2048 -print_final_stats=1 2>&1 | tail -n 12
-    rm -rf "$corpus"
+      -timeout=1 -rss_limit_mb=2048 -print_final_stats=1 >"$corpus.log" 2>&1 || status=$?
+    tail -n 12 "$corpus.log"
+    if ((status)); then
+      tail -n 60 "$corpus.log" | grep -E 'ERROR|SUMMARY|Test unit written' >&2 || true
+      stage_failed "fuzz_$t (exit $status)"
+    else
+      passed=$((passed + 1))
+    fi
+    rm -rf "$corpus" "$corpus.log"
   done
 }
 
@@ -80,13 +134,15 @@ case "${1:-}" in
     ;;
   test)
     install_missing
+    # Every stage runs even when an earlier one failed, so one run shows
+    # every fault; the closing line and the exit status sum them up.
     # The benchmarks are built (not run) so that they keep compiling.
-    configure_and_build build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_WERROR=ON -DTARVO_BUILD_BENCH=ON
-    run_ctest build-ci
-    configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVO_WERROR=ON -DTARVO_SANITIZE=ON
-    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build-asan
+    build_and_test build-ci -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_WERROR=ON -DTARVO_BUILD_BENCH=ON
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVO_WERROR=ON -DTARVO_SANITIZE=ON
     fuzz "${TARVO_FUZZ_SECONDS:-60}"
     echo "tests: $passed passed, $failed failed"
+    ((failed == 0))
     ;;
   fuzz)
     install_missing
