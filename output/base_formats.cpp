@@ -26,7 +26,8 @@ constexpr double kLastSerialDay = 2958465;
 // Domain: 0 <= magnitude, finite. Each place takes the digit at position
 // round(r + 1) (halves to even) of the digit table, so a fraction touches
 // only the lowest digit (10.5 gives "B", 9.5 gives "9"); a remainder above
-// 15.5 points past the table and leaves its place empty.
+// 15.5 points past "F", so its place is "0" and one carries into the place
+// above (15.7 gives "10", 255.7 gives "100").
 std::string FormatHex(double magnitude) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   double a = std::fabs(magnitude);
@@ -37,7 +38,12 @@ std::string FormatHex(double magnitude) {
     q = std::floor(a / 16);
     const double r = a - 16 * q;
     const double pos = std::nearbyint(r + 1);
-    if (pos >= 1 && pos <= 16) t.insert(t.begin(), kDigits[static_cast<int>(pos) - 1]);
+    if (pos > 16) {
+      t.insert(t.begin(), '0');
+      q += 1;
+    } else if (pos >= 1) {
+      t.insert(t.begin(), kDigits[static_cast<int>(pos) - 1]);
+    }
     a = q;
   } while (q != 0);
   return t;

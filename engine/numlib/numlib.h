@@ -33,7 +33,7 @@ double IsPrime(double n);                       // 0 < n <= 1E9 whole; 1 prime, 
 
 // Probability and statistics. Each clears ErrorCode on entry.
 double NormalLower(double z);    // P(Z < z); a fault: 1
-double NormalInverse(double p);  // 0 < p < 1 else 5; a pass finding nothing: 1
+double NormalInverse(double p);  // 0 < p < 1 else 5
 double BinomialProbability(double n, double p, double r);
 // Write a (lower end) and b (upper end), both defined; return the lower end.
 double MeanIntervalEstimation(double n, double mean, double sd, double level);

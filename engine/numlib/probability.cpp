@@ -58,8 +58,10 @@ double NormalLower(double z) {
 // The z with P(Z < z) = p, 0 < p < 1 (else 5), found on grids of steps 0.08
 // down to 0.000008: the result is the first point of the finest grid whose
 // lower probability reaches p, so it errs upward by less than 8E-6. Tiny p
-// gives -30, p from 0.999999999999999 on gives 9. A pass that finds no grid
-// point (only possible for a NaN): 1.
+// gives -30, p from 0.999999999999999 on gives 9. A pass's grid need not
+// land on its end (from -29.9999 in steps of 0.08 the last point is -0.0799,
+// short of 0), so when no grid point reaches p the end itself, whose lower
+// probability does, is taken and the next pass refines below it.
 double NormalInverse(double p) {
   State().ErrorCode = 0;
   if (!(p > 0 && p < 1)) return Fail(kErrOutOfRange);
@@ -71,17 +73,15 @@ double NormalInverse(double p) {
   double end = p > 0.5 ? 9.0 : 0.0;
   double found = 0.0;
   do {
-    bool hit = false;
+    found = end;
     for (double z = start; z <= end; z += h) {
       const double lower = NormalLower(z);
       if (State().ErrorCode != 0) return 0.0;
       if (lower >= p) {
         found = z;
-        hit = true;
         break;
       }
     }
-    if (!hit) return Fail(kErrUnknown);
     start = found - h;
     end = found + h / 2;
     h = h / 10;

@@ -1,7 +1,8 @@
 // SOLVE: the real roots of any equation in x on [A, B]. The interval is
 // scanned in steps of h; each strict sign change between neighbouring
-// samples is bisected 57 times. Roots go to a, b, c, d, f, ..., w (e is
-// skipped; x, y, z are never used).
+// samples is bisected 57 times, and a single sample that is exactly 0
+// between samples of opposite sign is a root where it lies. Roots go to a,
+// b, c, d, f, ..., w (e is skipped; x, y, z are never used).
 #include <cmath>
 
 #include "engine/errors.h"
@@ -40,7 +41,9 @@ enum class Bracket { kRoot, kDropped };
 // Bisects [lo, hi] whose left end has the value fPrev and right end f1.
 // Midpoints where the equation fails drop the bracket, and so does a
 // midpoint value above the mean of the end values at the 20th step: the sign
-// change was a pole or a jump, not a root.
+// change was a pole or a jump, not a root. The 20th step misses a pole when
+// a sample lands next to it (that sample's huge value lifts the mean), so
+// the final point must pass the same test.
 Bracket Bisect(const std::string& fn, double fPrev, double f1, double& lo, double& hi) {
   const double tau = (std::fabs(fPrev) + std::fabs(f1)) / 2;
   for (int step = 1; step <= kBisections; ++step) {
@@ -57,7 +60,27 @@ Bracket Bisect(const std::string& fn, double fPrev, double f1, double& lo, doubl
       lo = m;
     }
   }
-  return Bracket::kRoot;
+  const double fr = EvaluateAt(fn, Midpoint(lo, hi));
+  if (State().ErrorCode != 0) {
+    State().ErrorCode = 0;
+    return Bracket::kDropped;
+  }
+  return std::fabs(fr) > tau ? Bracket::kDropped : Bracket::kRoot;
+}
+
+// Stores the root of [lo, hi] in the letter after `letter` (e skipped);
+// false when that letter is past w. A root within about 5E-8 of a whole
+// number is snapped to it, except that a tiny root on a tiny interval keeps
+// its digits.
+bool StoreRoot(char& letter, double lo, double hi, double a, double b) {
+  ++letter;
+  if (letter == 'e') letter = 'f';
+  if (letter > 'w') return false;
+  const double root = Midpoint(lo, hi);
+  double value = SnapToInteger(root);
+  if (value == 0 && std::fabs(lo + hi) > (std::fabs(a) + std::fabs(b)) * 1e-8) value = root;
+  SetVariable(letter, value);
+  return true;
 }
 
 }  // namespace
@@ -97,26 +120,34 @@ double SolveOnInterval(std::string_view equation, double a, double b, double h) 
   if (!started) return Fail(kErrOutOfRange);
 
   char letter = 'a' - 1;
+  // Exactly-0 samples since the last non-zero one, the first of them, and
+  // the value before them: one zero between opposite signs is a root, a run
+  // of zeros is not (the equation vanishes along it).
+  int zeroRun = 0;
+  double zeroX = 0;
+  double fBeforeZeros = fPrev;
   const double end = b + h / 100;  // lets B itself be sampled despite rounding
   double x1 = x0 + h;
   for (long pass = 0; x1 <= end && pass < kMaxPasses; ++pass, x1 += h) {
     const double f1 = EvaluateAt(fn, x1);
     if (st.ErrorCode != 0) return 0.0;
+    if (f1 == 0) {
+      if (zeroRun++ == 0) zeroX = x1;
+    } else {
+      const bool zeroRoot = zeroRun == 1 && fBeforeZeros * f1 < 0;
+      zeroRun = 0;
+      fBeforeZeros = f1;
+      if (zeroRoot && !StoreRoot(letter, zeroX, zeroX, a, b)) {
+        solver::ClearSample(solver::kX);
+        return Fail(kNoticeMoreValues);
+      }
+    }
     if (fPrev * f1 < 0) {
       double lo = x1 - h;
       double hi = x1;
-      if (Bisect(fn, fPrev, f1, lo, hi) == Bracket::kRoot) {
-        const double root = Midpoint(lo, hi);
-        ++letter;
-        if (letter == 'e') letter = 'f';
-        if (letter > 'w') {
-          solver::ClearSample(solver::kX);
-          return Fail(kNoticeMoreValues);
-        }
-        double value = SnapToInteger(root);
-        // A tiny root on a tiny interval keeps its digits.
-        if (value == 0 && std::fabs(lo + hi) > (std::fabs(a) + std::fabs(b)) * 1e-8) value = root;
-        SetVariable(letter, value);
+      if (Bisect(fn, fPrev, f1, lo, hi) == Bracket::kRoot && !StoreRoot(letter, lo, hi, a, b)) {
+        solver::ClearSample(solver::kX);
+        return Fail(kNoticeMoreValues);
       }
     }
     fPrev = f1;

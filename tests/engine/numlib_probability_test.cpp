@@ -62,6 +62,13 @@ TEST_F(Probability, NormalInverse) {
       {"0.975", 0.975, 1.959968, 1e-9, 0},
       {"0.025 searched from below", 0.025, -1.959956, 1e-9, 0},
       {"1E-4", 0.0001, -3.719012, 1e-9, 0},
+      // The first grid below one half ends at -0.0799 (P = 0.468158), short
+      // of 0: above that the search goes on from 0.
+      {"0.4681 found on the first grid", 0.4681, -0.080044, 1e-9, 0},
+      {"0.4682 past the first grid", 0.4682, -0.079792, 1e-9, 0},
+      {"0.47", 0.47, -0.075264, 1e-9, 0},
+      {"0.4999", 0.4999, -0.000248, 1e-9, 0},
+      {"0.5318 mirrors 0.4682", 0.5318, 0.0798, 1e-9, 0},
       {"0.9999", 0.9999, 3.719024, 1e-9, 0},
       {"tiny p is -30", 1e-200, -30, 0, 0},
       {"2E-197 is still -30", 2e-197, -30, 0, 0},
@@ -82,7 +89,7 @@ TEST_F(Probability, NormalInverse) {
 }
 
 TEST_F(Probability, NormalInverseReachesPAtTheFinestGridPointOnly) {
-  for (double p : {0.6, 0.8, 0.95, 0.3, 0.01}) {
+  for (double p : {0.6, 0.8, 0.95, 0.3, 0.01, 0.4682, 0.47, 0.4999, 0.49999999}) {
     const double z = NormalInverse(p);
     EXPECT_GE(NormalLower(z), p) << p;
     EXPECT_LT(NormalLower(z - 0.000008 * 1.01), p) << p;

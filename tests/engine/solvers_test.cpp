@@ -422,6 +422,17 @@ TEST_F(Solvers, SolveOnInterval) {
       {"tiny root on a tiny interval keeps its digits", "x-0.00000001", -0.000001, 0.000001, kDefaultStep, 0, {1e-8}},
       {"tiny root on a wide interval snaps to 0", "x-0.000000001", -1, 1, kDefaultStep, 0, {0}},
       {"pole is not a root", "1/x", -1, 1, kDefaultStep, 33, {}},
+      {"roots on samples", "x^2-4", -3, 3, 1, 0, {-2, 2}},
+      {"root on a sample before a bisected one", "(x+1){24}(x-0.5)", -2, 2, 1, 0, {-1, 0.5}},
+      {"zero sample at B has nothing after it", "x-1", 0, 1, 0.5, 33, {}},
+      {"zero sample between samples of one sign", "x^2", -1, 1, 1, 33, {}},
+      // A run of zero samples reads as an equation that vanishes along it,
+      // even where each zero is a simple root.
+      {"run of two zero samples", "(x-1){24}(x-2){24}(x-2.5)", 0, 3, 1, 33, {}},
+      {"run of three zero samples", "x^3-x", -2, 2, 1, 33, {}},
+      {"pole beside a sample", "1/x", -1, 1, 0.1, 33, {}},
+      {"pole between two roots", "(x^2-1)/x", -2, 2, 0.1, 0, {-1, 1}},
+      {"pole between two roots on samples", "(x^2-2{24}x-8)/(x-1)", -4, 6, 2, 0, {-2, 4}},
       {"zero at the start only", "x", 0, 1, kDefaultStep, 33, {}},
       {"double root touches without a sign change", "x^2", -1, 1, kDefaultStep, 33, {}},
       {"no root", "x^2+1", -5, 5, kDefaultStep, 33, {}},
@@ -495,6 +506,18 @@ TEST_F(Solvers, IntervalFillsAToWSkippingEThenStops) {
   EXPECT_EQ(State().ErrorCode, 34);
   EXPECT_NEAR(Var('w'), 22 * pi, 1e-9);
   EXPECT_EQ(Var('x'), 0);
+  EXPECT_FALSE(Defined('x'));
+}
+
+TEST_F(Solvers, IntervalRootsOnSamplesAlsoStopAfterW) {
+  // sin(pi x) is exactly 0 at the whole samples between +1 and -1.
+  EXPECT_EQ(SolveOnInterval(Tok("{165}({174}(0){24}x)"), 0.5, 22.5, 0.5), 22);
+  EXPECT_EQ(State().ErrorCode, 0);
+  EXPECT_EQ(Var('d'), 4);
+  EXPECT_EQ(Var('f'), 5);
+  EXPECT_EQ(SolveOnInterval(Tok("{165}({174}(0){24}x)"), 0.5, 23.5, 0.5), 0);
+  EXPECT_EQ(State().ErrorCode, 34);
+  EXPECT_EQ(Var('w'), 22);
   EXPECT_FALSE(Defined('x'));
 }
 

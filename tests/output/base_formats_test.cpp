@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyTextRow{"NegativeAtLimit", -1e11, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FormatHex, FractionTouchesOnlyTheLowestDigit) {
+TEST(FormatHex, FractionRoundsTheLowestPlace) {
   const struct {
     double magnitude;
     const char* digits;
@@ -81,8 +81,11 @@ TEST(FormatHex, FractionTouchesOnlyTheLowestDigit) {
       {10.5, "B"},    // 10.5 + 1 rounds to 12: the twelfth digit
       {9.5, "9"},     // 9.5 + 1 rounds to even 10
       {26.5, "1B"},   // only the lowest place sees the fraction
-      {15.7, ""},     // past the table: the place stays empty
-      {31.7, "1"},
+      {15.5, "F"},    // 16.5 rounds to even 16: still the table's end
+      {15.7, "10"},   // past "F": 0 and a carry into a new place
+      {31.7, "20"},   // the carry adds to the place above
+      {255.7, "100"}, // and runs on through an "F"
+      {0.7, "1"},
   };
   for (const auto& r : rows) EXPECT_EQ(FormatHex(r.magnitude), r.digits) << r.magnitude;
 }
