@@ -200,7 +200,7 @@ TEST_F(VariableFiles, AProcessKilledBetweenWritingAndRenamingKeepsTheOldFiles) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     // Both temporaries are on disk when the hook runs: die right there.
-    SetSaveInterruptionForTest([] { raise(SIGKILL); });
+    SetSaveInterruptionForTest([](const char*) { raise(SIGKILL); });
     State().VariableStore[0] = 42;
     SaveVariableFiles(dir);
     _exit(0);  // not reached when the hook works
