@@ -181,6 +181,24 @@ TEST_F(CliStateFiles, AHundredParallelRunsAllSucceedAndLoseNothing) {
   }
 }
 
+// What one run leaves, the next one starts from: the angle unit (restored
+// from its saved factor) and the variables.
+TEST_F(CliStateFiles, TheAngleUnitAndTheVariablesCarryOverBetweenRuns) {
+  const struct {
+    const char* first;
+    const char* second;
+    const char* printed;
+  } rows[] = {{":rad", "sin(pi/2)", "1\n"}, {":deg", "sin(90)", "1\n"}, {":gra", "sin(100)", "1\n"},
+              {"w=2.5", "w*2", "5\n"},      {":deg", "cos(180)", "-1\n"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.first);
+    ASSERT_EQ(Run(InDir({row.first})).status, 0);
+    const Result r = Run(InDir({row.second}));
+    EXPECT_EQ(r.out, row.printed);
+    EXPECT_EQ(r.status, 0);
+  }
+}
+
 // A reader that leaves, a full device, a closed output: the session ends,
 // saves what it had, says why on standard error and exits non-zero.
 TEST_F(CliStateFiles, OutputThatCannotBeWrittenEndsTheSessionAfterSaving) {

@@ -236,6 +236,14 @@ std::string Shown(const std::string& dir, const char* name) {
   return (base.lexically_normal() / name).string();
 }
 
+// The store as it is, the two extra slots included.
+StoredPair Encode(const EngineState& s) {
+  StoredPair pair;
+  for (size_t i = 0; i < s.VariableStore.size(); ++i) WriteLittle(pair.values.data() + i * 8, s.VariableStore[i]);
+  for (size_t i = 0; i < s.DefinedFlag.size(); ++i) WriteLittle(pair.flags.data() + i * 2, s.DefinedFlag[i]);
+  return pair;
+}
+
 void Decode(const DiskPair& disk) {
   EngineState& s = State();
   for (size_t i = 0; i + 8 <= disk.valueBytes; i += 8) {
@@ -307,7 +315,7 @@ class Temporary {
     }
     FileResult r = WriteAll(fd.get(), file.shown, data, size, 0);
     if (r.ok && fsync(fd.get()) != 0) r = Failure(file.shown, errno);
-    if (r.ok && close(std::exchange(fd, Fd()).get()) != 0) r = Failure(file.shown, errno);
+    if (r.ok && close(fd.Release()) != 0) r = Failure(file.shown, errno);
     return r;
   }
 
@@ -402,15 +410,16 @@ bool PutBackFlags(const StateFile& flags, const DiskPair& old) {
 // this process dies before both files are in place.
 FileResult CommitPair(int dirFd, const std::string& dir, const StateFile& values, const StateFile& flags,
                       const StoredPair& pair, const DiskPair& old) {
+  StateFile pending;  // outlives its temporary, which removes itself through the folder
+  pending.shown = Shown(dir, kPendingFile);
+  pending.folder = Duplicate(dirFd);
+  pending.name = kPendingFile;
   Temporary v, f, p;
   bool refused = false;
   FileResult r = v.Write(values, pair.values.data(), kValueBytes, refused);
   if (r.ok) r = f.Write(flags, pair.flags.data(), kFlagBytes, refused);
-  StateFile pending;
+  if (r.ok && !pending.folder) r = Failure(pending.shown, errno);
   if (r.ok) {
-    pending.shown = Shown(dir, kPendingFile);
-    pending.folder = Duplicate(dirFd);
-    pending.name = kPendingFile;
     unsigned char all[kValueBytes + kFlagBytes];
     std::memcpy(all, pair.values.data(), kValueBytes);
     std::memcpy(all + kValueBytes, pair.flags.data(), kFlagBytes);
@@ -452,10 +461,7 @@ StoredPair EncodeStore() {
   EngineState& s = State();
   s.VariableStore[kStoreAngleFactor] = s.AngleFactor;
   s.VariableStore[kStoreLastAnswer] = s.LastAnswer;
-  StoredPair pair;
-  for (size_t i = 0; i < s.VariableStore.size(); ++i) WriteLittle(pair.values.data() + i * 8, s.VariableStore[i]);
-  for (size_t i = 0; i < s.DefinedFlag.size(); ++i) WriteLittle(pair.flags.data() + i * 2, s.DefinedFlag[i]);
-  return pair;
+  return Encode(s);
 }
 
 FileResult LoadVariableFiles(const std::string& dir, StoredPair* read) {
@@ -476,7 +482,8 @@ FileResult LoadVariableFiles(const std::string& dir, StoredPair* read) {
     if (r.ok) r = ReadPair(folder.get(), values, flags, disk, pending);
     if (r.ok) Decode(disk);  // both or nothing
   }
-  if (read != nullptr) *read = EncodeStore();
+  // As read: the angle factor and the last answer are still the files'.
+  if (read != nullptr) *read = Encode(State());
   return r;
 }
 
