@@ -168,7 +168,7 @@ TEST_F(VariableFiles, ASaveKeepsWhatAnotherSessionSavedMeanwhile) {
   EXPECT_EQ(State().VariableStore[23], 1);
 }
 
-enum class Plant { kForeignLink, kFifo, kFolder };
+enum class Plant { kForeignLink, kFifo, kFolder, kOwnLinkToInput };
 
 // Something planted at each name a save touches. The state files refuse to
 // be written (and name the reason); the lock, the pending pair and the
@@ -186,6 +186,7 @@ TEST_F(VariableFiles, NothingPlantedAtANameIsFollowedOrHangs) {
       {"Varreal.dat", Plant::kFifo, false, "not a regular file"},
       {"vardimr.dat", Plant::kFifo, false, "not a regular file"},
       {"Varreal.dat", Plant::kFolder, false, "not a regular file"},
+      {"Varreal.dat", Plant::kOwnLinkToInput, false, "another link"},
       {".tarvo.lock", Plant::kForeignLink, true, ""},
       {".tarvo.lock", Plant::kFifo, true, ""},
       {".tarvo.lock", Plant::kFolder, true, ""},
@@ -210,6 +211,7 @@ TEST_F(VariableFiles, NothingPlantedAtANameIsFollowedOrHangs) {
         break;
       case Plant::kFifo: ASSERT_EQ(mkfifo(at.c_str(), 0666), 0); break;
       case Plant::kFolder: fs::create_directory(at); break;
+      case Plant::kOwnLinkToInput: fs::create_symlink("/proc/self/fd/0", at); break;
     }
     alarm(20);  // a hang ends the test binary instead of the suite's time
     ResetState();
@@ -229,7 +231,8 @@ TEST_F(VariableFiles, NothingPlantedAtANameIsFollowedOrHangs) {
     // A save replaces a pending pair it does not trust, and leaves
     // everything else planted where it was.
     const fs::file_type planted = std::string(row.name) == kPendingFile && row.saves ? fs::file_type::not_found
-                                  : row.plant == Plant::kForeignLink                 ? fs::file_type::symlink
+                                  : row.plant == Plant::kForeignLink ||
+                                            row.plant == Plant::kOwnLinkToInput      ? fs::file_type::symlink
                                   : row.plant == Plant::kFifo                        ? fs::file_type::fifo
                                                                                      : fs::file_type::directory;
     EXPECT_EQ(fs::symlink_status(at).type(), planted);
