@@ -1,5 +1,6 @@
 #include "ui/logic/persist.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -284,6 +285,8 @@ FileResult WriteAll(int fd, const std::string& shown, const unsigned char* data,
   return {};
 }
 
+constexpr size_t kTemporaryLetters = 8;
+
 // A new file beside a state file, made exclusively under a name nobody can
 // guess, filled and flushed to disk; removed again unless renamed into place.
 class Temporary {
@@ -338,7 +341,7 @@ class Temporary {
             (static_cast<std::uint64_t>(getpid()) << 40) ^ static_cast<std::uint64_t>(attempt);
       static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
       std::string name = "." + file.name + ".";
-      for (int i = 0; i < 8; ++i, r /= 62) name += kLetters[r % 62];
+      for (size_t i = 0; i < kTemporaryLetters; ++i, r /= 62) name += kLetters[r % 62];
       Fd fd(openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | kOpenFlags, mode));
       if (fd) name_ = std::move(name);
       if (fd || errno != EEXIST) return fd;
@@ -395,6 +398,31 @@ FileResult FinishPendingSave(int dirFd, const StateFile& values, const StateFile
   SyncFolders(values, flags);
   unlinkat(dirFd, kPendingFile, 0);
   return {};
+}
+
+// Temporaries of saves that were killed before they finished, found under
+// the exclusive lock, when no save of this folder can be writing them: the
+// user's own regular files with a temporary's name.
+void RemoveStaleTemporaries(int dirFd) {
+  const int listFd = openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* list = listFd >= 0 ? fdopendir(listFd) : nullptr;
+  if (list == nullptr) {
+    if (listFd >= 0) close(listFd);
+    return;
+  }
+  while (const dirent* entry = readdir(list)) {
+    const std::string name = entry->d_name;
+    bool temporary = false;
+    for (const char* file : {kValueFile, kFlagFile, kPendingFile}) {
+      const std::string prefix = std::string(".") + file + ".";
+      temporary = temporary || (name.size() == prefix.size() + kTemporaryLetters && name.rfind(prefix, 0) == 0);
+    }
+    struct stat st {};
+    if (temporary && fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+        st.st_uid == geteuid())
+      unlinkat(dirFd, name.c_str(), 0);
+  }
+  closedir(list);
 }
 
 bool PutBackFlags(const StateFile& flags, const DiskPair& old) {
@@ -508,7 +536,9 @@ SaveResult SaveVariableFiles(const std::string& dir, const StoredPair* read) {
     if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
   }
   if (!r.ok) return r;
-  return CommitPair(folder.get(), dir, values, flags, Merge(session, read, disk), disk);
+  r = CommitPair(folder.get(), dir, values, flags, Merge(session, read, disk), disk);
+  if (r.ok) RemoveStaleTemporaries(folder.get());
+  return r;
 }
 
 StateFolderLock::StateFolderLock(const std::string& dir) {

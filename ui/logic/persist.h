@@ -13,7 +13,8 @@
 // A save is committed by one rename: the new pair goes first, whole, into
 // ".tarvo.pending" and only then over the two files; a session that finds a
 // pending pair (its saver was killed half-way) takes it as the files'
-// content, and the next save completes it.
+// content, and the next save completes it (and removes the temporaries a
+// killed save left, hidden files named ".Varreal.dat.XXXXXXXX" and the like).
 #pragma once
 
 #include <array>
