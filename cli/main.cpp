@@ -1,15 +1,21 @@
 // tarvo-cli: the calculator's processing cycle at a console prompt.
+#include <fcntl.h>
 #include <langinfo.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ui/logic/console.h"
+#include "ui/logic/persist.h"
 
 #if defined(TARVO_HAVE_EDITLINE)
 #include <editline/readline.h>
@@ -23,15 +29,59 @@ constexpr const char* kUsage =
     "given, and prints one result line per entry.\n"
     "\n"
     "Options:\n"
-    "  -n, --no-state  neither read nor write the variable files\n"
-    "  -h, --help      show this help and exit\n"
-    "      --version   show the version and exit\n"
+    "  -n, --no-state       neither read nor write the variable files\n"
+    "      --state-dir DIR  keep the variable files in DIR (default: the\n"
+    "                       current directory)\n"
+    "  -h, --help           show this help and exit\n"
+    "      --version        show the version and exit\n"
     "\n"
     "Lines starting with ':' are directives: :deg :rad :gra :norm :fix N :sci N\n"
     ":frac :dms :bin :hex :date :vars :clear\n"
     "\n"
     "Exit status: 0 when the last entry succeeded, 1 when it ended with an error\n"
-    "or a notice, 2 for bad options or an unknown directive.\n";
+    "or a notice, or when the variable files or the results could not be read or\n"
+    "written, 2 for bad options or an unknown directive.\n";
+
+// The signal that asked the session to end (SIGINT, SIGHUP, SIGTERM), or 0.
+volatile std::sig_atomic_t stopSignal = 0;
+
+// Ends the session at its next step: standard input becomes empty, so a
+// read waiting at the prompt or on a pipe returns at once with its end,
+// and the main loop saves before it exits. Only async-signal-safe calls.
+void OnStopSignal(int sig) {
+  const int saved = errno;
+  stopSignal = sig;
+  const int empty = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (empty >= 0) {
+    dup2(empty, STDIN_FILENO);
+    close(empty);
+  }
+  errno = saved;
+}
+
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no restart: a blocked read returns
+  for (int sig : {SIGINT, SIGHUP, SIGTERM}) sigaction(sig, &action, nullptr);
+  // A reader that went away is a failed write, seen where it happens.
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+// A standard stream the caller closed would otherwise be the number the next
+// open file gets, and results would land in it. Reopened on /dev/null for
+// reading, a closed output still fails every write, as it should.
+void KeepStandardStreamsTaken() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int filler = open("/dev/null", O_RDONLY);
+    if (filler >= 0 && filler != fd) {
+      dup2(filler, fd);
+      close(filler);
+    }
+  }
+}
 
 bool ReadLine(bool interactive, std::string& line) {
 #if defined(TARVO_HAVE_EDITLINE)
@@ -65,12 +115,27 @@ void UseUtf8Characters() {
 }
 
 int main(int argc, char** argv) {
+  KeepStandardStreamsTaken();
   bool useState = true;
+  std::string stateDir = ".";
   std::vector<std::string> entries;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "-n" || arg == "--no-state") {
       useState = false;
+    } else if (arg == "--state-dir" || arg.rfind("--state-dir=", 0) == 0) {
+      if (arg.size() > 11) {
+        stateDir = arg.substr(12);
+      } else if (i + 1 < argc) {
+        stateDir = argv[++i];
+      } else {
+        std::cerr << "tarvo-cli: --state-dir needs a folder\n" << kUsage;
+        return 2;
+      }
+      if (stateDir.empty()) {
+        std::cerr << "tarvo-cli: --state-dir needs a folder\n" << kUsage;
+        return 2;
+      }
     } else if (arg == "-h" || arg == "--help") {
       std::cout << kUsage;
       return 0;
@@ -93,19 +158,41 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   std::cin.tie(nullptr);  // reading a line would flush the results otherwise
   const bool flushEachLine = isatty(STDOUT_FILENO) != 0 || isatty(STDIN_FILENO) != 0;
+  // The first failed write of the results (a reader that left, a full
+  // disk) ends the session; its reason is kept for the report.
+  int outputError = 0;
+  auto checkOutput = [&outputError] {
+    if (outputError == 0 && !std::cout) outputError = errno != 0 ? errno : EIO;
+  };
   tarvo::Console console(
-      [flushEachLine](const std::string& s) {
+      [flushEachLine, &checkOutput](const std::string& s) {
         std::cout << s << '\n';
         if (flushEachLine) std::cout.flush();
+        checkOutput();
       },
-      [](const std::string& s) {
+      [&checkOutput](const std::string& s) {
         std::cout.flush();
+        checkOutput();
         std::cerr << s << '\n';
       });
-  const std::string stateDir = useState ? "." : "";
-  console.Start(stateDir);
+  if (!useState) stateDir.clear();
+  const bool interactive = entries.empty() && isatty(STDIN_FILENO) != 0;
+  // The terminal as it was: a signal at the prompt may leave the line editor
+  // no chance to put it back.
+  termios terminal{};
+  const int terminalFd = interactive ? fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0) : -1;
+  const bool haveTerminal = terminalFd >= 0 && tcgetattr(terminalFd, &terminal) == 0;
+  CatchStopSignals();
 
-  int status = 0;
+  // Entries from the command line make a short run: its load and its save
+  // are one step under the folder's lock, so that parallel runs such as
+  // `tarvo-cli 'n=n+1'` all count. Lines from standard input can take any
+  // time; those sessions lock only to load and to save.
+  std::optional<tarvo::StateFolderLock> wholeRun;
+  if (!entries.empty() && !stateDir.empty()) wholeRun.emplace(stateDir);
+
+  int status = console.Start(stateDir) ? 0 : 1;
+  const bool loadFailed = status != 0;
   auto run = [&](const std::string& line) {
     switch (console.Run(line)) {
       case tarvo::Console::Outcome::kNothing: break;
@@ -114,15 +201,30 @@ int main(int argc, char** argv) {
       case tarvo::Console::Outcome::kUnknownCommand: status = 2; break;
     }
   };
+  auto goOn = [&] { return stopSignal == 0 && outputError == 0; };
   if (!entries.empty()) {
-    for (const std::string& e : entries) run(e);
+    for (size_t i = 0; i < entries.size() && goOn(); ++i) run(entries[i]);
   } else {
-    const bool interactive = isatty(STDIN_FILENO) != 0;
     if (interactive) UseUtf8Characters();
     std::string line;
-    while (ReadLine(interactive, line)) run(line);
-    if (interactive) std::cout << '\n';
+    while (goOn() && ReadLine(interactive, line) && stopSignal == 0) run(line);
+    if (interactive && goOn()) std::cout << '\n';
   }
+  if (haveTerminal) tcsetattr(terminalFd, TCSANOW, &terminal);
+  if (loadFailed && status == 0) status = 1;
+
+  std::cout.flush();
+  checkOutput();
   if (!console.Finish(stateDir) && status == 0) status = 1;
+  if (outputError != 0) {
+    std::cerr << "tarvo-cli: cannot write the results: " << std::strerror(outputError) << '\n';
+    if (status == 0 || status == 2) status = 1;
+  }
+  if (stopSignal != 0) {
+    // Saved: now end the way the signal asked, so the caller sees it.
+    std::cerr.flush();
+    std::signal(stopSignal, SIG_DFL);
+    std::raise(stopSignal);
+  }
   return status;
 }

@@ -127,10 +127,15 @@ case "${1:-}" in
   run)
     install_missing
     configure_and_build build -DCMAKE_BUILD_TYPE=Release
+    # The variable files go to the user's state folder, as from the desktop
+    # menu, never into the checkout.
     if [ -x build/ui/qt/tarvo ]; then
-      exec build/ui/qt/tarvo
+      exec build/ui/qt/tarvo --user-state
     fi
-    exec build/cli/tarvo-cli
+    state="${XDG_STATE_HOME:-$HOME/.local/state}"
+    [ "${state#/}" != "$state" ] || state="$HOME/.local/state"
+    mkdir -p -m 700 "$state/tarvo"
+    exec build/cli/tarvo-cli --state-dir "$state/tarvo"
     ;;
   test)
     install_missing

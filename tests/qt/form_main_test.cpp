@@ -1,5 +1,8 @@
 // The calculator window on the offscreen platform: its keys, typing, the
 // display surface and the save at close.
+#include <sys/stat.h>
+
+#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest/QtTest>
@@ -296,17 +299,68 @@ class FormMainTest : public QObject {
     QVERIFY(shown.texts.isEmpty());
   }
 
-  void aFailedSaveIsShownNamingTheFile() {
+  // Escape with a save that fails: the box names the full path and the
+  // reason, and the user's answer decides. Retry after the folder was made
+  // saves; staying open keeps the window; quitting saves nothing.
+  void aFailedSaveOffersRetryStayOpenOrQuit() {
+    using Choice = FormMain::SaveFailedChoice;
+    const struct {
+      const char* name;
+      QList<Choice> answers;
+      bool makeFolderOnRetry, open, saved;
+    } rows[] = {
+        {"retry once the folder exists", {Choice::kRetry}, true, false, true},
+        {"stay open", {Choice::kStayOpen}, false, true, false},
+        {"retry in vain, then quit", {Choice::kRetry, Choice::kQuitWithoutSaving}, false, false, false},
+    };
+    for (const auto& row : rows) {
+      QTemporaryDir dir;
+      const QString folder = dir.filePath(QStringLiteral("state"));
+      Shown shown;
+      auto w = NewWindow(shown, folder.toStdString());
+      QStringList asked;
+      QList<Choice> answers = row.answers;
+      w->SetSaveFailed([&](const QString& text) {
+        asked << text;
+        if (row.makeFolderOnRetry) QDir().mkpath(folder);
+        return answers.takeFirst();
+      });
+      QTest::keyClick(w->Entry(), Qt::Key_Escape);
+      QVERIFY2(answers.isEmpty(), row.name);
+      QCOMPARE(asked.size(), row.answers.size());
+      QCOMPARE(asked[0], QStringLiteral("The variables could not be saved in \"%1/Varreal.dat\": No such file or directory")
+                             .arg(folder));
+      QCOMPARE(w->isVisible(), row.open);
+      QCOMPARE(QFileInfo(folder + QStringLiteral("/Varreal.dat")).size(), row.saved ? 224 : 0);
+      QVERIFY(shown.texts.isEmpty());
+      if (row.open) {  // a later Escape asks again
+        w->SetSaveFailed([](const QString&) { return Choice::kQuitWithoutSaving; });
+        QTest::keyClick(w->Entry(), Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+      }
+    }
+  }
+
+  // A state file that cannot be read is named at load with its reason; the
+  // window starts from the presets and does not write over it.
+  void anUnreadableStateFileIsNamedAtLoad() {
+    QTemporaryDir dir;
+    const QString values = dir.filePath(QStringLiteral("Varreal.dat"));
+    QVERIFY(mkfifo(values.toLocal8Bit().constData(), 0600) == 0);  // unreadable for root too
     Shown shown;
-    auto w = NewWindow(shown, "/nonexistent/tarvo-state");
-    w->close();
+    auto w = NewWindow(shown, dir.path().toStdString());
     QCOMPARE(shown.texts.size(), 1);
-    QVERIFY2(shown.texts[0].contains(QStringLiteral("Varreal.dat")) ||
-                 shown.texts[0].contains(QStringLiteral("vardimr.dat")),
+    QVERIFY2(shown.texts[0].startsWith(QStringLiteral("The saved variables could not be read from \"%1\": "
+                                                      "it is not a regular file").arg(values)),
              qPrintable(shown.texts[0]));
-    QVERIFY(shown.texts[0].contains(QStringLiteral("/nonexistent/tarvo-state")));
-    w->close();  // a second close does not save or warn again
-    QCOMPARE(shown.texts.size(), 1);
+    QString asked;
+    w->SetSaveFailed([&](const QString& text) {
+      asked = text;
+      return FormMain::SaveFailedChoice::kQuitWithoutSaving;
+    });
+    w->close();
+    QVERIFY(asked.contains(values));
+    QVERIFY(QFileInfo(values).isSymLink() == false && !QFileInfo(values).isFile());  // still the FIFO
   }
 
   void alwaysVisibleSwitchesTheWindowFlag() {

@@ -18,10 +18,12 @@ Console::~Console() {
   if (State().Host == this) State().Host = &NullHost();
 }
 
-void Console::Start(const std::string& stateDir) {
+bool Console::Start(const std::string& stateDir) {
   State().Host = this;
   StartEngine();
-  form_.Form_Load(stateDir);
+  const FileResult r = form_.Form_Load(stateDir);
+  if (!r.ok) err_("Error: cannot read " + r.file + ": " + r.reason);
+  return r.ok;
 }
 
 bool Console::Finish(const std::string& stateDir) {

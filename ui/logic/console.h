@@ -19,8 +19,9 @@ class Console : public MainControls, public EngineHost {
   Console(std::function<void(const std::string&)> out, std::function<void(const std::string&)> err);
   ~Console() override;
 
-  // Start of a run; `stateDir` empty means no variable files.
-  void Start(const std::string& stateDir);
+  // Start of a run; `stateDir` empty means no variable files. False
+  // (reported on `err`) when a variable file exists but cannot be read.
+  bool Start(const std::string& stateDir);
   // End of a run: saves; false (reported on `err`) when the save failed.
   bool Finish(const std::string& stateDir);
 

@@ -448,11 +448,12 @@ void FormMain::CLEAR_VARS_KEY() {
 
 namespace tarvo {
 
-void FormMain::Form_Load(const std::string& stateDir) {
+FileResult FormMain::Form_Load(const std::string& stateDir) {
   EngineState& s = State();
   ArcShift = HypShift = false;
   s.ComplexMarker = 0;
-  if (!stateDir.empty()) LoadVariableFiles(stateDir);
+  FileResult loaded;
+  if (!stateDir.empty()) loaded = LoadVariableFiles(stateDir, &loadedPair_);
   s.VariableStore[4] = Exp1();
   s.DefinedFlag[4] = kDefined;
   SetCapImag();
@@ -473,11 +474,12 @@ void FormMain::Form_Load(const std::string& stateDir) {
   // The display keeps showing the 0 (a cleared display at start would read
   // as a fault).
   c_.SetEntryText("");
+  return loaded;
 }
 
 SaveResult FormMain::Form_Unload(const std::string& stateDir) {
   if (stateDir.empty()) return {};
-  return SaveVariableFiles(stateDir);
+  return SaveVariableFiles(stateDir, &loadedPair_);
 }
 
 }  // namespace tarvo

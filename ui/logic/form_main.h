@@ -97,10 +97,13 @@ class FormMain {
   void RestoreAngleUnit(double savedFactor);
 
   // Start of a run: presets, the variable files of `stateDir` (none when
-  // empty), the angle unit they imply, then one calculation of "0".
-  void Form_Load(const std::string& stateDir);
-  // End of a run: writes the variable files into `stateDir` (nothing when
-  // empty) and tells whether that worked.
+  // empty), the angle unit they imply, then one calculation of "0". Files
+  // that exist but cannot be read are left alone (the run starts from the
+  // presets) and named in the result.
+  FileResult Form_Load(const std::string& stateDir);
+  // End of a run: writes what the run changed into the variable files of
+  // `stateDir` (nothing when empty) and tells whether that worked. It may be
+  // tried again after a failure.
   SaveResult Form_Unload(const std::string& stateDir);
 
   // Clear-variables key.
@@ -185,6 +188,9 @@ class FormMain {
   // slot instead of moving the other 31 down. Entry 1 is in slot historyStart_.
   std::array<std::string, kHistorySize> history_{};
   int historyStart_ = 0;
+  // The variables as the files gave them at load: the save writes back only
+  // what differs.
+  StoredPair loadedPair_ = {};
 };
 
 }  // namespace tarvo

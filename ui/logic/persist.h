@@ -1,33 +1,96 @@
-// The variable files kept between runs in the current directory:
+// The variable files kept between runs in a state folder (the current
+// directory unless the front end is told otherwise):
 // "Varreal.dat" (28 little-endian doubles: a..z, AngleFactor, LastAnswer)
 // and "vardimr.dat" (26 little-endian 16-bit defined-flags).
+//
+// Sessions sharing a folder exclude each other with flock(2) on the folder's
+// ".tarvo.lock" (on the folder itself where that file cannot be made): a
+// shared lock while a session reads the pair, an exclusive one while it
+// reads, merges and writes it. A save writes back only the variables the
+// session changed since it read the files, so sessions that overlap keep
+// each other's values; where both changed a variable the later save wins.
+//
+// A save is committed by one rename: the new pair goes first, whole, into
+// ".tarvo.pending" and only then over the two files; a session that finds a
+// pending pair (its saver was killed half-way) takes it as the files'
+// content, and the next save completes it (and removes the temporaries a
+// killed save left, hidden files named ".Varreal.dat.XXXXXXXX" and the like).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
+
+#include "engine/state.h"
 
 namespace tarvo {
 
 inline constexpr const char* kValueFile = "Varreal.dat";
 inline constexpr const char* kFlagFile = "vardimr.dat";
+inline constexpr const char* kLockFile = ".tarvo.lock";
+inline constexpr const char* kPendingFile = ".tarvo.pending";
 
-// Reads both files from `dir` into the engine's store when they exist. A short
-// file fills only its leading entries; a value that is not a finite number is
-// ignored (the preset stays). Missing files are no error.
-void LoadVariableFiles(const std::string& dir);
+inline constexpr size_t kValueBytes = kStoreSize * 8;
+inline constexpr size_t kFlagBytes = kVariableCount * 2;
 
-struct SaveResult {
-  bool ok = true;
-  std::string file;    // the file that could not be written
-  std::string reason;  // the system's reason
+// The pair in its file layout: what a session read, or what it would write.
+struct StoredPair {
+  std::array<unsigned char, kValueBytes> values{};
+  std::array<unsigned char, kFlagBytes> flags{};
 };
 
-// Writes both files into `dir` through temporary files that are renamed over
-// the old ones only when both are written, so a failed save leaves the
-// previous files intact.
-SaveResult SaveVariableFiles(const std::string& dir);
+// The engine's store in file layout (AngleFactor and LastAnswer copied into
+// their slots first).
+StoredPair EncodeStore();
 
-// Called by SaveVariableFiles after both temporary files are written and
-// before either is renamed; tests stop the process there. nullptr: none.
-void SetSaveInterruptionForTest(void (*hook)());
+struct FileResult {
+  bool ok = true;
+  std::string file;    // the full path of the file concerned
+  std::string reason;  // why it could not be read or written
+};
+using SaveResult = FileResult;
+
+// Reads both files from `dir` into the engine's store. A short file fills
+// only its leading entries; a value that is not a finite number is ignored
+// (the preset stays). Missing files are a first run, no error. A file that
+// exists but cannot be read (permissions, not a regular file, a link that
+// may not be followed) is reported and nothing is loaded. `read`, when
+// given, receives the store as loaded, for the save's merge.
+FileResult LoadVariableFiles(const std::string& dir, StoredPair* read = nullptr);
+
+// Writes the store into `dir`. With `read` (what the session loaded), a
+// variable the session left as it was keeps what the files hold now, so
+// another session's save in between survives; without it the whole store is
+// written. Files that cannot be read are not overwritten. Each file keeps
+// its permission bits and, where the saver may, its owner. Where the folder
+// allows no new files but both files are writable, they are rewritten in
+// place.
+SaveResult SaveVariableFiles(const std::string& dir, const StoredPair* read = nullptr);
+
+// Keeps the state folder's exclusive lock from construction to destruction,
+// so that a short run (tarvo-cli with its entries on the command line) loads,
+// calculates and saves as one step that no other session comes between;
+// this process's own loads and saves inside it do not lock again. A long
+// session (the window, the prompt) does not hold it: others would wait.
+class StateFolderLock {
+ public:
+  explicit StateFolderLock(const std::string& dir);
+  ~StateFolderLock();
+  StateFolderLock(const StateFolderLock&) = delete;
+  StateFolderLock& operator=(const StateFolderLock&) = delete;
+
+ private:
+  bool held_ = false;
+};
+
+// The state folder of the user's desktop session: $XDG_STATE_HOME/tarvo, or
+// ~/.local/state/tarvo; made (mode 0700) when missing. Empty when there is
+// no home to put it in; `error` then says why.
+std::string UserStateDirectory(std::string* error = nullptr);
+
+// Test-only: called at each named step of a save ("temporaries written",
+// "pending pair committed", "flags renamed", "values renamed", "pending pair
+// removed"); a test kills the process there. nullptr: none.
+void SetSaveInterruptionForTest(void (*hook)(const char* step));
 
 }  // namespace tarvo

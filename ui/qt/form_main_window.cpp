@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QPainter>
 #include <QWindow>
 
@@ -46,7 +47,18 @@ FormMain::FormMain(std::string stateDir, QWidget* parent)
       messageBox_([this](const QString& title, const QString& text) {
         QMessageBox::warning(this, title, text);
       }),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      saveFailed_([this](const QString& text) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarvo"), text,
+                        QMessageBox::Retry | QMessageBox::Cancel | QMessageBox::Discard, this);
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("Quit without saving"));
+        box.setDefaultButton(QMessageBox::Retry);
+        switch (box.exec()) {
+          case QMessageBox::Retry: return SaveFailedChoice::kRetry;
+          case QMessageBox::Discard: return SaveFailedChoice::kQuitWithoutSaving;
+          default: return SaveFailedChoice::kStayOpen;
+        }
+      }) {
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QString());
   setAutoFillBackground(false);
@@ -165,7 +177,12 @@ KeyImage* FormMain::Key(int key) const {
 void FormMain::Load() {
   if (loaded_) return;
   loaded_ = true;
-  logic_.Form_Load(stateDir_);
+  const FileResult r = logic_.Form_Load(stateDir_);
+  if (!r.ok)
+    messageBox_(QStringLiteral("Tarvo"),
+                QStringLiteral("The saved variables could not be read from \"%1\": %2\n\n"
+                               "The calculator starts without them and leaves the file as it is.")
+                    .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
   FocusEntry();
 }
 
@@ -406,15 +423,22 @@ void FormMain::paintEvent(QPaintEvent*) {
 }
 
 void FormMain::closeEvent(QCloseEvent* e) {
-  if (loaded_ && !unloaded_) {
-    unloaded_ = true;
+  // A failed save never loses the session silently: the user may try again
+  // (after freeing space or mending permissions), keep the window open, or
+  // quit knowing that the variables are not saved.
+  while (loaded_ && !unloaded_) {
     const SaveResult r = logic_.Form_Unload(stateDir_);
-    if (!r.ok) {
-      messageBox_(QStringLiteral("Tarvo"),
-                  QStringLiteral("The variables could not be saved in \"%1\": %2")
-                      .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
+    if (r.ok) break;
+    const SaveFailedChoice choice =
+        saveFailed_(QStringLiteral("The variables could not be saved in \"%1\": %2")
+                        .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
+    if (choice == SaveFailedChoice::kQuitWithoutSaving) break;
+    if (choice == SaveFailedChoice::kStayOpen) {
+      e->ignore();
+      return;
     }
   }
+  unloaded_ = true;
   e->accept();
 }
 

@@ -32,6 +32,10 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   // Runs when a modal window (the variable list, the About box) is up,
   // before it waits for the user; a test closes it from here.
   using ModalHook = std::function<void(QWidget* window)>;
+  // What the user chose when the save at exit failed; `text` names the file
+  // and the reason. A message box normally, a recorder in the tests.
+  enum class SaveFailedChoice { kRetry, kStayOpen, kQuitWithoutSaving };
+  using SaveFailedFn = std::function<SaveFailedChoice(const QString& text)>;
   // Stands in for the pop-up menu: the chosen index, or -1.
   using PopupFn = std::function<int(const std::vector<MenuEntry>& entries)>;
 
@@ -44,6 +48,7 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   void SetMessageBox(MessageBoxFn fn) { messageBox_ = std::move(fn); }
   void SetOpenUrl(OpenUrlFn fn) { openUrl_ = std::move(fn); }
   void SetModalHook(ModalHook fn) { modalHook_ = std::move(fn); }
+  void SetSaveFailed(SaveFailedFn fn) { saveFailed_ = std::move(fn); }
   void SetPopupMenu(PopupFn fn) { popup_ = std::move(fn); }
   // Where the manual is looked for first (the program's directory unless set).
   void SetProgramDirectory(std::string dir) { programDir_ = std::move(dir); }
@@ -114,6 +119,7 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   MessageBoxFn messageBox_;
   OpenUrlFn openUrl_;
   ModalHook modalHook_;
+  SaveFailedFn saveFailed_;
   PopupFn popup_;
   std::string programDir_;
   bool busy_ = false;

@@ -5,15 +5,21 @@
 // of the window to FILE. With --varlist the picture shows the variable list
 // over the window, as the entry left it (an equation's roots) or as the
 // list key opens it. Modal windows close by themselves in this mode.
+//
+// The variable files are kept in the current directory, in DIR with
+// --state-dir DIR, or with --user-state (the desktop menu's entry) in the
+// user's state folder, $XDG_STATE_HOME/tarvo.
 #include <QApplication>
 #include <QPainter>
 #include <QPixmap>
 #include <QStringList>
 #include <QTimer>
 #include <cstdio>
+#include <string>
 #include <memory>
 
 #include "engine/state.h"
+#include "ui/logic/persist.h"
 #include "ui/logic/symbols.h"
 #include "ui/qt/form_main_window.h"
 #include "ui/qt/form_splash.h"
@@ -66,13 +72,30 @@ int main(int argc, char** argv) {
     return Screenshot(option(QStringLiteral("--screenshot")), option(QStringLiteral("--entry")),
                       option(QStringLiteral("--keys")), args.contains(QStringLiteral("--varlist")));
 
+  std::string stateDir = ".";
+  if (args.contains(QStringLiteral("--state-dir"))) {
+    stateDir = option(QStringLiteral("--state-dir")).toStdString();
+    if (stateDir.empty()) {
+      std::fprintf(stderr, "tarvo: --state-dir needs a folder\n");
+      return 2;
+    }
+  } else if (args.contains(QStringLiteral("--user-state"))) {
+    std::string error;
+    stateDir = tarvo::UserStateDirectory(&error);
+    if (stateDir.empty()) {
+      // Not fatal: the session runs, and the save at exit names the problem.
+      std::fprintf(stderr, "tarvo: no state folder: %s\n", error.c_str());
+      stateDir = ".";
+    }
+  }
+
   tarvo::StartEngine();
   tarvo::ui::FormSplash splash;
   // The main window (92 key pictures) is built once the splash is on its way
   // to the screen, so that the splash shows as early as a bare window would.
   std::unique_ptr<tarvo::ui::FormMain> window;
-  const auto build = [&window] {
-    if (!window) window = std::make_unique<tarvo::ui::FormMain>(".");
+  const auto build = [&window, &stateDir] {
+    if (!window) window = std::make_unique<tarvo::ui::FormMain>(stateDir);
   };
   splash.onUnload = [&window, &build] {
     build();
