@@ -12,6 +12,7 @@ namespace tarvo {
 namespace {
 
 constexpr int kShiftCtrl = 2;  // the Ctrl key alone among the shift keys
+constexpr int kControlKey = 17;
 constexpr int kEscape = 27;
 constexpr int kF1 = 112;
 
@@ -272,9 +273,13 @@ void FormMain::mnu_Ayuda_ACE_Click() {
   RestoreAlwaysOnTop(saved);
 }
 
+// Only the Ctrl key itself turns the page: Ctrl with another key is one of
+// the entry line's shortcuts (select all, copy, paste, undo...) and must
+// leave the page alone. The window reports the Ctrl key when it is let go
+// with nothing pressed in between.
 void FormMain::Form_KeyDown(int keyCode, int shift) {
   if (keyCode == kF1) mnu_Ayuda_MAN_Click();
-  if (shift == kShiftCtrl) ImageSEL_TEC_Click();
+  if (keyCode == kControlKey && shift == kShiftCtrl) ImageSEL_TEC_Click();
 }
 
 int FormMain::Form_KeyPress(int c) {
