@@ -256,7 +256,14 @@ void FormMain::Load() {
 
 std::string FormMain::EntryText() const { return Bytes(text1_->text()); }
 
-void FormMain::SetEntryText(const std::string& text) { text1_->setText(Unicode(text)); }
+// Through the line's own editing, so that Ctrl+Z takes back what a key
+// wrote as it does a typed character.
+void FormMain::SetEntryText(const std::string& text) {
+  const QString shown = Unicode(text);
+  if (shown == text1_->text()) return;
+  text1_->selectAll();
+  text1_->insert(shown);
+}
 
 // The line shows one sign per byte, so character positions and byte positions
 // agree; they are still counted through the bytes so that nothing the user
