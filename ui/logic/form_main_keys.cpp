@@ -256,7 +256,8 @@ void FormMain::mnu_Ayuda_MAN_Click() {
   DropAlwaysOnTop();
   const ManualLocation manual =
       LocateManual(c_.ProgramDirectory(), [this](const std::string& path) { return c_.FileExists(path); });
-  if (!manual.found || !c_.OpenDocument(manual.path)) c_.ShowWarning("Error", ManualFailureText(manual.path));
+  if (!manual.found) c_.ShowWarning("Error", ManualFailureText(manual.path));
+  else if (!c_.OpenDocument(manual.path)) c_.ShowWarning("Error", NoPdfViewerText(manual.path));
 }
 
 void FormMain::mnu_Ayuda_WEB_Click() {

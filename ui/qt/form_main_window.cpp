@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProcess>
 #include <QWindow>
 
 #include "engine/errors.h"
@@ -40,6 +41,14 @@ constexpr QColor kBackground(236, 236, 236);
 constexpr int kTrigFrameWidth = 128, kTrigFrameHeight = 63;
 
 std::string Bytes(const QString& text) { return Utf8ToBytes(text.toStdString()); }
+
+// Whether the desktop names a program for PDF files.
+bool HasPdfViewer() {
+  QProcess query;
+  query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("application/pdf")});
+  if (!query.waitForFinished(3000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return false;
+  return !query.readAllStandardOutput().trimmed().isEmpty();
+}
 
 // A help text's two lines as one sentence.
 QString OneLine(std::string_view help) {
@@ -71,7 +80,15 @@ FormMain::FormMain(std::string stateDir, QWidget* parent)
       messageBox_([this](const QString& title, const QString& text) {
         QMessageBox::warning(this, title, text);
       }),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      openUrl_([](const QUrl& url) {
+        // The desktop starts its opener and reports success even when no
+        // program takes PDF files; ask first, so the user hears why nothing
+        // opens.
+        if (url.isLocalFile() && url.path().endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
+            !HasPdfViewer())
+          return false;
+        return QDesktopServices::openUrl(url);
+      }) {
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QString());
   setAutoFillBackground(false);
