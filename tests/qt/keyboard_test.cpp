@@ -266,6 +266,27 @@ class KeyboardTest : public QObject {
     }
   }
 
+  void theManualAndTheReadmeListEveryBinding() {
+    QStringList tables;
+    for (const char* name : {"/../../docs/manual.md", "/../../README.md"}) {
+      QFile file(QStringLiteral(QT_TESTCASE_SOURCEDIR) + QString::fromLatin1(name));
+      QVERIFY2(file.open(QIODevice::ReadOnly), name);
+      const QString text = QString::fromUtf8(file.readAll());
+      const qsizetype start = text.indexOf(QStringLiteral("| Key | Keyboard |"));
+      QVERIFY2(start >= 0, name);
+      tables << text.mid(start, text.indexOf(QStringLiteral("\n\n"), start) - start);
+    }
+    QCOMPARE(tables[0], tables[1]);
+    const auto escaped = [](QString t) { return t.replace(u'|', QStringLiteral("\\|")); };
+    for (int k = 1; k <= tarvo::kKeyCount; ++k) {
+      const auto& keys = tarvo::KeyBindings()[static_cast<size_t>(k)].keys;
+      const QString cell = QStringLiteral("| %1 | `%2` |")
+                               .arg(escaped(tarvo::ui::KeyCaption(k)),
+                                    escaped(QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size()))));
+      QVERIFY2(tables[0].contains(cell), qPrintable(cell));
+    }
+  }
+
   void popUpMenusTakeTheArrowKeysAndEnter() {
     auto w = NewWindow(false);
     w->show();
