@@ -6,6 +6,7 @@
 #include <QAccessibleActionInterface>
 #include <QClipboard>
 #include <QMenu>
+#include <QMimeData>
 #include <QProcess>
 #include <QtTest/QtTest>
 
@@ -405,6 +406,18 @@ class KeyboardTest : public QObject {
         QVERIFY2(w->Label3()->text().isEmpty(), r.name);
       }
     }
+    // Dropped text goes the same way.
+    StartLine(*w, "12");
+    QMimeData dropped;
+    dropped.setText(QStringLiteral("4").repeated(max));
+    const QPointF at = w->Entry()->rect().center();
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->Entry(), &enter);
+    QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w->Entry(), &drop);
+    QCOMPARE(w->EntryText(), std::string("12"));
+    QCOMPARE(w->Label3()->text(), QStringLiteral("Error: Entry too long "));
+
     // A full line takes neither a typed character nor a key's text.
     StartLine(*w, std::string(static_cast<size_t>(tarvo::kMaxEntryLength), '1'));
     for (auto press : {+[](FormMain& f) { QTest::keyClick(f.Entry(), '+'); },

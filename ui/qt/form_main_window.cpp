@@ -218,7 +218,8 @@ void FormMain::BuildKeys() {
 // binding, and a focus order that starts at the entry line and reads the
 // result and the messages after it.
 void FormMain::DescribeControls() {
-  QAccessible::installFactory(KeyAccessibleFactory);
+  static const bool factoryInstalled = (QAccessible::installFactory(KeyAccessibleFactory), true);
+  (void)factoryInstalled;
   for (int k = 1; k <= kKeyCount; ++k) {
     KeyImage* key = keys_[static_cast<size_t>(k)];
     const std::string_view keys = KeyBindings()[static_cast<size_t>(k)].keys;
