@@ -657,8 +657,21 @@ bool HasCallToken(const std::string& t) {
   return false;
 }
 
+// The bytes above 127 an entry may hold: the entry line's symbol letters and
+// signs. Any other one is a token code that the passes would take for a
+// function or operator nobody wrote ("\xBD", a pasted "1/2" sign, is one), so
+// such an entry is refused as a syntax error, like any character the
+// language does not know.
+bool HoldsUnknownHighByte(std::string_view text) {
+  static constexpr std::string_view kSigns = "\xB0\xB2\xB3\xB7\xBA\xC1\xC2\xC8\xCB\xCE\xD3\xD4\xD7\xE7\xE8\xEA";
+  for (char c : text)
+    if (Code(c) >= 0x80 && kSigns.find(c) == std::string_view::npos) return true;
+  return false;
+}
+
 std::string Normalize(std::string text) {
   static const TableSets sets;
+  if (HoldsUnknownHighByte(text)) return Fail(kErrSyntax);
   WorkText t(std::move(text));
   // Display symbols, case, word forms.
   MapDisplaySymbols(t);

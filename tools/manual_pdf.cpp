@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   const QString markdown = QString::fromUtf8(input.readAll());
 
   QTextDocument doc;
-  // DejaVu Sans carries every sign the manual shows (√ ∛ ⎷ ⅟ π).
+  // DejaVu Sans carries every sign the manual shows (√ ∛ ⁿ√ ⁻¹ π).
   QFont body(QStringLiteral("DejaVu Sans"));
   body.setPointSizeF(10);
   doc.setDefaultFont(body);

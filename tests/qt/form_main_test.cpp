@@ -144,7 +144,7 @@ class FormMainTest : public QObject {
     QCOMPARE(w->SelectorBorder(), 1);
     QVERIFY(w->Key(27)->isVisible());
     QVERIFY(!w->Key(34)->isVisible());
-    QTest::keyClick(w->Entry(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(w->Entry(), Qt::Key_Control);
     QVERIFY(!w->Key(27)->isVisible());
     QVERIFY(w->Key(34)->isVisible());
   }

@@ -66,7 +66,7 @@ TEST_F(ConsoleTest, ResultsPrintWithTheirZeroAndSigns) {
   struct Row { const char* line; const char* printed; };
   const Row rows[] = {{"0.5", "0.5"}, {"-0.25", "-0.25"}, {"1.5E20", "1.5E+20"},
                       {"\u221A2", "1.4142135623731"}, {"2\u03C0", "6.28318530717959"},
-                      {"3\u23B7" "8", "2"}, {"4\u215F", "0.25"}, {"\u221B" "27", "3"}};
+                      {"3\u207F\u221A" "8", "2"}, {"4\u207B\u00B9", "0.25"}, {"3\u23B7" "8", "2"}, {"\u221B" "27", "3"}};
   for (const Row& r : rows) EXPECT_EQ(Run(r.line, Console::Outcome::kSuccess),
                                       std::vector<std::string>{r.printed}) << r.line;
 }

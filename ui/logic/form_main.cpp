@@ -264,6 +264,13 @@ void FormMain::Procesar() {
   ShowNewAnswer(std::move(shown));
 }
 
+bool FormMain::EntryFits(size_t length) {
+  if (length <= static_cast<size_t>(kMaxEntryLength)) return true;
+  State().ErrorCode = kErrEntryTooLong;
+  SET_ERROR();
+  return false;
+}
+
 void FormMain::EscribirCaracter(const std::string& keyText, const std::string& help) {
   ArcShift = false;
   HypShift = false;
@@ -275,6 +282,9 @@ void FormMain::EscribirCaracter(const std::string& keyText, const std::string& h
     const int p = std::clamp(c_.SelectionStart(), 0, size);
     const int n = std::clamp(c_.SelectionLength(), 0, size - p);
     if (p > 0 && text[static_cast<size_t>(p - 1)] == ' ' && k.front() == ' ') k.erase(0, 1);
+    // A key that would make the line too long writes nothing (and its help
+    // would hide the message).
+    if (!EntryFits(text.size() - static_cast<size_t>(n) + k.size())) return;
     c_.SetEntryText(Left(text, p) + k + Mid(text, p + n + 1));
     c_.SetSelection(p + static_cast<int>(k.size()), 0);
   }

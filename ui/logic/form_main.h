@@ -62,6 +62,9 @@ class FormMain {
   void ShowNewAnswer(std::string normalText);
 
   // Entry line and history.
+  // True when a line of `length` characters is no longer than an entry may
+  // be; otherwise shows the "entry too long" error and returns false.
+  bool EntryFits(size_t length);
   void EscribirCaracter(const std::string& keyText, const std::string& help);
   void DEL_KEY();
   void AC_KEY();

@@ -12,6 +12,7 @@ namespace tarvo {
 namespace {
 
 constexpr int kShiftCtrl = 2;  // the Ctrl key alone among the shift keys
+constexpr int kControlKey = 17;
 constexpr int kEscape = 27;
 constexpr int kF1 = 112;
 
@@ -255,7 +256,8 @@ void FormMain::mnu_Ayuda_MAN_Click() {
   DropAlwaysOnTop();
   const ManualLocation manual =
       LocateManual(c_.ProgramDirectory(), [this](const std::string& path) { return c_.FileExists(path); });
-  if (!manual.found || !c_.OpenDocument(manual.path)) c_.ShowWarning("Error", ManualFailureText(manual.path));
+  if (!manual.found) c_.ShowWarning("Error", ManualFailureText(manual.path));
+  else if (!c_.OpenDocument(manual.path)) c_.ShowWarning("Error", NoPdfViewerText(manual.path));
 }
 
 void FormMain::mnu_Ayuda_WEB_Click() {
@@ -272,9 +274,13 @@ void FormMain::mnu_Ayuda_ACE_Click() {
   RestoreAlwaysOnTop(saved);
 }
 
+// Only the Ctrl key itself turns the page: Ctrl with another key is one of
+// the entry line's shortcuts (select all, copy, paste, undo...) and must
+// leave the page alone. The window reports the Ctrl key when it is let go
+// with nothing pressed in between.
 void FormMain::Form_KeyDown(int keyCode, int shift) {
   if (keyCode == kF1) mnu_Ayuda_MAN_Click();
-  if (shift == kShiftCtrl) ImageSEL_TEC_Click();
+  if (keyCode == kControlKey && shift == kShiftCtrl) ImageSEL_TEC_Click();
 }
 
 int FormMain::Form_KeyPress(int c) {

@@ -52,9 +52,22 @@ struct KeyDef {
   std::string_view help;  // one line, or two separated by CR LF
 };
 
+// How a key is reached from the keyboard, as a person reads it ("Alt+S",
+// "F3", "*"). A typed binding is a character or editing key the entry line
+// takes and that does what the key does; every other binding is a shortcut
+// the window catches before the line. No shortcut is a printable character,
+// one of the line's editing keys (Ctrl+anything, Shift+arrows, Home, End,
+// Backspace, Delete), Esc, F1, or Ctrl alone (the page).
+struct KeyBinding {
+  std::string_view keys;
+  bool typed = false;
+};
+
 // The key table, index = key number (entry 0 is no key).
 const std::array<KeyDef, kKeyCount + 1>& KeyTable();
 KeyRole RoleOfKey(int key);
+// The binding of each key, index = key number (entry 0 is no key).
+const std::array<KeyBinding, kKeyCount + 1>& KeyBindings();
 // Operator and postfix keys continue a calculation from its result.
 bool IsContinuingKey(int key);
 

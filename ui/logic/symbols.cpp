@@ -13,18 +13,25 @@ constexpr std::array<char32_t, 32> kHighControls = {
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-// The entry line's symbol letters and the signs a person sees for them.
+// The entry line's symbol letters and the signs a person sees for them. Two
+// of the signs take two characters: no single character reads as "n-th root"
+// or "reciprocal" to a person.
 struct Sign {
   unsigned char byte;
-  char32_t sign;
+  std::string_view utf8;
 };
 constexpr std::array<Sign, 5> kSigns = {{
-    {0xC1, U'\u221A'},  // square root
-    {0xC8, U'\u221B'},  // cube root
-    {0xCB, U'\u03C0'},  // pi
-    {0xCE, U'\u23B7'},  // n-th root operator: index before it, radicand after
-    {0xD3, U'\u215F'},  // reciprocal
+    {0xC1, "\u221A"},         // square root
+    {0xC8, "\u221B"},         // cube root
+    {0xCB, "\u03C0"},         // pi
+    {0xCE, "\u207F\u221A"},   // n-th root operator: index before it, radicand after
+    {0xD3, "\u207B\u00B9"},   // reciprocal
 }};
+
+// The first characters of the two-character signs. Alone (the rest of the
+// sign was deleted) they stand for nothing and are dropped, so that one
+// Backspace removes the whole sign.
+bool IsSignLead(char32_t cp) { return cp == U'\u207F' || cp == U'\u207B'; }
 
 char32_t Windows1252(unsigned char b) {
   if (b >= 0x80 && b <= 0x9F && kHighControls[b - 0x80] != 0) return kHighControls[b - 0x80];
@@ -67,32 +74,40 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
 
 }  // namespace
 
-char32_t ByteToCodePoint(unsigned char byte) {
-  for (const Sign& s : kSigns)
-    if (s.byte == byte) return s.sign;
-  return Windows1252(byte);
-}
-
 int CodePointToByte(char32_t cp) {
-  for (const Sign& s : kSigns)
-    if (s.sign == cp) return s.byte;
+  for (const Sign& s : kSigns) {
+    char32_t single = 0;
+    if (DecodeUtf8(s.utf8, 0, single) == s.utf8.size() && single == cp) return s.byte;
+  }
+  // Keyboard spellings of the line's operators, and the signs older texts
+  // used for the n-th root and the reciprocal.
+  switch (cp) {
+    case U'\u00F7': return '/';   // division sign
+    case U'\u2212': return '-';   // minus sign
+    case U'\u22C5':               // dot operator
+    case U'\u2219': return 0xB7;  // bullet operator
+    case U'\u23B7': return 0xCE;  // radical symbol bottom
+    case U'\u215F': return 0xD3;  // fraction numerator one
+    default: break;
+  }
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
   for (int i = 0; i < 32; ++i)
     if (kHighControls[static_cast<size_t>(i)] == cp) return 0x80 + i;
   if (cp >= 0x80 && cp <= 0x9F && kHighControls[cp - 0x80] == 0) return static_cast<int>(cp);
-  // Keyboard spellings of the signs the line shows.
-  switch (cp) {
-    case U'\u22C5':               // dot operator
-    case U'\u2219': return 0xB7;  // bullet operator
-    case U'\u2212': return '-';   // minus sign
-    default: return -1;
-  }
+  return -1;
 }
 
 std::string BytesToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
-  for (char c : bytes) AppendUtf8(out, ByteToCodePoint(static_cast<unsigned char>(c)));
+  for (char c : bytes) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    const Sign* sign = nullptr;
+    for (const Sign& s : kSigns)
+      if (s.byte == b) sign = &s;
+    if (sign != nullptr) out += sign->utf8;
+    else AppendUtf8(out, Windows1252(b));
+  }
   return out;
 }
 
@@ -100,16 +115,25 @@ std::string Utf8ToBytes(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
+    const Sign* sign = nullptr;
+    for (const Sign& s : kSigns)
+      if (utf8.substr(i, s.utf8.size()) == s.utf8) sign = &s;
+    if (sign != nullptr) {
+      out += static_cast<char>(sign->byte);
+      i += sign->utf8.size();
+      continue;
+    }
     char32_t cp = 0;
-    size_t len = DecodeUtf8(utf8, i, cp);
+    const size_t len = DecodeUtf8(utf8, i, cp);
     if (len == 0) {
       out += utf8[i];  // not UTF-8: take the byte as Windows-1252
       ++i;
       continue;
     }
+    i += len;
+    if (IsSignLead(cp)) continue;
     const int b = CodePointToByte(cp);
     out += b < 0 ? '?' : static_cast<char>(b);
-    i += len;
   }
   return out;
 }

@@ -8,16 +8,16 @@
 
 namespace tarvo {
 
-// Windows-1252 bytes to UTF-8, symbol letters as signs (0xC1 -> √ ...).
+// Windows-1252 bytes to UTF-8, symbol letters as signs (0xC1 -> √, 0xD3 ->
+// ⁻¹ ...).
 std::string BytesToUtf8(std::string_view bytes);
-// UTF-8 to Windows-1252 bytes: the signs to their symbol letters, any other
-// character of Windows-1252 to its byte, anything else to "?". Malformed
-// UTF-8 is read one byte at a time as Windows-1252.
+// UTF-8 to Windows-1252 bytes: the signs to their symbol letters, the
+// keyboard's division and minus signs to "/" and "-", any other character of
+// Windows-1252 to its byte, anything else to "?". Malformed UTF-8 is read one
+// byte at a time as Windows-1252.
 std::string Utf8ToBytes(std::string_view utf8);
 
-// One code point each way, for the widget that handles single keys.
-char32_t ByteToCodePoint(unsigned char byte);
-// The byte of a code point, or -1 when it has none.
+// The byte of one typed character, or -1 when it has none.
 int CodePointToByte(char32_t cp);
 
 }  // namespace tarvo

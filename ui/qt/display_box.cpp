@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
 #include <cmath>
 
 #include "ui/logic/symbols.h"
@@ -16,6 +17,27 @@ constexpr double kOriginX = 6;
 constexpr double kTextHeight = 18;
 
 bool IsGlyphFont(const QString& family) { return family.compare(QLatin1String(kSymbolFont), Qt::CaseInsensitive) == 0; }
+
+// The bar fills the pixel row below its pen position, crisp at every ratio.
+constexpr double kBarWidth = 1.0;
+
+// The glyph font's radical was drawn to fill its cell, so that the bar drawn
+// at the cell's top met it; a font's own root sign sits lower and smaller.
+// The sign is drawn stretched from the bar down to the baseline of the
+// radicand beside it, its top stroke ending where the bar begins.
+void DrawRadical(QPainter& p, const DisplayBox::Item& it, double baseline, double barStart) {
+  QPainterPath sign;
+  sign.addText(0, 0, DisplayBox::FontFor(it.size, it.bold), it.text);
+  const QRectF glyph = sign.boundingRect();
+  const QRectF target(QPointF(it.x + std::max(0.0, glyph.left()), it.y),
+                      QPointF(barStart, baseline));
+  if (glyph.width() <= 0 || glyph.height() <= 0 || target.width() <= 0 || target.height() <= 0) return;
+  QTransform fit;
+  fit.translate(target.left(), target.top());
+  fit.scale(target.width() / glyph.width(), target.height() / glyph.height());
+  fit.translate(-glyph.left(), -glyph.top());
+  p.fillPath(fit.map(sign), DisplayBox::kForeColor);
+}
 
 }  // namespace
 
@@ -105,10 +127,17 @@ void DisplayBox::paintEvent(QPaintEvent*) {
   p.drawRect(QRectF(0.5, 0.5, width() - 1, height() - 1));
 
   p.translate(kOriginX, std::floor((height() - kTextHeight) / 2.0));
-  for (const Item& it : items_) {
+  for (size_t i = 0; i < items_.size(); ++i) {
+    const Item& it = items_[i];
     if (it.kind == Item::kLine) {
-      p.setPen(QPen(kForeColor, 1.2));
-      p.drawLine(QPointF(it.x, it.y), QPointF(it.x1, it.y1));
+      p.setPen(QPen(kForeColor, kBarWidth));
+      p.drawLine(QPointF(it.x, it.y + kBarWidth / 2), QPointF(it.x1, it.y1 + kBarWidth / 2));
+      continue;
+    }
+    const Item* next = i + 1 < items_.size() ? &items_[i + 1] : nullptr;
+    if (IsGlyphFont(it.family) && it.text == QString(QChar(0x221A)) && next != nullptr && next->kind == Item::kText) {
+      const double baseline = next->y + QFontMetricsF(FontFor(next->size, next->bold)).ascent();
+      DrawRadical(p, it, baseline, next->x);
       continue;
     }
     const QFont f = FontFor(it.size, it.bold);

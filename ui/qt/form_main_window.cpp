@@ -1,5 +1,7 @@
 #include "ui/qt/form_main_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -7,6 +9,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QTimer>
 #include <QGuiApplication>
 #include <QLinearGradient>
@@ -15,8 +18,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QPainter>
+#include <QProcess>
 #include <QWindow>
 
+#include "engine/errors.h"
 #include "engine/state.h"
 #include "output/draw.h"
 #include "ui/logic/keypad.h"
@@ -38,6 +43,35 @@ constexpr int kTrigFrameWidth = 128, kTrigFrameHeight = 63;
 
 std::string Bytes(const QString& text) { return Utf8ToBytes(text.toStdString()); }
 
+// Whether the desktop names a program for PDF files.
+bool HasPdfViewer() {
+  QProcess query;
+  query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("application/pdf")});
+  if (!query.waitForFinished(3000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return false;
+  return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+// A help text's two lines as one sentence.
+QString OneLine(std::string_view help) {
+  return Unicode(std::string(help)).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).simplified();
+}
+
+// A keypad key as a screen reader sees it: a button it can press.
+class KeyAccessible : public QAccessibleWidget {
+ public:
+  explicit KeyAccessible(PictureButton* key) : QAccessibleWidget(key, QAccessible::Button) {}
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& name) override {
+    auto* key = static_cast<PictureButton*>(widget());
+    if (name == pressAction() && key->onClick) key->onClick();
+  }
+};
+
+QAccessibleInterface* KeyAccessibleFactory(const QString&, QObject* object) {
+  if (auto* key = dynamic_cast<PictureButton*>(object)) return new KeyAccessible(key);
+  return nullptr;
+}
+
 }  // namespace
 
 FormMain::FormMain(std::string stateDir, QWidget* parent)
@@ -47,7 +81,15 @@ FormMain::FormMain(std::string stateDir, QWidget* parent)
       messageBox_([this](const QString& title, const QString& text) {
         QMessageBox::warning(this, title, text);
       }),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      openUrl_([](const QUrl& url) {
+        // The desktop starts its opener and reports success even when no
+        // program takes PDF files; ask first, so the user hears why nothing
+        // opens.
+        if (url.isLocalFile() && url.path().endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
+            !HasPdfViewer())
+          return false;
+        return QDesktopServices::openUrl(url);
+      }),
       saveFailed_([this](const QString& text) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarvo"), text,
                         QMessageBox::Retry | QMessageBox::Cancel | QMessageBox::Discard, this);
@@ -84,10 +126,17 @@ void FormMain::BuildControls() {
   pal.setColor(QPalette::Text, Qt::black);
   text1_->setPalette(pal);
   text1_->setTextMargins(4, 0, 4, 0);
+  // Well beyond the longest entry, so that a longer text arrives whole and
+  // is refused whole (OnEntryEdited) instead of being cut at the limit.
+  text1_->setMaxLength(4 * kMaxEntryLength);
+  text1_->onShortcut = [this](QKeyCombination key) { return PressShortcut(key); };
   text1_->onKeyDown = [this](int code, int shift) { logic_.EntryKeyDown(code, shift); };
   text1_->onKeyPress = [this](int c) { return logic_.EntryKeyPress(c); };
   text1_->onMouse = [this] { logic_.Text1_MouseDown(); };
   QObject::connect(text1_, &QLineEdit::textChanged, this, [this] { OnEntryEdited(); });
+  QObject::connect(text1_, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
+    if (!normalising_ && text1_->text() == acceptedText_) acceptedCaret_ = now;
+  });
 
   picture2_ = new DisplayBox(this);
   picture2_->setGeometry(14, 38, w - 29, 44);
@@ -149,7 +198,7 @@ void FormMain::BuildControls() {
   selector_ = new PictureButton(this);
   selector_->SetPicture(PageSelectorPicture(0, dpr_));
   selector_->move(kSelectorLeft, kSelectorTop);
-  selector_->setToolTip(QStringLiteral("Keypad page (Ctrl+key)"));
+  selector_->setToolTip(QStringLiteral("Keypad page (Ctrl alone)"));
   selector_->onPress = [this](QPoint) { logic_.ImageSEL_TEC_MouseDown(); };
   selector_->onRelease = [this] { logic_.ImageSEL_TEC_MouseUp(); };
   selector_->onClick = [this] {
@@ -167,7 +216,59 @@ void FormMain::BuildKeys() {
     key->onRelease = [this, k] { logic_.Image1_MouseUp(k); };
     key->onClick = [this, k] { logic_.Image1_Click(k); };
     keys_[static_cast<size_t>(k)] = key;
+    const KeyBinding& binding = KeyBindings()[static_cast<size_t>(k)];
+    if (binding.typed) continue;
+    const QKeySequence sequence =
+        QKeySequence::fromString(QString::fromUtf8(binding.keys.data(), static_cast<qsizetype>(binding.keys.size())),
+                                 QKeySequence::PortableText);
+    if (sequence.count() == 1) shortcuts_.insert(sequence[0].toCombined(), k);
   }
+  DescribeControls();
+}
+
+// Names and descriptions for a screen reader, tooltips naming each key's
+// binding, and a focus order that starts at the entry line and reads the
+// result and the messages after it.
+void FormMain::DescribeControls() {
+  static const bool factoryInstalled = (QAccessible::installFactory(KeyAccessibleFactory), true);
+  (void)factoryInstalled;
+  for (int k = 1; k <= kKeyCount; ++k) {
+    KeyImage* key = keys_[static_cast<size_t>(k)];
+    const std::string_view keys = KeyBindings()[static_cast<size_t>(k)].keys;
+    const QString binding = QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size()));
+    const QString help = OneLine(KeyTable()[static_cast<size_t>(k)].help);
+    key->setAccessibleName(KeyCaption(k));
+    key->setAccessibleDescription(help.isEmpty() ? QStringLiteral("Key: %1").arg(binding)
+                                                 : QStringLiteral("%1. Key: %2").arg(help, binding));
+    key->setToolTip(QStringLiteral("%1   (%2)").arg(KeyCaption(k), binding));
+  }
+  text1_->setAccessibleName(QStringLiteral("Entry"));
+  text1_->setAccessibleDescription(QStringLiteral("The calculation to work out; Enter calculates it"));
+  picture2_->setAccessibleName(QStringLiteral("Result"));
+  label3_->setAccessibleName(QStringLiteral("Message"));
+  label7_->setAccessibleName(QStringLiteral("Message, second line"));
+  selector_->setAccessibleName(QStringLiteral("Keypad page"));
+  selector_->setAccessibleDescription(QStringLiteral("Switches between the two keypad pages. Key: Ctrl alone"));
+  picUpdw_->setAccessibleName(QStringLiteral("Review last expressions"));
+  picUpdw_->setAccessibleDescription(QStringLiteral("Upper half: older entry (Up), lower half: newer entry (Down)"));
+  imgVis_->setAccessibleName(QStringLiteral("Always visible"));
+  text1_->setFocusPolicy(Qt::StrongFocus);
+  for (QWidget* w : {static_cast<QWidget*>(picture2_), static_cast<QWidget*>(label3_), static_cast<QWidget*>(label7_)})
+    w->setFocusPolicy(Qt::TabFocus);
+  setTabOrder(text1_, picture2_);
+  setTabOrder(picture2_, label3_);
+  setTabOrder(label3_, label7_);
+  for (QWidget* w : {static_cast<QWidget*>(picture2_), static_cast<QWidget*>(label3_), static_cast<QWidget*>(label7_)})
+    w->installEventFilter(this);
+}
+
+bool FormMain::PressShortcut(QKeyCombination key) {
+  const auto found = shortcuts_.constFind(key.toCombined());
+  if (found == shortcuts_.constEnd()) return false;
+  shortcutKey_ = found.value();
+  logic_.Image1_Click(shortcutKey_);
+  shortcutKey_ = 0;
+  return true;
 }
 
 KeyImage* FormMain::Key(int key) const {
@@ -190,7 +291,14 @@ void FormMain::Load() {
 
 std::string FormMain::EntryText() const { return Bytes(text1_->text()); }
 
-void FormMain::SetEntryText(const std::string& text) { text1_->setText(Unicode(text)); }
+// Through the line's own editing, so that Ctrl+Z takes back what a key
+// wrote as it does a typed character.
+void FormMain::SetEntryText(const std::string& text) {
+  const QString shown = Unicode(text);
+  if (shown == text1_->text()) return;
+  text1_->selectAll();
+  text1_->insert(shown);
+}
 
 // The line shows one sign per byte, so character positions and byte positions
 // agree; they are still counted through the bytes so that nothing the user
@@ -224,12 +332,27 @@ void FormMain::SetEntryColor(Rgb color) {
 
 void FormMain::FocusEntry() { text1_->setFocus(Qt::OtherFocusReason); }
 
-void FormMain::SetLabel3(const std::string& text) { label3_->setText(Unicode(text)); }
-void FormMain::SetLabel7(const std::string& text) { label7_->setText(Unicode(text)); }
+void FormMain::SetLabel3(const std::string& text) {
+  label3_->setText(Unicode(text));
+  label3_->setAccessibleDescription(label3_->text().trimmed());
+}
 
-void FormMain::ClearDisplay() { picture2_->Clear(); }
+void FormMain::SetLabel7(const std::string& text) {
+  label7_->setText(Unicode(text));
+  label7_->setAccessibleDescription(label7_->text().trimmed());
+}
 
-void FormMain::DrawResultText(const std::string& text) { DrawResult(text, *picture2_); }
+void FormMain::ClearDisplay() {
+  picture2_->Clear();
+  picture2_->setAccessibleDescription(QString());
+}
+
+// The drawing puts exponents and the root's bar in places a reader cannot
+// hear; the display also says its result as the console prints it.
+void FormMain::DrawResultText(const std::string& text) {
+  DrawResult(text, *picture2_);
+  picture2_->setAccessibleDescription(Unicode(PlainResultText(text)));
+}
 
 void FormMain::Beep() { QApplication::beep(); }
 
@@ -261,7 +384,10 @@ int FormMain::PopupMenu(const std::vector<MenuEntry>& entries) {
     a->setChecked(e.checked);
     actions.push_back(a);
   }
-  QAction* chosen = menu.exec(QCursor::pos());
+  // From the keyboard the menu opens under its key and takes the arrow keys
+  // and Enter.
+  const KeyImage* key = Key(shortcutKey_);
+  QAction* chosen = menu.exec(key != nullptr ? key->mapToGlobal(QPoint(0, key->height())) : QCursor::pos());
   for (size_t i = 0; i < actions.size(); ++i)
     if (chosen != nullptr && actions[i] == chosen) return static_cast<int>(i);
   return -1;
@@ -352,6 +478,16 @@ void FormMain::ReportSelfCheck(const std::string& text, bool) {
 
 void FormMain::OnEntryEdited() {
   if (normalising_) return;
+  // Typed, pasted or dropped: a text that would make the entry too long is
+  // refused whole, never cut.
+  if (text1_->text().size() > kMaxEntryLength &&
+      !logic_.EntryFits(Bytes(text1_->text()).size())) {
+    normalising_ = true;
+    text1_->setText(acceptedText_);
+    text1_->setCursorPosition(std::min(acceptedCaret_, static_cast<int>(acceptedText_.size())));
+    normalising_ = false;
+    return;
+  }
   // Whatever came in (a paste, say) is shown as the signs its bytes stand
   // for, one character per byte.
   const QString text = text1_->text();
@@ -363,6 +499,8 @@ void FormMain::OnEntryEdited() {
     text1_->setCursorPosition(std::min(caret, static_cast<int>(normal.size())));
     normalising_ = false;
   }
+  acceptedText_ = text1_->text();
+  acceptedCaret_ = text1_->cursorPosition();
   logic_.Text1_Change();
 }
 
@@ -420,6 +558,17 @@ void FormMain::paintEvent(QPaintEvent*) {
     p.setPen(QPen(QColor(226, 150, 20), 2));
     p.drawRoundedRect(QRectF(kTrigFrameLeft + 1, kTrigFrameTop + 1, kTrigFrameWidth - 2, kTrigFrameHeight - 2), 5, 5);
   }
+}
+
+// After Tab the display or a message line has the focus, so that a reader
+// can go through them; a key typed there is the entry line's.
+bool FormMain::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, e);
+  const int key = static_cast<QKeyEvent*>(e)->key();
+  if (key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
+  FocusEntry();
+  QCoreApplication::sendEvent(text1_, e);
+  return true;
 }
 
 void FormMain::closeEvent(QCloseEvent* e) {

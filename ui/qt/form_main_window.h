@@ -4,6 +4,7 @@
 // is decided by tarvo::FormMain.
 #pragma once
 
+#include <QHash>
 #include <QLabel>
 #include <QWidget>
 #include <array>
@@ -106,13 +107,17 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
 
  protected:
   void paintEvent(QPaintEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
 
  private:
   void BuildControls();
   void BuildKeys();
+  void DescribeControls();
   void OnEntryEdited();
+  // Presses the key whose shortcut `key` is; false when it is none.
+  bool PressShortcut(QKeyCombination key);
 
   std::string stateDir_;
   tarvo::FormMain logic_;
@@ -143,6 +148,15 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   bool shiftIndicator_ = false;
   int selectorBorder_ = 1;
   bool normalising_ = false;
+  // The line as last accepted and its caret: an edit that would make the
+  // line longer than an entry may be is taken back whole.
+  QString acceptedText_;
+  int acceptedCaret_ = 0;
+  // The keypad's shortcuts (QKeyCombination::toCombined()) and their keys.
+  QHash<int, int> shortcuts_;
+  // The key a shortcut is pressing, while it runs: its pop-up menu opens
+  // at the key rather than at the mouse pointer.
+  int shortcutKey_ = 0;
 };
 
 }  // namespace tarvo::ui

@@ -214,10 +214,21 @@ QPixmap KeyPicture(int key, bool lit, qreal dpr) {
   }
 
   const QString caption = KeyCaption(key);
+  const QColor ink = lit && family != Family::kShift ? QColor(255, 236, 140) : st.text;
+  if (key == 30 || key == 31 || key == 32) {
+    // The degree, minute and second marks are small and sit at the top of
+    // their line: drawn large and centred by their own outline, they read
+    // at a glance.
+    QPainterPath mark;
+    mark.addText(0, 0, CaptionFont(24), caption);
+    const QRectF box = mark.boundingRect();
+    p.fillPath(mark.translated(textArea.center() - box.center()), ink);
+    return pm;
+  }
   const bool large = family == Family::kDigit || family == Family::kOperator || caption.size() <= 2;
   const QFont font = FittingFont(caption, large ? 15 : 11.5, textArea.width() - 2);
   p.setFont(font);
-  p.setPen(lit && family != Family::kShift ? QColor(255, 236, 140) : st.text);
+  p.setPen(ink);
   p.drawText(textArea, Qt::AlignCenter, caption);
   return pm;
 }

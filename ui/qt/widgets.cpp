@@ -77,15 +77,16 @@ EntryLine::EntryLine(QWidget* parent) : QLineEdit(parent) { setMouseTracking(tru
 
 namespace {
 
-// The key codes the window's handlers name: arrows and F1.
+// Only the keys the window's handlers name become key codes: a printable
+// character's Qt code ("(" is 0x28) must never pass for an arrow key.
 int KeyCode(int qtKey) {
   switch (qtKey) {
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_F1: return 112;
-    default: return qtKey < 128 ? qtKey : 0;
+    case Qt::Key_Left: return EntryLine::kCodeLeft;
+    case Qt::Key_Up: return EntryLine::kCodeUp;
+    case Qt::Key_Right: return EntryLine::kCodeRight;
+    case Qt::Key_Down: return EntryLine::kCodeDown;
+    case Qt::Key_F1: return EntryLine::kCodeF1;
+    default: return 0;
   }
 }
 
@@ -99,12 +100,26 @@ bool IsModifierKey(int k) {
          k == Qt::Key_AltGr || k == Qt::Key_CapsLock;
 }
 
+// The modifiers a shortcut is told apart by: a digit of the number block
+// and the layout group do not make a different shortcut.
+Qt::KeyboardModifiers ShortcutModifiers(Qt::KeyboardModifiers m) {
+  return m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
 }  // namespace
 
 void EntryLine::keyPressEvent(QKeyEvent* e) {
   const int key = e->key();
   if (IsModifierKey(key)) {
+    if (!e->isAutoRepeat())
+      ctrlAlone_ = key == Qt::Key_Control && (ShortcutModifiers(e->modifiers()) & ~Qt::ControlModifier) == 0;
     QLineEdit::keyPressEvent(e);
+    return;
+  }
+  ctrlAlone_ = false;
+  const Qt::KeyboardModifiers mods = ShortcutModifiers(e->modifiers());
+  if (onShortcut && onShortcut(QKeyCombination(mods, static_cast<Qt::Key>(key)))) {
+    e->accept();
     return;
   }
   if (onKeyDown) onKeyDown(KeyCode(key), ShiftState(e->modifiers()));
@@ -118,11 +133,16 @@ void EntryLine::keyPressEvent(QKeyEvent* e) {
     return;
   }
   const QString text = e->text();
-  if (text.isEmpty() || text.at(0).unicode() < 32 || (e->modifiers() & Qt::ControlModifier)) {
+  if (text.isEmpty() || !text.at(0).isPrint() || (mods & (Qt::ControlModifier | Qt::MetaModifier))) {
     // Editing and clipboard keys: the line does them; the logic still hears
     // of the character (it ends a shown result).
     if (!text.isEmpty() && onKeyPress) onKeyPress(text.at(0).unicode());
     QLineEdit::keyPressEvent(e);
+    return;
+  }
+  if (mods & Qt::AltModifier) {
+    // An Alt combination that is no shortcut types nothing.
+    e->ignore();
     return;
   }
   for (const char32_t cp : text.toUcs4()) {
@@ -130,12 +150,27 @@ void EntryLine::keyPressEvent(QKeyEvent* e) {
     if (byte <= 0) continue;  // no sign of the entry line
     const int passed = onKeyPress ? onKeyPress(byte) : byte;
     if (passed <= 0) continue;
-    const char32_t sign = ByteToCodePoint(static_cast<unsigned char>(passed));
-    insert(QString::fromUcs4(&sign, 1));
+    insert(Unicode(std::string(1, static_cast<char>(passed))));
   }
 }
 
+// The page changes when Ctrl is let go without another key in between, so
+// that Ctrl+C, Ctrl+V and the other shortcuts of the line leave it alone.
+void EntryLine::keyReleaseEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Control && !e->isAutoRepeat() && ctrlAlone_) {
+    ctrlAlone_ = false;
+    if (onKeyDown) onKeyDown(kCodeControl, kShiftCtrl);
+  }
+  QLineEdit::keyReleaseEvent(e);
+}
+
+void EntryLine::focusOutEvent(QFocusEvent* e) {
+  ctrlAlone_ = false;
+  QLineEdit::focusOutEvent(e);
+}
+
 void EntryLine::mousePressEvent(QMouseEvent* e) {
+  ctrlAlone_ = false;
   if (onMouse) onMouse();
   QLineEdit::mousePressEvent(e);
 }

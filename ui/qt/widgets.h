@@ -61,21 +61,37 @@ class TitleButton : public QLabel {
   void SetColor(const QColor& c);
 };
 
-// Text1: the entry line. Every key goes first to `onKeyDown` (the window's
-// and the line's key-down handling) and then, for characters, to
-// `onKeyPress`, which returns the character to insert (0: none).
+// Text1: the entry line. A key that is one of the keypad's shortcuts goes to
+// `onShortcut` and no further. Every other key goes first to `onKeyDown` (the
+// window's and the line's key-down handling) and then, for characters, to
+// `onKeyPress`, which returns the character to insert (0: none). The line's
+// own editing keys (Ctrl+A/C/V/X/Z, Shift+arrows, Home, End, Backspace,
+// Delete) stay the line's.
 class EntryLine : public QLineEdit {
  public:
+  // The key codes the window's handlers name; any other key is code 0.
+  static constexpr int kCodeControl = 17, kCodeLeft = 37, kCodeUp = 38, kCodeRight = 39, kCodeDown = 40,
+                       kCodeF1 = 112;
+  static constexpr int kShiftCtrl = 2;
+
   explicit EntryLine(QWidget* parent);
 
+  std::function<bool(QKeyCombination key)> onShortcut;
   std::function<void(int keyCode, int shift)> onKeyDown;
   std::function<int(int c)> onKeyPress;
   std::function<void()> onMouse;
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
+
+ private:
+  // Ctrl went down with no other key held and nothing else was pressed
+  // since: its release is "the Ctrl key alone".
+  bool ctrlAlone_ = false;
 };
 
 // The windows' text font at a pixel size.
