@@ -54,7 +54,9 @@ run_ctest() {
 }
 
 # Each libFuzzer target for the given number of seconds, from a copy of its
-# seed corpus (new inputs stay out of the source tree).
+# seed corpus (new inputs stay out of the source tree). An input may spend
+# two entries' whole work budget, a few seconds each under the sanitizers:
+# only a longer run is a hang.
 fuzz() {
   local seconds=$1
   CXX=clang++ CC=clang configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -64,7 +66,7 @@ fuzz() {
     corpus=$(mktemp -d)
     cp fuzz/corpus/$t/* "$corpus"/
     build-fuzz/fuzz/fuzz_$t "$corpus" -dict=fuzz/entry.dict -max_total_time="$seconds" \
-      -timeout=1 -rss_limit_mb=2048 -print_final_stats=1 2>&1 | tail -n 12
+      -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 2>&1 | tail -n 12
     rm -rf "$corpus"
   done
 }
