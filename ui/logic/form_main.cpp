@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "engine/bytes.h"
 #include "engine/errors.h"
@@ -177,11 +178,29 @@ void FormMain::SET_ERROR() {
 }
 
 void FormMain::Procesar() {
+  // Running out of memory anywhere in one entry ends that entry like any
+  // other error; the session, its variables and its history go on.
+  try {
+    ProcessEntry();
+  } catch (const std::bad_alloc&) {
+    c_.SetBusy(false);
+    State().ErrorCode = kErrTooComplex;
+    SET_ERROR();
+  }
+}
+
+void FormMain::ProcessEntry() {
   EngineState& s = State();
   const std::string text = c_.EntryText();
   const std::string_view entry = TrimmedView(text);
   if (entry.empty()) {
     c_.Beep();
+    return;
+  }
+  // Refused whole, before it is prepared or kept in the history.
+  if (entry.size() > static_cast<size_t>(kMaxEntryLength)) {
+    s.ErrorCode = kErrEntryTooLong;
+    SET_ERROR();
     return;
   }
   c_.SetEntryColor(kBlack);
