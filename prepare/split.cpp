@@ -2,10 +2,12 @@
 // the call's own level becomes the ArgumentMark, which is where the evaluator
 // starts the call's argument list.
 //
-// The text is rewritten in place. One pass finds, for every call token, its
-// closing ")" and first separator; overwriting a separator with the mark
-// changes neither, so the walk reads them from the pass until a failing
-// first argument is dropped (an error path), after which the pass runs again.
+// The text is rewritten in place. One pass finds where each call closes and
+// where its first separator is; overwriting a separator with the mark changes
+// neither, so the walk reads them from the pass. A first argument that fails
+// is dropped only from the result: it is balanced and holds no separator at
+// its own level, so no scan that crosses it from outside can tell it is
+// gone, and the walk never enters it again.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,23 +37,31 @@ class Splitter {
 
   // The rewritten text, or the empty text with ErrorCode 3.
   std::string Run() {
-    size_t end = t_.size();
-    if (!Walk(0, end, 0)) return {};
-    return std::move(t_);
+    if (!Walk(0, t_.size(), 0)) return {};
+    if (droppedUntil_.empty()) return std::move(t_);
+    std::string kept;
+    kept.reserve(t_.size());
+    for (size_t k = 0; k < t_.size(); ++k) {
+      if (droppedUntil_[k] != 0) k = static_cast<size_t>(droppedUntil_[k]);
+      kept += t_[k];
+    }
+    return kept;
   }
 
  private:
-  // For each call token at i, character i + 1 is taken to be its "(": the
-  // closing is the first ")" after it that takes the depth below the depth
-  // after i + 1, the separator the first "," or mark before that at that
-  // depth (-1 when there is none). The calls waiting for either are kept on
-  // stacks whose depths never decrease from bottom to top, so each call is
-  // pushed and popped once.
+  // A call's "(" is whatever character follows its token; after a dropped
+  // first argument that can also be the separator the argument ended at
+  // (when the token was itself the "(" of the call before it). For each such
+  // position p: the first ")" after it that takes the depth below the depth
+  // after p, and the first "," or mark before that at that depth (-1 when
+  // there is none). The positions waiting for either are kept on stacks
+  // whose depths never decrease from bottom to top, so each is pushed and
+  // popped once.
   void FindCallEnds() {
     closing_.assign(t_.size(), -1);
     separator_.assign(t_.size(), -1);
     struct Waiting {
-      std::int32_t call;
+      std::int32_t open;
       long depth;
     };
     std::vector<Waiting> awaitingClose, awaitingSeparator;
@@ -64,56 +74,64 @@ class Splitter {
       } else if (c == ')') {
         --depth;
         for (; !awaitingClose.empty() && awaitingClose.back().depth == depth + 1; awaitingClose.pop_back())
-          closing_[static_cast<size_t>(awaitingClose.back().call)] = here;
+          closing_[static_cast<size_t>(awaitingClose.back().open)] = here;
         while (!awaitingSeparator.empty() && awaitingSeparator.back().depth > depth) awaitingSeparator.pop_back();
       } else if (IsSeparator(c)) {
         for (; !awaitingSeparator.empty() && awaitingSeparator.back().depth == depth; awaitingSeparator.pop_back())
-          separator_[static_cast<size_t>(awaitingSeparator.back().call)] = here;
+          separator_[static_cast<size_t>(awaitingSeparator.back().open)] = here;
       }
-      // The call whose "(" this character is starts waiting after it.
-      if (q > 0 && IsParenFunctionToken(t_[q - 1])) {
-        awaitingClose.push_back({here - 1, depth});
-        awaitingSeparator.push_back({here - 1, depth});
+      if ((q > 0 && IsParenFunctionToken(t_[q - 1])) || IsSeparator(c)) {
+        awaitingClose.push_back({here, depth});
+        awaitingSeparator.push_back({here, depth});
       }
     }
   }
 
+  // The position after p in the text as it now reads (a dropped argument skipped).
+  size_t After(size_t p) const {
+    if (p + 1 < droppedUntil_.size() && droppedUntil_[p + 1] != 0) return static_cast<size_t>(droppedUntil_[p + 1]);
+    return p + 1;
+  }
+
   // Walks characters first..end-1 as a text of its own (a call must close
-  // inside it); `end` follows the text as failing first arguments inside
-  // are dropped. False with ErrorCode 3 when a call fails at this level.
-  bool Walk(size_t first, size_t& end, int depth) {
+  // inside it). False with ErrorCode 3 when a call fails at this level.
+  bool Walk(size_t first, size_t end, int depth) {
     if (depth > kMaxSplitDepth || --callsLeft_ < 0) throw NormalizeFault{};
-    for (size_t i = first; i < end; ++i) {
-      if (!IsParenFunctionToken(t_[i])) continue;
-      const long closing = closing_[i];
-      const long separator = separator_[i];
+    for (size_t i = first; i < end;) {
+      if (!IsParenFunctionToken(t_[i])) {
+        i = After(i);
+        continue;
+      }
+      const size_t open = After(i);
+      const long closing = open < t_.size() ? closing_[open] : -1;
+      const long separator = open < t_.size() ? separator_[open] : -1;
       if (closing < 0 || static_cast<size_t>(closing) >= end || separator < 0 || separator > closing) {
         State().ErrorCode = kErrSyntax;
         return false;
       }
-      t_[static_cast<size_t>(separator)] = kArgumentMark;
-      // The first argument, split as a text of its own.
-      const size_t argument = i + 2;
-      size_t argumentEnd = static_cast<size_t>(separator);
-      if (!Walk(argument, argumentEnd, depth + 1)) {
-        // It goes on empty; this call and the rest of the text go on.
-        t_.erase(argument, argumentEnd - argument);
-        argumentEnd = argument;
-        FindCallEnds();
+      const auto mark = static_cast<size_t>(separator);
+      t_[mark] = kArgumentMark;
+      // The first argument, split as a text of its own. When it fails it
+      // goes on empty, and this call and the rest of the text go on.
+      if (!Walk(open + 1, mark, depth + 1) && open + 1 < mark) {
+        if (droppedUntil_.empty()) droppedUntil_.assign(t_.size(), 0);
+        droppedUntil_[open + 1] = static_cast<std::int32_t>(mark);
       }
-      end -= static_cast<size_t>(separator) - argumentEnd;
       // Every call inside the first argument has just been handled, and a
       // second visit would change nothing (its separator is already the
       // mark, its own first argument already split). The skip is exact only
-      // when character i + 1 is not itself a call token, which would be
-      // visited next and could still rewrite that region.
-      if (!IsParenFunctionToken(t_[i + 1])) i += 1 + (argumentEnd - argument);
+      // when the "(" is not itself a call token, which would be visited
+      // next and could still rewrite that region.
+      i = IsParenFunctionToken(t_[open]) ? open : mark;
     }
     return true;
   }
 
   std::string t_;
+  // By the position of a call's "(" (see FindCallEnds).
   std::vector<std::int32_t> closing_, separator_;
+  // Non-zero at the start of a dropped first argument: where it ended.
+  std::vector<std::int32_t> droppedUntil_;
   long callsLeft_;
 };
 
