@@ -14,6 +14,8 @@ actual=$( {
   echo 2+3
   head -c 3000000 /dev/zero | tr '\0' '+'; echo
   echo 6*7
+  # Blanks count, however many there are before a short entry.
+  head -c 500000 /dev/zero | tr '\0' ' '; echo 1+1
   # No line end after the over-long last line.
   ones 50000
 } | "$cli" -n; echo "exit $?")
@@ -23,6 +25,7 @@ Error: Entry too long
 5
 Error: Entry too long
 42
+Error: Entry too long
 Error: Entry too long
 exit 1'
 if [ "$actual" != "$expected" ]; then

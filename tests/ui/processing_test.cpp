@@ -103,9 +103,11 @@ TEST_F(Processing, EntriesOverTheLengthLimitAreRefusedBeforeAnyWork) {
   EXPECT_EQ(c.color, kErrorRed);
   EXPECT_TRUE(c.busyCalls.empty()) << "nothing was evaluated";
   EXPECT_EQ(form.HistoryLast, historyBefore) << "nor kept in the history";
-  // Blanks around an entry are no part of it.
-  Exe("  " + longest + "  ");
-  EXPECT_EQ(State().ErrorCode, 0);
+  // Blanks count as the entry line holds them.
+  Exe(" " + longest);
+  EXPECT_EQ(State().ErrorCode, kErrEntryTooLong);
+  Exe(std::string(kMaxEntryLength + 1, ' '));
+  EXPECT_EQ(State().ErrorCode, kErrEntryTooLong);
 }
 
 // Running out of memory while an entry is evaluated: the entry ends with an

@@ -192,15 +192,17 @@ void FormMain::Procesar() {
 void FormMain::ProcessEntry() {
   EngineState& s = State();
   const std::string text = c_.EntryText();
+  // Refused whole, before it is prepared or kept in the history. Blanks
+  // count: the entry line holds no more characters than this either, and
+  // tarvo-cli hands over no more than a few times this of a longer line.
+  if (text.size() > static_cast<size_t>(kMaxEntryLength)) {
+    s.ErrorCode = kErrEntryTooLong;
+    SET_ERROR();
+    return;
+  }
   const std::string_view entry = TrimmedView(text);
   if (entry.empty()) {
     c_.Beep();
-    return;
-  }
-  // Refused whole, before it is prepared or kept in the history.
-  if (entry.size() > static_cast<size_t>(kMaxEntryLength)) {
-    s.ErrorCode = kErrEntryTooLong;
-    SET_ERROR();
     return;
   }
   c_.SetEntryColor(kBlack);
