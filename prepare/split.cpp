@@ -58,8 +58,7 @@ class Splitter {
   // whose depths never decrease from bottom to top, so each is pushed and
   // popped once.
   void FindCallEnds() {
-    closing_.assign(t_.size(), -1);
-    separator_.assign(t_.size(), -1);
+    ends_.assign(t_.size(), Ends{});
     struct Waiting {
       std::int32_t open;
       long depth;
@@ -74,11 +73,11 @@ class Splitter {
       } else if (c == ')') {
         --depth;
         for (; !awaitingClose.empty() && awaitingClose.back().depth == depth + 1; awaitingClose.pop_back())
-          closing_[static_cast<size_t>(awaitingClose.back().open)] = here;
+          ends_[static_cast<size_t>(awaitingClose.back().open)].closing = here;
         while (!awaitingSeparator.empty() && awaitingSeparator.back().depth > depth) awaitingSeparator.pop_back();
       } else if (IsSeparator(c)) {
         for (; !awaitingSeparator.empty() && awaitingSeparator.back().depth == depth; awaitingSeparator.pop_back())
-          separator_[static_cast<size_t>(awaitingSeparator.back().open)] = here;
+          ends_[static_cast<size_t>(awaitingSeparator.back().open)].separator = here;
       }
       if ((q > 0 && IsParenFunctionToken(t_[q - 1])) || IsSeparator(c)) {
         awaitingClose.push_back({here, depth});
@@ -103,8 +102,9 @@ class Splitter {
         continue;
       }
       const size_t open = After(i);
-      const long closing = open < t_.size() ? closing_[open] : -1;
-      const long separator = open < t_.size() ? separator_[open] : -1;
+      const Ends ends = open < t_.size() ? ends_[open] : Ends{};
+      const long closing = ends.closing;
+      const long separator = ends.separator;
       if (closing < 0 || static_cast<size_t>(closing) >= end || separator < 0 || separator > closing) {
         State().ErrorCode = kErrSyntax;
         return false;
@@ -129,7 +129,11 @@ class Splitter {
 
   std::string t_;
   // By the position of a call's "(" (see FindCallEnds).
-  std::vector<std::int32_t> closing_, separator_;
+  struct Ends {
+    std::int32_t closing = -1;
+    std::int32_t separator = -1;
+  };
+  std::vector<Ends> ends_;
   // Non-zero at the start of a dropped first argument: where it ended.
   std::vector<std::int32_t> droppedUntil_;
   long callsLeft_;

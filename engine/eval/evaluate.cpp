@@ -281,7 +281,7 @@ class Evaluation {
   // Applies the function tokens waiting above the innermost open "(".
   bool ApplyPrefixes() {
     while (prefix_[level_] != 0 && level_ != 1) {
-      if (!ChargeWork(kApplicationUnits)) return false;
+      if (!Charge(kApplicationUnits)) return false;
       apply_(prefix_[level_], values_[slot_], lists_ ? *lists_ : NoLists());
       --level_;
       if (State().ErrorCode != 0) return false;
@@ -301,7 +301,7 @@ class Evaluation {
 
   // x := x (op) y. False with ErrorCode set on failure.
   bool ApplyOperator(int op, double& x, double y) {
-    if (!ChargeWork(kApplicationUnits)) return false;
+    if (!Charge(kApplicationUnits)) return false;
     double r = 0.0;
     switch (op) {
       case kOpAdd: r = x + y; break;
@@ -320,7 +320,7 @@ class Evaluation {
         if (!CheckedDivide(x, y, r)) return false;
         break;
       case kOpPower:
-        if (!ChargeWork(kPowerUnits)) return false;
+        if (!Charge(kPowerUnits)) return false;
         if (x == 0.0 && y == 0.0) return Fault(kErrZeroToZero);
         if (x == 0.0 && y < 0.0) return Fault(kErrOverflow);
         r = std::pow(x, y);  // a negative x with a fractional y is a NaN: fault 1
@@ -358,7 +358,7 @@ class Evaluation {
         break;
       }
       case kOpNthRoot: {
-        if (!ChargeWork(kPowerUnits)) return false;
+        if (!Charge(kPowerUnits)) return false;
         if (x == 0.0) return Fault(kErrOverflow);
         double sign = 1.0;
         if (y < 0.0) {
@@ -384,8 +384,16 @@ class Evaluation {
     return true;
   }
 
+  // ChargeWork for the evaluator's own steps, without finding the state
+  // each time; the slow path reports the spent budget.
+  bool Charge(long units) {
+    work_.Remaining -= units;
+    return (work_.Remaining >= 0 && work_.Abandoned == 0) || ChargeWork(0);
+  }
+
   std::string_view tokens_;
   ApplyFunction apply_;
+  WorkBudget& work_ = State().Work;
   long position_ = 1;       // 1-based, as At reads it
   int slot_ = 1;            // current ValueStack slot
   int level_ = 1;           // current PrefixStack level
