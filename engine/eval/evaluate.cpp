@@ -430,12 +430,12 @@ namespace {
 constexpr int kMaxEvaluateDepth = 8;
 
 // The work of one entry, in units (see ChargeWork). Spent on the costliest
-// unit there is (an inverse hyperbolic function in a long equation solved at
-// SOLVE's step limit) it lasts about 0.7 s of a release build, and most other
-// units cost less; an internal rate of return of 24 payments at the step
-// limit takes 4% of it, and a SOLVE of 10,000 steps can evaluate an equation
-// of some 3,000 operators and operands. bench/ measures an entry spending it
-// on each kind of unit (Limit/...).
+// units there are (roots and inverse hyperbolic functions in a long equation
+// solved at SOLVE's step limit) it lasts 0.4 to 0.7 s of a release build,
+// and most other units cost less; an internal rate of return of 24 payments
+// at the step limit takes 4% of it, and a SOLVE of 10,000 steps can evaluate
+// an equation of some 3,000 operators and operands. bench/ measures an entry
+// spending it on each kind of unit (Limit/...).
 constexpr std::int64_t kWorkBudget = 100000000;
 
 // Each evaluation pays for its setup and for reading its token string once.
