@@ -1,7 +1,9 @@
 // Benchmarks of the hot paths over a corpus of typical entries: the
 // normaliser, the evaluator, the whole processing cycle (each entry on its
 // own, then the median over the entries), the cycle in each output format,
-// the format routines themselves, and SOLVE at its 10,000-step limit.
+// the format routines themselves, SOLVE at its 10,000-step limit, entries
+// that spend the whole work budget on each kind of unit, and the preparation
+// of entries up to a megabyte long.
 //
 //   bash bench/run.sh [benchmark options]
 #include <benchmark/benchmark.h>
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/bytes.h"
@@ -167,6 +170,89 @@ void BM_Solve(benchmark::State& state, const char* entry) {
   state.SetLabel(entry);
 }
 
+// Entries at the work budget's edge: each runs through the whole cycle, and
+// the label shows what the console printed (the answer, or the message the
+// spent budget ends the entry with).
+void BM_Limit(benchmark::State& state, const std::string& entry) {
+  std::string last;
+  tarvo::Console console([&last](const std::string& line) { last = line; }, Quiet);
+  console.Start("");
+  for (auto _ : state) benchmark::DoNotOptimize(console.Run(entry));
+  state.SetLabel(last);
+}
+
+// "term+term+...+term" with `count` terms, inside `before` ... `after`.
+std::string Repeated(const std::string& before, const std::string& term, int count, const std::string& after) {
+  std::string s = before;
+  for (int i = 0; i < count; ++i) s += (i ? "+" : "") + term;
+  return s + after;
+}
+
+// The internal rate of return of 24 payments of 100 against 1500.
+std::string RateOfReturnEntry() {
+  std::string s = "solve(";
+  for (int k = 1; k <= 24; ++k) s += (k > 1 ? "+" : "") + std::string("100/(1+x)^") + std::to_string(k);
+  return s + "=1500,0,1,0.0001)";
+}
+
+void RegisterLimits() {
+  const std::pair<const char*, std::string> entries[] = {
+      {"Limit/rate_of_return_solve", RateOfReturnEntry()},
+      {"Limit/normal_inverse_40_solve", Repeated("solve(", "znor(.4)", 40, "+x*0,-1,1,.0002)")},
+      {"Limit/prime_21_solve", Repeated("solve(", "prim(999999937)", 21, "+x*0,-1,1,0.0002)")},
+      // Candidates for the costliest entry: each spends the whole budget on
+      // one kind of unit.
+      {"Limit/spent_on_normal_inverse", Repeated("solve(", "znor(.4)", 2000, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_normal_lower", Repeated("solve(", "nor(4.7)", 2000, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_normal_tail", Repeated("solve(", "nor(-29)", 2000, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_primes", Repeated("solve(", "prim(999999937)", 2000, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_factorials", Repeated("solve(", "fact(150)-fact(150)", 1500, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_combinations", Repeated("solve(", "ncr(170,85)", 2500, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_binomials", Repeated("solve(", "bin(170,.5,85)", 2000, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_gcd", Repeated("solve(", "gcm(701408733,433494437)", 1000, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_powers", Repeated("solve(", "1.0001^1.0001", 2000, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_roots", Repeated("solve(", "3\xCE" "7.1", 4000, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_sines", Repeated("solve(", "sin(x)", 3000, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_hyperbolics", Repeated("solve(", "argsinh(x)", 2500, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_logarithms", Repeated("solve(", "lgb(3,x+2)", 2500, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_julian_days", Repeated("solve(", "juld(1,2,2000,3,4,5)", 1200, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_mean_intervals", Repeated("solve(", "mie(9,1,2,.9)", 2000, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_sums", Repeated("solve(", "x", 8000, ",-1,1,.0002)")},
+      {"Limit/spent_on_literals", Repeated("solve(", "1.234567891234567e-7", 1500, "+x*0,-1,1,.0002)")},
+      {"Limit/spent_on_long_literal", "solve(" + std::string(30000, '1') + "+x*0,-1,1,.0002)"},
+      {"Limit/spent_on_poles", Repeated("solve(1/sin(180x)+", "x", 30, ",0.5,10000.5,1)")},
+  };
+  for (const auto& [name, entry] : entries)
+    benchmark::RegisterBenchmark(name, BM_Limit, entry)->Unit(benchmark::kMillisecond);
+}
+
+// Preparation (normaliser and argument splitter) of long entries; above
+// the entry-length limit the cycle refuses them, but the routines must
+// still be linear in the length.
+void BM_Prepare(benchmark::State& state, const std::string& unit, size_t bytes) {
+  std::string text;
+  while (text.size() + unit.size() <= bytes) text += unit;
+  text += "1";
+  for (auto _ : state) {
+    tarvo::State().ErrorCode = 0;
+    benchmark::DoNotOptimize(tarvo::NormalizeExpression(text));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+  tarvo::State().ErrorCode = 0;
+}
+
+void RegisterPreparation() {
+  const std::pair<const char*, std::string> units[] = {
+      {"ncr", "ncr(,)"}, {"gcm", "gcm(1,2,3,4,5,6,7,8,9,10)+"}, {"sum", "1+"},
+      {"nested_ncr", "ncr(1,"}, {"failing_ncr", "ncr(ncr(1),1)+"}, {"mixed", "sin(2x)+3!*ln(4)%-"}};
+  for (const auto& [name, unit] : units) {
+    for (size_t bytes : {size_t{32767}, size_t{1} << 20}) {
+      const std::string label = std::string("Prepare/") + name + (bytes > 32767 ? "_1MB" : "_32KB");
+      benchmark::RegisterBenchmark(label.c_str(), BM_Prepare, unit, bytes)->Unit(benchmark::kMillisecond);
+    }
+  }
+}
+
 // Prints the median of the per-entry cycle times after the usual table.
 class MedianReporter : public benchmark::ConsoleReporter {
  public:
@@ -209,6 +295,9 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("Solve/roots_10000_steps", BM_Solve, "solve(sin(x)-0.5,0,3600,0.36)")
       ->Unit(benchmark::kMillisecond);
+
+  RegisterLimits();
+  RegisterPreparation();
 
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

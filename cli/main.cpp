@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/errors.h"
 #include "ui/logic/console.h"
 #include "ui/logic/persist.h"
 
@@ -83,6 +84,26 @@ void KeepStandardStreamsTaken() {
   }
 }
 
+// A line longer than any entry is still read to its end, but only its first
+// kMaxLineBytes are kept: enough (UTF-8 takes at most four bytes for a
+// character) for the cycle to see that it is over the entry-length limit
+// and refuse it, without holding the whole line.
+constexpr size_t kMaxLineBytes = 4 * (static_cast<size_t>(tarvo::kMaxEntryLength) + 1);
+
+bool ReadBoundedLine(std::istream& in, std::string& line) {
+  line.clear();
+  std::streambuf* buffer = in.rdbuf();
+  int c = buffer->sbumpc();
+  if (c == std::char_traits<char>::eof()) {
+    in.setstate(std::ios::eofbit | std::ios::failbit);
+    return false;
+  }
+  for (; c != std::char_traits<char>::eof() && c != '\n'; c = buffer->sbumpc())
+    if (line.size() < kMaxLineBytes) line += static_cast<char>(c);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
 bool ReadLine(bool interactive, std::string& line) {
 #if defined(TARVO_HAVE_EDITLINE)
   if (interactive) {
@@ -98,9 +119,7 @@ bool ReadLine(bool interactive, std::string& line) {
     std::cout << "tarvo> " << std::flush;
   }
 #endif
-  if (!std::getline(std::cin, line)) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
+  return ReadBoundedLine(std::cin, line);
 }
 
 }  // namespace

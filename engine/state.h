@@ -35,6 +35,18 @@ enum OutputModeValue : std::int32_t {
 
 inline double Exp1() { return std::exp(1.0); }
 
+// The work one entry may do, shared by every evaluation it starts (the
+// solvers re-enter the evaluator). The outermost evaluation fills it; the
+// evaluator and the routines it calls take from it where they work.
+struct WorkBudget {
+  std::int64_t Remaining = 0;
+  // Evaluations running now; 0 between entries, when nothing is charged.
+  std::int32_t Depth = 0;
+  // Once non-zero, the error every evaluation and routine of the entry ends
+  // with: the budget is spent (41) or the solvers nested too deep (1).
+  std::int32_t Abandoned = 0;
+};
+
 struct EngineState {
   std::int32_t ErrorCode = 0;
   double Pi = 4.0 * std::atan(1.0);
@@ -53,6 +65,7 @@ struct EngineState {
   std::int32_t ListMode = 0;
   std::int16_t AlwaysVisible = 0;
   RandomGenerator Random{};
+  WorkBudget Work{};
   EngineHost* Host = &NullHost();
 
   static std::array<double, kStoreSize> PresetStore() {

@@ -22,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   console.Run(kUnits[data[0] % 3]);
   // The first two lines after the first byte run in turn, so assignments and
   // "ans" reach the second; the format applies to every result. Two, because
-  // one entry may legitimately use the evaluator's whole work budget (a
-  // 10,000-step SOLVE), about half a second with the sanitizers: an input of
-  // many such lines would only measure the timeout.
+  // one entry may legitimately use its whole work budget (under a second in
+  // a release build, a few seconds with the sanitizers): an input of many
+  // such lines would only measure the timeout.
   console.Run(kFormats[(data[0] / 3) % 8]);
   std::string entry;
   int entries = 0;

@@ -1,8 +1,17 @@
 // The argument splitter: in every multi-argument call the first separator at
 // the call's own level becomes the ArgumentMark, which is where the evaluator
 // starts the call's argument list.
+//
+// The text is rewritten in place. One pass finds where each call closes and
+// where its first separator is; overwriting a separator with the mark changes
+// neither, so the walk reads them from the pass. A first argument that fails
+// is dropped only from the result: it is balanced and holds no separator at
+// its own level, so no scan that crosses it from outside can tell it is
+// gone, and the walk never enters it again.
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/bytes.h"
 #include "engine/errors.h"
@@ -17,82 +26,122 @@ namespace {
 
 const char kArgumentMark = static_cast<char>(kTokArgumentMark);
 
-// Position (1-based, in rest) of the ")" that closes a call whose "(" stands
-// just before rest; 0 when the call is never closed.
-long ClosingPosition(std::string_view rest) {
-  long depth = 1;
-  for (long j = 1; j <= static_cast<long>(rest.size()); ++j) {
-    const char c = rest[static_cast<size_t>(j - 1)];
-    if (c == '(') ++depth;
-    else if (c == ')') --depth;
-    if (depth == 0) return j;
-  }
-  return 0;
-}
+bool IsSeparator(char c) { return c == ',' || c == kArgumentMark; }
 
-// Position of the first "," or ArgumentMark at the call's own level; 0 when
-// the call has a single argument. A mark already present is accepted, so a
-// call marked once is left as it is.
-long FirstSeparator(std::string_view args) {
-  long depth = 0;
-  for (long k = 1; k <= static_cast<long>(args.size()); ++k) {
-    const char c = args[static_cast<size_t>(k - 1)];
-    if (c == '(') ++depth;
-    else if (c == ')') --depth;
-    if (depth == 0 && (c == ',' || c == kArgumentMark)) return k;
+class Splitter {
+ public:
+  explicit Splitter(std::string_view text)
+      : t_(text), callsLeft_(kMaxSplitCallsPerChar * static_cast<long>(text.size()) + kMaxSplitCallsExtra) {
+    FindCallEnds();
   }
-  return 0;
-}
 
-// The pieces are not trimmed of blanks: the normaliser removes every blank
-// before it calls here, and trimming would break the length-preserving walk.
-std::string SplitAt(std::string_view text, int depth, long& callsLeft) {
-  if (depth > kMaxSplitDepth || --callsLeft < 0) throw NormalizeFault{};
-  std::string t(text);
-  const long length = static_cast<long>(t.size());
-  for (long i = 1; i <= length; ++i) {
-    // The text shrinks when a nested call fails (its first argument is
-    // dropped); At() gives '\0' past the end, which is no token.
-    if (!IsParenFunctionToken(At(t, i))) continue;
-    // Character i + 1 is taken to be the call's "(" whatever it is.
-    const std::string head = Left(t, i + 1);
-    const std::string rest = Mid(t, i + 2);
-    const long j = ClosingPosition(rest);
-    if (j == 0) {
-      State().ErrorCode = kErrSyntax;
-      return {};
+  // The rewritten text, or the empty text with ErrorCode 3.
+  std::string Run() {
+    if (!Walk(0, t_.size(), 0)) return {};
+    if (droppedUntil_.empty()) return std::move(t_);
+    std::string kept;
+    kept.reserve(t_.size());
+    for (size_t k = 0; k < t_.size(); ++k) {
+      if (droppedUntil_[k] != 0) k = static_cast<size_t>(droppedUntil_[k]);
+      kept += t_[k];
     }
-    const std::string tail = Mid(rest, j);
-    std::string args = Left(rest, j - 1);
-    const long k = FirstSeparator(args);
-    if (k == 0) {
-      State().ErrorCode = kErrSyntax;
-      return {};
-    }
-    args[static_cast<size_t>(k - 1)] = kArgumentMark;
-    // A failure inside the first argument leaves it empty and ErrorCode 3 set;
-    // this call and the rest of the text go on.
-    const std::string first = SplitAt(Left(args, k - 1), depth + 1, callsLeft);
-    const std::string others = Mid(args, k);
-    t = head + first + others + tail;
-    // Every call inside the first argument has just been handled by the
-    // recursion, and a second visit would change nothing (its separator is
-    // already the mark, its own first argument already split). Visiting them
-    // anyway repeats each nested level's work for every enclosing level, so
-    // the cost doubles with each level of nesting. The skip is exact only
-    // when character i + 1 is not itself a call token, which would be visited
-    // next and could still rewrite that region.
-    if (!IsParenFunctionToken(At(t, i + 1))) i += 1 + static_cast<long>(first.size());
+    return kept;
   }
-  return t;
-}
+
+ private:
+  // A call's "(" is whatever character follows its token; after a dropped
+  // first argument that can also be the separator the argument ended at
+  // (when the token was itself the "(" of the call before it). For each such
+  // position p: the first ")" after it that takes the depth below the depth
+  // after p, and the first "," or mark before that at that depth (-1 when
+  // there is none). The positions waiting for either are kept on stacks
+  // whose depths never decrease from bottom to top, so each is pushed and
+  // popped once.
+  void FindCallEnds() {
+    ends_.assign(t_.size(), Ends{});
+    struct Waiting {
+      std::int32_t open;
+      long depth;
+    };
+    std::vector<Waiting> awaitingClose, awaitingSeparator;
+    long depth = 0;
+    for (size_t q = 0; q < t_.size(); ++q) {
+      const char c = t_[q];
+      const auto here = static_cast<std::int32_t>(q);
+      if (c == '(') {
+        ++depth;
+      } else if (c == ')') {
+        --depth;
+        for (; !awaitingClose.empty() && awaitingClose.back().depth == depth + 1; awaitingClose.pop_back())
+          ends_[static_cast<size_t>(awaitingClose.back().open)].closing = here;
+        while (!awaitingSeparator.empty() && awaitingSeparator.back().depth > depth) awaitingSeparator.pop_back();
+      } else if (IsSeparator(c)) {
+        for (; !awaitingSeparator.empty() && awaitingSeparator.back().depth == depth; awaitingSeparator.pop_back())
+          ends_[static_cast<size_t>(awaitingSeparator.back().open)].separator = here;
+      }
+      if ((q > 0 && IsParenFunctionToken(t_[q - 1])) || IsSeparator(c)) {
+        awaitingClose.push_back({here, depth});
+        awaitingSeparator.push_back({here, depth});
+      }
+    }
+  }
+
+  // The position after p in the text as it now reads (a dropped argument skipped).
+  size_t After(size_t p) const {
+    if (p + 1 < droppedUntil_.size() && droppedUntil_[p + 1] != 0) return static_cast<size_t>(droppedUntil_[p + 1]);
+    return p + 1;
+  }
+
+  // Walks characters first..end-1 as a text of its own (a call must close
+  // inside it). False with ErrorCode 3 when a call fails at this level.
+  bool Walk(size_t first, size_t end, int depth) {
+    if (depth > kMaxSplitDepth || --callsLeft_ < 0) throw NormalizeFault{};
+    for (size_t i = first; i < end;) {
+      if (!IsParenFunctionToken(t_[i])) {
+        i = After(i);
+        continue;
+      }
+      const size_t open = After(i);
+      const Ends ends = open < t_.size() ? ends_[open] : Ends{};
+      const long closing = ends.closing;
+      const long separator = ends.separator;
+      if (closing < 0 || static_cast<size_t>(closing) >= end || separator < 0 || separator > closing) {
+        State().ErrorCode = kErrSyntax;
+        return false;
+      }
+      const auto mark = static_cast<size_t>(separator);
+      t_[mark] = kArgumentMark;
+      // The first argument, split as a text of its own. When it fails it
+      // goes on empty, and this call and the rest of the text go on.
+      if (!Walk(open + 1, mark, depth + 1) && open + 1 < mark) {
+        if (droppedUntil_.empty()) droppedUntil_.assign(t_.size(), 0);
+        droppedUntil_[open + 1] = static_cast<std::int32_t>(mark);
+      }
+      // Every call inside the first argument has just been handled, and a
+      // second visit would change nothing (its separator is already the
+      // mark, its own first argument already split). The skip is exact only
+      // when the "(" is not itself a call token, which would be visited
+      // next and could still rewrite that region.
+      i = IsParenFunctionToken(t_[open]) ? open : mark;
+    }
+    return true;
+  }
+
+  std::string t_;
+  // By the position of a call's "(" (see FindCallEnds).
+  struct Ends {
+    std::int32_t closing = -1;
+    std::int32_t separator = -1;
+  };
+  std::vector<Ends> ends_;
+  // Non-zero at the start of a dropped first argument: where it ended.
+  std::vector<std::int32_t> droppedUntil_;
+  long callsLeft_;
+};
 
 }  // namespace
 
-std::string SplitArgumentListsOrFault(std::string_view text) {
-  long callsLeft = kMaxSplitCallsPerChar * static_cast<long>(text.size()) + kMaxSplitCallsExtra;
-  return SplitAt(text, 0, callsLeft);
-}
+std::string SplitArgumentListsOrFault(std::string_view text) { return Splitter(text).Run(); }
 
 }  // namespace detail
 

@@ -158,6 +158,12 @@ bool LiteralValue(std::string_view mantissa, std::string_view text, double& out)
   return ResultOk(out);
 }
 
+// Each operator and function application, on top of what the function's
+// routine charges for its own steps.
+constexpr long kApplicationUnits = 1;
+// A power or root (the library's pow) costs a few operators more.
+constexpr long kPowerUnits = 4;
+
 class Evaluation {
  public:
   Evaluation(std::string_view tokens, ApplyFunction apply) : tokens_(tokens), apply_(apply) {}
@@ -275,6 +281,7 @@ class Evaluation {
   // Applies the function tokens waiting above the innermost open "(".
   bool ApplyPrefixes() {
     while (prefix_[level_] != 0 && level_ != 1) {
+      if (!Charge(kApplicationUnits)) return false;
       apply_(prefix_[level_], values_[slot_], lists_ ? *lists_ : NoLists());
       --level_;
       if (State().ErrorCode != 0) return false;
@@ -294,6 +301,7 @@ class Evaluation {
 
   // x := x (op) y. False with ErrorCode set on failure.
   bool ApplyOperator(int op, double& x, double y) {
+    if (!Charge(kApplicationUnits)) return false;
     double r = 0.0;
     switch (op) {
       case kOpAdd: r = x + y; break;
@@ -312,6 +320,7 @@ class Evaluation {
         if (!CheckedDivide(x, y, r)) return false;
         break;
       case kOpPower:
+        if (!Charge(kPowerUnits)) return false;
         if (x == 0.0 && y == 0.0) return Fault(kErrZeroToZero);
         if (x == 0.0 && y < 0.0) return Fault(kErrOverflow);
         r = std::pow(x, y);  // a negative x with a fractional y is a NaN: fault 1
@@ -349,6 +358,7 @@ class Evaluation {
         break;
       }
       case kOpNthRoot: {
+        if (!Charge(kPowerUnits)) return false;
         if (x == 0.0) return Fault(kErrOverflow);
         double sign = 1.0;
         if (y < 0.0) {
@@ -374,8 +384,16 @@ class Evaluation {
     return true;
   }
 
+  // ChargeWork for the evaluator's own steps, without finding the state
+  // each time; the slow path reports the spent budget.
+  bool Charge(long units) {
+    work_.Remaining -= units;
+    return (work_.Remaining >= 0 && work_.Abandoned == 0) || ChargeWork(0);
+  }
+
   std::string_view tokens_;
   ApplyFunction apply_;
+  WorkBudget& work_ = State().Work;
   long position_ = 1;       // 1-based, as At reads it
   int slot_ = 1;            // current ValueStack slot
   int level_ = 1;           // current PrefixStack level
@@ -411,49 +429,64 @@ namespace {
 // the limit is kept low.
 constexpr int kMaxEvaluateDepth = 8;
 
-// The work of one outermost evaluation, in token bytes (plus one per call)
-// read by it and every evaluation it starts. SOLVE at its 10,000-step limit
-// with every bracket a pole evaluates its equation about 210,000 times: the
-// budget lets that run with an equation of up to 11 tokens (a smooth
-// equation, evaluated some 20,000 times, may have 130), in about 20 ms, and
-// stops longer work, or solvers nested inside solvers, before the entry takes
-// seconds. Once spent (or once the depth limit is reached), every evaluation
-// inside fails, and the outermost one reports error 1 whatever the solver in
-// between made of the failures.
-constexpr long kEvaluateBudgetBytes = 5L * 512 * 1024;
+// The work of one entry, in units (see ChargeWork). Spent on the costliest
+// units there are (roots and inverse hyperbolic functions in a long equation
+// solved at SOLVE's step limit) it lasts 0.4 to 0.7 s of a release build,
+// and most other units cost less; an internal rate of return of 24 payments
+// at the step limit takes 4% of it, and a SOLVE of 10,000 steps can evaluate
+// an equation of some 3,000 operators and operands. bench/ measures an entry
+// spending it on each kind of unit (Limit/...).
+constexpr std::int64_t kWorkBudget = 100000000;
 
-int evaluateDepth = 0;
-long evaluateBudget = 0;
-bool abandoned = false;
+// Each evaluation pays for its setup and for reading its token string once.
+constexpr long kEvaluationSetupUnits = 1;
+
+void Abandon(WorkBudget& work, int code) {
+  if (work.Abandoned == 0) work.Abandoned = code;
+  State().ErrorCode = work.Abandoned;
+}
 
 struct DepthGuard {
-  DepthGuard() { ++evaluateDepth; }
-  ~DepthGuard() { --evaluateDepth; }
+  explicit DepthGuard(WorkBudget& work) : work_(work) { ++work_.Depth; }
+  ~DepthGuard() { --work_.Depth; }
+  WorkBudget& work_;
 };
 
 }  // namespace
 
+bool ChargeWork(long units) {
+  WorkBudget& work = State().Work;
+  if (work.Depth == 0) return true;
+  work.Remaining -= units;
+  if (work.Remaining >= 0 && work.Abandoned == 0) return true;
+  Abandon(work, kErrCalculationTooLong);
+  return false;
+}
+
 double EvaluateWith(std::string_view tokens, ApplyFunction apply) {
-  if (State().ErrorCode != 0) return 0.0;
-  const bool outermost = evaluateDepth == 0;
+  EngineState& state = State();
+  if (state.ErrorCode != 0) return 0.0;
+  WorkBudget& work = state.Work;
+  const bool outermost = work.Depth == 0;
   if (outermost) {
-    evaluateBudget = kEvaluateBudgetBytes;
-    abandoned = false;
-  }
-  evaluateBudget -= static_cast<long>(tokens.size()) + 1;
-  if (evaluateBudget < 0 || evaluateDepth >= kMaxEvaluateDepth) abandoned = true;
-  if (abandoned) {
-    State().ErrorCode = kErrUnknown;
-    return 0.0;
+    work.Remaining = kWorkBudget;
+    work.Abandoned = 0;
   }
   double result = 0.0;
   {
-    const DepthGuard guard;
+    const DepthGuard guard(work);
+    if (work.Depth > kMaxEvaluateDepth) {
+      Abandon(work, kErrUnknown);
+      return 0.0;
+    }
+    if (!ChargeWork(kEvaluationSetupUnits + static_cast<long>(tokens.size()))) return 0.0;
     Evaluation evaluation(tokens, apply);
     result = evaluation.Run();
   }
-  if (outermost && abandoned) State().ErrorCode = kErrUnknown;
-  return State().ErrorCode != 0 ? 0.0 : result;
+  // Whatever a solver in between made of the failures, the entry ends with
+  // the reason it was abandoned.
+  if (outermost && work.Abandoned != 0) state.ErrorCode = work.Abandoned;
+  return state.ErrorCode != 0 ? 0.0 : result;
 }
 
 double Evaluate(std::string_view tokens) { return EvaluateWith(tokens, &Apply); }

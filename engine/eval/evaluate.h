@@ -13,7 +13,18 @@ namespace tarvo {
 // beyond its fixed size, list or slot number out of range), 3 a malformed
 // string (including one that ends without its ":", a ")" with no "(" open, or
 // a ":" inside an open group), plus the numbers of the functions it applies.
+// The outermost evaluation of an entry starts with a fresh work budget that
+// every evaluation inside it shares; once spent, every evaluation and
+// routine still running fails at once and the outermost one ends with 41.
 double Evaluate(std::string_view tokens);
+
+// Takes `units` of work from the running entry's budget: false, with
+// ErrorCode 41 (or 1 once the solvers nested too deep), when the entry has
+// no more; the caller stops its loop and returns. Free outside any
+// evaluation (the output formats call some routines). A unit is about the
+// time of one operator of the evaluator; a routine charges each inner step
+// by what it costs in those units.
+bool ChargeWork(long units);
 
 // Variables ---------------------------------------------------------------
 

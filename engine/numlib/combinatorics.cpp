@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/errors.h"
+#include "engine/eval/evaluate.h"
 #include "engine/numlib/checked_arith.h"
 #include "engine/numlib/numlib.h"
 #include "engine/state.h"
@@ -15,6 +16,9 @@ double Fail(int code) {
   State().ErrorCode = code;
   return 0.0;
 }
+
+// A trial division of the primality test, in work units.
+constexpr long kDivisionUnits = 1;
 
 bool OutsideDivisorLimits(double a, double b) {
   return std::fabs(a) > 1e9 || std::fabs(b) > 1e9 || !IsWhole(a) || !IsWhole(b);
@@ -31,6 +35,7 @@ double Factorial(double n) {
   if (!IsWhole(n)) return Fail(kErrOutOfRange);
   if (n > 170) return Fail(kErrOverflow);
   const double k = std::nearbyint(n + 1e-6);
+  if (!ChargeWork(static_cast<long>(k) + 1)) return 0.0;
   double product = 1.0;
   for (double i = 1; i <= k; ++i) product *= i;
   return product;
@@ -72,6 +77,7 @@ double Gcd(double a, double b) {
   double q = std::fabs(b);
   double r = p - std::floor(p / q) * q;
   while (r != 0) {
+    if (!ChargeWork(1)) return 0.0;
     p = q;
     q = r;
     r = p - std::floor(p / q) * q;
@@ -91,6 +97,7 @@ double LeastCommonMultiple(double a, double b) {
   double q = std::fabs(b);
   double r = p - std::floor(f.Div(p, q)) * q;
   while (!f.Failed() && r != 0) {
+    if (!ChargeWork(1)) return 0.0;
     p = q;
     q = r;
     r = p - std::floor(f.Div(p, q)) * q;
@@ -110,6 +117,7 @@ double IsPrime(double n) {
   if (std::fmod(n, 2.0) == 0) return 0.0;
   const double limit = std::floor(std::sqrt(n));
   for (double d = 3; d <= limit; d += 2) {
+    if (!ChargeWork(kDivisionUnits)) return 0.0;
     if (std::floor(n / d) * d == n) return 0.0;
   }
   return 1.0;

@@ -1,6 +1,9 @@
 // The numeric library behind the language's functions. Every routine takes
 // doubles, reports failure through ErrorCode and returns 0 then; the error
-// numbers and the checks of each are stated beside it.
+// numbers and the checks of each are stated beside it. Inside an evaluation,
+// the routines with loops (factorials, divisor loops, primality, the normal
+// distribution) charge their steps to the entry's work budget and fail with
+// 41 once it is spent.
 #pragma once
 
 namespace tarvo {
@@ -23,7 +26,7 @@ double ArgSech(double x);    // 0 < x <= 1
 double ArgCotanh(double x);  // |x| > 1
 
 // Combinatorics and number theory. Each clears ErrorCode on entry (IsPrime
-// only ever sets 5).
+// never clears it, and sets only 5, or 41).
 double Factorial(double n);                     // 0 <= n <= 170 whole; n > 170: 6
 double Combinations(double n, double r);        // 0 < n <= 170, 0 <= r <= 170, whole
 double Permutations(double n, double r);

@@ -17,6 +17,11 @@ double Fail(int code) {
   return 0.0;
 }
 
+// One term of the normal series (a power and two divisions), in work units.
+constexpr long kSeriesTermUnits = 4;
+// The tail fit (five powers and an exponential), in work units.
+constexpr long kTailUnits = 24;
+
 }  // namespace
 
 // P(Z < z) for a standard normal Z. Below 4.71 in magnitude a power series of
@@ -37,6 +42,7 @@ double NormalLower(double z) {
     double d = 1.0;
     double previous = s;
     for (int n = 0; n <= 69; ++n) {
+      if (!ChargeWork(kSeriesTermUnits)) return 0.0;
       if (n > 0) d = -2.0 * n * d;
       s = s + std::pow(z, 2 * n + 1) / (2 * n + 1) / d;
       if (std::fabs(s - previous) < 1e-9) break;
@@ -44,6 +50,7 @@ double NormalLower(double z) {
     }
     result = s / std::sqrt(pi + pi);
   } else {
+    if (!ChargeWork(kTailUnits)) return 0.0;
     const double t = std::fabs(z);
     const double p = 1.0899066 + 0.44174655 * t + 0.46147054 * std::pow(t, 2) +
                      0.0021140571 * std::pow(t, 3) - 0.000060722893 * std::pow(t, 4) +
@@ -75,6 +82,7 @@ double NormalInverse(double p) {
   do {
     found = end;
     for (double z = start; z <= end; z += h) {
+      if (!ChargeWork(1)) return 0.0;
       const double lower = NormalLower(z);
       if (State().ErrorCode != 0) return 0.0;
       if (lower >= p) {

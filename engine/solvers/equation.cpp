@@ -34,7 +34,9 @@ namespace solver {
 
 std::string Terminated(std::string_view equation) { return EquationAsFunction(equation) + ":"; }
 
+// Every sample and bisection step of every solver comes through here.
 double EvaluateAt(const std::string& function, double x) {
+  if (!ChargeWork(1)) return 0.0;
   State().VariableStore[kX] = x;
   return Evaluate(function);
 }

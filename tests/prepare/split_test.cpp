@@ -148,5 +148,27 @@ TEST_F(Split, AgreesWithTheLiteralWalkOnShortTexts) {
   }
 }
 
+// A failing first argument is dropped; the calls around it, and a call
+// token standing as the "(" of the call before it, read on past the gap.
+TEST_F(Split, AgreesWithTheLiteralWalkAroundDroppedArguments) {
+  const char* const texts[] = {
+      "{205}({205}(5),2)",
+      "{161}{161}({205}(5),2),3)",
+      "{161}{161}({205}(5),2,3)",
+      "{205}({205}({205}(1),2),3)",
+      "{205}({205}({205}(1),2)+{205}(4),3)+{206}(7,8)",
+      "{161}{205}({205}(1),{205}(2,3)),4)",
+      "{205}({161}{161}({205}(1),2),3),4)",
+  };
+  for (const char* text : texts) {
+    ResetState();
+    const std::string want = LiteralSplit(Tok(text));
+    const int wantError = State().ErrorCode;
+    ResetState();
+    EXPECT_EQ(Readable(SplitArgumentLists(Tok(text))), Readable(want)) << text;
+    EXPECT_EQ(State().ErrorCode, wantError) << text;
+  }
+}
+
 }  // namespace
 }  // namespace tarvo

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <new>
+#include <string>
 
+#include "engine/errors.h"
 #include "engine/state.h"
 #include "engine/tokens.h"
 #include "tests/base/test_support.h"
@@ -80,6 +83,64 @@ TEST_F(Processing, ErrorsAreRedNoticesGreenAndTheDisplayKeepsItsResult) {
   EXPECT_EQ(c.label3, "Not found solutions / Infinite solutions ");
   Exe("2");
   EXPECT_EQ(c.color, kBlack);
+}
+
+TEST_F(Processing, EntriesOverTheLengthLimitAreRefusedBeforeAnyWork) {
+  const std::string longest = "1" + [] {
+    std::string s;
+    for (int i = 0; i < (kMaxEntryLength - 1) / 2; ++i) s += "+1";
+    return s;
+  }();
+  ASSERT_EQ(longest.size(), static_cast<size_t>(kMaxEntryLength));
+  Exe(longest);
+  EXPECT_EQ(State().ErrorCode, 0);
+  EXPECT_EQ(State().LastAnswer, (kMaxEntryLength + 1) / 2);
+  const int historyBefore = form.HistoryLast;
+  c.busyCalls.clear();
+  Exe(longest + "0");
+  EXPECT_EQ(State().ErrorCode, kErrEntryTooLong);
+  EXPECT_EQ(c.label3, "Error: Entry too long ");
+  EXPECT_EQ(c.color, kErrorRed);
+  EXPECT_TRUE(c.busyCalls.empty()) << "nothing was evaluated";
+  EXPECT_EQ(form.HistoryLast, historyBefore) << "nor kept in the history";
+  // Blanks count as the entry line holds them.
+  Exe(" " + longest);
+  EXPECT_EQ(State().ErrorCode, kErrEntryTooLong);
+  Exe(std::string(kMaxEntryLength + 1, ' '));
+  EXPECT_EQ(State().ErrorCode, kErrEntryTooLong);
+}
+
+// Running out of memory while an entry is evaluated: the entry ends with an
+// error, the busy pointer goes, and the next entry runs as usual.
+class OutOfMemoryControls : public test::FakeControls {
+ public:
+  bool failNextEvaluation = false;
+  void SetBusy(bool busy) override {
+    FakeControls::SetBusy(busy);
+    if (busy && failNextEvaluation) {
+      failNextEvaluation = false;
+      throw std::bad_alloc();
+    }
+  }
+};
+
+TEST_F(Processing, AnEntryOutOfMemoryEndsInAnErrorAndTheSessionGoesOn) {
+  OutOfMemoryControls controls;
+  FormMain window{controls};
+  controls.entry = "6*7";
+  window.EXE_KEY();
+  controls.failNextEvaluation = true;
+  controls.entry = "x=2+3";
+  window.EXE_KEY();
+  EXPECT_EQ(State().ErrorCode, kErrTooComplex);
+  EXPECT_EQ(controls.label3, "Error: Too complex expression ");
+  EXPECT_EQ(controls.busyCalls.back(), false);
+  EXPECT_EQ(State().LastAnswer, 42);
+  EXPECT_EQ(State().DefinedFlag[23], kUndefined);
+  controls.entry = "ans+1";
+  window.EXE_KEY();
+  EXPECT_EQ(State().ErrorCode, 0);
+  EXPECT_EQ(controls.Shown(), " 43");
 }
 
 TEST_F(Processing, CompletedEntriesAreWrittenBack) {

@@ -85,9 +85,13 @@ void Console::PrintDisplay() {
 
 Console::Outcome Console::Run(const std::string& line) {
   std::string bytes = ToBytes(line);
-  const size_t first = bytes.find_first_not_of(' ');
-  if (first == std::string::npos) return Outcome::kNothing;
-  if (bytes[first] == ':') return RunDirective(Trim(bytes));
+  // A line over the entry-length limit goes to the cycle, which refuses it,
+  // whatever it holds (only blanks, or a directive).
+  if (bytes.size() <= static_cast<size_t>(kMaxEntryLength)) {
+    const size_t first = bytes.find_first_not_of(' ');
+    if (first == std::string::npos) return Outcome::kNothing;
+    if (bytes[first] == ':') return RunDirective(Trim(bytes));
+  }
 
   // What the keyboard rules of the entry line make of typed characters.
   for (char& c : bytes) c = static_cast<char>(TypedCharacter(Code(c)));

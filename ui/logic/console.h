@@ -26,7 +26,8 @@ class Console : public MainControls, public EngineHost {
   bool Finish(const std::string& stateDir);
 
   enum class Outcome { kNothing, kSuccess, kNotice, kUnknownCommand };
-  // One entry or directive, UTF-8.
+  // One entry or directive, UTF-8. A line over the entry-length limit is an
+  // entry, which the cycle refuses.
   Outcome Run(const std::string& line);
 
   // MainControls

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "engine/bytes.h"
 #include "engine/errors.h"
@@ -177,8 +178,28 @@ void FormMain::SET_ERROR() {
 }
 
 void FormMain::Procesar() {
+  // Running out of memory anywhere in one entry ends that entry like any
+  // other error; the session, its variables and its history go on.
+  try {
+    ProcessEntry();
+  } catch (const std::bad_alloc&) {
+    c_.SetBusy(false);
+    State().ErrorCode = kErrTooComplex;
+    SET_ERROR();
+  }
+}
+
+void FormMain::ProcessEntry() {
   EngineState& s = State();
   const std::string text = c_.EntryText();
+  // Refused whole, before it is prepared or kept in the history. Blanks
+  // count: the entry line holds no more characters than this either, and
+  // tarvo-cli hands over no more than a few times this of a longer line.
+  if (text.size() > static_cast<size_t>(kMaxEntryLength)) {
+    s.ErrorCode = kErrEntryTooLong;
+    SET_ERROR();
+    return;
+  }
   const std::string_view entry = TrimmedView(text);
   if (entry.empty()) {
     c_.Beep();

@@ -51,7 +51,9 @@ class FormMain {
  public:
   explicit FormMain(MainControls& controls) : c_(controls) {}
 
-  // The processing cycle: the entry line to a result or a message.
+  // The processing cycle: the entry line to a result or a message. An entry
+  // over kMaxEntryLength is refused (42) before any work; one that runs out
+  // of memory ends with 4.
   void Procesar();
   // Shows the message of the current ErrorCode in the entry's colour.
   void SET_ERROR();
@@ -176,6 +178,9 @@ class FormMain {
   MainControls& Controls() { return c_; }
 
  private:
+  // The processing cycle itself; Procesar turns an allocation failure in it
+  // into the entry's error.
+  void ProcessEntry();
   // A modal window must not hide behind a window kept on top: the state is
   // dropped before it opens (returning what it was) and put back after.
   std::int16_t DropAlwaysOnTop();
