@@ -8,9 +8,6 @@
 
 namespace tarvo {
 
-// A token string or an entry text: one Windows-1252 byte per character.
-using Bytes = std::string;
-
 // The code of a byte, 0..255 (plain char is signed on x86).
 inline int Code(char c) { return static_cast<unsigned char>(c); }
 

@@ -7,184 +7,243 @@ namespace tarvo {
 // Order rule: a name that occurs inside another name stands after it
 // ("argsinh" before "sinh" before "sin"), because names are replaced in
 // table order. TokenOrderCheck guards the rule.
-const std::array<FunctionToken, kFunctionTokenCount> FunctionTokenTable = {{
-    {"#vnl", 128},
-    {"#neg", 129},
-    {"rnd", 130},
-    {"int", 131},
-    {"#frac", 132},
-    {"sqr", 133},
-    {"abs", 134},
-    {"#sgn", 135},
-    {"ans", 173},
-    {"pi", 174},
-    {"#not", 175},
-    {"#ndtf", 139},
-    {"#ddtf", 140},
-    {"exp", 141},
-    {"ln", 142},
-    {"log", 143},
-    {"argcosech", 144},
-    {"argsech", 145},
-    {"argcotanh", 146},
-    {"argsinh", 147},
-    {"#argsenh", 147},
-    {"#hypasn", 147},
-    {"argcosh", 148},
-    {"#hypacs", 148},
-    {"argtanh", 149},
-    {"#hypatn", 149},
-    {"cosech", 150},
-    {"sech", 151},
-    {"cotanh", 152},
-    {"sinh", 153},
-    {"#senh", 153},
-    {"#hypsin", 153},
-    {"cosh", 154},
-    {"#hypcos", 154},
-    {"tanh", 155},
-    {"#hyptan", 155},
-    {"arccosec", 156},
-    {"arcsec", 157},
-    {"arccotan", 158},
-    {"#arcsen", 136},
-    {"arcsin", 136},
-    {"arccos", 137},
-    {"arctan", 138},
-    {"cosec", 162},
-    {"sec", 163},
-    {"cotan", 164},
-    {"#sen", 165},
-    {"sin", 165},
-    {"cos", 166},
-    {"tan", 167},
-    {"#asn", 136},
-    {"#acs", 137},
-    {"#atn", 138},
-    {"#fix", 168},
-    {"fact", 169},
-    {"cur", 170},
-    {"znor", 171},
-    {"nor", 172},
-    {"#NUY", 176},
-    {"prim", 177},
-    {"#moab", 178},
-    {"#ecsg", 179},
-    {"#ectg", 180},
-    {"#modu", 181},
-    {"#der", 182},
-    {"#itg", 183},
-    {"#nter", 219},
-    {"#GAU", 184},
-    {"#DET", 185},
-    {"#inv", 186},
-    {"#RANG", 187},
-    {"#TRA", 188},
-    {"#ADJ", 189},
-    {"#Trim$", 190},
-    {"#LEN", 191},
-    {"#CHR$", 192},
-    {"#STR$", 193},
-    {"#UCASE$", 194},
-    {"#LCASE$", 195},
-    {"#ASC", 196},
-    {"#VALF", 197},
-    {"#VAL", 198},
-    {"#hex$", 199},
-    {"#space$", 200},
-    {"#dms$", 201},
-    {"#vla", 202},
-    {"mie", 203},
-    {"rie", 204},
-    {"ncr", 205},
-    {"npr", 206},
-    {"pol", 207},
-    {"rec", 208},
-    {"juld", 209},
-    {"bin", 210},
-    {"#simp", 211},
-    {"#ddx", 212},
-    {"lcm", 160},
-    {"#dsdxs", 213},
-    {"gcm", 161},
-    {"solve", 214},
-    {"#sdxd", 215},
-    {"#stxt", 216},
-    {"#max", 217},
-    {"#min", 218},
-    {"#inf", 219},
-    {"#retg", 220},
-    {"#reno", 221},
-    {"#tvm", 222},
-    {"#eva", 159},
-    {"lgb", 223},
-    {"#dettxt", 224},
-    {"#graph", 225},
-    {"#sumat", 226},}};
+constexpr std::array<FunctionToken, kFunctionTokenCount> FunctionTokenTable = {{
+    {"#vnl", Token::ReservedVnl},
+    {"#neg", Token::Negate},
+    {"rnd", Token::Random},
+    {"int", Token::Floor},
+    {"#frac", Token::ReservedFraction},
+    {"sqr", Token::SquareRoot},
+    {"abs", Token::Absolute},
+    {"#sgn", Token::ReservedSign},
+    {"ans", Token::LastAnswer},
+    {"pi", Token::Pi},
+    {"#not", Token::ReservedNot},
+    {"#ndtf", Token::ReservedNdtf},
+    {"#ddtf", Token::ReservedDdtf},
+    {"exp", Token::Exponential},
+    {"ln", Token::NaturalLog},
+    {"log", Token::CommonLog},
+    {"argcosech", Token::InverseHyperbolicCosecant},
+    {"argsech", Token::InverseHyperbolicSecant},
+    {"argcotanh", Token::InverseHyperbolicCotangent},
+    {"argsinh", Token::InverseHyperbolicSine},
+    {"#argsenh", Token::InverseHyperbolicSine},
+    {"#hypasn", Token::InverseHyperbolicSine},
+    {"argcosh", Token::InverseHyperbolicCosine},
+    {"#hypacs", Token::InverseHyperbolicCosine},
+    {"argtanh", Token::InverseHyperbolicTangent},
+    {"#hypatn", Token::InverseHyperbolicTangent},
+    {"cosech", Token::HyperbolicCosecant},
+    {"sech", Token::HyperbolicSecant},
+    {"cotanh", Token::HyperbolicCotangent},
+    {"sinh", Token::HyperbolicSine},
+    {"#senh", Token::HyperbolicSine},
+    {"#hypsin", Token::HyperbolicSine},
+    {"cosh", Token::HyperbolicCosine},
+    {"#hypcos", Token::HyperbolicCosine},
+    {"tanh", Token::HyperbolicTangent},
+    {"#hyptan", Token::HyperbolicTangent},
+    {"arccosec", Token::ArcCosecant},
+    {"arcsec", Token::ArcSecant},
+    {"arccotan", Token::ArcCotangent},
+    {"#arcsen", Token::ArcSine},
+    {"arcsin", Token::ArcSine},
+    {"arccos", Token::ArcCosine},
+    {"arctan", Token::ArcTangent},
+    {"cosec", Token::Cosecant},
+    {"sec", Token::Secant},
+    {"cotan", Token::Cotangent},
+    {"#sen", Token::Sine},
+    {"sin", Token::Sine},
+    {"cos", Token::Cosine},
+    {"tan", Token::Tangent},
+    {"#asn", Token::ArcSine},
+    {"#acs", Token::ArcCosine},
+    {"#atn", Token::ArcTangent},
+    {"#fix", Token::ReservedTruncate},
+    {"fact", Token::Factorial},
+    {"cur", Token::CubeRoot},
+    {"znor", Token::NormalInverse},
+    {"nor", Token::NormalLower},
+    {"#NUY", Token::ReservedNuy},
+    {"prim", Token::IsPrime},
+    {"#moab", Token::AbsoluteBars},
+    {"#ecsg", Token::QuadraticEquation},
+    {"#ectg", Token::CubicEquation},
+    {"#modu", Token::ReservedModulus},
+    {"#der", Token::ReservedDerivative},
+    {"#itg", Token::ReservedIntegral},
+    {"#nter", Token::ReservedInflection},
+    {"#GAU", Token::ReservedGauss},
+    {"#DET", Token::ReservedMatrixDeterminant},
+    {"#inv", Token::ReservedMatrixInverse},
+    {"#RANG", Token::ReservedMatrixRank},
+    {"#TRA", Token::ReservedMatrixTranspose},
+    {"#ADJ", Token::ReservedMatrixAdjugate},
+    {"#Trim$", Token::ReservedTrimText},
+    {"#LEN", Token::ReservedTextLength},
+    {"#CHR$", Token::PowerOf2},
+    {"#STR$", Token::PowerOf3},
+    {"#UCASE$", Token::PowerOf4},
+    {"#LCASE$", Token::PowerOf5},
+    {"#ASC", Token::PowerOf6},
+    {"#VALF", Token::PowerOf7},
+    {"#VAL", Token::PowerOf8},
+    {"#hex$", Token::PowerOf9},
+    {"#space$", Token::ReservedSpaces},
+    {"#dms$", Token::ReservedAngleText},
+    {"#vla", Token::ReservedVariableList},
+    {"mie", Token::MeanInterval},
+    {"rie", Token::RateInterval},
+    {"ncr", Token::Combinations},
+    {"npr", Token::Permutations},
+    {"pol", Token::RectangularToPolar},
+    {"rec", Token::PolarToRectangular},
+    {"juld", Token::JulianDay},
+    {"bin", Token::Binomial},
+    {"#simp", Token::ReservedSimpson},
+    {"#ddx", Token::ReservedDerivativeAt},
+    {"lcm", Token::LeastCommonMultiple},
+    {"#dsdxs", Token::ReservedSecondDerivativeAt},
+    {"gcm", Token::GreatestCommonDivisor},
+    {"solve", Token::SolveOnInterval},
+    {"#sdxd", Token::LinearSystem2},
+    {"#stxt", Token::LinearSystem3},
+    {"#max", Token::ReservedMaximum},
+    {"#min", Token::ReservedMinimum},
+    {"#inf", Token::ReservedInflection},
+    {"#retg", Token::ReservedRectangleRule},
+    {"#reno", Token::ReservedReno},
+    {"#tvm", Token::ReservedMoneyValue},
+    {"#eva", Token::ReservedEvaluateText},
+    {"lgb", Token::LogToBase},
+    {"#dettxt", Token::Determinant3},
+    {"#graph", Token::ReservedGraph},
+    {"#sumat", Token::ReservedSum},}};
 
-const std::array<FunctionToken, kParenFunctionCount> ParenFunctionTable = {{
-    {"#vla(", 202},
-    {"mie(", 203},
-    {"rie(", 204},
-    {"ncr(", 205},
-    {"npr(", 206},
-    {"pol(", 207},
-    {"rec(", 208},
-    {"juld(", 209},
-    {"bin(", 210},
-    {"#simp(", 211},
-    {"#ddx(", 212},
-    {"lcm(", 160},
-    {"#dsdxs(", 213},
-    {"gcm(", 161},
-    {"solve(", 214},
-    {"#sdxd(", 215},
-    {"#stxt(", 216},
-    {"#max(", 217},
-    {"#min(", 218},
-    {"#inf(", 219},
-    {"#retg(", 220},
-    {"#reno(", 221},
-    {"#tvm(", 222},
-    {"#eva(", 159},
-    {"lgb(", 223},
-    {"#dettxt(", 224},
-    {"#graph(", 225},
-    {"#sumat(", 226},}};
+constexpr std::array<FunctionToken, kParenFunctionCount> ParenFunctionTable = {{
+    {"#vla(", Token::ReservedVariableList},
+    {"mie(", Token::MeanInterval},
+    {"rie(", Token::RateInterval},
+    {"ncr(", Token::Combinations},
+    {"npr(", Token::Permutations},
+    {"pol(", Token::RectangularToPolar},
+    {"rec(", Token::PolarToRectangular},
+    {"juld(", Token::JulianDay},
+    {"bin(", Token::Binomial},
+    {"#simp(", Token::ReservedSimpson},
+    {"#ddx(", Token::ReservedDerivativeAt},
+    {"lcm(", Token::LeastCommonMultiple},
+    {"#dsdxs(", Token::ReservedSecondDerivativeAt},
+    {"gcm(", Token::GreatestCommonDivisor},
+    {"solve(", Token::SolveOnInterval},
+    {"#sdxd(", Token::LinearSystem2},
+    {"#stxt(", Token::LinearSystem3},
+    {"#max(", Token::ReservedMaximum},
+    {"#min(", Token::ReservedMinimum},
+    {"#inf(", Token::ReservedInflection},
+    {"#retg(", Token::ReservedRectangleRule},
+    {"#reno(", Token::ReservedReno},
+    {"#tvm(", Token::ReservedMoneyValue},
+    {"#eva(", Token::ReservedEvaluateText},
+    {"lgb(", Token::LogToBase},
+    {"#dettxt(", Token::Determinant3},
+    {"#graph(", Token::ReservedGraph},
+    {"#sumat(", Token::ReservedSum},}};
 
 // Entries that share a token (10/11, 12/13, 14/15) share a priority too; the
 // evaluator always finds the lower position.
-const std::array<OperatorToken, kOperatorTokenCount> OperatorTokenTable = {{
-    {":", ':', 0},
-    {")", ')', 0},
-    {"+", '+', 5},
-    {"-", '-', 5},
-    {"@", '@', 6},
-    {"*", '*', 7},
-    {"//", kTokReciprocalSum, 9},
-    {"/", '/', 7},
-    {"^", '^', 9},
-    {"<>", 26, 4},
-    {"><", 26, 4},
-    {"<=", 27, 4},
-    {"=<", 27, 4},
-    {">=", 28, 4},
-    {"=>", 28, 4},
-    {"<", '<', 4},
-    {"=", '=', 4},
-    {">", '>', 4},
-    {"&", '&', 5},
-    {";", ';', 5},
-    {"\\", '\\', 7},
-    {"#OPAF", kTokArgumentMark, 1},
-    {",", ',', 1},
-    {" MOD ", kTokMod, 7},
-    {" AND ", 31, 3},
-    {" XOR ", 22, 2},
-    {" OR ", 23, 2},
-    {"\x18", kTokImplicitProduct, 8},
-    {"\x15", kTokNthRoot, 9},
+constexpr std::array<OperatorToken, kOperatorTokenCount> OperatorTokenTable = {{
+    {":", Token::End, 0},
+    {")", Token::CloseGroup, 0},
+    {"+", Token::Plus, 5},
+    {"-", Token::Minus, 5},
+    {"@", Token::KeypadProduct, 6},
+    {"*", Token::Product, 7},
+    {"//", Token::ReciprocalSum, 9},
+    {"/", Token::Divide, 7},
+    {"^", Token::Power, 9},
+    {"<>", Token::NotEqual, 4},
+    {"><", Token::NotEqual, 4},
+    {"<=", Token::LessOrEqual, 4},
+    {"=<", Token::LessOrEqual, 4},
+    {">=", Token::GreaterOrEqual, 4},
+    {"=>", Token::GreaterOrEqual, 4},
+    {"<", Token::Less, 4},
+    {"=", Token::Equal, 4},
+    {">", Token::Greater, 4},
+    {"&", Token::Ampersand, 5},
+    {";", Token::Semicolon, 5},
+    {"\\", Token::IntegerDivide, 7},
+    {"#OPAF", Token::ArgumentMark, 1},
+    {",", Token::Comma, 1},
+    {" MOD ", Token::Mod, 7},
+    {" AND ", Token::And, 3},
+    {" XOR ", Token::Xor, 2},
+    {" OR ", Token::Or, 2},
+    {"\x18", Token::ImplicitProduct, 8},
+    {"\x15", Token::NthRoot, 9},
 }};
+
+// The tables agree with the Token names, checked as the code compiles.
+namespace {
+
+constexpr bool IsFunctionCode(Token t) {
+  return CodeOf(t) >= kFirstFunctionCode && CodeOf(t) <= kLastFunctionCode;
+}
+
+// Every function code is used, and only function codes.
+constexpr bool CoversFunctionCodes() {
+  std::array<bool, 256> used{};
+  for (const FunctionToken& f : FunctionTokenTable) {
+    if (!IsFunctionCode(f.code)) return false;
+    used[static_cast<size_t>(CodeOf(f.code))] = true;
+  }
+  for (int c = kFirstFunctionCode; c <= kLastFunctionCode; ++c)
+    if (!used[static_cast<size_t>(c)]) return false;
+  return true;
+}
+
+// No name occurs inside a later one (the order rule TokenOrderCheck reports).
+constexpr bool KeepsOrderRule() {
+  for (size_t i = 0; i < FunctionTokenTable.size(); ++i)
+    for (size_t j = i + 1; j < FunctionTokenTable.size(); ++j)
+      if (FunctionTokenTable[j].name.find(FunctionTokenTable[i].name) != std::string_view::npos) return false;
+  return true;
+}
+
+// Each call name is a function name and "(", with that function's token.
+constexpr bool CallsMatchFunctions() {
+  for (const FunctionToken& p : ParenFunctionTable) {
+    if (p.name.empty() || p.name.back() != '(') return false;
+    const std::string_view name = p.name.substr(0, p.name.size() - 1);
+    bool found = false;
+    for (const FunctionToken& f : FunctionTokenTable) found = found || (f.name == name && f.code == p.code);
+    if (!found) return false;
+  }
+  return true;
+}
+
+// Operators are bytes below the functions; a one-character printable
+// spelling is its own token.
+constexpr bool OperatorsSpellTheirTokens() {
+  for (const OperatorToken& op : OperatorTokenTable) {
+    if (CodeOf(op.code) >= kFirstFunctionCode) return false;
+    const bool printable = op.spelling.size() == 1 && op.spelling[0] >= ' ';
+    if (printable && op.spelling[0] != ByteOf(op.code)) return false;
+  }
+  return true;
+}
+
+static_assert(CoversFunctionCodes());
+static_assert(KeepsOrderRule());
+static_assert(CallsMatchFunctions());
+static_assert(OperatorsSpellTheirTokens());
+static_assert(OperatorTokenTable[0].code == Token::End && OperatorTokenTable[1].code == Token::CloseGroup,
+              "the normaliser and the evaluator treat the first two operators as closing tokens");
+
+}  // namespace
 
 const std::array<std::string_view, 7> WeekdayNames = {
     "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
@@ -198,7 +257,7 @@ namespace {
 template <typename Table>
 std::string Concat(const Table& table) {
   std::string s;
-  for (const auto& e : table) s += Chr(e.code);
+  for (const auto& e : table) s += ByteOf(e.code);
   return s;
 }
 
@@ -207,10 +266,10 @@ struct ByteSets {
   std::array<bool, 256> paren{};
   std::array<unsigned char, 256> operatorNumber{};
   ByteSets() {
-    for (const auto& e : FunctionTokenTable) function[static_cast<size_t>(e.code)] = true;
-    for (const auto& e : ParenFunctionTable) paren[static_cast<size_t>(e.code)] = true;
+    for (const auto& e : FunctionTokenTable) function[static_cast<size_t>(CodeOf(e.code))] = true;
+    for (const auto& e : ParenFunctionTable) paren[static_cast<size_t>(CodeOf(e.code))] = true;
     for (int i = kOperatorTokenCount; i >= 1; --i)
-      operatorNumber[static_cast<size_t>(OperatorTokenTable[static_cast<size_t>(i - 1)].code)] =
+      operatorNumber[static_cast<size_t>(CodeOf(OperatorTokenTable[static_cast<size_t>(i - 1)].code))] =
           static_cast<unsigned char>(i);
   }
 };
@@ -264,7 +323,7 @@ std::vector<std::string> FreeTokenCheck(std::span<const FunctionToken> table) {
   std::vector<std::string> messages;
   for (int code = kFirstFunctionCode; code <= kLastFunctionCode; ++code) {
     bool used = false;
-    for (const auto& e : table) used = used || e.code == code;
+    for (const auto& e : table) used = used || CodeOf(e.code) == code;
     if (!used)
       messages.push_back("C\xF3" "digo ASCII  " + std::to_string(code) +
                          " disponible como TOKEN para funciones");

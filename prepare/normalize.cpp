@@ -30,9 +30,9 @@ constexpr char kDegreeMark = '\xB0';
 constexpr char kMinuteMark = '\'';
 constexpr char kSecondMark = '"';
 
-const char kImplicitProduct = static_cast<char>(kTokImplicitProduct);
-const char kNegation = static_cast<char>(kTokNegation);
-const char kFactorial = static_cast<char>(kTokFactorial);
+constexpr char kImplicitProduct = ByteOf(Token::ImplicitProduct);
+constexpr char kNegation = ByteOf(Token::Negate);
+constexpr char kFactorial = ByteOf(Token::Factorial);
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // Only lower-case letters: by the second half every letter left is a
@@ -94,7 +94,7 @@ struct ByteKinds {
       signAbsorber[c] = false;
     }
     // ":" and ")" (the first two entries) are no operators a sign can follow.
-    for (size_t e = 2; e < OperatorTokenTable.size(); ++e) signAbsorber[Code(static_cast<char>(OperatorTokenTable[e].code))] = true;
+    for (size_t e = 2; e < OperatorTokenTable.size(); ++e) signAbsorber[CodeOf(OperatorTokenTable[e].code)] = true;
   }
 };
 const ByteKinds kKinds;
@@ -313,7 +313,7 @@ class FunctionIndex {
       for (unsigned b = 0; b < 64; ++b)
         if ((sig >> b) & 1) withBit_[b][e >> 6] |= uint64_t{1} << (e & 63);
       named_ |= sig;
-      const unsigned code = static_cast<unsigned>(FunctionTokenTable[e].code);
+      const unsigned code = static_cast<unsigned>(CodeOf(FunctionTokenTable[e].code));
       withToken_[code & 255][e >> 6] |= uint64_t{1} << (e & 63);
     }
   }
@@ -357,7 +357,7 @@ class FunctionIndex {
 // shapes, in the order they must be replaced ("Â(" before anything eats "(").
 void MapDisplaySymbols(WorkText& t) {
   static const std::pair<std::string_view, std::string> kSymbols[] = {
-      {"\xCE", Chr(kTokNthRoot)},
+      {"\xCE", TokenText(Token::NthRoot)},
       {"\xC2(", "#SIMP("},
       {"\xC1", "SQR"},
       {"\xC8", "CUR"},
@@ -372,7 +372,7 @@ void MapDisplaySymbols(WorkText& t) {
       {"\xE7", "i"},
       {"\xE8", "j"},
       {"\xEA", "k"},
-      {"\xD4", Chr(kTokArcSin)},
+      {"\xD4", TokenText(Token::ArcSine)},
       {"\xD7", "@"},
   };
   // Every symbol is a byte above 127 or a square or curly bracket.
@@ -511,7 +511,7 @@ void FoldFunctionPowers(WorkText& w, char token) {
     if (p == std::string::npos) break;
     if (p + 4 >= t.size() || t[p + 3] < '2' || t[p + 3] > '9' || t[p + 4] != ')') break;
     out.append(t, pos, p - pos);
-    out += static_cast<char>(190 + (t[p + 3] - '0'));
+    out += static_cast<char>(CodeOf(Token::PowerOf2) - 2 + (t[p + 3] - '0'));
     size_t next = p + 5;
     if (next < t.size() && (t[next] == kImplicitProduct || t[next] == '*')) ++next;
     // The token now stands just before t[next]: reuse the slot before it.
@@ -681,7 +681,7 @@ std::string Normalize(std::string text) {
       break;
     }
   }
-  const char mod[] = {static_cast<char>(kTokMod)};
+  const char mod[] = {ByteOf(Token::Mod)};
   t.Replace("mod", std::string_view(mod, 1));
   t.Replace(" ", "");
   MapSpecialForms(t);
@@ -699,7 +699,7 @@ std::string Normalize(std::string text) {
 
   // Multi-argument calls ("#vla(", the first entry, stays a name).
   for (size_t e = 1; e < ParenFunctionTable.size(); ++e) {
-    const char call[] = {static_cast<char>(ParenFunctionTable[e].code), '('};
+    const char call[] = {ByteOf(ParenFunctionTable[e].code), '('};
     if ((sets.calls[e] & ~t.Signature()) != 0) continue;
     t.ReplaceNoCase(ParenFunctionTable[e].name, sets.calls[e], std::string_view(call, 2));
   }
@@ -720,7 +720,7 @@ std::string Normalize(std::string text) {
 
   // Operator spellings, then signs.
   for (size_t e = 0; e < OperatorTokenTable.size(); ++e) {
-    const char token[] = {static_cast<char>(OperatorTokenTable[e].code)};
+    const char token[] = {ByteOf(OperatorTokenTable[e].code)};
     if ((sets.operators[e] & ~t.Signature()) != 0) continue;
     if (ReplacesByItself(OperatorTokenTable[e].spelling, std::string_view(token, 1))) continue;
     t.ReplaceNoCase(OperatorTokenTable[e].spelling, sets.operators[e], std::string_view(token, 1));
@@ -747,7 +747,7 @@ std::string Normalize(std::string text) {
   }
   if (t.Has('-')) {
     for (size_t e = 2; e < OperatorTokenTable.size(); ++e)
-      NegateMinusAfter(t, static_cast<char>(OperatorTokenTable[e].code));
+      NegateMinusAfter(t, ByteOf(OperatorTokenTable[e].code));
   }
   if (!t.str().empty() && t.str().front() == '-') {
     t.edit().insert(0, "0");
@@ -774,7 +774,7 @@ std::string Normalize(std::string text) {
   FunctionIndex::Entries candidates = index.MayAct(t);
   for (size_t e = FunctionIndex::Next(candidates, 0); e < FunctionIndex::kCount;
        e = FunctionIndex::Next(candidates, e + 1)) {
-    const char token = static_cast<char>(FunctionTokenTable[e].code);
+    const char token = ByteOf(FunctionTokenTable[e].code);
     const uint64_t version = t.Version();
     const bool nameMayOccur = (sets.functions[e] & ~t.Signature()) == 0;
     if (nameMayOccur) t.ReplaceNoCase(FunctionTokenTable[e].name, sets.functions[e], std::string_view(&token, 1));

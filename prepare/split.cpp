@@ -24,7 +24,7 @@ namespace tarvo {
 namespace detail {
 namespace {
 
-const char kArgumentMark = static_cast<char>(kTokArgumentMark);
+constexpr char kArgumentMark = ByteOf(Token::ArgumentMark);
 
 bool IsSeparator(char c) { return c == ',' || c == kArgumentMark; }
 

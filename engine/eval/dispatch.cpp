@@ -13,28 +13,11 @@
 #include "engine/numlib/numlib.h"
 #include "engine/solvers/solvers.h"
 #include "engine/state.h"
+#include "engine/tokens.h"
 
 namespace tarvo {
 namespace {
 
-// Token codes with an operation (the function token table pairs them with names).
-enum FunctionCode : int {
-  kNeg = 129, kRnd = 130, kInt = 131, kSqr = 133, kAbs = 134,
-  kArcSin = 136, kArcCos = 137, kArcTan = 138,
-  kExp = 141, kLn = 142, kLog = 143,
-  kArgCosech = 144, kArgSech = 145, kArgCotanh = 146,
-  kArgSinh = 147, kArgCosh = 148, kArgTanh = 149,
-  kCosech = 150, kSech = 151, kCotanh = 152, kSinh = 153, kCosh = 154, kTanh = 155,
-  kArcCosec = 156, kArcSec = 157, kArcCotan = 158,
-  kLcm = 160, kGcm = 161,
-  kCosec = 162, kSec = 163, kCotan = 164, kSin = 165, kCos = 166, kTan = 167,
-  kFact = 169, kCur = 170, kZnor = 171, kNor = 172, kAns = 173, kPi = 174,
-  kPrim = 177, kAbsBar = 178, kEq2d = 179, kEq3d = 180,
-  kPowerFirst = 192, kPowerLast = 199,
-  kMie = 203, kRie = 204, kNcr = 205, kNpr = 206, kPol = 207, kRec = 208,
-  kJuld = 209, kBin = 210, kSolve = 214, kS2x2 = 215, kS3x3 = 216,
-  kLgb = 223, kDet = 224,
-};
 
 // Tangent-type results beyond this are reported as a division by zero, and
 // circular results below the zero thresholds print as exactly 0.
@@ -85,33 +68,33 @@ bool Radians(double x, double& u) { return CheckedDivide(x, State().AngleFactor,
 // below 1E-12 become exactly 0 (for sin and tan only when |x| > 0.1, so that
 // sin(1E-13) stays 1E-13); tangent-type results beyond 1E15 fail with 11, so
 // tan(90°) fails instead of yielding about 1.6E+16.
-bool Circular(int code, double& x) {
+bool Circular(Token code, double& x) {
   double u = 0.0;
   if (!Radians(x, u)) return false;
   double r = 0.0;
   switch (code) {
-    case kSin:
+    case Token::Sine:
       r = std::sin(u);
       if (std::fabs(r) < kTinyTrig && std::fabs(x) > 0.1) r = 0.0;
       break;
-    case kCos:
+    case Token::Cosine:
       r = std::cos(u);
       if (std::fabs(r) < kTinyTrig) r = 0.0;
       break;
-    case kTan:
+    case Token::Tangent:
       r = std::tan(u);
       if (std::fabs(r) < kTinyTrig && std::fabs(x) > 0.1) r = 0.0;
       if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
       break;
-    case kCosec:
+    case Token::Cosecant:
       if (!CheckedDivide(1.0, std::sin(u), r)) return false;
       if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
       break;
-    case kSec:
+    case Token::Secant:
       if (!CheckedDivide(1.0, std::cos(u), r)) return false;
       if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
       break;
-    default:  // kCotan
+    default:  // Token::Cotangent
       if (!CheckedDivide(std::cos(u), std::sin(u), r)) return false;
       if (std::fabs(r) < kTinyCotan) r = 0.0;
       if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
@@ -124,18 +107,18 @@ bool Circular(int code, double& x) {
 // The six hyperbolic functions from E = e^x and F = e^-x. No domain check:
 // cosech(0) and cotanh(0) divide by zero (11); |x| beyond about 709.78
 // overflows the exponential (6), for every one of them.
-bool Hyperbolic(int code, double& x) {
+bool Hyperbolic(Token code, double& x) {
   const double e = std::exp(x);
   const double f = std::exp(-x);
   if (!ResultOk(e) || !ResultOk(f)) return false;
   double r = 0.0;
   switch (code) {
-    case kSinh: r = (e - f) / 2; break;
-    case kCosh: r = (e + f) / 2; break;
-    case kTanh: return CheckedDivide(e - f, f + e, x);
-    case kCosech: return CheckedDivide(2, e - f, x);
-    case kSech: return CheckedDivide(2, f + e, x);
-    default: return CheckedDivide(e + f, e - f, x);  // kCotanh
+    case Token::HyperbolicSine: r = (e - f) / 2; break;
+    case Token::HyperbolicCosine: r = (e + f) / 2; break;
+    case Token::HyperbolicTangent: return CheckedDivide(e - f, f + e, x);
+    case Token::HyperbolicCosecant: return CheckedDivide(2, e - f, x);
+    case Token::HyperbolicSecant: return CheckedDivide(2, f + e, x);
+    default: return CheckedDivide(e + f, e - f, x);  // Token::HyperbolicCotangent
   }
   x = r;
   return ResultOk(x);
@@ -237,36 +220,39 @@ bool Texts3(const ArgumentList& list, double& x) {
 }
 
 // List functions: false when the list or its count is refused, or a step failed.
-bool ApplyList(int code, double& x, const ArgumentLists& lists) {
+bool ApplyList(Token code, double& x, const ArgumentLists& lists) {
   struct Range { int min, max; };
   Range range{};
   switch (code) {
-    case kLcm: case kGcm: range = {2, 10}; break;
-    case kMie: range = {4, 4}; break;
-    case kRie: case kBin: case kS3x3: range = {3, 3}; break;
-    case kNcr: case kNpr: case kPol: case kRec: case kLgb: case kS2x2: range = {2, 2}; break;
-    case kJuld: range = {3, 6}; break;
-    case kSolve: range = {3, 4}; break;
-    default: range = {9, 9}; break;  // kDet
+    case Token::LeastCommonMultiple: case Token::GreatestCommonDivisor: range = {2, 10}; break;
+    case Token::MeanInterval: range = {4, 4}; break;
+    case Token::RateInterval: case Token::Binomial: case Token::LinearSystem3: range = {3, 3}; break;
+    case Token::Combinations: case Token::Permutations: case Token::RectangularToPolar:
+    case Token::PolarToRectangular: case Token::LogToBase: case Token::LinearSystem2:
+      range = {2, 2};
+      break;
+    case Token::JulianDay: range = {3, 6}; break;
+    case Token::SolveOnInterval: range = {3, 4}; break;
+    default: range = {9, 9}; break;  // Token::Determinant3
   }
   const ArgumentList* list = ListWithCount(x, lists, range.min, range.max);
   if (list == nullptr) return false;
   const auto& a = list->Arguments;
   switch (code) {
-    case kLcm: return Fold(*list, &LeastCommonMultiple, x);
-    case kGcm: return Fold(*list, &Gcd, x);
-    case kMie: x = MeanIntervalEstimation(a[0], a[1], a[2], a[3]); return true;
-    case kRie: x = RateIntervalEstimation(a[0], a[1], a[2]); return true;
-    case kNcr: x = Combinations(a[0], a[1]); return true;
-    case kNpr: x = Permutations(a[0], a[1]); return true;
-    case kPol: x = RectangularToPolar(a[0], a[1]); return true;
-    case kRec: x = PolarToRectangular(a[0], a[1]); return true;
-    case kJuld: return JulianDayOf(*list, x);
-    case kBin: x = BinomialProbability(a[0], a[1], a[2]); return true;
-    case kLgb: return LogToBase(*list, x);
-    case kSolve: return SolveOn(*list, x);
-    case kS2x2: return Texts2(*list, x);
-    case kS3x3: return Texts3(*list, x);
+    case Token::LeastCommonMultiple: return Fold(*list, &LeastCommonMultiple, x);
+    case Token::GreatestCommonDivisor: return Fold(*list, &Gcd, x);
+    case Token::MeanInterval: x = MeanIntervalEstimation(a[0], a[1], a[2], a[3]); return true;
+    case Token::RateInterval: x = RateIntervalEstimation(a[0], a[1], a[2]); return true;
+    case Token::Combinations: x = Combinations(a[0], a[1]); return true;
+    case Token::Permutations: x = Permutations(a[0], a[1]); return true;
+    case Token::RectangularToPolar: x = RectangularToPolar(a[0], a[1]); return true;
+    case Token::PolarToRectangular: x = PolarToRectangular(a[0], a[1]); return true;
+    case Token::JulianDay: return JulianDayOf(*list, x);
+    case Token::Binomial: x = BinomialProbability(a[0], a[1], a[2]); return true;
+    case Token::LogToBase: return LogToBase(*list, x);
+    case Token::SolveOnInterval: return SolveOn(*list, x);
+    case Token::LinearSystem2: return Texts2(*list, x);
+    case Token::LinearSystem3: return Texts3(*list, x);
     default: return Determinant(*list, x);
   }
 }
@@ -275,71 +261,77 @@ bool ApplyList(int code, double& x, const ArgumentLists& lists) {
 
 void Apply(int code, double& x, const ArgumentLists& lists) {
   EngineState& st = State();
-  switch (code) {
-    case kNeg: x = -x; return;
-    case kRnd: x = static_cast<double>(st.Random.Next()); return;
-    case kInt: x = std::floor(x); return;
-    case kSqr:
+  const Token token = static_cast<Token>(code);
+  switch (token) {
+    case Token::Negate: x = -x; return;
+    case Token::Random: x = static_cast<double>(st.Random.Next()); return;
+    case Token::Floor: x = std::floor(x); return;
+    case Token::SquareRoot:
       if (x < 0) Fault(kErrOutOfRange);
       else x = std::sqrt(x);
       return;
-    case kAbs:
-    case kAbsBar: x = std::fabs(x); return;
-    case kArcSin: InAngleUnit(ArcSin(x), x); return;
-    case kArcCos: InAngleUnit(ArcCos(x), x); return;
-    case kArcTan: InAngleUnit(std::atan(x), x); return;
-    case kArcCosec: InAngleUnit(ArcCosec(x), x); return;
-    case kArcSec: InAngleUnit(ArcSec(x), x); return;
-    case kArcCotan: InAngleUnit(ArcCotan(x), x); return;
-    case kExp:
+    case Token::Absolute:
+    case Token::AbsoluteBars: x = std::fabs(x); return;
+    case Token::ArcSine: InAngleUnit(ArcSin(x), x); return;
+    case Token::ArcCosine: InAngleUnit(ArcCos(x), x); return;
+    case Token::ArcTangent: InAngleUnit(std::atan(x), x); return;
+    case Token::ArcCosecant: InAngleUnit(ArcCosec(x), x); return;
+    case Token::ArcSecant: InAngleUnit(ArcSec(x), x); return;
+    case Token::ArcCotangent: InAngleUnit(ArcCotan(x), x); return;
+    case Token::Exponential:
       x = std::exp(x);
       ResultOk(x);
       return;
-    case kLn:
+    case Token::NaturalLog:
       if (x <= 0) Fault(kErrOutOfRange);
       else x = std::log(x);
       return;
-    case kLog:
+    case Token::CommonLog:
       if (x <= 0) Fault(kErrOutOfRange);
       else x = std::log(x) / std::log(10.0);
       return;
-    case kArgCosech: x = ArgCosech(x); return;
-    case kArgSech: x = ArgSech(x); return;
-    case kArgCotanh: x = ArgCotanh(x); return;
-    case kArgSinh: x = ArgSinh(x); return;
-    case kArgCosh: x = ArgCosh(x); return;
-    case kArgTanh: x = ArgTanh(x); return;
-    case kCosech: case kSech: case kCotanh: case kSinh: case kCosh: case kTanh:
-      Hyperbolic(code, x);
+    case Token::InverseHyperbolicCosecant: x = ArgCosech(x); return;
+    case Token::InverseHyperbolicSecant: x = ArgSech(x); return;
+    case Token::InverseHyperbolicCotangent: x = ArgCotanh(x); return;
+    case Token::InverseHyperbolicSine: x = ArgSinh(x); return;
+    case Token::InverseHyperbolicCosine: x = ArgCosh(x); return;
+    case Token::InverseHyperbolicTangent: x = ArgTanh(x); return;
+    case Token::HyperbolicCosecant: case Token::HyperbolicSecant: case Token::HyperbolicCotangent:
+    case Token::HyperbolicSine: case Token::HyperbolicCosine: case Token::HyperbolicTangent:
+      Hyperbolic(token, x);
       return;
-    case kCosec: case kSec: case kCotan: case kSin: case kCos: case kTan:
-      Circular(code, x);
+    case Token::Cosecant: case Token::Secant: case Token::Cotangent:
+    case Token::Sine: case Token::Cosine: case Token::Tangent:
+      Circular(token, x);
       return;
-    case kFact: x = Factorial(x); return;
-    case kCur: {
+    case Token::Factorial: x = Factorial(x); return;
+    case Token::CubeRoot: {
       const double sign = x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0);
       x = sign * std::pow(std::fabs(x), 1.0 / 3);
       return;
     }
-    case kZnor: x = NormalInverse(x); return;
-    case kNor: x = NormalLower(x); return;
-    case kAns: x = st.LastAnswer; return;
-    case kPi: x = st.Pi; return;
-    case kPrim: x = IsPrime(x); return;
-    case kEq2d:
-    case kEq3d: {
+    case Token::NormalInverse: x = NormalInverse(x); return;
+    case Token::NormalLower: x = NormalLower(x); return;
+    case Token::LastAnswer: x = st.LastAnswer; return;
+    case Token::Pi: x = st.Pi; return;
+    case Token::IsPrime: x = IsPrime(x); return;
+    case Token::QuadraticEquation:
+    case Token::CubicEquation: {
       std::string text;
       if (!TextOf(x, text)) return;
-      x = code == kEq2d ? SolveQuadratic(text) : SolveCubic(text);
+      x = token == Token::QuadraticEquation ? SolveQuadratic(text) : SolveCubic(text);
       return;
     }
-    case kLcm: case kGcm: case kMie: case kRie: case kNcr: case kNpr: case kPol: case kRec:
-    case kJuld: case kBin: case kLgb: case kDet: case kSolve: case kS2x2: case kS3x3:
-      ApplyList(code, x, lists);
+    case Token::LeastCommonMultiple: case Token::GreatestCommonDivisor: case Token::MeanInterval:
+    case Token::RateInterval: case Token::Combinations: case Token::Permutations:
+    case Token::RectangularToPolar: case Token::PolarToRectangular: case Token::JulianDay:
+    case Token::Binomial: case Token::LogToBase: case Token::Determinant3:
+    case Token::SolveOnInterval: case Token::LinearSystem2: case Token::LinearSystem3:
+      ApplyList(token, x, lists);
       return;
     default:
-      if (code >= kPowerFirst && code <= kPowerLast) {
-        x = std::pow(x, code - 190);
+      if (token >= Token::PowerOf2 && token <= Token::PowerOf9) {
+        x = std::pow(x, code - CodeOf(Token::PowerOf2) + 2);
         ResultOk(x);
         return;
       }

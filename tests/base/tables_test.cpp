@@ -13,33 +13,15 @@
 namespace tarvo {
 namespace {
 
-int CodeOf(std::string_view name) {
-  for (const auto& e : FunctionTokenTable)
-    if (e.name == name) return e.code;
-  return -1;
-}
-
-TEST(FunctionTable, SizesAndLookups) {
-  EXPECT_EQ(AllFunctionTokens().size(), 113u);
-  EXPECT_EQ(ParenFunctionTokens().size(), 28u);
-  EXPECT_EQ(CodeOf("sin"), 165);
-  EXPECT_EQ(CodeOf("#hypsin"), 153);
-  EXPECT_EQ(CodeOf("#inf"), 219);
-  EXPECT_EQ(CodeOf("#nter"), 219);
-  EXPECT_EQ(CodeOf("lgb"), 223);
-  EXPECT_EQ(CodeOf("#neg"), kTokNegation);
-  for (int c = 227; c <= 255; ++c) EXPECT_FALSE(IsFunctionToken(static_cast<char>(c))) << c;
-  for (int c = 128; c <= 226; ++c) EXPECT_TRUE(IsFunctionToken(static_cast<char>(c))) << c;
-  EXPECT_FALSE(IsFunctionToken('a'));
-}
-
-TEST(FunctionTable, EveryCallFormNameIsANameWithTheSameCode) {
-  for (const auto& p : ParenFunctionTable) {
-    ASSERT_EQ(p.name.back(), '(');
-    EXPECT_EQ(CodeOf(p.name.substr(0, p.name.size() - 1)), p.code) << p.name;
-    EXPECT_TRUE(IsParenFunctionToken(static_cast<char>(p.code)));
+// The byte sets built from the tables: exactly the function codes, and the
+// call forms only.
+TEST(FunctionTable, ByteSetsHoldExactlyTheTableCodes) {
+  for (int c = 0; c <= 255; ++c) {
+    const bool function = c >= kFirstFunctionCode && c <= kLastFunctionCode;
+    EXPECT_EQ(IsFunctionToken(static_cast<char>(c)), function) << c;
   }
-  EXPECT_FALSE(IsParenFunctionToken(static_cast<char>(165)));
+  EXPECT_TRUE(IsParenFunctionToken(ByteOf(Token::LogToBase)));
+  EXPECT_FALSE(IsParenFunctionToken(ByteOf(Token::Sine)));
 }
 
 TEST(SelfChecks, GivenTablesAreSilent) {
@@ -63,27 +45,19 @@ TEST(SelfChecks, BrokenTablesAreReported) {
   // Remove the only entry of code 177: one free-code message.
   std::vector<FunctionToken> missing;
   for (const auto& e : FunctionTokenTable)
-    if (e.code != 177) missing.push_back(e);
+    if (e.code != Token::IsPrime) missing.push_back(e);
   auto free = FreeTokenCheck(missing);
   ASSERT_EQ(free.size(), 1u);
   EXPECT_EQ(free[0], "C\xF3" "digo ASCII  177 disponible como TOKEN para funciones");
 }
 
-TEST(OperatorTable, LookupGivesFirstPositionAndItsPriority) {
-  EXPECT_EQ(AllOperatorTokens().size(), 29u);
-  EXPECT_EQ(AllOperatorTokens().substr(0, 7), std::string(":)+-@*") + Chr(25));
-  struct Row { int code; int number; int priority; };
-  const Row rows[] = {
-      {':', 1, 0}, {')', 2, 0}, {'+', 3, 5}, {'@', 5, 6}, {'*', 6, 7}, {25, 7, 9},
-      {'/', 8, 7}, {'^', 9, 9}, {26, 10, 4}, {27, 12, 4}, {28, 14, 4}, {'\\', 21, 7},
-      {29, 22, 1}, {',', 23, 1}, {30, 24, 7}, {24, 28, 8}, {21, 29, 9}, {'(', 0, 0},
-      {'a', 0, 0}, {200, 0, 0},
-  };
-  for (const Row& r : rows) {
-    const int n = OperatorNumber(static_cast<char>(r.code));
-    EXPECT_EQ(n, r.number) << r.code;
-    EXPECT_EQ(OperatorPriority(n), r.priority) << r.code;
-  }
+// A token spelled twice is found at its first position, with that priority.
+TEST(OperatorTable, SharedTokenIsFoundAtItsFirstPosition) {
+  EXPECT_EQ(OperatorNumber(ByteOf(Token::NotEqual)), 10);
+  EXPECT_EQ(OperatorNumber(ByteOf(Token::GreaterOrEqual)), 14);
+  EXPECT_EQ(OperatorPriority(OperatorNumber(ByteOf(Token::ImplicitProduct))), 8);
+  EXPECT_EQ(OperatorNumber('('), 0);
+  EXPECT_EQ(OperatorNumber(ByteOf(Token::Sine)), 0);
 }
 
 TEST(ErrorMessages, TextsAndKinds) {

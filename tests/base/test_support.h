@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/state.h"
+#include "engine/tokens.h"
 
 namespace tarvo::test {
 
@@ -18,28 +19,69 @@ class FreshEngine : public ::testing::Test {
   void TearDown() override { ResetState(); }
 };
 
-// Token strings in a readable notation: {N} is the byte with code N
-// ("2{24}x:" is 2, ImplicitProduct, x, end mark).
+// Tokens that no typed name turns into, by the name of their Token.
+struct NamedToken {
+  std::string_view name;
+  Token token;
+};
+inline constexpr NamedToken kTokenNames[] = {
+    {"NthRoot", Token::NthRoot}, {"Xor", Token::Xor}, {"Or", Token::Or},
+    {"ImplicitProduct", Token::ImplicitProduct}, {"ReciprocalSum", Token::ReciprocalSum},
+    {"NotEqual", Token::NotEqual}, {"LessOrEqual", Token::LessOrEqual},
+    {"GreaterOrEqual", Token::GreaterOrEqual}, {"ArgumentMark", Token::ArgumentMark},
+    {"Mod", Token::Mod}, {"And", Token::And}, {"Negate", Token::Negate},
+    {"AbsoluteBars", Token::AbsoluteBars}, {"PowerOf2", Token::PowerOf2},
+    {"PowerOf3", Token::PowerOf3}, {"PowerOf4", Token::PowerOf4}, {"PowerOf9", Token::PowerOf9},
+};
+
+// Token strings in a readable notation: {name} is the token of a function
+// name as typed ("{sin}30:") or a token from kTokenNames
+// ("2{ImplicitProduct}x:" is 2 times x); {N} is byte N, for a byte that is
+// no token.
 inline std::string Tok(std::string_view readable) {
   std::string out;
   for (size_t i = 0; i < readable.size(); ++i) {
-    if (readable[i] == '{') {
-      size_t close = readable.find('}', i);
-      out += static_cast<char>(std::stoi(std::string(readable.substr(i + 1, close - i - 1))));
-      i = close;
-    } else {
+    if (readable[i] != '{') {
       out += readable[i];
+      continue;
     }
+    const size_t close = readable.find('}', i);
+    const std::string_view name = readable.substr(i + 1, close - i - 1);
+    i = close;
+    bool found = false;
+    for (const NamedToken& n : kTokenNames) {
+      if (!found && n.name == name) {
+        out += ByteOf(n.token);
+        found = true;
+      }
+    }
+    for (const FunctionToken& f : FunctionTokenTable) {
+      if (!found && f.name == name) {
+        out += ByteOf(f.code);
+        found = true;
+      }
+    }
+    // {N}: the byte N, for bytes that are no token at all.
+    if (!found && !name.empty() && name.find_first_not_of("0123456789") == std::string_view::npos)
+      out += static_cast<char>(std::stoi(std::string(name)));
+    else if (!found) ADD_FAILURE() << "no token named " << name;
   }
   return out;
 }
 
-// The inverse, for failure messages: bytes >= 128 or < 32 as {N}.
+// The inverse, for failure messages: a token as {name}, other control bytes
+// as {code}.
 inline std::string Readable(std::string_view bytes) {
   std::string out;
   for (char ch : bytes) {
     const int c = static_cast<unsigned char>(ch);
-    if (c < 32 || c >= 128) out += "{" + std::to_string(c) + "}";
+    std::string name;
+    for (const NamedToken& n : kTokenNames)
+      if (name.empty() && ByteOf(n.token) == ch) name = n.name;
+    for (const FunctionToken& f : FunctionTokenTable)
+      if (name.empty() && ByteOf(f.code) == ch) name = f.name;
+    if (!name.empty()) out += "{" + name + "}";
+    else if (c < 32 || c >= 128) out += "{" + std::to_string(c) + "}";
     else out += ch;
   }
   return out;

@@ -1,7 +1,6 @@
 // The evaluation core: priorities and grouping, literals, the binary
 // operators and their faults, the fixed limits, argument lists, re-entrancy
-// and hostile input. N = {129} negation, R = {21} n-th root, {24} implicit
-// product, {29} argument mark, {30} MOD.
+// and hostile input. Token strings are written with Tok().
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,19 +28,19 @@ TEST_F(Grouping, PrioritiesAndAssociativity) {
       {"power groups from the left", "2^3^2:", U::Rad, 64, 0},
       {"minus groups from the left", "10-2-3:", U::Rad, 5, 0},
       {"division groups from the left", "64/4/2:", U::Rad, 8, 0},
-      {"negation binds before power", "{129}2^2:", U::Rad, 4, 0},
+      {"negation binds before power", "{Negate}2^2:", U::Rad, 4, 0},
       {"at-sign looser than slash", "8/2@4:", U::Rad, 16, 0},
-      {"implicit product tighter than slash", "1/2{24}4:", U::Rad, 0.125, 0},
-      {"power tighter than implicit product", "2{24}3^2:", U::Rad, 18, 0},
-      {"implicit product looser than power on the right", "2^3{24}2:", U::Rad, 16, 0},
-      {"reciprocal sum equals power priority, left first", "2{25}3^2:", U::Rad, 1.44, 0, M::Near},
-      {"reciprocal sum over sum", "1+2{25}2:", U::Rad, 2, 0},
+      {"implicit product tighter than slash", "1/2{ImplicitProduct}4:", U::Rad, 0.125, 0},
+      {"power tighter than implicit product", "2{ImplicitProduct}3^2:", U::Rad, 18, 0},
+      {"implicit product looser than power on the right", "2^3{ImplicitProduct}2:", U::Rad, 16, 0},
+      {"reciprocal sum equals power priority, left first", "2{ReciprocalSum}3^2:", U::Rad, 1.44, 0, M::Near},
+      {"reciprocal sum over sum", "1+2{ReciprocalSum}2:", U::Rad, 2, 0},
       {"nested groups", "((2+3)*(4-1)):", U::Rad, 15, 0},
       {"group raised", "2*(3+4)^2:", U::Rad, 98, 0},
-      {"function before binary operator", "{165}0+1:", U::Rad, 1, 0},
-      {"functions apply from the innermost", "{165}{166}0:", U::Rad, std::sin(1.0), 0},
-      {"function applies to its group", "{129}(2+3)*2:", U::Rad, -10, 0},
-      {"function token after an operator", "3-{129}2:", U::Rad, 5, 0},
+      {"function before binary operator", "{sin}0+1:", U::Rad, 1, 0},
+      {"functions apply from the innermost", "{sin}{cos}0:", U::Rad, std::sin(1.0), 0},
+      {"function applies to its group", "{Negate}(2+3)*2:", U::Rad, -10, 0},
+      {"function token after an operator", "3-{Negate}2:", U::Rad, 5, 0},
       {"first end mark ends the evaluation", "2:3:", U::Rad, 2, 0},
       {"one over a half", "1/0.5:", U::Rad, 2, 0},
   };
@@ -51,22 +50,22 @@ TEST_F(Grouping, PrioritiesAndAssociativity) {
 TEST_F(Grouping, IntegerDivisionModAndRoots) {
   const Row rows[] = {
       {"integer division", "7\\2:", U::Rad, 3, 0},
-      {"quotient truncates toward zero", "7\\{129}2:", U::Rad, -3, 0},
-      {"negative dividend truncates too", "{129}7\\2:", U::Rad, -3, 0},
-      {"MOD takes the dividend's sign", "{129}7{30}2:", U::Rad, -1, 0},
-      {"MOD with negative divisor", "7{30}{129}2:", U::Rad, 1, 0},
+      {"quotient truncates toward zero", "7\\{Negate}2:", U::Rad, -3, 0},
+      {"negative dividend truncates too", "{Negate}7\\2:", U::Rad, -3, 0},
+      {"MOD takes the dividend's sign", "{Negate}7{Mod}2:", U::Rad, -1, 0},
+      {"MOD with negative divisor", "7{Mod}{Negate}2:", U::Rad, 1, 0},
       {"2.5 rounds to even 2", "2.5\\1:", U::Rad, 2, 0},
       {"3.5 rounds to even 4", "3.5\\1:", U::Rad, 4, 0},
       {"divisor rounds too: 7 \\ 2.5 is 7 \\ 2", "7\\2.5:", U::Rad, 3, 0},
-      {"MOD operands round", "7.5{30}2.5:", U::Rad, 0, 0},
+      {"MOD operands round", "7.5{Mod}2.5:", U::Rad, 0, 0},
       {"largest 32-bit dividend", "2147483647\\1:", U::Rad, 2147483647, 0},
-      {"smallest 32-bit dividend", "{129}2147483648\\1:", U::Rad, -2147483648.0, 0},
-      {"MOD of the smallest by -1", "{129}2147483648{30}{129}1:", U::Rad, 0, 0},
-      {"cube root of -8", "3{21}{129}8:", U::Rad, -2, 0},
-      {"square root of 9", "2{21}9:", U::Rad, 3, 0},
-      {"cube root of 8", "3{21}8:", U::Rad, 2, 0, M::Near},
-      {"root of index 0.5 squares", "0.5{21}3:", U::Rad, 9, 0},
-      {"negative index, positive radicand", "{129}2{21}4:", U::Rad, 0.5, 0},
+      {"smallest 32-bit dividend", "{Negate}2147483648\\1:", U::Rad, -2147483648.0, 0},
+      {"MOD of the smallest by -1", "{Negate}2147483648{Mod}{Negate}1:", U::Rad, 0, 0},
+      {"cube root of -8", "3{NthRoot}{Negate}8:", U::Rad, -2, 0},
+      {"square root of 9", "2{NthRoot}9:", U::Rad, 3, 0},
+      {"cube root of 8", "3{NthRoot}8:", U::Rad, 2, 0, M::Near},
+      {"root of index 0.5 squares", "0.5{NthRoot}3:", U::Rad, 9, 0},
+      {"negative index, positive radicand", "{Negate}2{NthRoot}4:", U::Rad, 0.5, 0},
   };
   for (const Row& r : rows) CheckRow(r);
 }
@@ -75,49 +74,49 @@ TEST_F(Grouping, OperatorFaults) {
   const Row rows[] = {
       {"division by zero", "8/0:", U::Rad, 0, kErrDivisionByZero},
       {"zero to zero", "0^0:", U::Rad, 0, kErrZeroToZero},
-      {"zero to a negative power", "0^({129}1):", U::Rad, 0, kErrOverflow},
-      {"negative base, fractional power", "{129}1^0.5:", U::Rad, 0, kErrUnknown},
+      {"zero to a negative power", "0^({Negate}1):", U::Rad, 0, kErrOverflow},
+      {"negative base, fractional power", "{Negate}1^0.5:", U::Rad, 0, kErrUnknown},
       {"power overflows", "10^400:", U::Rad, 0, kErrOverflow},
       {"product overflows", "1e308*10:", U::Rad, 0, kErrOverflow},
       {"sum overflows", "1e308+1e308:", U::Rad, 0, kErrOverflow},
-      {"difference overflows", "{129}1e308-1e308:", U::Rad, 0, kErrOverflow},
+      {"difference overflows", "{Negate}1e308-1e308:", U::Rad, 0, kErrOverflow},
       {"quotient overflows", "1e308/1e-10:", U::Rad, 0, kErrOverflow},
-      {"reciprocal sum of opposite values", "2{25}{129}2:", U::Rad, 0, kErrDivisionByZero},
-      {"reciprocal sum of zeros", "0{25}0:", U::Rad, 0, kErrDivisionByZero},
-      {"reciprocal sum product overflows", "1e200{25}1e200:", U::Rad, 0, kErrOverflow},
+      {"reciprocal sum of opposite values", "2{ReciprocalSum}{Negate}2:", U::Rad, 0, kErrDivisionByZero},
+      {"reciprocal sum of zeros", "0{ReciprocalSum}0:", U::Rad, 0, kErrDivisionByZero},
+      {"reciprocal sum product overflows", "1e200{ReciprocalSum}1e200:", U::Rad, 0, kErrOverflow},
       {"integer division by zero", "7\\0:", U::Rad, 0, kErrDivisionByZero},
       {"divisor rounding to zero", "7\\0.5:", U::Rad, 0, kErrDivisionByZero},
-      {"MOD by zero", "7{30}0:", U::Rad, 0, kErrDivisionByZero},
+      {"MOD by zero", "7{Mod}0:", U::Rad, 0, kErrDivisionByZero},
       {"dividend beyond 32 bits", "3e9\\1:", U::Rad, 0, kErrOverflow},
       {"divisor beyond 32 bits", "1\\3e9:", U::Rad, 0, kErrOverflow},
       {"half rounding past the 32-bit top", "2147483647.5\\1:", U::Rad, 0, kErrOverflow},
-      {"MOD operand beyond 32 bits", "1{30}{129}3e9:", U::Rad, 0, kErrOverflow},
-      {"quotient beyond 32 bits", "{129}2147483648\\{129}1:", U::Rad, 0, kErrOverflow},
-      {"even root of a negative", "2{21}{129}8:", U::Rad, 0, kErrOutOfRange},
-      {"fractional root of a negative", "2.5{21}{129}8:", U::Rad, 0, kErrOutOfRange},
-      {"negative odd root of a negative", "{129}3{21}{129}8:", U::Rad, 0, kErrOutOfRange},
-      {"root of index 0", "0{21}8:", U::Rad, 0, kErrOverflow},
-      {"root of index 0 of a negative", "0{21}{129}8:", U::Rad, 0, kErrOverflow},
-      {"huge whole index of a negative", "1e16{21}{129}8:", U::Rad, 0, kErrOverflow},
-      {"root overflows", "0.5{21}1e300:", U::Rad, 0, kErrOverflow},
-      {"index reciprocal overflows", "1e-320{21}2:", U::Rad, 0, kErrOverflow},
+      {"MOD operand beyond 32 bits", "1{Mod}{Negate}3e9:", U::Rad, 0, kErrOverflow},
+      {"quotient beyond 32 bits", "{Negate}2147483648\\{Negate}1:", U::Rad, 0, kErrOverflow},
+      {"even root of a negative", "2{NthRoot}{Negate}8:", U::Rad, 0, kErrOutOfRange},
+      {"fractional root of a negative", "2.5{NthRoot}{Negate}8:", U::Rad, 0, kErrOutOfRange},
+      {"negative odd root of a negative", "{Negate}3{NthRoot}{Negate}8:", U::Rad, 0, kErrOutOfRange},
+      {"root of index 0", "0{NthRoot}8:", U::Rad, 0, kErrOverflow},
+      {"root of index 0 of a negative", "0{NthRoot}{Negate}8:", U::Rad, 0, kErrOverflow},
+      {"huge whole index of a negative", "1e16{NthRoot}{Negate}8:", U::Rad, 0, kErrOverflow},
+      {"root overflows", "0.5{NthRoot}1e300:", U::Rad, 0, kErrOverflow},
+      {"index reciprocal overflows", "1e-320{NthRoot}2:", U::Rad, 0, kErrOverflow},
   };
   for (const Row& r : rows) CheckRow(r);
 }
 
 TEST_F(Grouping, OperatorsWithoutOperation) {
   const Row rows[] = {
-      {"not equal", "1{26}2:", U::Rad, 0, kErrInternal},
-      {"less or equal", "1{27}2:", U::Rad, 0, kErrInternal},
-      {"greater or equal", "1{28}2:", U::Rad, 0, kErrInternal},
+      {"not equal", "1{NotEqual}2:", U::Rad, 0, kErrInternal},
+      {"less or equal", "1{LessOrEqual}2:", U::Rad, 0, kErrInternal},
+      {"greater or equal", "1{GreaterOrEqual}2:", U::Rad, 0, kErrInternal},
       {"less", "1<2:", U::Rad, 0, kErrInternal},
       {"equal", "1=2:", U::Rad, 0, kErrInternal},
       {"greater", "1>2:", U::Rad, 0, kErrInternal},
       {"ampersand", "1&2:", U::Rad, 0, kErrInternal},
       {"semicolon", "1;2:", U::Rad, 0, kErrInternal},
-      {"AND", "1{31}2:", U::Rad, 0, kErrInternal},
-      {"XOR", "1{22}2:", U::Rad, 0, kErrInternal},
-      {"OR", "1{23}2:", U::Rad, 0, kErrInternal},
+      {"AND", "1{And}2:", U::Rad, 0, kErrInternal},
+      {"XOR", "1{Xor}2:", U::Rad, 0, kErrInternal},
+      {"OR", "1{Or}2:", U::Rad, 0, kErrInternal},
   };
   for (const Row& r : rows) CheckRow(r);
 }
@@ -157,12 +156,12 @@ TEST_F(Literals, MalformedInput) {
       {"close at operand position", "):", U::Rad, 0, kErrSyntax},
       {"letter at operator position", "2x:", U::Rad, 0, kErrSyntax},
       {"open at operator position", "1(2):", U::Rad, 0, kErrSyntax},
-      {"function token at operator position", "1{165}2:", U::Rad, 0, kErrSyntax},
+      {"function token at operator position", "1{sin}2:", U::Rad, 0, kErrSyntax},
       {"empty string", "", U::Rad, 0, kErrSyntax},
       {"end mark alone", ":", U::Rad, 0, kErrSyntax},
       {"no end mark", "1+2", U::Rad, 0, kErrSyntax},
       {"operand missing at the end", "1+", U::Rad, 0, kErrSyntax},
-      {"function token at the end", "{165}", U::Rad, 0, kErrSyntax},
+      {"function token at the end", "{sin}", U::Rad, 0, kErrSyntax},
       {"open group at the end", "(1+2", U::Rad, 0, kErrSyntax},
       {"end mark inside an open group", "(1+2:", U::Rad, 0, kErrSyntax},
       {"end mark inside a nested group", "1+(2*(3:", U::Rad, 0, kErrSyntax},
@@ -213,18 +212,18 @@ TEST_F(Limits, PrefixStackHoldsTwentyEightItems) {
   EXPECT_EQ(1.0, deepest.value);
   EXPECT_EQ(kErrUnknown, Calc(Repeat("(", 29) + "1" + Repeat(")", 29) + ":").error);
 
-  const Outcome even = Calc(Repeat("{129}", 28) + "3:");
+  const Outcome even = Calc(Repeat("{Negate}", 28) + "3:");
   EXPECT_EQ(0, even.error);
   EXPECT_EQ(3.0, even.value);
-  EXPECT_EQ(kErrUnknown, Calc(Repeat("{129}", 29) + "3:").error);
+  EXPECT_EQ(kErrUnknown, Calc(Repeat("{Negate}", 29) + "3:").error);
   // Mixed items count together.
-  EXPECT_EQ(kErrUnknown, Calc(Repeat("{129}(", 15) + "3" + Repeat(")", 15) + ":").error);
+  EXPECT_EQ(kErrUnknown, Calc(Repeat("{Negate}(", 15) + "3" + Repeat(")", 15) + ":").error);
 }
 
 TEST_F(Limits, ValueStackHoldsTwentyEightSlots) {
-  // Each unit leaves five operators of rising priority waiting (+ @ * {24} ^)
+  // Each unit leaves five operators of rising priority waiting (+ @ * {ImplicitProduct} ^)
   // and opens a group: five slots per unit.
-  const std::string unit = "1+1@1*1{24}1^(";
+  const std::string unit = "1+1@1*1{ImplicitProduct}1^(";
   const Outcome fits = Calc(Repeat(unit, 5) + "1+1@1" + Repeat(")", 5) + ":");
   EXPECT_EQ(0, fits.error);
   EXPECT_EQ(2.0, fits.value);
@@ -239,9 +238,9 @@ TEST_F(Limits, ValueStackHoldsTwentyEightSlots) {
 TEST_F(Limits, ASolverReenteringItsOwnEquationEndsInError1) {
   struct Row { const char* name; const char* slot1; const char* tokens; };
   const Row rows[] = {
-      {"SOLVE on its own slot", "{214}(1{29}0,2)-x", "{214}(1{29}0,2):"},
-      {"SOLVE on its own slot, step given", "x-{214}(1{29}0,2,0.0002)", "{214}(1{29}0,2,0.0002):"},
-      {"EQ2D on its own slot", "{179}(1)+x^2-1", "{179}(1):"},
+      {"SOLVE on its own slot", "{solve}(1{ArgumentMark}0,2)-x", "{solve}(1{ArgumentMark}0,2):"},
+      {"SOLVE on its own slot, step given", "x-{solve}(1{ArgumentMark}0,2,0.0002)", "{solve}(1{ArgumentMark}0,2,0.0002):"},
+      {"EQ2D on its own slot", "{#ecsg}(1)+x^2-1", "{#ecsg}(1):"},
   };
   for (const Row& r : rows) {
     State().EquationSlots[1] = Tok(r.slot1);
@@ -257,34 +256,34 @@ TEST_F(Limits, ASolverReenteringItsOwnEquationEndsInError1) {
 TEST_F(Limits, EvaluationWorkPerEntryIsBounded) {
   struct Row { const char* name; std::string slot1; int error; };
   const Row rows[] = {
-      {"short equation: no root, only poles", "1/{165}(180{24}x)", kNoticeNoSolution},
-      {"sixty terms", "1/{165}(180{24}x)+0{24}(" + Repeat("x+", 60) + "x)", kNoticeNoSolution},
-      {"four thousand terms", "1/{165}(180{24}x)+0{24}(" + Repeat("x+", 4000) + "x)", kErrCalculationTooLong},
+      {"short equation: no root, only poles", "1/{sin}(180{ImplicitProduct}x)", kNoticeNoSolution},
+      {"sixty terms", "1/{sin}(180{ImplicitProduct}x)+0{ImplicitProduct}(" + Repeat("x+", 60) + "x)", kNoticeNoSolution},
+      {"four thousand terms", "1/{sin}(180{ImplicitProduct}x)+0{ImplicitProduct}(" + Repeat("x+", 4000) + "x)", kErrCalculationTooLong},
   };
   for (const Row& r : rows) {
     State().EquationSlots[1] = Tok(r.slot1);
-    EXPECT_EQ(r.error, Calc("{214}(1{29}0.5,10000.5,1):", Unit::Deg).error) << r.name;
+    EXPECT_EQ(r.error, Calc("{solve}(1{ArgumentMark}0.5,10000.5,1):", Unit::Deg).error) << r.name;
   }
   // The budget is per entry: the next evaluation starts afresh.
   EXPECT_EQ(0, Calc("1+1:").error);
 }
 
 TEST_F(Limits, SixteenArgumentListsPerEvaluation) {
-  std::string sixteen = "(1{29}1)";
-  for (int i = 2; i <= 16; ++i) sixteen += "+(1{29}1)";
+  std::string sixteen = "(1{ArgumentMark}1)";
+  for (int i = 2; i <= 16; ++i) sixteen += "+(1{ArgumentMark}1)";
   const Outcome fits = Calc(sixteen + ":");
   EXPECT_EQ(0, fits.error);
   EXPECT_EQ(136.0, fits.value);  // the list numbers 1..16 summed
-  EXPECT_EQ(kErrTooManyEquations, Calc(sixteen + "+(1{29}1):").error);
+  EXPECT_EQ(kErrTooManyEquations, Calc(sixteen + "+(1{ArgumentMark}1):").error);
 }
 
 TEST_F(Limits, TenArgumentsPerList) {
   const Row rows[] = {
-      {"ten arguments", "1{29}2,3,4,5,6,7,8,9,10:", U::Rad, 1, 0},
-      {"eleventh argument", "1{29}2,3,4,5,6,7,8,9,10,11:", U::Rad, 0, kErrUnknown},
+      {"ten arguments", "1{ArgumentMark}2,3,4,5,6,7,8,9,10:", U::Rad, 1, 0},
+      {"eleventh argument", "1{ArgumentMark}2,3,4,5,6,7,8,9,10,11:", U::Rad, 0, kErrUnknown},
       {"comma on list 0", "0,5:", U::Rad, 0, kErrUnknown},
       {"comma on list 17", "17,5:", U::Rad, 0, kErrUnknown},
-      {"comma on a negative list", "{129}1,5:", U::Rad, 0, kErrUnknown},
+      {"comma on a negative list", "{Negate}1,5:", U::Rad, 0, kErrUnknown},
       {"comma on a huge list number", "1e300,5:", U::Rad, 0, kErrUnknown},
       {"0.5 rounds to list 0", "0.5,1:", U::Rad, 0, kErrUnknown},
       {"16.5 rounds to list 16, value kept", "16.5,1:", U::Rad, 16.5, 0},
@@ -296,9 +295,9 @@ TEST_F(Limits, TenArgumentsPerList) {
 TEST_F(Limits, ListContentReachesTheFunction) {
   // det3x3(1..8, 10) is -3; the arguments arrive in order.
   const Row rows[] = {
-      {"nine arguments", "{224}(1{29}2,3,4,5,6,7,8,10):", U::Rad, -3, 0},
-      {"second list of the call", "(1{29}1)+{224}(1{29}2,3,4,5,6,7,8,10):", U::Rad, -2, 0},
-      {"arguments are expressions", "{224}(1{29}1+1,3,2*2,5,6,7,8,2^3+2):", U::Rad, -3, 0},
+      {"nine arguments", "{#dettxt}(1{ArgumentMark}2,3,4,5,6,7,8,10):", U::Rad, -3, 0},
+      {"second list of the call", "(1{ArgumentMark}1)+{#dettxt}(1{ArgumentMark}2,3,4,5,6,7,8,10):", U::Rad, -2, 0},
+      {"arguments are expressions", "{#dettxt}(1{ArgumentMark}1+1,3,2*2,5,6,7,8,2^3+2):", U::Rad, -3, 0},
   };
   for (const Row& r : rows) CheckRow(r);
 }
@@ -313,8 +312,8 @@ double nestedValue = 0;
 void NestingApply(int code, double& value, const ArgumentLists& lists) {
   if (code == 129) {
     ++nestedCalls;
-    std::string inner = "2*(1{29}1)";
-    for (int i = 2; i <= 16; ++i) inner += "+(1{29}1)";
+    std::string inner = "2*(1{ArgumentMark}1)";
+    for (int i = 2; i <= 16; ++i) inner += "+(1{ArgumentMark}1)";
     nestedValue = Evaluate(Tok(inner + ":"));
     if (State().ErrorCode != 0) return;
   }
@@ -329,7 +328,7 @@ TEST_F(Reentrancy, NestedEvaluationLeavesTheOuterStacksAlone) {
   // The outer evaluation holds list 1 and a pending "*" and "(" while the
   // nested ones run.
   const double v =
-      EvaluateWith(Tok("{224}(1{29}2,3,4,{129}{129}5,6,7,8,10)*(2+{129}4):"), &NestingApply);
+      EvaluateWith(Tok("{#dettxt}(1{ArgumentMark}2,3,4,{Negate}{Negate}5,6,7,8,10)*(2+{Negate}4):"), &NestingApply);
   EXPECT_EQ(0, State().ErrorCode);
   EXPECT_EQ(6.0, v);  // -3 * (2 - 4)
   EXPECT_EQ(3, nestedCalls);
@@ -342,7 +341,7 @@ TEST_F(Reentrancy, NestedFailureStopsTheOuterEvaluation) {
     if (State().ErrorCode != 0) return;
     Apply(code, value, lists);
   };
-  EXPECT_EQ(0.0, EvaluateWith(Tok("1+{129}2:"), failing));
+  EXPECT_EQ(0.0, EvaluateWith(Tok("1+{Negate}2:"), failing));
   EXPECT_EQ(kErrDivisionByZero, State().ErrorCode);
 }
 
@@ -394,9 +393,9 @@ TEST_F(Robustness, RandomTokenStrings) {
 
 TEST_F(Robustness, DeepNestingEndsInAnErrorNotACrash) {
   ExpectSane(Tok(Repeat("(", 5000) + "1" + Repeat(")", 5000) + ":"));
-  ExpectSane(Tok(Repeat("{165}", 5000) + "1:"));
-  ExpectSane(Tok(Repeat("1+1@1*1{24}1^(", 200) + "1:"));
-  ExpectSane(Tok(Repeat("(1{29}1)+", 100) + "1:"));
+  ExpectSane(Tok(Repeat("{sin}", 5000) + "1:"));
+  ExpectSane(Tok(Repeat("1+1@1*1{ImplicitProduct}1^(", 200) + "1:"));
+  ExpectSane(Tok(Repeat("(1{ArgumentMark}1)+", 100) + "1:"));
   ExpectSane(Tok(Repeat(")", 100) + ":"));
   ExpectSane(Tok("1" + Repeat(",1", 100) + ":"));
 }

@@ -90,9 +90,9 @@ TEST_F(Solvers, EquationAsFunction) {
     const char* text;
     const char* expected;
   } rows[] = {
-      {"x^2-3{24}x+2=0", "x^2-3{24}x+2-(0)"},
+      {"x^2-3{ImplicitProduct}x+2=0", "x^2-3{ImplicitProduct}x+2-(0)"},
       {"x^2", "x^2"},
-      {"x+1=2{24}x", "x+1-(2{24}x)"},
+      {"x+1=2{ImplicitProduct}x", "x+1-(2{ImplicitProduct}x)"},
       {"a=b=c", "a-(b=c)"},
       {"=5", "-(5)"},
       {"x=", "x-()"},
@@ -115,25 +115,25 @@ struct QuadraticRow {
 
 TEST_F(Solvers, SolveQuadratic) {
   const QuadraticRow rows[] = {
-      {"two whole roots", "x^2-3{24}x+2=0", 0, 2, 1, 0, 0},
-      {"without =", "x^2-3{24}x+2", 0, 2, 1, 0, 0},
-      {"both sides", "x^2+1=3{24}x-1", 0, 2, 1, 0, 0},
+      {"two whole roots", "x^2-3{ImplicitProduct}x+2=0", 0, 2, 1, 0, 0},
+      {"without =", "x^2-3{ImplicitProduct}x+2", 0, 2, 1, 0, 0},
+      {"both sides", "x^2+1=3{ImplicitProduct}x-1", 0, 2, 1, 0, 0},
       {"roots that are not whole", "x^2-2", 0, kSqrt2, -kSqrt2, 0, 0},
-      {"negative leading coefficient", "{129}2{24}x^2+x+1", 0, -0.5, 1, 0, 0},
-      {"double root", "x^2-2{24}x+1", 0, 1, 1, 0, 0},
-      {"complex pair", "x^2+2{24}x+5", 0, -1, -1, 2, 2},
+      {"negative leading coefficient", "{Negate}2{ImplicitProduct}x^2+x+1", 0, -0.5, 1, 0, 0},
+      {"double root", "x^2-2{ImplicitProduct}x+1", 0, 1, 1, 0, 0},
+      {"complex pair", "x^2+2{ImplicitProduct}x+5", 0, -1, -1, 2, 2},
       {"pure imaginary pair", "x^2+1", 0, 0, 0, 1, 2},
-      {"complex pair with fractional parts", "2{24}x^2+2{24}x+1", 0, -0.5, -0.5, 0.5, 2},
+      {"complex pair with fractional parts", "2{ImplicitProduct}x^2+2{ImplicitProduct}x+1", 0, -0.5, -0.5, 0.5, 2},
       {"e keeps its value", "x^2-e", 0, std::sqrt(std::exp(1.0)), -std::sqrt(std::exp(1.0)), 0, 0},
-      {"linear: no x^2 term", "2{24}x+1=0", 27, 0, 0, 0, 0},
+      {"linear: no x^2 term", "2{ImplicitProduct}x+1=0", 27, 0, 0, 0, 0},
       {"constant", "5", 27, 0, 0, 0, 0},
       {"cubic fails the degree check", "x^3=0", 27, 0, 0, 0, 0},
       {"quartic fails the degree check", "x^4", 27, 0, 0, 0, 0},
       {"division by zero at x = 1", "x^2-1/(x-1)", 11, 0, 0, 0, 0},
-      {"domain error at x = 0", "{133}(x-1)", 5, 0, 0, 0, 0},
+      {"domain error at x = 0", "{sqr}(x-1)", 5, 0, 0, 0, 0},
       {"syntax error", "x^2+", 3, 0, 0, 0, 0},
       // The model misses the exact 0 there by rounding: a relative error of 1.
-      {"root at the degree test point is refused", "(x+2.4273219483){24}(x-1)", 27, 0, 0, 0, 0},
+      {"root at the degree test point is refused", "(x+2.4273219483){ImplicitProduct}(x-1)", 27, 0, 0, 0, 0},
   };
   for (const QuadraticRow& row : rows) {
     ResetState();
@@ -163,9 +163,9 @@ TEST_F(Solvers, SolveQuadratic) {
 
 TEST_F(Solvers, QuadraticComplexRealPartIsSnappedButRealRootsAreNot) {
   // Real parts -B/2A are snapped; real roots are returned as computed.
-  SolveQuadratic(Tok("x^2+2.00000002{24}x+5"));
+  SolveQuadratic(Tok("x^2+2.00000002{ImplicitProduct}x+5"));
   EXPECT_EQ(Var('a'), -1);
-  SolveQuadratic(Tok("x^2-2.00000002{24}x"));
+  SolveQuadratic(Tok("x^2-2.00000002{ImplicitProduct}x"));
   EXPECT_NE(Var('a'), 2);
   EXPECT_NEAR(Var('a'), 2.00000002, 1e-12);
 }
@@ -190,7 +190,7 @@ TEST_F(Solvers, QuadraticReturnsTheRootTakenBeforeTheListWasShown) {
     void ShowVariableList() override { State().VariableStore[0] = 0; }
   } clearing;
   State().Host = &clearing;
-  EXPECT_EQ(SolveQuadratic(Tok("x^2-3{24}x+2")), 2);
+  EXPECT_EQ(SolveQuadratic(Tok("x^2-3{ImplicitProduct}x+2")), 2);
 }
 
 TEST_F(Solvers, QuadraticFailureLeavesTheLastSample) {
@@ -213,19 +213,19 @@ struct CubicRow {
 
 TEST_F(Solvers, SolveCubic) {
   const CubicRow rows[] = {
-      {"three real roots by the angle", "x^3-6{24}x^2+11{24}x-6", 0, 1, 3, 2, 0, 0},
-      {"keypad example", "4{24}x^3+5{24}x^2=61{24}x-70", 0, -5, 2, 1.75, 0, 0},
-      {"roots that are not whole", "x^3-2{24}x", 0, -kSqrt2, kSqrt2, 0, 0, 0},
+      {"three real roots by the angle", "x^3-6{ImplicitProduct}x^2+11{ImplicitProduct}x-6", 0, 1, 3, 2, 0, 0},
+      {"keypad example", "4{ImplicitProduct}x^3+5{ImplicitProduct}x^2=61{ImplicitProduct}x-70", 0, -5, 2, 1.75, 0, 0},
+      {"roots that are not whole", "x^3-2{ImplicitProduct}x", 0, -kSqrt2, kSqrt2, 0, 0, 0},
       {"one real root and a pair", "x^3-1", 0, 1, -0.5, -0.5, std::sqrt(3.0) / 2, 3},
-      {"both sides, pair with small parts", "2{24}x^3=x+1", 0, 1, -0.5, -0.5, 0.5, 3},
-      {"pure imaginary pair snapped", "x^3+x^2+4{24}x+4", 0, -1, 0, 0, 2, 3},
+      {"both sides, pair with small parts", "2{ImplicitProduct}x^3=x+1", 0, 1, -0.5, -0.5, 0.5, 3},
+      {"pure imaginary pair snapped", "x^3+x^2+4{ImplicitProduct}x+4", 0, -1, 0, 0, 2, 3},
       {"triple root", "x^3", 0, 0, 0, 0, 0, 0},
-      {"double root, no imaginary part", "x^3-3{24}x+2", 0, -2, 1, 1, 0, 0},
+      {"double root, no imaginary part", "x^3-3{ImplicitProduct}x+2", 0, -2, 1, 1, 0, 0},
       {"quadratic: no x^3 term", "x^2+1", 27, 0, 0, 0, 0, 0},
       {"quartic fails the degree check", "x^4", 27, 0, 0, 0, 0, 0},
       {"division by zero at x = 0", "x^3-1/x", 11, 0, 0, 0, 0, 0},
       // Model and equation both exactly 0 at the test point: 0/0, a fault.
-      {"root at the degree test point", "(x+2.4273219483){24}(x-2){24}x", 1, 0, 0, 0, 0, 0},
+      {"root at the degree test point", "(x+2.4273219483){ImplicitProduct}(x-2){ImplicitProduct}x", 1, 0, 0, 0, 0, 0},
       {"syntax error", "x^3+", 3, 0, 0, 0, 0, 0},
   };
   for (const CubicRow& row : rows) {
@@ -256,7 +256,7 @@ TEST_F(Solvers, CubicSnapsOnlyOnCardanosPathAndAboveNineTenths) {
   SolveCubic(Tok("x^3-1"));
   EXPECT_EQ(Var('a'), 1);                         // snapped
   EXPECT_NEAR(Var('i'), 0.8660254037844386, 1e-15);  // 0.866 is not snapped
-  SolveCubic(Tok("x^3+x^2+4{24}x+4"));
+  SolveCubic(Tok("x^3+x^2+4{ImplicitProduct}x+4"));
   EXPECT_EQ(Var('a'), -1);
   EXPECT_EQ(Var('b'), 0);  // noise zeroed
   EXPECT_EQ(Var('i'), 2);
@@ -271,7 +271,7 @@ TEST_F(Solvers, CubicZeroesATinyRootWhenTheConstantTermIsZero) {
 }
 
 TEST_F(Solvers, CubicUndefinesAnIReadByTheEquation) {
-  SolveCubic(Tok("x^3-6{24}x^2+11{24}x-6+i"));
+  SolveCubic(Tok("x^3-6{ImplicitProduct}x^2+11{ImplicitProduct}x-6+i"));
   EXPECT_EQ(State().ErrorCode, 0);
   EXPECT_FALSE(Defined('i'));
   EXPECT_EQ(State().ComplexMarker, 0);
@@ -293,26 +293,26 @@ double SolveLinear(const std::vector<const char*>& eqs) {
 
 TEST_F(Solvers, SolveLinear) {
   const LinearRow rows[] = {
-      {"2x2 whole", {"2{24}x+y=5", "x-y=1"}, 0, 2, 1, 0, -3},
-      {"2x2 keypad example", {"5{24}x+3{24}y=19", "7{24}(x-y)+15=4{24}x"}, 0, 2, 3, 0, -44},
+      {"2x2 whole", {"2{ImplicitProduct}x+y=5", "x-y=1"}, 0, 2, 1, 0, -3},
+      {"2x2 keypad example", {"5{ImplicitProduct}x+3{ImplicitProduct}y=19", "7{ImplicitProduct}(x-y)+15=4{ImplicitProduct}x"}, 0, 2, 3, 0, -44},
       {"2x2 not whole", {"x+y=1", "x-y=0"}, 0, 0.5, 0.5, 0, -2},
-      {"2x2 thirds", {"3{24}x=1", "y=2"}, 0, 1.0 / 3, 2, 0, 3},
+      {"2x2 thirds", {"3{ImplicitProduct}x=1", "y=2"}, 0, 1.0 / 3, 2, 0, 3},
       {"2x2 snapped", {"x=2.00000001", "y=3"}, 0, 2, 3, 0, 1},
       {"2x2 a millionth stays", {"x=2.000001", "y=3"}, 0, 2.000001, 3, 0, 1},
-      {"2x2 determinant 0", {"x+y=1", "2{24}x+2{24}y=2"}, 33, 0, 0, 0, 0},
+      {"2x2 determinant 0", {"x+y=1", "2{ImplicitProduct}x+2{ImplicitProduct}y=2"}, 33, 0, 0, 0, 0},
       {"2x2 inconsistent", {"x+y=1", "x+y=2"}, 33, 0, 0, 0, 0},
       {"2x2 no unknowns", {"x+y=1", "3=3"}, 33, 0, 0, 0, 0},
       {"2x2 not linear", {"x^2+y=1", "x-y=0"}, 27, 0, 0, 0, 0},
-      {"2x2 product without linear terms has no unknowns", {"x+y=1", "x{24}y=0"}, 33, 0, 0, 0, 0},
-      {"2x2 second not linear", {"x+y=1", "x{24}y+x=0"}, 27, 0, 0, 0, 0},
+      {"2x2 product without linear terms has no unknowns", {"x+y=1", "x{ImplicitProduct}y=0"}, 33, 0, 0, 0, 0},
+      {"2x2 second not linear", {"x+y=1", "x{ImplicitProduct}y+x=0"}, 27, 0, 0, 0, 0},
       {"2x2 division by zero at the origin", {"x+y=1/x", "x-y=0"}, 27, 0, 0, 0, 0},
       {"2x2 syntax error", {"x+y=", "x-y=0"}, 27, 0, 0, 0, 0},
       {"3x3 halves", {"x+y+z=6", "x-y=0", "z=3"}, 0, 1.5, 1.5, 3, -2},
-      {"3x3 keypad example", {"4{24}x+3{24}y-z=7", "(x+4{24}y)/3=z", "x-5{24}y={129}3{24}z"}, 0, 1, 2, 3, -7},
-      {"3x3 dependent", {"x+y+z=1", "2{24}x+2{24}y+2{24}z=2", "x-z=0"}, 33, 0, 0, 0, 0},
+      {"3x3 keypad example", {"4{ImplicitProduct}x+3{ImplicitProduct}y-z=7", "(x+4{ImplicitProduct}y)/3=z", "x-5{ImplicitProduct}y={Negate}3{ImplicitProduct}z"}, 0, 1, 2, 3, -7},
+      {"3x3 dependent", {"x+y+z=1", "2{ImplicitProduct}x+2{ImplicitProduct}y+2{ImplicitProduct}z=2", "x-z=0"}, 33, 0, 0, 0, 0},
       {"3x3 no unknowns", {"x+y+z=1", "x-z=0", "1=1"}, 33, 0, 0, 0, 0},
-      {"3x3 not linear", {"x+y+z=1", "x-z=0", "y{24}z+y=1"}, 27, 0, 0, 0, 0},
-      {"3x3 failure in the third", {"x+y+z=1", "x-z=0", "{133}(y-1)=z"}, 27, 0, 0, 0, 0},
+      {"3x3 not linear", {"x+y+z=1", "x-z=0", "y{ImplicitProduct}z+y=1"}, 27, 0, 0, 0, 0},
+      {"3x3 failure in the third", {"x+y+z=1", "x-z=0", "{sqr}(y-1)=z"}, 27, 0, 0, 0, 0},
   };
   for (const LinearRow& row : rows) {
     ResetState();
@@ -344,16 +344,16 @@ TEST_F(Solvers, SolveLinear) {
 }
 
 TEST_F(Solvers, LinearKeypadExamplesAreExact) {
-  EXPECT_EQ(SolveLinear2x2(Tok("5{24}x+3{24}y=19"), Tok("7{24}(x-y)+15=4{24}x")), 2);
+  EXPECT_EQ(SolveLinear2x2(Tok("5{ImplicitProduct}x+3{ImplicitProduct}y=19"), Tok("7{ImplicitProduct}(x-y)+15=4{ImplicitProduct}x")), 2);
   EXPECT_EQ(Var('y'), 3);
-  EXPECT_EQ(SolveLinear3x3(Tok("4{24}x+3{24}y-z=7"), Tok("(x+4{24}y)/3=z"), Tok("x-5{24}y={129}3{24}z")), 1);
+  EXPECT_EQ(SolveLinear3x3(Tok("4{ImplicitProduct}x+3{ImplicitProduct}y-z=7"), Tok("(x+4{ImplicitProduct}y)/3=z"), Tok("x-5{ImplicitProduct}y={Negate}3{ImplicitProduct}z")), 1);
   EXPECT_EQ(Var('y'), 2);
   EXPECT_EQ(Var('z'), 3);
 }
 
 TEST_F(Solvers, LinearUsesOtherVariablesAsTheyAre) {
   Assign('k', 2);
-  EXPECT_EQ(SolveLinear2x2(Tok("x+k{24}y=5"), Tok("x-y={129}1")), 1);
+  EXPECT_EQ(SolveLinear2x2(Tok("x+k{ImplicitProduct}y=5"), Tok("x-y={Negate}1")), 1);
   EXPECT_EQ(Var('y'), 2);
   EXPECT_EQ(Var('d'), -3);
   EXPECT_EQ(Var('k'), 2);
@@ -392,7 +392,7 @@ TEST_F(Solvers, LinearTestPointOnTheLineIsADivisionFault) {
 
 TEST_F(Solvers, LinearOverflowInTheSolverIsTheEvaluatorsOverflow) {
   // Both samples are finite; their sum is not.
-  EXPECT_EQ(SolveLinear2x2(Tok("1E308{24}x-1E308"), Tok("y")), 0);
+  EXPECT_EQ(SolveLinear2x2(Tok("1E308{ImplicitProduct}x-1E308"), Tok("y")), 0);
   EXPECT_EQ(State().ErrorCode, 6);
 }
 
@@ -414,31 +414,31 @@ TEST_F(Solvers, SolveOnInterval) {
   const IntervalRow rows[] = {
       {"one root not whole", "x^2-2", 0, 3, kDefaultStep, 0, {kSqrt2}},
       {"two roots snapped", "x^2-4", -3, 3, kDefaultStep, 0, {-2, 2}},
-      {"keypad example", "x^2-3{24}x=0", -9, 9, kDefaultStep, 0, {0, 3}},
+      {"keypad example", "x^2-3{ImplicitProduct}x=0", -9, 9, kDefaultStep, 0, {0, 3}},
       {"both sides", "x^2=2", -2, 2, kDefaultStep, 0, {-kSqrt2, kSqrt2}},
       {"explicit step", "x^3-x", -2, 2, 0.01, 0, {-1, 0, 1}},
-      {"sines in radians", "{165}(x)", 1, 10, kDefaultStep, 0, {pi, 2 * pi, 3 * pi}},
+      {"sines in radians", "{sin}(x)", 1, 10, kDefaultStep, 0, {pi, 2 * pi, 3 * pi}},
       {"exactly 10000 steps accepted", "x-0.3", 0, 1250, 0.125, 0, {0.3}},
       {"tiny root on a tiny interval keeps its digits", "x-0.00000001", -0.000001, 0.000001, kDefaultStep, 0, {1e-8}},
       {"tiny root on a wide interval snaps to 0", "x-0.000000001", -1, 1, kDefaultStep, 0, {0}},
       {"pole is not a root", "1/x", -1, 1, kDefaultStep, 33, {}},
       {"roots on samples", "x^2-4", -3, 3, 1, 0, {-2, 2}},
-      {"root on a sample before a bisected one", "(x+1){24}(x-0.5)", -2, 2, 1, 0, {-1, 0.5}},
+      {"root on a sample before a bisected one", "(x+1){ImplicitProduct}(x-0.5)", -2, 2, 1, 0, {-1, 0.5}},
       {"zero sample at B has nothing after it", "x-1", 0, 1, 0.5, 33, {}},
       {"zero sample between samples of one sign", "x^2", -1, 1, 1, 33, {}},
       // A run of zero samples reads as an equation that vanishes along it,
       // even where each zero is a simple root.
-      {"run of two zero samples", "(x-1){24}(x-2){24}(x-2.5)", 0, 3, 1, 33, {}},
+      {"run of two zero samples", "(x-1){ImplicitProduct}(x-2){ImplicitProduct}(x-2.5)", 0, 3, 1, 33, {}},
       {"run of three zero samples", "x^3-x", -2, 2, 1, 33, {}},
       {"pole beside a sample", "1/x", -1, 1, 0.1, 33, {}},
       {"pole between two roots", "(x^2-1)/x", -2, 2, 0.1, 0, {-1, 1}},
-      {"pole between two roots on samples", "(x^2-2{24}x-8)/(x-1)", -4, 6, 2, 0, {-2, 4}},
+      {"pole between two roots on samples", "(x^2-2{ImplicitProduct}x-8)/(x-1)", -4, 6, 2, 0, {-2, 4}},
       {"zero at the start only", "x", 0, 1, kDefaultStep, 33, {}},
       {"double root touches without a sign change", "x^2", -1, 1, kDefaultStep, 33, {}},
       {"no root", "x^2+1", -5, 5, kDefaultStep, 33, {}},
-      {"zero everywhere", "0{24}x", -1, 1, kDefaultStep, 5, {}},
-      {"undefined everywhere", "{133}({129}1-x^2)", -1, 1, kDefaultStep, 5, {}},
-      {"error inside the scan", "{133}(1-x)", 0, 2, kDefaultStep, 5, {}},
+      {"zero everywhere", "0{ImplicitProduct}x", -1, 1, kDefaultStep, 5, {}},
+      {"undefined everywhere", "{sqr}({Negate}1-x^2)", -1, 1, kDefaultStep, 5, {}},
+      {"error inside the scan", "{sqr}(1-x)", 0, 2, kDefaultStep, 5, {}},
       {"bounds reversed", "x-1", 2, 1, kDefaultStep, 5, {}},
       {"empty interval", "x-1", 1, 1, kDefaultStep, 5, {}},
       {"too many steps", "x", 0, 1, 0.00001, 5, {}},
@@ -494,7 +494,7 @@ TEST_F(Solvers, IntervalChecksArgumentsBeforeClearing) {
 TEST_F(Solvers, IntervalFillsAToWSkippingEThenStops) {
   // sin(x) on (0.5, 22.5 pi): 22 roots, exactly the letters a..w without e.
   const double pi = 4 * std::atan(1.0);
-  EXPECT_NEAR(SolveOnInterval(Tok("{165}(x)"), 0.5, 22.5 * pi, (22.5 * pi - 0.5) / 127), 22 * pi, 1e-9);
+  EXPECT_NEAR(SolveOnInterval(Tok("{sin}(x)"), 0.5, 22.5 * pi, (22.5 * pi - 0.5) / 127), 22 * pi, 1e-9);
   EXPECT_EQ(State().ErrorCode, 0);
   EXPECT_NEAR(Var('d'), 4 * pi, 1e-9);
   EXPECT_EQ(Var('e'), std::exp(1.0));  // untouched
@@ -502,7 +502,7 @@ TEST_F(Solvers, IntervalFillsAToWSkippingEThenStops) {
   EXPECT_NEAR(Var('w'), 22 * pi, 1e-9);
   EXPECT_FALSE(Defined('x'));
   // One more root does not fit.
-  EXPECT_EQ(SolveOnInterval(Tok("{165}(x)"), 0.5, 23.5 * pi, (23.5 * pi - 0.5) / 127), 0);
+  EXPECT_EQ(SolveOnInterval(Tok("{sin}(x)"), 0.5, 23.5 * pi, (23.5 * pi - 0.5) / 127), 0);
   EXPECT_EQ(State().ErrorCode, 34);
   EXPECT_NEAR(Var('w'), 22 * pi, 1e-9);
   EXPECT_EQ(Var('x'), 0);
@@ -511,11 +511,11 @@ TEST_F(Solvers, IntervalFillsAToWSkippingEThenStops) {
 
 TEST_F(Solvers, IntervalRootsOnSamplesAlsoStopAfterW) {
   // sin(pi x) is exactly 0 at the whole samples between +1 and -1.
-  EXPECT_EQ(SolveOnInterval(Tok("{165}({174}(0){24}x)"), 0.5, 22.5, 0.5), 22);
+  EXPECT_EQ(SolveOnInterval(Tok("{sin}({pi}(0){ImplicitProduct}x)"), 0.5, 22.5, 0.5), 22);
   EXPECT_EQ(State().ErrorCode, 0);
   EXPECT_EQ(Var('d'), 4);
   EXPECT_EQ(Var('f'), 5);
-  EXPECT_EQ(SolveOnInterval(Tok("{165}({174}(0){24}x)"), 0.5, 23.5, 0.5), 0);
+  EXPECT_EQ(SolveOnInterval(Tok("{sin}({pi}(0){ImplicitProduct}x)"), 0.5, 23.5, 0.5), 0);
   EXPECT_EQ(State().ErrorCode, 34);
   EXPECT_EQ(Var('w'), 22);
   EXPECT_FALSE(Defined('x'));
@@ -530,7 +530,7 @@ TEST_F(Solvers, IntervalStallingStepEndsWithoutHanging) {
 TEST_F(Solvers, IntervalWorstCaseTenThousandPoles) {
   // A pole in every one of the 10000 steps: every bracket is bisected 20
   // times and dropped.
-  const double got = SolveOnInterval(Tok("1/{165}({174}(0){24}x)"), 0.5, 10000.5, 1);
+  const double got = SolveOnInterval(Tok("1/{sin}({pi}(0){ImplicitProduct}x)"), 0.5, 10000.5, 1);
   EXPECT_EQ(got, 0);
   EXPECT_EQ(State().ErrorCode, 33);
 }
@@ -545,12 +545,12 @@ TEST_F(Solvers, ReachedThroughTheEvaluatorInsideALargerExpression) {
     double expected;
     int error;
   } rows[] = {
-      {"EQ2D plus one", {"x^2-3{24}x+2"}, "{179}(1)+1:", 3, 0},
-      {"EQ3D times two", {"4{24}x^3+5{24}x^2=61{24}x-70"}, "2{24}{180}(1):", -10, 0},
-      {"SOLVE with three arguments", {"x^2-3{24}x=0"}, "{214}(1{29}{129}9,9):", 3, 0},
-      {"S2X2", {"5{24}x+3{24}y=19", "7{24}(x-y)+15=4{24}x"}, "{215}(1{29}2)-2:", 0, 0},
-      {"S3X3", {"4{24}x+3{24}y-z=7", "(x+4{24}y)/3=z", "x-5{24}y={129}3{24}z"}, "{216}(1{29}2,3):", 1, 0},
-      {"a solver's error ends the outer evaluation", {"2{24}x+1=0"}, "1+{179}(1):", 0, 27},
+      {"EQ2D plus one", {"x^2-3{ImplicitProduct}x+2"}, "{#ecsg}(1)+1:", 3, 0},
+      {"EQ3D times two", {"4{ImplicitProduct}x^3+5{ImplicitProduct}x^2=61{ImplicitProduct}x-70"}, "2{ImplicitProduct}{#ectg}(1):", -10, 0},
+      {"SOLVE with three arguments", {"x^2-3{ImplicitProduct}x=0"}, "{solve}(1{ArgumentMark}{Negate}9,9):", 3, 0},
+      {"S2X2", {"5{ImplicitProduct}x+3{ImplicitProduct}y=19", "7{ImplicitProduct}(x-y)+15=4{ImplicitProduct}x"}, "{#sdxd}(1{ArgumentMark}2)-2:", 0, 0},
+      {"S3X3", {"4{ImplicitProduct}x+3{ImplicitProduct}y-z=7", "(x+4{ImplicitProduct}y)/3=z", "x-5{ImplicitProduct}y={Negate}3{ImplicitProduct}z"}, "{#stxt}(1{ArgumentMark}2,3):", 1, 0},
+      {"a solver's error ends the outer evaluation", {"2{ImplicitProduct}x+1=0"}, "1+{#ecsg}(1):", 0, 27},
   };
   for (const Row& row : rows) {
     ResetState();

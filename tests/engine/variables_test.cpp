@@ -28,7 +28,7 @@ TEST_F(Variables, ReadingMarksDefined) {
   EXPECT_EQ(kUndefined, State().DefinedFlag[Index('w')]);
 
   EXPECT_EQ(std::exp(1.0), Calc("e:").value);
-  EXPECT_EQ(std::exp(1.0) * 2, Calc("2{24}e:").value);
+  EXPECT_EQ(std::exp(1.0) * 2, Calc("2{ImplicitProduct}e:").value);
 }
 
 TEST_F(Variables, AssignStoresAndDefines) {

@@ -29,22 +29,22 @@ TEST_F(Split, MarksTheFirstSeparatorOfEachCall) {
     int error;
   };
   const Row rows[] = {
-      {"two arguments", "{205}(5,2)", "{205}(5{29}2)", 0},
-      {"only the first comma", "{160}(4,6,8)", "{160}(4{29}6,8)", 0},
-      {"call in the first argument", "{205}({205}(5,2),3)", "{205}({205}(5{29}2){29}3)", 0},
-      {"call in the second argument", "{205}(3,{205}(5,2))", "{205}(3{29}{205}(5{29}2))", 0},
-      {"comma inside a group is not the call's", "{205}((1,2),3)", "{205}((1,2){29}3)", 0},
-      {"already marked stays", "{205}(5{29}2)", "{205}(5{29}2)", 0},
-      {"two calls side by side", "{205}(1,2)+{206}(3,4)", "{205}(1{29}2)+{206}(3{29}4)", 0},
-      {"three levels in first arguments", "{160}({161}({205}(1,2),3),4)",
-       "{160}({161}({205}(1{29}2){29}3){29}4)", 0},
+      {"two arguments", "{ncr}(5,2)", "{ncr}(5{ArgumentMark}2)", 0},
+      {"only the first comma", "{lcm}(4,6,8)", "{lcm}(4{ArgumentMark}6,8)", 0},
+      {"call in the first argument", "{ncr}({ncr}(5,2),3)", "{ncr}({ncr}(5{ArgumentMark}2){ArgumentMark}3)", 0},
+      {"call in the second argument", "{ncr}(3,{ncr}(5,2))", "{ncr}(3{ArgumentMark}{ncr}(5{ArgumentMark}2))", 0},
+      {"comma inside a group is not the call's", "{ncr}((1,2),3)", "{ncr}((1,2){ArgumentMark}3)", 0},
+      {"already marked stays", "{ncr}(5{ArgumentMark}2)", "{ncr}(5{ArgumentMark}2)", 0},
+      {"two calls side by side", "{ncr}(1,2)+{npr}(3,4)", "{ncr}(1{ArgumentMark}2)+{npr}(3{ArgumentMark}4)", 0},
+      {"three levels in first arguments", "{lcm}({gcm}({ncr}(1,2),3),4)",
+       "{lcm}({gcm}({ncr}(1{ArgumentMark}2){ArgumentMark}3){ArgumentMark}4)", 0},
       {"no call at all", "1,2,(3)", "1,2,(3)", 0},
       {"empty text", "", "", 0},
-      {"one argument", "{205}(5)", "", kErrSyntax},
-      {"never closed", "{205}(5,2", "", kErrSyntax},
-      {"token at the very end", "1+{205}", "", kErrSyntax},
-      {"failing first argument is dropped", "{205}({205}(5),2)", "{205}({29}2)", kErrSyntax},
-      {"a later call still fails the whole", "{205}(1,2)+{205}(3)", "", kErrSyntax},
+      {"one argument", "{ncr}(5)", "", kErrSyntax},
+      {"never closed", "{ncr}(5,2", "", kErrSyntax},
+      {"token at the very end", "1+{ncr}", "", kErrSyntax},
+      {"failing first argument is dropped", "{ncr}({ncr}(5),2)", "{ncr}({ArgumentMark}2)", kErrSyntax},
+      {"a later call still fails the whole", "{ncr}(1,2)+{ncr}(3)", "", kErrSyntax},
   };
   for (const Row& r : rows) {
     ResetState();
@@ -55,13 +55,13 @@ TEST_F(Split, MarksTheFirstSeparatorOfEachCall) {
 
 TEST_F(Split, DoesNotClearAnEarlierError) {
   State().ErrorCode = kErrOutOfRange;
-  EXPECT_EQ(SplitArgumentLists(Tok("{205}(5,2)")), Tok("{205}(5{29}2)"));
+  EXPECT_EQ(SplitArgumentLists(Tok("{ncr}(5,2)")), Tok("{ncr}(5{ArgumentMark}2)"));
   EXPECT_EQ(State().ErrorCode, kErrOutOfRange);
 }
 
 std::string NestedInFirstArguments(int depth) {
   std::string s;
-  for (int i = 0; i < depth; ++i) s += Tok("{205}(");
+  for (int i = 0; i < depth; ++i) s += Tok("{ncr}(");
   s += "1";
   for (int i = 0; i < depth; ++i) s += ",2)";
   return s;
@@ -80,7 +80,7 @@ TEST_F(Split, NestingInFirstArgumentsIsBoundedAt200) {
 
 TEST_F(Split, DeepNestingInLaterArgumentsIsNoRecursion) {
   std::string s;
-  for (int i = 0; i < 2000; ++i) s += Tok("{205}(1,");
+  for (int i = 0; i < 2000; ++i) s += Tok("{ncr}(1,");
   s += "1" + std::string(2000, ')');
   const std::string got = SplitArgumentLists(s);
   EXPECT_EQ(State().ErrorCode, 0);
@@ -113,13 +113,13 @@ std::string LiteralSplit(std::string_view text) {
     for (long x = 1; x <= static_cast<long>(args.size()) && k == 0; ++x) {
       const char c = args[x - 1];
       depth += c == '(' ? 1 : c == ')' ? -1 : 0;
-      if (depth == 0 && (c == ',' || Code(c) == kTokArgumentMark)) k = x;
+      if (depth == 0 && (c == ',' || c == ByteOf(Token::ArgumentMark))) k = x;
     }
     if (k == 0) {
       State().ErrorCode = kErrSyntax;
       return {};
     }
-    args[k - 1] = static_cast<char>(kTokArgumentMark);
+    args[k - 1] = ByteOf(Token::ArgumentMark);
     t = head + LiteralSplit(Left(args, k - 1)) + Mid(args, k) + Mid(rest, j);
   }
   return t;
@@ -127,7 +127,7 @@ std::string LiteralSplit(std::string_view text) {
 
 TEST_F(Split, AgreesWithTheLiteralWalkOnShortTexts) {
   // Call tokens with and without their "(", separators, marks, brackets.
-  const std::string alphabet = Tok("{205}{205}{160}((((),,,1{29}");
+  const std::string alphabet = Tok("{ncr}{ncr}{lcm}((((),,,1{ArgumentMark}");
   std::mt19937 random(20240611);
   int disagreements = 0;
   for (int n = 0; n < 40000; ++n) {
@@ -152,13 +152,13 @@ TEST_F(Split, AgreesWithTheLiteralWalkOnShortTexts) {
 // token standing as the "(" of the call before it, read on past the gap.
 TEST_F(Split, AgreesWithTheLiteralWalkAroundDroppedArguments) {
   const char* const texts[] = {
-      "{205}({205}(5),2)",
-      "{161}{161}({205}(5),2),3)",
-      "{161}{161}({205}(5),2,3)",
-      "{205}({205}({205}(1),2),3)",
-      "{205}({205}({205}(1),2)+{205}(4),3)+{206}(7,8)",
-      "{161}{205}({205}(1),{205}(2,3)),4)",
-      "{205}({161}{161}({205}(1),2),3),4)",
+      "{ncr}({ncr}(5),2)",
+      "{gcm}{gcm}({ncr}(5),2),3)",
+      "{gcm}{gcm}({ncr}(5),2,3)",
+      "{ncr}({ncr}({ncr}(1),2),3)",
+      "{ncr}({ncr}({ncr}(1),2)+{ncr}(4),3)+{npr}(7,8)",
+      "{gcm}{ncr}({ncr}(1),{ncr}(2,3)),4)",
+      "{ncr}({gcm}{gcm}({ncr}(1),2),3),4)",
   };
   for (const char* text : texts) {
     ResetState();

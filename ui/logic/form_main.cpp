@@ -25,9 +25,14 @@ bool IsOneOf(char c, std::string_view set) { return set.find(c) != std::string_v
 constexpr std::string_view kContinueChars = "\xB7+-/\\^!%\xB2\xB3\xD3\xB0'\"";
 
 // Equation-taking functions whose first argument is a text.
-constexpr int kFirstArgTextCodes[] = {159, 211, 212, 213, 214, 217, 218, 219, 220, 221, 222, 225, 226};
+constexpr Token kFirstArgTextCodes[] = {
+    Token::ReservedEvaluateText, Token::ReservedSimpson, Token::ReservedDerivativeAt,
+    Token::ReservedSecondDerivativeAt, Token::SolveOnInterval, Token::ReservedMaximum,
+    Token::ReservedMinimum, Token::ReservedInflection, Token::ReservedRectangleRule,
+    Token::ReservedReno, Token::ReservedMoneyValue, Token::ReservedGraph, Token::ReservedSum};
 // Equation-taking functions whose every argument is a text.
-constexpr int kAllArgsTextCodes[] = {179, 180, 215, 216};
+constexpr Token kAllArgsTextCodes[] = {Token::QuadraticEquation, Token::CubicEquation,
+                                       Token::LinearSystem2, Token::LinearSystem3};
 
 // Stores an equation text in the next slot. False (ErrorCode set) when the
 // slots are exhausted or the text is empty.
@@ -122,7 +127,7 @@ std::string Replace_1_FuncionPointer(std::string_view tokens, int code) {
       const char c = At(s, j);
       if (c == '(') ++depth;
       if (c == ')') --depth;
-      if (Code(c) == kTokArgumentMark && depth == 0) {
+      if (c == ByteOf(Token::ArgumentMark) && depth == 0) {
         found = j;
         break;
       }
@@ -148,7 +153,7 @@ std::string Replace_ALL_FuncionPointer(std::string_view tokens, int code) {
       const char c = At(s, j);
       if (c == '(') ++depth;
       if (c == ')') --depth;
-      if (((c == ',' || Code(c) == kTokArgumentMark) && depth == 1) || depth == 0) {
+      if (((c == ',' || c == ByteOf(Token::ArgumentMark)) && depth == 1) || depth == 0) {
         if (!StoreEquationText(Mid(s, a + 1, j - a - 1))) return {};
         // Blank the argument and write the slot number over its start, so that
         // positions after it stay valid.
@@ -232,16 +237,16 @@ void FormMain::ProcessEntry() {
     for (char c : tokens) present[Code(c)] = true;
   };
   survey();
-  auto holds = [&present](int code) { return present[code] || present[Code(' ')]; };
-  for (int code : kFirstArgTextCodes) {
-    if (s.ErrorCode == 0 && holds(code)) {
-      tokens = Replace_1_FuncionPointer(tokens, code);
+  auto holds = [&present](Token t) { return present[CodeOf(t)] || present[Code(' ')]; };
+  for (Token t : kFirstArgTextCodes) {
+    if (s.ErrorCode == 0 && holds(t)) {
+      tokens = Replace_1_FuncionPointer(tokens, CodeOf(t));
       survey();
     }
   }
-  for (int code : kAllArgsTextCodes) {
-    if (s.ErrorCode == 0 && holds(code)) {
-      tokens = Replace_ALL_FuncionPointer(tokens, code);
+  for (Token t : kAllArgsTextCodes) {
+    if (s.ErrorCode == 0 && holds(t)) {
+      tokens = Replace_ALL_FuncionPointer(tokens, CodeOf(t));
       survey();
     }
   }
