@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -19,12 +18,20 @@
 #include "engine/number_text.h"
 #include "engine/state.h"
 #include "engine/tokens.h"
+#include "prepare/normalize_index.h"
 #include "prepare/prepare_detail.h"
 
 namespace tarvo {
 namespace {
 
+using detail::FunctionIndex;
+using detail::IsFunctionByte;
+using detail::kKinds;
+using detail::Low;
 using detail::NormalizeFault;
+using detail::ReplacesByItself;
+using detail::TableSets;
+using detail::WorkText;
 
 constexpr char kDegreeMark = '\xB0';
 constexpr char kMinuteMark = '\'';
@@ -44,314 +51,76 @@ bool IsOperandStart(char c) {
   return IsLetter(c) || c == '(' || (Code(c) >= 128 && c != kDegreeMark);
 }
 
-// Which bytes the working text holds, as they are and lower-cased. A pattern
-// with a byte the text lacks cannot occur in it, and nearly all of the
-// normaliser's four hundred replacements are of names and spellings that a
-// given entry does not contain: the sets let those cost a few bit tests
-// instead of a search and a copy of the text. The sets are exact after
-// Rescan; every change to the text is followed by one.
-class ByteSet {
- public:
-  void Clear() { bits_[0] = bits_[1] = bits_[2] = bits_[3] = 0; }
-  void Add(char c) { bits_[Code(c) >> 6] |= uint64_t{1} << (Code(c) & 63); }
-  bool Has(char c) const { return (bits_[Code(c) >> 6] >> (Code(c) & 63)) & 1; }
-  bool AnyHigh() const { return (bits_[2] | bits_[3]) != 0; }
-  // Bytes 64 * n to 64 * n + 63, one bit each.
-  uint64_t Word(size_t n) const { return bits_[n]; }
-  bool Contains(const ByteSet& o) const {
-    return (o.bits_[0] & ~bits_[0]) == 0 && (o.bits_[1] & ~bits_[1]) == 0 &&
-           (o.bits_[2] & ~bits_[2]) == 0 && (o.bits_[3] & ~bits_[3]) == 0;
-  }
+// The passes, in the order Normalize runs them. Each sees the whole text the
+// one before left; a pass that can refuse the entry returns false.
+bool HoldsUnknownHighByte(std::string_view text);
+void MapDisplaySymbols(WorkText& t);
+void LowerCase(WorkText& t);
+void SpellModAndDropBlanks(WorkText& t);
+void MapSpecialForms(WorkText& t);
+void ExpandSignShorthands(WorkText& t);
+bool ConvertBasedLiterals(WorkText& t);
+void MarkCallsAndSplitArguments(WorkText& t);
+bool PairAbsoluteBars(WorkText& t);
+void GiveConstantsAnOperand(WorkText& t);
+void ReplaceOperatorSpellings(WorkText& t);
+void FoldSignRuns(WorkText& t);
+void DropPlusAfterOperators(WorkText& t);
+void NegateMinusAfterOperators(WorkText& t);
+void WriteZeroBeforeLeadingSigns(WorkText& t);
+void InsertProductsAfterNumbers(WorkText& t);
+void ReplaceFunctionNames(WorkText& t);
+void InsertProductsAfterVariables(WorkText& t);
+long GroupBalance(const WorkText& t);
+std::optional<std::string> Assemble(const std::string& t);
 
- private:
-  uint64_t bits_[4] = {0, 0, 0, 0};
-};
-
-// LowerByte as a table, filled before main (no guard on each use).
-struct LowerTable {
-  char map[256];
-  LowerTable() {
-    for (int c = 0; c < 256; ++c) map[c] = LowerByte(static_cast<char>(c));
-  }
-};
-const LowerTable kLowered;
-char Low(char c) { return kLowered.map[Code(c)]; }
-
-// Bytes that another byte lower-cases to the same as (A and a), and the
-// token kinds, as tables filled before main.
-struct ByteKinds {
-  bool caseless[256];
-  bool function[256];
-  bool call[256];
-  bool signAbsorber[256];  // operator tokens a "+" after them is dropped
-  ByteKinds() {
-    int sharing[256] = {};
-    for (int c = 0; c < 256; ++c) ++sharing[Code(kLowered.map[c])];
-    for (int c = 0; c < 256; ++c) {
-      caseless[c] = sharing[Code(kLowered.map[c])] == 1;
-      function[c] = IsFunctionToken(static_cast<char>(c));
-      call[c] = IsParenFunctionToken(static_cast<char>(c));
-      signAbsorber[c] = false;
-    }
-    // ":" and ")" (the first two entries) are no operators a sign can follow.
-    for (size_t e = 2; e < OperatorTokenTable.size(); ++e) signAbsorber[CodeOf(OperatorTokenTable[e].code)] = true;
-  }
-};
-const ByteKinds kKinds;
-bool IsFunctionByte(char c) { return kKinds.function[Code(c)]; }
-
-// Replacing a spelling by itself changes nothing when no byte of it has
-// another case ("+" by "+", as most operators are).
-bool ReplacesByItself(std::string_view from, std::string_view to) {
-  if (from != to) return false;
-  for (char c : from)
-    if (!kKinds.caseless[Code(c)]) return false;
-  return true;
+std::string Fail(int code) {
+  State().ErrorCode = code;
+  return {};
 }
 
-// The lower-cased bytes folded into one word (byte mod 64): a pattern whose
-// word has a bit the text's lacks cannot occur, tested in one operation.
-uint64_t Signature(std::string_view text) {
-  uint64_t sig = 0;
-  for (char c : text) sig |= uint64_t{1} << (Code(Low(c)) & 63);
-  return sig;
+std::string Normalize(std::string text) {
+  if (HoldsUnknownHighByte(text)) return Fail(kErrSyntax);
+  WorkText t(std::move(text));
+  // Display symbols, case, word forms.
+  MapDisplaySymbols(t);
+  LowerCase(t);
+  SpellModAndDropBlanks(t);
+  MapSpecialForms(t);
+  ExpandSignShorthands(t);
+  if (!ConvertBasedLiterals(t)) return Fail(kErrOutOfRange);
+  // Calls, bars and the constants that take no operand.
+  MarkCallsAndSplitArguments(t);
+  if (!PairAbsoluteBars(t)) return Fail(kErrParenOpen);
+  GiveConstantsAnOperand(t);
+  // Operator spellings, then signs.
+  ReplaceOperatorSpellings(t);
+  FoldSignRuns(t);
+  DropPlusAfterOperators(t);
+  NegateMinusAfterOperators(t);
+  WriteZeroBeforeLeadingSigns(t);
+  // Function names and implicit products.
+  InsertProductsAfterNumbers(t);
+  ReplaceFunctionNames(t);
+  InsertProductsAfterVariables(t);
+  // Only the total counts: ")(" passes.
+  const long balance = GroupBalance(t);
+  if (balance < 0) return Fail(kErrParenClosed);
+  if (balance > 0) {
+    State().Host->Beep();
+    t.edit().append(static_cast<size_t>(balance), ')');
+  }
+
+  std::optional<std::string> assembled = Assemble(t.str());
+  if (!assembled) return Fail(kErrSyntax);
+  return std::move(*assembled);
 }
 
-// The lower-cased bytes of each name of a token table, in table order.
-struct TableSets {
-  std::vector<uint64_t> functions, calls, operators;
-  TableSets() {
-    for (const FunctionToken& f : FunctionTokenTable) functions.push_back(Signature(f.name));
-    for (const FunctionToken& f : ParenFunctionTable) calls.push_back(Signature(f.name));
-    for (const OperatorToken& op : OperatorTokenTable) operators.push_back(Signature(op.spelling));
-  }
-};
-
-class WorkText {
- public:
-  explicit WorkText(std::string t) : t_(std::move(t)) { Rescan(); }
-
-  const std::string& str() const { return t_; }
-  // For passes that edit in place; they call Rescan after a change.
-  std::string& edit() { return t_; }
-  void Set(std::string t) {
-    t_ = std::move(t);
-    Rescan();
-  }
-  // Changes with every change to the text (and its sets).
-  uint64_t Version() const { return version_; }
-  void Rescan() {
-    ++version_;
-    raw_.Clear();
-    lower_.Clear();
-    signature_ = 0;
-    for (uint64_t& w : pairs_) w = 0;
-    allLower_ = true;
-    char previous = 0;
-    for (size_t i = 0; i < t_.size(); ++i) {
-      const char c = t_[i];
-      const char low = Low(c);
-      raw_.Add(c);
-      lower_.Add(low);
-      signature_ |= uint64_t{1} << (Code(low) & 63);
-      if (i > 0) AddPair(previous, low);
-      previous = low;
-      allLower_ = allLower_ && low == c;
-    }
-  }
-  bool Has(char c) const { return raw_.Has(c); }
-  bool HasHighByte() const { return raw_.AnyHigh(); }
-  const ByteSet& Bytes() const { return raw_; }
-  uint64_t Signature() const { return signature_; }
-  // Whether the two bytes (as they are or in another case) may stand side by
-  // side: the lower-cased neighbour pairs are kept hashed, so a pair that
-  // shares a hash with a present one passes too.
-  bool MayHoldPair(char a, char b) const {
-    const unsigned h = PairHash(Low(a), Low(b));
-    return (pairs_[h >> 6] >> (h & 63)) & 1;
-  }
-  bool MayHold(std::string_view pattern) const {
-    for (char c : pattern)
-      if (!raw_.Has(c)) return false;
-    return MayHoldPairs(pattern);
-  }
-  bool MayHoldNoCase(std::string_view pattern) const {
-    for (char c : pattern)
-      if (!lower_.Has(Low(c))) return false;
-    return MayHoldPairs(pattern);
-  }
-
-  // Replace, and ReplaceNoCase (lower-cased comparison, untouched text keeps
-  // its case), with the result of the library routines of the same names.
-  void Replace(std::string_view from, std::string_view to) {
-    if (from.empty() || !MayHold(from)) return;
-    ReplaceEach(from, to, [this](std::string_view f, size_t pos) { return t_.find(f, pos); });
-  }
-  void ReplaceNoCase(std::string_view from, std::string_view to) {
-    if (from.empty() || !MayHoldNoCase(from)) return;
-    ReplaceNoCaseFound(from, to);
-  }
-  // The same, with the Signature of `from` known.
-  void ReplaceNoCase(std::string_view from, uint64_t fromSignature, std::string_view to) {
-    if ((fromSignature & ~signature_) != 0 || from.empty() || !MayHoldNoCase(from)) return;
-    ReplaceNoCaseFound(from, to);
-  }
-
- private:
-  // Where a replacement wrote its text; past eight places the sets are
-  // simply computed again.
-  struct Inserts {
-    size_t at[8];
-    size_t count = 0;
-    bool overflow = false;
-    void Note(size_t position) {
-      if (count < 8) at[count++] = position;
-      else overflow = true;
-    }
-  };
-  // Takes the replaced text. The sets keep what they held (a byte that was
-  // replaced away may still count as present, which costs a search, never a
-  // result) and gain the bytes written and the neighbour pairs around them.
-  void Absorb(std::string out, const Inserts& inserts, size_t length) {
-    t_ = std::move(out);
-    ++version_;
-    if (inserts.overflow) {
-      Rescan();
-      return;
-    }
-    for (size_t n = 0; n < inserts.count; ++n) {
-      const size_t start = inserts.at[n];
-      const size_t end = std::min(start + length, t_.size() - 1);  // the pair after it too
-      for (size_t i = start; i < start + length; ++i) {
-        const char low = Low(t_[i]);
-        raw_.Add(t_[i]);
-        lower_.Add(low);
-        signature_ |= uint64_t{1} << (Code(low) & 63);
-        allLower_ = allLower_ && low == t_[i];
-      }
-      for (size_t i = start == 0 ? 1 : start; i <= end && i < t_.size(); ++i) AddPair(Low(t_[i - 1]), Low(t_[i]));
-    }
-  }
-
-  static unsigned PairHash(char a, char b) {
-    return (static_cast<unsigned>(Code(a)) * 31u + static_cast<unsigned>(Code(b))) & 1023u;
-  }
-  void AddPair(char lowA, char lowB) {
-    const unsigned h = PairHash(lowA, lowB);
-    pairs_[h >> 6] |= uint64_t{1} << (h & 63);
-  }
-  bool MayHoldPairs(std::string_view pattern) const {
-    for (size_t k = 1; k < pattern.size(); ++k)
-      if (!MayHoldPair(pattern[k - 1], pattern[k])) return false;
-    return true;
-  }
-
-  void ReplaceNoCaseFound(std::string_view from, std::string_view to) {
-    ReplaceEach(from, to, [this](std::string_view f, size_t pos) { return FindNoCase(f, pos); });
-  }
-
-  // Every occurrence that `find(from, pos)` reports, left to right and never
-  // in inserted text, becomes `to`.
-  template <typename Find>
-  void ReplaceEach(std::string_view from, std::string_view to, Find find) {
-    size_t hit = find(from, 0);
-    if (hit == std::string::npos) return;
-    std::string out;
-    out.reserve(t_.size() + to.size());
-    Inserts inserts;
-    size_t pos = 0;
-    do {
-      out.append(t_, pos, hit - pos);
-      inserts.Note(out.size());
-      out.append(to);
-      pos = hit + from.size();
-      hit = find(from, pos);
-    } while (hit != std::string::npos);
-    out.append(t_, pos, std::string::npos);
-    Absorb(std::move(out), inserts, to.size());
-  }
-
-  size_t FindNoCase(std::string_view from, size_t pos) const {
-    if (allLower_ && from.size() <= 16) {
-      // Every byte of the text is its own lower case: a plain search for the
-      // lower-cased pattern finds the same places.
-      char lowered[16];
-      for (size_t k = 0; k < from.size(); ++k) lowered[k] = Low(from[k]);
-      return t_.find(lowered, pos, from.size());
-    }
-    const char first = Low(from[0]);
-    const size_t m = from.size();
-    for (size_t i = pos; i + m <= t_.size(); ++i) {
-      if (Low(t_[i]) != first) continue;
-      size_t k = 1;
-      while (k < m && Low(t_[i + k]) == Low(from[k])) ++k;
-      if (k == m) return i;
-    }
-    return std::string::npos;
-  }
-
-  std::string t_;
-  ByteSet raw_, lower_;
-  uint64_t pairs_[16] = {};
-  uint64_t signature_ = 0;
-  bool allLower_ = true;
-  uint64_t version_ = 0;
-};
-
-// Which entries of FunctionTokenTable may act on a text: those whose name
-// has no Signature bit the text lacks, and those whose token the text holds.
-// A superset is harmless (each entry is tested again); a missing entry is not.
-class FunctionIndex {
- public:
-  static constexpr size_t kCount = kFunctionTokenCount;
-  static constexpr size_t kWords = (kCount + 63) / 64;
-  using Entries = std::array<uint64_t, kWords>;
-
-  FunctionIndex() {
-    for (size_t e = 0; e < kCount; ++e) {
-      const uint64_t sig = Signature(FunctionTokenTable[e].name);
-      for (unsigned b = 0; b < 64; ++b)
-        if ((sig >> b) & 1) withBit_[b][e >> 6] |= uint64_t{1} << (e & 63);
-      named_ |= sig;
-      const unsigned code = static_cast<unsigned>(CodeOf(FunctionTokenTable[e].code));
-      withToken_[code & 255][e >> 6] |= uint64_t{1} << (e & 63);
-    }
-  }
-
-  Entries MayAct(const WorkText& t) const {
-    Entries out;
-    out.fill(~uint64_t{0});
-    // Every entry with a bit the text lacks is out.
-    for (uint64_t missing = named_ & ~t.Signature(); missing != 0; missing &= missing - 1) {
-      const Entries& with = withBit_[std::countr_zero(missing)];
-      for (size_t w = 0; w < kWords; ++w) out[w] &= ~with[w];
-    }
-    // Unless the text holds its token (every token is above 127).
-    for (size_t n = 2; n < 4; ++n) {
-      for (uint64_t held = t.Bytes().Word(n); held != 0; held &= held - 1) {
-        const Entries& with = withToken_[n * 64 + static_cast<size_t>(std::countr_zero(held))];
-        for (size_t w = 0; w < kWords; ++w) out[w] |= with[w];
-      }
-    }
-    return out;
-  }
-
-  // The first entry of `entries` at or after `e`; kCount when none.
-  static size_t Next(const Entries& entries, size_t e) {
-    for (size_t w = e >> 6; w < kWords; ++w) {
-      uint64_t word = entries[w];
-      if (w == e >> 6) word &= ~uint64_t{0} << (e & 63);
-      if (w == kWords - 1 && kCount % 64 != 0) word &= (uint64_t{1} << (kCount % 64)) - 1;
-      if (word != 0) return w * 64 + static_cast<size_t>(std::countr_zero(word));
-    }
-    return kCount;
-  }
-
- private:
-  Entries withBit_[64] = {};
-  Entries withToken_[256] = {};
-  uint64_t named_ = 0;
-};
+// The names of each token table, as Signatures, in table order.
+const TableSets& NameSets() {
+  static const TableSets sets;
+  return sets;
+}
 
 // The display symbols of the entry line's font, and the keypad's bracket
 // shapes, in the order they must be replaced ("Â(" before anything eats "(").
@@ -428,7 +197,7 @@ bool ConvertLiterals(std::string& t, std::string_view prefix, int base) {
 
 // Bars pair strictly first with second, third with fourth; a bar inside a
 // pair never nests. Returns false when the last bar has no partner (error 7).
-bool PairAbsoluteBars(std::string& t) {
+bool WriteBarsAsGroups(std::string& t) {
   if (t.find('|') == std::string::npos) return true;
   std::string out;
   bool open = false;
@@ -645,11 +414,6 @@ std::optional<std::string> Assemble(const std::string& t) {
   return out;
 }
 
-std::string Fail(int code) {
-  State().ErrorCode = code;
-  return {};
-}
-
 // True when the text holds a multi-argument call token for the splitter.
 bool HasCallToken(const std::string& t) {
   for (char c : t)
@@ -669,86 +433,101 @@ bool HoldsUnknownHighByte(std::string_view text) {
   return false;
 }
 
-std::string Normalize(std::string text) {
-  static const TableSets sets;
-  if (HoldsUnknownHighByte(text)) return Fail(kErrSyntax);
-  WorkText t(std::move(text));
-  // Display symbols, case, word forms.
-  MapDisplaySymbols(t);
+void LowerCase(WorkText& t) {
   for (char c : t.str()) {
     if (Low(c) != c) {
       t.Set(Lower(t.str()));
-      break;
+      return;
     }
   }
+}
+
+void SpellModAndDropBlanks(WorkText& t) {
   const char mod[] = {ByteOf(Token::Mod)};
   t.Replace("mod", std::string_view(mod, 1));
   t.Replace(" ", "");
-  MapSpecialForms(t);
+}
+
+void ExpandSignShorthands(WorkText& t) {
   t.Replace("\xB2", "^(2)");
   t.Replace(",-", ",0-");
   t.Replace("=-", "=0-");
+}
 
-  // Literals in base 16, then base 2.
-  if (t.Has('&')) {
-    std::string& literal = t.edit();
-    const bool ok = ConvertLiterals(literal, "&h", 16) && ConvertLiterals(literal, "&b", 2);
-    t.Rescan();
-    if (!ok) return Fail(kErrOutOfRange);
-  }
+// Literals in base 16, then base 2.
+bool ConvertBasedLiterals(WorkText& t) {
+  if (!t.Has('&')) return true;
+  std::string& literal = t.edit();
+  const bool ok = ConvertLiterals(literal, "&h", 16) && ConvertLiterals(literal, "&b", 2);
+  t.Rescan();
+  return ok;
+}
 
-  // Multi-argument calls ("#vla(", the first entry, stays a name).
+// Multi-argument calls ("#vla(", the first entry, stays a name), then their
+// argument lists. A splitter failure leaves ErrorCode 3 and whatever text
+// came back; the remaining passes still run and the caller discards the
+// result. Without a call token the splitter returns the text unchanged.
+void MarkCallsAndSplitArguments(WorkText& t) {
+  const TableSets& sets = NameSets();
   for (size_t e = 1; e < ParenFunctionTable.size(); ++e) {
     const char call[] = {ByteOf(ParenFunctionTable[e].code), '('};
     if ((sets.calls[e] & ~t.Signature()) != 0) continue;
     t.ReplaceNoCase(ParenFunctionTable[e].name, sets.calls[e], std::string_view(call, 2));
   }
-  // A failure here leaves ErrorCode 3 and whatever text came back; the
-  // remaining passes still run and the caller discards the result. Without a
-  // call token the splitter returns the text unchanged.
   if (HasCallToken(t.str())) t.Set(detail::SplitArgumentListsOrFault(t.str()));
+}
 
-  if (t.Has('|')) {
-    if (!PairAbsoluteBars(t.edit())) return Fail(kErrParenOpen);
-    t.Rescan();
-  }
+bool PairAbsoluteBars(WorkText& t) {
+  if (!t.Has('|')) return true;
+  if (!WriteBarsAsGroups(t.edit())) return false;
+  t.Rescan();
+  return true;
+}
 
+void GiveConstantsAnOperand(WorkText& t) {
   t.ReplaceNoCase("ans", "ans(0)");
   t.ReplaceNoCase("rnd", "rnd(0)");
   t.ReplaceNoCase("ran#", "rnd(0)");
   t.ReplaceNoCase("pi", "pi(0)");
+}
 
-  // Operator spellings, then signs.
+void ReplaceOperatorSpellings(WorkText& t) {
+  const TableSets& sets = NameSets();
   for (size_t e = 0; e < OperatorTokenTable.size(); ++e) {
     const char token[] = {ByteOf(OperatorTokenTable[e].code)};
     if ((sets.operators[e] & ~t.Signature()) != 0) continue;
     if (ReplacesByItself(OperatorTokenTable[e].spelling, std::string_view(token, 1))) continue;
     t.ReplaceNoCase(OperatorTokenTable[e].spelling, sets.operators[e], std::string_view(token, 1));
   }
-  FoldSignRuns(t);
-  // ":" and ")" (the first two entries) are no operators a sign can follow.
-  // One walk does what replacing each operator followed by "+" in table order
-  // does: once the sign runs are folded no "++" is left, so dropping a "+"
-  // never makes another operator-"+" pair, and the second spelling of a token
-  // ("<>", "><") finds nothing more.
-  if (t.Has('+')) {
-    const std::string& text = t.str();
-    auto dropped = [&text](size_t i) {
-      return text[i] == '+' && i > 0 && kKinds.signAbsorber[Code(text[i - 1])];
-    };
-    size_t first = 1;
-    while (first < text.size() && !dropped(first)) ++first;
-    if (first < text.size()) {
-      std::string out(text, 0, first);
-      for (size_t i = first; i < text.size(); ++i)
-        if (!dropped(i)) out += text[i];
-      t.Set(std::move(out));
-    }
-  }
-  if (t.Has('-')) {
-    for (size_t e = 2; e < OperatorTokenTable.size(); ++e)
-      NegateMinusAfter(t, ByteOf(OperatorTokenTable[e].code));
-  }
+}
+
+// ":" and ")" (the first two entries) are no operators a sign can follow.
+// One walk does what replacing each operator followed by "+" in table order
+// does: once the sign runs are folded no "++" is left, so dropping a "+"
+// never makes another operator-"+" pair, and the second spelling of a token
+// ("<>", "><") finds nothing more.
+void DropPlusAfterOperators(WorkText& t) {
+  if (!t.Has('+')) return;
+  const std::string& text = t.str();
+  auto dropped = [&text](size_t i) {
+    return text[i] == '+' && i > 0 && kKinds.signAbsorber[Code(text[i - 1])];
+  };
+  size_t first = 1;
+  while (first < text.size() && !dropped(first)) ++first;
+  if (first >= text.size()) return;
+  std::string out(text, 0, first);
+  for (size_t i = first; i < text.size(); ++i)
+    if (!dropped(i)) out += text[i];
+  t.Set(std::move(out));
+}
+
+void NegateMinusAfterOperators(WorkText& t) {
+  if (!t.Has('-')) return;
+  for (size_t e = 2; e < OperatorTokenTable.size(); ++e)
+    NegateMinusAfter(t, ByteOf(OperatorTokenTable[e].code));
+}
+
+void WriteZeroBeforeLeadingSigns(WorkText& t) {
   if (!t.str().empty() && t.str().front() == '-') {
     t.edit().insert(0, "0");
     t.Rescan();
@@ -756,20 +535,25 @@ std::string Normalize(std::string text) {
   t.Replace("(-", "(0-");
   if (!t.str().empty() && t.str().front() == '+') t.edit().erase(0, 1);  // the sets may keep a '+'
   t.Replace("(+", "(");
+}
 
-  // Implicit products around digits, "%" and ")"; "2e3" stays a number.
-  // One walk for what were two: the rules fire on different first bytes, and
-  // the ImplicitProduct one writes after a digit starts no pair either fires on.
+// Implicit products around digits, "%" and ")"; "2e3" stays a number.
+// One walk for what were two: the rules fire on different first bytes, and
+// the ImplicitProduct one writes after a digit starts no pair either fires on.
+void InsertProductsAfterNumbers(WorkText& t) {
   InsertBetween(t, [](char c, char next) {
     const bool fires = IsDigit(c) ? next != 'e' : c == '%' || c == ')';
     return fires && IsOperandStart(next) ? kImplicitProduct : '\0';
   });
+}
 
-  // Function names, longest first by table order. Most names share a byte
-  // with nothing in the text and most tokens are absent: the entries that
-  // may act come from a few word operations, found again whenever the text
-  // changed, so that each entry is still judged on the text the ones before
-  // it left. Each is then tested as before.
+// Function names, longest first by table order. Most names share a byte
+// with nothing in the text and most tokens are absent: the entries that
+// may act come from a few word operations, found again whenever the text
+// changed, so that each entry is still judged on the text the ones before
+// it left. Each is then tested as before.
+void ReplaceFunctionNames(WorkText& t) {
+  const TableSets& sets = NameSets();
   static const FunctionIndex index;
   FunctionIndex::Entries candidates = index.MayAct(t);
   for (size_t e = FunctionIndex::Next(candidates, 0); e < FunctionIndex::kCount;
@@ -784,11 +568,13 @@ std::string Normalize(std::string text) {
     }
     if (t.Version() != version) candidates = index.MayAct(t);
   }
+}
 
-  // Letters left are variables: "ab" is a times b, "x2" is x squared.
-  // One walk for what were three passes: no pair meets two of the rules (a
-  // digit starts no operand), and neither ImplicitProduct nor "^" makes a
-  // pair that any of them fires on, so the order they ran in cannot show.
+// Letters left are variables: "ab" is a times b, "x2" is x squared.
+// One walk for what were three passes: no pair meets two of the rules (a
+// digit starts no operand), and neither ImplicitProduct nor "^" makes a
+// pair that any of them fires on, so the order they ran in cannot show.
+void InsertProductsAfterVariables(WorkText& t) {
   InsertBetween(t, [](char c, char next) {
     if (IsLetter(c)) {
       if (IsOperandStart(next)) return kImplicitProduct;
@@ -796,22 +582,15 @@ std::string Normalize(std::string text) {
     }
     return (c == '%' || c == ')') && IsDigit(next) ? kImplicitProduct : '\0';
   });
+}
 
-  // Only the total counts: ")(" passes.
+long GroupBalance(const WorkText& t) {
   long balance = 0;
   for (char c : t.str()) {
     if (c == '(') ++balance;
     else if (c == ')') --balance;
   }
-  if (balance < 0) return Fail(kErrParenClosed);
-  if (balance > 0) {
-    State().Host->Beep();
-    t.edit().append(static_cast<size_t>(balance), ')');
-  }
-
-  std::optional<std::string> assembled = Assemble(t.str());
-  if (!assembled) return Fail(kErrSyntax);
-  return std::move(*assembled);
+  return balance;
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 namespace tarvo {
 
-// The whole normaliser, passes 1 to 27 in order. On success a token string
+// The whole normaliser, every pass in order. On success a token string
 // ending with ":"; on failure the empty text with ErrorCode set (after a
 // splitter failure the remaining passes still run over what the splitter
 // returned, and the caller discards the result because ErrorCode is set).
