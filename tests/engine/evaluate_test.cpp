@@ -23,42 +23,22 @@ class Grouping : public FreshEngine {};
 
 TEST_F(Grouping, PrioritiesAndAssociativity) {
   const Row rows[] = {
-      {"mixed sum and product", "1+2*3-4:", U::Rad, 3, 0},
-      {"group first", "(1+2)*3:", U::Rad, 9, 0},
-      {"power groups from the left", "2^3^2:", U::Rad, 64, 0},
-      {"minus groups from the left", "10-2-3:", U::Rad, 5, 0},
-      {"division groups from the left", "64/4/2:", U::Rad, 8, 0},
       {"negation binds before power", "{Negate}2^2:", U::Rad, 4, 0},
-      {"at-sign looser than slash", "8/2@4:", U::Rad, 16, 0},
       {"implicit product tighter than slash", "1/2{ImplicitProduct}4:", U::Rad, 0.125, 0},
       {"power tighter than implicit product", "2{ImplicitProduct}3^2:", U::Rad, 18, 0},
       {"implicit product looser than power on the right", "2^3{ImplicitProduct}2:", U::Rad, 16, 0},
-      {"reciprocal sum equals power priority, left first", "2{ReciprocalSum}3^2:", U::Rad, 1.44, 0, M::Near},
-      {"reciprocal sum over sum", "1+2{ReciprocalSum}2:", U::Rad, 2, 0},
-      {"nested groups", "((2+3)*(4-1)):", U::Rad, 15, 0},
-      {"group raised", "2*(3+4)^2:", U::Rad, 98, 0},
-      {"function before binary operator", "{sin}0+1:", U::Rad, 1, 0},
       {"functions apply from the innermost", "{sin}{cos}0:", U::Rad, std::sin(1.0), 0},
       {"function applies to its group", "{Negate}(2+3)*2:", U::Rad, -10, 0},
       {"function token after an operator", "3-{Negate}2:", U::Rad, 5, 0},
       {"first end mark ends the evaluation", "2:3:", U::Rad, 2, 0},
-      {"one over a half", "1/0.5:", U::Rad, 2, 0},
   };
   for (const Row& r : rows) CheckRow(r);
 }
 
 TEST_F(Grouping, IntegerDivisionModAndRoots) {
   const Row rows[] = {
-      {"integer division", "7\\2:", U::Rad, 3, 0},
-      {"quotient truncates toward zero", "7\\{Negate}2:", U::Rad, -3, 0},
       {"negative dividend truncates too", "{Negate}7\\2:", U::Rad, -3, 0},
       {"MOD takes the dividend's sign", "{Negate}7{Mod}2:", U::Rad, -1, 0},
-      {"MOD with negative divisor", "7{Mod}{Negate}2:", U::Rad, 1, 0},
-      {"2.5 rounds to even 2", "2.5\\1:", U::Rad, 2, 0},
-      {"3.5 rounds to even 4", "3.5\\1:", U::Rad, 4, 0},
-      {"divisor rounds too: 7 \\ 2.5 is 7 \\ 2", "7\\2.5:", U::Rad, 3, 0},
-      {"MOD operands round", "7.5{Mod}2.5:", U::Rad, 0, 0},
-      {"largest 32-bit dividend", "2147483647\\1:", U::Rad, 2147483647, 0},
       {"smallest 32-bit dividend", "{Negate}2147483648\\1:", U::Rad, -2147483648.0, 0},
       {"MOD of the smallest by -1", "{Negate}2147483648{Mod}{Negate}1:", U::Rad, 0, 0},
       {"cube root of -8", "3{NthRoot}{Negate}8:", U::Rad, -2, 0},
@@ -72,25 +52,7 @@ TEST_F(Grouping, IntegerDivisionModAndRoots) {
 
 TEST_F(Grouping, OperatorFaults) {
   const Row rows[] = {
-      {"division by zero", "8/0:", U::Rad, 0, kErrDivisionByZero},
-      {"zero to zero", "0^0:", U::Rad, 0, kErrZeroToZero},
-      {"zero to a negative power", "0^({Negate}1):", U::Rad, 0, kErrOverflow},
-      {"negative base, fractional power", "{Negate}1^0.5:", U::Rad, 0, kErrUnknown},
-      {"power overflows", "10^400:", U::Rad, 0, kErrOverflow},
-      {"product overflows", "1e308*10:", U::Rad, 0, kErrOverflow},
-      {"sum overflows", "1e308+1e308:", U::Rad, 0, kErrOverflow},
       {"difference overflows", "{Negate}1e308-1e308:", U::Rad, 0, kErrOverflow},
-      {"quotient overflows", "1e308/1e-10:", U::Rad, 0, kErrOverflow},
-      {"reciprocal sum of opposite values", "2{ReciprocalSum}{Negate}2:", U::Rad, 0, kErrDivisionByZero},
-      {"reciprocal sum of zeros", "0{ReciprocalSum}0:", U::Rad, 0, kErrDivisionByZero},
-      {"reciprocal sum product overflows", "1e200{ReciprocalSum}1e200:", U::Rad, 0, kErrOverflow},
-      {"integer division by zero", "7\\0:", U::Rad, 0, kErrDivisionByZero},
-      {"divisor rounding to zero", "7\\0.5:", U::Rad, 0, kErrDivisionByZero},
-      {"MOD by zero", "7{Mod}0:", U::Rad, 0, kErrDivisionByZero},
-      {"dividend beyond 32 bits", "3e9\\1:", U::Rad, 0, kErrOverflow},
-      {"divisor beyond 32 bits", "1\\3e9:", U::Rad, 0, kErrOverflow},
-      {"half rounding past the 32-bit top", "2147483647.5\\1:", U::Rad, 0, kErrOverflow},
-      {"MOD operand beyond 32 bits", "1{Mod}{Negate}3e9:", U::Rad, 0, kErrOverflow},
       {"quotient beyond 32 bits", "{Negate}2147483648\\{Negate}1:", U::Rad, 0, kErrOverflow},
       {"even root of a negative", "2{NthRoot}{Negate}8:", U::Rad, 0, kErrOutOfRange},
       {"fractional root of a negative", "2.5{NthRoot}{Negate}8:", U::Rad, 0, kErrOutOfRange},
