@@ -52,7 +52,8 @@ bool IsOperandStart(char c) {
 }
 
 // The passes, in the order Normalize runs them. Each sees the whole text the
-// one before left; a pass that can refuse the entry returns false.
+// one before left; a pass that can refuse the entry returns false, and
+// HoldsUnknownHighByte is the refusal that comes before them all.
 bool HoldsUnknownHighByte(std::string_view text);
 void MapDisplaySymbols(WorkText& t);
 void LowerCase(WorkText& t);

@@ -156,15 +156,15 @@ TEST_F(Processing, CompletedEntriesAreWrittenBack) {
 }
 
 TEST_F(Processing, EquationTextsGoToSlots) {
-  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{#ecsg}(x^2-3{ImplicitProduct}x+2)+1:"), 179),
+  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{#ecsg}(x^2-3{ImplicitProduct}x+2)+1:"), CodeOf(Token::QuadraticEquation)),
             test::Tok("{#ecsg}(1)+1:"));
-  EXPECT_EQ(State().EquationSlots[1], "x^2-3\x18x+2");
+  EXPECT_EQ(State().EquationSlots[1], test::Tok("x^2-3{ImplicitProduct}x+2"));
   State().EquationSlotCount = 0;
-  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{#sdxd}(x+y=1{ArgumentMark}x-y=0):"), 215),
+  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{#sdxd}(x+y=1{ArgumentMark}x-y=0):"), CodeOf(Token::LinearSystem2)),
             test::Tok("{#sdxd}(1{ArgumentMark}2):"));
   EXPECT_EQ(State().EquationSlots[2], "x-y=0");
   State().EquationSlotCount = 0;
-  EXPECT_EQ(Replace_1_FuncionPointer(test::Tok("{solve}(x^2-2{ArgumentMark}0,3):"), 214),
+  EXPECT_EQ(Replace_1_FuncionPointer(test::Tok("{solve}(x^2-2{ArgumentMark}0,3):"), CodeOf(Token::SolveOnInterval)),
             test::Tok("{solve}(1{ArgumentMark}0,3):"));
   EXPECT_EQ(State().EquationSlots[1], "x^2-2");
 }
@@ -178,7 +178,7 @@ TEST_F(Processing, TooManyOrEmptyEquationTexts) {
 
   State().EquationSlotCount = 0;
   State().ErrorCode = 0;
-  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{#ecsg}():"), 179), "");
+  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{#ecsg}():"), CodeOf(Token::QuadraticEquation)), "");
   EXPECT_EQ(State().ErrorCode, 3);
 }
 
