@@ -254,13 +254,6 @@ const std::array<std::string_view, 13> MonthNames = {
 
 namespace {
 
-template <typename Table>
-std::string Concat(const Table& table) {
-  std::string s;
-  for (const auto& e : table) s += ByteOf(e.code);
-  return s;
-}
-
 struct ByteSets {
   std::array<bool, 256> function{};
   std::array<bool, 256> paren{};
@@ -280,21 +273,6 @@ const ByteSets& Sets() {
 }
 
 }  // namespace
-
-const std::string& AllFunctionTokens() {
-  static const std::string s = Concat(FunctionTokenTable);
-  return s;
-}
-
-const std::string& ParenFunctionTokens() {
-  static const std::string s = Concat(ParenFunctionTable);
-  return s;
-}
-
-const std::string& AllOperatorTokens() {
-  static const std::string s = Concat(OperatorTokenTable);
-  return s;
-}
 
 bool IsFunctionToken(char c) { return Sets().function[static_cast<size_t>(Code(c))]; }
 bool IsParenFunctionToken(char c) { return Sets().paren[static_cast<size_t>(Code(c))]; }

@@ -16,7 +16,8 @@ namespace tarvo {
 // are operators (the printable ones stand for themselves); 128..226 are
 // functions. A "Reserved" token is a spelling the table keeps so that names
 // containing it are replaced in the right order; evaluating it is an
-// internal fault.
+// internal fault. Reserved spellings whose purpose was never settled are
+// named after the spelling ("#vnl" is ReservedVnl).
 enum class Token : unsigned char {
   // Operators.
   NthRoot = 21,          // x NthRoot y: the x-th root of y
@@ -175,17 +176,12 @@ extern const std::array<FunctionToken, kFunctionTokenCount> FunctionTokenTable;
 extern const std::array<FunctionToken, kParenFunctionCount> ParenFunctionTable;
 extern const std::array<OperatorToken, kOperatorTokenCount> OperatorTokenTable;
 
-// The token bytes of the tables concatenated in position order.
-const std::string& AllFunctionTokens();   // 113 bytes
-const std::string& ParenFunctionTokens(); // 28 bytes
-const std::string& AllOperatorTokens();   // 29 bytes
-
 // Set tests on a byte, without a search.
 bool IsFunctionToken(char c);
 bool IsParenFunctionToken(char c);
 
 // The evaluator's operator lookup: the 1-based position of the first
-// occurrence of c in AllOperatorTokens, 0 when c is no operator.
+// entry of OperatorTokenTable whose token is c, 0 when c is no operator.
 int OperatorNumber(char c);
 // The priority stored at an operator number (1..29).
 int OperatorPriority(int number);
