@@ -645,8 +645,8 @@ std::optional<std::string> Assemble(const std::string& t) {
   return out;
 }
 
-std::string Fail(int code) {
-  State().ErrorCode = code;
+std::string Fail(Engine& engine, int code) {
+  engine.ErrorCode = code;
   return {};
 }
 
@@ -669,9 +669,9 @@ bool HoldsUnknownHighByte(std::string_view text) {
   return false;
 }
 
-std::string Normalize(std::string text) {
+std::string Normalize(Engine& engine, std::string text) {
   static const TableSets sets;
-  if (HoldsUnknownHighByte(text)) return Fail(kErrSyntax);
+  if (HoldsUnknownHighByte(text)) return Fail(engine, kErrSyntax);
   WorkText t(std::move(text));
   // Display symbols, case, word forms.
   MapDisplaySymbols(t);
@@ -694,7 +694,7 @@ std::string Normalize(std::string text) {
     std::string& literal = t.edit();
     const bool ok = ConvertLiterals(literal, "&h", 16) && ConvertLiterals(literal, "&b", 2);
     t.Rescan();
-    if (!ok) return Fail(kErrOutOfRange);
+    if (!ok) return Fail(engine, kErrOutOfRange);
   }
 
   // Multi-argument calls ("#vla(", the first entry, stays a name).
@@ -706,10 +706,10 @@ std::string Normalize(std::string text) {
   // A failure here leaves ErrorCode 3 and whatever text came back; the
   // remaining passes still run and the caller discards the result. Without a
   // call token the splitter returns the text unchanged.
-  if (HasCallToken(t.str())) t.Set(detail::SplitArgumentListsOrFault(t.str()));
+  if (HasCallToken(t.str())) t.Set(detail::SplitArgumentListsOrFault(engine, t.str()));
 
   if (t.Has('|')) {
-    if (!PairAbsoluteBars(t.edit())) return Fail(kErrParenOpen);
+    if (!PairAbsoluteBars(t.edit())) return Fail(engine, kErrParenOpen);
     t.Rescan();
   }
 
@@ -803,25 +803,25 @@ std::string Normalize(std::string text) {
     if (c == '(') ++balance;
     else if (c == ')') --balance;
   }
-  if (balance < 0) return Fail(kErrParenClosed);
+  if (balance < 0) return Fail(engine, kErrParenClosed);
   if (balance > 0) {
-    State().Host->Beep();
+    engine.Host().Beep();
     t.edit().append(static_cast<size_t>(balance), ')');
   }
 
   std::optional<std::string> assembled = Assemble(t.str());
-  if (!assembled) return Fail(kErrSyntax);
+  if (!assembled) return Fail(engine, kErrSyntax);
   return std::move(*assembled);
 }
 
 }  // namespace
 
-std::string NormalizeExpression(std::string_view text) {
-  if (State().ErrorCode != 0) return {};
+std::string NormalizeExpression(Engine& engine, std::string_view text) {
+  if (engine.ErrorCode != 0) return {};
   try {
-    return Normalize(std::string(text));
+    return Normalize(engine, std::string(text));
   } catch (const detail::NormalizeFault&) {
-    State().ErrorCode = kErrUnknown;
+    engine.ErrorCode = kErrUnknown;
     return {};
   }
 }

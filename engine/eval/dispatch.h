@@ -10,6 +10,8 @@
 
 namespace tarvo {
 
+class Engine;
+
 inline constexpr int kArgumentListCount = 16;  // list numbers 1..16 per evaluation
 inline constexpr int kMaxArguments = 10;       // arguments 0..9 per list
 
@@ -24,14 +26,14 @@ using ArgumentLists = std::array<ArgumentList, kArgumentListCount>;
 // Replaces `value` (the operand of the function token `code`, 128..226) by the
 // function's result. A plain value, a list number or an equation-text slot
 // number, as the code requires. Failure: ErrorCode set, `value` of no interest.
-void Apply(int code, double& value, const ArgumentLists& lists);
+void Apply(Engine& engine, int code, double& value, const ArgumentLists& lists);
 
 // How an evaluation applies function tokens. Evaluate uses Apply; tests put a
 // wrapper in between to re-enter the evaluator from inside an application.
-using ApplyFunction = void (*)(int code, double& value, const ArgumentLists& lists);
+using ApplyFunction = void (*)(Engine& engine, int code, double& value, const ArgumentLists& lists);
 
 // Evaluate with the given applier (see evaluate.h for the contract).
-double EvaluateWith(std::string_view tokens, ApplyFunction apply);
+double EvaluateWith(Engine& engine, std::string_view tokens, ApplyFunction apply);
 
 // Fault checks ---------------------------------------------------------------
 // The original runtime trapped every faulty operation; here each result is
@@ -39,13 +41,13 @@ double EvaluateWith(std::string_view tokens, ApplyFunction apply);
 // check), so an infinity is an overflow and a NaN an invalid operation.
 
 // True when r is finite; otherwise sets ErrorCode (6 infinity, 1 NaN).
-bool ResultOk(double r);
+bool ResultOk(Engine& engine, double r);
 
 // x / y with the division fault: y == 0 sets ErrorCode 11. True on success.
-bool CheckedDivide(double x, double y, double& out);
+bool CheckedDivide(Engine& engine, double x, double y, double& out);
 
 // A whole number for "\", MOD and the n-th root: nearest, halves to even.
 // Outside the 32-bit range it is an overflow (ErrorCode 6, false).
-bool ToInt32(double x, std::int32_t& out);
+bool ToInt32(Engine& engine, double x, std::int32_t& out);
 
 }  // namespace tarvo

@@ -11,11 +11,10 @@
 
 namespace tarvo::test {
 
-// Every test starts from a freshly started engine.
+// Every test starts from a freshly started engine of its own.
 class FreshEngine : public ::testing::Test {
  protected:
-  void SetUp() override { ResetState(); }
-  void TearDown() override { ResetState(); }
+  Engine engine;
 };
 
 // Token strings in a readable notation: {N} is the byte with code N

@@ -51,7 +51,7 @@ TEST_F(Circular, Degrees) {
       {"cotan 0 divides by zero", "{164}0:", U::Deg, 0, kErrDivisionByZero},
       {"cotan 180 beyond 1E15", "{164}180:", U::Deg, 0, kErrDivisionByZero},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Circular, RadiansAndGradients) {
@@ -72,14 +72,14 @@ TEST_F(Circular, RadiansAndGradients) {
       {"tan 100 grad fails", "{167}100:", U::Gra, 0, kErrDivisionByZero},
       {"sec 100 grad fails", "{163}100:", U::Gra, 0, kErrDivisionByZero},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Circular, AZeroAngleFactorIsADivisionFault) {
-  State().ErrorCode = 0;
-  State().AngleFactor = 0;
-  EXPECT_EQ(0.0, Evaluate(Tok("{165}1:")));
-  EXPECT_EQ(kErrDivisionByZero, State().ErrorCode);
+  engine.ErrorCode = 0;
+  engine.AngleFactor = 0;
+  EXPECT_EQ(0.0, Evaluate(engine, Tok("{165}1:")));
+  EXPECT_EQ(kErrDivisionByZero, engine.ErrorCode);
 }
 
 class InverseCircular : public FreshEngine {};
@@ -116,7 +116,7 @@ TEST_F(InverseCircular, AllUnits) {
       {"arccosec 0.9", "{156}0.9:", U::Rad, 0, kErrOutOfRange},
       {"arccotan of a subnormal", "{158}5E-324:", U::Rad, 0, kErrOutOfRange},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 class Hyperbolic : public FreshEngine {};
@@ -143,7 +143,7 @@ TEST_F(Hyperbolic, FromTheExponentials) {
       {"tanh 710 overflows too", "{155}710:", U::Rad, 0, kErrOverflow},
       {"sech 710 overflows too", "{151}710:", U::Rad, 0, kErrOverflow},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 // {147} argsinh, {148} argcosh, {149} argtanh, {144} argcosech, {145} argsech,
@@ -173,7 +173,7 @@ TEST_F(Hyperbolic, Inverses) {
       {"argcotanh 1", "{146}1:", U::Rad, 0, kErrOutOfRange},
       {"argcotanh 0.5", "{146}0.5:", U::Rad, 0, kErrOutOfRange},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 class Elementary : public FreshEngine {};
@@ -207,20 +207,20 @@ TEST_F(Elementary, RootsLogsAndSimpleFunctions) {
       {"pi ignores its operand", "{174}(123):", U::Rad, kPi, 0, M::Exact},
       {"two pi", "2{24}{174}(0):", U::Rad, 2 * kPi, 0, M::Exact},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Elementary, AnsGivesLastAnswerWhateverItsOperand) {
-  State().LastAnswer = 7;
-  EXPECT_EQ(7.0, Calc("{173}(0):").value);
-  EXPECT_EQ(7.0, Calc("{173}(5):").value);
-  EXPECT_EQ(14.0, Calc("2*{173}(0):").value);
+  engine.LastAnswer = 7;
+  EXPECT_EQ(7.0, Calc(engine, "{173}(0):").value);
+  EXPECT_EQ(7.0, Calc(engine, "{173}(5):").value);
+  EXPECT_EQ(14.0, Calc(engine, "2*{173}(0):").value);
 }
 
 TEST_F(Elementary, RndDrawsFromTheEngineGenerator) {
   RandomGenerator reference;
   for (int i = 0; i < 5; ++i) {
-    const Outcome out = Calc("{130}(7):");
+    const Outcome out = Calc(engine, "{130}(7):");
     EXPECT_EQ(0, out.error);
     EXPECT_EQ(static_cast<double>(reference.Next()), out.value);
     EXPECT_GE(out.value, 0.0);
@@ -233,7 +233,7 @@ class PowerPrefix : public FreshEngine {};
 TEST_F(PowerPrefix, CodesRaiseToCodeMinus190) {
   for (int code = 192; code <= 199; ++code) {
     SCOPED_TRACE(code);
-    const Outcome out = Calc("{" + std::to_string(code) + "}2:");
+    const Outcome out = Calc(engine, "{" + std::to_string(code) + "}2:");
     EXPECT_EQ(0, out.error);
     EXPECT_EQ(std::pow(2.0, code - 190), out.value);
   }
@@ -244,7 +244,7 @@ TEST_F(PowerPrefix, CodesRaiseToCodeMinus190) {
       {"applied before a binary operator", "{192}3+1:", U::Rad, 10, 0, M::Exact},
       {"power overflows", "{199}1e40:", U::Rad, 0, kErrOverflow},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(PowerPrefix, CodesWithoutOperationAreInternalErrors) {
@@ -253,7 +253,7 @@ TEST_F(PowerPrefix, CodesWithoutOperationAreInternalErrors) {
                           217, 218, 219, 220, 221, 222, 225, 226};
   for (int code : reserved) {
     SCOPED_TRACE(code);
-    const Outcome out = Calc("{" + std::to_string(code) + "}(1{29}2):");
+    const Outcome out = Calc(engine, "{" + std::to_string(code) + "}(1{29}2):");
     EXPECT_EQ(kErrInternal, out.error);
     EXPECT_EQ(0.0, out.value);
   }
@@ -288,7 +288,7 @@ TEST_F(ListFunctions, LogarithmToABaseAndDeterminant) {
        "{224}(1e200{29}0,0,0,1e200,0,0,0,0):", U::Rad, 0, kErrOverflow},
       {"det sum overflows", "{224}(1e308{29}0,1e308,1,1,0,0,1,1):", U::Rad, 0, kErrOverflow},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(ListFunctions, ListNumberFaults) {
@@ -302,7 +302,7 @@ TEST_F(ListFunctions, ListNumberFaults) {
       {"a plain number names an empty list", "{205}5:", U::Rad, 0, kErrArgumentCount},
       {"1.4 names list 1", "{223}(2{29}8)*0+{223}1.4:", U::Rad, 3, 0},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 // The routines behind these codes belong to the numeric library; here only
@@ -334,7 +334,7 @@ TEST_F(ListFunctions, ArgumentCountsAreCheckedBeforeTheCall) {
   for (const CountRow& row : kCounted) {
     for (int n = 1; n <= 10; ++n) {
       SCOPED_TRACE(std::string(row.name) + " with " + std::to_string(n) + " arguments");
-      const Outcome out = Calc(CallWith(row.code, n));
+      const Outcome out = Calc(engine, CallWith(row.code, n));
       if (n < row.min || n > row.max) {
         EXPECT_EQ(kErrArgumentCount, out.error);
       } else {
@@ -349,8 +349,8 @@ TEST_F(ListFunctions, ArgumentCountsAreCheckedBeforeTheCall) {
 TEST_F(ListFunctions, ListNumberIsCheckedFirst) {
   for (const CountRow& row : kCounted) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(kErrUnknown, Calc("{" + std::to_string(row.code) + "}17:").error);
-    EXPECT_EQ(kErrUnknown, Calc("{" + std::to_string(row.code) + "}0:").error);
+    EXPECT_EQ(kErrUnknown, Calc(engine, "{" + std::to_string(row.code) + "}17:").error);
+    EXPECT_EQ(kErrUnknown, Calc(engine, "{" + std::to_string(row.code) + "}0:").error);
   }
 }
 
@@ -370,7 +370,7 @@ TEST_F(TextFunctions, SlotNumbersOutsideZeroToNineAreFaults) {
       {"count before slots", "{215}(12{29}2,3):", U::Rad, 0, kErrArgumentCount},
       {"list number before count", "{215}17:", U::Rad, 0, kErrUnknown},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(TextFunctions, SlotsInRangeReachTheSolver) {
@@ -378,7 +378,7 @@ TEST_F(TextFunctions, SlotsInRangeReachTheSolver) {
                             "{215}(1{29}2):", "{216}(1{29}2,3):"};
   for (const char* tokens : accepted) {
     SCOPED_TRACE(tokens);
-    const Outcome out = Calc(tokens);
+    const Outcome out = Calc(engine, tokens);
     EXPECT_NE(kErrUnknown, out.error);
     EXPECT_NE(kErrArgumentCount, out.error);
   }
