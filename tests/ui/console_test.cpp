@@ -11,15 +11,14 @@
 namespace tarvo {
 namespace {
 
-class ConsoleTest : public test::FreshEngine {
+class ConsoleTest : public ::testing::Test {
  protected:
   std::vector<std::string> out, err;
-  Console console{[this](const std::string& s) { out.push_back(s); },
-                  [this](const std::string& s) { err.push_back(s); }};
-  void SetUp() override {
-    FreshEngine::SetUp();
-    console.Start("");
-  }
+  ConsoleSession session{[this](const std::string& s) { out.push_back(s); },
+                         [this](const std::string& s) { err.push_back(s); }};
+  Console& console = session.console;
+  Engine& engine = session.engine;
+  void SetUp() override { console.Start(""); }
   std::vector<std::string> Run(const std::string& line, Console::Outcome expected) {
     out.clear();
     EXPECT_EQ(console.Run(line), expected) << line;
@@ -57,7 +56,7 @@ TEST_F(ConsoleTest, OutcomesOfEntriesAndDirectives) {
 TEST_F(ConsoleTest, EquationSolversListTheRowsFirstThenDropTheComplexPair) {
   const auto printed = Run("eq2d(x^2+2x+5)", Console::Outcome::kSuccess);
   EXPECT_EQ(printed, (std::vector<std::string>{"a = -1 + i2", "b = -1 - i2", "-1"}));
-  EXPECT_EQ(State().ComplexMarker, 0);
+  EXPECT_EQ(engine.ComplexMarker, 0);
   EXPECT_EQ(Run(":vars", Console::Outcome::kSuccess),
             (std::vector<std::string>{"a = -1", "b = -1", "i =  2"}));
 }
