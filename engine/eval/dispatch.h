@@ -1,7 +1,7 @@
 // The evaluator's inside: the argument lists that multi-argument calls build,
 // the application of a function token to its operand, and the checks that
-// stand in for the arithmetic traps of the original runtime. Private to
-// engine/eval (and its tests).
+// turn a faulty floating-point result into the calculator's error numbers.
+// Private to engine/eval (and its tests).
 #pragma once
 
 #include <array>
@@ -36,9 +36,10 @@ using ApplyFunction = void (*)(Engine& engine, int code, double& value, const Ar
 double EvaluateWith(Engine& engine, std::string_view tokens, ApplyFunction apply);
 
 // Fault checks ---------------------------------------------------------------
-// The original runtime trapped every faulty operation; here each result is
-// checked instead. Operands are always finite (every stored value passed the
-// check), so an infinity is an overflow and a NaN an invalid operation.
+// Floating point does not trap: an overflow or an invalid operation quietly
+// yields an infinity or a NaN, so each result is checked where it is made.
+// Operands are always finite (every stored value passed the check), so an
+// infinity is an overflow and a NaN an invalid operation.
 
 // True when r is finite; otherwise sets ErrorCode (6 infinity, 1 NaN).
 bool ResultOk(Engine& engine, double r);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/state.h"
@@ -68,6 +70,40 @@ TEST_F(ConsoleTest, ResultsPrintWithTheirZeroAndSigns) {
                       {"3\u207F\u221A" "8", "2"}, {"4\u207B\u00B9", "0.25"}, {"3\u23B7" "8", "2"}, {"\u221B" "27", "3"}};
   for (const Row& r : rows) EXPECT_EQ(Run(r.line, Console::Outcome::kSuccess),
                                       std::vector<std::string>{r.printed}) << r.line;
+}
+
+// Every line a session prints for `script`, run `rounds` times over on one
+// fresh console and engine.
+std::vector<std::string> SessionOutput(const std::vector<std::string>& script, int rounds) {
+  std::vector<std::string> printed;
+  ConsoleSession session([&printed](const std::string& s) { printed.push_back(s); },
+                         [&printed](const std::string& s) { printed.push_back("! " + s); });
+  session.console.Start("");
+  for (int i = 0; i < rounds; ++i)
+    for (const std::string& line : script) session.console.Run(line);
+  return printed;
+}
+
+// Two engines in one process keep to themselves: their angle units,
+// variables, answers, random sequences, work budgets and solvers' roots do
+// not leak into each other while both calculate at once.
+TEST(TwoEngines, RunOnTwoThreadsAsTheyRunAlone) {
+  const std::vector<std::string> scripts[] = {
+      {":deg", "a=2", "sin(30)+a", "solve(x^3-2x-5=a, 0, 3, 0.0005)", "rnd", "eq2d(x^2+2x+5)", ":frac",
+       "ans+0.25", ":norm"},
+      {":rad", "a=7", "cos(\u03C0)+a", "solve(sin(x)=0.5, 0, 1.5, 0.0002)", "rnd", "rnd", ":hex", "255+a",
+       ":norm", "1/0"},
+  };
+  constexpr int kRounds = 20;
+  const std::vector<std::string> alone[] = {SessionOutput(scripts[0], kRounds),
+                                            SessionOutput(scripts[1], kRounds)};
+  ASSERT_NE(alone[0], alone[1]);
+  std::vector<std::string> together[2];
+  std::thread other([&] { together[1] = SessionOutput(scripts[1], kRounds); });
+  together[0] = SessionOutput(scripts[0], kRounds);
+  other.join();
+  EXPECT_EQ(together[0], alone[0]);
+  EXPECT_EQ(together[1], alone[1]);
 }
 
 }  // namespace
