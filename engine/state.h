@@ -23,7 +23,8 @@ inline constexpr int kEquationSlots = 10;      // slots 0..9; a calculation fill
 inline constexpr std::int16_t kDefined = -1;
 inline constexpr std::int16_t kUndefined = 0;
 
-// Output formats; the values are the ones the state file and the format keys use.
+// The output format in force (EngineState::OutputMode); the code only tells
+// the values apart.
 enum OutputModeValue : std::int32_t {
   OUT_DMS = 1,
   OUT_BIN = 2,

@@ -18,7 +18,6 @@
 #include <string>
 #include <memory>
 
-#include "engine/state.h"
 #include "ui/logic/persist.h"
 #include "ui/logic/symbols.h"
 #include "ui/qt/form_main_window.h"
