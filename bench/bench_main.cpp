@@ -44,7 +44,9 @@ void Quiet(const std::string&) {}
 // A console that has already run the whole corpus once, so that the
 // variables the entries assign are defined.
 struct Session {
-  tarvo::Console console{Quiet, Quiet};
+  tarvo::ConsoleSession session{Quiet, Quiet};
+  tarvo::Console& console = session.console;
+  tarvo::Engine& engine = session.engine;
   Session() {
     console.Start("");
     for (const std::string& e : Corpus()) console.Run(e);
@@ -68,12 +70,12 @@ std::vector<std::string> EntryBytes() {
 }
 
 void BM_NormalizeExpression(benchmark::State& state) {
-  SharedSession();
+  tarvo::Engine& engine = SharedSession().engine;
   const std::vector<std::string> entries = EntryBytes();
   size_t i = 0;
   for (auto _ : state) {
-    tarvo::State().ErrorCode = 0;
-    benchmark::DoNotOptimize(tarvo::NormalizeExpression(entries[i]));
+    engine.ErrorCode = 0;
+    benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, entries[i]));
     if (++i == entries.size()) i = 0;
   }
   state.SetLabel("per entry");
@@ -81,19 +83,19 @@ void BM_NormalizeExpression(benchmark::State& state) {
 BENCHMARK(BM_NormalizeExpression);
 
 void BM_Evaluate(benchmark::State& state) {
-  SharedSession();
+  tarvo::Engine& engine = SharedSession().engine;
   std::vector<std::string> tokens;
   for (const std::string& e : EntryBytes()) {
-    tarvo::State().ErrorCode = 0;
-    std::string t = tarvo::NormalizeExpression(e);
-    if (tarvo::State().ErrorCode != 0) continue;
+    engine.ErrorCode = 0;
+    std::string t = tarvo::NormalizeExpression(engine, e);
+    if (engine.ErrorCode != 0) continue;
     if (t.size() > 1 && t[1] == '=') t.erase(0, 2);
     tokens.push_back(t);
   }
   size_t i = 0;
   for (auto _ : state) {
-    tarvo::State().ErrorCode = 0;
-    benchmark::DoNotOptimize(tarvo::Evaluate(tokens[i]));
+    engine.ErrorCode = 0;
+    benchmark::DoNotOptimize(tarvo::Evaluate(engine, tokens[i]));
     if (++i == tokens.size()) i = 0;
   }
   state.SetLabel("per token string");
@@ -123,15 +125,16 @@ void BM_CycleInFormat(benchmark::State& state, const char* directive) {
 
 // The format routines alone over the corpus's results.
 std::vector<double> Results() {
+  tarvo::Engine& engine = SharedSession().engine;
   std::vector<double> out;
   for (const std::string& e : EntryBytes()) {
-    tarvo::State().ErrorCode = 0;
-    std::string t = tarvo::NormalizeExpression(e);
+    engine.ErrorCode = 0;
+    std::string t = tarvo::NormalizeExpression(engine, e);
     if (t.size() > 1 && t[1] == '=') t.erase(0, 2);
-    const double x = tarvo::Evaluate(t);
-    if (tarvo::State().ErrorCode == 0) out.push_back(x);
+    const double x = tarvo::Evaluate(engine, t);
+    if (engine.ErrorCode == 0) out.push_back(x);
   }
-  tarvo::State().ErrorCode = 0;
+  engine.ErrorCode = 0;
   return out;
 }
 
@@ -142,7 +145,6 @@ void BM_Format(benchmark::State& state, F format) {
   size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(format(values[i]));
-    tarvo::State().ErrorCode = 0;
     if (++i == values.size()) i = 0;
   }
 }
@@ -175,7 +177,8 @@ void BM_Solve(benchmark::State& state, const char* entry) {
 // spent budget ends the entry with).
 void BM_Limit(benchmark::State& state, const std::string& entry) {
   std::string last;
-  tarvo::Console console([&last](const std::string& line) { last = line; }, Quiet);
+  tarvo::ConsoleSession session([&last](const std::string& line) { last = line; }, Quiet);
+  tarvo::Console& console = session.console;
   console.Start("");
   for (auto _ : state) benchmark::DoNotOptimize(console.Run(entry));
   state.SetLabel(last);
@@ -233,12 +236,13 @@ void BM_Prepare(benchmark::State& state, const std::string& unit, size_t bytes) 
   std::string text;
   while (text.size() + unit.size() <= bytes) text += unit;
   text += "1";
+  tarvo::Engine engine;
   for (auto _ : state) {
-    tarvo::State().ErrorCode = 0;
-    benchmark::DoNotOptimize(tarvo::NormalizeExpression(text));
+    engine.ErrorCode = 0;
+    benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, text));
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
-  tarvo::State().ErrorCode = 0;
+  engine.ErrorCode = 0;
 }
 
 void RegisterPreparation() {

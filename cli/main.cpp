@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
   auto checkOutput = [&outputError] {
     if (outputError == 0 && !std::cout) outputError = errno != 0 ? errno : EIO;
   };
-  tarvo::Console console(
+  tarvo::ConsoleSession session(
       [flushEachLine, &checkOutput](const std::string& s) {
         std::cout << s << '\n';
         if (flushEachLine) std::cout.flush();
@@ -194,6 +194,7 @@ int main(int argc, char** argv) {
         checkOutput();
         std::cerr << s << '\n';
       });
+  tarvo::Console& console = session.console;
   if (!useState) stateDir.clear();
   const bool interactive = entries.empty() && isatty(STDIN_FILENO) != 0;
   // The terminal as it was: a signal at the prompt may leave the line editor

@@ -1,5 +1,5 @@
 // The engine's only way back to a front end. The window, the console and the
-// tests each implement it; the null host does nothing.
+// tests each implement it; the base class does nothing.
 #pragma once
 
 #include <string>
@@ -17,8 +17,5 @@ class EngineHost {
   // The system beep (the normaliser closes open parentheses with one).
   virtual void Beep() {}
 };
-
-// A host that ignores every request.
-EngineHost& NullHost();
 
 }  // namespace tarvo

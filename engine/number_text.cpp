@@ -65,11 +65,7 @@ std::string NumberText(double x) {
 }
 
 double FracPart(double x) {
-  State().ErrorCode = 0;
-  if (std::isnan(x)) {
-    State().ErrorCode = 1;
-    return 0.0;
-  }
+  if (std::isnan(x)) return 0.0;
   const double a = std::fabs(x);
   if (a > 1e15) return 0.0;
   const double f = a - std::floor(a);

@@ -13,8 +13,7 @@ namespace tarvo {
 // "inf", "-inf" and "nan" rather than failing.
 std::string NumberText(double x);
 
-// (|x| - floor(|x|)) * sign(x) for |x| <= 1E15, else 0. Clears ErrorCode on
-// entry; a fault (a NaN argument) sets it to 1 and returns 0.
+// (|x| - floor(|x|)) * sign(x) for |x| <= 1E15, else 0; a NaN gives 0.
 double FracPart(double x);
 
 }  // namespace tarvo

@@ -1,6 +1,8 @@
-// The engine's process-wide state in one object. The members carry the names
-// the calculator's algorithms use; their initialisers are the start-up presets,
-// so a default-constructed EngineState is a freshly started engine.
+// The engine's state and the engine object that owns it. The members carry
+// the names the calculator's algorithms use; their initialisers are the
+// start-up presets, so a default-constructed EngineState is a freshly started
+// engine. Each front end (and each test) owns its Engine and hands it to what
+// evaluates, so several engines can run side by side in one process.
 #pragma once
 
 #include <array>
@@ -21,7 +23,8 @@ inline constexpr int kEquationSlots = 10;      // slots 0..9; a calculation fill
 inline constexpr std::int16_t kDefined = -1;
 inline constexpr std::int16_t kUndefined = 0;
 
-// Output formats (values are those of the original menus and keys).
+// The output format in force (EngineState::OutputMode); the code only tells
+// the values apart.
 enum OutputModeValue : std::int32_t {
   OUT_DMS = 1,
   OUT_BIN = 2,
@@ -61,12 +64,8 @@ struct EngineState {
   std::array<std::string, kEquationSlots> EquationSlots{};
   std::int32_t EquationSlotCount = 0;
   std::int32_t OutputMode = OUT_NORMAL;
-  // The variable list shows rows and Clear acts only while this is 1.
-  std::int32_t ListMode = 0;
-  std::int16_t AlwaysVisible = 0;
   RandomGenerator Random{};
   WorkBudget Work{};
-  EngineHost* Host = &NullHost();
 
   static std::array<double, kStoreSize> PresetStore() {
     std::array<double, kStoreSize> s{};
@@ -80,14 +79,30 @@ struct EngineState {
   }
 };
 
-// The one engine state of the process.
-EngineState& State();
-// Back to the start-up presets (keeps nothing, not even the host).
-void ResetState();
+// One calculator engine: its state, work budget and random generator, and
+// the front end it reports to. Not copyable: the host and whoever evaluates
+// hold it by reference.
+class Engine : public EngineState {
+ public:
+  // An engine with no front end: its host ignores every request.
+  Engine() : host_(&quietHost_) {}
+  explicit Engine(EngineHost& host) : host_(&host) {}
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
 
-// Sub Main's engine part: presets the state and runs both token-table
-// self-checks, reporting each finding to the state's host.
-void StartEngine();
+  EngineHost& Host() const { return *host_; }
+  // Back to the start-up presets; the host stays.
+  void Reset() { static_cast<EngineState&>(*this) = EngineState{}; }
+
+ private:
+  EngineHost quietHost_;
+  EngineHost* host_;
+};
+
+// The engine's start-up: presets the state (all but ErrorCode, which start-up
+// leaves alone) and runs both token-table self-checks, reporting each finding
+// to the engine's host.
+void StartEngine(Engine& engine);
 
 // Variable index of a letter byte, or -1 when it is not a..z.
 inline int VariableIndex(char c) {

@@ -17,7 +17,8 @@ const char* const kFormats[] = {":norm", ":fix 3", ":sci 5", ":frac", ":dms", ":
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   auto quiet = [](const std::string&) {};
-  tarvo::Console console(quiet, quiet);
+  tarvo::ConsoleSession session(quiet, quiet);
+  tarvo::Console& console = session.console;
   console.Start("");
   console.Run(kUnits[data[0] % 3]);
   // The first two lines after the first byte run in turn, so assignments and

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteFile(dir / "vardimr.dat", data + 1 + split, size - 1 - split);
 
   auto quiet = [](const std::string&) {};
-  tarvo::Console console(quiet, quiet);
+  tarvo::ConsoleSession session(quiet, quiet);
+  tarvo::Console& console = session.console;
   console.Start(Dir());
   for (const char* entry : {"a+b*c-ans", ":vars", "sin(x)+y/z", "eq2d(x^2+a x+b)", ":frac", ":hex"})
     console.Run(entry);

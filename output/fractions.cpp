@@ -25,12 +25,12 @@ std::string WithLeadingZero(std::string t) {
 // Domain: any x and place <= -1; f = 10^(-1-place), result floor(x*f+0.5)/f
 // (halves upward). Clears ErrorCode; a non-finite step (overflow, NaN) sets 1
 // and returns 0.
-double RoundAtPlace(double x, int place) {
-  State().ErrorCode = kNoError;
+double RoundAtPlace(Engine& engine, double x, int place) {
+  engine.ErrorCode = kNoError;
   const double f = std::pow(10.0, -1 - place);
   const double r = std::floor(x * f + 0.5) / f;
   if (!std::isfinite(r) || !std::isfinite(x * f)) {
-    State().ErrorCode = kErrUnknown;
+    engine.ErrorCode = kErrUnknown;
     return 0.0;
   }
   return r;
@@ -41,8 +41,8 @@ double RoundAtPlace(double x, int place) {
 // numerator carries the sign; the denominator is positive. Clears ErrorCode;
 // a fault in RoundAtPlace (1) or Gcd (5, or 1) returns at once with num and
 // den as far as they were set (the sign not yet applied).
-void ToFraction(double x, double& num, double& den) {
-  State().ErrorCode = kNoError;
+void ToFraction(Engine& engine, double x, double& num, double& den) {
+  engine.ErrorCode = kNoError;
   if (!(std::fabs(x) <= 1e6) || std::fabs(x) < 0.0001) {
     num = x;
     den = 1;
@@ -58,24 +58,24 @@ void ToFraction(double x, double& num, double& den) {
   double p = a;
   double q = 1;
   double r = a - std::floor(a);
-  for (int round = 0; round < 100 && RoundAtPlace(r, -5) != 0; ++round) {
-    if (State().ErrorCode != kNoError) return;
+  for (int round = 0; round < 100 && RoundAtPlace(engine, r, -5) != 0; ++round) {
+    if (engine.ErrorCode != kNoError) return;
     p = q;
     q = r;
     r = p - std::floor(p / q) * q;
   }
-  num = RoundAtPlace(a / q, -1);
-  if (State().ErrorCode != kNoError) return;
-  den = RoundAtPlace(1 / q, -1);
-  if (State().ErrorCode != kNoError) return;
+  num = RoundAtPlace(engine, a / q, -1);
+  if (engine.ErrorCode != kNoError) return;
+  den = RoundAtPlace(engine, 1 / q, -1);
+  if (engine.ErrorCode != kNoError) return;
 
   if (std::fabs(num) + den > 200000) {
     num = x;
     den = 1;
     return;
   }
-  double g = Gcd(num, den);
-  if (State().ErrorCode != kNoError) return;
+  double g = Gcd(engine, num, den);
+  if (engine.ErrorCode != kNoError) return;
   num /= g;
   den /= g;
   if (std::fabs(std::fabs(num / den) - a) < 1e-6) {
@@ -89,8 +89,8 @@ void ToFraction(double x, double& num, double& den) {
       const double n = num + i;
       const double d = den + j;
       if (d == 0 || !(std::fabs(n / d - a) < 1e-6)) continue;
-      g = Gcd(n, d);
-      if (State().ErrorCode != kNoError) return;
+      g = Gcd(engine, n, d);
+      if (engine.ErrorCode != kNoError) return;
       num = n / g;
       den = d / g;
       // Two negative neighbours also give a positive quotient; keep the
@@ -111,16 +111,18 @@ void ToFraction(double x, double& num, double& den) {
 // rationalised square root ("3sqr2/4") and a plain fraction ("5/2"); whole
 // values and magnitudes of 1E14 and above are written plainly. A value with
 // no close form falls back to its decimals. Faults of the searches are not
-// reported: the text is built from whatever they returned.
+// reported (they run on an engine of their own, so the calculation's error
+// code is left alone): the text is built from whatever they returned.
 std::string FormatFraction(double x) {
   const double a = std::fabs(x);
   std::string s = WithLeadingZero(NumberText(a));
   std::string dt;
   if (std::isfinite(a) && !IsWhole(a) && a < 1e14) {
     double fn = 0, fd = 1, pn = 0, pd = 1, rn = 0, rd = 1;
-    ToFraction(a, fn, fd);
-    ToFraction(a / State().Pi, pn, pd);
-    ToFraction(a * a, rn, rd);
+    Engine searches;
+    ToFraction(searches, a, fn, fd);
+    ToFraction(searches, a / searches.Pi, pn, pd);
+    ToFraction(searches, a * a, rn, rd);
     if (pn + pd < 180 && IsWhole(pn) && pn != 0) {
       s = (pn != 1 ? NumberText(pn) : "") + "pi";
       if (pd != 1) dt = "/" + NumberText(pd);

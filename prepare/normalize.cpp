@@ -61,7 +61,7 @@ void SpellModAndDropBlanks(WorkText& t);
 void MapSpecialForms(WorkText& t);
 void ExpandSignShorthands(WorkText& t);
 bool ConvertBasedLiterals(WorkText& t);
-void MarkCallsAndSplitArguments(WorkText& t);
+void MarkCallsAndSplitArguments(Engine& engine, WorkText& t);
 bool PairAbsoluteBars(WorkText& t);
 void GiveConstantsAnOperand(WorkText& t);
 void ReplaceOperatorSpellings(WorkText& t);
@@ -75,13 +75,13 @@ void InsertProductsAfterVariables(WorkText& t);
 long GroupBalance(const WorkText& t);
 std::optional<std::string> Assemble(const std::string& t);
 
-std::string Fail(int code) {
-  State().ErrorCode = code;
+std::string Fail(Engine& engine, int code) {
+  engine.ErrorCode = code;
   return {};
 }
 
-std::string Normalize(std::string text) {
-  if (HoldsUnknownHighByte(text)) return Fail(kErrSyntax);
+std::string Normalize(Engine& engine, std::string text) {
+  if (HoldsUnknownHighByte(text)) return Fail(engine, kErrSyntax);
   WorkText t(std::move(text));
   // Display symbols, case, word forms.
   MapDisplaySymbols(t);
@@ -89,10 +89,10 @@ std::string Normalize(std::string text) {
   SpellModAndDropBlanks(t);
   MapSpecialForms(t);
   ExpandSignShorthands(t);
-  if (!ConvertBasedLiterals(t)) return Fail(kErrOutOfRange);
+  if (!ConvertBasedLiterals(t)) return Fail(engine, kErrOutOfRange);
   // Calls, bars and the constants that take no operand.
-  MarkCallsAndSplitArguments(t);
-  if (!PairAbsoluteBars(t)) return Fail(kErrParenOpen);
+  MarkCallsAndSplitArguments(engine, t);
+  if (!PairAbsoluteBars(t)) return Fail(engine, kErrParenOpen);
   GiveConstantsAnOperand(t);
   // Operator spellings, then signs.
   ReplaceOperatorSpellings(t);
@@ -106,14 +106,14 @@ std::string Normalize(std::string text) {
   InsertProductsAfterVariables(t);
   // Only the total counts: ")(" passes.
   const long balance = GroupBalance(t);
-  if (balance < 0) return Fail(kErrParenClosed);
+  if (balance < 0) return Fail(engine, kErrParenClosed);
   if (balance > 0) {
-    State().Host->Beep();
+    engine.Host().Beep();
     t.edit().append(static_cast<size_t>(balance), ')');
   }
 
   std::optional<std::string> assembled = Assemble(t.str());
-  if (!assembled) return Fail(kErrSyntax);
+  if (!assembled) return Fail(engine, kErrSyntax);
   return std::move(*assembled);
 }
 
@@ -468,14 +468,14 @@ bool ConvertBasedLiterals(WorkText& t) {
 // argument lists. A splitter failure leaves ErrorCode 3 and whatever text
 // came back; the remaining passes still run and the caller discards the
 // result. Without a call token the splitter returns the text unchanged.
-void MarkCallsAndSplitArguments(WorkText& t) {
+void MarkCallsAndSplitArguments(Engine& engine, WorkText& t) {
   const TableSets& sets = NameSets();
   for (size_t e = 1; e < ParenFunctionTable.size(); ++e) {
     const char call[] = {ByteOf(ParenFunctionTable[e].code), '('};
     if ((sets.calls[e] & ~t.Signature()) != 0) continue;
     t.ReplaceNoCase(ParenFunctionTable[e].name, sets.calls[e], std::string_view(call, 2));
   }
-  if (HasCallToken(t.str())) t.Set(detail::SplitArgumentListsOrFault(t.str()));
+  if (HasCallToken(t.str())) t.Set(detail::SplitArgumentListsOrFault(engine, t.str()));
 }
 
 bool PairAbsoluteBars(WorkText& t) {
@@ -596,12 +596,12 @@ long GroupBalance(const WorkText& t) {
 
 }  // namespace
 
-std::string NormalizeExpression(std::string_view text) {
-  if (State().ErrorCode != 0) return {};
+std::string NormalizeExpression(Engine& engine, std::string_view text) {
+  if (engine.ErrorCode != 0) return {};
   try {
-    return Normalize(std::string(text));
+    return Normalize(engine, std::string(text));
   } catch (const detail::NormalizeFault&) {
-    State().ErrorCode = kErrUnknown;
+    engine.ErrorCode = kErrUnknown;
     return {};
   }
 }

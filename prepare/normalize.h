@@ -8,13 +8,15 @@
 
 namespace tarvo {
 
+class Engine;
+
 // The whole normaliser, every pass in order. On success a token string
 // ending with ":"; on failure the empty text with ErrorCode set (after a
 // splitter failure the remaining passes still run over what the splitter
 // returned, and the caller discards the result because ErrorCode is set).
 // Returns "" at once, ErrorCode unchanged, when entered with ErrorCode != 0.
 // An unbalanced "(" is closed with a beep through the engine host.
-std::string NormalizeExpression(std::string_view text);
+std::string NormalizeExpression(Engine& engine, std::string_view text);
 
 // Marks the first separator at each multi-argument call's own level with the
 // ArgumentMark (code 29). Length-preserving. On an unclosed call or a call
@@ -22,6 +24,6 @@ std::string NormalizeExpression(std::string_view text);
 // that argument becomes empty and the rest goes on). Calls nested more than
 // 200 deep in first arguments: ErrorCode 1 and the empty text, as is every
 // fault inside NormalizeExpression.
-std::string SplitArgumentLists(std::string_view text);
+std::string SplitArgumentLists(Engine& engine, std::string_view text);
 
 }  // namespace tarvo

@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+namespace tarvo {
+class Engine;
+}  // namespace tarvo
+
 namespace tarvo::detail {
 
 // An arithmetic or resource fault inside expression preparation. It unwinds
@@ -25,6 +29,6 @@ inline constexpr long kMaxSplitCallsExtra = 64;
 
 // SplitArgumentLists, except that a fault throws NormalizeFault rather than
 // being reported: the normaliser's own handler reports it.
-std::string SplitArgumentListsOrFault(std::string_view text);
+std::string SplitArgumentListsOrFault(Engine& engine, std::string_view text);
 
 }  // namespace tarvo::detail

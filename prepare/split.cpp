@@ -30,8 +30,9 @@ bool IsSeparator(char c) { return c == ',' || c == kArgumentMark; }
 
 class Splitter {
  public:
-  explicit Splitter(std::string_view text)
-      : t_(text), callsLeft_(kMaxSplitCallsPerChar * static_cast<long>(text.size()) + kMaxSplitCallsExtra) {
+  Splitter(Engine& engine, std::string_view text)
+      : engine_(engine),
+        t_(text), callsLeft_(kMaxSplitCallsPerChar * static_cast<long>(text.size()) + kMaxSplitCallsExtra) {
     FindCallEnds();
   }
 
@@ -106,7 +107,7 @@ class Splitter {
       const long closing = ends.closing;
       const long separator = ends.separator;
       if (closing < 0 || static_cast<size_t>(closing) >= end || separator < 0 || separator > closing) {
-        State().ErrorCode = kErrSyntax;
+        engine_.ErrorCode = kErrSyntax;
         return false;
       }
       const auto mark = static_cast<size_t>(separator);
@@ -127,6 +128,7 @@ class Splitter {
     return true;
   }
 
+  Engine& engine_;
   std::string t_;
   // By the position of a call's "(" (see FindCallEnds).
   struct Ends {
@@ -141,15 +143,17 @@ class Splitter {
 
 }  // namespace
 
-std::string SplitArgumentListsOrFault(std::string_view text) { return Splitter(text).Run(); }
+std::string SplitArgumentListsOrFault(Engine& engine, std::string_view text) {
+  return Splitter(engine, text).Run();
+}
 
 }  // namespace detail
 
-std::string SplitArgumentLists(std::string_view text) {
+std::string SplitArgumentLists(Engine& engine, std::string_view text) {
   try {
-    return detail::SplitArgumentListsOrFault(text);
+    return detail::SplitArgumentListsOrFault(engine, text);
   } catch (const detail::NormalizeFault&) {
-    State().ErrorCode = kErrUnknown;
+    engine.ErrorCode = kErrUnknown;
     return {};
   }
 }

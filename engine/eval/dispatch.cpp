@@ -25,16 +25,16 @@ constexpr double kHugeTrig = 1e15;
 constexpr double kTinyTrig = 1e-12;
 constexpr double kTinyCotan = 1e-15;
 
-bool Fault(int code) {
-  State().ErrorCode = code;
+bool Fault(Engine& engine, int code) {
+  engine.ErrorCode = code;
   return false;
 }
 
 // The list named by x: its number is x to the nearest whole; outside 1..16 a fault.
-const ArgumentList* ListOf(double x, const ArgumentLists& lists) {
+const ArgumentList* ListOf(Engine& engine, double x, const ArgumentLists& lists) {
   const double k = std::nearbyint(x);
   if (!(k >= 1 && k <= kArgumentListCount)) {
-    Fault(kErrUnknown);
+    Fault(engine, kErrUnknown);
     return nullptr;
   }
   return &lists[static_cast<size_t>(k) - 1];
@@ -42,35 +42,35 @@ const ArgumentList* ListOf(double x, const ArgumentLists& lists) {
 
 // The list named by x when it holds min..max arguments; nullptr with the
 // fault (1) or the count error (24) otherwise.
-const ArgumentList* ListWithCount(double x, const ArgumentLists& lists, int min, int max) {
-  const ArgumentList* list = ListOf(x, lists);
+const ArgumentList* ListWithCount(Engine& engine, double x, const ArgumentLists& lists, int min, int max) {
+  const ArgumentList* list = ListOf(engine, x, lists);
   if (list == nullptr) return nullptr;
   const int count = list->LastIndex + 1;
   if (count < min || count > max) {
-    Fault(kErrArgumentCount);
+    Fault(engine, kErrArgumentCount);
     return nullptr;
   }
   return list;
 }
 
 // The equation text named by x: slot x to the nearest whole, 0..9, else a fault.
-bool TextOf(double x, std::string& text) {
+bool TextOf(Engine& engine, double x, std::string& text) {
   const double k = std::nearbyint(x);
-  if (!(k >= 0 && k <= kEquationSlots - 1)) return Fault(kErrUnknown);
-  text = State().EquationSlots[static_cast<size_t>(k)];
+  if (!(k >= 0 && k <= kEquationSlots - 1)) return Fault(engine, kErrUnknown);
+  text = engine.EquationSlots[static_cast<size_t>(k)];
   return true;
 }
 
 // Angle argument in radians: x / AngleFactor.
-bool Radians(double x, double& u) { return CheckedDivide(x, State().AngleFactor, u); }
+bool Radians(Engine& engine, double x, double& u) { return CheckedDivide(engine, x, engine.AngleFactor, u); }
 
 // sin, cos, tan, cosec, sec, cotan of x in the current angle unit. Results
 // below 1E-12 become exactly 0 (for sin and tan only when |x| > 0.1, so that
 // sin(1E-13) stays 1E-13); tangent-type results beyond 1E15 fail with 11, so
 // tan(90°) fails instead of yielding about 1.6E+16.
-bool Circular(Token code, double& x) {
+bool Circular(Engine& engine, Token code, double& x) {
   double u = 0.0;
-  if (!Radians(x, u)) return false;
+  if (!Radians(engine, x, u)) return false;
   double r = 0.0;
   switch (code) {
     case Token::Sine:
@@ -84,143 +84,143 @@ bool Circular(Token code, double& x) {
     case Token::Tangent:
       r = std::tan(u);
       if (std::fabs(r) < kTinyTrig && std::fabs(x) > 0.1) r = 0.0;
-      if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
+      if (std::fabs(r) > kHugeTrig) return Fault(engine, kErrDivisionByZero);
       break;
     case Token::Cosecant:
-      if (!CheckedDivide(1.0, std::sin(u), r)) return false;
-      if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
+      if (!CheckedDivide(engine, 1.0, std::sin(u), r)) return false;
+      if (std::fabs(r) > kHugeTrig) return Fault(engine, kErrDivisionByZero);
       break;
     case Token::Secant:
-      if (!CheckedDivide(1.0, std::cos(u), r)) return false;
-      if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
+      if (!CheckedDivide(engine, 1.0, std::cos(u), r)) return false;
+      if (std::fabs(r) > kHugeTrig) return Fault(engine, kErrDivisionByZero);
       break;
     default:  // Token::Cotangent
-      if (!CheckedDivide(std::cos(u), std::sin(u), r)) return false;
+      if (!CheckedDivide(engine, std::cos(u), std::sin(u), r)) return false;
       if (std::fabs(r) < kTinyCotan) r = 0.0;
-      if (std::fabs(r) > kHugeTrig) return Fault(kErrDivisionByZero);
+      if (std::fabs(r) > kHugeTrig) return Fault(engine, kErrDivisionByZero);
       break;
   }
   x = r;
-  return ResultOk(x);
+  return ResultOk(engine, x);
 }
 
 // The six hyperbolic functions from E = e^x and F = e^-x. No domain check:
 // cosech(0) and cotanh(0) divide by zero (11); |x| beyond about 709.78
 // overflows the exponential (6), for every one of them.
-bool Hyperbolic(Token code, double& x) {
+bool Hyperbolic(Engine& engine, Token code, double& x) {
   const double e = std::exp(x);
   const double f = std::exp(-x);
-  if (!ResultOk(e) || !ResultOk(f)) return false;
+  if (!ResultOk(engine, e) || !ResultOk(engine, f)) return false;
   double r = 0.0;
   switch (code) {
     case Token::HyperbolicSine: r = (e - f) / 2; break;
     case Token::HyperbolicCosine: r = (e + f) / 2; break;
-    case Token::HyperbolicTangent: return CheckedDivide(e - f, f + e, x);
-    case Token::HyperbolicCosecant: return CheckedDivide(2, e - f, x);
-    case Token::HyperbolicSecant: return CheckedDivide(2, f + e, x);
-    default: return CheckedDivide(e + f, e - f, x);  // Token::HyperbolicCotangent
+    case Token::HyperbolicTangent: return CheckedDivide(engine, e - f, f + e, x);
+    case Token::HyperbolicCosecant: return CheckedDivide(engine, 2, e - f, x);
+    case Token::HyperbolicSecant: return CheckedDivide(engine, 2, f + e, x);
+    default: return CheckedDivide(engine, e + f, e - f, x);  // Token::HyperbolicCotangent
   }
   x = r;
-  return ResultOk(x);
+  return ResultOk(engine, x);
 }
 
 // An inverse routine's radian result in the current angle unit; the routine
 // reports its own errors (5).
-bool InAngleUnit(double radians, double& x) {
-  if (State().ErrorCode != 0) return false;
-  x = radians * State().AngleFactor;
-  return ResultOk(x);
+bool InAngleUnit(Engine& engine, double radians, double& x) {
+  if (engine.ErrorCode != 0) return false;
+  x = radians * engine.AngleFactor;
+  return ResultOk(engine, x);
 }
 
 // a * b * c with the overflow caught at the product where it happens (a
 // later factor 0 must not turn it into a NaN).
-bool Product3(double a, double b, double c, double& out) {
+bool Product3(Engine& engine, double a, double b, double c, double& out) {
   const double ab = a * b;
-  if (!ResultOk(ab)) return false;
+  if (!ResultOk(engine, ab)) return false;
   out = ab * c;
-  return ResultOk(out);
+  return ResultOk(engine, out);
 }
 
 // The 3x3 determinant of rows (a0 a1 a2), (a3 a4 a5), (a6 a7 a8), rule of Sarrus.
-bool Determinant(const ArgumentList& list, double& x) {
+bool Determinant(Engine& engine, const ArgumentList& list, double& x) {
   const auto& a = list.Arguments;
   std::array<double, 6> t{};
-  if (!Product3(a[2], a[3], a[7], t[0]) || !Product3(a[0], a[4], a[8], t[1]) ||
-      !Product3(a[1], a[5], a[6], t[2]) || !Product3(a[1], a[3], a[8], t[3]) ||
-      !Product3(a[2], a[4], a[6], t[4]) || !Product3(a[0], a[5], a[7], t[5]))
+  if (!Product3(engine, a[2], a[3], a[7], t[0]) || !Product3(engine, a[0], a[4], a[8], t[1]) ||
+      !Product3(engine, a[1], a[5], a[6], t[2]) || !Product3(engine, a[1], a[3], a[8], t[3]) ||
+      !Product3(engine, a[2], a[4], a[6], t[4]) || !Product3(engine, a[0], a[5], a[7], t[5]))
     return false;
   const double plus = t[0] + t[1] + t[2];
   const double minus = t[3] + t[4] + t[5];
-  if (!ResultOk(plus) || !ResultOk(minus)) return false;
+  if (!ResultOk(engine, plus) || !ResultOk(engine, minus)) return false;
   x = plus - minus;
-  return ResultOk(x);
+  return ResultOk(engine, x);
 }
 
 // lcm and gcm fold the list from the left; the first failing call ends it.
-bool Fold(const ArgumentList& list, double (*step)(double, double), double& x) {
+bool Fold(Engine& engine, const ArgumentList& list, double (*step)(Engine&, double, double), double& x) {
   double r = list.Arguments[0];
   for (int i = 1; i <= list.LastIndex; ++i) {
-    r = step(r, list.Arguments[static_cast<size_t>(i)]);
-    if (State().ErrorCode != 0) return false;
+    r = step(engine, r, list.Arguments[static_cast<size_t>(i)]);
+    if (engine.ErrorCode != 0) return false;
   }
   x = r;
   return true;
 }
 
 // juld(month, day, year [, hours [, minutes [, seconds]]]).
-bool JulianDayOf(const ArgumentList& list, double& x) {
+bool JulianDayOf(Engine& engine, const ArgumentList& list, double& x) {
   const auto& a = list.Arguments;
   const int last = list.LastIndex;
   const double hours = (last >= 3 ? a[3] : 0.0) + (last >= 4 ? a[4] : 0.0) / 60 +
                        (last >= 5 ? a[5] : 0.0) / 3600;
-  if (!ResultOk(hours)) return false;
-  x = JulianDay(a[1], a[0], a[2], hours);
+  if (!ResultOk(engine, hours)) return false;
+  x = JulianDay(engine, a[1], a[0], a[2], hours);
   return true;
 }
 
 // lgb(base, x): ln x / ln base.
-bool LogToBase(const ArgumentList& list, double& x) {
+bool LogToBase(Engine& engine, const ArgumentList& list, double& x) {
   const double base = list.Arguments[0];
   const double value = list.Arguments[1];
-  if (base <= 0 || base == 1 || value <= 0) return Fault(kErrOutOfRange);
-  return CheckedDivide(std::log(value), std::log(base), x);
+  if (base <= 0 || base == 1 || value <= 0) return Fault(engine, kErrOutOfRange);
+  return CheckedDivide(engine, std::log(value), std::log(base), x);
 }
 
 // solve(text, a, b [, h]): the step is h, or |b - a| / 127 when it is left out.
-bool SolveOn(const ArgumentList& list, double& x) {
+bool SolveOn(Engine& engine, const ArgumentList& list, double& x) {
   std::string text;
-  if (!TextOf(list.Arguments[0], text)) return false;
+  if (!TextOf(engine, list.Arguments[0], text)) return false;
   const auto& a = list.Arguments;
   double step = 0.0;
   if (list.LastIndex == 3) {
     step = a[3];
   } else {
     const double width = a[2] - a[1];
-    if (!ResultOk(width)) return false;
+    if (!ResultOk(engine, width)) return false;
     step = std::fabs(width) / 127;
   }
-  x = SolveOnInterval(text, a[1], a[2], step);
+  x = SolveOnInterval(engine, text, a[1], a[2], step);
   return true;
 }
 
-bool Texts2(const ArgumentList& list, double& x) {
+bool Texts2(Engine& engine, const ArgumentList& list, double& x) {
   std::string t0, t1;
-  if (!TextOf(list.Arguments[0], t0) || !TextOf(list.Arguments[1], t1)) return false;
-  x = SolveLinear2x2(t0, t1);
+  if (!TextOf(engine, list.Arguments[0], t0) || !TextOf(engine, list.Arguments[1], t1)) return false;
+  x = SolveLinear2x2(engine, t0, t1);
   return true;
 }
 
-bool Texts3(const ArgumentList& list, double& x) {
+bool Texts3(Engine& engine, const ArgumentList& list, double& x) {
   std::string t0, t1, t2;
-  if (!TextOf(list.Arguments[0], t0) || !TextOf(list.Arguments[1], t1) ||
-      !TextOf(list.Arguments[2], t2))
+  if (!TextOf(engine, list.Arguments[0], t0) || !TextOf(engine, list.Arguments[1], t1) ||
+      !TextOf(engine, list.Arguments[2], t2))
     return false;
-  x = SolveLinear3x3(t0, t1, t2);
+  x = SolveLinear3x3(engine, t0, t1, t2);
   return true;
 }
 
 // List functions: false when the list or its count is refused, or a step failed.
-bool ApplyList(Token code, double& x, const ArgumentLists& lists) {
+bool ApplyList(Engine& engine, Token code, double& x, const ArgumentLists& lists) {
   struct Range { int min, max; };
   Range range{};
   switch (code) {
@@ -235,91 +235,91 @@ bool ApplyList(Token code, double& x, const ArgumentLists& lists) {
     case Token::SolveOnInterval: range = {3, 4}; break;
     default: range = {9, 9}; break;  // Token::Determinant3
   }
-  const ArgumentList* list = ListWithCount(x, lists, range.min, range.max);
+  const ArgumentList* list = ListWithCount(engine, x, lists, range.min, range.max);
   if (list == nullptr) return false;
   const auto& a = list->Arguments;
   switch (code) {
-    case Token::LeastCommonMultiple: return Fold(*list, &LeastCommonMultiple, x);
-    case Token::GreatestCommonDivisor: return Fold(*list, &Gcd, x);
-    case Token::MeanInterval: x = MeanIntervalEstimation(a[0], a[1], a[2], a[3]); return true;
-    case Token::RateInterval: x = RateIntervalEstimation(a[0], a[1], a[2]); return true;
-    case Token::Combinations: x = Combinations(a[0], a[1]); return true;
-    case Token::Permutations: x = Permutations(a[0], a[1]); return true;
-    case Token::RectangularToPolar: x = RectangularToPolar(a[0], a[1]); return true;
-    case Token::PolarToRectangular: x = PolarToRectangular(a[0], a[1]); return true;
-    case Token::JulianDay: return JulianDayOf(*list, x);
-    case Token::Binomial: x = BinomialProbability(a[0], a[1], a[2]); return true;
-    case Token::LogToBase: return LogToBase(*list, x);
-    case Token::SolveOnInterval: return SolveOn(*list, x);
-    case Token::LinearSystem2: return Texts2(*list, x);
-    case Token::LinearSystem3: return Texts3(*list, x);
-    default: return Determinant(*list, x);
+    case Token::LeastCommonMultiple: return Fold(engine, *list, &LeastCommonMultiple, x);
+    case Token::GreatestCommonDivisor: return Fold(engine, *list, &Gcd, x);
+    case Token::MeanInterval: x = MeanIntervalEstimation(engine, a[0], a[1], a[2], a[3]); return true;
+    case Token::RateInterval: x = RateIntervalEstimation(engine, a[0], a[1], a[2]); return true;
+    case Token::Combinations: x = Combinations(engine, a[0], a[1]); return true;
+    case Token::Permutations: x = Permutations(engine, a[0], a[1]); return true;
+    case Token::RectangularToPolar: x = RectangularToPolar(engine, a[0], a[1]); return true;
+    case Token::PolarToRectangular: x = PolarToRectangular(engine, a[0], a[1]); return true;
+    case Token::JulianDay: return JulianDayOf(engine, *list, x);
+    case Token::Binomial: x = BinomialProbability(engine, a[0], a[1], a[2]); return true;
+    case Token::LogToBase: return LogToBase(engine, *list, x);
+    case Token::SolveOnInterval: return SolveOn(engine, *list, x);
+    case Token::LinearSystem2: return Texts2(engine, *list, x);
+    case Token::LinearSystem3: return Texts3(engine, *list, x);
+    default: return Determinant(engine, *list, x);
   }
 }
 
 }  // namespace
 
-void Apply(int code, double& x, const ArgumentLists& lists) {
-  EngineState& st = State();
+void Apply(Engine& engine, int code, double& x, const ArgumentLists& lists) {
+  EngineState& st = engine;
   const Token token = static_cast<Token>(code);
   switch (token) {
     case Token::Negate: x = -x; return;
     case Token::Random: x = static_cast<double>(st.Random.Next()); return;
     case Token::Floor: x = std::floor(x); return;
     case Token::SquareRoot:
-      if (x < 0) Fault(kErrOutOfRange);
+      if (x < 0) Fault(engine, kErrOutOfRange);
       else x = std::sqrt(x);
       return;
     case Token::Absolute:
     case Token::AbsoluteBars: x = std::fabs(x); return;
-    case Token::ArcSine: InAngleUnit(ArcSin(x), x); return;
-    case Token::ArcCosine: InAngleUnit(ArcCos(x), x); return;
-    case Token::ArcTangent: InAngleUnit(std::atan(x), x); return;
-    case Token::ArcCosecant: InAngleUnit(ArcCosec(x), x); return;
-    case Token::ArcSecant: InAngleUnit(ArcSec(x), x); return;
-    case Token::ArcCotangent: InAngleUnit(ArcCotan(x), x); return;
+    case Token::ArcSine: InAngleUnit(engine, ArcSin(engine, x), x); return;
+    case Token::ArcCosine: InAngleUnit(engine, ArcCos(engine, x), x); return;
+    case Token::ArcTangent: InAngleUnit(engine, std::atan(x), x); return;
+    case Token::ArcCosecant: InAngleUnit(engine, ArcCosec(engine, x), x); return;
+    case Token::ArcSecant: InAngleUnit(engine, ArcSec(engine, x), x); return;
+    case Token::ArcCotangent: InAngleUnit(engine, ArcCotan(engine, x), x); return;
     case Token::Exponential:
       x = std::exp(x);
-      ResultOk(x);
+      ResultOk(engine, x);
       return;
     case Token::NaturalLog:
-      if (x <= 0) Fault(kErrOutOfRange);
+      if (x <= 0) Fault(engine, kErrOutOfRange);
       else x = std::log(x);
       return;
     case Token::CommonLog:
-      if (x <= 0) Fault(kErrOutOfRange);
+      if (x <= 0) Fault(engine, kErrOutOfRange);
       else x = std::log(x) / std::log(10.0);
       return;
-    case Token::InverseHyperbolicCosecant: x = ArgCosech(x); return;
-    case Token::InverseHyperbolicSecant: x = ArgSech(x); return;
-    case Token::InverseHyperbolicCotangent: x = ArgCotanh(x); return;
-    case Token::InverseHyperbolicSine: x = ArgSinh(x); return;
-    case Token::InverseHyperbolicCosine: x = ArgCosh(x); return;
-    case Token::InverseHyperbolicTangent: x = ArgTanh(x); return;
+    case Token::InverseHyperbolicCosecant: x = ArgCosech(engine, x); return;
+    case Token::InverseHyperbolicSecant: x = ArgSech(engine, x); return;
+    case Token::InverseHyperbolicCotangent: x = ArgCotanh(engine, x); return;
+    case Token::InverseHyperbolicSine: x = ArgSinh(engine, x); return;
+    case Token::InverseHyperbolicCosine: x = ArgCosh(engine, x); return;
+    case Token::InverseHyperbolicTangent: x = ArgTanh(engine, x); return;
     case Token::HyperbolicCosecant: case Token::HyperbolicSecant: case Token::HyperbolicCotangent:
     case Token::HyperbolicSine: case Token::HyperbolicCosine: case Token::HyperbolicTangent:
-      Hyperbolic(token, x);
+      Hyperbolic(engine, token, x);
       return;
     case Token::Cosecant: case Token::Secant: case Token::Cotangent:
     case Token::Sine: case Token::Cosine: case Token::Tangent:
-      Circular(token, x);
+      Circular(engine, token, x);
       return;
-    case Token::Factorial: x = Factorial(x); return;
+    case Token::Factorial: x = Factorial(engine, x); return;
     case Token::CubeRoot: {
       const double sign = x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0);
       x = sign * std::pow(std::fabs(x), 1.0 / 3);
       return;
     }
-    case Token::NormalInverse: x = NormalInverse(x); return;
-    case Token::NormalLower: x = NormalLower(x); return;
+    case Token::NormalInverse: x = NormalInverse(engine, x); return;
+    case Token::NormalLower: x = NormalLower(engine, x); return;
     case Token::LastAnswer: x = st.LastAnswer; return;
     case Token::Pi: x = st.Pi; return;
-    case Token::IsPrime: x = IsPrime(x); return;
+    case Token::IsPrime: x = IsPrime(engine, x); return;
     case Token::QuadraticEquation:
     case Token::CubicEquation: {
       std::string text;
-      if (!TextOf(x, text)) return;
-      x = token == Token::QuadraticEquation ? SolveQuadratic(text) : SolveCubic(text);
+      if (!TextOf(engine, x, text)) return;
+      x = token == Token::QuadraticEquation ? SolveQuadratic(engine, text) : SolveCubic(engine, text);
       return;
     }
     case Token::LeastCommonMultiple: case Token::GreatestCommonDivisor: case Token::MeanInterval:
@@ -327,16 +327,16 @@ void Apply(int code, double& x, const ArgumentLists& lists) {
     case Token::RectangularToPolar: case Token::PolarToRectangular: case Token::JulianDay:
     case Token::Binomial: case Token::LogToBase: case Token::Determinant3:
     case Token::SolveOnInterval: case Token::LinearSystem2: case Token::LinearSystem3:
-      ApplyList(token, x, lists);
+      ApplyList(engine, token, x, lists);
       return;
     default:
       if (token >= Token::PowerOf2 && token <= Token::PowerOf9) {
         x = std::pow(x, code - CodeOf(Token::PowerOf2) + 2);
-        ResultOk(x);
+        ResultOk(engine, x);
         return;
       }
       // Reserved spellings (and anything outside 128..226): no operation.
-      Fault(kErrInternal);
+      Fault(engine, kErrInternal);
       return;
   }
 }

@@ -1,7 +1,7 @@
 // The evaluator's inside: the argument lists that multi-argument calls build,
 // the application of a function token to its operand, and the checks that
-// stand in for the arithmetic traps of the original runtime. Private to
-// engine/eval (and its tests).
+// turn a faulty floating-point result into the calculator's error numbers.
+// Private to engine/eval (and its tests).
 #pragma once
 
 #include <array>
@@ -9,6 +9,8 @@
 #include <string_view>
 
 namespace tarvo {
+
+class Engine;
 
 inline constexpr int kArgumentListCount = 16;  // list numbers 1..16 per evaluation
 inline constexpr int kMaxArguments = 10;       // arguments 0..9 per list
@@ -24,28 +26,29 @@ using ArgumentLists = std::array<ArgumentList, kArgumentListCount>;
 // Replaces `value` (the operand of the function token `code`, 128..226) by the
 // function's result. A plain value, a list number or an equation-text slot
 // number, as the code requires. Failure: ErrorCode set, `value` of no interest.
-void Apply(int code, double& value, const ArgumentLists& lists);
+void Apply(Engine& engine, int code, double& value, const ArgumentLists& lists);
 
 // How an evaluation applies function tokens. Evaluate uses Apply; tests put a
 // wrapper in between to re-enter the evaluator from inside an application.
-using ApplyFunction = void (*)(int code, double& value, const ArgumentLists& lists);
+using ApplyFunction = void (*)(Engine& engine, int code, double& value, const ArgumentLists& lists);
 
 // Evaluate with the given applier (see evaluate.h for the contract).
-double EvaluateWith(std::string_view tokens, ApplyFunction apply);
+double EvaluateWith(Engine& engine, std::string_view tokens, ApplyFunction apply);
 
 // Fault checks ---------------------------------------------------------------
-// The original runtime trapped every faulty operation; here each result is
-// checked instead. Operands are always finite (every stored value passed the
-// check), so an infinity is an overflow and a NaN an invalid operation.
+// Floating point does not trap: an overflow or an invalid operation quietly
+// yields an infinity or a NaN, so each result is checked where it is made.
+// Operands are always finite (every stored value passed the check), so an
+// infinity is an overflow and a NaN an invalid operation.
 
 // True when r is finite; otherwise sets ErrorCode (6 infinity, 1 NaN).
-bool ResultOk(double r);
+bool ResultOk(Engine& engine, double r);
 
 // x / y with the division fault: y == 0 sets ErrorCode 11. True on success.
-bool CheckedDivide(double x, double y, double& out);
+bool CheckedDivide(Engine& engine, double x, double y, double& out);
 
 // A whole number for "\", MOD and the n-th root: nearest, halves to even.
 // Outside the 32-bit range it is an overflow (ErrorCode 6, false).
-bool ToInt32(double x, std::int32_t& out);
+bool ToInt32(Engine& engine, double x, std::int32_t& out);
 
 }  // namespace tarvo

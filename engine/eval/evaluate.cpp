@@ -20,31 +20,31 @@
 
 namespace tarvo {
 
-bool ResultOk(double r) {
+bool ResultOk(Engine& engine, double r) {
   if (std::isnan(r)) {
-    State().ErrorCode = kErrUnknown;
+    engine.ErrorCode = kErrUnknown;
     return false;
   }
   if (std::isinf(r)) {
-    State().ErrorCode = kErrOverflow;
+    engine.ErrorCode = kErrOverflow;
     return false;
   }
   return true;
 }
 
-bool CheckedDivide(double x, double y, double& out) {
+bool CheckedDivide(Engine& engine, double x, double y, double& out) {
   if (y == 0.0) {
-    State().ErrorCode = kErrDivisionByZero;
+    engine.ErrorCode = kErrDivisionByZero;
     return false;
   }
   out = x / y;
-  return ResultOk(out);
+  return ResultOk(engine, out);
 }
 
-bool ToInt32(double x, std::int32_t& out) {
+bool ToInt32(Engine& engine, double x, std::int32_t& out) {
   const double r = std::nearbyint(x);
   if (!(r >= -2147483648.0 && r <= 2147483647.0)) {
-    State().ErrorCode = kErrOverflow;
+    engine.ErrorCode = kErrOverflow;
     return false;
   }
   out = static_cast<std::int32_t>(r);
@@ -124,7 +124,7 @@ long LeadingExponent(std::string_view mantissa) {
 // every locale. A mantissa without digits (a lone ".", or an exponent with
 // nothing before it) reads as 0. A literal beyond the double range is an
 // overflow (6); one below it reads as 0.
-bool LiteralValue(std::string_view mantissa, std::string_view text, double& out) {
+bool LiteralValue(Engine& engine, std::string_view mantissa, std::string_view text, double& out) {
   bool anyDigit = false;
   for (char c : mantissa) anyDigit = anyDigit || IsDigit(Code(c));
   if (!anyDigit) {
@@ -145,17 +145,17 @@ bool LiteralValue(std::string_view mantissa, std::string_view text, double& out)
       if (negative) exponent = -exponent;
     }
     if (LeadingExponent(mantissa) + exponent > 0) {
-      State().ErrorCode = kErrOverflow;
+      engine.ErrorCode = kErrOverflow;
       return false;
     }
     out = 0.0;
     return true;
   }
   if (res.ec != std::errc()) {
-    State().ErrorCode = kErrSyntax;
+    engine.ErrorCode = kErrSyntax;
     return false;
   }
-  return ResultOk(out);
+  return ResultOk(engine, out);
 }
 
 // Each operator and function application, on top of what the function's
@@ -166,7 +166,8 @@ constexpr long kPowerUnits = 4;
 
 class Evaluation {
  public:
-  Evaluation(std::string_view tokens, ApplyFunction apply) : tokens_(tokens), apply_(apply) {}
+  Evaluation(Engine& engine, std::string_view tokens, ApplyFunction apply)
+      : engine_(engine), tokens_(tokens), apply_(apply) {}
 
   // The value of the token string; 0 with ErrorCode set on failure.
   double Run() {
@@ -205,14 +206,14 @@ class Evaluation {
 
  private:
   // Sets ErrorCode; the value an evaluation returns when it fails.
-  static double Failed(int code) {
-    State().ErrorCode = code;
+  double Failed(int code) {
+    engine_.ErrorCode = code;
     return 0.0;
   }
 
   // Sets ErrorCode; false, for `return Fault(n);` in the checking steps.
-  static bool Fault(int code) {
-    State().ErrorCode = code;
+  bool Fault(int code) {
+    engine_.ErrorCode = code;
     return false;
   }
 
@@ -245,8 +246,8 @@ class Evaluation {
         return Fault(kErrSyntax);
       }
       const int index = first - 'a';
-      values_[slot_] = State().VariableStore[index];
-      State().DefinedFlag[index] = kDefined;
+      values_[slot_] = engine_.VariableStore[index];
+      engine_.DefinedFlag[index] = kDefined;
       return true;
     }
 
@@ -275,17 +276,17 @@ class Evaluation {
     const auto from = static_cast<size_t>(start - 1);
     const std::string_view text = tokens_.substr(from, static_cast<size_t>(position_ - start));
     const std::string_view mantissa = tokens_.substr(from, static_cast<size_t>(mantissaEnd - start));
-    return LiteralValue(mantissa, text, values_[slot_]);
+    return LiteralValue(engine_, mantissa, text, values_[slot_]);
   }
 
   // Applies the function tokens waiting above the innermost open "(".
   bool ApplyPrefixes() {
     while (prefix_[level_] != 0 && level_ != 1) {
       if (!Charge(kApplicationUnits)) return false;
-      apply_(prefix_[level_], values_[slot_], lists_ ? *lists_ : NoLists());
+      apply_(engine_, prefix_[level_], values_[slot_], lists_ ? *lists_ : NoLists());
       --level_;
-      if (State().ErrorCode != 0) return false;
-      if (!ResultOk(values_[slot_])) return false;
+      if (engine_.ErrorCode != 0) return false;
+      if (!ResultOk(engine_, values_[slot_])) return false;
     }
     return true;
   }
@@ -311,13 +312,13 @@ class Evaluation {
       case kOpImplicitProduct: r = x * y; break;
       case kOpReciprocalSum: {
         const double product = x * y;
-        if (!ResultOk(product)) return false;
+        if (!ResultOk(engine_, product)) return false;
         const double sum = y + x;
-        if (!ResultOk(sum) || !CheckedDivide(product, sum, r)) return false;
+        if (!ResultOk(engine_, sum) || !CheckedDivide(engine_, product, sum, r)) return false;
         break;
       }
       case kOpDivide:
-        if (!CheckedDivide(x, y, r)) return false;
+        if (!CheckedDivide(engine_, x, y, r)) return false;
         break;
       case kOpPower:
         if (!Charge(kPowerUnits)) return false;
@@ -328,7 +329,7 @@ class Evaluation {
       case kOpIntegerDivide:
       case kOpMod: {
         std::int32_t divisor = 0, dividend = 0;
-        if (!ToInt32(y, divisor) || !ToInt32(x, dividend)) return false;
+        if (!ToInt32(engine_, y, divisor) || !ToInt32(engine_, x, dividend)) return false;
         if (divisor == 0) return Fault(kErrDivisionByZero);
         // 64 bits: -2147483648 \ -1 must be an overflow, not undefined behaviour.
         const std::int64_t a = dividend, b = divisor;
@@ -366,20 +367,20 @@ class Evaluation {
           // a negative odd index is refused too.
           if (FracPart(x) != 0.0) return Fault(kErrOutOfRange);
           std::int32_t index = 0;
-          if (!ToInt32(x, index)) return false;
+          if (!ToInt32(engine_, x, index)) return false;
           if (index % 2 != 1) return Fault(kErrOutOfRange);
           y = -y;
           sign = -1.0;
         }
         double exponent = 0.0;
-        if (!CheckedDivide(1.0, x, exponent)) return false;
+        if (!CheckedDivide(engine_, 1.0, x, exponent)) return false;
         r = std::pow(y, exponent) * sign;
         break;
       }
       default:  // comparisons, "&", ";", AND, XOR, OR: no operation
         return Fault(kErrInternal);
     }
-    if (!ResultOk(r)) return false;
+    if (!ResultOk(engine_, r)) return false;
     x = r;
     return true;
   }
@@ -388,12 +389,13 @@ class Evaluation {
   // each time; the slow path reports the spent budget.
   bool Charge(long units) {
     work_.Remaining -= units;
-    return (work_.Remaining >= 0 && work_.Abandoned == 0) || ChargeWork(0);
+    return (work_.Remaining >= 0 && work_.Abandoned == 0) || ChargeWork(engine_, 0);
   }
 
+  Engine& engine_;
   std::string_view tokens_;
   ApplyFunction apply_;
-  WorkBudget& work_ = State().Work;
+  WorkBudget& work_ = engine_.Work;
   long position_ = 1;       // 1-based, as At reads it
   int slot_ = 1;            // current ValueStack slot
   int level_ = 1;           // current PrefixStack level
@@ -441,9 +443,9 @@ constexpr std::int64_t kWorkBudget = 100000000;
 // Each evaluation pays for its setup and for reading its token string once.
 constexpr long kEvaluationSetupUnits = 1;
 
-void Abandon(WorkBudget& work, int code) {
+void Abandon(Engine& engine, WorkBudget& work, int code) {
   if (work.Abandoned == 0) work.Abandoned = code;
-  State().ErrorCode = work.Abandoned;
+  engine.ErrorCode = work.Abandoned;
 }
 
 struct DepthGuard {
@@ -454,17 +456,17 @@ struct DepthGuard {
 
 }  // namespace
 
-bool ChargeWork(long units) {
-  WorkBudget& work = State().Work;
+bool ChargeWork(Engine& engine, long units) {
+  WorkBudget& work = engine.Work;
   if (work.Depth == 0) return true;
   work.Remaining -= units;
   if (work.Remaining >= 0 && work.Abandoned == 0) return true;
-  Abandon(work, kErrCalculationTooLong);
+  Abandon(engine, work, kErrCalculationTooLong);
   return false;
 }
 
-double EvaluateWith(std::string_view tokens, ApplyFunction apply) {
-  EngineState& state = State();
+double EvaluateWith(Engine& engine, std::string_view tokens, ApplyFunction apply) {
+  Engine& state = engine;
   if (state.ErrorCode != 0) return 0.0;
   WorkBudget& work = state.Work;
   const bool outermost = work.Depth == 0;
@@ -476,11 +478,11 @@ double EvaluateWith(std::string_view tokens, ApplyFunction apply) {
   {
     const DepthGuard guard(work);
     if (work.Depth > kMaxEvaluateDepth) {
-      Abandon(work, kErrUnknown);
+      Abandon(engine, work, kErrUnknown);
       return 0.0;
     }
-    if (!ChargeWork(kEvaluationSetupUnits + static_cast<long>(tokens.size()))) return 0.0;
-    Evaluation evaluation(tokens, apply);
+    if (!ChargeWork(engine, kEvaluationSetupUnits + static_cast<long>(tokens.size()))) return 0.0;
+    Evaluation evaluation(engine, tokens, apply);
     result = evaluation.Run();
   }
   // Whatever a solver in between made of the failures, the entry ends with
@@ -489,6 +491,6 @@ double EvaluateWith(std::string_view tokens, ApplyFunction apply) {
   return state.ErrorCode != 0 ? 0.0 : result;
 }
 
-double Evaluate(std::string_view tokens) { return EvaluateWith(tokens, &Apply); }
+double Evaluate(Engine& engine, std::string_view tokens) { return EvaluateWith(engine, tokens, &Apply); }
 
 }  // namespace tarvo

@@ -5,6 +5,8 @@
 
 namespace tarvo {
 
+class Engine;
+
 // Value of a token string (which ends with ":"). Returns 0 at once, ErrorCode
 // kept, when entered with a non-zero ErrorCode. Re-entrant: every call has its
 // own stacks and argument lists (the solvers call it from inside a call).
@@ -16,7 +18,7 @@ namespace tarvo {
 // The outermost evaluation of an entry starts with a fresh work budget that
 // every evaluation inside it shares; once spent, every evaluation and
 // routine still running fails at once and the outermost one ends with 41.
-double Evaluate(std::string_view tokens);
+double Evaluate(Engine& engine, std::string_view tokens);
 
 // Takes `units` of work from the running entry's budget: false, with
 // ErrorCode 41 (or 1 once the solvers nested too deep), when the entry has
@@ -24,18 +26,18 @@ double Evaluate(std::string_view tokens);
 // evaluation (the output formats call some routines). A unit is about the
 // time of one operator of the evaluator; a routine charges each inner step
 // by what it costs in those units.
-bool ChargeWork(long units);
+bool ChargeWork(Engine& engine, long units);
 
 // Variables ---------------------------------------------------------------
 
 // Every value of a..z becomes 0 and undefined; then e := exp(1), defined.
-void ClearVariables();
+void ClearVariables(Engine& engine);
 
 // Stores value in the one-letter variable `target` (already lower-cased):
 // 20 when target is not a..z, 19 for e; otherwise stores and marks defined.
-void AssignVariable(char target, double value);
+void AssignVariable(Engine& engine, char target, double value);
 
 // A routine's write of a result variable: value and defined-flag -1.
-void SetVariable(char letter, double value);
+void SetVariable(Engine& engine, char letter, double value);
 
 }  // namespace tarvo

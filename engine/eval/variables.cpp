@@ -12,8 +12,8 @@ namespace {
 constexpr int kLetterE = 'e' - 'a';
 }
 
-void ClearVariables() {
-  EngineState& st = State();
+void ClearVariables(Engine& engine) {
+  EngineState& st = engine;
   for (int i = 0; i < kVariableCount; ++i) {
     st.VariableStore[static_cast<size_t>(i)] = 0.0;
     st.DefinedFlag[static_cast<size_t>(i)] = kUndefined;
@@ -22,26 +22,26 @@ void ClearVariables() {
   st.DefinedFlag[kLetterE] = kDefined;
 }
 
-void AssignVariable(char target, double value) {
+void AssignVariable(Engine& engine, char target, double value) {
   const int index = VariableIndex(target);
   if (index < 0) {
-    State().ErrorCode = kErrUnknownVariable;
+    engine.ErrorCode = kErrUnknownVariable;
     return;
   }
   if (index == kLetterE) {
-    State().ErrorCode = kErrConstant;
+    engine.ErrorCode = kErrConstant;
     return;
   }
-  SetVariable(target, value);
+  SetVariable(engine, target, value);
 }
 
 // Routines only ever name letters; anything else is ignored rather than
 // written outside the store.
-void SetVariable(char letter, double value) {
+void SetVariable(Engine& engine, char letter, double value) {
   const int index = VariableIndex(letter);
   if (index < 0) return;
-  State().VariableStore[static_cast<size_t>(index)] = value;
-  State().DefinedFlag[static_cast<size_t>(index)] = kDefined;
+  engine.VariableStore[static_cast<size_t>(index)] = value;
+  engine.DefinedFlag[static_cast<size_t>(index)] = kDefined;
 }
 
 }  // namespace tarvo

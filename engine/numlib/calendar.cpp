@@ -39,10 +39,10 @@ std::int64_t SerialDay(std::int64_t year, std::int64_t month, std::int64_t day) 
 // 1900..2099, else 5; nothing else is range-checked. Faults are the
 // evaluator's: a value beyond the 32-bit range when made whole is an
 // overflow (6), an infinite result 6, a NaN 1. ErrorCode is not cleared.
-double JulianDay(double day, double month, double year, double hours) {
+double JulianDay(Engine& engine, double day, double month, double year, double hours) {
   CheckedArith f;
-  auto fail = [&f]() {
-    State().ErrorCode = f.Fault();
+  auto fail = [&engine, &f]() {
+    engine.ErrorCode = f.Fault();
     return 0.0;
   };
   if ((month == 4 || month == 6 || month == 9 || month == 11) && day > 30) {
@@ -86,7 +86,7 @@ double JulianDay(double day, double month, double year, double hours) {
     year -= 1;
   }
   if (!(year >= 1900 && year <= 2099)) {
-    State().ErrorCode = kErrOutOfRange;
+    engine.ErrorCode = kErrOutOfRange;
     return 0.0;
   }
   const std::int32_t d = f.ToInt32(day);
@@ -103,14 +103,14 @@ double JulianDay(double day, double month, double year, double hours) {
 // Writes x and y, returns x. A coordinate that is negligible against the
 // distance becomes exactly 0, so that rec(2, 90) in degrees gives x = 0;
 // note the test divides by the squared distance. Any fault: 1.
-double PolarToRectangular(double r, double theta) {
-  State().ErrorCode = 0;
+double PolarToRectangular(Engine& engine, double r, double theta) {
+  engine.ErrorCode = 0;
   if (r < 0) {
-    State().ErrorCode = kErrOutOfRange;
+    engine.ErrorCode = kErrOutOfRange;
     return 0.0;
   }
   CheckedArith f;
-  const double u = f.Div(theta, State().AngleFactor);
+  const double u = f.Div(theta, engine.AngleFactor);
   double x = f.Mul(r, f.Check(std::cos(u)));
   double y = f.Mul(r, f.Check(std::sin(u)));
   const double s = f.Add(f.Mul(x, x), f.Mul(y, y));
@@ -119,11 +119,11 @@ double PolarToRectangular(double r, double theta) {
     if (f.Div(std::fabs(y), s) < 1e-15) y = 0.0;
   }
   if (f.Failed()) {
-    State().ErrorCode = kErrUnknown;
+    engine.ErrorCode = kErrUnknown;
     return 0.0;
   }
-  SetVariable('x', x);
-  SetVariable('y', y);
+  SetVariable(engine, 'x', x);
+  SetVariable(engine, 'y', y);
   return x;
 }
 
@@ -131,11 +131,11 @@ double PolarToRectangular(double r, double theta) {
 // returns r. Left of the y axis the angle lies in (90, 270) degrees, so
 // pol(-1, -1) gives 225, not -135. Any fault (a square beyond the double
 // range, y/x overflowing): 1.
-double RectangularToPolar(double x, double y) {
-  State().ErrorCode = 0;
+double RectangularToPolar(Engine& engine, double x, double y) {
+  engine.ErrorCode = 0;
   CheckedArith f;
   const double r = f.Sqrt(f.Add(f.Mul(x, x), f.Mul(y, y)));
-  const double pi = State().Pi;
+  const double pi = engine.Pi;
   double angle;
   if (x == 0) {
     angle = (y > 0 ? 1.0 : (y < 0 ? -1.0 : 0.0)) * pi / 2;
@@ -144,13 +144,13 @@ double RectangularToPolar(double x, double y) {
   } else {
     angle = pi + std::atan(f.Div(y, x));
   }
-  angle = f.Mul(angle, State().AngleFactor);
+  angle = f.Mul(angle, engine.AngleFactor);
   if (f.Failed()) {
-    State().ErrorCode = kErrUnknown;
+    engine.ErrorCode = kErrUnknown;
     return 0.0;
   }
-  SetVariable('r', r);
-  SetVariable('a', angle);
+  SetVariable(engine, 'r', r);
+  SetVariable(engine, 'a', angle);
   return r;
 }
 

@@ -12,8 +12,8 @@
 namespace tarvo {
 namespace {
 
-double Fail(int code) {
-  State().ErrorCode = code;
+double Fail(Engine& engine, int code) {
+  engine.ErrorCode = code;
   return 0.0;
 }
 
@@ -29,13 +29,13 @@ bool OutsideDivisorLimits(double a, double b) {
 // n! for whole 0 <= n <= 170. Negative or fractional n: 5; n > 170: 6 (the
 // product would overflow). The tiny offset before rounding guards against an
 // n that is whole but was computed a hair below.
-double Factorial(double n) {
-  State().ErrorCode = 0;
-  if (n < 0) return Fail(kErrOutOfRange);
-  if (!IsWhole(n)) return Fail(kErrOutOfRange);
-  if (n > 170) return Fail(kErrOverflow);
+double Factorial(Engine& engine, double n) {
+  engine.ErrorCode = 0;
+  if (n < 0) return Fail(engine, kErrOutOfRange);
+  if (!IsWhole(n)) return Fail(engine, kErrOutOfRange);
+  if (n > 170) return Fail(engine, kErrOverflow);
   const double k = std::nearbyint(n + 1e-6);
-  if (!ChargeWork(static_cast<long>(k) + 1)) return 0.0;
+  if (!ChargeWork(engine, static_cast<long>(k) + 1)) return 0.0;
   double product = 1.0;
   for (double i = 1; i <= k; ++i) product *= i;
   return product;
@@ -45,39 +45,39 @@ namespace {
 
 // n!/(n-r)! and, for combinations, /r!. 0 < n <= 170, 0 <= r <= 170, both
 // whole, else 5; r > n fails with 5 through the factorial of n - r.
-double Arrangements(double n, double r, bool divideByRFactorial) {
-  State().ErrorCode = 0;
-  if (!(n > 0) || n > 170 || !(r >= 0) || r > 170) return Fail(kErrOutOfRange);
-  if (!IsWhole(r) || !IsWhole(n)) return Fail(kErrOutOfRange);
-  const double nf = Factorial(n);
-  if (State().ErrorCode != 0) return 0.0;
-  const double nrf = Factorial(n - r);
-  if (State().ErrorCode != 0) return 0.0;
+double Arrangements(Engine& engine, double n, double r, bool divideByRFactorial) {
+  engine.ErrorCode = 0;
+  if (!(n > 0) || n > 170 || !(r >= 0) || r > 170) return Fail(engine, kErrOutOfRange);
+  if (!IsWhole(r) || !IsWhole(n)) return Fail(engine, kErrOutOfRange);
+  const double nf = Factorial(engine, n);
+  if (engine.ErrorCode != 0) return 0.0;
+  const double nrf = Factorial(engine, n - r);
+  if (engine.ErrorCode != 0) return 0.0;
   if (!divideByRFactorial) return nf / nrf;
-  const double rf = Factorial(r);
-  if (State().ErrorCode != 0) return 0.0;
+  const double rf = Factorial(engine, r);
+  if (engine.ErrorCode != 0) return 0.0;
   return nf / nrf / rf;
 }
 
 }  // namespace
 
-double Combinations(double n, double r) { return Arrangements(n, r, true); }
+double Combinations(Engine& engine, double n, double r) { return Arrangements(engine, n, r, true); }
 
-double Permutations(double n, double r) { return Arrangements(n, r, false); }
+double Permutations(Engine& engine, double n, double r) { return Arrangements(engine, n, r, false); }
 
 // Greatest common divisor of whole numbers up to 1E9 in magnitude, else 5.
 // A zero argument returns the other one with its sign (gcm(0, -6) = -6);
 // otherwise the result is positive. Also used by the fractions format.
-double Gcd(double a, double b) {
-  State().ErrorCode = 0;
-  if (OutsideDivisorLimits(a, b)) return Fail(kErrOutOfRange);
+double Gcd(Engine& engine, double a, double b) {
+  engine.ErrorCode = 0;
+  if (OutsideDivisorLimits(a, b)) return Fail(engine, kErrOutOfRange);
   if (a == 0) return b;
   if (b == 0) return a;
   double p = std::fabs(a);
   double q = std::fabs(b);
   double r = p - std::floor(p / q) * q;
   while (r != 0) {
-    if (!ChargeWork(1)) return 0.0;
+    if (!ChargeWork(engine, 1)) return 0.0;
     p = q;
     q = r;
     r = p - std::floor(p / q) * q;
@@ -88,36 +88,36 @@ double Gcd(double a, double b) {
 // Least common multiple, same limits as Gcd (5). lcm(0, b) is 0; b = 0
 // divides by zero inside the divisor loop, reported as 1. The result is
 // positive.
-double LeastCommonMultiple(double a, double b) {
-  State().ErrorCode = 0;
-  if (OutsideDivisorLimits(a, b)) return Fail(kErrOutOfRange);
+double LeastCommonMultiple(Engine& engine, double a, double b) {
+  engine.ErrorCode = 0;
+  if (OutsideDivisorLimits(a, b)) return Fail(engine, kErrOutOfRange);
   CheckedArith f;
   const double product = std::fabs(a) * std::fabs(b);
   double p = std::fabs(a);
   double q = std::fabs(b);
   double r = p - std::floor(f.Div(p, q)) * q;
   while (!f.Failed() && r != 0) {
-    if (!ChargeWork(1)) return 0.0;
+    if (!ChargeWork(engine, 1)) return 0.0;
     p = q;
     q = r;
     r = p - std::floor(f.Div(p, q)) * q;
   }
-  if (f.Failed()) return Fail(kErrUnknown);
+  if (f.Failed()) return Fail(engine, kErrUnknown);
   return product / q;
 }
 
 // 1 for a prime, 0 otherwise; 0 < n <= 1E9 and whole, else 5. Unlike the
 // other routines it never clears ErrorCode.
-double IsPrime(double n) {
-  if (n > 1e9) return Fail(kErrOutOfRange);
-  if (n <= 0) return Fail(kErrOutOfRange);
-  if (!IsWhole(n)) return Fail(kErrOutOfRange);
+double IsPrime(Engine& engine, double n) {
+  if (n > 1e9) return Fail(engine, kErrOutOfRange);
+  if (n <= 0) return Fail(engine, kErrOutOfRange);
+  if (!IsWhole(n)) return Fail(engine, kErrOutOfRange);
   if (n == 1) return 0.0;
   if (n == 2 || n == 3 || n == 5 || n == 7) return 1.0;
   if (std::fmod(n, 2.0) == 0) return 0.0;
   const double limit = std::floor(std::sqrt(n));
   for (double d = 3; d <= limit; d += 2) {
-    if (!ChargeWork(kDivisionUnits)) return 0.0;
+    if (!ChargeWork(engine, kDivisionUnits)) return 0.0;
     if (std::floor(n / d) * d == n) return 0.0;
   }
   return 1.0;

@@ -11,13 +11,13 @@ namespace tarvo {
 
 namespace {
 
-double OutOfRange() {
-  State().ErrorCode = kErrOutOfRange;
+double OutOfRange(Engine& engine) {
+  engine.ErrorCode = kErrOutOfRange;
   return 0.0;
 }
 
 // The routine's result, or 5 when a fault inside left it infinite or NaN.
-double Checked(double r) { return std::isfinite(r) ? r : OutOfRange(); }
+double Checked(Engine& engine, double r) { return std::isfinite(r) ? r : OutOfRange(engine); }
 
 // 1/x as the routines use it: 0 or an overflowing quotient is a fault.
 bool Reciprocal(double x, double& out) {
@@ -34,95 +34,95 @@ double ArcSinInside(double x) { return std::atan(x / std::sqrt(1 - x * x)); }
 }  // namespace
 
 // |x| <= 1; ±1 give exactly ±pi/2.
-double ArcSin(double x) {
-  State().ErrorCode = 0;
+double ArcSin(Engine& engine, double x) {
+  engine.ErrorCode = 0;
   const double a = std::fabs(x);
-  if (a == 1.0) return Sign(x) * State().Pi / 2;
-  if (!(a < 1.0)) return OutOfRange();
-  return Checked(ArcSinInside(x));
+  if (a == 1.0) return Sign(x) * engine.Pi / 2;
+  if (!(a < 1.0)) return OutOfRange(engine);
+  return Checked(engine, ArcSinInside(x));
 }
 
 // |x| <= 1; 1 gives 0 and -1 gives pi exactly.
-double ArcCos(double x) {
-  State().ErrorCode = 0;
+double ArcCos(Engine& engine, double x) {
+  engine.ErrorCode = 0;
   const double a = std::fabs(x);
-  if (a == 1.0) return (1 - x) * State().Pi / 2;
-  if (!(a < 1.0)) return OutOfRange();
-  return Checked(State().Pi / 2 - ArcSinInside(x));
+  if (a == 1.0) return (1 - x) * engine.Pi / 2;
+  if (!(a < 1.0)) return OutOfRange(engine);
+  return Checked(engine, engine.Pi / 2 - ArcSinInside(x));
 }
 
 // |x| >= 1 (0 included in the refusal).
-double ArcCosec(double x) {
-  State().ErrorCode = 0;
+double ArcCosec(Engine& engine, double x) {
+  engine.ErrorCode = 0;
   double r = 0.0;
-  if (!(std::fabs(x) >= 1.0) || !Reciprocal(x, r)) return OutOfRange();
-  return ArcSin(r);
+  if (!(std::fabs(x) >= 1.0) || !Reciprocal(x, r)) return OutOfRange(engine);
+  return ArcSin(engine, r);
 }
 
 // |x| >= 1.
-double ArcSec(double x) {
-  State().ErrorCode = 0;
+double ArcSec(Engine& engine, double x) {
+  engine.ErrorCode = 0;
   double r = 0.0;
-  if (!(std::fabs(x) >= 1.0) || !Reciprocal(x, r)) return OutOfRange();
-  return ArcCos(r);
+  if (!(std::fabs(x) >= 1.0) || !Reciprocal(x, r)) return OutOfRange(engine);
+  return ArcCos(engine, r);
 }
 
 // Every x; 0 gives pi/2, negative x a result in (-pi/2, 0) (not the
 // principal value in (pi/2, pi)). A subnormal x overflows 1/x: 5.
-double ArcCotan(double x) {
-  State().ErrorCode = 0;
-  if (x == 0.0) return State().Pi / 2;
+double ArcCotan(Engine& engine, double x) {
+  engine.ErrorCode = 0;
+  if (x == 0.0) return engine.Pi / 2;
   double r = 0.0;
-  if (!Reciprocal(x, r)) return OutOfRange();
-  return Checked(std::atan(r));
+  if (!Reciprocal(x, r)) return OutOfRange(engine);
+  return Checked(engine, std::atan(r));
 }
 
 // Every x; |x| above about 1.3E154 overflows x² and gives 5.
-double ArgSinh(double x) {
-  State().ErrorCode = 0;
+double ArgSinh(Engine& engine, double x) {
+  engine.ErrorCode = 0;
   const double square = x * x;
-  if (!std::isfinite(square)) return OutOfRange();
-  return Checked(Sign(x) * std::log(std::fabs(x) + std::sqrt(square + 1)));
+  if (!std::isfinite(square)) return OutOfRange(engine);
+  return Checked(engine, Sign(x) * std::log(std::fabs(x) + std::sqrt(square + 1)));
 }
 
 // x >= 1; x above about 1.3E154 overflows x² and gives 5.
-double ArgCosh(double x) {
-  State().ErrorCode = 0;
-  if (!(x >= 1.0)) return OutOfRange();
+double ArgCosh(Engine& engine, double x) {
+  engine.ErrorCode = 0;
+  if (!(x >= 1.0)) return OutOfRange(engine);
   const double square = x * x;
-  if (!std::isfinite(square)) return OutOfRange();
-  return Checked(std::log(x + std::sqrt(square - 1)));
+  if (!std::isfinite(square)) return OutOfRange(engine);
+  return Checked(engine, std::log(x + std::sqrt(square - 1)));
 }
 
 // |x| < 1 (±1 refused).
-double ArgTanh(double x) {
-  State().ErrorCode = 0;
-  if (!(std::fabs(x) < 1.0)) return OutOfRange();
-  return Checked(std::log((1 + x) / (1 - x)) / 2);
+double ArgTanh(Engine& engine, double x) {
+  engine.ErrorCode = 0;
+  if (!(std::fabs(x) < 1.0)) return OutOfRange(engine);
+  return Checked(engine, std::log((1 + x) / (1 - x)) / 2);
 }
 
 // x != 0.
-double ArgCosech(double x) {
-  State().ErrorCode = 0;
+double ArgCosech(Engine& engine, double x) {
+  engine.ErrorCode = 0;
   double r = 0.0;
-  if (!Reciprocal(x, r)) return OutOfRange();
-  return ArgSinh(r);
+  if (!Reciprocal(x, r)) return OutOfRange(engine);
+  return ArgSinh(engine, r);
 }
 
 // 0 < x <= 1.
-double ArgSech(double x) {
-  State().ErrorCode = 0;
+double ArgSech(Engine& engine, double x) {
+  engine.ErrorCode = 0;
   double r = 0.0;
-  if (!(x > 0.0 && x <= 1.0) || !Reciprocal(x, r)) return OutOfRange();
-  return ArgCosh(r);
+  if (!(x > 0.0 && x <= 1.0) || !Reciprocal(x, r)) return OutOfRange(engine);
+  return ArgCosh(engine, r);
 }
 
 // |x| > 1.
-double ArgCotanh(double x) {
-  State().ErrorCode = 0;
+double ArgCotanh(Engine& engine, double x) {
+  engine.ErrorCode = 0;
   double r = 0.0;
-  if (!(std::fabs(x) > 1.0) || !Reciprocal(x, r)) return OutOfRange();
-  return ArgTanh(r);
+  if (!(std::fabs(x) > 1.0) || !Reciprocal(x, r)) return OutOfRange(engine);
+  return ArgTanh(engine, r);
 }
 
 }  // namespace tarvo

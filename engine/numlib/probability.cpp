@@ -12,8 +12,8 @@
 namespace tarvo {
 namespace {
 
-double Fail(int code) {
-  State().ErrorCode = code;
+double Fail(Engine& engine, int code) {
+  engine.ErrorCode = code;
   return 0.0;
 }
 
@@ -31,18 +31,18 @@ constexpr long kTailUnits = 24;
 // before the first term is the constant sqrt(pi/2), not 0, or a z within
 // 1E-9 of -sqrt(pi/2) (where the partial sum passes through 0) would stop
 // after one term and give nearly 0 instead of 0.105.
-double NormalLower(double z) {
-  State().ErrorCode = 0;
+double NormalLower(Engine& engine, double z) {
+  engine.ErrorCode = 0;
   if (z > 30) return 1.0;
   if (z < -30) return 0.0;
-  const double pi = State().Pi;
+  const double pi = engine.Pi;
   double result;
   if (std::fabs(z) < 4.71) {
     double s = std::sqrt(pi / 2);
     double d = 1.0;
     double previous = s;
     for (int n = 0; n <= 69; ++n) {
-      if (!ChargeWork(kSeriesTermUnits)) return 0.0;
+      if (!ChargeWork(engine, kSeriesTermUnits)) return 0.0;
       if (n > 0) d = -2.0 * n * d;
       s = s + std::pow(z, 2 * n + 1) / (2 * n + 1) / d;
       if (std::fabs(s - previous) < 1e-9) break;
@@ -50,7 +50,7 @@ double NormalLower(double z) {
     }
     result = s / std::sqrt(pi + pi);
   } else {
-    if (!ChargeWork(kTailUnits)) return 0.0;
+    if (!ChargeWork(engine, kTailUnits)) return 0.0;
     const double t = std::fabs(z);
     const double p = 1.0899066 + 0.44174655 * t + 0.46147054 * std::pow(t, 2) +
                      0.0021140571 * std::pow(t, 3) - 0.000060722893 * std::pow(t, 4) +
@@ -58,7 +58,7 @@ double NormalLower(double z) {
     const double q = 1.0 / std::exp(p);
     result = z <= 0 ? q : 1.0 - q;
   }
-  if (!std::isfinite(result)) return Fail(kErrUnknown);
+  if (!std::isfinite(result)) return Fail(engine, kErrUnknown);
   return result;
 }
 
@@ -69,9 +69,9 @@ double NormalLower(double z) {
 // land on its end (from -29.9999 in steps of 0.08 the last point is -0.0799,
 // short of 0), so when no grid point reaches p the end itself, whose lower
 // probability does, is taken and the next pass refines below it.
-double NormalInverse(double p) {
-  State().ErrorCode = 0;
-  if (!(p > 0 && p < 1)) return Fail(kErrOutOfRange);
+double NormalInverse(Engine& engine, double p) {
+  engine.ErrorCode = 0;
+  if (!(p > 0 && p < 1)) return Fail(engine, kErrOutOfRange);
   if (p <= 2e-197) return -30.0;
   if (p >= 0.999999999999999) return 9.0;
   if (p == 0.5) return 0.0;
@@ -82,9 +82,9 @@ double NormalInverse(double p) {
   do {
     found = end;
     for (double z = start; z <= end; z += h) {
-      if (!ChargeWork(1)) return 0.0;
-      const double lower = NormalLower(z);
-      if (State().ErrorCode != 0) return 0.0;
+      if (!ChargeWork(engine, 1)) return 0.0;
+      const double lower = NormalLower(engine, z);
+      if (engine.ErrorCode != 0) return 0.0;
       if (lower >= p) {
         found = z;
         break;
@@ -100,32 +100,32 @@ double NormalInverse(double p) {
 // Probability of exactly r successes in n trials of probability p. n whole
 // and > 0, r whole with 0 <= r <= n, 0 <= p <= 1, else 5; n above 170 fails
 // with 5 through Combinations. 0^0 counts as 1.
-double BinomialProbability(double n, double p, double r) {
-  State().ErrorCode = 0;
+double BinomialProbability(Engine& engine, double n, double p, double r) {
+  engine.ErrorCode = 0;
   if (!IsWhole(r) || !(n > 0) || !IsWhole(n) || !(p >= 0 && p <= 1) || !(r >= 0 && r <= n)) {
-    return Fail(kErrOutOfRange);
+    return Fail(engine, kErrOutOfRange);
   }
-  const double c = Combinations(n, r);
-  if (State().ErrorCode != 0) return 0.0;
+  const double c = Combinations(engine, n, r);
+  if (engine.ErrorCode != 0) return 0.0;
   CheckedArith f;
   const double result = f.Mul(f.Mul(f.Pow(p, r), c), f.Pow(1 - p, n - r));
-  if (f.Failed()) return Fail(kErrUnknown);
+  if (f.Failed()) return Fail(engine, kErrUnknown);
   return result;
 }
 
 namespace {
 
 // z of the two-sided interval of the given confidence level.
-double IntervalZ(double level) {
+double IntervalZ(Engine& engine, double level) {
   const double alpha = 1 - level;
   const double q = 1 - alpha / 2;
-  return NormalInverse(q);
+  return NormalInverse(engine, q);
 }
 
 // a := lower, b := upper, both defined; returns the lower end.
-double StoreInterval(double lower, double upper) {
-  SetVariable('a', lower);
-  SetVariable('b', upper);
+double StoreInterval(Engine& engine, double lower, double upper) {
+  SetVariable(engine, 'a', lower);
+  SetVariable(engine, 'b', upper);
   return lower;
 }
 
@@ -134,36 +134,36 @@ double StoreInterval(double lower, double upper) {
 // Confidence interval of a mean: n whole and > 0, sd >= 0, 0 < level < 1,
 // else 5 and a, b untouched. Writes a (lower) and b (upper); returns a. A
 // fault (a margin beyond the double range): 1.
-double MeanIntervalEstimation(double n, double mean, double sd, double level) {
-  State().ErrorCode = 0;
+double MeanIntervalEstimation(Engine& engine, double n, double mean, double sd, double level) {
+  engine.ErrorCode = 0;
   if (!(n > 0) || !IsWhole(n) || !(sd >= 0) || !(level > 0 && level < 1)) {
-    return Fail(kErrOutOfRange);
+    return Fail(engine, kErrOutOfRange);
   }
-  const double z = IntervalZ(level);
-  if (State().ErrorCode != 0) return 0.0;
+  const double z = IntervalZ(engine, level);
+  if (engine.ErrorCode != 0) return 0.0;
   CheckedArith f;
   const double e = f.Div(f.Mul(z, sd), f.Sqrt(n));
   const double lower = f.Sub(mean, e);
   const double upper = f.Add(e, mean);
-  if (f.Failed()) return Fail(kErrUnknown);
-  return StoreInterval(lower, upper);
+  if (f.Failed()) return Fail(engine, kErrUnknown);
+  return StoreInterval(engine, lower, upper);
 }
 
 // Confidence interval of a rate (a proportion): n whole and > 0,
 // 0 <= rate <= 1, 0 < level < 1, else 5. Writes a and b; returns a.
-double RateIntervalEstimation(double n, double rate, double level) {
-  State().ErrorCode = 0;
+double RateIntervalEstimation(Engine& engine, double n, double rate, double level) {
+  engine.ErrorCode = 0;
   if (!(n > 0) || !IsWhole(n) || !(rate >= 0 && rate <= 1) || !(level > 0 && level < 1)) {
-    return Fail(kErrOutOfRange);
+    return Fail(engine, kErrOutOfRange);
   }
-  const double z = IntervalZ(level);
-  if (State().ErrorCode != 0) return 0.0;
+  const double z = IntervalZ(engine, level);
+  if (engine.ErrorCode != 0) return 0.0;
   CheckedArith f;
   const double e = f.Mul(f.Sqrt(f.Div(f.Mul(1 - rate, rate), n)), z);
   const double lower = f.Sub(rate, e);
   const double upper = f.Add(e, rate);
-  if (f.Failed()) return Fail(kErrUnknown);
-  return StoreInterval(lower, upper);
+  if (f.Failed()) return Fail(engine, kErrUnknown);
+  return StoreInterval(engine, lower, upper);
 }
 
 }  // namespace tarvo

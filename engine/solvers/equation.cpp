@@ -10,8 +10,8 @@ namespace tarvo {
 // Rounds a solver's result to the whole number it lies within about 5E-8 of
 // (2.99999999 gives 3; 2.99 and 0.5 stay). Clears ErrorCode. Magnitudes where
 // v * 1E7 overflows come back unchanged (they are whole anyway).
-double SnapToInteger(double v) {
-  State().ErrorCode = 0;
+double SnapToInteger(Engine& engine, double v) {
+  engine.ErrorCode = 0;
   const double n = std::floor(v + 0.5);
   const double m = std::floor(v * 1e7 + 0.5);
   if (!std::isfinite(m)) return v;
@@ -35,28 +35,28 @@ namespace solver {
 std::string Terminated(std::string_view equation) { return EquationAsFunction(equation) + ":"; }
 
 // Every sample and bisection step of every solver comes through here.
-double EvaluateAt(const std::string& function, double x) {
-  if (!ChargeWork(1)) return 0.0;
-  State().VariableStore[kX] = x;
-  return Evaluate(function);
+double EvaluateAt(Engine& engine, const std::string& function, double x) {
+  if (!ChargeWork(engine, 1)) return 0.0;
+  engine.VariableStore[kX] = x;
+  return Evaluate(engine, function);
 }
 
-double EvaluateAt(const std::string& function, double x, double y) {
-  State().VariableStore[kY] = y;
-  return EvaluateAt(function, x);
+double EvaluateAt(Engine& engine, const std::string& function, double x, double y) {
+  engine.VariableStore[kY] = y;
+  return EvaluateAt(engine, function, x);
 }
 
-double EvaluateAt(const std::string& function, double x, double y, double z) {
-  State().VariableStore[kZ] = z;
-  return EvaluateAt(function, x, y);
+double EvaluateAt(Engine& engine, const std::string& function, double x, double y, double z) {
+  engine.VariableStore[kZ] = z;
+  return EvaluateAt(engine, function, x, y);
 }
 
-void ClearSample(int index) {
-  State().VariableStore[static_cast<size_t>(index)] = 0.0;
-  Undefine(index);
+void ClearSample(Engine& engine, int index) {
+  engine.VariableStore[static_cast<size_t>(index)] = 0.0;
+  Undefine(engine, index);
 }
 
-void Undefine(int index) { State().DefinedFlag[static_cast<size_t>(index)] = kUndefined; }
+void Undefine(Engine& engine, int index) { engine.DefinedFlag[static_cast<size_t>(index)] = kUndefined; }
 
 }  // namespace solver
 }  // namespace tarvo

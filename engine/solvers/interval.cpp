@@ -24,8 +24,8 @@ constexpr long kMaxPasses = 10002;
 constexpr int kBisections = 57;
 constexpr int kPoleTestStep = 20;
 
-double Fail(int code) {
-  State().ErrorCode = code;
+double Fail(Engine& engine, int code) {
+  engine.ErrorCode = code;
   return 0.0;
 }
 
@@ -44,13 +44,13 @@ enum class Bracket { kRoot, kDropped };
 // change was a pole or a jump, not a root. The 20th step misses a pole when
 // a sample lands next to it (that sample's huge value lifts the mean), so
 // the final point must pass the same test.
-Bracket Bisect(const std::string& fn, double fPrev, double f1, double& lo, double& hi) {
+Bracket Bisect(Engine& engine, const std::string& fn, double fPrev, double f1, double& lo, double& hi) {
   const double tau = (std::fabs(fPrev) + std::fabs(f1)) / 2;
   for (int step = 1; step <= kBisections; ++step) {
     const double m = Midpoint(lo, hi);
-    const double fm = EvaluateAt(fn, m);
-    if (State().ErrorCode != 0) {
-      State().ErrorCode = 0;
+    const double fm = EvaluateAt(engine, fn, m);
+    if (engine.ErrorCode != 0) {
+      engine.ErrorCode = 0;
       return Bracket::kDropped;
     }
     if (step == kPoleTestStep && std::fabs(fm) > tau) return Bracket::kDropped;
@@ -60,9 +60,9 @@ Bracket Bisect(const std::string& fn, double fPrev, double f1, double& lo, doubl
       lo = m;
     }
   }
-  const double fr = EvaluateAt(fn, Midpoint(lo, hi));
-  if (State().ErrorCode != 0) {
-    State().ErrorCode = 0;
+  const double fr = EvaluateAt(engine, fn, Midpoint(lo, hi));
+  if (engine.ErrorCode != 0) {
+    engine.ErrorCode = 0;
     return Bracket::kDropped;
   }
   return std::fabs(fr) > tau ? Bracket::kDropped : Bracket::kRoot;
@@ -72,14 +72,14 @@ Bracket Bisect(const std::string& fn, double fPrev, double f1, double& lo, doubl
 // false when that letter is past w. A root within about 5E-8 of a whole
 // number is snapped to it, except that a tiny root on a tiny interval keeps
 // its digits.
-bool StoreRoot(char& letter, double lo, double hi, double a, double b) {
+bool StoreRoot(Engine& engine, char& letter, double lo, double hi, double a, double b) {
   ++letter;
   if (letter == 'e') letter = 'f';
   if (letter > 'w') return false;
   const double root = Midpoint(lo, hi);
-  double value = SnapToInteger(root);
+  double value = SnapToInteger(engine, root);
   if (value == 0 && std::fabs(lo + hi) > (std::fabs(a) + std::fabs(b)) * 1e-8) value = root;
-  SetVariable(letter, value);
+  SetVariable(engine, letter, value);
   return true;
 }
 
@@ -92,18 +92,18 @@ bool StoreRoot(char& letter, double lo, double hi, double a, double b) {
 // root was found after w was filled (the roots stored stay). Returns the
 // last root stored. Bounds and step must be finite: an infinite one is out
 // of range (5) rather than a scan that never advances.
-double SolveOnInterval(std::string_view equation, double a, double b, double h) {
-  EngineState& st = State();
+double SolveOnInterval(Engine& engine, std::string_view equation, double a, double b, double h) {
+  EngineState& st = engine;
   st.ErrorCode = 0;
-  if (!(h > 0) || !(b > a)) return Fail(kErrOutOfRange);
-  if (!std::isfinite(h) || !std::isfinite(a) || !std::isfinite(b)) return Fail(kErrOutOfRange);
+  if (!(h > 0) || !(b > a)) return Fail(engine, kErrOutOfRange);
+  if (!std::isfinite(h) || !std::isfinite(a) || !std::isfinite(b)) return Fail(engine, kErrOutOfRange);
   const double steps = (b - a) / h;
-  if (!std::isfinite(steps)) return Fail(kErrUnknown);  // b - a overflows
-  if (steps > kMaxSteps) return Fail(kErrOutOfRange);
-  if (equation.empty()) return Fail(kErrSyntax);
+  if (!std::isfinite(steps)) return Fail(engine, kErrUnknown);  // b - a overflows
+  if (steps > kMaxSteps) return Fail(engine, kErrOutOfRange);
+  if (equation.empty()) return Fail(engine, kErrSyntax);
 
   const std::string fn = solver::Terminated(equation);
-  ClearVariables();
+  ClearVariables(engine);
 
   // The first sample where the equation is defined and not exactly 0.
   double x0 = a;
@@ -111,13 +111,13 @@ double SolveOnInterval(std::string_view equation, double a, double b, double h) 
   bool started = false;
   for (long pass = 0; x0 <= b && pass < kMaxPasses; ++pass, x0 += h) {
     st.ErrorCode = 0;
-    fPrev = EvaluateAt(fn, x0);
+    fPrev = EvaluateAt(engine, fn, x0);
     if (st.ErrorCode == 0 && fPrev != 0) {
       started = true;
       break;
     }
   }
-  if (!started) return Fail(kErrOutOfRange);
+  if (!started) return Fail(engine, kErrOutOfRange);
 
   char letter = 'a' - 1;
   // Exactly-0 samples since the last non-zero one, the first of them, and
@@ -129,7 +129,7 @@ double SolveOnInterval(std::string_view equation, double a, double b, double h) 
   const double end = b + h / 100;  // lets B itself be sampled despite rounding
   double x1 = x0 + h;
   for (long pass = 0; x1 <= end && pass < kMaxPasses; ++pass, x1 += h) {
-    const double f1 = EvaluateAt(fn, x1);
+    const double f1 = EvaluateAt(engine, fn, x1);
     if (st.ErrorCode != 0) return 0.0;
     if (f1 == 0) {
       if (zeroRun++ == 0) zeroX = x1;
@@ -137,24 +137,24 @@ double SolveOnInterval(std::string_view equation, double a, double b, double h) 
       const bool zeroRoot = zeroRun == 1 && fBeforeZeros * f1 < 0;
       zeroRun = 0;
       fBeforeZeros = f1;
-      if (zeroRoot && !StoreRoot(letter, zeroX, zeroX, a, b)) {
-        solver::ClearSample(solver::kX);
-        return Fail(kNoticeMoreValues);
+      if (zeroRoot && !StoreRoot(engine, letter, zeroX, zeroX, a, b)) {
+        solver::ClearSample(engine, solver::kX);
+        return Fail(engine, kNoticeMoreValues);
       }
     }
     if (fPrev * f1 < 0) {
       double lo = x1 - h;
       double hi = x1;
-      if (Bisect(fn, fPrev, f1, lo, hi) == Bracket::kRoot && !StoreRoot(letter, lo, hi, a, b)) {
-        solver::ClearSample(solver::kX);
-        return Fail(kNoticeMoreValues);
+      if (Bisect(engine, fn, fPrev, f1, lo, hi) == Bracket::kRoot && !StoreRoot(engine, letter, lo, hi, a, b)) {
+        solver::ClearSample(engine, solver::kX);
+        return Fail(engine, kNoticeMoreValues);
       }
     }
     fPrev = f1;
   }
 
-  solver::ClearSample(solver::kX);
-  if (letter < 'a') return Fail(kNoticeNoSolution);
+  solver::ClearSample(engine, solver::kX);
+  if (letter < 'a') return Fail(engine, kNoticeNoSolution);
   st.ErrorCode = 0;
   return st.VariableStore[static_cast<size_t>(letter - 'a')];
 }

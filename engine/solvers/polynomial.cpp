@@ -20,20 +20,20 @@ using solver::EvaluateAt;
 // A point no user's polynomial is likely to be special at.
 constexpr double kDegreeTestPoint = -2.4273219483;
 
-double Fail(int code) {
-  State().ErrorCode = code;
+double Fail(Engine& engine, int code) {
+  engine.ErrorCode = code;
   return 0.0;
 }
 
-bool Stopped() { return State().ErrorCode != 0; }
+bool Stopped(Engine& engine) { return engine.ErrorCode != 0; }
 
 // The equation's values at the sample points, in their order; false at the
 // first evaluation that fails (its error stays in ErrorCode).
 template <size_t N>
-bool Sample(const std::string& fx, const double (&at)[N], double (&values)[N]) {
+bool Sample(Engine& engine, const std::string& fx, const double (&at)[N], double (&values)[N]) {
   for (size_t k = 0; k < N; ++k) {
-    values[k] = EvaluateAt(fx, at[k]);
-    if (Stopped()) return false;
+    values[k] = EvaluateAt(engine, fx, at[k]);
+    if (Stopped(engine)) return false;
   }
   return true;
 }
@@ -48,8 +48,8 @@ bool FailsDegreeCheck(CheckedArith& f, double p, double ft) {
 
 // The roots are on display now; the value of the call was taken before, so
 // that clearing the list cannot change it.
-double ShowAndReturn(double a) {
-  State().Host->ShowVariableList();
+double ShowAndReturn(Engine& engine, double a) {
+  engine.Host().ShowVariableList();
   return a;
 }
 
@@ -60,53 +60,53 @@ double ShowAndReturn(double a) {
 // part, complex marker 2. Errors: the equation's own error; 27 for a
 // vanishing x^2 term or an equation that is not quadratic; 1 for a fault in
 // the solver's arithmetic (both degree-test values 0 included). Returns a.
-double SolveQuadratic(std::string_view equation) {
-  ClearVariables();
-  EngineState& st = State();
+double SolveQuadratic(Engine& engine, std::string_view equation) {
+  ClearVariables(engine);
+  EngineState& st = engine;
   st.ErrorCode = 0;
   st.ComplexMarker = 0;
   const std::string fx = solver::Terminated(equation);
 
   double samples[3];
-  if (!Sample(fx, {0, 1, 2}, samples)) return 0.0;
+  if (!Sample(engine, fx, {0, 1, 2}, samples)) return 0.0;
   const auto [f0, f1, f2] = samples;
 
   CheckedArith f;
   const double c = f0;
   const double b = f.Div(f.Sub(f.Sub(f.Mul(4, f1), f.Mul(3, f0)), f2), 2);
   const double a = f.Sub(f.Sub(f1, b), f0);
-  if (f.Failed()) return Fail(kErrUnknown);
-  if (a == 0) return Fail(kErrEquationInvalid);
+  if (f.Failed()) return Fail(engine, kErrUnknown);
+  if (a == 0) return Fail(engine, kErrEquationInvalid);
 
   const double t = kDegreeTestPoint;
-  const double ft = EvaluateAt(fx, t);
-  if (Stopped()) return 0.0;
+  const double ft = EvaluateAt(engine, fx, t);
+  if (Stopped(engine)) return 0.0;
   const double p = f.Add(f.Add(f.Mul(f.Mul(a, t), t), f.Mul(b, t)), c);
   const bool notQuadratic = FailsDegreeCheck(f, p, ft);
-  if (f.Failed()) return Fail(kErrUnknown);
-  if (notQuadratic) return Fail(kErrEquationInvalid);
+  if (f.Failed()) return Fail(engine, kErrUnknown);
+  if (notQuadratic) return Fail(engine, kErrEquationInvalid);
 
   const double disc = f.Sub(f.Mul(b, b), f.Mul(f.Mul(4, a), c));
-  if (f.Failed()) return Fail(kErrUnknown);
+  if (f.Failed()) return Fail(engine, kErrUnknown);
   double root1;
   double root2;
   if (disc < 0) {
-    const double re = SnapToInteger(f.Div(f.Div(-b, 2), a));
+    const double re = SnapToInteger(engine, f.Div(f.Div(-b, 2), a));
     const double im = std::fabs(f.Div(f.Div(f.Sqrt(-disc), 2), a));
-    if (f.Failed()) return Fail(kErrUnknown);
+    if (f.Failed()) return Fail(engine, kErrUnknown);
     root1 = root2 = re;
-    SetVariable('i', im);
+    SetVariable(engine, 'i', im);
     st.ComplexMarker = 2;
   } else {
     const double s = f.Sqrt(disc);
     root1 = f.Div(f.Div(f.Add(-b, s), 2), a);
     root2 = f.Div(f.Div(f.Sub(-b, s), 2), a);
-    if (f.Failed()) return Fail(kErrUnknown);
+    if (f.Failed()) return Fail(engine, kErrUnknown);
   }
-  SetVariable('a', root1);
-  SetVariable('b', root2);
-  solver::ClearSample(solver::kX);
-  return ShowAndReturn(root1);
+  SetVariable(engine, 'a', root1);
+  SetVariable(engine, 'b', root2);
+  solver::ClearSample(engine, solver::kX);
+  return ShowAndReturn(engine, root1);
 }
 
 // EQ3D. Clears every variable, then writes the roots to a, b, c. Three real
@@ -115,15 +115,15 @@ double SolveQuadratic(std::string_view equation) {
 // imaginary part (complex marker 3), with noise below 1E-8 of the scale
 // zeroed and values above 0.9 in magnitude snapped. Errors as in EQ2D.
 // Returns a.
-double SolveCubic(std::string_view equation) {
-  EngineState& st = State();
+double SolveCubic(Engine& engine, std::string_view equation) {
+  EngineState& st = engine;
   st.ErrorCode = 0;
-  ClearVariables();
+  ClearVariables(engine);
   st.ComplexMarker = 0;
   const std::string fx = solver::Terminated(equation);
 
   double samples[4];
-  if (!Sample(fx, {0, 1, 2, -1}, samples)) return 0.0;
+  if (!Sample(engine, fx, {0, 1, 2, -1}, samples)) return 0.0;
   const auto [f0, f1, f2, fm] = samples;
 
   CheckedArith f;
@@ -131,16 +131,16 @@ double SolveCubic(std::string_view equation) {
   const double b = f.Div(f.Sub(f.Add(f1, fm), f.Mul(2, f0)), 2);
   const double a = f.Div(f.Sub(f.Sub(f.Add(f.Mul(2, fm), f2), f.Mul(3, f0)), f.Mul(6, b)), 6);
   const double c = f.Sub(f.Sub(f.Sub(f1, a), b), f0);
-  if (f.Failed()) return Fail(kErrUnknown);
-  if (a == 0) return Fail(kErrEquationInvalid);
+  if (f.Failed()) return Fail(engine, kErrUnknown);
+  if (a == 0) return Fail(engine, kErrEquationInvalid);
 
   const double t = kDegreeTestPoint;
-  const double ft = EvaluateAt(fx, t);
-  if (Stopped()) return 0.0;
+  const double ft = EvaluateAt(engine, fx, t);
+  if (Stopped(engine)) return 0.0;
   const double p = f.Add(f.Add(f.Add(f.Mul(a, f.Mul(f.Mul(t, t), t)), f.Mul(b, f.Mul(t, t))), f.Mul(c, t)), d0);
   const bool notCubic = FailsDegreeCheck(f, p, ft);
-  if (f.Failed()) return Fail(kErrUnknown);
-  if (notCubic) return Fail(kErrEquationInvalid);
+  if (f.Failed()) return Fail(engine, kErrUnknown);
+  if (notCubic) return Fail(engine, kErrEquationInvalid);
 
   const double a1 = f.Div(b, a);
   const double a2 = f.Div(c, a);
@@ -149,7 +149,7 @@ double SolveCubic(std::string_view equation) {
   const double r = f.Div(f.Sub(f.Add(f.Mul(2, f.Pow(a1, 3)), f.Mul(27, a3)), f.Mul(f.Mul(9, a1), a2)), 54);
   const double q3 = f.Mul(f.Mul(q, q), q);
   const double delta = f.Sub(f.Mul(r, r), q3);
-  if (f.Failed()) return Fail(kErrUnknown);
+  if (f.Failed()) return Fail(engine, kErrUnknown);
 
   const double shift = f.Div(a1, 3);
   double ra;
@@ -158,15 +158,15 @@ double SolveCubic(std::string_view equation) {
   double im = 0.0;
   if (delta < 0) {
     const double cosine = f.Div(r, f.Sqrt(q3));
-    if (f.Failed()) return Fail(kErrUnknown);
-    const double theta = ArcCos(cosine) / 3;
-    if (Stopped()) return 0.0;
+    if (f.Failed()) return Fail(engine, kErrUnknown);
+    const double theta = ArcCos(engine, cosine) / 3;
+    if (Stopped(engine)) return 0.0;
     const double pi = st.Pi;
     const double k = f.Mul(-2, f.Sqrt(q));
     ra = f.Sub(f.Mul(k, std::cos(theta)), shift);
     rb = f.Sub(f.Mul(k, std::cos(theta + (pi + pi) / 3)), shift);
     rc = f.Sub(f.Mul(k, std::cos(theta + pi * 4 / 3)), shift);
-    if (f.Failed()) return Fail(kErrUnknown);
+    if (f.Failed()) return Fail(engine, kErrUnknown);
     if (a3 == 0 && std::fabs(rc) < 1e-10) rc = 0.0;
   } else {
     const double sd = f.Sqrt(delta);
@@ -179,7 +179,7 @@ double SolveCubic(std::string_view equation) {
     rc = rb;
     im = std::fabs(f.Mul(std::sqrt(3.0) / 2, f.Sub(s, tt)));
     const double scale = f.Add(f.Add(std::fabs(tt), std::fabs(s)), std::fabs(a1));
-    if (f.Failed()) return Fail(kErrUnknown);
+    if (f.Failed()) return Fail(engine, kErrUnknown);
     if (scale != 0) {
       for (double* root : {&ra, &rb, &rc}) {
         if (std::fabs(*root) < scale * 1e-8) *root = 0.0;
@@ -187,20 +187,20 @@ double SolveCubic(std::string_view equation) {
     }
     if (std::fabs(im) < std::fabs(rb) * 1e-8) im = 0.0;
     for (double* value : {&ra, &rb, &rc, &im}) {
-      if (std::fabs(*value) > 0.9) *value = SnapToInteger(*value);
+      if (std::fabs(*value) > 0.9) *value = SnapToInteger(engine, *value);
     }
   }
-  SetVariable('a', ra);
-  SetVariable('b', rb);
-  SetVariable('c', rc);
-  solver::ClearSample(solver::kX);
+  SetVariable(engine, 'a', ra);
+  SetVariable(engine, 'b', rb);
+  SetVariable(engine, 'c', rc);
+  solver::ClearSample(engine, solver::kX);
   if (im != 0) {
-    SetVariable('i', im);
+    SetVariable(engine, 'i', im);
     st.ComplexMarker = 3;
   } else {
-    solver::ClearSample('i' - 'a');  // even when the equation itself read i
+    solver::ClearSample(engine, 'i' - 'a');  // even when the equation itself read i
   }
-  return ShowAndReturn(ra);
+  return ShowAndReturn(engine, ra);
 }
 
 }  // namespace tarvo

@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+namespace tarvo {
+class Engine;
+}  // namespace tarvo
+
 namespace tarvo::solver {
 
 inline constexpr int kX = 'x' - 'a';
@@ -19,13 +23,13 @@ std::string Terminated(std::string_view equation);
 // (the evaluation marks them defined when it reads them), and evaluates.
 // ErrorCode is neither cleared nor read here: the evaluator returns 0 at once
 // while it is non-zero, so each solver clears it where it must.
-double EvaluateAt(const std::string& function, double x);
-double EvaluateAt(const std::string& function, double x, double y);
-double EvaluateAt(const std::string& function, double x, double y, double z);
+double EvaluateAt(Engine& engine, const std::string& function, double x);
+double EvaluateAt(Engine& engine, const std::string& function, double x, double y);
+double EvaluateAt(Engine& engine, const std::string& function, double x, double y, double z);
 
 // Value 0 and undefined, as a solver leaves its sampling variable.
-void ClearSample(int index);
+void ClearSample(Engine& engine, int index);
 // Leave the value, drop the defined-flag.
-void Undefine(int index);
+void Undefine(Engine& engine, int index);
 
 }  // namespace tarvo::solver

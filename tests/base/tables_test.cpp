@@ -78,11 +78,12 @@ TEST(ErrorMessages, TextsAndKinds) {
 class StartUp : public test::FreshEngine {};
 
 TEST_F(StartUp, PresetsAfterStart) {
-  State().VariableStore[23] = 9;
-  State().AngleFactor = 3;
-  StartEngine();
-  const EngineState& s = State();
-  EXPECT_EQ(s.ErrorCode, 0);
+  engine.VariableStore[23] = 9;
+  engine.AngleFactor = 3;
+  engine.ErrorCode = 7;  // start-up leaves it alone
+  StartEngine(engine);
+  const EngineState& s = engine;
+  EXPECT_EQ(s.ErrorCode, 7);
   EXPECT_EQ(s.LastAnswer, 0);
   EXPECT_EQ(s.AngleFactor, 1.0);
   EXPECT_DOUBLE_EQ(s.Pi, M_PI);

@@ -12,11 +12,10 @@
 
 namespace tarvo::test {
 
-// Every test starts from a freshly started engine.
+// Every test starts from a freshly started engine of its own.
 class FreshEngine : public ::testing::Test {
  protected:
-  void SetUp() override { ResetState(); }
-  void TearDown() override { ResetState(); }
+  Engine engine;
 };
 
 // Tokens that no typed name turns into, by the name of their Token.

@@ -49,7 +49,7 @@ TEST_F(Circular, Degrees) {
       {"cotan 0 divides by zero", "{cotan}0:", U::Deg, 0, kErrDivisionByZero},
       {"cotan 180 beyond 1E15", "{cotan}180:", U::Deg, 0, kErrDivisionByZero},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Circular, RadiansAndGradients) {
@@ -70,14 +70,14 @@ TEST_F(Circular, RadiansAndGradients) {
       {"tan 100 grad fails", "{tan}100:", U::Gra, 0, kErrDivisionByZero},
       {"sec 100 grad fails", "{sec}100:", U::Gra, 0, kErrDivisionByZero},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Circular, AZeroAngleFactorIsADivisionFault) {
-  State().ErrorCode = 0;
-  State().AngleFactor = 0;
-  EXPECT_EQ(0.0, Evaluate(Tok("{sin}1:")));
-  EXPECT_EQ(kErrDivisionByZero, State().ErrorCode);
+  engine.ErrorCode = 0;
+  engine.AngleFactor = 0;
+  EXPECT_EQ(0.0, Evaluate(engine, Tok("{sin}1:")));
+  EXPECT_EQ(kErrDivisionByZero, engine.ErrorCode);
 }
 
 class InverseCircular : public FreshEngine {};
@@ -112,7 +112,7 @@ TEST_F(InverseCircular, AllUnits) {
       {"arccosec 0.9", "{arccosec}0.9:", U::Rad, 0, kErrOutOfRange},
       {"arccotan of a subnormal", "{arccotan}5E-324:", U::Rad, 0, kErrOutOfRange},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 class Hyperbolic : public FreshEngine {};
@@ -138,7 +138,7 @@ TEST_F(Hyperbolic, FromTheExponentials) {
       {"tanh 710 overflows too", "{tanh}710:", U::Rad, 0, kErrOverflow},
       {"sech 710 overflows too", "{sech}710:", U::Rad, 0, kErrOverflow},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Hyperbolic, Inverses) {
@@ -166,7 +166,7 @@ TEST_F(Hyperbolic, Inverses) {
       {"argcotanh 1", "{argcotanh}1:", U::Rad, 0, kErrOutOfRange},
       {"argcotanh 0.5", "{argcotanh}0.5:", U::Rad, 0, kErrOutOfRange},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 class Elementary : public FreshEngine {};
@@ -199,20 +199,20 @@ TEST_F(Elementary, RootsLogsAndSimpleFunctions) {
       {"pi ignores its operand", "{pi}(123):", U::Rad, kPi, 0, M::Exact},
       {"two pi", "2{ImplicitProduct}{pi}(0):", U::Rad, 2 * kPi, 0, M::Exact},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Elementary, AnsGivesLastAnswerWhateverItsOperand) {
-  State().LastAnswer = 7;
-  EXPECT_EQ(7.0, Calc("{ans}(0):").value);
-  EXPECT_EQ(7.0, Calc("{ans}(5):").value);
-  EXPECT_EQ(14.0, Calc("2*{ans}(0):").value);
+  engine.LastAnswer = 7;
+  EXPECT_EQ(7.0, Calc(engine, "{ans}(0):").value);
+  EXPECT_EQ(7.0, Calc(engine, "{ans}(5):").value);
+  EXPECT_EQ(14.0, Calc(engine, "2*{ans}(0):").value);
 }
 
 TEST_F(Elementary, RndDrawsFromTheEngineGenerator) {
   RandomGenerator reference;
   for (int i = 0; i < 5; ++i) {
-    const Outcome out = Calc("{rnd}(7):");
+    const Outcome out = Calc(engine, "{rnd}(7):");
     EXPECT_EQ(0, out.error);
     EXPECT_EQ(static_cast<double>(reference.Next()), out.value);
     EXPECT_GE(out.value, 0.0);
@@ -225,7 +225,7 @@ class PowerPrefix : public FreshEngine {};
 TEST_F(PowerPrefix, CodesRaiseToCodeMinus190) {
   for (int code = 192; code <= 199; ++code) {
     SCOPED_TRACE(code);
-    const Outcome out = Calc("{" + std::to_string(code) + "}2:");
+    const Outcome out = Calc(engine, "{" + std::to_string(code) + "}2:");
     EXPECT_EQ(0, out.error);
     EXPECT_EQ(std::pow(2.0, code - 190), out.value);
   }
@@ -236,7 +236,7 @@ TEST_F(PowerPrefix, CodesRaiseToCodeMinus190) {
       {"applied before a binary operator", "{PowerOf2}3+1:", U::Rad, 10, 0, M::Exact},
       {"power overflows", "{PowerOf9}1e40:", U::Rad, 0, kErrOverflow},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(PowerPrefix, CodesWithoutOperationAreInternalErrors) {
@@ -245,7 +245,7 @@ TEST_F(PowerPrefix, CodesWithoutOperationAreInternalErrors) {
                           217, 218, 219, 220, 221, 222, 225, 226};
   for (int code : reserved) {
     SCOPED_TRACE(code);
-    const Outcome out = Calc("{" + std::to_string(code) + "}(1{ArgumentMark}2):");
+    const Outcome out = Calc(engine, "{" + std::to_string(code) + "}(1{ArgumentMark}2):");
     EXPECT_EQ(kErrInternal, out.error);
     EXPECT_EQ(0.0, out.value);
   }
@@ -280,7 +280,7 @@ TEST_F(ListFunctions, LogarithmToABaseAndDeterminant) {
        "{#dettxt}(1e200{ArgumentMark}0,0,0,1e200,0,0,0,0):", U::Rad, 0, kErrOverflow},
       {"det sum overflows", "{#dettxt}(1e308{ArgumentMark}0,1e308,1,1,0,0,1,1):", U::Rad, 0, kErrOverflow},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(ListFunctions, ListNumberFaults) {
@@ -294,7 +294,7 @@ TEST_F(ListFunctions, ListNumberFaults) {
       {"a plain number names an empty list", "{ncr}5:", U::Rad, 0, kErrArgumentCount},
       {"1.4 names list 1", "{lgb}(2{ArgumentMark}8)*0+{lgb}1.4:", U::Rad, 3, 0},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 // The routines behind these codes belong to the numeric library; here only
@@ -326,7 +326,7 @@ TEST_F(ListFunctions, ArgumentCountsAreCheckedBeforeTheCall) {
   for (const CountRow& row : kCounted) {
     for (int n = 1; n <= 10; ++n) {
       SCOPED_TRACE(std::string(row.name) + " with " + std::to_string(n) + " arguments");
-      const Outcome out = Calc(CallWith(row.name, n));
+      const Outcome out = Calc(engine, CallWith(row.name, n));
       if (n < row.min || n > row.max) {
         EXPECT_EQ(kErrArgumentCount, out.error);
       } else {
@@ -341,8 +341,8 @@ TEST_F(ListFunctions, ArgumentCountsAreCheckedBeforeTheCall) {
 TEST_F(ListFunctions, ListNumberIsCheckedFirst) {
   for (const CountRow& row : kCounted) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(kErrUnknown, Calc("{" + std::string(row.name) + "}17:").error);
-    EXPECT_EQ(kErrUnknown, Calc("{" + std::string(row.name) + "}0:").error);
+    EXPECT_EQ(kErrUnknown, Calc(engine, "{" + std::string(row.name) + "}17:").error);
+    EXPECT_EQ(kErrUnknown, Calc(engine, "{" + std::string(row.name) + "}0:").error);
   }
 }
 
@@ -362,7 +362,7 @@ TEST_F(TextFunctions, SlotNumbersOutsideZeroToNineAreFaults) {
       {"count before slots", "{#sdxd}(12{ArgumentMark}2,3):", U::Rad, 0, kErrArgumentCount},
       {"list number before count", "{#sdxd}17:", U::Rad, 0, kErrUnknown},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(TextFunctions, SlotsInRangeReachTheSolver) {
@@ -370,7 +370,7 @@ TEST_F(TextFunctions, SlotsInRangeReachTheSolver) {
                             "{#sdxd}(1{ArgumentMark}2):", "{#stxt}(1{ArgumentMark}2,3):"};
   for (const char* tokens : accepted) {
     SCOPED_TRACE(tokens);
-    const Outcome out = Calc(tokens);
+    const Outcome out = Calc(engine, tokens);
     EXPECT_NE(kErrUnknown, out.error);
     EXPECT_NE(kErrArgumentCount, out.error);
   }

@@ -16,7 +16,7 @@ namespace tarvo::test {
 enum class Unit { Rad, Deg, Gra };
 
 inline double FactorOf(Unit unit) {
-  const double pi = State().Pi;
+  const double pi = EngineState{}.Pi;
   switch (unit) {
     case Unit::Deg: return 180 / pi;
     case Unit::Gra: return 200 / pi;
@@ -30,11 +30,11 @@ struct Outcome {
 };
 
 // A fresh calculation: ErrorCode cleared, the angle unit set, then Evaluate.
-inline Outcome Calc(std::string_view readable, Unit unit = Unit::Rad) {
-  State().ErrorCode = 0;
-  State().AngleFactor = FactorOf(unit);
-  const double v = Evaluate(Tok(readable));
-  return {v, State().ErrorCode};
+inline Outcome Calc(Engine& engine, std::string_view readable, Unit unit = Unit::Rad) {
+  engine.ErrorCode = 0;
+  engine.AngleFactor = FactorOf(unit);
+  const double v = Evaluate(engine, Tok(readable));
+  return {v, engine.ErrorCode};
 }
 
 // How a row's expected value is compared.
@@ -65,9 +65,9 @@ struct Row {
   Match match = Match::Ulps;
 };
 
-inline void CheckRow(const Row& row) {
+inline void CheckRow(Engine& engine, const Row& row) {
   SCOPED_TRACE(std::string(row.name) + ": " + row.tokens);
-  const Outcome out = Calc(row.tokens, row.unit);
+  const Outcome out = Calc(engine, row.tokens, row.unit);
   EXPECT_EQ(row.error, out.error);
   if (row.error == 0) {
     ExpectValue(row.expected, out.value, row.match);

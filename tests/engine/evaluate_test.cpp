@@ -32,7 +32,7 @@ TEST_F(Grouping, PrioritiesAndAssociativity) {
       {"function token after an operator", "3-{Negate}2:", U::Rad, 5, 0},
       {"first end mark ends the evaluation", "2:3:", U::Rad, 2, 0},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Grouping, IntegerDivisionModAndRoots) {
@@ -47,7 +47,7 @@ TEST_F(Grouping, IntegerDivisionModAndRoots) {
       {"root of index 0.5 squares", "0.5{NthRoot}3:", U::Rad, 9, 0},
       {"negative index, positive radicand", "{Negate}2{NthRoot}4:", U::Rad, 0.5, 0},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Grouping, OperatorFaults) {
@@ -63,7 +63,7 @@ TEST_F(Grouping, OperatorFaults) {
       {"root overflows", "0.5{NthRoot}1e300:", U::Rad, 0, kErrOverflow},
       {"index reciprocal overflows", "1e-320{NthRoot}2:", U::Rad, 0, kErrOverflow},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Grouping, OperatorsWithoutOperation) {
@@ -80,7 +80,7 @@ TEST_F(Grouping, OperatorsWithoutOperation) {
       {"XOR", "1{Xor}2:", U::Rad, 0, kErrInternal},
       {"OR", "1{Or}2:", U::Rad, 0, kErrInternal},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 class Literals : public FreshEngine {};
@@ -109,7 +109,7 @@ TEST_F(Literals, NumbersAndExponents) {
       {"huge exponent digits", "1E99999999999999999999:", U::Rad, 0, kErrOverflow},
       {"zero with huge exponent", "0E99999:", U::Rad, 0, 0, M::Exact},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Literals, MalformedInput) {
@@ -136,14 +136,14 @@ TEST_F(Literals, MalformedInput) {
       {"byte 0 as operand", "{0}:", U::Rad, 0, kErrSyntax},
       {"code 227 is no function", "{227}1:", U::Rad, 0, kErrSyntax},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Literals, EnteringWithAnErrorDoesNothing) {
-  State().ErrorCode = kErrOutOfRange;
-  EXPECT_EQ(0.0, Evaluate(Tok("x+1:")));
-  EXPECT_EQ(kErrOutOfRange, State().ErrorCode);
-  EXPECT_EQ(kUndefined, State().DefinedFlag['x' - 'a']);  // nothing was read
+  engine.ErrorCode = kErrOutOfRange;
+  EXPECT_EQ(0.0, Evaluate(engine, Tok("x+1:")));
+  EXPECT_EQ(kErrOutOfRange, engine.ErrorCode);
+  EXPECT_EQ(kUndefined, engine.DefinedFlag['x' - 'a']);  // nothing was read
 }
 
 TEST_F(Literals, ParsingIgnoresTheLocale) {
@@ -152,7 +152,7 @@ TEST_F(Literals, ParsingIgnoresTheLocale) {
   // A comma-decimal locale when the machine has one; the test still pins
   // the "." reading otherwise.
   if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) std::setlocale(LC_NUMERIC, "fr_FR.UTF-8");
-  const Outcome out = Calc("2.5*2:");
+  const Outcome out = Calc(engine, "2.5*2:");
   std::setlocale(LC_NUMERIC, saved.c_str());
   EXPECT_EQ(0, out.error);
   EXPECT_EQ(5.0, out.value);
@@ -169,27 +169,27 @@ std::string Repeat(const std::string& s, int n) {
 class Limits : public FreshEngine {};
 
 TEST_F(Limits, PrefixStackHoldsTwentyEightItems) {
-  const Outcome deepest = Calc(Repeat("(", 28) + "1" + Repeat(")", 28) + ":");
+  const Outcome deepest = Calc(engine, Repeat("(", 28) + "1" + Repeat(")", 28) + ":");
   EXPECT_EQ(0, deepest.error);
   EXPECT_EQ(1.0, deepest.value);
-  EXPECT_EQ(kErrUnknown, Calc(Repeat("(", 29) + "1" + Repeat(")", 29) + ":").error);
+  EXPECT_EQ(kErrUnknown, Calc(engine, Repeat("(", 29) + "1" + Repeat(")", 29) + ":").error);
 
-  const Outcome even = Calc(Repeat("{Negate}", 28) + "3:");
+  const Outcome even = Calc(engine, Repeat("{Negate}", 28) + "3:");
   EXPECT_EQ(0, even.error);
   EXPECT_EQ(3.0, even.value);
-  EXPECT_EQ(kErrUnknown, Calc(Repeat("{Negate}", 29) + "3:").error);
+  EXPECT_EQ(kErrUnknown, Calc(engine, Repeat("{Negate}", 29) + "3:").error);
   // Mixed items count together.
-  EXPECT_EQ(kErrUnknown, Calc(Repeat("{Negate}(", 15) + "3" + Repeat(")", 15) + ":").error);
+  EXPECT_EQ(kErrUnknown, Calc(engine, Repeat("{Negate}(", 15) + "3" + Repeat(")", 15) + ":").error);
 }
 
 TEST_F(Limits, ValueStackHoldsTwentyEightSlots) {
   // Each unit leaves five operators of rising priority waiting (+ @ * {ImplicitProduct} ^)
   // and opens a group: five slots per unit.
   const std::string unit = "1+1@1*1{ImplicitProduct}1^(";
-  const Outcome fits = Calc(Repeat(unit, 5) + "1+1@1" + Repeat(")", 5) + ":");
+  const Outcome fits = Calc(engine, Repeat(unit, 5) + "1+1@1" + Repeat(")", 5) + ":");
   EXPECT_EQ(0, fits.error);
   EXPECT_EQ(2.0, fits.value);
-  const Outcome over = Calc(Repeat(unit, 5) + "1+1@1*1" + Repeat(")", 5) + ":");
+  const Outcome over = Calc(engine, Repeat(unit, 5) + "1+1@1*1" + Repeat(")", 5) + ":");
   EXPECT_EQ(kErrUnknown, over.error);
   EXPECT_EQ(0.0, over.value);
 }
@@ -205,8 +205,8 @@ TEST_F(Limits, ASolverReenteringItsOwnEquationEndsInError1) {
       {"EQ2D on its own slot", "{#ecsg}(1)+x^2-1", "{#ecsg}(1):"},
   };
   for (const Row& r : rows) {
-    State().EquationSlots[1] = Tok(r.slot1);
-    const Outcome o = Calc(r.tokens);
+    engine.EquationSlots[1] = Tok(r.slot1);
+    const Outcome o = Calc(engine, r.tokens);
     EXPECT_EQ(kErrUnknown, o.error) << r.name;
     EXPECT_EQ(0.0, o.value) << r.name;
   }
@@ -223,20 +223,20 @@ TEST_F(Limits, EvaluationWorkPerEntryIsBounded) {
       {"four thousand terms", "1/{sin}(180{ImplicitProduct}x)+0{ImplicitProduct}(" + Repeat("x+", 4000) + "x)", kErrCalculationTooLong},
   };
   for (const Row& r : rows) {
-    State().EquationSlots[1] = Tok(r.slot1);
-    EXPECT_EQ(r.error, Calc("{solve}(1{ArgumentMark}0.5,10000.5,1):", Unit::Deg).error) << r.name;
+    engine.EquationSlots[1] = Tok(r.slot1);
+    EXPECT_EQ(r.error, Calc(engine, "{solve}(1{ArgumentMark}0.5,10000.5,1):", Unit::Deg).error) << r.name;
   }
   // The budget is per entry: the next evaluation starts afresh.
-  EXPECT_EQ(0, Calc("1+1:").error);
+  EXPECT_EQ(0, Calc(engine, "1+1:").error);
 }
 
 TEST_F(Limits, SixteenArgumentListsPerEvaluation) {
   std::string sixteen = "(1{ArgumentMark}1)";
   for (int i = 2; i <= 16; ++i) sixteen += "+(1{ArgumentMark}1)";
-  const Outcome fits = Calc(sixteen + ":");
+  const Outcome fits = Calc(engine, sixteen + ":");
   EXPECT_EQ(0, fits.error);
   EXPECT_EQ(136.0, fits.value);  // the list numbers 1..16 summed
-  EXPECT_EQ(kErrTooManyEquations, Calc(sixteen + "+(1{ArgumentMark}1):").error);
+  EXPECT_EQ(kErrTooManyEquations, Calc(engine, sixteen + "+(1{ArgumentMark}1):").error);
 }
 
 TEST_F(Limits, TenArgumentsPerList) {
@@ -251,7 +251,7 @@ TEST_F(Limits, TenArgumentsPerList) {
       {"16.5 rounds to list 16, value kept", "16.5,1:", U::Rad, 16.5, 0},
       {"1.5 rounds to list 2, value kept", "1.5,1:", U::Rad, 1.5, 0},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 TEST_F(Limits, ListContentReachesTheFunction) {
@@ -261,7 +261,7 @@ TEST_F(Limits, ListContentReachesTheFunction) {
       {"second list of the call", "(1{ArgumentMark}1)+{#dettxt}(1{ArgumentMark}2,3,4,5,6,7,8,10):", U::Rad, -2, 0},
       {"arguments are expressions", "{#dettxt}(1{ArgumentMark}1+1,3,2*2,5,6,7,8,2^3+2):", U::Rad, -3, 0},
   };
-  for (const Row& r : rows) CheckRow(r);
+  for (const Row& r : rows) CheckRow(engine, r);
 }
 
 // Re-entrancy -----------------------------------------------------------------
@@ -271,15 +271,15 @@ TEST_F(Limits, ListContentReachesTheFunction) {
 int nestedCalls = 0;
 double nestedValue = 0;
 
-void NestingApply(int code, double& value, const ArgumentLists& lists) {
+void NestingApply(Engine& engine, int code, double& value, const ArgumentLists& lists) {
   if (code == 129) {
     ++nestedCalls;
     std::string inner = "2*(1{ArgumentMark}1)";
     for (int i = 2; i <= 16; ++i) inner += "+(1{ArgumentMark}1)";
-    nestedValue = Evaluate(Tok(inner + ":"));
-    if (State().ErrorCode != 0) return;
+    nestedValue = Evaluate(engine, Tok(inner + ":"));
+    if (engine.ErrorCode != 0) return;
   }
-  Apply(code, value, lists);
+  Apply(engine, code, value, lists);
 }
 
 class Reentrancy : public FreshEngine {};
@@ -290,29 +290,29 @@ TEST_F(Reentrancy, NestedEvaluationLeavesTheOuterStacksAlone) {
   // The outer evaluation holds list 1 and a pending "*" and "(" while the
   // nested ones run.
   const double v =
-      EvaluateWith(Tok("{#dettxt}(1{ArgumentMark}2,3,4,{Negate}{Negate}5,6,7,8,10)*(2+{Negate}4):"), &NestingApply);
-  EXPECT_EQ(0, State().ErrorCode);
+      EvaluateWith(engine, Tok("{#dettxt}(1{ArgumentMark}2,3,4,{Negate}{Negate}5,6,7,8,10)*(2+{Negate}4):"), &NestingApply);
+  EXPECT_EQ(0, engine.ErrorCode);
   EXPECT_EQ(6.0, v);  // -3 * (2 - 4)
   EXPECT_EQ(3, nestedCalls);
   EXPECT_EQ(137.0, nestedValue);
 }
 
 TEST_F(Reentrancy, NestedFailureStopsTheOuterEvaluation) {
-  const auto failing = [](int code, double& value, const ArgumentLists& lists) {
-    if (code == 129) Evaluate(Tok("1/0:"));
-    if (State().ErrorCode != 0) return;
-    Apply(code, value, lists);
+  const auto failing = [](Engine& engine, int code, double& value, const ArgumentLists& lists) {
+    if (code == 129) Evaluate(engine, Tok("1/0:"));
+    if (engine.ErrorCode != 0) return;
+    Apply(engine, code, value, lists);
   };
-  EXPECT_EQ(0.0, EvaluateWith(Tok("1+{Negate}2:"), failing));
-  EXPECT_EQ(kErrDivisionByZero, State().ErrorCode);
+  EXPECT_EQ(0.0, EvaluateWith(engine, Tok("1+{Negate}2:"), failing));
+  EXPECT_EQ(kErrDivisionByZero, engine.ErrorCode);
 }
 
 // Hostile input ---------------------------------------------------------------
 
-void ExpectSane(const std::string& tokens) {
-  State().ErrorCode = 0;
-  const double v = Evaluate(tokens);
-  const int e = State().ErrorCode;
+void ExpectSane(Engine& engine, const std::string& tokens) {
+  engine.ErrorCode = 0;
+  const double v = Evaluate(engine, tokens);
+  const int e = engine.ErrorCode;
   ASSERT_TRUE(e >= 0 && e <= 40) << Readable(tokens) << " gave " << e;
   if (e == 0) {
     ASSERT_TRUE(std::isfinite(v)) << Readable(tokens);
@@ -331,7 +331,7 @@ TEST_F(Robustness, RandomBytes) {
     const int len = length(gen);
     for (int i = 0; i < len; ++i) s += static_cast<char>(byte(gen));
     if (n % 2 == 0) s += ':';
-    ExpectSane(s);
+    ExpectSane(engine, s);
   }
 }
 
@@ -349,17 +349,17 @@ TEST_F(Robustness, RandomTokenStrings) {
     const int len = length(gen);
     for (int i = 0; i < len; ++i) s += alphabet[pick(gen)];
     s += ':';
-    ExpectSane(s);
+    ExpectSane(engine, s);
   }
 }
 
 TEST_F(Robustness, DeepNestingEndsInAnErrorNotACrash) {
-  ExpectSane(Tok(Repeat("(", 5000) + "1" + Repeat(")", 5000) + ":"));
-  ExpectSane(Tok(Repeat("{sin}", 5000) + "1:"));
-  ExpectSane(Tok(Repeat("1+1@1*1{ImplicitProduct}1^(", 200) + "1:"));
-  ExpectSane(Tok(Repeat("(1{ArgumentMark}1)+", 100) + "1:"));
-  ExpectSane(Tok(Repeat(")", 100) + ":"));
-  ExpectSane(Tok("1" + Repeat(",1", 100) + ":"));
+  ExpectSane(engine, Tok(Repeat("(", 5000) + "1" + Repeat(")", 5000) + ":"));
+  ExpectSane(engine, Tok(Repeat("{sin}", 5000) + "1:"));
+  ExpectSane(engine, Tok(Repeat("1+1@1*1{ImplicitProduct}1^(", 200) + "1:"));
+  ExpectSane(engine, Tok(Repeat("(1{ArgumentMark}1)+", 100) + "1:"));
+  ExpectSane(engine, Tok(Repeat(")", 100) + ":"));
+  ExpectSane(engine, Tok("1" + Repeat(",1", 100) + ":"));
 }
 
 }  // namespace

@@ -56,17 +56,17 @@ TEST_F(JulianDays, DatesAndTimes) {
       {"hours beyond the double range", 1, 1, 2000, 1e308 * 10, 0, 6},
   };
   for (const JulianRow& row : rows) {
-    State().ErrorCode = 0;
-    const double got = JulianDay(row.day, row.month, row.year, row.hours);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    engine.ErrorCode = 0;
+    const double got = JulianDay(engine, row.day, row.month, row.year, row.hours);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_DOUBLE_EQ(got, row.expected) << row.name;
   }
 }
 
 TEST_F(JulianDays, LeavesAnEarlierErrorAloneOnSuccess) {
-  State().ErrorCode = 33;
-  EXPECT_EQ(JulianDay(1, 1, 2000, 12), 2451545);
-  EXPECT_EQ(State().ErrorCode, 33);
+  engine.ErrorCode = 33;
+  EXPECT_EQ(JulianDay(engine, 1, 1, 2000, 12), 2451545);
+  EXPECT_EQ(engine.ErrorCode, 33);
 }
 
 struct CoordRow {
@@ -95,31 +95,31 @@ TEST_F(Coordinates, PolarToRectangular) {
       {"infinite angle", 1, std::numeric_limits<double>::infinity(), 1, 0, 0, 1},
   };
   for (const CoordRow& row : rows) {
-    ResetState();
-    State().AngleFactor = row.angleFactor;
-    State().VariableStore[23] = 77;
-    const double got = PolarToRectangular(row.p, row.q);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    engine.Reset();
+    engine.AngleFactor = row.angleFactor;
+    engine.VariableStore[23] = 77;
+    const double got = PolarToRectangular(engine, row.p, row.q);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     if (row.error != 0) {
       EXPECT_EQ(got, 0) << row.name;
-      EXPECT_EQ(State().VariableStore[23], 77) << row.name;
-      EXPECT_EQ(State().DefinedFlag[23], kUndefined) << row.name;
+      EXPECT_EQ(engine.VariableStore[23], 77) << row.name;
+      EXPECT_EQ(engine.DefinedFlag[23], kUndefined) << row.name;
       continue;
     }
     EXPECT_NEAR(got, row.first, 1e-14) << row.name;
-    EXPECT_EQ(State().VariableStore[23], got) << row.name;
-    EXPECT_NEAR(State().VariableStore[24], row.second, 1e-14) << row.name;
-    EXPECT_EQ(State().DefinedFlag[23], kDefined) << row.name;
-    EXPECT_EQ(State().DefinedFlag[24], kDefined) << row.name;
+    EXPECT_EQ(engine.VariableStore[23], got) << row.name;
+    EXPECT_NEAR(engine.VariableStore[24], row.second, 1e-14) << row.name;
+    EXPECT_EQ(engine.DefinedFlag[23], kDefined) << row.name;
+    EXPECT_EQ(engine.DefinedFlag[24], kDefined) << row.name;
   }
 }
 
 TEST_F(Coordinates, ExactZerosAreExact) {
-  State().AngleFactor = kDegrees;
-  EXPECT_EQ(PolarToRectangular(2, 90), 0.0);
-  EXPECT_EQ(State().VariableStore[24], 2.0);
-  EXPECT_EQ(PolarToRectangular(5, 270), 0.0);
-  EXPECT_EQ(State().VariableStore[24], -5.0);
+  engine.AngleFactor = kDegrees;
+  EXPECT_EQ(PolarToRectangular(engine, 2, 90), 0.0);
+  EXPECT_EQ(engine.VariableStore[24], 2.0);
+  EXPECT_EQ(PolarToRectangular(engine, 5, 270), 0.0);
+  EXPECT_EQ(engine.VariableStore[24], -5.0);
 }
 
 TEST_F(Coordinates, RectangularToPolar) {
@@ -139,22 +139,22 @@ TEST_F(Coordinates, RectangularToPolar) {
       {"nan", kNaN, 1, kDegrees, 0, 0, 1},
   };
   for (const CoordRow& row : rows) {
-    ResetState();
-    State().AngleFactor = row.angleFactor;
-    State().VariableStore[0] = 77;
-    const double got = RectangularToPolar(row.p, row.q);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    engine.Reset();
+    engine.AngleFactor = row.angleFactor;
+    engine.VariableStore[0] = 77;
+    const double got = RectangularToPolar(engine, row.p, row.q);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     if (row.error != 0) {
       EXPECT_EQ(got, 0) << row.name;
-      EXPECT_EQ(State().VariableStore[0], 77) << row.name;
-      EXPECT_EQ(State().DefinedFlag[17], kUndefined) << row.name;
+      EXPECT_EQ(engine.VariableStore[0], 77) << row.name;
+      EXPECT_EQ(engine.DefinedFlag[17], kUndefined) << row.name;
       continue;
     }
     EXPECT_NEAR(got, row.first, 1e-14) << row.name;
-    EXPECT_EQ(State().VariableStore[17], got) << row.name;
-    EXPECT_NEAR(State().VariableStore[0], row.second, 1e-12) << row.name;
-    EXPECT_EQ(State().DefinedFlag[17], kDefined) << row.name;
-    EXPECT_EQ(State().DefinedFlag[0], kDefined) << row.name;
+    EXPECT_EQ(engine.VariableStore[17], got) << row.name;
+    EXPECT_NEAR(engine.VariableStore[0], row.second, 1e-12) << row.name;
+    EXPECT_EQ(engine.DefinedFlag[17], kDefined) << row.name;
+    EXPECT_EQ(engine.DefinedFlag[0], kDefined) << row.name;
   }
 }
 

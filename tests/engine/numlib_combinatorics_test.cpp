@@ -31,7 +31,7 @@ struct Binary {
 class Combinatorics : public test::FreshEngine {
  protected:
   // Every routine but IsPrime clears a stale error on entry.
-  void Stale() { State().ErrorCode = 33; }
+  void Stale() { engine.ErrorCode = 33; }
 };
 
 TEST_F(Combinatorics, Factorial) {
@@ -51,8 +51,8 @@ TEST_F(Combinatorics, Factorial) {
   };
   for (const Unary& row : rows) {
     Stale();
-    const double got = Factorial(row.n);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    const double got = Factorial(engine, row.n);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_DOUBLE_EQ(got, row.expected) << row.name;
   }
 }
@@ -75,8 +75,8 @@ TEST_F(Combinatorics, CombinationsAndPermutations) {
   };
   for (const Binary& row : ncr) {
     Stale();
-    const double got = Combinations(row.a, row.b);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    const double got = Combinations(engine, row.a, row.b);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_NEAR(got, row.expected, std::fabs(row.expected) * 1e-13) << row.name;
   }
   const Binary npr[] = {
@@ -90,8 +90,8 @@ TEST_F(Combinatorics, CombinationsAndPermutations) {
   };
   for (const Binary& row : npr) {
     Stale();
-    const double got = Permutations(row.a, row.b);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    const double got = Permutations(engine, row.a, row.b);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_DOUBLE_EQ(got, row.expected) << row.name;
   }
 }
@@ -119,8 +119,8 @@ TEST_F(Combinatorics, Gcd) {
   };
   for (const Binary& row : rows) {
     Stale();
-    const double got = Gcd(row.a, row.b);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    const double got = Gcd(engine, row.a, row.b);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_EQ(got, row.expected) << row.name;
   }
 }
@@ -141,8 +141,8 @@ TEST_F(Combinatorics, LeastCommonMultiple) {
   };
   for (const Binary& row : rows) {
     Stale();
-    const double got = LeastCommonMultiple(row.a, row.b);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    const double got = LeastCommonMultiple(engine, row.a, row.b);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_EQ(got, row.expected) << row.name;
   }
 }
@@ -172,17 +172,17 @@ TEST_F(Combinatorics, IsPrime) {
       {"nan", kNaN, 0, 5},
   };
   for (const Unary& row : rows) {
-    State().ErrorCode = 0;
-    const double got = IsPrime(row.n);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    engine.ErrorCode = 0;
+    const double got = IsPrime(engine, row.n);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_EQ(got, row.expected) << row.name;
   }
 }
 
 TEST_F(Combinatorics, IsPrimeLeavesAnEarlierErrorInPlace) {
-  State().ErrorCode = 33;
-  EXPECT_EQ(IsPrime(13), 1);
-  EXPECT_EQ(State().ErrorCode, 33);
+  engine.ErrorCode = 33;
+  EXPECT_EQ(IsPrime(engine, 13), 1);
+  EXPECT_EQ(engine.ErrorCode, 33);
 }
 
 }  // namespace

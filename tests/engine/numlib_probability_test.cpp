@@ -42,16 +42,16 @@ TEST_F(Probability, NormalLower) {
       {"nan is a fault", kNaN, 0, 0, 1},
   };
   for (const Row& row : rows) {
-    State().ErrorCode = 33;
-    const double got = NormalLower(row.x);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    engine.ErrorCode = 33;
+    const double got = NormalLower(engine, row.x);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_NEAR(got, row.expected, row.tolerance) << row.name;
   }
 }
 
 TEST_F(Probability, NormalLowerIsSymmetricAcrossTheSeries) {
   for (double z = 0.05; z < 4.71; z += 0.37) {
-    EXPECT_NEAR(NormalLower(z) + NormalLower(-z), 1.0, 2e-9) << z;
+    EXPECT_NEAR(NormalLower(engine, z) + NormalLower(engine, -z), 1.0, 2e-9) << z;
   }
 }
 
@@ -81,18 +81,18 @@ TEST_F(Probability, NormalInverse) {
       {"nan refused", kNaN, 0, 0, 5},
   };
   for (const Row& row : rows) {
-    State().ErrorCode = 33;
-    const double got = NormalInverse(row.x);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    engine.ErrorCode = 33;
+    const double got = NormalInverse(engine, row.x);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_NEAR(got, row.expected, row.tolerance) << row.name;
   }
 }
 
 TEST_F(Probability, NormalInverseReachesPAtTheFinestGridPointOnly) {
   for (double p : {0.6, 0.8, 0.95, 0.3, 0.01, 0.4682, 0.47, 0.4999, 0.49999999}) {
-    const double z = NormalInverse(p);
-    EXPECT_GE(NormalLower(z), p) << p;
-    EXPECT_LT(NormalLower(z - 0.000008 * 1.01), p) << p;
+    const double z = NormalInverse(engine, p);
+    EXPECT_GE(NormalLower(engine, z), p) << p;
+    EXPECT_LT(NormalLower(engine, z - 0.000008 * 1.01), p) << p;
   }
 }
 
@@ -121,9 +121,9 @@ TEST_F(Probability, BinomialProbability) {
       {"n above 170 fails in Combinations", 171, 0.5, 1, 0, 5},
   };
   for (const BinRow& row : rows) {
-    State().ErrorCode = 33;
-    const double got = BinomialProbability(row.n, row.p, row.r);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    engine.ErrorCode = 33;
+    const double got = BinomialProbability(engine, row.n, row.p, row.r);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_NEAR(got, row.expected, 1e-14) << row.name;
   }
 }
@@ -148,23 +148,23 @@ TEST_F(Probability, MeanIntervalEstimation) {
       {"margin beyond the double range is a fault", 1, 0, 1e308, 0.95, 0, 0, 1},
   };
   for (const IntervalRow& row : rows) {
-    ResetState();
-    State().VariableStore[0] = 111;
-    State().VariableStore[1] = 222;
-    State().ErrorCode = 33;
-    const double got = MeanIntervalEstimation(row.n, row.centre, row.sd, row.level);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    engine.Reset();
+    engine.VariableStore[0] = 111;
+    engine.VariableStore[1] = 222;
+    engine.ErrorCode = 33;
+    const double got = MeanIntervalEstimation(engine, row.n, row.centre, row.sd, row.level);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     if (row.error == 0) {
       EXPECT_NEAR(got, row.lower, 1e-9) << row.name;
-      EXPECT_NEAR(State().VariableStore[0], row.lower, 1e-9) << row.name;
-      EXPECT_NEAR(State().VariableStore[1], row.upper, 1e-9) << row.name;
-      EXPECT_EQ(State().DefinedFlag[0], kDefined) << row.name;
-      EXPECT_EQ(State().DefinedFlag[1], kDefined) << row.name;
+      EXPECT_NEAR(engine.VariableStore[0], row.lower, 1e-9) << row.name;
+      EXPECT_NEAR(engine.VariableStore[1], row.upper, 1e-9) << row.name;
+      EXPECT_EQ(engine.DefinedFlag[0], kDefined) << row.name;
+      EXPECT_EQ(engine.DefinedFlag[1], kDefined) << row.name;
     } else {
       EXPECT_EQ(got, 0) << row.name;
-      EXPECT_EQ(State().VariableStore[0], 111) << row.name;
-      EXPECT_EQ(State().VariableStore[1], 222) << row.name;
-      EXPECT_EQ(State().DefinedFlag[0], kUndefined) << row.name;
+      EXPECT_EQ(engine.VariableStore[0], 111) << row.name;
+      EXPECT_EQ(engine.VariableStore[1], 222) << row.name;
+      EXPECT_EQ(engine.DefinedFlag[0], kUndefined) << row.name;
     }
   }
 }
@@ -180,30 +180,30 @@ TEST_F(Probability, RateIntervalEstimation) {
       {"n fraction refused", 99.5, 0.5, 0, 0.95, 0, 0, 5},
   };
   for (const IntervalRow& row : rows) {
-    ResetState();
-    State().VariableStore[0] = 111;
-    State().VariableStore[1] = 222;
-    const double got = RateIntervalEstimation(row.n, row.centre, row.level);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    engine.Reset();
+    engine.VariableStore[0] = 111;
+    engine.VariableStore[1] = 222;
+    const double got = RateIntervalEstimation(engine, row.n, row.centre, row.level);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     if (row.error == 0) {
       EXPECT_NEAR(got, row.lower, 1e-9) << row.name;
-      EXPECT_NEAR(State().VariableStore[0], row.lower, 1e-9) << row.name;
-      EXPECT_NEAR(State().VariableStore[1], row.upper, 1e-9) << row.name;
-      EXPECT_EQ(State().DefinedFlag[1], kDefined) << row.name;
+      EXPECT_NEAR(engine.VariableStore[0], row.lower, 1e-9) << row.name;
+      EXPECT_NEAR(engine.VariableStore[1], row.upper, 1e-9) << row.name;
+      EXPECT_EQ(engine.DefinedFlag[1], kDefined) << row.name;
     } else {
-      EXPECT_EQ(State().VariableStore[0], 111) << row.name;
-      EXPECT_EQ(State().VariableStore[1], 222) << row.name;
+      EXPECT_EQ(engine.VariableStore[0], 111) << row.name;
+      EXPECT_EQ(engine.VariableStore[1], 222) << row.name;
     }
   }
 }
 
 TEST_F(Probability, IntervalsLeaveOtherVariablesAlone) {
-  State().VariableStore[2] = 5;
-  State().DefinedFlag[2] = kDefined;
-  MeanIntervalEstimation(100, 50, 10, 0.95);
-  EXPECT_EQ(State().VariableStore[2], 5);
-  EXPECT_EQ(State().DefinedFlag[2], kDefined);
-  EXPECT_EQ(State().VariableStore[4], std::exp(1.0));
+  engine.VariableStore[2] = 5;
+  engine.DefinedFlag[2] = kDefined;
+  MeanIntervalEstimation(engine, 100, 50, 10, 0.95);
+  EXPECT_EQ(engine.VariableStore[2], 5);
+  EXPECT_EQ(engine.DefinedFlag[2], kDefined);
+  EXPECT_EQ(engine.VariableStore[4], std::exp(1.0));
 }
 
 }  // namespace

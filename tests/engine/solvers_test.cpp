@@ -25,11 +25,11 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 const double kSqrt2 = std::sqrt(2.0);
 
 size_t Index(char letter) { return static_cast<size_t>(letter - 'a'); }
-double Var(char letter) { return State().VariableStore[Index(letter)]; }
-bool Defined(char letter) { return State().DefinedFlag[Index(letter)] == kDefined; }
-void Assign(char letter, double value) {
-  State().VariableStore[Index(letter)] = value;
-  State().DefinedFlag[Index(letter)] = kDefined;
+double Var(Engine& engine, char letter) { return engine.VariableStore[Index(letter)]; }
+bool Defined(Engine& engine, char letter) { return engine.DefinedFlag[Index(letter)] == kDefined; }
+void Assign(Engine& engine, char letter, double value) {
+  engine.VariableStore[Index(letter)] = value;
+  engine.DefinedFlag[Index(letter)] = kDefined;
 }
 
 // Records every request to show the list, with what the list would show.
@@ -37,21 +37,21 @@ class RecordingHost : public EngineHost {
  public:
   void ShowVariableList() override {
     ++shows;
-    aAtShow = Var('a');
-    xDefinedAtShow = Defined('x');
+    aAtShow = Var(*engine, 'a');
+    xDefinedAtShow = Defined(*engine, 'x');
   }
+  Engine* engine = nullptr;
   int shows = 0;
   double aAtShow = kNaN;
   bool xDefinedAtShow = true;
 };
 
-class Solvers : public test::FreshEngine {
+// A fresh engine whose host records the requests to show the list.
+class Solvers : public ::testing::Test {
  protected:
-  void SetUp() override {
-    FreshEngine::SetUp();
-    State().Host = &host;
-  }
+  Solvers() { host.engine = &engine; }
   RecordingHost host;
+  Engine engine{host};
 };
 
 // ---------------------------------------------------------------- shared
@@ -78,11 +78,11 @@ TEST_F(Solvers, SnapToInteger) {
       {"infinity", kInf, kInf},
   };
   for (const Row& row : rows) {
-    State().ErrorCode = 5;
-    EXPECT_EQ(SnapToInteger(row.v), row.expected) << row.name;
-    EXPECT_EQ(State().ErrorCode, 0) << row.name;
+    engine.ErrorCode = 5;
+    EXPECT_EQ(SnapToInteger(engine, row.v), row.expected) << row.name;
+    EXPECT_EQ(engine.ErrorCode, 0) << row.name;
   }
-  EXPECT_TRUE(std::isnan(SnapToInteger(kNaN)));
+  EXPECT_TRUE(std::isnan(SnapToInteger(engine, kNaN)));
 }
 
 TEST_F(Solvers, EquationAsFunction) {
@@ -136,26 +136,26 @@ TEST_F(Solvers, SolveQuadratic) {
       {"root at the degree test point is refused", "(x+2.4273219483){ImplicitProduct}(x-1)", 27, 0, 0, 0, 0},
   };
   for (const QuadraticRow& row : rows) {
-    ResetState();
     RecordingHost h;
-    State().Host = &h;
-    const double got = SolveQuadratic(Tok(row.equation));
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    Engine engine(h);
+    h.engine = &engine;
+    const double got = SolveQuadratic(engine, Tok(row.equation));
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     if (row.error != 0) {
       EXPECT_EQ(got, 0) << row.name;
       EXPECT_EQ(h.shows, 0) << row.name;
-      EXPECT_FALSE(Defined('a')) << row.name;
+      EXPECT_FALSE(Defined(engine, 'a')) << row.name;
       continue;
     }
     EXPECT_NEAR(got, row.a, 1e-12) << row.name;
-    EXPECT_NEAR(Var('a'), row.a, 1e-12) << row.name;
-    EXPECT_NEAR(Var('b'), row.b, 1e-12) << row.name;
-    EXPECT_NEAR(Var('i'), row.i, 1e-12) << row.name;
-    EXPECT_EQ(State().ComplexMarker, row.marker) << row.name;
-    EXPECT_TRUE(Defined('a') && Defined('b')) << row.name;
-    EXPECT_EQ(Defined('i'), row.marker == 2) << row.name;
-    EXPECT_EQ(Var('x'), 0) << row.name;
-    EXPECT_FALSE(Defined('x')) << row.name;
+    EXPECT_NEAR(Var(engine, 'a'), row.a, 1e-12) << row.name;
+    EXPECT_NEAR(Var(engine, 'b'), row.b, 1e-12) << row.name;
+    EXPECT_NEAR(Var(engine, 'i'), row.i, 1e-12) << row.name;
+    EXPECT_EQ(engine.ComplexMarker, row.marker) << row.name;
+    EXPECT_TRUE(Defined(engine, 'a') && Defined(engine, 'b')) << row.name;
+    EXPECT_EQ(Defined(engine, 'i'), row.marker == 2) << row.name;
+    EXPECT_EQ(Var(engine, 'x'), 0) << row.name;
+    EXPECT_FALSE(Defined(engine, 'x')) << row.name;
     EXPECT_EQ(h.shows, 1) << row.name;
     EXPECT_FALSE(h.xDefinedAtShow) << row.name;
   }
@@ -163,42 +163,44 @@ TEST_F(Solvers, SolveQuadratic) {
 
 TEST_F(Solvers, QuadraticComplexRealPartIsSnappedButRealRootsAreNot) {
   // Real parts -B/2A are snapped; real roots are returned as computed.
-  SolveQuadratic(Tok("x^2+2.00000002{ImplicitProduct}x+5"));
-  EXPECT_EQ(Var('a'), -1);
-  SolveQuadratic(Tok("x^2-2.00000002{ImplicitProduct}x"));
-  EXPECT_NE(Var('a'), 2);
-  EXPECT_NEAR(Var('a'), 2.00000002, 1e-12);
+  SolveQuadratic(engine, Tok("x^2+2.00000002{ImplicitProduct}x+5"));
+  EXPECT_EQ(Var(engine, 'a'), -1);
+  SolveQuadratic(engine, Tok("x^2-2.00000002{ImplicitProduct}x"));
+  EXPECT_NE(Var(engine, 'a'), 2);
+  EXPECT_NEAR(Var(engine, 'a'), 2.00000002, 1e-12);
 }
 
 TEST_F(Solvers, QuadraticClearsEveryVariableFirst) {
-  Assign('k', 9);
-  Assign('q', 4);
+  Assign(engine, 'k', 9);
+  Assign(engine, 'q', 4);
   // k is read inside the equation after the clearing, so it counts as 0.
-  SolveQuadratic(Tok("x^2-k"));
-  EXPECT_EQ(State().ErrorCode, 0);
-  EXPECT_EQ(Var('a'), 0);
-  EXPECT_EQ(Var('b'), 0);
-  EXPECT_EQ(Var('q'), 0);
-  EXPECT_FALSE(Defined('q'));
-  EXPECT_TRUE(Defined('k'));  // read by the equation
-  EXPECT_EQ(Var('e'), std::exp(1.0));
-  EXPECT_TRUE(Defined('e'));
+  SolveQuadratic(engine, Tok("x^2-k"));
+  EXPECT_EQ(engine.ErrorCode, 0);
+  EXPECT_EQ(Var(engine, 'a'), 0);
+  EXPECT_EQ(Var(engine, 'b'), 0);
+  EXPECT_EQ(Var(engine, 'q'), 0);
+  EXPECT_FALSE(Defined(engine, 'q'));
+  EXPECT_TRUE(Defined(engine, 'k'));  // read by the equation
+  EXPECT_EQ(Var(engine, 'e'), std::exp(1.0));
+  EXPECT_TRUE(Defined(engine, 'e'));
 }
 
 TEST_F(Solvers, QuadraticReturnsTheRootTakenBeforeTheListWasShown) {
-  class ClearingHost : public EngineHost {
-    void ShowVariableList() override { State().VariableStore[0] = 0; }
+  struct ClearingHost : EngineHost {
+    void ShowVariableList() override { engine->VariableStore[0] = 0; }
+    Engine* engine = nullptr;
   } clearing;
-  State().Host = &clearing;
-  EXPECT_EQ(SolveQuadratic(Tok("x^2-3{ImplicitProduct}x+2")), 2);
+  Engine engine(clearing);
+  clearing.engine = &engine;
+  EXPECT_EQ(SolveQuadratic(engine, Tok("x^2-3{ImplicitProduct}x+2")), 2);
 }
 
 TEST_F(Solvers, QuadraticFailureLeavesTheLastSample) {
-  Assign('q', 4);
-  SolveQuadratic(Tok("x^2-1/(x-1)"));
-  EXPECT_EQ(State().ErrorCode, 11);
-  EXPECT_EQ(Var('x'), 1);
-  EXPECT_EQ(Var('q'), 0);  // already cleared
+  Assign(engine, 'q', 4);
+  SolveQuadratic(engine, Tok("x^2-1/(x-1)"));
+  EXPECT_EQ(engine.ErrorCode, 11);
+  EXPECT_EQ(Var(engine, 'x'), 1);
+  EXPECT_EQ(Var(engine, 'q'), 0);  // already cleared
 }
 
 // ---------------------------------------------------------------- EQ3D
@@ -229,52 +231,52 @@ TEST_F(Solvers, SolveCubic) {
       {"syntax error", "x^3+", 3, 0, 0, 0, 0, 0},
   };
   for (const CubicRow& row : rows) {
-    ResetState();
     RecordingHost h;
-    State().Host = &h;
-    const double got = SolveCubic(Tok(row.equation));
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    Engine engine(h);
+    h.engine = &engine;
+    const double got = SolveCubic(engine, Tok(row.equation));
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     if (row.error != 0) {
       EXPECT_EQ(got, 0) << row.name;
       EXPECT_EQ(h.shows, 0) << row.name;
       continue;
     }
-    EXPECT_EQ(got, Var('a')) << row.name;
-    EXPECT_NEAR(Var('a'), row.a, 1e-9) << row.name;
-    EXPECT_NEAR(Var('b'), row.b, 1e-9) << row.name;
-    EXPECT_NEAR(Var('c'), row.c, 1e-9) << row.name;
-    EXPECT_NEAR(Var('i'), row.i, 1e-12) << row.name;
-    EXPECT_EQ(State().ComplexMarker, row.marker) << row.name;
-    EXPECT_TRUE(Defined('a') && Defined('b') && Defined('c')) << row.name;
-    EXPECT_EQ(Defined('i'), row.i != 0) << row.name;
-    EXPECT_FALSE(Defined('x')) << row.name;
+    EXPECT_EQ(got, Var(engine, 'a')) << row.name;
+    EXPECT_NEAR(Var(engine, 'a'), row.a, 1e-9) << row.name;
+    EXPECT_NEAR(Var(engine, 'b'), row.b, 1e-9) << row.name;
+    EXPECT_NEAR(Var(engine, 'c'), row.c, 1e-9) << row.name;
+    EXPECT_NEAR(Var(engine, 'i'), row.i, 1e-12) << row.name;
+    EXPECT_EQ(engine.ComplexMarker, row.marker) << row.name;
+    EXPECT_TRUE(Defined(engine, 'a') && Defined(engine, 'b') && Defined(engine, 'c')) << row.name;
+    EXPECT_EQ(Defined(engine, 'i'), row.i != 0) << row.name;
+    EXPECT_FALSE(Defined(engine, 'x')) << row.name;
     EXPECT_EQ(h.shows, 1) << row.name;
   }
 }
 
 TEST_F(Solvers, CubicSnapsOnlyOnCardanosPathAndAboveNineTenths) {
-  SolveCubic(Tok("x^3-1"));
-  EXPECT_EQ(Var('a'), 1);                         // snapped
-  EXPECT_NEAR(Var('i'), 0.8660254037844386, 1e-15);  // 0.866 is not snapped
-  SolveCubic(Tok("x^3+x^2+4{ImplicitProduct}x+4"));
-  EXPECT_EQ(Var('a'), -1);
-  EXPECT_EQ(Var('b'), 0);  // noise zeroed
-  EXPECT_EQ(Var('i'), 2);
+  SolveCubic(engine, Tok("x^3-1"));
+  EXPECT_EQ(Var(engine, 'a'), 1);                         // snapped
+  EXPECT_NEAR(Var(engine, 'i'), 0.8660254037844386, 1e-15);  // 0.866 is not snapped
+  SolveCubic(engine, Tok("x^3+x^2+4{ImplicitProduct}x+4"));
+  EXPECT_EQ(Var(engine, 'a'), -1);
+  EXPECT_EQ(Var(engine, 'b'), 0);  // noise zeroed
+  EXPECT_EQ(Var(engine, 'i'), 2);
 }
 
 TEST_F(Solvers, CubicZeroesATinyRootWhenTheConstantTermIsZero) {
-  SolveCubic(Tok("x^3-x"));
-  EXPECT_EQ(State().ErrorCode, 0);
-  EXPECT_NEAR(Var('a'), -1, 1e-12);
-  EXPECT_NEAR(Var('b'), 1, 1e-12);
-  EXPECT_EQ(Var('c'), 0.0);
+  SolveCubic(engine, Tok("x^3-x"));
+  EXPECT_EQ(engine.ErrorCode, 0);
+  EXPECT_NEAR(Var(engine, 'a'), -1, 1e-12);
+  EXPECT_NEAR(Var(engine, 'b'), 1, 1e-12);
+  EXPECT_EQ(Var(engine, 'c'), 0.0);
 }
 
 TEST_F(Solvers, CubicUndefinesAnIReadByTheEquation) {
-  SolveCubic(Tok("x^3-6{ImplicitProduct}x^2+11{ImplicitProduct}x-6+i"));
-  EXPECT_EQ(State().ErrorCode, 0);
-  EXPECT_FALSE(Defined('i'));
-  EXPECT_EQ(State().ComplexMarker, 0);
+  SolveCubic(engine, Tok("x^3-6{ImplicitProduct}x^2+11{ImplicitProduct}x-6+i"));
+  EXPECT_EQ(engine.ErrorCode, 0);
+  EXPECT_FALSE(Defined(engine, 'i'));
+  EXPECT_EQ(engine.ComplexMarker, 0);
 }
 
 // ---------------------------------------------------------------- S2X2, S3X3
@@ -286,9 +288,9 @@ struct LinearRow {
   double x, y, z, d;
 };
 
-double SolveLinear(const std::vector<const char*>& eqs) {
-  if (eqs.size() == 2) return SolveLinear2x2(Tok(eqs[0]), Tok(eqs[1]));
-  return SolveLinear3x3(Tok(eqs[0]), Tok(eqs[1]), Tok(eqs[2]));
+double SolveLinear(Engine& engine, const std::vector<const char*>& eqs) {
+  if (eqs.size() == 2) return SolveLinear2x2(engine, Tok(eqs[0]), Tok(eqs[1]));
+  return SolveLinear3x3(engine, Tok(eqs[0]), Tok(eqs[1]), Tok(eqs[2]));
 }
 
 TEST_F(Solvers, SolveLinear) {
@@ -315,85 +317,85 @@ TEST_F(Solvers, SolveLinear) {
       {"3x3 failure in the third", {"x+y+z=1", "x-z=0", "{sqr}(y-1)=z"}, 27, 0, 0, 0, 0},
   };
   for (const LinearRow& row : rows) {
-    ResetState();
     RecordingHost h;
-    State().Host = &h;
-    Assign('q', 7);
-    State().VariableStore[Index('d')] = 99;
-    const double got = SolveLinear(row.equations);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    Engine engine(h);
+    h.engine = &engine;
+    Assign(engine, 'q', 7);
+    engine.VariableStore[Index('d')] = 99;
+    const double got = SolveLinear(engine, row.equations);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_EQ(h.shows, 0) << row.name;
-    EXPECT_EQ(Var('q'), 7) << row.name;  // other variables survive
-    EXPECT_TRUE(Defined('q')) << row.name;
+    EXPECT_EQ(Var(engine, 'q'), 7) << row.name;  // other variables survive
+    EXPECT_TRUE(Defined(engine, 'q')) << row.name;
     if (row.error != 0) {
       EXPECT_EQ(got, 0) << row.name;
-      EXPECT_EQ(Var('d'), 99) << row.name;
-      EXPECT_FALSE(Defined('d')) << row.name;
+      EXPECT_EQ(Var(engine, 'd'), 99) << row.name;
+      EXPECT_FALSE(Defined(engine, 'd')) << row.name;
       continue;
     }
     EXPECT_NEAR(got, row.x, 1e-12) << row.name;
-    EXPECT_NEAR(Var('x'), row.x, 1e-12) << row.name;
-    EXPECT_NEAR(Var('y'), row.y, 1e-12) << row.name;
-    EXPECT_EQ(Var('d'), row.d) << row.name;
-    EXPECT_TRUE(Defined('x') && Defined('y') && Defined('d')) << row.name;
+    EXPECT_NEAR(Var(engine, 'x'), row.x, 1e-12) << row.name;
+    EXPECT_NEAR(Var(engine, 'y'), row.y, 1e-12) << row.name;
+    EXPECT_EQ(Var(engine, 'd'), row.d) << row.name;
+    EXPECT_TRUE(Defined(engine, 'x') && Defined(engine, 'y') && Defined(engine, 'd')) << row.name;
     if (row.equations.size() == 3) {
-      EXPECT_NEAR(Var('z'), row.z, 1e-12) << row.name;
-      EXPECT_TRUE(Defined('z')) << row.name;
+      EXPECT_NEAR(Var(engine, 'z'), row.z, 1e-12) << row.name;
+      EXPECT_TRUE(Defined(engine, 'z')) << row.name;
     }
   }
 }
 
 TEST_F(Solvers, LinearKeypadExamplesAreExact) {
-  EXPECT_EQ(SolveLinear2x2(Tok("5{ImplicitProduct}x+3{ImplicitProduct}y=19"), Tok("7{ImplicitProduct}(x-y)+15=4{ImplicitProduct}x")), 2);
-  EXPECT_EQ(Var('y'), 3);
-  EXPECT_EQ(SolveLinear3x3(Tok("4{ImplicitProduct}x+3{ImplicitProduct}y-z=7"), Tok("(x+4{ImplicitProduct}y)/3=z"), Tok("x-5{ImplicitProduct}y={Negate}3{ImplicitProduct}z")), 1);
-  EXPECT_EQ(Var('y'), 2);
-  EXPECT_EQ(Var('z'), 3);
+  EXPECT_EQ(SolveLinear2x2(engine, Tok("5{ImplicitProduct}x+3{ImplicitProduct}y=19"), Tok("7{ImplicitProduct}(x-y)+15=4{ImplicitProduct}x")), 2);
+  EXPECT_EQ(Var(engine, 'y'), 3);
+  EXPECT_EQ(SolveLinear3x3(engine, Tok("4{ImplicitProduct}x+3{ImplicitProduct}y-z=7"), Tok("(x+4{ImplicitProduct}y)/3=z"), Tok("x-5{ImplicitProduct}y={Negate}3{ImplicitProduct}z")), 1);
+  EXPECT_EQ(Var(engine, 'y'), 2);
+  EXPECT_EQ(Var(engine, 'z'), 3);
 }
 
 TEST_F(Solvers, LinearUsesOtherVariablesAsTheyAre) {
-  Assign('k', 2);
-  EXPECT_EQ(SolveLinear2x2(Tok("x+k{ImplicitProduct}y=5"), Tok("x-y={Negate}1")), 1);
-  EXPECT_EQ(Var('y'), 2);
-  EXPECT_EQ(Var('d'), -3);
-  EXPECT_EQ(Var('k'), 2);
+  Assign(engine, 'k', 2);
+  EXPECT_EQ(SolveLinear2x2(engine, Tok("x+k{ImplicitProduct}y=5"), Tok("x-y={Negate}1")), 1);
+  EXPECT_EQ(Var(engine, 'y'), 2);
+  EXPECT_EQ(Var(engine, 'd'), -3);
+  EXPECT_EQ(Var(engine, 'k'), 2);
 }
 
 TEST_F(Solvers, LinearTestPointComesFromTheRndGenerator) {
-  RandomGenerator copy = State().Random;
-  SolveLinear2x2(Tok("x^2+y=1"), Tok("x-y=0"));
-  EXPECT_EQ(State().ErrorCode, 27);
+  RandomGenerator copy = engine.Random;
+  SolveLinear2x2(engine, Tok("x^2+y=1"), Tok("x-y=0"));
+  EXPECT_EQ(engine.ErrorCode, 27);
   // x and y keep the random test point: rnd + 5 and rnd - 4.
   const double xt = copy.Next() + 5.0;
   const double yt = copy.Next() - 4.0;
-  EXPECT_EQ(Var('x'), xt);
-  EXPECT_EQ(Var('y'), yt);
-  EXPECT_EQ(State().Random.Next(), copy.Next());
+  EXPECT_EQ(Var(engine, 'x'), xt);
+  EXPECT_EQ(Var(engine, 'y'), yt);
+  EXPECT_EQ(engine.Random.Next(), copy.Next());
 }
 
 TEST_F(Solvers, LinearUndefinesTheUnknownsAfterSampling) {
-  Assign('x', 3);
-  SolveLinear2x2(Tok("x+y=1"), Tok("3=3"));
-  EXPECT_EQ(State().ErrorCode, 33);
-  EXPECT_FALSE(Defined('x'));
-  EXPECT_FALSE(Defined('y'));
-  EXPECT_EQ(Var('x'), 0);  // the last sample: x = 0, y = 1
-  EXPECT_EQ(Var('y'), 1);
+  Assign(engine, 'x', 3);
+  SolveLinear2x2(engine, Tok("x+y=1"), Tok("3=3"));
+  EXPECT_EQ(engine.ErrorCode, 33);
+  EXPECT_FALSE(Defined(engine, 'x'));
+  EXPECT_FALSE(Defined(engine, 'y'));
+  EXPECT_EQ(Var(engine, 'x'), 0);  // the last sample: x = 0, y = 1
+  EXPECT_EQ(Var(engine, 'y'), 1);
 }
 
 TEST_F(Solvers, LinearTestPointOnTheLineIsADivisionFault) {
   // x - k with k at the random test point: the model value there is exactly
   // 0, and the relative test divides by it.
-  RandomGenerator copy = State().Random;
-  Assign('k', copy.Next() + 5.0);
-  EXPECT_EQ(SolveLinear2x2(Tok("x-k"), Tok("y")), 0);
-  EXPECT_EQ(State().ErrorCode, 11);
+  RandomGenerator copy = engine.Random;
+  Assign(engine, 'k', copy.Next() + 5.0);
+  EXPECT_EQ(SolveLinear2x2(engine, Tok("x-k"), Tok("y")), 0);
+  EXPECT_EQ(engine.ErrorCode, 11);
 }
 
 TEST_F(Solvers, LinearOverflowInTheSolverIsTheEvaluatorsOverflow) {
   // Both samples are finite; their sum is not.
-  EXPECT_EQ(SolveLinear2x2(Tok("1E308{ImplicitProduct}x-1E308"), Tok("y")), 0);
-  EXPECT_EQ(State().ErrorCode, 6);
+  EXPECT_EQ(SolveLinear2x2(engine, Tok("1E308{ImplicitProduct}x-1E308"), Tok("y")), 0);
+  EXPECT_EQ(engine.ErrorCode, 6);
 }
 
 // ---------------------------------------------------------------- SOLVE
@@ -451,23 +453,23 @@ TEST_F(Solvers, SolveOnInterval) {
       {"empty equation", "", 0, 1, kDefaultStep, 3, {}},
   };
   for (const IntervalRow& row : rows) {
-    ResetState();
+    engine.Reset();
     const double h = row.h == kDefaultStep ? std::fabs(row.b - row.a) / 127 : row.h;
-    const double got = SolveOnInterval(Tok(row.equation), row.a, row.b, h);
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    const double got = SolveOnInterval(engine, Tok(row.equation), row.a, row.b, h);
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     for (size_t k = 0; k < row.roots.size(); ++k) {
       const char letter = kRootLetters[k];
       // sin() is exactly 0 within 1E-12 of its zeros, which moves those
       // roots by about that much.
-      EXPECT_NEAR(Var(letter), row.roots[k], 2e-12) << row.name << " " << letter;
-      EXPECT_TRUE(Defined(letter)) << row.name << " " << letter;
+      EXPECT_NEAR(Var(engine, letter), row.roots[k], 2e-12) << row.name << " " << letter;
+      EXPECT_TRUE(Defined(engine, letter)) << row.name << " " << letter;
     }
     const char next = kRootLetters[row.roots.size()];
-    EXPECT_FALSE(Defined(next)) << row.name << " " << next;
+    EXPECT_FALSE(Defined(engine, next)) << row.name << " " << next;
     if (!row.roots.empty()) {
-      EXPECT_EQ(got, Var(kRootLetters[row.roots.size() - 1])) << row.name;
-      EXPECT_EQ(Var('x'), 0) << row.name;
-      EXPECT_FALSE(Defined('x')) << row.name;
+      EXPECT_EQ(got, Var(engine, kRootLetters[row.roots.size() - 1])) << row.name;
+      EXPECT_EQ(Var(engine, 'x'), 0) << row.name;
+      EXPECT_FALSE(Defined(engine, 'x')) << row.name;
     } else {
       EXPECT_EQ(got, 0) << row.name;
     }
@@ -475,64 +477,64 @@ TEST_F(Solvers, SolveOnInterval) {
 }
 
 TEST_F(Solvers, IntervalSnapsOnlyNearWholeNumbers) {
-  SolveOnInterval(Tok("x^2-4"), -3, 3, 6.0 / 127);
-  EXPECT_EQ(Var('a'), -2);
-  EXPECT_EQ(Var('b'), 2);
+  SolveOnInterval(engine, Tok("x^2-4"), -3, 3, 6.0 / 127);
+  EXPECT_EQ(Var(engine, 'a'), -2);
+  EXPECT_EQ(Var(engine, 'b'), 2);
 }
 
 TEST_F(Solvers, IntervalChecksArgumentsBeforeClearing) {
-  Assign('k', 5);
-  SolveOnInterval(Tok("x-1"), 2, 1, 0.1);
-  EXPECT_EQ(State().ErrorCode, 5);
-  EXPECT_EQ(Var('k'), 5);
-  EXPECT_TRUE(Defined('k'));
-  SolveOnInterval(Tok("x-k"), -10, 10, 0.3);  // k is cleared before the scan
-  EXPECT_EQ(State().ErrorCode, 0);
-  EXPECT_EQ(Var('a'), 0);
+  Assign(engine, 'k', 5);
+  SolveOnInterval(engine, Tok("x-1"), 2, 1, 0.1);
+  EXPECT_EQ(engine.ErrorCode, 5);
+  EXPECT_EQ(Var(engine, 'k'), 5);
+  EXPECT_TRUE(Defined(engine, 'k'));
+  SolveOnInterval(engine, Tok("x-k"), -10, 10, 0.3);  // k is cleared before the scan
+  EXPECT_EQ(engine.ErrorCode, 0);
+  EXPECT_EQ(Var(engine, 'a'), 0);
 }
 
 TEST_F(Solvers, IntervalFillsAToWSkippingEThenStops) {
   // sin(x) on (0.5, 22.5 pi): 22 roots, exactly the letters a..w without e.
   const double pi = 4 * std::atan(1.0);
-  EXPECT_NEAR(SolveOnInterval(Tok("{sin}(x)"), 0.5, 22.5 * pi, (22.5 * pi - 0.5) / 127), 22 * pi, 1e-9);
-  EXPECT_EQ(State().ErrorCode, 0);
-  EXPECT_NEAR(Var('d'), 4 * pi, 1e-9);
-  EXPECT_EQ(Var('e'), std::exp(1.0));  // untouched
-  EXPECT_NEAR(Var('f'), 5 * pi, 1e-9);
-  EXPECT_NEAR(Var('w'), 22 * pi, 1e-9);
-  EXPECT_FALSE(Defined('x'));
+  EXPECT_NEAR(SolveOnInterval(engine, Tok("{sin}(x)"), 0.5, 22.5 * pi, (22.5 * pi - 0.5) / 127), 22 * pi, 1e-9);
+  EXPECT_EQ(engine.ErrorCode, 0);
+  EXPECT_NEAR(Var(engine, 'd'), 4 * pi, 1e-9);
+  EXPECT_EQ(Var(engine, 'e'), std::exp(1.0));  // untouched
+  EXPECT_NEAR(Var(engine, 'f'), 5 * pi, 1e-9);
+  EXPECT_NEAR(Var(engine, 'w'), 22 * pi, 1e-9);
+  EXPECT_FALSE(Defined(engine, 'x'));
   // One more root does not fit.
-  EXPECT_EQ(SolveOnInterval(Tok("{sin}(x)"), 0.5, 23.5 * pi, (23.5 * pi - 0.5) / 127), 0);
-  EXPECT_EQ(State().ErrorCode, 34);
-  EXPECT_NEAR(Var('w'), 22 * pi, 1e-9);
-  EXPECT_EQ(Var('x'), 0);
-  EXPECT_FALSE(Defined('x'));
+  EXPECT_EQ(SolveOnInterval(engine, Tok("{sin}(x)"), 0.5, 23.5 * pi, (23.5 * pi - 0.5) / 127), 0);
+  EXPECT_EQ(engine.ErrorCode, 34);
+  EXPECT_NEAR(Var(engine, 'w'), 22 * pi, 1e-9);
+  EXPECT_EQ(Var(engine, 'x'), 0);
+  EXPECT_FALSE(Defined(engine, 'x'));
 }
 
 TEST_F(Solvers, IntervalRootsOnSamplesAlsoStopAfterW) {
   // sin(pi x) is exactly 0 at the whole samples between +1 and -1.
-  EXPECT_EQ(SolveOnInterval(Tok("{sin}({pi}(0){ImplicitProduct}x)"), 0.5, 22.5, 0.5), 22);
-  EXPECT_EQ(State().ErrorCode, 0);
-  EXPECT_EQ(Var('d'), 4);
-  EXPECT_EQ(Var('f'), 5);
-  EXPECT_EQ(SolveOnInterval(Tok("{sin}({pi}(0){ImplicitProduct}x)"), 0.5, 23.5, 0.5), 0);
-  EXPECT_EQ(State().ErrorCode, 34);
-  EXPECT_EQ(Var('w'), 22);
-  EXPECT_FALSE(Defined('x'));
+  EXPECT_EQ(SolveOnInterval(engine, Tok("{sin}({pi}(0){ImplicitProduct}x)"), 0.5, 22.5, 0.5), 22);
+  EXPECT_EQ(engine.ErrorCode, 0);
+  EXPECT_EQ(Var(engine, 'd'), 4);
+  EXPECT_EQ(Var(engine, 'f'), 5);
+  EXPECT_EQ(SolveOnInterval(engine, Tok("{sin}({pi}(0){ImplicitProduct}x)"), 0.5, 23.5, 0.5), 0);
+  EXPECT_EQ(engine.ErrorCode, 34);
+  EXPECT_EQ(Var(engine, 'w'), 22);
+  EXPECT_FALSE(Defined(engine, 'x'));
 }
 
 TEST_F(Solvers, IntervalStallingStepEndsWithoutHanging) {
   // At 1E16 a step of 1 is lost to rounding: x + h == x.
-  EXPECT_EQ(SolveOnInterval(Tok("x-1E16-3"), 1e16, 1e16 + 8, 1), 0);
-  EXPECT_EQ(State().ErrorCode, 33);
+  EXPECT_EQ(SolveOnInterval(engine, Tok("x-1E16-3"), 1e16, 1e16 + 8, 1), 0);
+  EXPECT_EQ(engine.ErrorCode, 33);
 }
 
 TEST_F(Solvers, IntervalWorstCaseTenThousandPoles) {
   // A pole in every one of the 10000 steps: every bracket is bisected 20
   // times and dropped.
-  const double got = SolveOnInterval(Tok("1/{sin}({pi}(0){ImplicitProduct}x)"), 0.5, 10000.5, 1);
+  const double got = SolveOnInterval(engine, Tok("1/{sin}({pi}(0){ImplicitProduct}x)"), 0.5, 10000.5, 1);
   EXPECT_EQ(got, 0);
-  EXPECT_EQ(State().ErrorCode, 33);
+  EXPECT_EQ(engine.ErrorCode, 33);
 }
 
 // ---------------------------------------------------------------- nesting
@@ -553,10 +555,10 @@ TEST_F(Solvers, ReachedThroughTheEvaluatorInsideALargerExpression) {
       {"a solver's error ends the outer evaluation", {"2{ImplicitProduct}x+1=0"}, "1+{#ecsg}(1):", 0, 27},
   };
   for (const Row& row : rows) {
-    ResetState();
-    for (size_t k = 0; k < row.slots.size(); ++k) State().EquationSlots[k + 1] = Tok(row.slots[k]);
-    const double got = Evaluate(Tok(row.tokens));
-    EXPECT_EQ(State().ErrorCode, row.error) << row.name;
+    engine.Reset();
+    for (size_t k = 0; k < row.slots.size(); ++k) engine.EquationSlots[k + 1] = Tok(row.slots[k]);
+    const double got = Evaluate(engine, Tok(row.tokens));
+    EXPECT_EQ(engine.ErrorCode, row.error) << row.name;
     EXPECT_NEAR(got, row.expected, 1e-9) << row.name;
   }
 }

@@ -17,30 +17,30 @@ int Index(char letter) { return letter - 'a'; }
 class Variables : public FreshEngine {};
 
 TEST_F(Variables, ReadingMarksDefined) {
-  const Outcome y = Calc("y:");
+  const Outcome y = Calc(engine, "y:");
   EXPECT_EQ(0, y.error);
   EXPECT_EQ(0.0, y.value);
-  EXPECT_EQ(kDefined, State().DefinedFlag[Index('y')]);
+  EXPECT_EQ(kDefined, engine.DefinedFlag[Index('y')]);
 
-  const Outcome x = Calc("x+1:");
+  const Outcome x = Calc(engine, "x+1:");
   EXPECT_EQ(1.0, x.value);
-  EXPECT_EQ(kDefined, State().DefinedFlag[Index('x')]);
-  EXPECT_EQ(kUndefined, State().DefinedFlag[Index('w')]);
+  EXPECT_EQ(kDefined, engine.DefinedFlag[Index('x')]);
+  EXPECT_EQ(kUndefined, engine.DefinedFlag[Index('w')]);
 
-  EXPECT_EQ(std::exp(1.0), Calc("e:").value);
-  EXPECT_EQ(std::exp(1.0) * 2, Calc("2{ImplicitProduct}e:").value);
+  EXPECT_EQ(std::exp(1.0), Calc(engine, "e:").value);
+  EXPECT_EQ(std::exp(1.0) * 2, Calc(engine, "2{ImplicitProduct}e:").value);
 }
 
 TEST_F(Variables, AssignStoresAndDefines) {
-  State().ErrorCode = 0;
-  AssignVariable('x', 3);
-  EXPECT_EQ(0, State().ErrorCode);
-  EXPECT_EQ(3.0, State().VariableStore[Index('x')]);
-  EXPECT_EQ(kDefined, State().DefinedFlag[Index('x')]);
-  EXPECT_EQ(4.0, Calc("x+1:").value);
-  AssignVariable('a', -1.5);
-  AssignVariable('z', 2);
-  EXPECT_EQ(-3.0, Calc("a*z:").value);
+  engine.ErrorCode = 0;
+  AssignVariable(engine, 'x', 3);
+  EXPECT_EQ(0, engine.ErrorCode);
+  EXPECT_EQ(3.0, engine.VariableStore[Index('x')]);
+  EXPECT_EQ(kDefined, engine.DefinedFlag[Index('x')]);
+  EXPECT_EQ(4.0, Calc(engine, "x+1:").value);
+  AssignVariable(engine, 'a', -1.5);
+  AssignVariable(engine, 'z', 2);
+  EXPECT_EQ(-3.0, Calc(engine, "a*z:").value);
 }
 
 TEST_F(Variables, AssignRefusals) {
@@ -60,45 +60,45 @@ TEST_F(Variables, AssignRefusals) {
   };
   for (const RefusalRow& row : rows) {
     SCOPED_TRACE(row.name);
-    ResetState();
-    const auto before = State().VariableStore;
-    const auto flags = State().DefinedFlag;
-    AssignVariable(row.target, 2);
-    EXPECT_EQ(row.error, State().ErrorCode);
-    EXPECT_EQ(before, State().VariableStore);
-    EXPECT_EQ(flags, State().DefinedFlag);
+    engine.Reset();
+    const auto before = engine.VariableStore;
+    const auto flags = engine.DefinedFlag;
+    AssignVariable(engine, row.target, 2);
+    EXPECT_EQ(row.error, engine.ErrorCode);
+    EXPECT_EQ(before, engine.VariableStore);
+    EXPECT_EQ(flags, engine.DefinedFlag);
   }
 }
 
 TEST_F(Variables, RoutineWritesDefine) {
-  SetVariable('q', 2.5);
-  EXPECT_EQ(2.5, State().VariableStore[Index('q')]);
-  EXPECT_EQ(kDefined, State().DefinedFlag[Index('q')]);
-  const auto before = State().VariableStore;
-  SetVariable('?', 1);  // not a letter: nothing is written
-  SetVariable('A', 1);
-  EXPECT_EQ(before, State().VariableStore);
+  SetVariable(engine, 'q', 2.5);
+  EXPECT_EQ(2.5, engine.VariableStore[Index('q')]);
+  EXPECT_EQ(kDefined, engine.DefinedFlag[Index('q')]);
+  const auto before = engine.VariableStore;
+  SetVariable(engine, '?', 1);  // not a letter: nothing is written
+  SetVariable(engine, 'A', 1);
+  EXPECT_EQ(before, engine.VariableStore);
 }
 
 TEST_F(Variables, ClearKeepsOnlyE) {
-  AssignVariable('a', 1);
-  AssignVariable('z', 2);
-  State().VariableStore[Index('e')] = 5;  // as a loaded file may leave it
-  State().DefinedFlag[Index('e')] = kUndefined;
-  State().VariableStore[kStoreAngleFactor] = 9;
-  State().VariableStore[kStoreLastAnswer] = 8;
-  ClearVariables();
+  AssignVariable(engine, 'a', 1);
+  AssignVariable(engine, 'z', 2);
+  engine.VariableStore[Index('e')] = 5;  // as a loaded file may leave it
+  engine.DefinedFlag[Index('e')] = kUndefined;
+  engine.VariableStore[kStoreAngleFactor] = 9;
+  engine.VariableStore[kStoreLastAnswer] = 8;
+  ClearVariables(engine);
   for (char c = 'a'; c <= 'z'; ++c) {
     SCOPED_TRACE(c);
     if (c == 'e') continue;
-    EXPECT_EQ(0.0, State().VariableStore[Index(c)]);
-    EXPECT_EQ(kUndefined, State().DefinedFlag[Index(c)]);
+    EXPECT_EQ(0.0, engine.VariableStore[Index(c)]);
+    EXPECT_EQ(kUndefined, engine.DefinedFlag[Index(c)]);
   }
-  EXPECT_EQ(std::exp(1.0), State().VariableStore[Index('e')]);
-  EXPECT_EQ(kDefined, State().DefinedFlag[Index('e')]);
+  EXPECT_EQ(std::exp(1.0), engine.VariableStore[Index('e')]);
+  EXPECT_EQ(kDefined, engine.DefinedFlag[Index('e')]);
   // The two saved-file entries are not variables.
-  EXPECT_EQ(9.0, State().VariableStore[kStoreAngleFactor]);
-  EXPECT_EQ(8.0, State().VariableStore[kStoreLastAnswer]);
+  EXPECT_EQ(9.0, engine.VariableStore[kStoreAngleFactor]);
+  EXPECT_EQ(8.0, engine.VariableStore[kStoreLastAnswer]);
 }
 
 }  // namespace

@@ -91,10 +91,10 @@ class ToFractionTest : public test::FreshEngine,
 
 TEST_P(ToFractionTest, FindsNumeratorAndDenominator) {
   const ToFractionRow& r = GetParam();
-  State().ErrorCode = 7;  // a stale error must not survive the call
+  engine.ErrorCode = 7;  // a stale error must not survive the call
   double num = -99, den = -99;
-  ToFraction(r.x, num, den);
-  EXPECT_EQ(State().ErrorCode, 0);
+  ToFraction(engine, r.x, num, den);
+  EXPECT_EQ(engine.ErrorCode, 0);
   EXPECT_EQ(num, r.num) << r.x;
   EXPECT_EQ(den, r.den) << r.x;
 }
@@ -127,9 +127,9 @@ class RoundAtPlaceTest : public test::FreshEngine,
 
 TEST_P(RoundAtPlaceTest, Rounds) {
   const RoundRow& r = GetParam();
-  State().ErrorCode = 7;
-  EXPECT_DOUBLE_EQ(RoundAtPlace(r.x, r.place), r.expected);
-  EXPECT_EQ(State().ErrorCode, 0);
+  engine.ErrorCode = 7;
+  EXPECT_DOUBLE_EQ(RoundAtPlace(engine, r.x, r.place), r.expected);
+  EXPECT_EQ(engine.ErrorCode, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -146,10 +146,10 @@ INSTANTIATE_TEST_SUITE_P(
 class RoundAtPlaceFault : public test::FreshEngine {};
 
 TEST_F(RoundAtPlaceFault, OverflowAndNaNAreFaultOne) {
-  EXPECT_EQ(RoundAtPlace(1e308, -5), 0);
-  EXPECT_EQ(State().ErrorCode, 1);
-  EXPECT_EQ(RoundAtPlace(std::numeric_limits<double>::quiet_NaN(), -1), 0);
-  EXPECT_EQ(State().ErrorCode, 1);
+  EXPECT_EQ(RoundAtPlace(engine, 1e308, -5), 0);
+  EXPECT_EQ(engine.ErrorCode, 1);
+  EXPECT_EQ(RoundAtPlace(engine, std::numeric_limits<double>::quiet_NaN(), -1), 0);
+  EXPECT_EQ(engine.ErrorCode, 1);
 }
 
 }  // namespace

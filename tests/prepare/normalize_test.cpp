@@ -33,18 +33,18 @@ class BeepCounter : public EngineHost {
 
 class Normalize : public test::FreshEngine {
  protected:
-  void Check(const std::vector<Row>& rows) {
+  void Check(Engine& engine, const std::vector<Row>& rows) {
     for (const Row& r : rows) {
-      ResetState();
-      const std::string got = NormalizeExpression(r.input);
+      engine.Reset();
+      const std::string got = NormalizeExpression(engine, r.input);
       EXPECT_EQ(Readable(got), Readable(Tok(r.want))) << r.name;
-      EXPECT_EQ(State().ErrorCode, r.error) << r.name;
+      EXPECT_EQ(engine.ErrorCode, r.error) << r.name;
     }
   }
 };
 
 TEST_F(Normalize, DisplaySymbolsOfTheEntryFont) {
-  Check({
+  Check(engine, {
       {"n-th root sign", "3\xCE" "8", "3{NthRoot}8:"},
       {"simp key with its list", "\xC2(1,2)", "{#simp}(1{ArgumentMark}2):"},
       {"square root sign", "\xC1" "9", "{sqr}9:"},
@@ -65,7 +65,7 @@ TEST_F(Normalize, DisplaySymbolsOfTheEntryFont) {
 }
 
 TEST_F(Normalize, CaseBlanksAndWordForms) {
-  Check({
+  Check(engine, {
       {"names in capitals", "SIN(30)", "{sin}(30):"},
       {"mod in lower case", "28 mod 5", "28{Mod}5:"},
       {"MOD in capitals", "28 MOD 5", "28{Mod}5:"},
@@ -88,7 +88,7 @@ TEST_F(Normalize, CaseBlanksAndWordForms) {
 }
 
 TEST_F(Normalize, LiteralsInBase16And2) {
-  Check({
+  Check(engine, {
       {"hexadecimal", "&h2A5F", "(10847):"},
       {"binary", "&b101101", "(45):"},
       {"prefix in capitals", "&H2a5f", "(10847):"},
@@ -109,7 +109,7 @@ TEST_F(Normalize, LiteralsInBase16And2) {
 }
 
 TEST_F(Normalize, AbsoluteValueBars) {
-  Check({
+  Check(engine, {
       {"bar pair", "|-3.6|", "{AbsoluteBars}(0-3.6):"},
       {"two pairs, no nesting", "|a|+|b|", "{AbsoluteBars}(a)+{AbsoluteBars}(b):"},
       {"lone bar", "|3", "", kErrParenOpen},
@@ -118,7 +118,7 @@ TEST_F(Normalize, AbsoluteValueBars) {
 }
 
 TEST_F(Normalize, ArgumentlessNames) {
-  Check({
+  Check(engine, {
       {"ans", "ans", "{ans}(0):"},
       {"rnd", "rnd", "{rnd}(0):"},
       {"ran#", "ran#", "{rnd}(0):"},
@@ -131,7 +131,7 @@ TEST_F(Normalize, ArgumentlessNames) {
 }
 
 TEST_F(Normalize, OperatorsAndSigns) {
-  Check({
+  Check(engine, {
       {"sum", "2+3", "2+3:"},
       {"reciprocal sum before division", "2//3", "2{ReciprocalSum}3:"},
       {"not equal", "2<>3", "2{NotEqual}3:"},
@@ -160,7 +160,7 @@ TEST_F(Normalize, OperatorsAndSigns) {
 }
 
 TEST_F(Normalize, ImplicitProducts) {
-  Check({
+  Check(engine, {
       {"digit letter", "2x", "2{ImplicitProduct}x:"},
       {"digit group", "2(3)", "2{ImplicitProduct}(3):"},
       {"digit function", "2sin30", "2{ImplicitProduct}{sin}30:"},
@@ -185,7 +185,7 @@ TEST_F(Normalize, ImplicitProducts) {
 }
 
 TEST_F(Normalize, FunctionNamesAndPowers) {
-  Check({
+  Check(engine, {
       {"name before its digits", "sin30", "{sin}30:"},
       {"longest name first", "argsinh(1)", "{argsinh}(1):"},
       {"hyperbolic", "sinh(1)", "{sinh}(1):"},
@@ -206,7 +206,7 @@ TEST_F(Normalize, FunctionNamesAndPowers) {
 }
 
 TEST_F(Normalize, PercentAndFactorial) {
-  Check({
+  Check(engine, {
       {"factorial of a number", "5!", "{fact}(5):"},
       {"factorial of a group", "(2+3)!", "{fact}((2+3)):"},
       {"factorial of a call", "sin(30)!", "{fact}({sin}(30)):"},
@@ -228,7 +228,7 @@ TEST_F(Normalize, PercentAndFactorial) {
 }
 
 TEST_F(Normalize, DegreesMinutesSeconds) {
-  Check({
+  Check(engine, {
       {"degrees", "30\xB0", "((30)):"},
       {"degrees minutes seconds", "12\xB0" "34'56\"", "((12)+(34/60)+(56/3600)):"},
       {"minutes alone", "45'", "((45/60)):"},
@@ -244,7 +244,7 @@ TEST_F(Normalize, DegreesMinutesSeconds) {
 }
 
 TEST_F(Normalize, WholeRoadOfOneEntry) {
-  Check({
+  Check(engine, {
       {"2 sin squared 30 plus bars", "2sin\xB2(30)+|-3|", "2{ImplicitProduct}{PowerOf2}{sin}(30)+{AbsoluteBars}(0-3):"},
   });
 }
@@ -265,17 +265,16 @@ TEST_F(Normalize, OpenParenthesesAreClosedWithABeep) {
       {"one closed too many", "2+3)", "", kErrParenClosed, 0},
   };
   for (const BeepRow& r : rows) {
-    ResetState();
     BeepCounter host;
-    State().Host = &host;
-    EXPECT_EQ(Readable(NormalizeExpression(r.input)), Readable(Tok(r.want))) << r.name;
-    EXPECT_EQ(State().ErrorCode, r.error) << r.name;
+    Engine engine(host);
+    EXPECT_EQ(Readable(NormalizeExpression(engine, r.input)), Readable(Tok(r.want))) << r.name;
+    EXPECT_EQ(engine.ErrorCode, r.error) << r.name;
     EXPECT_EQ(host.beeps, r.beeps) << r.name;
   }
 }
 
 TEST_F(Normalize, SplitterErrorsLetTheRemainingPassesRun) {
-  Check({
+  Check(engine, {
       {"call with one argument", "ncr(5)", ":", kErrSyntax},
       {"unclosed call", "ncr(5,2", ":", kErrSyntax},
       {"nested call with one argument", "ncr(ncr(5),2)", "{ncr}({ArgumentMark}2):", kErrSyntax},
@@ -304,25 +303,24 @@ TEST_F(Normalize, ErrorNumberOfEveryFailureRoute) {
       {"calls nested too deep", nested(201), kErrUnknown},
   };
   for (const ErrorRow& r : rows) {
-    ResetState();
-    EXPECT_EQ(NormalizeExpression(r.input), "") << r.name;
-    EXPECT_EQ(State().ErrorCode, r.error) << r.name;
+    engine.Reset();
+    EXPECT_EQ(NormalizeExpression(engine, r.input), "") << r.name;
+    EXPECT_EQ(engine.ErrorCode, r.error) << r.name;
   }
-  ResetState();
-  const std::string deepest = NormalizeExpression(nested(200));
-  EXPECT_EQ(State().ErrorCode, 0);
+  engine.Reset();
+  const std::string deepest = NormalizeExpression(engine, nested(200));
+  EXPECT_EQ(engine.ErrorCode, 0);
   EXPECT_EQ(deepest.substr(0, 4), Tok("{ncr}({ncr}("));
   EXPECT_EQ(deepest.back(), ':');
 }
 
 TEST_F(Normalize, EnteredWithAnErrorGivesNothingAndKeepsIt) {
   for (int code : {kErrUnknown, kErrSyntax, kErrOutOfRange, kNoticeNoSolution}) {
-    ResetState();
     BeepCounter host;
-    State().Host = &host;
-    State().ErrorCode = code;
-    EXPECT_EQ(NormalizeExpression("(2+3"), "") << code;
-    EXPECT_EQ(State().ErrorCode, code);
+    Engine engine(host);
+    engine.ErrorCode = code;
+    EXPECT_EQ(NormalizeExpression(engine, "(2+3"), "") << code;
+    EXPECT_EQ(engine.ErrorCode, code);
     EXPECT_EQ(host.beeps, 0) << "no pass may run";
   }
 }

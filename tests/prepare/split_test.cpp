@@ -47,16 +47,16 @@ TEST_F(Split, MarksTheFirstSeparatorOfEachCall) {
       {"a later call still fails the whole", "{ncr}(1,2)+{ncr}(3)", "", kErrSyntax},
   };
   for (const Row& r : rows) {
-    ResetState();
-    EXPECT_EQ(Readable(SplitArgumentLists(Tok(r.input))), Readable(Tok(r.want))) << r.name;
-    EXPECT_EQ(State().ErrorCode, r.error) << r.name;
+    engine.Reset();
+    EXPECT_EQ(Readable(SplitArgumentLists(engine, Tok(r.input))), Readable(Tok(r.want))) << r.name;
+    EXPECT_EQ(engine.ErrorCode, r.error) << r.name;
   }
 }
 
 TEST_F(Split, DoesNotClearAnEarlierError) {
-  State().ErrorCode = kErrOutOfRange;
-  EXPECT_EQ(SplitArgumentLists(Tok("{ncr}(5,2)")), Tok("{ncr}(5{ArgumentMark}2)"));
-  EXPECT_EQ(State().ErrorCode, kErrOutOfRange);
+  engine.ErrorCode = kErrOutOfRange;
+  EXPECT_EQ(SplitArgumentLists(engine, Tok("{ncr}(5,2)")), Tok("{ncr}(5{ArgumentMark}2)"));
+  EXPECT_EQ(engine.ErrorCode, kErrOutOfRange);
 }
 
 std::string NestedInFirstArguments(int depth) {
@@ -68,22 +68,22 @@ std::string NestedInFirstArguments(int depth) {
 }
 
 TEST_F(Split, NestingInFirstArgumentsIsBoundedAt200) {
-  const std::string deep = SplitArgumentLists(NestedInFirstArguments(200));
-  EXPECT_EQ(State().ErrorCode, 0);
+  const std::string deep = SplitArgumentLists(engine, NestedInFirstArguments(200));
+  EXPECT_EQ(engine.ErrorCode, 0);
   ASSERT_EQ(deep.size(), NestedInFirstArguments(200).size());
   EXPECT_EQ(deep.find(','), std::string::npos) << "every level marked";
 
-  ResetState();
-  EXPECT_EQ(SplitArgumentLists(NestedInFirstArguments(201)), "");
-  EXPECT_EQ(State().ErrorCode, kErrUnknown);
+  engine.Reset();
+  EXPECT_EQ(SplitArgumentLists(engine, NestedInFirstArguments(201)), "");
+  EXPECT_EQ(engine.ErrorCode, kErrUnknown);
 }
 
 TEST_F(Split, DeepNestingInLaterArgumentsIsNoRecursion) {
   std::string s;
   for (int i = 0; i < 2000; ++i) s += Tok("{ncr}(1,");
   s += "1" + std::string(2000, ')');
-  const std::string got = SplitArgumentLists(s);
-  EXPECT_EQ(State().ErrorCode, 0);
+  const std::string got = SplitArgumentLists(engine, s);
+  EXPECT_EQ(engine.ErrorCode, 0);
   EXPECT_EQ(got.size(), s.size());
   EXPECT_EQ(got.find(','), std::string::npos);
 }
@@ -91,7 +91,7 @@ TEST_F(Split, DeepNestingInLaterArgumentsIsNoRecursion) {
 // The algorithm read literally: every call token is visited by the walk,
 // including those the recursion already handled. Exponential in the nesting,
 // so only for short texts.
-std::string LiteralSplit(std::string_view text) {
+std::string LiteralSplit(Engine& engine, std::string_view text) {
   std::string t(text);
   const long length = static_cast<long>(t.size());
   for (long i = 1; i <= length; ++i) {
@@ -104,7 +104,7 @@ std::string LiteralSplit(std::string_view text) {
       if (depth == 0) j = x;
     }
     if (j == 0) {
-      State().ErrorCode = kErrSyntax;
+      engine.ErrorCode = kErrSyntax;
       return {};
     }
     std::string args = Left(rest, j - 1);
@@ -116,11 +116,11 @@ std::string LiteralSplit(std::string_view text) {
       if (depth == 0 && (c == ',' || c == ByteOf(Token::ArgumentMark))) k = x;
     }
     if (k == 0) {
-      State().ErrorCode = kErrSyntax;
+      engine.ErrorCode = kErrSyntax;
       return {};
     }
     args[k - 1] = ByteOf(Token::ArgumentMark);
-    t = head + LiteralSplit(Left(args, k - 1)) + Mid(args, k) + Mid(rest, j);
+    t = head + LiteralSplit(engine, Left(args, k - 1)) + Mid(args, k) + Mid(rest, j);
   }
   return t;
 }
@@ -134,14 +134,14 @@ TEST_F(Split, AgreesWithTheLiteralWalkOnShortTexts) {
     std::string s;
     const int length = 1 + static_cast<int>(random() % 20);
     for (int i = 0; i < length; ++i) s += alphabet[random() % alphabet.size()];
-    ResetState();
-    const std::string want = LiteralSplit(s);
-    const int wantError = State().ErrorCode;
-    ResetState();
-    const std::string got = SplitArgumentLists(s);
-    if (got != want || State().ErrorCode != wantError) {
+    engine.Reset();
+    const std::string want = LiteralSplit(engine, s);
+    const int wantError = engine.ErrorCode;
+    engine.Reset();
+    const std::string got = SplitArgumentLists(engine, s);
+    if (got != want || engine.ErrorCode != wantError) {
       ADD_FAILURE() << Readable(s) << " gives " << Readable(got) << " error "
-                    << State().ErrorCode << ", expected " << Readable(want) << " error "
+                    << engine.ErrorCode << ", expected " << Readable(want) << " error "
                     << wantError;
       if (++disagreements == 5) break;
     }
@@ -161,12 +161,12 @@ TEST_F(Split, AgreesWithTheLiteralWalkAroundDroppedArguments) {
       "{ncr}({gcm}{gcm}({ncr}(1),2),3),4)",
   };
   for (const char* text : texts) {
-    ResetState();
-    const std::string want = LiteralSplit(Tok(text));
-    const int wantError = State().ErrorCode;
-    ResetState();
-    EXPECT_EQ(Readable(SplitArgumentLists(Tok(text))), Readable(want)) << text;
-    EXPECT_EQ(State().ErrorCode, wantError) << text;
+    engine.Reset();
+    const std::string want = LiteralSplit(engine, Tok(text));
+    const int wantError = engine.ErrorCode;
+    engine.Reset();
+    EXPECT_EQ(Readable(SplitArgumentLists(engine, Tok(text))), Readable(want)) << text;
+    EXPECT_EQ(engine.ErrorCode, wantError) << text;
   }
 }
 

@@ -28,13 +28,11 @@ class FormMainTest : public QObject {
   };
   // A window without variable files whose warnings are recorded.
   std::unique_ptr<FormMain> NewWindow(Shown& shown, const std::string& dir = "") {
-    tarvo::ResetState();
     auto w = std::make_unique<FormMain>(dir);
     w->SetMessageBox([&shown](const QString& title, const QString& text) {
       shown.titles << title;
       shown.texts << text;
     });
-    tarvo::StartEngine();
     w->Load();
     w->show();
     return w;
@@ -175,7 +173,7 @@ class FormMainTest : public QObject {
     QTest::keyClick(w->Entry(), Qt::Key_Return);
     QCOMPARE(w->Logic().HistoryEntry(w->Logic().HistoryLast), std::string("2+3"));
     QCOMPARE(w->Display()->ShownText().trimmed(), QStringLiteral("5"));
-    QCOMPARE(tarvo::State().LastAnswer, 5.0);
+    QCOMPARE(w->CalculatorEngine().LastAnswer, 5.0);
     QVERIFY(w->Logic().ResultShown);
     // An operator continues from the result; Up brings the entry back.
     QTest::keyClicks(w->Entry(), QStringLiteral("*"));

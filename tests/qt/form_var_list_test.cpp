@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QTemporaryDir>
 #include <QtTest/QtTest>
+#include <optional>
 
 #include "engine/state.h"
 #include "ui/logic/menus.h"
@@ -27,7 +28,6 @@ class VarListTest : public QObject {
     bool desktopAccepts = true;
   };
   std::unique_ptr<FormMain> NewWindow(Recorded& rec) {
-    tarvo::ResetState();
     auto w = std::make_unique<FormMain>("");
     w->SetMessageBox([&rec](const QString& title, const QString& text) {
       rec.titles << title;
@@ -37,26 +37,25 @@ class VarListTest : public QObject {
       rec.urls << url;
       return rec.desktopAccepts;
     });
-    tarvo::StartEngine();
     w->Load();
     w->show();
     return w;
   }
-  static void Define(char letter, double value) {
-    tarvo::State().VariableStore[static_cast<size_t>(letter - 'a')] = value;
-    tarvo::State().DefinedFlag[static_cast<size_t>(letter - 'a')] = tarvo::kDefined;
+  void Define(char letter, double value) {
+    engine->VariableStore[static_cast<size_t>(letter - 'a')] = value;
+    engine->DefinedFlag[static_cast<size_t>(letter - 'a')] = tarvo::kDefined;
   }
 
+  // The engine of the lists made without a window; fresh for every test.
+  std::optional<tarvo::Engine> engine;
+
  private slots:
-  void init() {
-    tarvo::ResetState();
-    tarvo::State().ListMode = 1;
-  }
+  void init() { engine.emplace(); }
 
   void showsTheRowsInAFixedPitchFont() {
     Define('x', 5);
     Define('y', -0.25);
-    FormVarList list;
+    FormVarList list(*engine, 1);
     QCOMPARE(list.ShownRows(), QStringList({QStringLiteral("x =  5"), QStringLiteral("y = -0.25")}));
     // Fixed pitch by measure: some monospace fonts do not flag themselves so.
     const QFontMetrics fm(list.List1()->font());
@@ -72,7 +71,7 @@ class VarListTest : public QObject {
   }
 
   void buttonsRestAndPressWhereTheyBelong() {
-    FormVarList list;
+    FormVarList list(*engine, 1);
     list.show();
     struct Row {
       VarListButton b;
@@ -96,7 +95,7 @@ class VarListTest : public QObject {
   }
 
   void emptyListDisablesCopyAndClear() {
-    FormVarList list;
+    FormVarList list(*engine, 1);
     QVERIFY(list.ShownRows().isEmpty());
     QVERIFY(!list.Button(VarListButton::kCopy)->isEnabled());
     QVERIFY(!list.Button(VarListButton::kClear)->isEnabled());
@@ -104,11 +103,11 @@ class VarListTest : public QObject {
   }
 
   void copyPutsTheRowsOnTheClipboard() {
-    tarvo::State().ComplexMarker = 2;
+    engine->ComplexMarker = 2;
     Define('a', 1);
     Define('b', 1);
     Define('i', 2);
-    FormVarList list;
+    FormVarList list(*engine, 1);
     list.show();
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     QTest::mouseClick(list.Button(VarListButton::kCopy), Qt::LeftButton, {}, QPoint(2, 2));
@@ -117,21 +116,21 @@ class VarListTest : public QObject {
 
   void clearEmptiesTheList() {
     Define('q', 3);
-    FormVarList list;
+    FormVarList list(*engine, 1);
     list.show();
     QTest::mouseClick(list.Button(VarListButton::kClear), Qt::LeftButton, {}, QPoint(2, 2));
     QVERIFY(list.ShownRows().isEmpty());
-    QCOMPARE(tarvo::State().DefinedFlag['q' - 'a'], tarvo::kUndefined);
+    QCOMPARE(engine->DefinedFlag['q' - 'a'], tarvo::kUndefined);
     QVERIFY(!list.Button(VarListButton::kCopy)->isEnabled());
   }
 
   void escapeClosesAndDropsTheComplexPair() {
-    tarvo::State().ComplexMarker = 3;
-    FormVarList list;
+    engine->ComplexMarker = 3;
+    FormVarList list(*engine, 1);
     list.show();
     QTest::keyClick(&list, Qt::Key_Escape);
     QVERIFY(!list.isVisible());
-    QCOMPARE(tarvo::State().ComplexMarker, 0);
+    QCOMPARE(engine->ComplexMarker, 0);
     QCOMPARE(list.result(), int(QDialog::Rejected));
   }
 
@@ -156,8 +155,8 @@ class VarListTest : public QObject {
     QVERIFY(!busyWhileOpen);
     QVERIFY(QApplication::overrideCursor() == nullptr);  // balanced once the calculation ended
     QVERIFY(!w->Busy());
-    QCOMPARE(tarvo::State().ComplexMarker, 0);
-    QCOMPARE(tarvo::State().ErrorCode, 0);
+    QCOMPARE(w->CalculatorEngine().ComplexMarker, 0);
+    QCOMPARE(w->CalculatorEngine().ErrorCode, 0);
     QVERIFY(rec.texts.isEmpty());
   }
 

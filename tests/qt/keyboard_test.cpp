@@ -62,7 +62,6 @@ class KeyboardTest : public QObject {
   // whose modal windows close at once, counting both.
   std::unique_ptr<FormMain> NewWindow(bool stubMenus = true) {
     menus_ = windows_ = 0;
-    tarvo::ResetState();
     auto w = std::make_unique<FormMain>("");
     w->SetMessageBox([](const QString&, const QString&) {});
     w->SetOpenUrl([](const QUrl&) { return true; });
@@ -71,7 +70,6 @@ class KeyboardTest : public QObject {
       ++windows_;
       window->close();
     });
-    tarvo::StartEngine();
     w->Load();
     return w;
   }
@@ -84,8 +82,8 @@ class KeyboardTest : public QObject {
     for (int k = 1; k <= tarvo::kKeyCount; ++k) s.lit += w.Key(k)->Lit() ? u'1' : u'0';
     s.shown = w.Display()->ShownText();
     s.page = w.Logic().KeypadPage;
-    s.outputMode = tarvo::State().OutputMode;
-    s.angleFactor = tarvo::State().AngleFactor;
+    s.outputMode = w.CalculatorEngine().OutputMode;
+    s.angleFactor = w.CalculatorEngine().AngleFactor;
     s.arc = w.Logic().ArcShift;
     s.hyp = w.Logic().HypShift;
     s.menus = menus_;
@@ -175,7 +173,7 @@ class KeyboardTest : public QObject {
       QTest::keyClick(w->Entry(), Qt::Key_Delete, Qt::AltModifier);  // AC
       Type(w->Entry(), entries[i]);
       QTest::keyClick(w->Entry(), Qt::Key_Return);
-      const bool failed = tarvo::State().ErrorCode != 0;
+      const bool failed = w->CalculatorEngine().ErrorCode != 0;
       const QString shown = failed ? w->Label3()->text().trimmed()
                                    : QAccessible::queryAccessibleInterface(w->Display())->text(QAccessible::Description);
       QVERIFY2(shown == printed[i], qPrintable(entries[i] + QStringLiteral(": ") + shown + QStringLiteral(" / ") + printed[i]));
@@ -320,7 +318,7 @@ class KeyboardTest : public QObject {
     }
     QCOMPARE(w->Logic().FixDecimals, 2);
     QCOMPARE(w->Logic().SciDigits, 2);
-    QCOMPARE(tarvo::State().OutputMode, tarvo::OUT_SCI);
+    QCOMPARE(w->CalculatorEngine().OutputMode, tarvo::OUT_SCI);
     QCOMPARE(entries, QStringList({QString(), QString(), QStringLiteral("299792458"), QString()}));
     QCOMPARE(menuTexts.last(), QStringLiteral("User's manual (PDF document)..."));
   }

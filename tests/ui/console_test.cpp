@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/state.h"
@@ -11,15 +13,14 @@
 namespace tarvo {
 namespace {
 
-class ConsoleTest : public test::FreshEngine {
+class ConsoleTest : public ::testing::Test {
  protected:
   std::vector<std::string> out, err;
-  Console console{[this](const std::string& s) { out.push_back(s); },
-                  [this](const std::string& s) { err.push_back(s); }};
-  void SetUp() override {
-    FreshEngine::SetUp();
-    console.Start("");
-  }
+  ConsoleSession session{[this](const std::string& s) { out.push_back(s); },
+                         [this](const std::string& s) { err.push_back(s); }};
+  Console& console = session.console;
+  Engine& engine = session.engine;
+  void SetUp() override { console.Start(""); }
   std::vector<std::string> Run(const std::string& line, Console::Outcome expected) {
     out.clear();
     EXPECT_EQ(console.Run(line), expected) << line;
@@ -57,7 +58,7 @@ TEST_F(ConsoleTest, OutcomesOfEntriesAndDirectives) {
 TEST_F(ConsoleTest, EquationSolversListTheRowsFirstThenDropTheComplexPair) {
   const auto printed = Run("eq2d(x^2+2x+5)", Console::Outcome::kSuccess);
   EXPECT_EQ(printed, (std::vector<std::string>{"a = -1 + i2", "b = -1 - i2", "-1"}));
-  EXPECT_EQ(State().ComplexMarker, 0);
+  EXPECT_EQ(engine.ComplexMarker, 0);
   EXPECT_EQ(Run(":vars", Console::Outcome::kSuccess),
             (std::vector<std::string>{"a = -1", "b = -1", "i =  2"}));
 }
@@ -69,6 +70,40 @@ TEST_F(ConsoleTest, ResultsPrintWithTheirZeroAndSigns) {
                       {"3\u207F\u221A" "8", "2"}, {"4\u207B\u00B9", "0.25"}, {"3\u23B7" "8", "2"}, {"\u221B" "27", "3"}};
   for (const Row& r : rows) EXPECT_EQ(Run(r.line, Console::Outcome::kSuccess),
                                       std::vector<std::string>{r.printed}) << r.line;
+}
+
+// Every line a session prints for `script`, run `rounds` times over on one
+// fresh console and engine.
+std::vector<std::string> SessionOutput(const std::vector<std::string>& script, int rounds) {
+  std::vector<std::string> printed;
+  ConsoleSession session([&printed](const std::string& s) { printed.push_back(s); },
+                         [&printed](const std::string& s) { printed.push_back("! " + s); });
+  session.console.Start("");
+  for (int i = 0; i < rounds; ++i)
+    for (const std::string& line : script) session.console.Run(line);
+  return printed;
+}
+
+// Two engines in one process keep to themselves: their angle units,
+// variables, answers, random sequences, work budgets and solvers' roots do
+// not leak into each other while both calculate at once.
+TEST(TwoEngines, RunOnTwoThreadsAsTheyRunAlone) {
+  const std::vector<std::string> scripts[] = {
+      {":deg", "a=2", "sin(30)+a", "solve(x^3-2x-5=a, 0, 3, 0.0005)", "rnd", "eq2d(x^2+2x+5)", ":frac",
+       "ans+0.25", ":norm"},
+      {":rad", "a=7", "cos(\u03C0)+a", "solve(sin(x)=0.5, 0, 1.5, 0.0002)", "rnd", "rnd", ":hex", "255+a",
+       ":norm", "1/0"},
+  };
+  constexpr int kRounds = 20;
+  const std::vector<std::string> alone[] = {SessionOutput(scripts[0], kRounds),
+                                            SessionOutput(scripts[1], kRounds)};
+  ASSERT_NE(alone[0], alone[1]);
+  std::vector<std::string> together[2];
+  std::thread other([&] { together[1] = SessionOutput(scripts[1], kRounds); });
+  together[0] = SessionOutput(scripts[0], kRounds);
+  other.join();
+  EXPECT_EQ(together[0], alone[0]);
+  EXPECT_EQ(together[1], alone[1]);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 class EntryLine : public test::FreshEngine {
  protected:
   test::FakeControls c;
-  FormMain form{c};
+  FormMain form{c, engine};
 
   void SetLine(const std::string& text, int caret, int selection = 0) {
     c.entry = text;
@@ -31,8 +31,8 @@ TEST_F(EntryLine, LastAnswerTextPutsZeroAndBracketsBack) {
   const Row rows[] = {{0.5, "0.5"}, {-2, "(-2)"}, {25, "25"}, {-0.25, "(-0.25)"}, {0, "0"},
                       {1.5e20, "1.5E+20"}, {-1.5e-7, "(-1.5E-07)"}};
   for (const Row& r : rows) {
-    State().LastAnswer = r.answer;
-    EXPECT_EQ(LastAnswerText(), r.text) << r.answer;
+    engine.LastAnswer = r.answer;
+    EXPECT_EQ(LastAnswerText(engine), r.text) << r.answer;
   }
 }
 
@@ -58,9 +58,9 @@ TEST_F(EntryLine, AloneFunctionsAndOperatorsTakeTheLastAnswer) {
       {"\xCE", 8, "8\xCE 8", true},            // the n-th root operator alone
   };
   for (const Row& r : rows) {
-    State().LastAnswer = r.answer;
+    engine.LastAnswer = r.answer;
     bool changed = !r.changed;
-    EXPECT_EQ(Add_ANS_2_Alone_Funct(r.entry, changed), r.completed) << r.entry;
+    EXPECT_EQ(Add_ANS_2_Alone_Funct(engine, r.entry, changed), r.completed) << r.entry;
     EXPECT_EQ(changed, r.changed) << r.entry;
   }
 }
@@ -163,7 +163,7 @@ TEST_F(EntryLine, TypedCharactersBecomeTheLineSigns) {
 }
 
 TEST_F(EntryLine, ContinuingFromAResultOnlyForOperatorsAtTheEnd) {
-  State().LastAnswer = 5;
+  engine.LastAnswer = 5;
   struct Row { int typed; int caret; bool continues; };
   const Row rows[] = {{'+', 3, true}, {0xB7, 3, true}, {'!', 3, true}, {'x', 3, false},
                       {'+', 1, false} /* caret inside the line */};
@@ -175,7 +175,7 @@ TEST_F(EntryLine, ContinuingFromAResultOnlyForOperatorsAtTheEnd) {
     EXPECT_EQ(c.entry, r.continues ? "5" : "2+3") << r.typed;
     EXPECT_FALSE(form.ResultShown);
   }
-  State().LastAnswer = -4;
+  engine.LastAnswer = -4;
   SetLine("1-5", 3);
   form.ResultShown = true;
   form.Text1_KeyPress('+');
@@ -202,27 +202,27 @@ TEST_F(EntryLine, EditingAfterAnErrorTurnsTheLineBlack) {
 TEST_F(EntryLine, AngleKeysSetTheFactorAndLightOneKey) {
   struct Row { int key; double factor; const char* help; };
   const Row rows[] = {
-      {kKeyDeg, 180 / State().Pi, "Angular unit is degree: 1 right angle = 90\xB0 (90 degrees) "},
+      {kKeyDeg, 180 / engine.Pi, "Angular unit is degree: 1 right angle = 90\xB0 (90 degrees) "},
       {kKeyRad, 1.0, "Angular unit is radian: 1 right angle = \xCB/2 rad "},
-      {kKeyGra, 200 / State().Pi, "Angular unit is gradient: 1 right angle = 100 gra "},
+      {kKeyGra, 200 / engine.Pi, "Angular unit is gradient: 1 right angle = 100 gra "},
   };
   for (const Row& r : rows) {
     form.DEG_RAD_GRA_KEY(r.key);
-    EXPECT_DOUBLE_EQ(State().AngleFactor, r.factor);
+    EXPECT_DOUBLE_EQ(engine.AngleFactor, r.factor);
     EXPECT_EQ(c.label3, r.help);
     for (int k = kKeyDeg; k <= kKeyGra; ++k) EXPECT_EQ(c.keyLit[k], k == r.key) << k;
   }
 }
 
 TEST_F(EntryLine, SavedAngleFactorChoosesTheUnit) {
-  const double pi = State().Pi;
+  const double pi = engine.Pi;
   struct Row { double saved; double factor; };
   const Row rows[] = {{0, 180 / pi}, {180 / pi, 180 / pi}, {180 / pi + 0.05, 180 / pi},
                       {1.0, 1.0}, {200 / pi, 200 / pi}, {7.0, 1.0} /* unknown: stays radians */};
   for (const Row& r : rows) {
-    ResetState();
+    engine.Reset();
     form.RestoreAngleUnit(r.saved);
-    EXPECT_DOUBLE_EQ(State().AngleFactor, r.factor) << r.saved;
+    EXPECT_DOUBLE_EQ(engine.AngleFactor, r.factor) << r.saved;
   }
 }
 

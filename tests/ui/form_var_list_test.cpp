@@ -54,18 +54,14 @@ class FakeList : public VarListControls {
 
 class VarListWindow : public test::FreshEngine {
  protected:
-  void SetUp() override {
-    FreshEngine::SetUp();
-    State().ListMode = 1;
-  }
-  static void Define(Assignments values) {
+  void Define(Assignments values) {
     for (const auto& [letter, value] : values) {
-      State().VariableStore[static_cast<size_t>(letter - 'a')] = value;
-      State().DefinedFlag[static_cast<size_t>(letter - 'a')] = kDefined;
+      engine.VariableStore[static_cast<size_t>(letter - 'a')] = value;
+      engine.DefinedFlag[static_cast<size_t>(letter - 'a')] = kDefined;
     }
   }
   FakeList c;
-  FormVarList list{c};
+  FormVarList list{c, engine, 1};
 };
 
 struct LoadCase {
@@ -91,12 +87,11 @@ TEST_F(VarListWindow, LoadFillsTheListAndEnablesTheButtons) {
       {"list mode not 1: nothing", 0, 0, {{'x', 1}}, {}, false},
   };
   for (const LoadCase& r : cases) {
-    ResetState();
-    State().ListMode = r.listMode;
-    State().ComplexMarker = r.marker;
+    engine.Reset();
+    engine.ComplexMarker = r.marker;
     Define(r.values);
     FakeList controls;
-    FormVarList window(controls);
+    FormVarList window(controls, engine, r.listMode);
     window.Form_Load();
     EXPECT_EQ(controls.rows, r.rows) << r.name;
     EXPECT_EQ(window.Rows(), r.rows) << r.name;
@@ -107,7 +102,7 @@ TEST_F(VarListWindow, LoadFillsTheListAndEnablesTheButtons) {
 }
 
 TEST_F(VarListWindow, CopyPutsEveryRowWithCrLf) {
-  State().ComplexMarker = 2;
+  engine.ComplexMarker = 2;
   Define({{'a', -1}, {'b', -1}, {'i', 2}, {'z', 1e20}});
   list.Form_Load();
   list.Label2_Click();
@@ -130,18 +125,16 @@ struct ClearCase {
 TEST_F(VarListWindow, ClearActsOnlyInListModeOne) {
   const ClearCase cases[] = {{"list mode 1", 1, true}, {"list mode 0", 0, false}, {"list mode 2", 2, false}};
   for (const ClearCase& r : cases) {
-    ResetState();
-    State().ListMode = 1;
+    engine.Reset();
     Define({{'x', 3}, {'y', 4}});
     FakeList controls;
-    FormVarList window(controls);
+    FormVarList window(controls, engine, r.listMode);
     window.Form_Load();
-    State().ListMode = r.listMode;
     window.Label1_Click();
-    EXPECT_EQ(State().DefinedFlag['x' - 'a'] == kUndefined, r.cleared) << r.name;
-    EXPECT_EQ(State().VariableStore['y' - 'a'] == 0, r.cleared) << r.name;
-    EXPECT_DOUBLE_EQ(State().VariableStore['e' - 'a'], std::exp(1.0)) << r.name;
-    EXPECT_EQ(State().DefinedFlag['e' - 'a'], kDefined) << r.name;
+    EXPECT_EQ(engine.DefinedFlag['x' - 'a'] == kUndefined, r.cleared) << r.name;
+    EXPECT_EQ(engine.VariableStore['y' - 'a'] == 0, r.cleared) << r.name;
+    EXPECT_DOUBLE_EQ(engine.VariableStore['e' - 'a'], std::exp(1.0)) << r.name;
+    EXPECT_EQ(engine.DefinedFlag['e' - 'a'], kDefined) << r.name;
     EXPECT_EQ(controls.clears, 2) << r.name;  // refilled either way
   }
 }
@@ -157,10 +150,10 @@ TEST_F(VarListWindow, ClearEmptiesTheListAndDisablesTheButtons) {
 }
 
 TEST_F(VarListWindow, UnloadDropsTheComplexPair) {
-  State().ComplexMarker = 3;
+  engine.ComplexMarker = 3;
   list.Form_Load();
   list.Form_Unload();
-  EXPECT_EQ(State().ComplexMarker, 0);
+  EXPECT_EQ(engine.ComplexMarker, 0);
 }
 
 struct KeyCase {

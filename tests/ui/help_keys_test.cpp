@@ -30,13 +30,13 @@ constexpr int kKeyConst = 89, kKeyClearVars = 90, kKeyVarList = 91, kKeyHelp = 9
 class HelpKeys : public test::FreshEngine {
  protected:
   void SetOnTop(bool on) {
-    State().AlwaysVisible = on ? -1 : 0;
+    form.AlwaysVisible = on ? -1 : 0;
     c.alwaysOnTop = on;
   }
   void PendShifts() { form.ArcShift = form.HypShift = true; }
 
   test::FakeControls c;
-  FormMain form{c};
+  FormMain form{c, engine};
 };
 
 // ---- Constants ------------------------------------------------------------
@@ -100,8 +100,8 @@ TEST_F(HelpKeys, ChosenConstantEvaluates) {
   c.menuChoices = {16};
   form.CONST_KEY();
   form.EXE_KEY();
-  EXPECT_EQ(State().ErrorCode, 0);
-  EXPECT_DOUBLE_EQ(State().LastAnswer, State().Pi);
+  EXPECT_EQ(engine.ErrorCode, 0);
+  EXPECT_DOUBLE_EQ(engine.LastAnswer, engine.Pi);
 }
 
 // ---- Variable list --------------------------------------------------------
@@ -116,16 +116,16 @@ TEST_F(HelpKeys, VariableListKeyDropsAndRestoresAlwaysOnTop) {
   for (const OnTopCase& r : cases) {
     c.onTopWhenOpened.clear();
     SetOnTop(r.onTopBefore);
-    State().ListMode = 0;
+    form.ListMode = 0;
     PendShifts();
     const int focusBefore = c.focusCount;
     int listModeWhileOpen = -1;
-    c.whileListOpen = [&] { listModeWhileOpen = State().ListMode; };
+    c.whileListOpen = [&] { listModeWhileOpen = form.ListMode; };
     form.VARLIST_KEY();
     ASSERT_EQ(c.onTopWhenOpened.size(), 1u) << r.name;
     EXPECT_FALSE(c.onTopWhenOpened[0]) << r.name;
     EXPECT_EQ(c.alwaysOnTop, r.onTopBefore) << r.name;
-    EXPECT_EQ(State().AlwaysVisible != 0, r.onTopBefore) << r.name;
+    EXPECT_EQ(form.AlwaysVisible != 0, r.onTopBefore) << r.name;
     EXPECT_EQ(listModeWhileOpen, 1) << r.name;
     EXPECT_FALSE(form.ArcShift || form.HypShift) << r.name;
     EXPECT_GT(c.focusCount, focusBefore) << r.name;
@@ -151,13 +151,9 @@ class RecordingList : public VarListControls {
 };
 
 // The engine asks the window's host; the window answers with VARLIST_KEY.
-class ListingHost : public EngineHost {
- public:
-  explicit ListingHost(FormMain& form) : form_(form) {}
-  void ShowVariableList() override { form_.VARLIST_KEY(); }
-
- private:
-  FormMain& form_;
+struct ListingHost : EngineHost {
+  void ShowVariableList() override { form->VARLIST_KEY(); }
+  FormMain* form = nullptr;
 };
 
 struct SolverCase {
@@ -174,13 +170,15 @@ TEST_F(HelpKeys, SolversShowTheirRootsInTheListWindow) {
       {"cubic with a pair in b and c", "EQ3D(x^3-1)",
        {"a =  1", "b = -0.5 + i0.866025403784439", "c = -0.5 - i0.866025403784439"}},
   };
-  ListingHost host(form);
-  State().Host = &host;
+  ListingHost host;
+  Engine engine(host);
+  FormMain form(c, engine);
+  host.form = &form;
   for (const SolverCase& r : cases) {
     Strings shown;
     c.whileListOpen = [&] {
       RecordingList controls;
-      FormVarList list(controls);
+      FormVarList list(controls, engine, form.ListMode);
       list.Form_Load();
       shown = controls.rows;
       list.Form_Unload();
@@ -188,22 +186,21 @@ TEST_F(HelpKeys, SolversShowTheirRootsInTheListWindow) {
     c.SetEntryText("");
     c.Type(r.entry);
     form.EXE_KEY();
-    EXPECT_EQ(State().ErrorCode, 0) << r.name << ": " << c.label3;
+    EXPECT_EQ(engine.ErrorCode, 0) << r.name << ": " << c.label3;
     EXPECT_EQ(shown, r.rows) << r.name;
-    EXPECT_EQ(State().ComplexMarker, 0) << r.name;  // dropped when the list closed
+    EXPECT_EQ(engine.ComplexMarker, 0) << r.name;  // dropped when the list closed
   }
-  State().Host = &NullHost();
 }
 
 TEST_F(HelpKeys, ClearVariablesKey) {
-  State().VariableStore['x' - 'a'] = 4;
-  State().DefinedFlag['x' - 'a'] = kDefined;
+  engine.VariableStore['x' - 'a'] = 4;
+  engine.DefinedFlag['x' - 'a'] = kDefined;
   c.label7 = "old";
   PendShifts();
   form.Image1_Click(kKeyClearVars);
-  EXPECT_EQ(State().DefinedFlag['x' - 'a'], kUndefined);
-  EXPECT_EQ(State().VariableStore['x' - 'a'], 0);
-  EXPECT_DOUBLE_EQ(State().VariableStore['e' - 'a'], std::exp(1.0));
+  EXPECT_EQ(engine.DefinedFlag['x' - 'a'], kUndefined);
+  EXPECT_EQ(engine.VariableStore['x' - 'a'], 0);
+  EXPECT_DOUBLE_EQ(engine.VariableStore['e' - 'a'], std::exp(1.0));
   EXPECT_EQ(c.label3, " Variables were cleared");
   EXPECT_EQ(c.label7, "");
   EXPECT_FALSE(form.ArcShift || form.HypShift);
@@ -242,8 +239,8 @@ TEST_F(HelpKeys, HelpMenuChoices) {
   };
   for (const HelpCase& r : cases) {
     test::FakeControls fresh;
-    FormMain help(fresh);
-    State().AlwaysVisible = -1;
+    FormMain help(fresh, engine);
+    help.AlwaysVisible = -1;
     fresh.alwaysOnTop = true;
     fresh.programDir = "/opt/tarvo/bin";
     fresh.files = r.files;
@@ -257,7 +254,7 @@ TEST_F(HelpKeys, HelpMenuChoices) {
     EXPECT_EQ(fresh.warnings, r.warnings) << r.name;
     EXPECT_EQ(fresh.aboutBoxes, r.aboutBoxes) << r.name;
     EXPECT_EQ(fresh.alwaysOnTop, r.onTopAfter) << r.name;
-    EXPECT_EQ(State().AlwaysVisible != 0, r.onTopAfter) << r.name;
+    EXPECT_EQ(help.AlwaysVisible != 0, r.onTopAfter) << r.name;
     EXPECT_FALSE(help.ArcShift || help.HypShift) << r.name;
   }
 }

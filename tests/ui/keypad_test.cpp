@@ -30,14 +30,14 @@ class Keypad : public test::FreshEngine {
   }
   // A result on the display with the line that gave it still in place.
   void ShowResult(double answer, const std::string& line) {
-    State().LastAnswer = answer;
+    engine.LastAnswer = answer;
     c.SetEntryText(line);
     c.SetSelection(static_cast<int>(line.size()), 0);
     form.ResultShown = true;
   }
 
   test::FakeControls c;
-  FormMain form{c};
+  FormMain form{c, engine};
 };
 
 TEST(KeyTable, EveryKeyHasItsOwnPlaceExceptTheSharedPairs) {
@@ -346,7 +346,7 @@ TEST_F(Keypad, PressedLookMovesTheKeyAndBack) {
 
 TEST_F(Keypad, AngleUnitKeys) {
   struct Row { int key; double factor; const char* help; };
-  const double pi = State().Pi;
+  const double pi = engine.Pi;
   const Row rows[] = {
       {kKeyRad, 1.0, "Angular unit is radian: 1 right angle = \xCB/2 rad "},
       {kKeyGra, 200 / pi, "Angular unit is gradient: 1 right angle = 100 gra "},
@@ -355,7 +355,7 @@ TEST_F(Keypad, AngleUnitKeys) {
   for (const Row& r : rows) {
     c.SetEntryText("1+");
     form.Image1_Click(r.key);
-    EXPECT_DOUBLE_EQ(State().AngleFactor, r.factor) << r.key;
+    EXPECT_DOUBLE_EQ(engine.AngleFactor, r.factor) << r.key;
     EXPECT_EQ(c.label3, r.help) << r.key;
     EXPECT_EQ(c.entry, "1+") << r.key;
     for (int k = kKeyDeg; k <= kKeyGra; ++k) EXPECT_EQ(c.keyLit[k], k == r.key) << r.key;
@@ -363,14 +363,14 @@ TEST_F(Keypad, AngleUnitKeys) {
 }
 
 TEST_F(Keypad, AlwaysVisibleToggles) {
-  State().AlwaysVisible = 0;
+  form.AlwaysVisible = 0;
   form.imgVIS_Click();
   EXPECT_TRUE(c.alwaysOnTop);
-  EXPECT_EQ(State().AlwaysVisible, -1);
+  EXPECT_EQ(form.AlwaysVisible, -1);
   EXPECT_EQ(c.label3, "Always visible mode enabled. This window is always on top ");
   form.imgVIS_Click();
   EXPECT_FALSE(c.alwaysOnTop);
-  EXPECT_EQ(State().AlwaysVisible, 0);
+  EXPECT_EQ(form.AlwaysVisible, 0);
   EXPECT_EQ(c.label3, "Always visible mode disabled ");
 }
 
@@ -441,7 +441,7 @@ TEST_F(WindowKeys, UpAndDownReviewTheHistory) {
 class WindowLoad : public test::FreshEngine {
  protected:
   test::FakeControls c;
-  FormMain form{c};
+  FormMain form{c, engine};
 };
 
 TEST_F(WindowLoad, LoadLaysOutTheKeypadAndLeavesTheWindowOffTop) {
@@ -449,7 +449,7 @@ TEST_F(WindowLoad, LoadLaysOutTheKeypadAndLeavesTheWindowOffTop) {
   EXPECT_EQ(c.keyPlace.size(), 92u);
   EXPECT_EQ(c.keyPlace[20], std::make_pair(697, 298));
   EXPECT_FALSE(c.alwaysOnTop);
-  EXPECT_EQ(State().AlwaysVisible, 0);
+  EXPECT_EQ(form.AlwaysVisible, 0);
   EXPECT_EQ(form.KeypadPage, 0);
   EXPECT_TRUE(c.keyLit[kKeyNor]);
   EXPECT_TRUE(c.keyLit[kKeyDeg]);

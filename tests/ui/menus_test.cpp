@@ -117,7 +117,7 @@ TEST(Menus, HelpEntriesInOrder) {
 class ConstantEntry : public test::FreshEngine {
  protected:
   test::FakeControls c;
-  FormMain form{c};
+  FormMain form{c, engine};
 };
 
 TEST_F(ConstantEntry, EveryTextEvaluatesToItsValue) {
@@ -125,14 +125,14 @@ TEST_F(ConstantEntry, EveryTextEvaluatesToItsValue) {
     c.SetEntryText("");
     InsertConstant(form, k.index);
     form.EXE_KEY();
-    ASSERT_EQ(State().ErrorCode, 0) << k.index << " " << c.label3;
-    const double expected = k.index == kPiConstant ? State().Pi : std::stod(std::string(k.text));
-    EXPECT_DOUBLE_EQ(State().LastAnswer, expected) << k.index;
+    ASSERT_EQ(engine.ErrorCode, 0) << k.index << " " << c.label3;
+    const double expected = k.index == kPiConstant ? engine.Pi : std::stod(std::string(k.text));
+    EXPECT_DOUBLE_EQ(engine.LastAnswer, expected) << k.index;
   }
 }
 
 TEST_F(ConstantEntry, EConstantIsDigitsNotTheVariable) {
-  State().VariableStore[4] = 3;  // even a corrupted e must not leak in
+  engine.VariableStore[4] = 3;  // even a corrupted e must not leak in
   InsertConstant(form, 18);
   EXPECT_EQ(c.entry, "2.7182818284590452");
 }

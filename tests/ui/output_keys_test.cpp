@@ -23,7 +23,7 @@ const char* const kDateExample =
 class OutputKeys : public test::FreshEngine {
  protected:
   test::FakeControls c;
-  FormMain form{c};
+  FormMain form{c, engine};
 
   // The one lit output key, or 0 when none or several are lit; every output
   // key must have been given a picture.
@@ -74,10 +74,10 @@ class ToggleKeys : public OutputKeys, public ::testing::WithParamInterface<Toggl
 
 TEST_P(ToggleKeys, SwitchOnTheirFormat) {
   const ToggleRow& r = GetParam();
-  State().LastAnswer = r.answer;
+  engine.LastAnswer = r.answer;
   c.display = {"stale"};
   PressWithShifts(r.key);
-  EXPECT_EQ(State().OutputMode, r.mode);
+  EXPECT_EQ(engine.OutputMode, r.mode);
   EXPECT_EQ(c.display, std::vector<std::string>{r.shown});
   EXPECT_EQ(c.label3, r.label3);
   EXPECT_EQ(c.label7, r.label7);
@@ -90,10 +90,10 @@ TEST_P(ToggleKeys, SwitchOnTheirFormat) {
 
 TEST_P(ToggleKeys, PressedAgainTurnOff) {
   const ToggleRow& r = GetParam();
-  State().LastAnswer = r.answer;
+  engine.LastAnswer = r.answer;
   (form.*r.key)();
   PressWithShifts(r.key);
-  EXPECT_EQ(State().OutputMode, OUT_NORMAL);
+  EXPECT_EQ(engine.OutputMode, OUT_NORMAL);
   EXPECT_EQ(c.display, std::vector<std::string>{r.normalShown});
   EXPECT_EQ(c.label3, kNormalCaption);
   EXPECT_EQ(c.label7, "");
@@ -134,9 +134,9 @@ class BaseKeyLimits : public OutputKeys, public ::testing::WithParamInterface<Fa
 
 TEST_P(BaseKeyLimits, FallBackToNormal) {
   const FallbackRow& r = GetParam();
-  State().LastAnswer = r.answer;
+  engine.LastAnswer = r.answer;
   (form.*r.key)();
-  EXPECT_EQ(State().OutputMode, OUT_NORMAL);
+  EXPECT_EQ(engine.OutputMode, OUT_NORMAL);
   EXPECT_EQ(c.display, std::vector<std::string>{r.shown});
   EXPECT_EQ(c.label3, kNormalCaption);
   EXPECT_EQ(c.label7, "");
@@ -154,21 +154,21 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OutputKeys, BaseKeysJustBelowTheirLimits) {
-  State().LastAnswer = 99999999999999;
+  engine.LastAnswer = 99999999999999;
   form.HEX_KEY();
   EXPECT_EQ(c.Shown(), " &h 5AF3107A3FFF");
   EXPECT_EQ(LitKey(), kKeyHex);
-  State().LastAnswer = 99999999999;
+  engine.LastAnswer = 99999999999;
   form.BIN_KEY();
   EXPECT_EQ(c.Shown(), " &b 1011101001000011101101110011111111111");
   EXPECT_EQ(LitKey(), kKeyBin);
 }
 
 TEST_F(OutputKeys, NormalKeyShowsTheAnswerAndChecksNormal) {
-  State().LastAnswer = -0.25;
+  engine.LastAnswer = -0.25;
   form.M_FIX_Click(3);
   PressWithShifts(&FormMain::NOR_KEY);
-  EXPECT_EQ(State().OutputMode, OUT_NORMAL);
+  EXPECT_EQ(engine.OutputMode, OUT_NORMAL);
   EXPECT_EQ(c.display, std::vector<std::string>{" -.25"});
   EXPECT_EQ(c.label3, kNormalCaption);
   EXPECT_EQ(c.label7, "");
@@ -229,10 +229,10 @@ class MenuPicks : public OutputKeys, public ::testing::WithParamInterface<MenuPi
 
 TEST_P(MenuPicks, SwitchFormatAndCaption) {
   const MenuPickRow& r = GetParam();
-  State().LastAnswer = r.answer;
+  engine.LastAnswer = r.answer;
   c.menuChoices = {r.choice};
   PressWithShifts(r.sci ? &FormMain::SCI_KEY : &FormMain::FIX_KEY);
-  EXPECT_EQ(State().OutputMode, r.mode);
+  EXPECT_EQ(engine.OutputMode, r.mode);
   EXPECT_EQ(r.sci ? form.SciDigits : form.FixDecimals, r.setting);
   EXPECT_EQ(c.label3, r.label3);
   EXPECT_EQ(c.label7, "");
@@ -289,20 +289,20 @@ TEST_F(OutputKeys, MenuCheckMarksFollowTheFormat) {
 }
 
 TEST_F(OutputKeys, ClosingTheMenuInAnotherFormatLeavesTheDisplay) {
-  State().LastAnswer = 255;
+  engine.LastAnswer = 255;
   form.HEX_KEY();
   const std::vector<std::string> before = c.display;
   const std::string label3 = c.label3;
   form.FIX_KEY();
   form.SCI_KEY();
-  EXPECT_EQ(State().OutputMode, OUT_HEX);
+  EXPECT_EQ(engine.OutputMode, OUT_HEX);
   EXPECT_EQ(c.display, before);
   EXPECT_EQ(c.label3, label3);
   EXPECT_EQ(LitKey(), kKeyHex);
 }
 
 TEST_F(OutputKeys, ClosingTheMenuInNormalRedrawsNormal) {
-  State().LastAnswer = 7;
+  engine.LastAnswer = 7;
   c.display = {"stale"};
   c.label3 = "stale";
   form.FIX_KEY();
@@ -312,10 +312,10 @@ TEST_F(OutputKeys, ClosingTheMenuInNormalRedrawsNormal) {
 }
 
 TEST_F(OutputKeys, ClosingTheMenuInItsOwnFormatDrawsAgain) {
-  State().LastAnswer = 3.14159;
+  engine.LastAnswer = 3.14159;
   c.menuChoices = {2};
   form.FIX_KEY();
-  State().LastAnswer = 2.71828;
+  engine.LastAnswer = 2.71828;
   c.label3 = "";
   form.FIX_KEY();
   EXPECT_EQ(c.display, std::vector<std::string>{" 2.72"});
@@ -326,34 +326,34 @@ TEST_F(OutputKeys, ClosingTheMenuInItsOwnFormatDrawsAgain) {
   form.SCI_KEY();
   EXPECT_EQ(c.display, std::vector<std::string>{" 2.7E0"});
   EXPECT_EQ(c.label3, " Scientific notation output with 2 digits");
-  EXPECT_EQ(State().OutputMode, OUT_SCI);
+  EXPECT_EQ(engine.OutputMode, OUT_SCI);
 }
 
 TEST_F(OutputKeys, SeparatorOrUnknownIndexIsNoChoice) {
-  State().LastAnswer = 255;
+  engine.LastAnswer = 255;
   form.HEX_KEY();
   c.menuChoices = {10, 12, 99};
   form.FIX_KEY();
   form.FIX_KEY();
   form.SCI_KEY();
-  EXPECT_EQ(State().OutputMode, OUT_HEX);
+  EXPECT_EQ(engine.OutputMode, OUT_HEX);
   EXPECT_EQ(c.Shown(), " &h FF");
 }
 
 TEST_F(OutputKeys, MenuHandlersChangeStateOnly) {
   c.display = {"kept"};
   form.M_FIX_Click(4);
-  EXPECT_EQ(State().OutputMode, OUT_FIX);
+  EXPECT_EQ(engine.OutputMode, OUT_FIX);
   EXPECT_EQ(form.FixDecimals, 4);
   EXPECT_TRUE(form.FixChecked[4]);
   EXPECT_FALSE(form.FixNormalChecked);
   form.M_SCI_DIG_Click(7);
-  EXPECT_EQ(State().OutputMode, OUT_SCI);
+  EXPECT_EQ(engine.OutputMode, OUT_SCI);
   EXPECT_EQ(form.SciDigits, 7);
   EXPECT_TRUE(form.SciChecked[7]);
   EXPECT_FALSE(form.FixChecked[4]);
   form.M_SCI_Normal_Click();
-  EXPECT_EQ(State().OutputMode, OUT_NORMAL);
+  EXPECT_EQ(engine.OutputMode, OUT_NORMAL);
   EXPECT_TRUE(OnlyNormalChecked());
   EXPECT_EQ(c.display, std::vector<std::string>{"kept"});
   EXPECT_TRUE(c.keyLit.empty());
@@ -377,13 +377,13 @@ class NewAnswer : public OutputKeys, public ::testing::WithParamInterface<NewAns
 
 TEST_P(NewAnswer, ShowsInTheFormatInForce) {
   const NewAnswerRow& r = GetParam();
-  State().LastAnswer = 1;
+  engine.LastAnswer = 1;
   c.menuChoices.assign(r.menuChoices.begin(), r.menuChoices.end());
   if (r.key) (form.*r.key)();
-  State().LastAnswer = r.answer;
+  engine.LastAnswer = r.answer;
   c.label3 = c.label7 = "stale";
   form.ShowNewAnswer();
-  EXPECT_EQ(State().OutputMode, r.mode);
+  EXPECT_EQ(engine.OutputMode, r.mode);
   EXPECT_EQ(c.display, std::vector<std::string>{r.shown});
   EXPECT_EQ(c.label3, r.label3);
   EXPECT_EQ(c.label7, r.label7);
@@ -422,27 +422,27 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(OutputKeys, ToggleFormatLastsOverSeveralAnswers) {
   form.DMS_KEY();
   for (double answer : {1.0 / 7200, 12.3456, -0.5}) {
-    State().LastAnswer = answer;
+    engine.LastAnswer = answer;
     form.ShowNewAnswer();
   }
-  EXPECT_EQ(State().OutputMode, OUT_DMS);
+  EXPECT_EQ(engine.OutputMode, OUT_DMS);
   EXPECT_EQ(c.display, std::vector<std::string>{" -0\xB0 30' 0\""});
   EXPECT_EQ(LitKey(), kKeyDms);
 }
 
 TEST_F(OutputKeys, AnotherToggleReplacesTheFormat) {
-  State().LastAnswer = 30;
+  engine.LastAnswer = 30;
   form.HEX_KEY();
   form.BIN_KEY();
-  EXPECT_EQ(State().OutputMode, OUT_BIN);
+  EXPECT_EQ(engine.OutputMode, OUT_BIN);
   EXPECT_EQ(c.display, std::vector<std::string>{" &b 11110"});
   EXPECT_EQ(LitKey(), kKeyBin);
   c.menuChoices = {5};
   form.FIX_KEY();
-  EXPECT_EQ(State().OutputMode, OUT_FIX);
+  EXPECT_EQ(engine.OutputMode, OUT_FIX);
   EXPECT_EQ(c.display, std::vector<std::string>{" 30.00000"});
   form.BIN_KEY();  // a toggle from FIX switches on, not off
-  EXPECT_EQ(State().OutputMode, OUT_BIN);
+  EXPECT_EQ(engine.OutputMode, OUT_BIN);
   EXPECT_EQ(LitKey(), kKeyBin);
 }
 

@@ -68,11 +68,11 @@ const Bytes kOldValues(kValueBytes, 0x11);
 const Bytes kOldFlags(kFlagBytes, 0x22);
 
 TEST_F(VariableFiles, LayoutIsLittleEndianDoublesAndFlags) {
-  State().VariableStore[0] = 1.0;  // a
-  State().DefinedFlag[0] = -1;
-  State().AngleFactor = 200 / State().Pi;
-  State().LastAnswer = -2.5;
-  ASSERT_TRUE(SaveVariableFiles(dir).ok);
+  engine.VariableStore[0] = 1.0;  // a
+  engine.DefinedFlag[0] = -1;
+  engine.AngleFactor = 200 / engine.Pi;
+  engine.LastAnswer = -2.5;
+  ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
 
   const auto values = Read(kValueFile);
   ASSERT_EQ(values.size(), 224u);
@@ -92,26 +92,26 @@ TEST_F(VariableFiles, LayoutIsLittleEndianDoublesAndFlags) {
 
 TEST_F(VariableFiles, RoundTripRestoresStoreFlagsAngleAndAnswer) {
   for (int i = 0; i < 26; ++i) {
-    State().VariableStore[static_cast<size_t>(i)] = i * 1.5 - 7;
-    State().DefinedFlag[static_cast<size_t>(i)] = (i % 3 == 0) ? -1 : 0;
+    engine.VariableStore[static_cast<size_t>(i)] = i * 1.5 - 7;
+    engine.DefinedFlag[static_cast<size_t>(i)] = (i % 3 == 0) ? -1 : 0;
   }
-  State().AngleFactor = 180 / State().Pi;
-  State().LastAnswer = 42;
-  ASSERT_TRUE(SaveVariableFiles(dir).ok);
-  const EngineState saved = State();
+  engine.AngleFactor = 180 / engine.Pi;
+  engine.LastAnswer = 42;
+  ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
+  const EngineState saved = engine;
 
-  ResetState();
-  ASSERT_TRUE(LoadVariableFiles(dir).ok);
-  EXPECT_EQ(State().VariableStore, saved.VariableStore);
-  EXPECT_EQ(State().DefinedFlag, saved.DefinedFlag);
-  EXPECT_DOUBLE_EQ(State().VariableStore[kStoreAngleFactor], 180 / State().Pi);
-  EXPECT_EQ(State().VariableStore[kStoreLastAnswer], 42);
+  engine.Reset();
+  ASSERT_TRUE(LoadVariableFiles(engine, dir).ok);
+  EXPECT_EQ(engine.VariableStore, saved.VariableStore);
+  EXPECT_EQ(engine.DefinedFlag, saved.DefinedFlag);
+  EXPECT_DOUBLE_EQ(engine.VariableStore[kStoreAngleFactor], 180 / engine.Pi);
+  EXPECT_EQ(engine.VariableStore[kStoreLastAnswer], 42);
 }
 
 TEST_F(VariableFiles, MissingShortAndDamagedFilesKeepThePresets) {
-  EXPECT_TRUE(LoadVariableFiles(dir).ok);  // nothing there: a first run
-  EXPECT_TRUE(LoadVariableFiles(dir + "/no-such-folder").ok);
-  EXPECT_EQ(State().VariableStore, EngineState{}.VariableStore);
+  EXPECT_TRUE(LoadVariableFiles(engine, dir).ok);  // nothing there: a first run
+  EXPECT_TRUE(LoadVariableFiles(engine, dir + "/no-such-folder").ok);
+  EXPECT_EQ(engine.VariableStore, EngineState{}.VariableStore);
 
   // A short file fills its leading entries only; a NaN and an infinity are ignored.
   Bytes bytes;
@@ -123,49 +123,49 @@ TEST_F(VariableFiles, MissingShortAndDamagedFilesKeepThePresets) {
   bytes.push_back(0x12);  // a stray partial value
   Write(kValueFile, bytes);
   Write(kFlagFile, {0xFF, 0xFF, 0x00});
-  State().VariableStore[1] = 8;
-  EXPECT_TRUE(LoadVariableFiles(dir).ok);
-  EXPECT_EQ(State().VariableStore[0], 3.0);
-  EXPECT_EQ(State().VariableStore[1], 8);
-  EXPECT_EQ(State().VariableStore[2], 0);
-  EXPECT_EQ(State().DefinedFlag[0], -1);
-  EXPECT_EQ(State().DefinedFlag[1], 0);
+  engine.VariableStore[1] = 8;
+  EXPECT_TRUE(LoadVariableFiles(engine, dir).ok);
+  EXPECT_EQ(engine.VariableStore[0], 3.0);
+  EXPECT_EQ(engine.VariableStore[1], 8);
+  EXPECT_EQ(engine.VariableStore[2], 0);
+  EXPECT_EQ(engine.DefinedFlag[0], -1);
+  EXPECT_EQ(engine.DefinedFlag[1], 0);
 }
 
 // A session writes back only what it changed: what another session saved
 // in between survives, and a variable's value never parts from its flag.
 TEST_F(VariableFiles, ASaveKeepsWhatAnotherSessionSavedMeanwhile) {
   StoredPair mine;
-  ASSERT_TRUE(LoadVariableFiles(dir, &mine).ok);  // both start from nothing
+  ASSERT_TRUE(LoadVariableFiles(engine, dir, &mine).ok);  // both start from nothing
   {
     // The other session: loads, stores q = 9, saves.
-    const EngineState before = State();
+    const EngineState before = engine;
     StoredPair theirs;
-    ASSERT_TRUE(LoadVariableFiles(dir, &theirs).ok);
-    State().VariableStore[16] = 9;
-    State().DefinedFlag[16] = -1;
-    ASSERT_TRUE(SaveVariableFiles(dir, &theirs).ok);
-    State() = before;
+    ASSERT_TRUE(LoadVariableFiles(engine, dir, &theirs).ok);
+    engine.VariableStore[16] = 9;
+    engine.DefinedFlag[16] = -1;
+    ASSERT_TRUE(SaveVariableFiles(engine, dir, &theirs).ok);
+    static_cast<EngineState&>(engine) = before;
   }
-  State().VariableStore[23] = 7;  // x
-  State().DefinedFlag[23] = -1;
-  ASSERT_TRUE(SaveVariableFiles(dir, &mine).ok);
+  engine.VariableStore[23] = 7;  // x
+  engine.DefinedFlag[23] = -1;
+  ASSERT_TRUE(SaveVariableFiles(engine, dir, &mine).ok);
 
-  ResetState();
-  ASSERT_TRUE(LoadVariableFiles(dir).ok);
-  EXPECT_EQ(State().VariableStore[16], 9);
-  EXPECT_EQ(State().DefinedFlag[16], -1);
-  EXPECT_EQ(State().VariableStore[23], 7);
-  EXPECT_EQ(State().DefinedFlag[23], -1);
+  engine.Reset();
+  ASSERT_TRUE(LoadVariableFiles(engine, dir).ok);
+  EXPECT_EQ(engine.VariableStore[16], 9);
+  EXPECT_EQ(engine.DefinedFlag[16], -1);
+  EXPECT_EQ(engine.VariableStore[23], 7);
+  EXPECT_EQ(engine.DefinedFlag[23], -1);
   // Without what it read, a save writes its whole store.
-  State().VariableStore[23] = 1;
-  State().VariableStore[16] = 0;
-  State().DefinedFlag[16] = 0;
-  ASSERT_TRUE(SaveVariableFiles(dir).ok);
-  ResetState();
-  ASSERT_TRUE(LoadVariableFiles(dir).ok);
-  EXPECT_EQ(State().DefinedFlag[16], 0);
-  EXPECT_EQ(State().VariableStore[23], 1);
+  engine.VariableStore[23] = 1;
+  engine.VariableStore[16] = 0;
+  engine.DefinedFlag[16] = 0;
+  ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
+  engine.Reset();
+  ASSERT_TRUE(LoadVariableFiles(engine, dir).ok);
+  EXPECT_EQ(engine.DefinedFlag[16], 0);
+  EXPECT_EQ(engine.VariableStore[23], 1);
 }
 
 enum class Plant { kForeignLink, kFifo, kFolder, kOwnLinkToInput };
@@ -214,10 +214,10 @@ TEST_F(VariableFiles, NothingPlantedAtANameIsFollowedOrHangs) {
       case Plant::kOwnLinkToInput: fs::create_symlink("/proc/self/fd/0", at); break;
     }
     alarm(20);  // a hang ends the test binary instead of the suite's time
-    ResetState();
-    const FileResult load = LoadVariableFiles(dir);
-    State().VariableStore[0] = 5;
-    const SaveResult save = SaveVariableFiles(dir);
+    engine.Reset();
+    const FileResult load = LoadVariableFiles(engine, dir);
+    engine.VariableStore[0] = 5;
+    const SaveResult save = SaveVariableFiles(engine, dir);
     alarm(0);
     EXPECT_EQ(save.ok, row.saves) << save.reason;
     EXPECT_EQ(load.ok, row.saves) << load.reason;
@@ -237,9 +237,9 @@ TEST_F(VariableFiles, NothingPlantedAtANameIsFollowedOrHangs) {
                                                                                      : fs::file_type::directory;
     EXPECT_EQ(fs::symlink_status(at).type(), planted);
     if (row.saves && std::string(row.name) != ".tarvo.pending") {
-      ResetState();
-      ASSERT_TRUE(LoadVariableFiles(dir).ok);
-      EXPECT_EQ(State().VariableStore[0], 5);
+      engine.Reset();
+      ASSERT_TRUE(LoadVariableFiles(engine, dir).ok);
+      EXPECT_EQ(engine.VariableStore[0], 5);
     }
   }
   fs::remove(victim);
@@ -253,20 +253,20 @@ TEST_F(VariableFiles, AnOwnLinkIsWrittenThroughToItsTarget) {
   Write("real/values", kOldValues);
   chmod(At("real/values").c_str(), 0640);
   fs::create_symlink("real/values", At(kValueFile));
-  State().VariableStore[0] = 3;
-  ASSERT_TRUE(SaveVariableFiles(dir).ok);
+  engine.VariableStore[0] = 3;
+  ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
   EXPECT_TRUE(fs::is_symlink(At(kValueFile)));
   EXPECT_EQ(Read("real/values").size(), kValueBytes);
   EXPECT_EQ(fs::status(At("real/values")).permissions(), fs::perms(0640));
-  ResetState();
-  ASSERT_TRUE(LoadVariableFiles(dir).ok);
-  EXPECT_EQ(State().VariableStore[0], 3);
+  engine.Reset();
+  ASSERT_TRUE(LoadVariableFiles(engine, dir).ok);
+  EXPECT_EQ(engine.VariableStore[0], 3);
   EXPECT_EQ(std::distance(fs::directory_iterator(At("real")), fs::directory_iterator()), 1);
 
   fs::create_symlink("values", At("real/second"));
   fs::remove(At(kFlagFile));
   fs::create_symlink("real/second", At(kFlagFile));
-  const SaveResult r = SaveVariableFiles(dir);
+  const SaveResult r = SaveVariableFiles(engine, dir);
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.reason.find("another link"), std::string::npos) << r.reason;
 }
@@ -285,7 +285,7 @@ TEST_F(VariableFiles, ASaveKeepsEachFilesModeAndOwner) {
         ASSERT_EQ(chown(At(name).c_str(), row.owner, row.owner), 0);
       }
     }
-    ASSERT_TRUE(SaveVariableFiles(dir).ok);
+    ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
     for (const char* name : {kValueFile, kFlagFile}) {
       struct stat st {};
       ASSERT_EQ(stat(At(name).c_str(), &st), 0);
@@ -298,7 +298,7 @@ TEST_F(VariableFiles, ASaveKeepsEachFilesModeAndOwner) {
   // A new file gets what the umask allows.
   fs::remove(At(kValueFile));
   const mode_t old = umask(027);
-  EXPECT_TRUE(SaveVariableFiles(dir).ok);
+  EXPECT_TRUE(SaveVariableFiles(engine, dir).ok);
   umask(old);
   EXPECT_EQ(fs::status(At(kValueFile)).permissions(), fs::perms(0640));
 }
@@ -324,8 +324,8 @@ TEST_F(VariableFiles, ASmallFilesystemThatFillsUpKeepsBothOldFiles) {
     }
     std::fclose(filler);
   }
-  State().VariableStore[0] = 42;
-  const SaveResult r = SaveVariableFiles(mnt);
+  engine.VariableStore[0] = 42;
+  const SaveResult r = SaveVariableFiles(engine, mnt);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.reason, std::strerror(ENOSPC));
   EXPECT_EQ(Read("small/Varreal.dat"), kOldValues);
@@ -353,11 +353,11 @@ TEST_F(VariableFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
     static const char* stopAt;
     stopAt = row.step;
     // The old pair: a = 1 defined, b = 2 defined.
-    ResetState();
-    State().VariableStore[0] = 1;
-    State().VariableStore[1] = 2;
-    State().DefinedFlag[0] = State().DefinedFlag[1] = -1;
-    ASSERT_TRUE(SaveVariableFiles(dir).ok);
+    engine.Reset();
+    engine.VariableStore[0] = 1;
+    engine.VariableStore[1] = 2;
+    engine.DefinedFlag[0] = engine.DefinedFlag[1] = -1;
+    ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -365,10 +365,10 @@ TEST_F(VariableFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
         if (std::strcmp(step, stopAt) == 0) raise(SIGKILL);
       });
       // The new pair: a undefined, b = 20.
-      State().VariableStore[0] = 0;
-      State().DefinedFlag[0] = 0;
-      State().VariableStore[1] = 20;
-      SaveVariableFiles(dir);
+      engine.VariableStore[0] = 0;
+      engine.DefinedFlag[0] = 0;
+      engine.VariableStore[1] = 20;
+      SaveVariableFiles(engine, dir);
       _exit(0);  // not reached when the hook works
     }
     int status = 0;
@@ -376,15 +376,15 @@ TEST_F(VariableFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
 
     for (int pass = 0; pass < 2; ++pass) {  // as left, then after the next save
-      ResetState();
+      engine.Reset();
       StoredPair read;
-      ASSERT_TRUE(LoadVariableFiles(dir, &read).ok);
-      EXPECT_EQ(State().VariableStore[0], row.newPair ? 0 : 1) << pass;
-      EXPECT_EQ(State().DefinedFlag[0], row.newPair ? 0 : -1) << pass;
-      EXPECT_EQ(State().VariableStore[1], row.newPair ? 20 : 2) << pass;
-      EXPECT_EQ(State().DefinedFlag[1], -1) << pass;
-      State().VariableStore[2] = 3;
-      ASSERT_TRUE(SaveVariableFiles(dir, &read).ok);
+      ASSERT_TRUE(LoadVariableFiles(engine, dir, &read).ok);
+      EXPECT_EQ(engine.VariableStore[0], row.newPair ? 0 : 1) << pass;
+      EXPECT_EQ(engine.DefinedFlag[0], row.newPair ? 0 : -1) << pass;
+      EXPECT_EQ(engine.VariableStore[1], row.newPair ? 20 : 2) << pass;
+      EXPECT_EQ(engine.DefinedFlag[1], -1) << pass;
+      engine.VariableStore[2] = 3;
+      ASSERT_TRUE(SaveVariableFiles(engine, dir, &read).ok);
     }
     EXPECT_TRUE(Leftovers().empty()) << Leftovers()[0];  // the killed save's temporaries too
   }
@@ -393,7 +393,8 @@ TEST_F(VariableFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
 TEST_F(VariableFiles, TheConsoleTellsTheUserWhenTheFilesCannotBeReadOrSaved) {
   ASSERT_EQ(mkfifo(At(kValueFile).c_str(), 0600), 0);  // refused for root too
   std::vector<std::string> errors;
-  Console console([](const std::string&) {}, [&](const std::string& s) { errors.push_back(s); });
+  ConsoleSession session([](const std::string&) {}, [&](const std::string& s) { errors.push_back(s); });
+  Console& console = session.console;
   EXPECT_FALSE(console.Start(dir));
   console.Run("x=3");
   EXPECT_FALSE(console.Finish(dir));

@@ -19,7 +19,7 @@ namespace {
 class Processing : public test::FreshEngine {
  protected:
   test::FakeControls c;
-  FormMain form{c};
+  FormMain form{c, engine};
 
   void Exe(const std::string& entry) {
     c.entry = entry;
@@ -31,7 +31,7 @@ class Processing : public test::FreshEngine {
 TEST_F(Processing, ResultsGoToDisplayAnswerAndClipboard) {
   Exe("2+3");
   EXPECT_EQ(c.Shown(), " 5");
-  EXPECT_EQ(State().LastAnswer, 5);
+  EXPECT_EQ(engine.LastAnswer, 5);
   EXPECT_EQ(c.clipboard, " 5");
   EXPECT_TRUE(form.ResultShown);
   EXPECT_EQ(c.busyCalls, (std::vector<bool>{true, false}));
@@ -61,13 +61,13 @@ TEST_F(Processing, AssignmentsStoreAndReportFailures) {
   };
   for (const Row& r : rows) {
     Exe(r.entry);
-    EXPECT_EQ(State().ErrorCode, r.error) << r.entry;
-    EXPECT_EQ(State().LastAnswer, r.answer) << r.entry;
+    EXPECT_EQ(engine.ErrorCode, r.error) << r.entry;
+    EXPECT_EQ(engine.LastAnswer, r.answer) << r.entry;
     EXPECT_EQ(c.label3, r.label3) << r.entry;
   }
-  EXPECT_EQ(State().VariableStore[23], 5);
-  EXPECT_EQ(State().DefinedFlag[23], -1);
-  EXPECT_EQ(State().VariableStore[4], std::exp(1.0));
+  EXPECT_EQ(engine.VariableStore[23], 5);
+  EXPECT_EQ(engine.DefinedFlag[23], -1);
+  EXPECT_EQ(engine.VariableStore[4], std::exp(1.0));
 }
 
 TEST_F(Processing, ErrorsAreRedNoticesGreenAndTheDisplayKeepsItsResult) {
@@ -75,10 +75,10 @@ TEST_F(Processing, ErrorsAreRedNoticesGreenAndTheDisplayKeepsItsResult) {
   Exe("1/0");
   EXPECT_EQ(c.color, kErrorRed);
   EXPECT_EQ(c.Shown(), " 4");
-  EXPECT_EQ(State().LastAnswer, 4);
+  EXPECT_EQ(engine.LastAnswer, 4);
   EXPECT_EQ(c.entry, "1/0");
   Exe("s2x2(x+y=1, 2x+2y=2)");
-  EXPECT_EQ(State().ErrorCode, 33);
+  EXPECT_EQ(engine.ErrorCode, 33);
   EXPECT_EQ(c.color, kNoticeGreen);
   EXPECT_EQ(c.label3, "Not found solutions / Infinite solutions ");
   Exe("2");
@@ -93,21 +93,21 @@ TEST_F(Processing, EntriesOverTheLengthLimitAreRefusedBeforeAnyWork) {
   }();
   ASSERT_EQ(longest.size(), static_cast<size_t>(kMaxEntryLength));
   Exe(longest);
-  EXPECT_EQ(State().ErrorCode, 0);
-  EXPECT_EQ(State().LastAnswer, (kMaxEntryLength + 1) / 2);
+  EXPECT_EQ(engine.ErrorCode, 0);
+  EXPECT_EQ(engine.LastAnswer, (kMaxEntryLength + 1) / 2);
   const int historyBefore = form.HistoryLast;
   c.busyCalls.clear();
   Exe(longest + "0");
-  EXPECT_EQ(State().ErrorCode, kErrEntryTooLong);
+  EXPECT_EQ(engine.ErrorCode, kErrEntryTooLong);
   EXPECT_EQ(c.label3, "Error: Entry too long ");
   EXPECT_EQ(c.color, kErrorRed);
   EXPECT_TRUE(c.busyCalls.empty()) << "nothing was evaluated";
   EXPECT_EQ(form.HistoryLast, historyBefore) << "nor kept in the history";
   // Blanks count as the entry line holds them.
   Exe(" " + longest);
-  EXPECT_EQ(State().ErrorCode, kErrEntryTooLong);
+  EXPECT_EQ(engine.ErrorCode, kErrEntryTooLong);
   Exe(std::string(kMaxEntryLength + 1, ' '));
-  EXPECT_EQ(State().ErrorCode, kErrEntryTooLong);
+  EXPECT_EQ(engine.ErrorCode, kErrEntryTooLong);
 }
 
 // Running out of memory while an entry is evaluated: the entry ends with an
@@ -126,60 +126,60 @@ class OutOfMemoryControls : public test::FakeControls {
 
 TEST_F(Processing, AnEntryOutOfMemoryEndsInAnErrorAndTheSessionGoesOn) {
   OutOfMemoryControls controls;
-  FormMain window{controls};
+  FormMain window{controls, engine};
   controls.entry = "6*7";
   window.EXE_KEY();
   controls.failNextEvaluation = true;
   controls.entry = "x=2+3";
   window.EXE_KEY();
-  EXPECT_EQ(State().ErrorCode, kErrTooComplex);
+  EXPECT_EQ(engine.ErrorCode, kErrTooComplex);
   EXPECT_EQ(controls.label3, "Error: Too complex expression ");
   EXPECT_EQ(controls.busyCalls.back(), false);
-  EXPECT_EQ(State().LastAnswer, 42);
-  EXPECT_EQ(State().DefinedFlag[23], kUndefined);
+  EXPECT_EQ(engine.LastAnswer, 42);
+  EXPECT_EQ(engine.DefinedFlag[23], kUndefined);
   controls.entry = "ans+1";
   window.EXE_KEY();
-  EXPECT_EQ(State().ErrorCode, 0);
+  EXPECT_EQ(engine.ErrorCode, 0);
   EXPECT_EQ(controls.Shown(), " 43");
 }
 
 TEST_F(Processing, CompletedEntriesAreWrittenBack) {
-  State().LastAnswer = -2;
+  engine.LastAnswer = -2;
   Exe("\xC1");
   EXPECT_EQ(c.entry, "\xC1 (-2)");
-  EXPECT_EQ(State().ErrorCode, 5);  // square root of a negative
-  State().ErrorCode = 0;
-  State().LastAnswer = -2;
+  EXPECT_EQ(engine.ErrorCode, 5);  // square root of a negative
+  engine.ErrorCode = 0;
+  engine.LastAnswer = -2;
   Exe("+1");
   EXPECT_EQ(c.entry, "(-2)+1");
-  EXPECT_EQ(State().LastAnswer, -1);
+  EXPECT_EQ(engine.LastAnswer, -1);
 }
 
 TEST_F(Processing, EquationTextsGoToSlots) {
-  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{#ecsg}(x^2-3{ImplicitProduct}x+2)+1:"), CodeOf(Token::QuadraticEquation)),
+  EXPECT_EQ(Replace_ALL_FuncionPointer(engine, test::Tok("{#ecsg}(x^2-3{ImplicitProduct}x+2)+1:"), CodeOf(Token::QuadraticEquation)),
             test::Tok("{#ecsg}(1)+1:"));
-  EXPECT_EQ(State().EquationSlots[1], test::Tok("x^2-3{ImplicitProduct}x+2"));
-  State().EquationSlotCount = 0;
-  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{#sdxd}(x+y=1{ArgumentMark}x-y=0):"), CodeOf(Token::LinearSystem2)),
+  EXPECT_EQ(engine.EquationSlots[1], test::Tok("x^2-3{ImplicitProduct}x+2"));
+  engine.EquationSlotCount = 0;
+  EXPECT_EQ(Replace_ALL_FuncionPointer(engine, test::Tok("{#sdxd}(x+y=1{ArgumentMark}x-y=0):"), CodeOf(Token::LinearSystem2)),
             test::Tok("{#sdxd}(1{ArgumentMark}2):"));
-  EXPECT_EQ(State().EquationSlots[2], "x-y=0");
-  State().EquationSlotCount = 0;
-  EXPECT_EQ(Replace_1_FuncionPointer(test::Tok("{solve}(x^2-2{ArgumentMark}0,3):"), CodeOf(Token::SolveOnInterval)),
+  EXPECT_EQ(engine.EquationSlots[2], "x-y=0");
+  engine.EquationSlotCount = 0;
+  EXPECT_EQ(Replace_1_FuncionPointer(engine, test::Tok("{solve}(x^2-2{ArgumentMark}0,3):"), CodeOf(Token::SolveOnInterval)),
             test::Tok("{solve}(1{ArgumentMark}0,3):"));
-  EXPECT_EQ(State().EquationSlots[1], "x^2-2");
+  EXPECT_EQ(engine.EquationSlots[1], "x^2-2");
 }
 
 TEST_F(Processing, TooManyOrEmptyEquationTexts) {
   std::string many;
   for (int i = 0; i < 10; ++i) many += "+eq2d(x^2-1)";
   Exe(many);
-  EXPECT_EQ(State().ErrorCode, 23);
+  EXPECT_EQ(engine.ErrorCode, 23);
   EXPECT_EQ(c.label3, "Error: Too many equations/functions ");
 
-  State().EquationSlotCount = 0;
-  State().ErrorCode = 0;
-  EXPECT_EQ(Replace_ALL_FuncionPointer(test::Tok("{#ecsg}():"), CodeOf(Token::QuadraticEquation)), "");
-  EXPECT_EQ(State().ErrorCode, 3);
+  engine.EquationSlotCount = 0;
+  engine.ErrorCode = 0;
+  EXPECT_EQ(Replace_ALL_FuncionPointer(engine, test::Tok("{#ecsg}():"), CodeOf(Token::QuadraticEquation)), "");
+  EXPECT_EQ(engine.ErrorCode, 3);
 }
 
 TEST_F(Processing, ContinuingFromAResult) {
@@ -195,17 +195,17 @@ TEST_F(Processing, ContinuingFromAResult) {
 
 TEST_F(Processing, EquationResultsDoNotContinue) {
   Exe("eq2d(x^2-3x+2=0)");
-  EXPECT_EQ(State().ErrorCode, 0);
+  EXPECT_EQ(engine.ErrorCode, 0);
   EXPECT_FALSE(form.ResultShown);
-  EXPECT_EQ(State().LastAnswer, 2);
+  EXPECT_EQ(engine.LastAnswer, 2);
 }
 
 TEST_F(Processing, LoadShowsZeroInDegreesAndRecordsIt) {
-  State().VariableStore[kStoreLastAnswer] = 9;
+  engine.VariableStore[kStoreLastAnswer] = 9;
   form.Form_Load("");
   EXPECT_EQ(c.Shown(), " 0");
-  EXPECT_EQ(State().LastAnswer, 0);
-  EXPECT_DOUBLE_EQ(State().AngleFactor, 180 / State().Pi);
+  EXPECT_EQ(engine.LastAnswer, 0);
+  EXPECT_DOUBLE_EQ(engine.AngleFactor, 180 / engine.Pi);
   EXPECT_EQ(form.HistoryLast, 1);
   EXPECT_EQ(form.HistoryEntry(1), "0");
   EXPECT_EQ(c.entry, "");

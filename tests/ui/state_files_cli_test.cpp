@@ -117,10 +117,10 @@ class CliStateFiles : public test::FreshEngine {
   }
   // The value of variable `name` as the next session loads it; NaN when undefined.
   double Stored(char name) {
-    ResetState();
-    EXPECT_TRUE(LoadVariableFiles(dir).ok);
+    engine.Reset();
+    EXPECT_TRUE(LoadVariableFiles(engine, dir).ok);
     const size_t i = static_cast<size_t>(name - 'a');
-    return State().DefinedFlag[i] != 0 ? State().VariableStore[i] : std::nan("");
+    return engine.DefinedFlag[i] != 0 ? engine.VariableStore[i] : std::nan("");
   }
   // Waits until `text` appears on `fd`; false on end of file or after 20 s.
   static bool AwaitOutput(int fd, const std::string& text) {

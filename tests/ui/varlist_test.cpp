@@ -19,14 +19,10 @@ using Assignments = std::initializer_list<std::pair<char, double>>;
 
 class VariableList : public test::FreshEngine {
  protected:
-  void SetUp() override {
-    FreshEngine::SetUp();
-    State().ListMode = 1;
-  }
-  static void Define(Assignments values) {
+  void Define(Assignments values) {
     for (const auto& [letter, value] : values) {
-      State().VariableStore[static_cast<size_t>(letter - 'a')] = value;
-      State().DefinedFlag[static_cast<size_t>(letter - 'a')] = kDefined;
+      engine.VariableStore[static_cast<size_t>(letter - 'a')] = value;
+      engine.DefinedFlag[static_cast<size_t>(letter - 'a')] = kDefined;
     }
   }
 };
@@ -72,26 +68,24 @@ TEST_F(VariableList, Rows) {
        {"a =  1", "b =  1"}},
   };
   for (const RowCase& c : cases) {
-    ResetState();
-    State().ListMode = 1;
-    State().ComplexMarker = c.marker;
+    engine.Reset();
+    engine.ComplexMarker = c.marker;
     Define(c.values);
-    EXPECT_EQ(VariableListRows(), c.expected) << c.name;
+    EXPECT_EQ(VariableListRows(engine, 1), c.expected) << c.name;
   }
 }
 
 TEST_F(VariableList, EmptyUnlessListModeIsOne) {
   Define({{'x', 5}});
   for (int mode : {0, 2, -1}) {
-    State().ListMode = mode;
-    EXPECT_TRUE(VariableListRows().empty()) << mode;
+    EXPECT_TRUE(VariableListRows(engine, mode).empty()) << mode;
   }
 }
 
 TEST_F(VariableList, UndefinedValuesAreNotListed) {
-  State().VariableStore['q' - 'a'] = 9;  // a value without its flag
+  engine.VariableStore['q' - 'a'] = 9;  // a value without its flag
   Define({{'r', 1}});
-  EXPECT_EQ(VariableListRows(), Rows({"r =  1"}));
+  EXPECT_EQ(VariableListRows(engine, 1), Rows({"r =  1"}));
 }
 
 TEST_F(VariableList, ClipboardTextEndsEveryRowWithCrLf) {

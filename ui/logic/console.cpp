@@ -11,16 +11,12 @@
 
 namespace tarvo {
 
-Console::Console(std::function<void(const std::string&)> out, std::function<void(const std::string&)> err)
-    : out_(std::move(out)), err_(std::move(err)), form_(*this) {}
-
-Console::~Console() {
-  if (State().Host == this) State().Host = &NullHost();
-}
+Console::Console(Engine& engine, std::function<void(const std::string&)> out,
+                 std::function<void(const std::string&)> err)
+    : out_(std::move(out)), err_(std::move(err)), engine_(engine), form_(*this, engine) {}
 
 bool Console::Start(const std::string& stateDir) {
-  State().Host = this;
-  StartEngine();
+  StartEngine(engine_);
   const FileResult r = form_.Form_Load(stateDir);
   if (!r.ok) err_("Error: cannot read " + r.file + ": " + r.reason);
   return r.ok;
@@ -53,15 +49,15 @@ int Console::PopupMenu(const std::vector<MenuEntry>&) {
 
 void Console::ShowVariableList() {
   // The list window: rows while it is open, the complex pair dropped when it closes.
-  State().ListMode = 1;
+  form_.ListMode = 1;
   PrintRows();
-  State().ComplexMarker = 0;
+  engine_.ComplexMarker = 0;
 }
 
 void Console::ReportSelfCheck(const std::string& text, bool) { err_(BytesToUtf8(text)); }
 
 void Console::PrintRows() {
-  for (const std::string& row : VariableListRows()) out_(BytesToUtf8(row));
+  for (const std::string& row : VariableListRows(engine_, form_.ListMode)) out_(BytesToUtf8(row));
 }
 
 namespace {
@@ -97,7 +93,7 @@ Console::Outcome Console::Run(const std::string& line) {
   for (char& c : bytes) c = static_cast<char>(TypedCharacter(Code(c)));
   SetEntryText(std::move(bytes));
   form_.EXE_KEY();
-  if (State().ErrorCode != 0) {
+  if (engine_.ErrorCode != 0) {
     out_(ToUtf8(RTrim(label3_)));
     return Outcome::kNotice;
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/host.h"
+#include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/form_main.h"
 
@@ -15,9 +16,11 @@ namespace tarvo {
 
 class Console : public MainControls, public EngineHost {
  public:
-  // Output lines (UTF-8) go to `out`, diagnostics to `err`.
-  Console(std::function<void(const std::string&)> out, std::function<void(const std::string&)> err);
-  ~Console() override;
+  // Drives `engine`, whose host is to be this console (the engine's owner
+  // makes the two together). Output lines (UTF-8) go to `out`, diagnostics
+  // to `err`.
+  Console(Engine& engine, std::function<void(const std::string&)> out,
+          std::function<void(const std::string&)> err);
 
   // Start of a run; `stateDir` empty means no variable files. False
   // (reported on `err`) when a variable file exists but cannot be read.
@@ -67,6 +70,7 @@ class Console : public MainControls, public EngineHost {
   void PrintDisplay();
 
   std::function<void(const std::string&)> out_, err_;
+  Engine& engine_;
   FormMain form_;
   std::string entry_;
   int selStart_ = 0, selLength_ = 0;
@@ -75,6 +79,15 @@ class Console : public MainControls, public EngineHost {
   std::string display_;
   std::string line_;  // the result line being printed, its storage reused
   int nextMenuChoice_ = -1;
+};
+
+// A console and the engine it drives, made together: the console is the
+// engine's host, and only keeps the reference until the engine exists.
+struct ConsoleSession {
+  ConsoleSession(std::function<void(const std::string&)> out, std::function<void(const std::string&)> err)
+      : console(engine, std::move(out), std::move(err)) {}
+  Console console;
+  Engine engine{console};
 };
 
 }  // namespace tarvo

@@ -36,8 +36,7 @@ constexpr Token kAllArgsTextCodes[] = {Token::QuadraticEquation, Token::CubicEqu
 
 // Stores an equation text in the next slot. False (ErrorCode set) when the
 // slots are exhausted or the text is empty.
-bool StoreEquationText(const std::string& text) {
-  EngineState& s = State();
+bool StoreEquationText(EngineState& s, const std::string& text) {
   if (++s.EquationSlotCount > 9) {
     s.ErrorCode = kErrTooManyEquations;
     return false;
@@ -65,20 +64,20 @@ int TypedCharacter(int c) {
   return c;
 }
 
-std::string LastAnswerText() {
-  const double answer = State().LastAnswer;
+std::string LastAnswerText(const EngineState& state) {
+  const double answer = state.LastAnswer;
   std::string t = NumberText(std::fabs(answer));
   if (!t.empty() && t[0] == '.') t = "0" + t;
   return answer < 0 ? "(-" + t + ")" : t;
 }
 
-std::string Add_ANS_2_Alone_Funct(std::string_view entry, bool& changed) {
+std::string Add_ANS_2_Alone_Funct(const EngineState& state, std::string_view entry, bool& changed) {
   std::string s = Replace(entry, " ", "");
   changed = false;
   // Most entries need neither the answer's text nor the lower-cased entry.
   std::string answerText;
-  auto answer = [&answerText]() -> const std::string& {
-    if (answerText.empty()) answerText = LastAnswerText();
+  auto answer = [&answerText, &state]() -> const std::string& {
+    if (answerText.empty()) answerText = LastAnswerText(state);
     return answerText;
   };
   // The entry alone, before anything is added to it; no name is longer than
@@ -116,7 +115,7 @@ std::string Add_ANS_2_Alone_Funct(std::string_view entry, bool& changed) {
   return s;
 }
 
-std::string Replace_1_FuncionPointer(std::string_view tokens, int code) {
+std::string Replace_1_FuncionPointer(EngineState& state, std::string_view tokens, int code) {
   std::string s(tokens);
   const std::string call = Chr(code) + "(";
   long p = InStr(s, call);
@@ -133,15 +132,15 @@ std::string Replace_1_FuncionPointer(std::string_view tokens, int code) {
       }
     }
     if (found > 0) {
-      if (!StoreEquationText(Mid(s, p + 2, found - p - 2))) return {};
-      s = Left(s, p + 1) + std::to_string(State().EquationSlotCount) + Mid(s, found);
+      if (!StoreEquationText(state, Mid(s, p + 2, found - p - 2))) return {};
+      s = Left(s, p + 1) + std::to_string(state.EquationSlotCount) + Mid(s, found);
     }
     p = InStr(s, call, p + 2);
   }
   return s;
 }
 
-std::string Replace_ALL_FuncionPointer(std::string_view tokens, int code) {
+std::string Replace_ALL_FuncionPointer(EngineState& state, std::string_view tokens, int code) {
   std::string s(tokens);
   const std::string call = Chr(code) + "(";
   long p = InStr(s, call);
@@ -154,10 +153,10 @@ std::string Replace_ALL_FuncionPointer(std::string_view tokens, int code) {
       if (c == '(') ++depth;
       if (c == ')') --depth;
       if (((c == ',' || c == ByteOf(Token::ArgumentMark)) && depth == 1) || depth == 0) {
-        if (!StoreEquationText(Mid(s, a + 1, j - a - 1))) return {};
+        if (!StoreEquationText(state, Mid(s, a + 1, j - a - 1))) return {};
         // Blank the argument and write the slot number over its start, so that
         // positions after it stay valid.
-        const std::string number = std::to_string(State().EquationSlotCount);
+        const std::string number = std::to_string(state.EquationSlotCount);
         for (long k = a + 1; k <= j - 1; ++k) s[static_cast<size_t>(k - 1)] = ' ';
         s.replace(static_cast<size_t>(a), number.size(), number);
         a = j;
@@ -166,7 +165,7 @@ std::string Replace_ALL_FuncionPointer(std::string_view tokens, int code) {
       }
     }
     if (!stored) {
-      State().ErrorCode = kErrSyntax;
+      state.ErrorCode = kErrSyntax;
       return {};
     }
     p = InStr(s, call, p + 2);
@@ -175,7 +174,7 @@ std::string Replace_ALL_FuncionPointer(std::string_view tokens, int code) {
 }
 
 void FormMain::SET_ERROR() {
-  const int code = State().ErrorCode;
+  const int code = engine_.ErrorCode;
   const std::string message(ErrorMessage(code));
   c_.SetEntryColor(IsNotice(code) ? kNoticeGreen : kErrorRed);
   c_.SetLabel3(message + " ");
@@ -189,13 +188,13 @@ void FormMain::Procesar() {
     ProcessEntry();
   } catch (const std::bad_alloc&) {
     c_.SetBusy(false);
-    State().ErrorCode = kErrTooComplex;
+    engine_.ErrorCode = kErrTooComplex;
     SET_ERROR();
   }
 }
 
 void FormMain::ProcessEntry() {
-  EngineState& s = State();
+  EngineState& s = engine_;
   const std::string text = c_.EntryText();
   // Refused whole, before it is prepared or kept in the history. Blanks
   // count: the entry line holds no more characters than this either, and
@@ -212,7 +211,7 @@ void FormMain::ProcessEntry() {
   }
   c_.SetEntryColor(kBlack);
   bool changed = false;
-  const std::string completed = Add_ANS_2_Alone_Funct(entry, changed);
+  const std::string completed = Add_ANS_2_Alone_Funct(engine_, entry, changed);
   if (changed) {
     c_.SetEntryText(completed);
     c_.SetSelection(static_cast<int>(completed.size()), 0);
@@ -222,7 +221,7 @@ void FormMain::ProcessEntry() {
   }
 
   s.ErrorCode = 0;
-  std::string tokens = NormalizeExpression(TrimmedView(completed));
+  std::string tokens = NormalizeExpression(engine_, TrimmedView(completed));
   if (s.ErrorCode != 0) {
     SET_ERROR();
     return;
@@ -240,13 +239,13 @@ void FormMain::ProcessEntry() {
   auto holds = [&present](Token t) { return present[CodeOf(t)] || present[Code(' ')]; };
   for (Token t : kFirstArgTextCodes) {
     if (s.ErrorCode == 0 && holds(t)) {
-      tokens = Replace_1_FuncionPointer(tokens, CodeOf(t));
+      tokens = Replace_1_FuncionPointer(engine_, tokens, CodeOf(t));
       survey();
     }
   }
   for (Token t : kAllArgsTextCodes) {
     if (s.ErrorCode == 0 && holds(t)) {
-      tokens = Replace_ALL_FuncionPointer(tokens, CodeOf(t));
+      tokens = Replace_ALL_FuncionPointer(engine_, tokens, CodeOf(t));
       survey();
     }
   }
@@ -258,14 +257,14 @@ void FormMain::ProcessEntry() {
   if (At(tokens, 2) == '=') {
     const char target = LowerByte(At(tokens, 1));
     c_.SetBusy(true);
-    const double x = Evaluate(Mid(tokens, 3));
+    const double x = Evaluate(engine_, Mid(tokens, 3));
     c_.SetBusy(false);
     if (s.ErrorCode != 0) {
       SET_ERROR();
       return;
     }
     s.LastAnswer = x;
-    AssignVariable(target, x);
+    AssignVariable(engine_, target, x);
     if (s.ErrorCode != 0) {
       SET_ERROR();
       return;
@@ -276,7 +275,7 @@ void FormMain::ProcessEntry() {
 
   s.ErrorCode = 0;
   c_.SetBusy(true);
-  const double x = Evaluate(tokens);
+  const double x = Evaluate(engine_, tokens);
   c_.SetBusy(false);
   if (s.ErrorCode != 0) {
     SET_ERROR();
@@ -292,7 +291,7 @@ void FormMain::ProcessEntry() {
 
 bool FormMain::EntryFits(size_t length) {
   if (length <= static_cast<size_t>(kMaxEntryLength)) return true;
-  State().ErrorCode = kErrEntryTooLong;
+  engine_.ErrorCode = kErrEntryTooLong;
   SET_ERROR();
   return false;
 }
@@ -353,18 +352,18 @@ void FormMain::AC_KEY() {
 }
 
 void FormMain::ANS_KEY() {
-  EscribirCaracter(LastAnswerText(), "Last answer");
+  EscribirCaracter(LastAnswerText(engine_), "Last answer");
   ArcShift = HypShift = false;
 }
 
 void FormMain::EXE_KEY() {
   Procesar();
   ArcShift = HypShift = false;
-  if (State().ErrorCode == 0) {
+  if (engine_.ErrorCode == 0) {
     c_.SetLabel3("");
     c_.SetLabel7("");
     ResultShown = !c_.EntryText().empty();
-    if (State().EquationSlotCount != 0) ResultShown = false;
+    if (engine_.EquationSlotCount != 0) ResultShown = false;
     c_.FocusEntry();
   }
 }
@@ -445,7 +444,7 @@ void FormMain::PicUPDW_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int y
 
 void FormMain::DEG_RAD_GRA_KEY(int key) {
   for (int k = kKeyDeg; k <= kKeyGra; ++k) c_.SetKeyLit(k, k == key);
-  EngineState& s = State();
+  EngineState& s = engine_;
   switch (key) {
     case kKeyDeg:
       s.AngleFactor = 180 / s.Pi;
@@ -465,7 +464,7 @@ void FormMain::DEG_RAD_GRA_KEY(int key) {
 }
 
 void FormMain::RestoreAngleUnit(double saved) {
-  EngineState& s = State();
+  EngineState& s = engine_;
   if (saved == 0 || std::fabs(saved - 180 / s.Pi) < 0.1) DEG_RAD_GRA_KEY(kKeyDeg);
   if (saved == 1.0) DEG_RAD_GRA_KEY(kKeyRad);
   if (std::fabs(saved - 200 / s.Pi) < 0.1) DEG_RAD_GRA_KEY(kKeyGra);
@@ -475,7 +474,7 @@ void FormMain::RestoreAngleUnit(double saved) {
 void FormMain::CLEAR_VARS_KEY() {
   c_.FocusEntry();
   ArcShift = HypShift = false;
-  ClearVariables();
+  ClearVariables(engine_);
   c_.SetLabel3(" Variables were cleared");
   c_.SetLabel7("");
 }
@@ -485,11 +484,11 @@ void FormMain::CLEAR_VARS_KEY() {
 namespace tarvo {
 
 FileResult FormMain::Form_Load(const std::string& stateDir) {
-  EngineState& s = State();
+  EngineState& s = engine_;
   ArcShift = HypShift = false;
   s.ComplexMarker = 0;
   FileResult loaded;
-  if (!stateDir.empty()) loaded = LoadVariableFiles(stateDir, &loadedPair_);
+  if (!stateDir.empty()) loaded = LoadVariableFiles(engine_, stateDir, &loadedPair_);
   s.VariableStore[4] = Exp1();
   s.DefinedFlag[4] = kDefined;
   SetCapImag();
@@ -498,7 +497,7 @@ FileResult FormMain::Form_Load(const std::string& stateDir) {
   c_.SetLabel7("");
   c_.SetKeyLit(kKeyNor, true);
   s.OutputMode = OUT_NORMAL;
-  s.AlwaysVisible = -1;
+  AlwaysVisible = -1;
   s.LastAnswer = s.VariableStore[kStoreLastAnswer];
   HistoryLast = 0;
   HistoryCursor = 0;
@@ -515,7 +514,7 @@ FileResult FormMain::Form_Load(const std::string& stateDir) {
 
 SaveResult FormMain::Form_Unload(const std::string& stateDir) {
   if (stateDir.empty()) return {};
-  return SaveVariableFiles(stateDir, &loadedPair_);
+  return SaveVariableFiles(engine_, stateDir, &loadedPair_);
 }
 
 }  // namespace tarvo

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/persist.h"
 
@@ -33,23 +34,23 @@ inline constexpr int kHistorySize = 32;
 int TypedCharacter(int c);
 
 // The entry's text for the last answer: "0.5", "(-2)".
-std::string LastAnswerText();
+std::string LastAnswerText(const EngineState& state);
 // A value as the normal output format shows it: NumberText after a blank.
 std::string NormalAnswerText(double x);
 
 // Completes an entry that is only a prefix key, a postfix mark or a function
 // name, or that starts or ends with an operator, with the last answer.
-std::string Add_ANS_2_Alone_Funct(std::string_view entry, bool& changed);
+std::string Add_ANS_2_Alone_Funct(const EngineState& state, std::string_view entry, bool& changed);
 
 // Move the text arguments of equation-taking calls into the equation-text
 // slots and write the slot numbers in their place. On failure ErrorCode is set
 // (23 too many texts, 3 an empty or undelimited argument) and "" returned.
-std::string Replace_1_FuncionPointer(std::string_view tokens, int code);
-std::string Replace_ALL_FuncionPointer(std::string_view tokens, int code);
+std::string Replace_1_FuncionPointer(EngineState& state, std::string_view tokens, int code);
+std::string Replace_ALL_FuncionPointer(EngineState& state, std::string_view tokens, int code);
 
 class FormMain {
  public:
-  explicit FormMain(MainControls& controls) : c_(controls) {}
+  FormMain(MainControls& controls, Engine& engine) : c_(controls), engine_(engine) {}
 
   // The processing cycle: the entry line to a result or a message. An entry
   // over kMaxEntryLength is refused (42) before any work; one that runs out
@@ -174,6 +175,10 @@ class FormMain {
   std::array<int, 93> KeyLeft{};
   std::array<int, 93> KeyTop{};
   int KeypadPage = 0;
+  // The variable list shows rows and Clear acts only while this is 1.
+  std::int32_t ListMode = 0;
+  // Non-zero while the window stays on top of the others.
+  std::int16_t AlwaysVisible = 0;
 
   MainControls& Controls() { return c_; }
 
@@ -192,6 +197,7 @@ class FormMain {
   void UncheckAllFormatMenus();
 
   MainControls& c_;
+  Engine& engine_;
   // The history as a ring: once full, a new entry takes the oldest one's
   // slot instead of moving the other 31 down. Entry 1 is in slot historyStart_.
   std::array<std::string, kHistorySize> history_{};

@@ -132,13 +132,12 @@ void FormMain::ImageSEL_TEC_MouseDown() {
 void FormMain::ImageSEL_TEC_MouseUp() { c_.SetPageSelectorPressed(false); }
 
 void FormMain::imgVIS_Click() {
-  EngineState& s = State();
-  if (s.AlwaysVisible != 0) {
-    s.AlwaysVisible = 0;
+  if (AlwaysVisible != 0) {
+    AlwaysVisible = 0;
     c_.SetAlwaysOnTop(false);
     EscribirCaracter("", "Always visible mode disabled");
   } else {
-    s.AlwaysVisible = -1;
+    AlwaysVisible = -1;
     c_.SetAlwaysOnTop(true);
     EscribirCaracter("", "Always visible mode enabled. This window is always on top");
   }
@@ -207,16 +206,15 @@ void FormMain::RestShiftKeys() {
 }
 
 std::int16_t FormMain::DropAlwaysOnTop() {
-  EngineState& s = State();
-  const std::int16_t saved = s.AlwaysVisible;
-  s.AlwaysVisible = -1;
+  const std::int16_t saved = AlwaysVisible;
+  AlwaysVisible = -1;
   imgVIS_Click();
   return saved;
 }
 
 void FormMain::RestoreAlwaysOnTop(std::int16_t saved) {
   // imgVIS_Click toggles, so it is handed the opposite of what is wanted.
-  State().AlwaysVisible = saved != 0 ? 0 : -1;
+  AlwaysVisible = saved != 0 ? 0 : -1;
   imgVIS_Click();
 }
 
@@ -231,7 +229,7 @@ void FormMain::M_Constante_Click(int index) { InsertConstant(*this, index); }
 
 void FormMain::VARLIST_KEY() {
   ArcShift = HypShift = false;
-  State().ListMode = 1;
+  ListMode = 1;
   const std::int16_t saved = DropAlwaysOnTop();
   c_.ShowVariableListWindow();
   RestoreAlwaysOnTop(saved);

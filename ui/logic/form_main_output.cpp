@@ -37,7 +37,7 @@ void FormMain::ShowNewAnswer(std::string normalText) {
   // A toggle key finds OUT_NORMAL and switches its own mode on again, so a
   // toggle format stays in force from one answer to the next. Each test sees
   // what the one before did (a hexadecimal answer out of range ends normal).
-  std::int32_t& mode = State().OutputMode;
+  std::int32_t& mode = engine_.OutputMode;
   if (mode == OUT_DMS) {
     mode = OUT_NORMAL;
     DMS_KEY();
@@ -58,21 +58,21 @@ void FormMain::ShowNewAnswer(std::string normalText) {
     mode = OUT_NORMAL;
     DATE_KEY();
   }
-  if (mode == OUT_FIX) c_.DrawResultText(" " + FormatFixed(State().LastAnswer, FixDecimals));
-  if (mode == OUT_SCI) c_.DrawResultText(" " + FormatScientific(State().LastAnswer, SciDigits));
+  if (mode == OUT_FIX) c_.DrawResultText(" " + FormatFixed(engine_.LastAnswer, FixDecimals));
+  if (mode == OUT_SCI) c_.DrawResultText(" " + FormatScientific(engine_.LastAnswer, SciDigits));
   if (mode == OUT_NORMAL) NOR_KEY(std::move(normalText));
 }
 
 void FormMain::NOR_KEY() { NOR_KEY(std::string()); }
 
 void FormMain::NOR_KEY(std::string normalText) {
-  State().OutputMode = OUT_NORMAL;
+  engine_.OutputMode = OUT_NORMAL;
   FixChecked.fill(false);
   SciChecked.fill(false);
   FixNormalChecked = true;
   SciNormalChecked = true;
   c_.ClearDisplay();
-  if (normalText.empty()) normalText = NormalAnswerText(State().LastAnswer);
+  if (normalText.empty()) normalText = NormalAnswerText(engine_.LastAnswer);
   c_.DrawResultText(normalText);
   LightOutputKey(kKeyNor);
   ArcShift = false;
@@ -96,17 +96,17 @@ void FormMain::FIX_KEY() {
   if (choice >= 0 && choice <= 9) M_FIX_Click(choice);
   else if (choice == 11) M_FIX_Normal_Click();
 
-  if (State().OutputMode == OUT_NORMAL) {
+  if (engine_.OutputMode == OUT_NORMAL) {
     NOR_KEY();
     return;
   }
   // Closed without a choice in another format: the display stays as it was.
-  if (State().OutputMode != OUT_FIX) return;
+  if (engine_.OutputMode != OUT_FIX) return;
   c_.ClearDisplay();
   c_.SetLabel3(FixCaption(FixDecimals));
   c_.SetLabel7("");
   LightOutputKey(kKeyFix);
-  c_.DrawResultText(" " + FormatFixed(State().LastAnswer, FixDecimals));
+  c_.DrawResultText(" " + FormatFixed(engine_.LastAnswer, FixDecimals));
 }
 
 void FormMain::SCI_KEY() {
@@ -123,16 +123,16 @@ void FormMain::SCI_KEY() {
   if (choice >= 0 && choice <= 11) M_SCI_DIG_Click(choice + 1);
   else if (choice == 13) M_SCI_Normal_Click();
 
-  if (State().OutputMode == OUT_NORMAL) {
+  if (engine_.OutputMode == OUT_NORMAL) {
     NOR_KEY();
     return;
   }
-  if (State().OutputMode != OUT_SCI) return;
+  if (engine_.OutputMode != OUT_SCI) return;
   c_.ClearDisplay();
   c_.SetLabel3(SciCaption(SciDigits));
   c_.SetLabel7("");
   LightOutputKey(kKeySci);
-  c_.DrawResultText(" " + FormatScientific(State().LastAnswer, SciDigits));
+  c_.DrawResultText(" " + FormatScientific(engine_.LastAnswer, SciDigits));
 }
 
 void FormMain::FRAC_KEY() { ToggleKey(OUT_FRAC, kKeyFrac); }
@@ -144,7 +144,7 @@ void FormMain::DATE_KEY() { ToggleKey(OUT_DATE, kKeyDate); }
 void FormMain::M_FIX_Click(int index) {
   if (index < 0 || index > 9) return;
   FixDecimals = index;
-  State().OutputMode = OUT_FIX;
+  engine_.OutputMode = OUT_FIX;
   UncheckAllFormatMenus();
   FixChecked[index] = true;
 }
@@ -152,13 +152,13 @@ void FormMain::M_FIX_Click(int index) {
 void FormMain::M_SCI_DIG_Click(int index) {
   if (index < 1 || index > 12) return;
   SciDigits = index;
-  State().OutputMode = OUT_SCI;
+  engine_.OutputMode = OUT_SCI;
   UncheckAllFormatMenus();
   SciChecked[index] = true;
 }
 
 void FormMain::M_FIX_Normal_Click() {
-  State().OutputMode = OUT_NORMAL;
+  engine_.OutputMode = OUT_NORMAL;
   FixChecked.fill(false);
   SciChecked.fill(false);
   FixNormalChecked = true;
@@ -174,12 +174,12 @@ void FormMain::ToggleKey(int mode, int key) {
   UncheckAllFormatMenus();
   ArcShift = false;
   HypShift = false;
-  if (State().OutputMode == mode) {
-    State().OutputMode = OUT_NORMAL;
+  if (engine_.OutputMode == mode) {
+    engine_.OutputMode = OUT_NORMAL;
     NOR_KEY();
     return;
   }
-  State().OutputMode = mode;
+  engine_.OutputMode = mode;
   c_.ClearDisplay();
   std::string label3;
   std::string label7;
@@ -205,7 +205,7 @@ void FormMain::ToggleKey(int mode, int key) {
   c_.SetLabel7(label7);
   LightOutputKey(key);
 
-  const double answer = State().LastAnswer;
+  const double answer = engine_.LastAnswer;
   std::optional<std::string> text;
   switch (mode) {
     case OUT_FRAC: text = FormatFraction(answer); break;

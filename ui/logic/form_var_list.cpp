@@ -17,7 +17,7 @@ int VarListButtonLeft(VarListButton b) {
 
 void FormVarList::FillList() {
   c_.ClearList();
-  rows_ = VariableListRows();
+  rows_ = VariableListRows(engine_, listMode_);
   for (const std::string& row : rows_) c_.AddRow(row);
   c_.SetButtonEnabled(VarListButton::kCopy, !rows_.empty());
   c_.SetButtonEnabled(VarListButton::kClear, !rows_.empty());
@@ -29,7 +29,7 @@ void FormVarList::Form_KeyDown(int keyCode) {
 
 // The complex pair belongs to the solver's call that opened the list; once
 // the list has been seen, a and b (or b and c) are plain numbers again.
-void FormVarList::Form_Unload() { State().ComplexMarker = 0; }
+void FormVarList::Form_Unload() { engine_.ComplexMarker = 0; }
 
 void FormVarList::Label2_Click() {
   if (rows_.empty()) return;
@@ -37,7 +37,7 @@ void FormVarList::Label2_Click() {
 }
 
 void FormVarList::Label1_Click() {
-  if (State().ListMode == 1) ClearVariables();
+  if (listMode_ == 1) ClearVariables(engine_);
   FillList();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/state.h"
 #include "ui/logic/controls.h"
 
 namespace tarvo {
@@ -39,7 +40,10 @@ class VarListControls {
 
 class FormVarList {
  public:
-  explicit FormVarList(VarListControls& controls) : c_(controls) {}
+  // `listMode` is the window logic's list mode while this list is open: rows
+  // show and Clear acts only when it is 1.
+  FormVarList(VarListControls& controls, Engine& engine, int listMode)
+      : c_(controls), engine_(engine), listMode_(listMode) {}
 
   void Form_Load() { FillList(); }
   void Form_Activate() { c_.SetDefaultPointer(); }
@@ -58,6 +62,8 @@ class FormVarList {
 
  private:
   VarListControls& c_;
+  Engine& engine_;
+  int listMode_;
   std::vector<std::string> rows_;
 };
 

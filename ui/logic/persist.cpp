@@ -245,8 +245,7 @@ StoredPair Encode(const EngineState& s) {
   return pair;
 }
 
-void Decode(const DiskPair& disk) {
-  EngineState& s = State();
+void Decode(EngineState& s, const DiskPair& disk) {
   for (size_t i = 0; i + 8 <= disk.valueBytes; i += 8) {
     const double v = ReadLittle<double>(disk.bytes.values.data() + i);
     if (std::isfinite(v)) s.VariableStore[i / 8] = v;  // a damaged value keeps the preset
@@ -485,14 +484,13 @@ FileResult CommitPair(int dirFd, const std::string& dir, const StateFile& values
 
 void SetSaveInterruptionForTest(void (*hook)(const char* step)) { saveInterruption = hook; }
 
-StoredPair EncodeStore() {
-  EngineState& s = State();
+StoredPair EncodeStore(EngineState& s) {
   s.VariableStore[kStoreAngleFactor] = s.AngleFactor;
   s.VariableStore[kStoreLastAnswer] = s.LastAnswer;
   return Encode(s);
 }
 
-FileResult LoadVariableFiles(const std::string& dir, StoredPair* read) {
+FileResult LoadVariableFiles(EngineState& state, const std::string& dir, StoredPair* read) {
   const std::string valuesShown = Shown(dir, kValueFile);
   FileResult r;
   Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -508,15 +506,15 @@ FileResult LoadVariableFiles(const std::string& dir, StoredPair* read) {
     if (r.ok) r = Locate(folder.get(), valuesShown, kValueFile, values);
     if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
     if (r.ok) r = ReadPair(folder.get(), values, flags, disk, pending);
-    if (r.ok) Decode(disk);  // both or nothing
+    if (r.ok) Decode(state, disk);  // both or nothing
   }
   // As read: the angle factor and the last answer are still the files'.
-  if (read != nullptr) *read = Encode(State());
+  if (read != nullptr) *read = Encode(state);
   return r;
 }
 
-SaveResult SaveVariableFiles(const std::string& dir, const StoredPair* read) {
-  const StoredPair session = EncodeStore();
+SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const StoredPair* read) {
+  const StoredPair session = EncodeStore(state);
   const std::string valuesShown = Shown(dir, kValueFile);
   Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder) return Failure(valuesShown, errno);

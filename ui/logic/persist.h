@@ -41,7 +41,7 @@ struct StoredPair {
 
 // The engine's store in file layout (AngleFactor and LastAnswer copied into
 // their slots first).
-StoredPair EncodeStore();
+StoredPair EncodeStore(EngineState& state);
 
 struct FileResult {
   bool ok = true;
@@ -56,7 +56,7 @@ using SaveResult = FileResult;
 // exists but cannot be read (permissions, not a regular file, a link that
 // may not be followed) is reported and nothing is loaded. `read`, when
 // given, receives the store as loaded, for the save's merge.
-FileResult LoadVariableFiles(const std::string& dir, StoredPair* read = nullptr);
+FileResult LoadVariableFiles(EngineState& state, const std::string& dir, StoredPair* read = nullptr);
 
 // Writes the store into `dir`. With `read` (what the session loaded), a
 // variable the session left as it was keeps what the files hold now, so
@@ -65,7 +65,7 @@ FileResult LoadVariableFiles(const std::string& dir, StoredPair* read = nullptr)
 // its permission bits and, where the saver may, its owner. Where the folder
 // allows no new files but both files are writable, they are rewritten in
 // place.
-SaveResult SaveVariableFiles(const std::string& dir, const StoredPair* read = nullptr);
+SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const StoredPair* read = nullptr);
 
 // Keeps the state folder's exclusive lock from construction to destruction,
 // so that a short run (tarvo-cli with its entries on the command line) loads,

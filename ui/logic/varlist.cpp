@@ -36,10 +36,9 @@ std::string ImaginaryText(const EngineState& st) {
 
 }  // namespace
 
-std::vector<std::string> VariableListRows() {
-  const EngineState& st = State();
+std::vector<std::string> VariableListRows(const EngineState& st, int listMode) {
   std::vector<std::string> rows;
-  if (st.ListMode != 1) return rows;
+  if (listMode != 1) return rows;
   const std::string imaginary = ImaginaryText(st);
   const bool pair = st.ComplexMarker == 2 || st.ComplexMarker == 3;
   // The letters holding the pair: a and b after EQ2D, b and c after EQ3D.

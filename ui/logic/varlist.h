@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/state.h"
+
 namespace tarvo {
 
 // Rows as the list shows them ("x =  5", "a =  1 + i2"); empty unless the
-// engine's list mode is 1.
-std::vector<std::string> VariableListRows();
+// list mode is 1.
+std::vector<std::string> VariableListRows(const EngineState& state, int listMode);
 
 // What "Copy" puts on the clipboard: each row followed by CR LF.
 std::string VariableListClipboardText(const std::vector<std::string>& rows);

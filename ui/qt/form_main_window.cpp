@@ -77,7 +77,7 @@ QAccessibleInterface* KeyAccessibleFactory(const QString&, QObject* object) {
 FormMain::FormMain(std::string stateDir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       stateDir_(std::move(stateDir)),
-      logic_(*this),
+      logic_(*this, engine_),
       messageBox_([this](const QString& title, const QString& text) {
         QMessageBox::warning(this, title, text);
       }),
@@ -107,12 +107,10 @@ FormMain::FormMain(std::string stateDir, QWidget* parent)
   dpr_ = qApp ? qApp->devicePixelRatio() : 1.0;
   BuildControls();
   BuildKeys();
-  State().Host = this;
+  StartEngine(engine_);
 }
 
-FormMain::~FormMain() {
-  if (State().Host == this) State().Host = &NullHost();
-}
+FormMain::~FormMain() = default;
 
 void FormMain::BuildControls() {
   const int w = kBezelWidth;
@@ -424,7 +422,7 @@ void FormMain::SetAlwaysOnTop(bool on) {
 }
 
 void FormMain::ShowVariableListWindow() {
-  FormVarList list(this);
+  FormVarList list(engine_, logic_.ListMode, this);
   // Centred over the calculator, whose keypad it covers while it is open.
   list.move(geometry().center() - QPoint(FormVarList::kWidth / 2, FormVarList::kHeight / 2));
   if (modalHook_) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "engine/host.h"
+#include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/form_main.h"
 #include "ui/qt/display_box.h"
@@ -56,6 +57,7 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   bool Busy() const { return busy_; }
 
   tarvo::FormMain& Logic() { return logic_; }
+  tarvo::Engine& CalculatorEngine() { return engine_; }
   EntryLine* Entry() const { return text1_; }
   DisplayBox* Display() const { return picture2_; }
   QLabel* Label3() const { return label3_; }
@@ -120,6 +122,8 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   bool PressShortcut(QKeyCombination key);
 
   std::string stateDir_;
+  // This window is the engine's host; the logic evaluates on it.
+  tarvo::Engine engine_{*this};
   tarvo::FormMain logic_;
   MessageBoxFn messageBox_;
   OpenUrlFn openUrl_;

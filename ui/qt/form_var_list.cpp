@@ -49,8 +49,8 @@ void TextButton::mouseReleaseEvent(QMouseEvent* e) {
   if (inside && onClick) onClick();
 }
 
-FormVarList::FormVarList(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), logic_(*this) {
+FormVarList::FormVarList(tarvo::Engine& engine, int listMode, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), logic_(*this, engine, listMode) {
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QStringLiteral("List of variables"));
   setModal(true);

@@ -29,7 +29,8 @@ class FormVarList : public QDialog, public VarListControls {
   inline static constexpr int kWidth = 400;
   inline static constexpr int kHeight = 236;
 
-  explicit FormVarList(QWidget* parent = nullptr);
+  // Lists `engine`'s variables while the window logic's list mode is `listMode`.
+  FormVarList(tarvo::Engine& engine, int listMode, QWidget* parent = nullptr);
   ~FormVarList() override;
 
   tarvo::FormVarList& Logic() { return logic_; }

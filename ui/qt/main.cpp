@@ -18,7 +18,6 @@
 #include <string>
 #include <memory>
 
-#include "engine/state.h"
 #include "ui/logic/persist.h"
 #include "ui/logic/symbols.h"
 #include "ui/qt/form_main_window.h"
@@ -29,7 +28,6 @@ namespace {
 
 int Screenshot(const QString& file, const QString& entry, const QString& keys, bool varlist) {
   tarvo::ui::FormMain window("");
-  tarvo::StartEngine();
   window.Load();
   window.show();
   QPixmap picture;
@@ -89,7 +87,6 @@ int main(int argc, char** argv) {
     }
   }
 
-  tarvo::StartEngine();
   tarvo::ui::FormSplash splash;
   // The main window (92 key pictures) is built once the splash is on its way
   // to the screen, so that the splash shows as early as a bare window would.
