@@ -18,7 +18,6 @@
 namespace tarvo {
 namespace {
 
-
 // Tangent-type results beyond this are reported as a division by zero, and
 // circular results below the zero thresholds print as exactly 0.
 constexpr double kHugeTrig = 1e15;
