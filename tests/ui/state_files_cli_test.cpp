@@ -38,15 +38,15 @@ std::string ReadText(const fs::path& path) {
 
 // Starts tarvo-cli in a child. `setup` runs in the child before the exec
 // (redirections, a session of its own, dropping to another user).
-pid_t StartCli(const std::vector<std::string>& args, const std::function<void()>& setup) {
+pid_t StartCli(const std::string& cli, const std::vector<std::string>& args, const std::function<void()>& setup) {
   const pid_t child = fork();
   if (child != 0) return child;
   setup();
   std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(TARVO_CLI));
+  argv.push_back(const_cast<char*>(cli.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  execv(TARVO_CLI, argv.data());
+  execv(cli.c_str(), argv.data());
   _exit(127);
 }
 
@@ -83,6 +83,11 @@ class CliStateFiles : public test::FreshEngine {
     if (getuid() == 0) {
       ASSERT_EQ(chown(dir.c_str(), kNobody, kNobody), 0);
     }
+    // The build folder may sit where nobody cannot reach (a private home or
+    // scratch folder): the unprivileged runs start a copy from here.
+    cli = root + "/tarvo-cli";
+    fs::copy_file(TARVO_CLI, cli);
+    chmod(cli.c_str(), 0755);
   }
   void TearDown() override {
     chmod(dir.c_str(), 0700);
@@ -98,7 +103,7 @@ class CliStateFiles : public test::FreshEngine {
   Result Run(const std::vector<std::string>& args, const std::string& input = "", bool unprivileged = false) {
     const std::string in = root + "/in", out = root + "/out", err = root + "/err";
     { std::ofstream(in) << input; }
-    const pid_t child = StartCli(args, [&] {
+    const pid_t child = StartCli(cli, args, [&] {
       Redirect(in, 0, O_RDONLY);
       Redirect(out, 1, O_WRONLY | O_CREAT | O_TRUNC);
       Redirect(err, 2, O_WRONLY | O_CREAT | O_TRUNC);
@@ -138,7 +143,7 @@ class CliStateFiles : public test::FreshEngine {
     }
     return true;
   }
-  std::string root, dir;
+  std::string root, dir, cli;
 };
 
 TEST_F(CliStateFiles, AHundredParallelRunsAllSucceedAndLoseNothing) {
@@ -155,7 +160,7 @@ TEST_F(CliStateFiles, AHundredParallelRunsAllSucceedAndLoseNothing) {
     const std::string input = root + "/in" + std::to_string(i);
     { std::ofstream(input) << (fromInput ? entry + "\n" : ""); }
     const auto args = fromInput ? InDir({}) : InDir({entry});
-    children.push_back(StartCli(args, [&] {
+    children.push_back(StartCli(cli, args, [&] {
       Redirect(input, 0, O_RDONLY);
       Redirect("/dev/null", 1, O_WRONLY);
     }));
@@ -246,7 +251,7 @@ TEST_F(CliStateFiles, SignalsSaveBeforeTheSessionEnds) {
     ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
     int input[2];
     ASSERT_EQ(pipe(input), 0);
-    const pid_t child = StartCli(InDir({}), [&] {
+    const pid_t child = StartCli(cli, InDir({}), [&] {
       close(master);
       if (row.prompt) {
         if (login_tty(slave) != 0) _exit(124);  // its own session, the terminal its controlling one
