@@ -14,17 +14,17 @@
 #include "engine/state.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/symbols.h"
-#include "ui/qt/form_main_window.h"
+#include "ui/qt/main_window.h"
 #include "ui/qt/key_pictures.h"
 
-using tarvo::ui::FormMain;
+using tarvo::ui::MainWindow;
 
 namespace {
 
 // Everything a key may change that a person can see or that the next
 // calculation depends on.
 struct Snapshot {
-  QString entry, label3, label7, lit, shown;
+  QString entry, upperMessage, lowerMessage, lit, shown;
   int page = 0, outputMode = 0, menus = 0, windows = 0;
   double angleFactor = 0;
   bool arc = false, hyp = false;
@@ -33,7 +33,7 @@ struct Snapshot {
 
 QString Describe(const Snapshot& s) {
   return QStringLiteral("[%1|%2|%3|lit %4|shown %5|page %6 mode %7 menus %8 windows %9 angle %10 arc %11 hyp %12]")
-      .arg(s.entry, s.label3, s.label7, s.lit, s.shown)
+      .arg(s.entry, s.upperMessage, s.lowerMessage, s.lit, s.shown)
       .arg(s.page).arg(s.outputMode).arg(s.menus).arg(s.windows).arg(s.angleFactor).arg(s.arc).arg(s.hyp);
 }
 
@@ -60,9 +60,9 @@ class KeyboardTest : public QObject {
 
   // A window without variable files whose menus close without a choice and
   // whose modal windows close at once, counting both.
-  std::unique_ptr<FormMain> NewWindow(bool stubMenus = true) {
+  std::unique_ptr<MainWindow> NewWindow(bool stubMenus = true) {
     menus_ = windows_ = 0;
-    auto w = std::make_unique<FormMain>("");
+    auto w = std::make_unique<MainWindow>("");
     w->SetMessageBox([](const QString&, const QString&) {});
     w->SetOpenUrl([](const QUrl&) { return true; });
     if (stubMenus) w->SetPopupMenu([this](const std::vector<tarvo::MenuEntry>&) { return ++menus_, -1; });
@@ -74,11 +74,11 @@ class KeyboardTest : public QObject {
     return w;
   }
 
-  Snapshot Take(FormMain& w) const {
+  Snapshot Take(MainWindow& w) const {
     Snapshot s;
     s.entry = w.Entry()->text();
-    s.label3 = w.Label3()->text();
-    s.label7 = w.Label7()->text();
+    s.upperMessage = w.UpperMessageLine()->text();
+    s.lowerMessage = w.LowerMessageLine()->text();
     for (int k = 1; k <= tarvo::kKeyCount; ++k) s.lit += w.Key(k)->Lit() ? u'1' : u'0';
     s.shown = w.Display()->ShownText();
     s.page = w.Logic().KeypadPage;
@@ -110,12 +110,12 @@ class KeyboardTest : public QObject {
     QTest::keyClick(target, combo.key(), combo.keyboardModifiers());
   }
 
-  static void StartLine(FormMain& w, const std::string& text) {
+  static void StartLine(MainWindow& w, const std::string& text) {
     w.SetEntryText(text);
     w.SetSelection(static_cast<int>(text.size()), 0);
     w.Logic().ResultShown = false;
-    w.SetLabel3("");
-    w.SetLabel7("");
+    w.SetUpperMessage("");
+    w.SetLowerMessage("");
   }
 
  private slots:
@@ -174,7 +174,7 @@ class KeyboardTest : public QObject {
       Type(w->Entry(), entries[i]);
       QTest::keyClick(w->Entry(), Qt::Key_Return);
       const bool failed = w->CalculatorEngine().ErrorCode != 0;
-      const QString shown = failed ? w->Label3()->text().trimmed()
+      const QString shown = failed ? w->UpperMessageLine()->text().trimmed()
                                    : QAccessible::queryAccessibleInterface(w->Display())->text(QAccessible::Description);
       QVERIFY2(shown == printed[i], qPrintable(entries[i] + QStringLiteral(": ") + shown + QStringLiteral(" / ") + printed[i]));
     }
@@ -241,7 +241,7 @@ class KeyboardTest : public QObject {
       Snapshot clicked, pressed, before;
       for (bool byKeyboard : {false, true}) {
         auto w = NewWindow();
-        if (tarvo::KeyTable()[static_cast<size_t>(k)].page == tarvo::KeyPage::kSecond) w->Logic().ImageSEL_TEC_Click();
+        if (tarvo::KeyTable()[static_cast<size_t>(k)].page == tarvo::KeyPage::kSecond) w->Logic().TurnKeypadPage();
         StartLine(*w, "12");
         before = Take(*w);
         if (byKeyboard) Press(w->Entry(), b);
@@ -252,11 +252,11 @@ class KeyboardTest : public QObject {
         // A typed character writes itself without the key's blanks and help.
         for (Snapshot* s : {&clicked, &pressed}) {
           s->entry.remove(u' ');
-          s->label3.clear();
-          s->label7.clear();
+          s->upperMessage.clear();
+          s->lowerMessage.clear();
         }
-        before.label3.clear();
-        before.label7.clear();
+        before.upperMessage.clear();
+        before.lowerMessage.clear();
       }
       QVERIFY2(clicked == pressed, qPrintable(QStringLiteral("key %1 (%2): %3 / %4").arg(k).arg(keys, Describe(clicked), Describe(pressed))));
       QVERIFY2(!(pressed == before), qPrintable(QStringLiteral("key %1 (%2) did nothing").arg(k).arg(keys)));
@@ -341,7 +341,7 @@ class KeyboardTest : public QObject {
     QAccessibleInterface* root = QAccessible::queryAccessibleInterface(w->Key(35));
     root->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(w->Entry()->text(), QStringLiteral("√ "));
-    QCOMPARE(QAccessible::queryAccessibleInterface(w->Label3())->text(QAccessible::Description),
+    QCOMPARE(QAccessible::queryAccessibleInterface(w->UpperMessageLine())->text(QAccessible::Description),
              QStringLiteral("Square root √"));
 
     StartLine(*w, "");
@@ -354,7 +354,7 @@ class KeyboardTest : public QObject {
     StartLine(*w, "");
     Type(w->Entry(), QStringLiteral("2)"));
     QTest::keyClick(w->Entry(), Qt::Key_Return);
-    QAccessibleInterface* message = QAccessible::queryAccessibleInterface(w->Label3());
+    QAccessibleInterface* message = QAccessible::queryAccessibleInterface(w->UpperMessageLine());
     QCOMPARE(message->text(QAccessible::Name), QStringLiteral("Message"));
     QCOMPARE(message->text(QAccessible::Description), QStringLiteral("Parentheses error (too many closed)"));
 
@@ -367,9 +367,9 @@ class KeyboardTest : public QObject {
     QTest::keyClick(w->Entry(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->Display()));
     QTest::keyClick(w->Display(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->Label3()));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->UpperMessageLine()));
     StartLine(*w, "4");
-    QTest::keyClick(w->Label3(), '+');
+    QTest::keyClick(w->UpperMessageLine(), '+');
     QCOMPARE(w->Entry()->text(), QStringLiteral("4+"));
     QVERIFY(w->Entry()->hasFocus());
   }
@@ -397,11 +397,11 @@ class KeyboardTest : public QObject {
       if (r.refused) {
         QVERIFY2(w->EntryText() == r.start, r.name);
         QCOMPARE(w->Entry()->cursorPosition(), static_cast<int>(r.start.size()));
-        QCOMPARE(w->Label3()->text(), QStringLiteral("Error: Entry too long "));
+        QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Error: Entry too long "));
         QCOMPARE(w->Entry()->palette().color(QPalette::Text), QColor(192, 0, 0));
       } else {
         QVERIFY2(w->EntryText().size() == static_cast<size_t>(max), r.name);
-        QVERIFY2(w->Label3()->text().isEmpty(), r.name);
+        QVERIFY2(w->UpperMessageLine()->text().isEmpty(), r.name);
       }
     }
     // Dropped text goes the same way.
@@ -414,17 +414,17 @@ class KeyboardTest : public QObject {
     QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w->Entry(), &drop);
     QCOMPARE(w->EntryText(), std::string("12"));
-    QCOMPARE(w->Label3()->text(), QStringLiteral("Error: Entry too long "));
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Error: Entry too long "));
 
     // A full line takes neither a typed character nor a key's text.
     StartLine(*w, std::string(static_cast<size_t>(tarvo::kMaxEntryLength), '1'));
-    for (auto press : {+[](FormMain& f) { QTest::keyClick(f.Entry(), '+'); },
-                       +[](FormMain& f) { QTest::keyClick(f.Entry(), '7'); },
-                       +[](FormMain& f) { QTest::mouseClick(f.Key(33), Qt::LeftButton); }}) {
-      w->SetLabel3("");
+    for (auto press : {+[](MainWindow& f) { QTest::keyClick(f.Entry(), '+'); },
+                       +[](MainWindow& f) { QTest::keyClick(f.Entry(), '7'); },
+                       +[](MainWindow& f) { QTest::mouseClick(f.Key(33), Qt::LeftButton); }}) {
+      w->SetUpperMessage("");
       press(*w);
       QCOMPARE(w->EntryText().size(), static_cast<size_t>(tarvo::kMaxEntryLength));
-      QCOMPARE(w->Label3()->text(), QStringLiteral("Error: Entry too long "));
+      QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Error: Entry too long "));
     }
   }
 };

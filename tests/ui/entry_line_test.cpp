@@ -4,7 +4,7 @@
 #include "engine/state.h"
 #include "tests/base/test_support.h"
 #include "tests/ui/fake_controls.h"
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 
 namespace tarvo {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 class EntryLine : public test::FreshEngine {
  protected:
   test::FakeControls c;
-  FormMain form{c, engine};
+  CalculatorLogic form{c, engine};
 
   void SetLine(const std::string& text, int caret, int selection = 0) {
     c.entry = text;
@@ -22,7 +22,7 @@ class EntryLine : public test::FreshEngine {
   // Records entries the way AC does: the line goes into the history.
   void Record(const std::string& text) {
     c.entry = text;
-    form.AddToBuff();
+    form.RecordInHistory();
   }
 };
 
@@ -60,38 +60,38 @@ TEST_F(EntryLine, AloneFunctionsAndOperatorsTakeTheLastAnswer) {
   for (const Row& r : rows) {
     engine.LastAnswer = r.answer;
     bool changed = !r.changed;
-    EXPECT_EQ(Add_ANS_2_Alone_Funct(engine, r.entry, changed), r.completed) << r.entry;
+    EXPECT_EQ(CompleteWithLastAnswer(engine, r.entry, changed), r.completed) << r.entry;
     EXPECT_EQ(changed, r.changed) << r.entry;
   }
 }
 
 TEST_F(EntryLine, KeysInsertAtTheCaretReplacingTheSelection) {
   SetLine("1+3", 2, 1);  // the "3" selected
-  form.EscribirCaracter("2", "");
+  form.InsertAtCaret("2", "");
   EXPECT_EQ(c.entry, "1+2");
   EXPECT_EQ(c.selStart, 3);
 
   SetLine("sin ", 4);
-  form.EscribirCaracter(" + ", "");  // a blank after a blank is dropped
+  form.InsertAtCaret(" + ", "");  // a blank after a blank is dropped
   EXPECT_EQ(c.entry, "sin + ");
 
   SetLine("12", 1);
-  form.EscribirCaracter("x", "first\r\nsecond");
+  form.InsertAtCaret("x", "first\r\nsecond");
   EXPECT_EQ(c.entry, "1x2");
-  EXPECT_EQ(c.label3, "first ");
-  EXPECT_EQ(c.label7, "second ");
+  EXPECT_EQ(c.upperMessage, "first ");
+  EXPECT_EQ(c.lowerMessage, "second ");
 
   form.ArcShift = form.HypShift = true;
-  form.EscribirCaracter("", "only help");
+  form.InsertAtCaret("", "only help");
   EXPECT_EQ(c.entry, "1x2");
-  EXPECT_EQ(c.label3, "only help ");
+  EXPECT_EQ(c.upperMessage, "only help ");
   EXPECT_FALSE(form.ArcShift || form.HypShift);
 }
 
 TEST_F(EntryLine, AKeyAfterAResultStartsANewEntry) {
   SetLine("2+3", 3);
   form.ResultShown = true;
-  form.EscribirCaracter("7", "");
+  form.InsertAtCaret("7", "");
   EXPECT_EQ(c.entry, "7");
 }
 
@@ -107,7 +107,7 @@ TEST_F(EntryLine, DeleteRemovesSelectionOrOneCharacter) {
   };
   for (const Row& r : rows) {
     SetLine(r.text, r.caret, r.selection);
-    form.DEL_KEY();
+    form.DeleteKey();
     EXPECT_EQ(c.entry, r.after) << r.text << " @" << r.caret;
     EXPECT_EQ(c.selStart, r.caretAfter) << r.text << " @" << r.caret;
   }
@@ -120,7 +120,7 @@ TEST_F(EntryLine, HistoryReviewsOlderAndNewerAndStopsAtTheEnds) {
       {38, "b"}, {38, "a"}, {38, "a"}, {40, "b"}, {40, "c"}, {40, "c"}};
   // The first Up records nothing (the line is empty) and moves to the entry before the newest.
   for (const auto& s : steps) {
-    form.Text1_KeyDown(s.key);
+    form.EntryLineKeyDown(s.key);
     EXPECT_EQ(c.entry, s.shown) << s.key;
   }
 }
@@ -128,7 +128,7 @@ TEST_F(EntryLine, HistoryReviewsOlderAndNewerAndStopsAtTheEnds) {
 TEST_F(EntryLine, UnexecutedLineIsRecordedBeforeBrowsing) {
   for (const char* e : {"a", "b", "c"}) Record(e);
   c.entry = "d";
-  form.Text1_KeyDown(38);
+  form.EntryLineKeyDown(38);
   EXPECT_EQ(c.entry, "c");
   EXPECT_EQ(form.HistoryLast, 4);
   EXPECT_EQ(form.HistoryEntry(4), "d");
@@ -149,7 +149,7 @@ TEST_F(EntryLine, HistoryKeepsTheNewest32AndSkipsRepeats) {
 
 TEST_F(EntryLine, EmptyHistoryReviewDoesNothing) {
   c.entry = "x";
-  form.Text1_KeyDown(38);
+  form.EntryLineKeyDown(38);
   EXPECT_EQ(c.entry, "x");
   EXPECT_EQ(form.HistoryLast, 0);
 }
@@ -159,7 +159,7 @@ TEST_F(EntryLine, TypedCharactersBecomeTheLineSigns) {
   EXPECT_EQ(TypedCharacter(0xBA), 0xB0);
   EXPECT_EQ(TypedCharacter('x'), 'x');
   SetLine("", 0);
-  EXPECT_EQ(form.Text1_KeyPress('*'), 0xB7);
+  EXPECT_EQ(form.EntryLineKeyPress('*'), 0xB7);
 }
 
 TEST_F(EntryLine, ContinuingFromAResultOnlyForOperatorsAtTheEnd) {
@@ -170,7 +170,7 @@ TEST_F(EntryLine, ContinuingFromAResultOnlyForOperatorsAtTheEnd) {
   for (const Row& r : rows) {
     SetLine("2+3", r.caret);
     form.ResultShown = true;
-    const int passed = form.Text1_KeyPress(r.typed);
+    const int passed = form.EntryLineKeyPress(r.typed);
     EXPECT_EQ(passed, r.typed);
     EXPECT_EQ(c.entry, r.continues ? "5" : "2+3") << r.typed;
     EXPECT_FALSE(form.ResultShown);
@@ -178,24 +178,24 @@ TEST_F(EntryLine, ContinuingFromAResultOnlyForOperatorsAtTheEnd) {
   engine.LastAnswer = -4;
   SetLine("1-5", 3);
   form.ResultShown = true;
-  form.Text1_KeyPress('+');
+  form.EntryLineKeyPress('+');
   EXPECT_EQ(c.entry, "(-4)");
 }
 
 TEST_F(EntryLine, ArrowsAndMouseEndTheResultState) {
   for (int key : {37, 39}) {
     form.ResultShown = true;
-    form.Text1_KeyDown(key);
+    form.EntryLineKeyDown(key);
     EXPECT_FALSE(form.ResultShown) << key;
   }
   form.ResultShown = true;
-  form.Text1_MouseDown();
+  form.EntryLineMouseDown();
   EXPECT_FALSE(form.ResultShown);
 }
 
 TEST_F(EntryLine, EditingAfterAnErrorTurnsTheLineBlack) {
   c.color = kErrorRed;
-  form.Text1_Change();
+  form.EntryLineChanged();
   EXPECT_EQ(c.color, kBlack);
 }
 
@@ -207,9 +207,9 @@ TEST_F(EntryLine, AngleKeysSetTheFactorAndLightOneKey) {
       {kKeyGra, 200 / engine.Pi, "Angular unit is gradient: 1 right angle = 100 gra "},
   };
   for (const Row& r : rows) {
-    form.DEG_RAD_GRA_KEY(r.key);
+    form.AngleUnitKey(r.key);
     EXPECT_DOUBLE_EQ(engine.AngleFactor, r.factor);
-    EXPECT_EQ(c.label3, r.help);
+    EXPECT_EQ(c.upperMessage, r.help);
     for (int k = kKeyDeg; k <= kKeyGra; ++k) EXPECT_EQ(c.keyLit[k], k == r.key) << k;
   }
 }

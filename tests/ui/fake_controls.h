@@ -31,8 +31,8 @@ class FakeControls : public MainControls {
   Rgb EntryColor() const override { return color; }
   void SetEntryColor(Rgb c) override { color = c; }
   void FocusEntry() override { ++focusCount; }
-  void SetLabel3(const std::string& text) override { label3 = text; }
-  void SetLabel7(const std::string& text) override { label7 = text; }
+  void SetUpperMessage(const std::string& text) override { upperMessage = text; }
+  void SetLowerMessage(const std::string& text) override { lowerMessage = text; }
   void ClearDisplay() override { display.clear(); }
   void DrawResultText(const std::string& text) override { display.push_back(text); }
   void Beep() override { ++beeps; }
@@ -91,7 +91,7 @@ class FakeControls : public MainControls {
   int selLength = 0;
   Rgb color = kBlack;
   int focusCount = 0;
-  std::string label3, label7;
+  std::string upperMessage, lowerMessage;
   std::vector<std::string> display;
   int beeps = 0;
   std::string clipboard;

@@ -13,8 +13,8 @@
 #include "engine/state.h"
 #include "tests/base/test_support.h"
 #include "tests/ui/fake_controls.h"
-#include "ui/logic/form_main.h"
-#include "ui/logic/form_var_list.h"
+#include "ui/logic/calculator_logic.h"
+#include "ui/logic/variable_list_logic.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/links.h"
 #include "ui/logic/menus.h"
@@ -36,7 +36,7 @@ class HelpKeys : public test::FreshEngine {
   void PendShifts() { form.ArcShift = form.HypShift = true; }
 
   test::FakeControls c;
-  FormMain form{c, engine};
+  CalculatorLogic form{c, engine};
 };
 
 // ---- Constants ------------------------------------------------------------
@@ -45,7 +45,7 @@ struct ConstantChoice {
   const char* name;
   int menuIndex;  // as the pop-up returns it: constant k is entry k - 1
   std::string entry;
-  std::string label3;
+  std::string upperMessage;
 };
 
 TEST_F(HelpKeys, ConstantsKeyInsertsTheChosenEntryAndDescribesIt) {
@@ -61,16 +61,16 @@ TEST_F(HelpKeys, ConstantsKeyInsertsTheChosenEntryAndDescribesIt) {
   };
   for (const ConstantChoice& r : cases) {
     c.SetEntryText("");
-    c.label3.clear();
+    c.upperMessage.clear();
     c.menus.clear();
     PendShifts();
     const int focusBefore = c.focusCount;
     c.menuChoices = {r.menuIndex};
-    form.CONST_KEY();
+    form.ConstantsKey();
     ASSERT_EQ(c.menus.size(), 1u) << r.name;
     EXPECT_EQ(c.menus[0].size(), 28u) << r.name;
     EXPECT_EQ(c.entry, r.entry) << r.name;
-    EXPECT_EQ(c.label3, r.label3) << r.name;
+    EXPECT_EQ(c.upperMessage, r.upperMessage) << r.name;
     EXPECT_FALSE(form.ArcShift || form.HypShift) << r.name;
     EXPECT_GT(c.focusCount, focusBefore) << r.name;
     EXPECT_FALSE(form.ResultShown) << r.name;
@@ -79,18 +79,18 @@ TEST_F(HelpKeys, ConstantsKeyInsertsTheChosenEntryAndDescribesIt) {
 
 TEST_F(HelpKeys, ConstantsMenuClosedWithoutAChoiceChangesNothing) {
   c.SetEntryText("12");
-  c.label3 = "before";
+  c.upperMessage = "before";
   PendShifts();
-  form.CONST_KEY();  // no choice queued: the pop-up returns -1
+  form.ConstantsKey();  // no choice queued: the pop-up returns -1
   EXPECT_EQ(c.entry, "12");
-  EXPECT_EQ(c.label3, "before");
+  EXPECT_EQ(c.upperMessage, "before");
   EXPECT_FALSE(form.ArcShift || form.HypShift);
   EXPECT_EQ(c.focusCount, 1);
 }
 
 TEST_F(HelpKeys, ConstantsKeyOnTheKeypadOpensTheMenu) {
   c.menuChoices = {26};
-  form.Image1_Click(kKeyConst);
+  form.ClickKey(kKeyConst);
   ASSERT_EQ(c.menus.size(), 1u);
   EXPECT_EQ(c.menus[0][0].caption, "Speed of light in vacuum [ m / s ]");
   EXPECT_EQ(c.entry, "101325");
@@ -98,8 +98,8 @@ TEST_F(HelpKeys, ConstantsKeyOnTheKeypadOpensTheMenu) {
 
 TEST_F(HelpKeys, ChosenConstantEvaluates) {
   c.menuChoices = {16};
-  form.CONST_KEY();
-  form.EXE_KEY();
+  form.ConstantsKey();
+  form.ExecuteKey();
   EXPECT_EQ(engine.ErrorCode, 0);
   EXPECT_DOUBLE_EQ(engine.LastAnswer, engine.Pi);
 }
@@ -121,7 +121,7 @@ TEST_F(HelpKeys, VariableListKeyDropsAndRestoresAlwaysOnTop) {
     const int focusBefore = c.focusCount;
     int listModeWhileOpen = -1;
     c.whileListOpen = [&] { listModeWhileOpen = form.ListMode; };
-    form.VARLIST_KEY();
+    form.VariableListKey();
     ASSERT_EQ(c.onTopWhenOpened.size(), 1u) << r.name;
     EXPECT_FALSE(c.onTopWhenOpened[0]) << r.name;
     EXPECT_EQ(c.alwaysOnTop, r.onTopBefore) << r.name;
@@ -133,7 +133,7 @@ TEST_F(HelpKeys, VariableListKeyDropsAndRestoresAlwaysOnTop) {
 }
 
 TEST_F(HelpKeys, VariableListKeyOnTheKeypadOpensTheWindowOnce) {
-  form.Image1_Click(kKeyVarList);
+  form.ClickKey(kKeyVarList);
   EXPECT_EQ(c.varListWindows, 1);
 }
 
@@ -150,10 +150,10 @@ class RecordingList : public VarListControls {
   Strings rows;
 };
 
-// The engine asks the window's host; the window answers with VARLIST_KEY.
+// The engine asks the window's host; the window answers with VariableListKey.
 struct ListingHost : EngineHost {
-  void ShowVariableList() override { form->VARLIST_KEY(); }
-  FormMain* form = nullptr;
+  void ShowVariableList() override { form->VariableListKey(); }
+  CalculatorLogic* form = nullptr;
 };
 
 struct SolverCase {
@@ -172,21 +172,21 @@ TEST_F(HelpKeys, SolversShowTheirRootsInTheListWindow) {
   };
   ListingHost host;
   Engine engine(host);
-  FormMain form(c, engine);
+  CalculatorLogic form(c, engine);
   host.form = &form;
   for (const SolverCase& r : cases) {
     Strings shown;
     c.whileListOpen = [&] {
       RecordingList controls;
-      FormVarList list(controls, engine, form.ListMode);
-      list.Form_Load();
+      VariableListLogic list(controls, engine, form.ListMode);
+      list.StartSession();
       shown = controls.rows;
-      list.Form_Unload();
+      list.EndSession();
     };
     c.SetEntryText("");
     c.Type(r.entry);
-    form.EXE_KEY();
-    EXPECT_EQ(engine.ErrorCode, 0) << r.name << ": " << c.label3;
+    form.ExecuteKey();
+    EXPECT_EQ(engine.ErrorCode, 0) << r.name << ": " << c.upperMessage;
     EXPECT_EQ(shown, r.rows) << r.name;
     EXPECT_EQ(engine.ComplexMarker, 0) << r.name;  // dropped when the list closed
   }
@@ -195,14 +195,14 @@ TEST_F(HelpKeys, SolversShowTheirRootsInTheListWindow) {
 TEST_F(HelpKeys, ClearVariablesKey) {
   engine.VariableStore['x' - 'a'] = 4;
   engine.DefinedFlag['x' - 'a'] = kDefined;
-  c.label7 = "old";
+  c.lowerMessage = "old";
   PendShifts();
-  form.Image1_Click(kKeyClearVars);
+  form.ClickKey(kKeyClearVars);
   EXPECT_EQ(engine.DefinedFlag['x' - 'a'], kUndefined);
   EXPECT_EQ(engine.VariableStore['x' - 'a'], 0);
   EXPECT_DOUBLE_EQ(engine.VariableStore['e' - 'a'], std::exp(1.0));
-  EXPECT_EQ(c.label3, " Variables were cleared");
-  EXPECT_EQ(c.label7, "");
+  EXPECT_EQ(c.upperMessage, " Variables were cleared");
+  EXPECT_EQ(c.lowerMessage, "");
   EXPECT_FALSE(form.ArcShift || form.HypShift);
 }
 
@@ -239,7 +239,7 @@ TEST_F(HelpKeys, HelpMenuChoices) {
   };
   for (const HelpCase& r : cases) {
     test::FakeControls fresh;
-    FormMain help(fresh, engine);
+    CalculatorLogic help(fresh, engine);
     help.AlwaysVisible = -1;
     fresh.alwaysOnTop = true;
     fresh.programDir = "/opt/tarvo/bin";
@@ -247,7 +247,7 @@ TEST_F(HelpKeys, HelpMenuChoices) {
     fresh.desktopAccepts = r.desktopAccepts;
     fresh.menuChoices = {r.choice};
     help.ArcShift = help.HypShift = true;
-    help.AYUDA_KEY();
+    help.HelpKey();
     ASSERT_EQ(fresh.menus.size(), 1u) << r.name;
     EXPECT_EQ(fresh.menus[0].size(), 4u) << r.name;
     EXPECT_EQ(fresh.opened, r.opened) << r.name;
@@ -262,7 +262,7 @@ TEST_F(HelpKeys, HelpMenuChoices) {
 TEST_F(HelpKeys, AboutBoxOpensBelowNoWindowKeptOnTop) {
   SetOnTop(true);
   c.menuChoices = {static_cast<int>(HelpChoice::kAbout)};
-  form.Image1_Click(kKeyHelp);
+  form.ClickKey(kKeyHelp);
   ASSERT_EQ(c.onTopWhenOpened, std::vector<bool>{false});
   EXPECT_TRUE(c.alwaysOnTop);
 }

@@ -11,7 +11,7 @@
 #include "engine/state.h"
 #include "tests/base/test_support.h"
 #include "tests/ui/fake_controls.h"
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 #include "ui/logic/keypad.h"
 
 namespace tarvo {
@@ -21,12 +21,12 @@ class Keypad : public test::FreshEngine {
  protected:
   void SetUp() override {
     FreshEngine::SetUp();
-    form.SetCapImag();
+    form.LayOutKeypad();
     form.KeypadPage = 1;
-    form.ImageSEL_TEC_Click();
+    form.TurnKeypadPage();
   }
   void Click(std::initializer_list<int> keys) {
-    for (int k : keys) form.Image1_Click(k);
+    for (int k : keys) form.ClickKey(k);
   }
   // A result on the display with the line that gave it still in place.
   void ShowResult(double answer, const std::string& line) {
@@ -37,7 +37,7 @@ class Keypad : public test::FreshEngine {
   }
 
   test::FakeControls c;
-  FormMain form{c, engine};
+  CalculatorLogic form{c, engine};
 };
 
 TEST(KeyTable, EveryKeyHasItsOwnPlaceExceptTheSharedPairs) {
@@ -96,7 +96,7 @@ TEST(KeyTable, RolesOfTheDispatcher) {
 }
 
 TEST_F(Keypad, TextKeysWriteTheirTagAndHelp) {
-  struct Row { int key; const char* entry; const char* label3; const char* label7; };
+  struct Row { int key; const char* entry; const char* upperMessage; const char* lowerMessage; };
   const Row rows[] = {
       {12, "E", "Scientific notation input. ", "Example:  5000 = 5E3,  0.007 = 7E-3 "},
       {35, "\xC1 ", "Square root \xC1 ", "Also SQR "},
@@ -107,19 +107,19 @@ TEST_F(Keypad, TextKeysWriteTheirTagAndHelp) {
   };
   for (const Row& r : rows) {
     c.SetEntryText("");
-    c.label3 = c.label7 = "unchanged";
-    form.Image1_Click(r.key);
+    c.upperMessage = c.lowerMessage = "unchanged";
+    form.ClickKey(r.key);
     EXPECT_EQ(c.entry, r.entry) << r.key;
-    EXPECT_EQ(c.label3, r.label3) << r.key;
-    EXPECT_EQ(c.label7, r.label7) << r.key;
+    EXPECT_EQ(c.upperMessage, r.upperMessage) << r.key;
+    EXPECT_EQ(c.lowerMessage, r.lowerMessage) << r.key;
   }
 }
 
 TEST_F(Keypad, KeyWithoutHelpLeavesTheMessageLines) {
-  c.label3 = "before";
-  form.Image1_Click(7);
+  c.upperMessage = "before";
+  form.ClickKey(7);
   EXPECT_EQ(c.entry, "7");
-  EXPECT_EQ(c.label3, "before");
+  EXPECT_EQ(c.upperMessage, "before");
 }
 
 TEST_F(Keypad, ShiftsChangeTheTrigonometricKeys) {
@@ -137,16 +137,16 @@ TEST_F(Keypad, ShiftsChangeTheTrigonometricKeys) {
   for (const Row& r : rows) {
     c.SetEntryText("");
     form.ArcShift = form.HypShift = false;
-    for (int k : r.keys) form.Image1_Click(k);
+    for (int k : r.keys) form.ClickKey(k);
     EXPECT_EQ(c.entry, r.entry) << r.name;
-    EXPECT_EQ(c.label3, r.help) << r.name;
+    EXPECT_EQ(c.upperMessage, r.help) << r.name;
     EXPECT_FALSE(form.ArcShift) << r.name;
     EXPECT_FALSE(form.HypShift) << r.name;
   }
 }
 
 TEST_F(Keypad, ShiftKeysShowTheirStateAndMessages) {
-  struct Row { const char* name; std::vector<int> keys; bool arc; bool hyp; const char* label3; };
+  struct Row { const char* name; std::vector<int> keys; bool arc; bool hyp; const char* upperMessage; };
   const Row rows[] = {
       {"arc on", {87}, true, false, " Inverse trigonometric function for Arcsin, Arccos and Arctan"},
       {"hyp on", {88}, false, true, " Hyperbolic function for sinh, cosh and tanh"},
@@ -160,10 +160,10 @@ TEST_F(Keypad, ShiftKeysShowTheirStateAndMessages) {
   for (const Row& r : rows) {
     form.ArcShift = form.HypShift = false;
     form.RestShiftKeys();
-    for (int k : r.keys) form.Image1_Click(k);
+    for (int k : r.keys) form.ClickKey(k);
     EXPECT_EQ(form.ArcShift, r.arc) << r.name;
     EXPECT_EQ(form.HypShift, r.hyp) << r.name;
-    EXPECT_EQ(c.label3, r.label3) << r.name;
+    EXPECT_EQ(c.upperMessage, r.upperMessage) << r.name;
     EXPECT_EQ(c.shiftIndicator, r.arc || r.hyp) << r.name;
     EXPECT_EQ(c.keyLit[kKeyArc], r.arc) << r.name;
     EXPECT_EQ(c.keyLit[kKeyHyp], r.hyp) << r.name;
@@ -205,12 +205,12 @@ TEST_F(Keypad, LoadShowsTheFirstPage) {
 }
 
 TEST_F(Keypad, PageSelectorSwitchesAndSwitchesBack) {
-  form.ImageSEL_TEC_Click();
+  form.TurnKeypadPage();
   EXPECT_EQ(form.KeypadPage, 1);
   EXPECT_EQ(c.pagePicture, 1);
   for (int k : kFirstPageKeys) EXPECT_FALSE(Shows(c, k)) << k;
   for (int k : kSecondPageKeys) EXPECT_TRUE(Shows(c, k)) << k;
-  form.ImageSEL_TEC_Click();
+  form.TurnKeypadPage();
   EXPECT_EQ(form.KeypadPage, 0);
   EXPECT_EQ(c.pagePicture, 0);
   for (int k : kFirstPageKeys) EXPECT_TRUE(Shows(c, k)) << k;
@@ -223,23 +223,23 @@ TEST_F(Keypad, EachPlaceShowsExactlyOneKeyOnEitherPage) {
       if (Shows(c, k)) ++shown[{form.KeyLeft[static_cast<size_t>(k)], form.KeyTop[static_cast<size_t>(k)]}];
     EXPECT_EQ(shown.size(), 74u) << "round " << round;  // 92 keys, 18 places shared
     for (const auto& [place, count] : shown) EXPECT_EQ(count, 1) << place.first << "," << place.second;
-    form.ImageSEL_TEC_Click();
+    form.TurnKeypadPage();
   }
 }
 
 TEST_F(Keypad, SecondPageKeysWriteTheirTags) {
-  form.ImageSEL_TEC_Click();
+  form.TurnKeypadPage();
   Click({27, 5, 27, 54, 2});
   EXPECT_EQ(c.entry, "|5| mod 2");
 }
 
 TEST_F(Keypad, SelectorPressClearsTheShifts) {
   Click({87});
-  form.ImageSEL_TEC_MouseDown();
+  form.PressPageSelector();
   EXPECT_TRUE(c.selectorPressed);
   EXPECT_FALSE(form.ArcShift);
   EXPECT_FALSE(c.shiftIndicator);
-  form.ImageSEL_TEC_MouseUp();
+  form.ReleasePageSelector();
   EXPECT_FALSE(c.selectorPressed);
 }
 
@@ -258,7 +258,7 @@ TEST_F(Keypad, ContinuingFromAResult) {
   for (const Row& r : rows) {
     ShowResult(r.answer, "2+3");
     if (!r.caretAtEnd) c.SetSelection(1, 0);
-    form.Image1_Click(r.key);
+    form.ClickKey(r.key);
     EXPECT_EQ(c.entry, r.entry) << r.name;
     EXPECT_FALSE(form.ResultShown) << r.name;
   }
@@ -267,7 +267,7 @@ TEST_F(Keypad, ContinuingFromAResult) {
 TEST_F(Keypad, ContinuingRecordsTheShownLine) {
   ShowResult(5, "2+3");
   form.HistoryLast = 0;
-  form.Image1_Click(19);
+  form.ClickKey(19);
   EXPECT_EQ(form.HistoryLast, 1);
   EXPECT_EQ(form.HistoryEntry(1), "2+3");
 }
@@ -276,7 +276,7 @@ TEST_F(Keypad, UtilityAndModeKeysKeepResultShown) {
   for (int k = 76; k <= kKeyCount; ++k) {
     if (k == kKeyArc || k == kKeyHyp) continue;  // toggles: tested on their own
     ShowResult(5, "2+3");
-    form.Image1_Click(k);
+    form.ClickKey(k);
     EXPECT_TRUE(form.ResultShown) << k;
   }
   ShowResult(5, "2+3");
@@ -287,7 +287,7 @@ TEST_F(Keypad, UtilityAndModeKeysKeepResultShown) {
 TEST_F(Keypad, EditingKeysClearResultShown) {
   for (int k : {13, 14, 47, 21}) {
     ShowResult(5, "2+3");
-    form.Image1_Click(k);
+    form.ClickKey(k);
     EXPECT_FALSE(form.ResultShown) << k;
   }
 }
@@ -295,8 +295,8 @@ TEST_F(Keypad, EditingKeysClearResultShown) {
 TEST_F(Keypad, KeyOutsideTheTableDoesNothing) {
   ShowResult(5, "2+3");
   for (int k : {0, -1, 93, 1000}) {
-    form.Image1_Click(k);
-    form.Image1_MouseDown(k);
+    form.ClickKey(k);
+    form.HoldKey(k);
     EXPECT_EQ(c.entry, "2+3") << k;
     EXPECT_TRUE(form.ResultShown) << k;
     EXPECT_EQ(c.keyPlace.count(k), 0u) << k;
@@ -331,16 +331,16 @@ TEST_F(Keypad, DelKeyWithAndWithoutSelection) {
   for (const Row& r : rows) {
     c.SetEntryText("12+34");
     c.SetSelection(r.caret, r.selection);
-    form.Image1_Click(kKeyDel);
+    form.ClickKey(kKeyDel);
     EXPECT_EQ(c.entry, r.entry) << r.name;
     EXPECT_EQ(c.selStart, r.caretAfter) << r.name;
   }
 }
 
 TEST_F(Keypad, PressedLookMovesTheKeyAndBack) {
-  form.Image1_MouseDown(5);
+  form.HoldKey(5);
   EXPECT_EQ(c.keyPlace[5], std::make_pair(572, 241));
-  form.Image1_MouseUp(5);
+  form.ReleaseKey(5);
   EXPECT_EQ(c.keyPlace[5], std::make_pair(571, 240));
 }
 
@@ -354,9 +354,9 @@ TEST_F(Keypad, AngleUnitKeys) {
   };
   for (const Row& r : rows) {
     c.SetEntryText("1+");
-    form.Image1_Click(r.key);
+    form.ClickKey(r.key);
     EXPECT_DOUBLE_EQ(engine.AngleFactor, r.factor) << r.key;
-    EXPECT_EQ(c.label3, r.help) << r.key;
+    EXPECT_EQ(c.upperMessage, r.help) << r.key;
     EXPECT_EQ(c.entry, "1+") << r.key;
     for (int k = kKeyDeg; k <= kKeyGra; ++k) EXPECT_EQ(c.keyLit[k], k == r.key) << r.key;
   }
@@ -364,20 +364,20 @@ TEST_F(Keypad, AngleUnitKeys) {
 
 TEST_F(Keypad, AlwaysVisibleToggles) {
   form.AlwaysVisible = 0;
-  form.imgVIS_Click();
+  form.ToggleAlwaysOnTop();
   EXPECT_TRUE(c.alwaysOnTop);
   EXPECT_EQ(form.AlwaysVisible, -1);
-  EXPECT_EQ(c.label3, "Always visible mode enabled. This window is always on top ");
-  form.imgVIS_Click();
+  EXPECT_EQ(c.upperMessage, "Always visible mode enabled. This window is always on top ");
+  form.ToggleAlwaysOnTop();
   EXPECT_FALSE(c.alwaysOnTop);
   EXPECT_EQ(form.AlwaysVisible, 0);
-  EXPECT_EQ(c.label3, "Always visible mode disabled ");
+  EXPECT_EQ(c.upperMessage, "Always visible mode disabled ");
 }
 
 TEST_F(Keypad, ClearVariablesKeyReportsAndKeepsResultShown) {
   ShowResult(5, "2+3");
   Click({87, kKeyClearVars});
-  EXPECT_EQ(c.label3, " Variables were cleared");
+  EXPECT_EQ(c.upperMessage, " Variables were cleared");
   EXPECT_FALSE(form.ArcShift);
   EXPECT_FALSE(c.shiftIndicator);
   EXPECT_TRUE(form.ResultShown);
@@ -418,7 +418,7 @@ TEST_F(WindowKeys, OnlyTheCtrlKeyAloneSwitchesThePage) {
   const Row rows[] = {{17, 2, 1}, {'V', 2, 0}, {112, 2, 0}, {0, 2, 0}, {17, 3, 0}, {17, 0, 0}, {'V', 0, 0}};
   for (const Row& r : rows) {
     form.KeypadPage = 1;
-    form.ImageSEL_TEC_Click();
+    form.TurnKeypadPage();
     form.EntryKeyDown(r.keyCode, r.shift);
     EXPECT_EQ(form.KeypadPage, r.page) << r.keyCode << " " << r.shift;
   }
@@ -427,7 +427,7 @@ TEST_F(WindowKeys, OnlyTheCtrlKeyAloneSwitchesThePage) {
 TEST_F(WindowKeys, UpAndDownReviewTheHistory) {
   for (const char* e : {"a", "b", "c"}) {
     c.SetEntryText(e);
-    form.AddToBuff();
+    form.RecordInHistory();
   }
   c.SetEntryText("");
   form.EntryKeyDown(38, 0);
@@ -441,11 +441,11 @@ TEST_F(WindowKeys, UpAndDownReviewTheHistory) {
 class WindowLoad : public test::FreshEngine {
  protected:
   test::FakeControls c;
-  FormMain form{c, engine};
+  CalculatorLogic form{c, engine};
 };
 
 TEST_F(WindowLoad, LoadLaysOutTheKeypadAndLeavesTheWindowOffTop) {
-  form.Form_Load("");
+  form.StartSession("");
   EXPECT_EQ(c.keyPlace.size(), 92u);
   EXPECT_EQ(c.keyPlace[20], std::make_pair(697, 298));
   EXPECT_FALSE(c.alwaysOnTop);

@@ -11,7 +11,7 @@
 #include "engine/state.h"
 #include "tests/base/test_support.h"
 #include "tests/ui/fake_controls.h"
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 #include "ui/logic/links.h"
 
 namespace tarvo {
@@ -117,15 +117,15 @@ TEST(Menus, HelpEntriesInOrder) {
 class ConstantEntry : public test::FreshEngine {
  protected:
   test::FakeControls c;
-  FormMain form{c, engine};
+  CalculatorLogic form{c, engine};
 };
 
 TEST_F(ConstantEntry, EveryTextEvaluatesToItsValue) {
   for (const Constant& k : kConstants) {
     c.SetEntryText("");
     InsertConstant(form, k.index);
-    form.EXE_KEY();
-    ASSERT_EQ(engine.ErrorCode, 0) << k.index << " " << c.label3;
+    form.ExecuteKey();
+    ASSERT_EQ(engine.ErrorCode, 0) << k.index << " " << c.upperMessage;
     const double expected = k.index == kPiConstant ? engine.Pi : std::stod(std::string(k.text));
     EXPECT_DOUBLE_EQ(engine.LastAnswer, expected) << k.index;
   }
@@ -145,7 +145,7 @@ struct InsertCase {
   int index;
   std::string after;
   int caretAfter;
-  std::string label3;
+  std::string upperMessage;
 };
 
 TEST_F(ConstantEntry, InsertsAtTheCaretAndDescribes) {
@@ -167,8 +167,8 @@ TEST_F(ConstantEntry, InsertsAtTheCaretAndDescribes) {
     InsertConstant(form, r.index);
     EXPECT_EQ(c.entry, r.after) << r.name;
     EXPECT_EQ(c.selStart, r.caretAfter) << r.name;
-    EXPECT_EQ(c.label3, r.label3) << r.name;
-    EXPECT_EQ(c.label7, " ") << r.name;
+    EXPECT_EQ(c.upperMessage, r.upperMessage) << r.name;
+    EXPECT_EQ(c.lowerMessage, " ") << r.name;
     EXPECT_FALSE(form.ResultShown) << r.name;
   }
 }
@@ -176,11 +176,11 @@ TEST_F(ConstantEntry, InsertsAtTheCaretAndDescribes) {
 TEST_F(ConstantEntry, NoChoiceChangesNothing) {
   c.SetEntryText("7");
   c.SetSelection(1, 0);
-  c.label3 = "kept";
+  c.upperMessage = "kept";
   form.ResultShown = true;
   InsertConstant(form, -1);  // the pop-up was closed
   EXPECT_EQ(c.entry, "7");
-  EXPECT_EQ(c.label3, "kept");
+  EXPECT_EQ(c.upperMessage, "kept");
   EXPECT_TRUE(form.ResultShown);
 }
 

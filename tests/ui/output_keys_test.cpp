@@ -9,7 +9,7 @@
 #include "engine/state.h"
 #include "tests/base/test_support.h"
 #include "tests/ui/fake_controls.h"
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 
 namespace tarvo {
 namespace {
@@ -23,7 +23,7 @@ const char* const kDateExample =
 class OutputKeys : public test::FreshEngine {
  protected:
   test::FakeControls c;
-  FormMain form{c, engine};
+  CalculatorLogic form{c, engine};
 
   // The one lit output key, or 0 when none or several are lit; every output
   // key must have been given a picture.
@@ -49,7 +49,7 @@ class OutputKeys : public test::FreshEngine {
     for (bool b : form.SciChecked) if (b) return false;
     return form.FixNormalChecked && form.SciNormalChecked;
   }
-  void PressWithShifts(void (FormMain::*key)()) {
+  void PressWithShifts(void (CalculatorLogic::*key)()) {
     form.ArcShift = true;
     form.HypShift = true;
     (form.*key)();
@@ -58,12 +58,12 @@ class OutputKeys : public test::FreshEngine {
 
 struct ToggleRow {
   const char* name;
-  void (FormMain::*key)();
+  void (CalculatorLogic::*key)();
   double answer;
   int mode;
   int lit;
-  const char* label3;
-  const char* label7;
+  const char* upperMessage;
+  const char* lowerMessage;
   const char* shown;
   const char* normalShown;
 };
@@ -79,8 +79,8 @@ TEST_P(ToggleKeys, SwitchOnTheirFormat) {
   PressWithShifts(r.key);
   EXPECT_EQ(engine.OutputMode, r.mode);
   EXPECT_EQ(c.display, std::vector<std::string>{r.shown});
-  EXPECT_EQ(c.label3, r.label3);
-  EXPECT_EQ(c.label7, r.label7);
+  EXPECT_EQ(c.upperMessage, r.upperMessage);
+  EXPECT_EQ(c.lowerMessage, r.lowerMessage);
   EXPECT_EQ(LitKey(), r.lit);
   EXPECT_TRUE(NoFormatChecked());
   EXPECT_FALSE(form.ArcShift);
@@ -95,8 +95,8 @@ TEST_P(ToggleKeys, PressedAgainTurnOff) {
   PressWithShifts(r.key);
   EXPECT_EQ(engine.OutputMode, OUT_NORMAL);
   EXPECT_EQ(c.display, std::vector<std::string>{r.normalShown});
-  EXPECT_EQ(c.label3, kNormalCaption);
-  EXPECT_EQ(c.label7, "");
+  EXPECT_EQ(c.upperMessage, kNormalCaption);
+  EXPECT_EQ(c.lowerMessage, "");
   EXPECT_EQ(LitKey(), kKeyNor);
   EXPECT_TRUE(OnlyNormalChecked());
   EXPECT_FALSE(form.ArcShift);
@@ -106,24 +106,24 @@ TEST_P(ToggleKeys, PressedAgainTurnOff) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, ToggleKeys,
     ::testing::Values(
-        ToggleRow{"Fractions", &FormMain::FRAC_KEY, 0.75, OUT_FRAC, kKeyFrac,
+        ToggleRow{"Fractions", &CalculatorLogic::FractionFormatKey, 0.75, OUT_FRAC, kKeyFrac,
                   " Fractions / \xCB fractions / rationalized roots output format", "", " 3/4", " .75"},
-        ToggleRow{"Sexagesimal", &FormMain::DMS_KEY, 12.3456, OUT_DMS, kKeyDms,
+        ToggleRow{"Sexagesimal", &CalculatorLogic::SexagesimalFormatKey, 12.3456, OUT_DMS, kKeyDms,
                   " Sexagesimal output format: Degrees, minutes and seconds of arc", "",
                   " 12\xB0 20' 44.16\"", " 12.3456"},
-        ToggleRow{"Binary", &FormMain::BIN_KEY, 5.5, OUT_BIN, kKeyBin,
+        ToggleRow{"Binary", &CalculatorLogic::BinaryFormatKey, 5.5, OUT_BIN, kKeyBin,
                   " Binary (base 2) output format", "", " &b 101.1", " 5.5"},
-        ToggleRow{"Hexadecimal", &FormMain::HEX_KEY, -26, OUT_HEX, kKeyHex, kHexCaption, "",
+        ToggleRow{"Hexadecimal", &CalculatorLogic::HexadecimalFormatKey, -26, OUT_HEX, kKeyHex, kHexCaption, "",
                   " -&h 1A", " -26"},
-        ToggleRow{"Date", &FormMain::DATE_KEY, 2454171.5, OUT_DATE, kKeyDate, kDateCaption,
+        ToggleRow{"Date", &CalculatorLogic::DateFormatKey, 2454171.5, OUT_DATE, kKeyDate, kDateCaption,
                   kDateExample, " Monday, March 12th, 2007", " 2454171.5"},
-        ToggleRow{"DateOutOfRangeShowsNumber", &FormMain::DATE_KEY, 2488069.5, OUT_DATE,
+        ToggleRow{"DateOutOfRangeShowsNumber", &CalculatorLogic::DateFormatKey, 2488069.5, OUT_DATE,
                   kKeyDate, kDateCaption, kDateExample, " 2488069.5", " 2488069.5"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FallbackRow {
   const char* name;
-  void (FormMain::*key)();
+  void (CalculatorLogic::*key)();
   double answer;
   const char* shown;
 };
@@ -138,40 +138,40 @@ TEST_P(BaseKeyLimits, FallBackToNormal) {
   (form.*r.key)();
   EXPECT_EQ(engine.OutputMode, OUT_NORMAL);
   EXPECT_EQ(c.display, std::vector<std::string>{r.shown});
-  EXPECT_EQ(c.label3, kNormalCaption);
-  EXPECT_EQ(c.label7, "");
+  EXPECT_EQ(c.upperMessage, kNormalCaption);
+  EXPECT_EQ(c.lowerMessage, "");
   EXPECT_EQ(LitKey(), kKeyNor);
   EXPECT_TRUE(OnlyNormalChecked());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, BaseKeyLimits,
-    ::testing::Values(FallbackRow{"HexAtLimit", &FormMain::HEX_KEY, 1e14, " 100000000000000"},
-                      FallbackRow{"HexNegativeAtLimit", &FormMain::HEX_KEY, -1e15, " -1E+15"},
-                      FallbackRow{"BinaryAtLimit", &FormMain::BIN_KEY, 1e11, " 100000000000"},
-                      FallbackRow{"BinaryNegativeBeyond", &FormMain::BIN_KEY, -2.5e11,
+    ::testing::Values(FallbackRow{"HexAtLimit", &CalculatorLogic::HexadecimalFormatKey, 1e14, " 100000000000000"},
+                      FallbackRow{"HexNegativeAtLimit", &CalculatorLogic::HexadecimalFormatKey, -1e15, " -1E+15"},
+                      FallbackRow{"BinaryAtLimit", &CalculatorLogic::BinaryFormatKey, 1e11, " 100000000000"},
+                      FallbackRow{"BinaryNegativeBeyond", &CalculatorLogic::BinaryFormatKey, -2.5e11,
                                   " -250000000000"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OutputKeys, BaseKeysJustBelowTheirLimits) {
   engine.LastAnswer = 99999999999999;
-  form.HEX_KEY();
+  form.HexadecimalFormatKey();
   EXPECT_EQ(c.Shown(), " &h 5AF3107A3FFF");
   EXPECT_EQ(LitKey(), kKeyHex);
   engine.LastAnswer = 99999999999;
-  form.BIN_KEY();
+  form.BinaryFormatKey();
   EXPECT_EQ(c.Shown(), " &b 1011101001000011101101110011111111111");
   EXPECT_EQ(LitKey(), kKeyBin);
 }
 
 TEST_F(OutputKeys, NormalKeyShowsTheAnswerAndChecksNormal) {
   engine.LastAnswer = -0.25;
-  form.M_FIX_Click(3);
-  PressWithShifts(&FormMain::NOR_KEY);
+  form.ChooseFixedDecimals(3);
+  PressWithShifts(&CalculatorLogic::NormalFormatKey);
   EXPECT_EQ(engine.OutputMode, OUT_NORMAL);
   EXPECT_EQ(c.display, std::vector<std::string>{" -.25"});
-  EXPECT_EQ(c.label3, kNormalCaption);
-  EXPECT_EQ(c.label7, "");
+  EXPECT_EQ(c.upperMessage, kNormalCaption);
+  EXPECT_EQ(c.lowerMessage, "");
   EXPECT_EQ(LitKey(), kKeyNor);
   EXPECT_TRUE(OnlyNormalChecked());
   EXPECT_FALSE(form.ArcShift);
@@ -193,7 +193,7 @@ std::vector<int> CheckedAt(const std::vector<MenuEntry>& menu) {
 }
 
 TEST_F(OutputKeys, FixMenuOffersDecimalsAndNormal) {
-  form.FIX_KEY();
+  form.FixedFormatKey();
   ASSERT_EQ(c.menus.size(), 1u);
   EXPECT_EQ(Captions(c.menus[0]),
             (std::vector<std::string>{"0 decimals", "1 decimal", "2 decimals", "3 decimals",
@@ -203,7 +203,7 @@ TEST_F(OutputKeys, FixMenuOffersDecimalsAndNormal) {
 }
 
 TEST_F(OutputKeys, SciMenuOffersDigitsAndNormal) {
-  form.SCI_KEY();
+  form.ScientificFormatKey();
   ASSERT_EQ(c.menus.size(), 1u);
   EXPECT_EQ(Captions(c.menus[0]),
             (std::vector<std::string>{"1 digit", "2 digits", "3 digits", "4 digits", "5 digits",
@@ -219,7 +219,7 @@ struct MenuPickRow {
   double answer;
   int mode;
   int setting;  // FixDecimals or SciDigits
-  const char* label3;
+  const char* upperMessage;
   const char* shown;
 };
 
@@ -231,11 +231,11 @@ TEST_P(MenuPicks, SwitchFormatAndCaption) {
   const MenuPickRow& r = GetParam();
   engine.LastAnswer = r.answer;
   c.menuChoices = {r.choice};
-  PressWithShifts(r.sci ? &FormMain::SCI_KEY : &FormMain::FIX_KEY);
+  PressWithShifts(r.sci ? &CalculatorLogic::ScientificFormatKey : &CalculatorLogic::FixedFormatKey);
   EXPECT_EQ(engine.OutputMode, r.mode);
   EXPECT_EQ(r.sci ? form.SciDigits : form.FixDecimals, r.setting);
-  EXPECT_EQ(c.label3, r.label3);
-  EXPECT_EQ(c.label7, "");
+  EXPECT_EQ(c.upperMessage, r.upperMessage);
+  EXPECT_EQ(c.lowerMessage, "");
   EXPECT_EQ(c.display, std::vector<std::string>{r.shown});
   EXPECT_EQ(LitKey(), r.mode == OUT_FIX ? kKeyFix : (r.mode == OUT_SCI ? kKeySci : kKeyNor));
   EXPECT_FALSE(form.ArcShift);
@@ -267,92 +267,92 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(OutputKeys, MenuCheckMarksFollowTheFormat) {
   c.menuChoices = {3};
-  form.FIX_KEY();
-  form.FIX_KEY();  // closed without a choice: shows what is checked
+  form.FixedFormatKey();
+  form.FixedFormatKey();  // closed without a choice: shows what is checked
   EXPECT_EQ(CheckedAt(c.menus.back()), std::vector<int>{3});
-  form.SCI_KEY();
+  form.ScientificFormatKey();
   EXPECT_EQ(CheckedAt(c.menus.back()), std::vector<int>{});
   c.menuChoices = {4};
-  form.SCI_KEY();  // 5 digits
-  form.FIX_KEY();
+  form.ScientificFormatKey();  // 5 digits
+  form.FixedFormatKey();
   EXPECT_EQ(CheckedAt(c.menus.back()), std::vector<int>{});
-  form.SCI_KEY();
+  form.ScientificFormatKey();
   EXPECT_EQ(CheckedAt(c.menus.back()), std::vector<int>{4});
-  form.DMS_KEY();
-  form.SCI_KEY();
+  form.SexagesimalFormatKey();
+  form.ScientificFormatKey();
   EXPECT_EQ(CheckedAt(c.menus.back()), std::vector<int>{});
-  form.FIX_KEY();
+  form.FixedFormatKey();
   EXPECT_EQ(CheckedAt(c.menus.back()), std::vector<int>{});
-  form.NOR_KEY();
-  form.FIX_KEY();
+  form.NormalFormatKey();
+  form.FixedFormatKey();
   EXPECT_EQ(CheckedAt(c.menus.back()), std::vector<int>{11});
 }
 
 TEST_F(OutputKeys, ClosingTheMenuInAnotherFormatLeavesTheDisplay) {
   engine.LastAnswer = 255;
-  form.HEX_KEY();
+  form.HexadecimalFormatKey();
   const std::vector<std::string> before = c.display;
-  const std::string label3 = c.label3;
-  form.FIX_KEY();
-  form.SCI_KEY();
+  const std::string upperMessage = c.upperMessage;
+  form.FixedFormatKey();
+  form.ScientificFormatKey();
   EXPECT_EQ(engine.OutputMode, OUT_HEX);
   EXPECT_EQ(c.display, before);
-  EXPECT_EQ(c.label3, label3);
+  EXPECT_EQ(c.upperMessage, upperMessage);
   EXPECT_EQ(LitKey(), kKeyHex);
 }
 
 TEST_F(OutputKeys, ClosingTheMenuInNormalRedrawsNormal) {
   engine.LastAnswer = 7;
   c.display = {"stale"};
-  c.label3 = "stale";
-  form.FIX_KEY();
+  c.upperMessage = "stale";
+  form.FixedFormatKey();
   EXPECT_EQ(c.display, std::vector<std::string>{" 7"});
-  EXPECT_EQ(c.label3, kNormalCaption);
+  EXPECT_EQ(c.upperMessage, kNormalCaption);
   EXPECT_EQ(LitKey(), kKeyNor);
 }
 
 TEST_F(OutputKeys, ClosingTheMenuInItsOwnFormatDrawsAgain) {
   engine.LastAnswer = 3.14159;
   c.menuChoices = {2};
-  form.FIX_KEY();
+  form.FixedFormatKey();
   engine.LastAnswer = 2.71828;
-  c.label3 = "";
-  form.FIX_KEY();
+  c.upperMessage = "";
+  form.FixedFormatKey();
   EXPECT_EQ(c.display, std::vector<std::string>{" 2.72"});
-  EXPECT_EQ(c.label3, " Output format with 2 decimals");
+  EXPECT_EQ(c.upperMessage, " Output format with 2 decimals");
   c.menuChoices = {1};
-  form.SCI_KEY();
-  c.label3 = "";
-  form.SCI_KEY();
+  form.ScientificFormatKey();
+  c.upperMessage = "";
+  form.ScientificFormatKey();
   EXPECT_EQ(c.display, std::vector<std::string>{" 2.7E0"});
-  EXPECT_EQ(c.label3, " Scientific notation output with 2 digits");
+  EXPECT_EQ(c.upperMessage, " Scientific notation output with 2 digits");
   EXPECT_EQ(engine.OutputMode, OUT_SCI);
 }
 
 TEST_F(OutputKeys, SeparatorOrUnknownIndexIsNoChoice) {
   engine.LastAnswer = 255;
-  form.HEX_KEY();
+  form.HexadecimalFormatKey();
   c.menuChoices = {10, 12, 99};
-  form.FIX_KEY();
-  form.FIX_KEY();
-  form.SCI_KEY();
+  form.FixedFormatKey();
+  form.FixedFormatKey();
+  form.ScientificFormatKey();
   EXPECT_EQ(engine.OutputMode, OUT_HEX);
   EXPECT_EQ(c.Shown(), " &h FF");
 }
 
 TEST_F(OutputKeys, MenuHandlersChangeStateOnly) {
   c.display = {"kept"};
-  form.M_FIX_Click(4);
+  form.ChooseFixedDecimals(4);
   EXPECT_EQ(engine.OutputMode, OUT_FIX);
   EXPECT_EQ(form.FixDecimals, 4);
   EXPECT_TRUE(form.FixChecked[4]);
   EXPECT_FALSE(form.FixNormalChecked);
-  form.M_SCI_DIG_Click(7);
+  form.ChooseScientificDigits(7);
   EXPECT_EQ(engine.OutputMode, OUT_SCI);
   EXPECT_EQ(form.SciDigits, 7);
   EXPECT_TRUE(form.SciChecked[7]);
   EXPECT_FALSE(form.FixChecked[4]);
-  form.M_SCI_Normal_Click();
+  form.ChooseScientificNormal();
   EXPECT_EQ(engine.OutputMode, OUT_NORMAL);
   EXPECT_TRUE(OnlyNormalChecked());
   EXPECT_EQ(c.display, std::vector<std::string>{"kept"});
@@ -361,13 +361,13 @@ TEST_F(OutputKeys, MenuHandlersChangeStateOnly) {
 
 struct NewAnswerRow {
   const char* name;
-  void (FormMain::*key)();  // nullptr: stay normal
+  void (CalculatorLogic::*key)();  // nullptr: stay normal
   std::vector<int> menuChoices;
   double answer;
   int mode;
   int lit;
-  const char* label3;
-  const char* label7;
+  const char* upperMessage;
+  const char* lowerMessage;
   const char* shown;
 };
 
@@ -381,12 +381,12 @@ TEST_P(NewAnswer, ShowsInTheFormatInForce) {
   c.menuChoices.assign(r.menuChoices.begin(), r.menuChoices.end());
   if (r.key) (form.*r.key)();
   engine.LastAnswer = r.answer;
-  c.label3 = c.label7 = "stale";
+  c.upperMessage = c.lowerMessage = "stale";
   form.ShowNewAnswer();
   EXPECT_EQ(engine.OutputMode, r.mode);
   EXPECT_EQ(c.display, std::vector<std::string>{r.shown});
-  EXPECT_EQ(c.label3, r.label3);
-  EXPECT_EQ(c.label7, r.label7);
+  EXPECT_EQ(c.upperMessage, r.upperMessage);
+  EXPECT_EQ(c.lowerMessage, r.lowerMessage);
   EXPECT_EQ(LitKey(), r.lit);
 }
 
@@ -394,33 +394,33 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, NewAnswer,
     ::testing::Values(
         NewAnswerRow{"Normal", nullptr, {}, 0.5, OUT_NORMAL, kKeyNor, kNormalCaption, "", " .5"},
-        NewAnswerRow{"HexStaysOn", &FormMain::HEX_KEY, {}, 255, OUT_HEX, kKeyHex, kHexCaption,
+        NewAnswerRow{"HexStaysOn", &CalculatorLogic::HexadecimalFormatKey, {}, 255, OUT_HEX, kKeyHex, kHexCaption,
                      "", " &h FF"},
-        NewAnswerRow{"HexBeyondLimitEndsNormal", &FormMain::HEX_KEY, {}, 1e14, OUT_NORMAL,
+        NewAnswerRow{"HexBeyondLimitEndsNormal", &CalculatorLogic::HexadecimalFormatKey, {}, 1e14, OUT_NORMAL,
                      kKeyNor, kNormalCaption, "", " 100000000000000"},
-        NewAnswerRow{"BinaryStaysOn", &FormMain::BIN_KEY, {}, -0.75, OUT_BIN, kKeyBin,
+        NewAnswerRow{"BinaryStaysOn", &CalculatorLogic::BinaryFormatKey, {}, -0.75, OUT_BIN, kKeyBin,
                      " Binary (base 2) output format", "", " -&b 0.11"},
-        NewAnswerRow{"BinaryBeyondLimitEndsNormal", &FormMain::BIN_KEY, {}, -1e11, OUT_NORMAL,
+        NewAnswerRow{"BinaryBeyondLimitEndsNormal", &CalculatorLogic::BinaryFormatKey, {}, -1e11, OUT_NORMAL,
                      kKeyNor, kNormalCaption, "", " -100000000000"},
-        NewAnswerRow{"FractionsStayOn", &FormMain::FRAC_KEY, {}, 2.5, OUT_FRAC, kKeyFrac,
+        NewAnswerRow{"FractionsStayOn", &CalculatorLogic::FractionFormatKey, {}, 2.5, OUT_FRAC, kKeyFrac,
                      " Fractions / \xCB fractions / rationalized roots output format", "",
                      " 5/2"},
-        NewAnswerRow{"SexagesimalStaysOn", &FormMain::DMS_KEY, {}, -0.5, OUT_DMS, kKeyDms,
+        NewAnswerRow{"SexagesimalStaysOn", &CalculatorLogic::SexagesimalFormatKey, {}, -0.5, OUT_DMS, kKeyDms,
                      " Sexagesimal output format: Degrees, minutes and seconds of arc", "",
                      " -0\xB0 30' 0\""},
-        NewAnswerRow{"DateStaysOn", &FormMain::DATE_KEY, {}, 2415020.5, OUT_DATE, kKeyDate,
+        NewAnswerRow{"DateStaysOn", &CalculatorLogic::DateFormatKey, {}, 2415020.5, OUT_DATE, kKeyDate,
                      kDateCaption, kDateExample, " Monday, January 1st, 1900"},
-        NewAnswerRow{"DateOutOfRangeStaysDate", &FormMain::DATE_KEY, {}, 42, OUT_DATE,
+        NewAnswerRow{"DateOutOfRangeStaysDate", &CalculatorLogic::DateFormatKey, {}, 42, OUT_DATE,
                      kKeyDate, kDateCaption, kDateExample, " 42"},
         // FIX and SCI draw with empty message lines; the key stays lit.
-        NewAnswerRow{"FixSilent", &FormMain::FIX_KEY, {3}, 2, OUT_FIX, kKeyFix, "", "",
+        NewAnswerRow{"FixSilent", &CalculatorLogic::FixedFormatKey, {3}, 2, OUT_FIX, kKeyFix, "", "",
                      " 2.000"},
-        NewAnswerRow{"SciSilent", &FormMain::SCI_KEY, {3}, 0.001, OUT_SCI, kKeySci, "", "",
+        NewAnswerRow{"SciSilent", &CalculatorLogic::ScientificFormatKey, {3}, 0.001, OUT_SCI, kKeySci, "", "",
                      " 1.000E-3"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OutputKeys, ToggleFormatLastsOverSeveralAnswers) {
-  form.DMS_KEY();
+  form.SexagesimalFormatKey();
   for (double answer : {1.0 / 7200, 12.3456, -0.5}) {
     engine.LastAnswer = answer;
     form.ShowNewAnswer();
@@ -432,16 +432,16 @@ TEST_F(OutputKeys, ToggleFormatLastsOverSeveralAnswers) {
 
 TEST_F(OutputKeys, AnotherToggleReplacesTheFormat) {
   engine.LastAnswer = 30;
-  form.HEX_KEY();
-  form.BIN_KEY();
+  form.HexadecimalFormatKey();
+  form.BinaryFormatKey();
   EXPECT_EQ(engine.OutputMode, OUT_BIN);
   EXPECT_EQ(c.display, std::vector<std::string>{" &b 11110"});
   EXPECT_EQ(LitKey(), kKeyBin);
   c.menuChoices = {5};
-  form.FIX_KEY();
+  form.FixedFormatKey();
   EXPECT_EQ(engine.OutputMode, OUT_FIX);
   EXPECT_EQ(c.display, std::vector<std::string>{" 30.00000"});
-  form.BIN_KEY();  // a toggle from FIX switches on, not off
+  form.BinaryFormatKey();  // a toggle from FIX switches on, not off
   EXPECT_EQ(engine.OutputMode, OUT_BIN);
   EXPECT_EQ(LitKey(), kKeyBin);
 }

@@ -11,7 +11,7 @@
 #include "engine/tokens.h"
 #include "tests/base/test_support.h"
 #include "tests/ui/fake_controls.h"
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 
 namespace tarvo {
 namespace {
@@ -19,12 +19,12 @@ namespace {
 class Processing : public test::FreshEngine {
  protected:
   test::FakeControls c;
-  FormMain form{c, engine};
+  CalculatorLogic form{c, engine};
 
   void Exe(const std::string& entry) {
     c.entry = entry;
     c.selStart = static_cast<int>(entry.size());
-    form.EXE_KEY();
+    form.ExecuteKey();
   }
 };
 
@@ -52,7 +52,7 @@ TEST_F(Processing, BlankEntryOnlyBeeps) {
 }
 
 TEST_F(Processing, AssignmentsStoreAndReportFailures) {
-  struct Row { const char* entry; int error; double answer; const char* label3; };
+  struct Row { const char* entry; int error; double answer; const char* upperMessage; };
   const Row rows[] = {
       {"x=2+3", 0, 5, ""},
       {"e=1", 19, 1, "Error: Can't store a value to a constant "},
@@ -63,7 +63,7 @@ TEST_F(Processing, AssignmentsStoreAndReportFailures) {
     Exe(r.entry);
     EXPECT_EQ(engine.ErrorCode, r.error) << r.entry;
     EXPECT_EQ(engine.LastAnswer, r.answer) << r.entry;
-    EXPECT_EQ(c.label3, r.label3) << r.entry;
+    EXPECT_EQ(c.upperMessage, r.upperMessage) << r.entry;
   }
   EXPECT_EQ(engine.VariableStore[23], 5);
   EXPECT_EQ(engine.DefinedFlag[23], -1);
@@ -80,7 +80,7 @@ TEST_F(Processing, ErrorsAreRedNoticesGreenAndTheDisplayKeepsItsResult) {
   Exe("s2x2(x+y=1, 2x+2y=2)");
   EXPECT_EQ(engine.ErrorCode, 33);
   EXPECT_EQ(c.color, kNoticeGreen);
-  EXPECT_EQ(c.label3, "Not found solutions / Infinite solutions ");
+  EXPECT_EQ(c.upperMessage, "Not found solutions / Infinite solutions ");
   Exe("2");
   EXPECT_EQ(c.color, kBlack);
 }
@@ -99,7 +99,7 @@ TEST_F(Processing, EntriesOverTheLengthLimitAreRefusedBeforeAnyWork) {
   c.busyCalls.clear();
   Exe(longest + "0");
   EXPECT_EQ(engine.ErrorCode, kErrEntryTooLong);
-  EXPECT_EQ(c.label3, "Error: Entry too long ");
+  EXPECT_EQ(c.upperMessage, "Error: Entry too long ");
   EXPECT_EQ(c.color, kErrorRed);
   EXPECT_TRUE(c.busyCalls.empty()) << "nothing was evaluated";
   EXPECT_EQ(form.HistoryLast, historyBefore) << "nor kept in the history";
@@ -126,19 +126,19 @@ class OutOfMemoryControls : public test::FakeControls {
 
 TEST_F(Processing, AnEntryOutOfMemoryEndsInAnErrorAndTheSessionGoesOn) {
   OutOfMemoryControls controls;
-  FormMain window{controls, engine};
+  CalculatorLogic window{controls, engine};
   controls.entry = "6*7";
-  window.EXE_KEY();
+  window.ExecuteKey();
   controls.failNextEvaluation = true;
   controls.entry = "x=2+3";
-  window.EXE_KEY();
+  window.ExecuteKey();
   EXPECT_EQ(engine.ErrorCode, kErrTooComplex);
-  EXPECT_EQ(controls.label3, "Error: Too complex expression ");
+  EXPECT_EQ(controls.upperMessage, "Error: Too complex expression ");
   EXPECT_EQ(controls.busyCalls.back(), false);
   EXPECT_EQ(engine.LastAnswer, 42);
   EXPECT_EQ(engine.DefinedFlag[23], kUndefined);
   controls.entry = "ans+1";
-  window.EXE_KEY();
+  window.ExecuteKey();
   EXPECT_EQ(engine.ErrorCode, 0);
   EXPECT_EQ(controls.Shown(), " 43");
 }
@@ -156,15 +156,15 @@ TEST_F(Processing, CompletedEntriesAreWrittenBack) {
 }
 
 TEST_F(Processing, EquationTextsGoToSlots) {
-  EXPECT_EQ(Replace_ALL_FuncionPointer(engine, test::Tok("{#ecsg}(x^2-3{ImplicitProduct}x+2)+1:"), CodeOf(Token::QuadraticEquation)),
+  EXPECT_EQ(MoveAllEquationTexts(engine, test::Tok("{#ecsg}(x^2-3{ImplicitProduct}x+2)+1:"), CodeOf(Token::QuadraticEquation)),
             test::Tok("{#ecsg}(1)+1:"));
   EXPECT_EQ(engine.EquationSlots[1], test::Tok("x^2-3{ImplicitProduct}x+2"));
   engine.EquationSlotCount = 0;
-  EXPECT_EQ(Replace_ALL_FuncionPointer(engine, test::Tok("{#sdxd}(x+y=1{ArgumentMark}x-y=0):"), CodeOf(Token::LinearSystem2)),
+  EXPECT_EQ(MoveAllEquationTexts(engine, test::Tok("{#sdxd}(x+y=1{ArgumentMark}x-y=0):"), CodeOf(Token::LinearSystem2)),
             test::Tok("{#sdxd}(1{ArgumentMark}2):"));
   EXPECT_EQ(engine.EquationSlots[2], "x-y=0");
   engine.EquationSlotCount = 0;
-  EXPECT_EQ(Replace_1_FuncionPointer(engine, test::Tok("{solve}(x^2-2{ArgumentMark}0,3):"), CodeOf(Token::SolveOnInterval)),
+  EXPECT_EQ(MoveEquationTexts(engine, test::Tok("{solve}(x^2-2{ArgumentMark}0,3):"), CodeOf(Token::SolveOnInterval)),
             test::Tok("{solve}(1{ArgumentMark}0,3):"));
   EXPECT_EQ(engine.EquationSlots[1], "x^2-2");
 }
@@ -174,22 +174,22 @@ TEST_F(Processing, TooManyOrEmptyEquationTexts) {
   for (int i = 0; i < 10; ++i) many += "+eq2d(x^2-1)";
   Exe(many);
   EXPECT_EQ(engine.ErrorCode, 23);
-  EXPECT_EQ(c.label3, "Error: Too many equations/functions ");
+  EXPECT_EQ(c.upperMessage, "Error: Too many equations/functions ");
 
   engine.EquationSlotCount = 0;
   engine.ErrorCode = 0;
-  EXPECT_EQ(Replace_ALL_FuncionPointer(engine, test::Tok("{#ecsg}():"), CodeOf(Token::QuadraticEquation)), "");
+  EXPECT_EQ(MoveAllEquationTexts(engine, test::Tok("{#ecsg}():"), CodeOf(Token::QuadraticEquation)), "");
   EXPECT_EQ(engine.ErrorCode, 3);
 }
 
 TEST_F(Processing, ContinuingFromAResult) {
   Exe("2+3");
   c.selStart = 3;
-  int ch = form.Text1_KeyPress('*');
+  int ch = form.EntryLineKeyPress('*');
   c.Type(std::string(1, static_cast<char>(ch)));
   c.Type("4");
   EXPECT_EQ(c.entry, "5\xB7" "4");
-  form.EXE_KEY();
+  form.ExecuteKey();
   EXPECT_EQ(c.Shown(), " 20");
 }
 
@@ -202,7 +202,7 @@ TEST_F(Processing, EquationResultsDoNotContinue) {
 
 TEST_F(Processing, LoadShowsZeroInDegreesAndRecordsIt) {
   engine.VariableStore[kStoreLastAnswer] = 9;
-  form.Form_Load("");
+  form.StartSession("");
   EXPECT_EQ(c.Shown(), " 0");
   EXPECT_EQ(engine.LastAnswer, 0);
   EXPECT_DOUBLE_EQ(engine.AngleFactor, 180 / engine.Pi);

@@ -17,13 +17,13 @@ Console::Console(Engine& engine, std::function<void(const std::string&)> out,
 
 bool Console::Start(const std::string& stateDir) {
   StartEngine(engine_);
-  const FileResult r = form_.Form_Load(stateDir);
+  const FileResult r = form_.StartSession(stateDir);
   if (!r.ok) err_("Error: cannot read " + r.file + ": " + r.reason);
   return r.ok;
 }
 
 bool Console::Finish(const std::string& stateDir) {
-  const SaveResult r = form_.Form_Unload(stateDir);
+  const SaveResult r = form_.EndSession(stateDir);
   if (!r.ok) err_("Error: cannot save " + r.file + ": " + r.reason);
   return r.ok;
 }
@@ -92,9 +92,9 @@ Console::Outcome Console::Run(const std::string& line) {
   // What the keyboard rules of the entry line make of typed characters.
   for (char& c : bytes) c = static_cast<char>(TypedCharacter(Code(c)));
   SetEntryText(std::move(bytes));
-  form_.EXE_KEY();
+  form_.ExecuteKey();
   if (engine_.ErrorCode != 0) {
-    out_(ToUtf8(RTrim(label3_)));
+    out_(ToUtf8(RTrim(upperMessage_)));
     return Outcome::kNotice;
   }
   PrintDisplay();
@@ -111,21 +111,21 @@ Console::Outcome Console::RunDirective(const std::string& directive) {
            name.size() > prefix.size() && name[prefix.size()] == ' ';
   };
   int n = 0;
-  if (name == ":deg") form_.DEG_RAD_GRA_KEY(kKeyDeg);
-  else if (name == ":rad") form_.DEG_RAD_GRA_KEY(kKeyRad);
-  else if (name == ":gra") form_.DEG_RAD_GRA_KEY(kKeyGra);
+  if (name == ":deg") form_.AngleUnitKey(kKeyDeg);
+  else if (name == ":rad") form_.AngleUnitKey(kKeyRad);
+  else if (name == ":gra") form_.AngleUnitKey(kKeyGra);
   else if (name == ":vars") ShowVariableList();
   else if (name == ":clear") {
-    form_.CLEAR_VARS_KEY();
-    out_(BytesToUtf8(Trim(label3_)));
-  } else if (name == ":norm") { form_.NOR_KEY(); PrintDisplay(); }
-  else if (numberAfter(":fix", 0, 9, n)) { nextMenuChoice_ = n; form_.FIX_KEY(); PrintDisplay(); }
-  else if (numberAfter(":sci", 1, 12, n)) { nextMenuChoice_ = n - 1; form_.SCI_KEY(); PrintDisplay(); }
-  else if (name == ":frac") { form_.FRAC_KEY(); PrintDisplay(); }
-  else if (name == ":dms") { form_.DMS_KEY(); PrintDisplay(); }
-  else if (name == ":bin") { form_.BIN_KEY(); PrintDisplay(); }
-  else if (name == ":hex") { form_.HEX_KEY(); PrintDisplay(); }
-  else if (name == ":date") { form_.DATE_KEY(); PrintDisplay(); }
+    form_.ClearVariablesKey();
+    out_(BytesToUtf8(Trim(upperMessage_)));
+  } else if (name == ":norm") { form_.NormalFormatKey(); PrintDisplay(); }
+  else if (numberAfter(":fix", 0, 9, n)) { nextMenuChoice_ = n; form_.FixedFormatKey(); PrintDisplay(); }
+  else if (numberAfter(":sci", 1, 12, n)) { nextMenuChoice_ = n - 1; form_.ScientificFormatKey(); PrintDisplay(); }
+  else if (name == ":frac") { form_.FractionFormatKey(); PrintDisplay(); }
+  else if (name == ":dms") { form_.SexagesimalFormatKey(); PrintDisplay(); }
+  else if (name == ":bin") { form_.BinaryFormatKey(); PrintDisplay(); }
+  else if (name == ":hex") { form_.HexadecimalFormatKey(); PrintDisplay(); }
+  else if (name == ":date") { form_.DateFormatKey(); PrintDisplay(); }
   else {
     err_("Unknown command: " + BytesToUtf8(directive));
     return Outcome::kUnknownCommand;

@@ -10,7 +10,7 @@
 #include "engine/host.h"
 #include "engine/state.h"
 #include "ui/logic/controls.h"
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 
 namespace tarvo {
 
@@ -43,8 +43,8 @@ class Console : public MainControls, public EngineHost {
   Rgb EntryColor() const override { return color_; }
   void SetEntryColor(Rgb c) override { color_ = c; }
   void FocusEntry() override {}
-  void SetLabel3(const std::string& text) override { label3_ = text; }
-  void SetLabel7(const std::string&) override {}
+  void SetUpperMessage(const std::string& text) override { upperMessage_ = text; }
+  void SetLowerMessage(const std::string&) override {}
   void ClearDisplay() override { display_.clear(); }
   void DrawResultText(const std::string& text) override { display_ = text; }
   void Beep() override {}
@@ -71,11 +71,11 @@ class Console : public MainControls, public EngineHost {
 
   std::function<void(const std::string&)> out_, err_;
   Engine& engine_;
-  FormMain form_;
+  CalculatorLogic form_;
   std::string entry_;
   int selStart_ = 0, selLength_ = 0;
   Rgb color_ = kBlack;
-  std::string label3_;
+  std::string upperMessage_;
   std::string display_;
   std::string line_;  // the result line being printed, its storage reused
   int nextMenuChoice_ = -1;

@@ -31,7 +31,7 @@ class MainControls {
  public:
   virtual ~MainControls() = default;
 
-  // The entry line Text1. Positions count characters (one byte each).
+  // The entry line. Positions count characters (one byte each).
   virtual std::string EntryText() const = 0;
   virtual void SetEntryText(const std::string& text) = 0;
   virtual int SelectionStart() const = 0;  // the caret: characters before it
@@ -42,10 +42,10 @@ class MainControls {
   virtual void FocusEntry() = 0;
 
   // The message lines.
-  virtual void SetLabel3(const std::string& text) = 0;
-  virtual void SetLabel7(const std::string& text) = 0;
+  virtual void SetUpperMessage(const std::string& text) = 0;
+  virtual void SetLowerMessage(const std::string& text) = 0;
 
-  // The display Picture2: cleared, then drawn with DrawResult.
+  // The display: cleared, then drawn with DrawResult.
   virtual void ClearDisplay() = 0;
   virtual void DrawResultText(const std::string& text) = 0;
 

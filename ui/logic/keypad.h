@@ -10,7 +10,7 @@ namespace tarvo {
 
 inline constexpr int kKeyCount = 92;
 
-// Key numbers the window logic names besides the output keys of form_main.h.
+// Key numbers the window logic names besides the output keys of calculator_logic.h.
 inline constexpr int kKeyDel = 13;
 inline constexpr int kKeyAc = 14;
 inline constexpr int kKeyExe = 20;

@@ -1,7 +1,7 @@
 #include "ui/logic/menus.h"
 
 #include "engine/bytes.h"
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 
 namespace tarvo {
 
@@ -58,10 +58,10 @@ std::vector<MenuEntry> ConstantsMenuEntries() {
   return entries;
 }
 
-void InsertConstant(FormMain& form, int index) {
+void InsertConstant(CalculatorLogic& form, int index) {
   const Constant* c = FindConstant(index);
   if (c == nullptr) return;
-  form.EscribirCaracter(std::string(c->text), ConstantDescription(index));
+  form.InsertAtCaret(std::string(c->text), ConstantDescription(index));
   form.ResultShown = false;
 }
 

@@ -1,4 +1,4 @@
-// Picture2, the result display: a drawing surface for DrawResult that keeps
+// The result display: a drawing surface for DrawResult that keeps
 // what was drawn and paints it again on every expose.
 #pragma once
 

@@ -7,7 +7,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 #include "ui/logic/keypad.h"
 
 namespace tarvo::ui {

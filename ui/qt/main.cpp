@@ -20,14 +20,14 @@
 
 #include "ui/logic/persist.h"
 #include "ui/logic/symbols.h"
-#include "ui/qt/form_main_window.h"
-#include "ui/qt/form_splash.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/splash_window.h"
 #include "ui/qt/idle.h"
 
 namespace {
 
 int Screenshot(const QString& file, const QString& entry, const QString& keys, bool varlist) {
-  tarvo::ui::FormMain window("");
+  tarvo::ui::MainWindow window("");
   window.Load();
   window.show();
   QPixmap picture;
@@ -42,10 +42,10 @@ int Screenshot(const QString& file, const QString& entry, const QString& keys, b
   });
   if (!entry.isEmpty()) {
     window.SetEntryText(tarvo::Utf8ToBytes(entry.toStdString()));
-    window.Logic().EXE_KEY();
+    window.Logic().ExecuteKey();
   }
-  for (const QString& k : keys.split(',', Qt::SkipEmptyParts)) window.Logic().Image1_Click(k.toInt());
-  if (varlist && picture.isNull()) window.Logic().VARLIST_KEY();
+  for (const QString& k : keys.split(',', Qt::SkipEmptyParts)) window.Logic().ClickKey(k.toInt());
+  if (varlist && picture.isNull()) window.Logic().VariableListKey();
   QApplication::processEvents();
   if (picture.isNull()) picture = window.grab();
   if (!picture.save(file)) {
@@ -87,12 +87,12 @@ int main(int argc, char** argv) {
     }
   }
 
-  tarvo::ui::FormSplash splash;
+  tarvo::ui::SplashWindow splash;
   // The main window (92 key pictures) is built once the splash is on its way
   // to the screen, so that the splash shows as early as a bare window would.
-  std::unique_ptr<tarvo::ui::FormMain> window;
+  std::unique_ptr<tarvo::ui::MainWindow> window;
   const auto build = [&window, &stateDir] {
-    if (!window) window = std::make_unique<tarvo::ui::FormMain>(stateDir);
+    if (!window) window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
   };
   splash.onUnload = [&window, &build] {
     build();

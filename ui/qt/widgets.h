@@ -61,7 +61,7 @@ class TitleButton : public QLabel {
   void SetColor(const QColor& c);
 };
 
-// Text1: the entry line. A key that is one of the keypad's shortcuts goes to
+// The entry line. A key that is one of the keypad's shortcuts goes to
 // `onShortcut` and no further. Every other key goes first to `onKeyDown` (the
 // window's and the line's key-down handling) and then, for characters, to
 // `onKeyPress`, which returns the character to insert (0: none). The line's

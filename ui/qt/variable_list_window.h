@@ -1,6 +1,6 @@
-// FormVarList, the variable list window: frameless and modal, a title, the
+// VariableListWindow, the variable list window: frameless and modal, a title, the
 // "Copy", "Clear" and "Exit" text buttons and the list. What it does is
-// decided by tarvo::FormVarList.
+// decided by tarvo::VariableListLogic.
 #pragma once
 
 #include <QDialog>
@@ -9,7 +9,7 @@
 #include <array>
 #include <functional>
 
-#include "ui/logic/form_var_list.h"
+#include "ui/logic/variable_list_logic.h"
 
 namespace tarvo::ui {
 
@@ -24,18 +24,18 @@ class TextButton : public QLabel {
   void mouseReleaseEvent(QMouseEvent* e) override;
 };
 
-class FormVarList : public QDialog, public VarListControls {
+class VariableListWindow : public QDialog, public VarListControls {
  public:
   inline static constexpr int kWidth = 400;
   inline static constexpr int kHeight = 236;
 
   // Lists `engine`'s variables while the window logic's list mode is `listMode`.
-  FormVarList(tarvo::Engine& engine, int listMode, QWidget* parent = nullptr);
-  ~FormVarList() override;
+  VariableListWindow(tarvo::Engine& engine, int listMode, QWidget* parent = nullptr);
+  ~VariableListWindow() override;
 
-  tarvo::FormVarList& Logic() { return logic_; }
-  QListWidget* List1() const { return list1_; }
-  QLabel* Title() const { return label4_; }
+  tarvo::VariableListLogic& Logic() { return logic_; }
+  QListWidget* ListRows() const { return listRows_; }
+  QLabel* Title() const { return title_; }
   TextButton* Button(VarListButton b) const;
   // The rows as shown, one per line.
   QStringList ShownRows() const;
@@ -62,12 +62,12 @@ class FormVarList : public QDialog, public VarListControls {
  private:
   TextButton* MakeButton(VarListButton b, const QString& text);
 
-  tarvo::FormVarList logic_;
-  QLabel* label4_ = nullptr;  // the title
-  QListWidget* list1_ = nullptr;
-  TextButton* label1_ = nullptr;  // Clear
-  TextButton* label2_ = nullptr;  // Copy
-  TextButton* label6_ = nullptr;  // Exit
+  tarvo::VariableListLogic logic_;
+  QLabel* title_ = nullptr;
+  QListWidget* listRows_ = nullptr;
+  TextButton* clearButton_ = nullptr;
+  TextButton* copyButton_ = nullptr;
+  TextButton* exitButton_ = nullptr;
   bool unloaded_ = false;
 };
 

@@ -1,4 +1,4 @@
-// FormSplash: shown at start for 400 ms, or until the first click or key,
+// SplashWindow: shown at start for 400 ms, or until the first click or key,
 // then it hands over to the main window. With its timer off it is the About
 // box.
 #pragma once
@@ -28,11 +28,11 @@ class LinkLabel : public QLabel {
   void mousePressEvent(QMouseEvent* e) override;
 };
 
-class FormSplash : public QWidget {
+class SplashWindow : public QWidget {
  public:
   inline static constexpr int kShowMilliseconds = 400;
 
-  explicit FormSplash(QWidget* parent = nullptr);
+  explicit SplashWindow(QWidget* parent = nullptr);
 
   // Runs once, when the splash window goes (timer, click, key or close).
   std::function<void()> onUnload;

@@ -1,4 +1,4 @@
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,7 +71,7 @@ std::string LastAnswerText(const EngineState& state) {
   return answer < 0 ? "(-" + t + ")" : t;
 }
 
-std::string Add_ANS_2_Alone_Funct(const EngineState& state, std::string_view entry, bool& changed) {
+std::string CompleteWithLastAnswer(const EngineState& state, std::string_view entry, bool& changed) {
   std::string s = Replace(entry, " ", "");
   changed = false;
   // Most entries need neither the answer's text nor the lower-cased entry.
@@ -115,7 +115,7 @@ std::string Add_ANS_2_Alone_Funct(const EngineState& state, std::string_view ent
   return s;
 }
 
-std::string Replace_1_FuncionPointer(EngineState& state, std::string_view tokens, int code) {
+std::string MoveEquationTexts(EngineState& state, std::string_view tokens, int code) {
   std::string s(tokens);
   const std::string call = Chr(code) + "(";
   long p = InStr(s, call);
@@ -140,7 +140,7 @@ std::string Replace_1_FuncionPointer(EngineState& state, std::string_view tokens
   return s;
 }
 
-std::string Replace_ALL_FuncionPointer(EngineState& state, std::string_view tokens, int code) {
+std::string MoveAllEquationTexts(EngineState& state, std::string_view tokens, int code) {
   std::string s(tokens);
   const std::string call = Chr(code) + "(";
   long p = InStr(s, call);
@@ -173,27 +173,27 @@ std::string Replace_ALL_FuncionPointer(EngineState& state, std::string_view toke
   return Replace(s, " ", "");
 }
 
-void FormMain::SET_ERROR() {
+void CalculatorLogic::ShowError() {
   const int code = engine_.ErrorCode;
   const std::string message(ErrorMessage(code));
   c_.SetEntryColor(IsNotice(code) ? kNoticeGreen : kErrorRed);
-  c_.SetLabel3(message + " ");
-  c_.SetLabel7("");
+  c_.SetUpperMessage(message + " ");
+  c_.SetLowerMessage("");
 }
 
-void FormMain::Procesar() {
+void CalculatorLogic::ProcessEntry() {
   // Running out of memory anywhere in one entry ends that entry like any
   // other error; the session, its variables and its history go on.
   try {
-    ProcessEntry();
+    EvaluateEntry();
   } catch (const std::bad_alloc&) {
     c_.SetBusy(false);
     engine_.ErrorCode = kErrTooComplex;
-    SET_ERROR();
+    ShowError();
   }
 }
 
-void FormMain::ProcessEntry() {
+void CalculatorLogic::EvaluateEntry() {
   EngineState& s = engine_;
   const std::string text = c_.EntryText();
   // Refused whole, before it is prepared or kept in the history. Blanks
@@ -201,7 +201,7 @@ void FormMain::ProcessEntry() {
   // tarvo-cli hands over no more than a few times this of a longer line.
   if (text.size() > static_cast<size_t>(kMaxEntryLength)) {
     s.ErrorCode = kErrEntryTooLong;
-    SET_ERROR();
+    ShowError();
     return;
   }
   const std::string_view entry = TrimmedView(text);
@@ -211,25 +211,25 @@ void FormMain::ProcessEntry() {
   }
   c_.SetEntryColor(kBlack);
   bool changed = false;
-  const std::string completed = Add_ANS_2_Alone_Funct(engine_, entry, changed);
+  const std::string completed = CompleteWithLastAnswer(engine_, entry, changed);
   if (changed) {
     c_.SetEntryText(completed);
     c_.SetSelection(static_cast<int>(completed.size()), 0);
-    AddToBuff();  // what the entry line made of the completed text
+    RecordInHistory();  // what the entry line made of the completed text
   } else {
-    AddEntryToBuff(std::string(entry));  // the line still holds `text`
+    RecordEntryInHistory(std::string(entry));  // the line still holds `text`
   }
 
   s.ErrorCode = 0;
   std::string tokens = NormalizeExpression(engine_, TrimmedView(completed));
   if (s.ErrorCode != 0) {
-    SET_ERROR();
+    ShowError();
     return;
   }
 
   s.EquationSlotCount = 0;
   // A text function whose token is not in the string changes nothing (and the
-  // normaliser leaves no blank for Replace_ALL_FuncionPointer to drop).
+  // normaliser leaves no blank for MoveAllEquationTexts to drop).
   bool present[256] = {};
   auto survey = [&] {
     std::fill(std::begin(present), std::end(present), false);
@@ -239,18 +239,18 @@ void FormMain::ProcessEntry() {
   auto holds = [&present](Token t) { return present[CodeOf(t)] || present[Code(' ')]; };
   for (Token t : kFirstArgTextCodes) {
     if (s.ErrorCode == 0 && holds(t)) {
-      tokens = Replace_1_FuncionPointer(engine_, tokens, CodeOf(t));
+      tokens = MoveEquationTexts(engine_, tokens, CodeOf(t));
       survey();
     }
   }
   for (Token t : kAllArgsTextCodes) {
     if (s.ErrorCode == 0 && holds(t)) {
-      tokens = Replace_ALL_FuncionPointer(engine_, tokens, CodeOf(t));
+      tokens = MoveAllEquationTexts(engine_, tokens, CodeOf(t));
       survey();
     }
   }
   if (s.ErrorCode != 0) {
-    SET_ERROR();
+    ShowError();
     return;
   }
 
@@ -260,13 +260,13 @@ void FormMain::ProcessEntry() {
     const double x = Evaluate(engine_, Mid(tokens, 3));
     c_.SetBusy(false);
     if (s.ErrorCode != 0) {
-      SET_ERROR();
+      ShowError();
       return;
     }
     s.LastAnswer = x;
     AssignVariable(engine_, target, x);
     if (s.ErrorCode != 0) {
-      SET_ERROR();
+      ShowError();
       return;
     }
     ShowNewAnswer();
@@ -278,7 +278,7 @@ void FormMain::ProcessEntry() {
   const double x = Evaluate(engine_, tokens);
   c_.SetBusy(false);
   if (s.ErrorCode != 0) {
-    SET_ERROR();
+    ShowError();
     return;
   }
   s.LastAnswer = x;
@@ -289,14 +289,14 @@ void FormMain::ProcessEntry() {
   ShowNewAnswer(std::move(shown));
 }
 
-bool FormMain::EntryFits(size_t length) {
+bool CalculatorLogic::EntryFits(size_t length) {
   if (length <= static_cast<size_t>(kMaxEntryLength)) return true;
   engine_.ErrorCode = kErrEntryTooLong;
-  SET_ERROR();
+  ShowError();
   return false;
 }
 
-void FormMain::EscribirCaracter(const std::string& keyText, const std::string& help) {
+void CalculatorLogic::InsertAtCaret(const std::string& keyText, const std::string& help) {
   ArcShift = false;
   HypShift = false;
   std::string k = keyText;
@@ -317,16 +317,16 @@ void FormMain::EscribirCaracter(const std::string& keyText, const std::string& h
   if (!help.empty()) {
     const long split = InStr(help, "\r\n");
     if (split > 0) {
-      c_.SetLabel3(Left(help, split - 1) + " ");
-      c_.SetLabel7(Mid(help, split + 2) + " ");
+      c_.SetUpperMessage(Left(help, split - 1) + " ");
+      c_.SetLowerMessage(Mid(help, split + 2) + " ");
     } else {
-      c_.SetLabel3(help + " ");
-      c_.SetLabel7(" ");
+      c_.SetUpperMessage(help + " ");
+      c_.SetLowerMessage(" ");
     }
   }
 }
 
-void FormMain::DEL_KEY() {
+void CalculatorLogic::DeleteKey() {
   c_.FocusEntry();
   ArcShift = HypShift = false;
   const std::string text = c_.EntryText();
@@ -342,41 +342,41 @@ void FormMain::DEL_KEY() {
   }
 }
 
-void FormMain::AC_KEY() {
-  AddToBuff();
+void CalculatorLogic::ClearEntryKey() {
+  RecordInHistory();
   c_.SetEntryText("");
   c_.FocusEntry();
   ArcShift = HypShift = false;
-  c_.SetLabel3("");
-  c_.SetLabel7("");
+  c_.SetUpperMessage("");
+  c_.SetLowerMessage("");
 }
 
-void FormMain::ANS_KEY() {
-  EscribirCaracter(LastAnswerText(engine_), "Last answer");
+void CalculatorLogic::LastAnswerKey() {
+  InsertAtCaret(LastAnswerText(engine_), "Last answer");
   ArcShift = HypShift = false;
 }
 
-void FormMain::EXE_KEY() {
-  Procesar();
+void CalculatorLogic::ExecuteKey() {
+  ProcessEntry();
   ArcShift = HypShift = false;
   if (engine_.ErrorCode == 0) {
-    c_.SetLabel3("");
-    c_.SetLabel7("");
+    c_.SetUpperMessage("");
+    c_.SetLowerMessage("");
     ResultShown = !c_.EntryText().empty();
     if (engine_.EquationSlotCount != 0) ResultShown = false;
     c_.FocusEntry();
   }
 }
 
-const std::string& FormMain::HistoryEntry(int i) const {
+const std::string& CalculatorLogic::HistoryEntry(int i) const {
   static const std::string kNone;
   if (i < 1 || i > kHistorySize) return kNone;
   return history_[static_cast<size_t>((historyStart_ + i - 1) % kHistorySize)];
 }
 
-void FormMain::AddToBuff() { AddEntryToBuff(Trim(c_.EntryText())); }
+void CalculatorLogic::RecordInHistory() { RecordEntryInHistory(Trim(c_.EntryText())); }
 
-void FormMain::AddEntryToBuff(std::string entry) {
+void CalculatorLogic::RecordEntryInHistory(std::string entry) {
   HistoryCursor = HistoryLast;
   if (entry.empty() || entry == HistoryEntry(HistoryLast)) return;
   if (HistoryLast == kHistorySize) {
@@ -389,9 +389,9 @@ void FormMain::AddEntryToBuff(std::string entry) {
   HistoryCursor = HistoryLast;
 }
 
-int FormMain::Text1_KeyPress(int c) {
+int CalculatorLogic::EntryLineKeyPress(int c) {
   if (c == 13) {
-    EXE_KEY();
+    ExecuteKey();
     return 0;
   }
   c = TypedCharacter(c);
@@ -399,39 +399,39 @@ int FormMain::Text1_KeyPress(int c) {
   if (c_.SelectionStart() != size) ResultShown = false;
   if (ResultShown && c > 0 && c < 256 && IsOneOf(static_cast<char>(c), kContinueChars)) {
     ResultShown = false;
-    AC_KEY();
-    ANS_KEY();
+    ClearEntryKey();
+    LastAnswerKey();
   }
   ResultShown = false;
   return c;
 }
 
-void FormMain::Text1_KeyDown(int keyCode) {
+void CalculatorLogic::EntryLineKeyDown(int keyCode) {
   switch (keyCode) {
     case 37:  // Left
     case 39:  // Right
       ResultShown = false;
       break;
     case 38:  // Up: the older entry
-      PicUPDW_MouseDown(0, 0, -1, 1);
+      ReviewHistory(0, 0, -1, 1);
       break;
     case 40:  // Down: the newer entry
-      PicUPDW_MouseDown(0, 0, -1, 20);
+      ReviewHistory(0, 0, -1, 20);
       break;
     default:
       break;
   }
 }
 
-void FormMain::Text1_Change() {
+void CalculatorLogic::EntryLineChanged() {
   if (!(c_.EntryColor() == kBlack)) c_.SetEntryColor(kBlack);
 }
 
-void FormMain::PicUPDW_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int y) {
+void CalculatorLogic::ReviewHistory(int /*button*/, int /*shift*/, int /*x*/, int y) {
   c_.FocusEntry();
   ResultShown = false;
   if (HistoryLast == 0) return;
-  if (HistoryCursor == HistoryLast) AddToBuff();
+  if (HistoryCursor == HistoryLast) RecordInHistory();
   if (y <= 13) {
     HistoryCursor = std::max(HistoryCursor - 1, 1);
   } else {
@@ -442,48 +442,48 @@ void FormMain::PicUPDW_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int y
   c_.SetSelection(static_cast<int>(entry.size()), 0);
 }
 
-void FormMain::DEG_RAD_GRA_KEY(int key) {
+void CalculatorLogic::AngleUnitKey(int key) {
   for (int k = kKeyDeg; k <= kKeyGra; ++k) c_.SetKeyLit(k, k == key);
   EngineState& s = engine_;
   switch (key) {
     case kKeyDeg:
       s.AngleFactor = 180 / s.Pi;
-      EscribirCaracter("", "Angular unit is degree: 1 right angle = 90\xB0 (90 degrees)");
+      InsertAtCaret("", "Angular unit is degree: 1 right angle = 90\xB0 (90 degrees)");
       break;
     case kKeyRad:
       s.AngleFactor = 1.0;
-      EscribirCaracter("", "Angular unit is radian: 1 right angle = \xCB/2 rad");
+      InsertAtCaret("", "Angular unit is radian: 1 right angle = \xCB/2 rad");
       break;
     case kKeyGra:
       s.AngleFactor = 200 / s.Pi;
-      EscribirCaracter("", "Angular unit is gradient: 1 right angle = 100 gra");
+      InsertAtCaret("", "Angular unit is gradient: 1 right angle = 100 gra");
       break;
     default:
       break;
   }
 }
 
-void FormMain::RestoreAngleUnit(double saved) {
+void CalculatorLogic::RestoreAngleUnit(double saved) {
   EngineState& s = engine_;
-  if (saved == 0 || std::fabs(saved - 180 / s.Pi) < 0.1) DEG_RAD_GRA_KEY(kKeyDeg);
-  if (saved == 1.0) DEG_RAD_GRA_KEY(kKeyRad);
-  if (std::fabs(saved - 200 / s.Pi) < 0.1) DEG_RAD_GRA_KEY(kKeyGra);
-  if (s.AngleFactor == 0) DEG_RAD_GRA_KEY(kKeyDeg);
+  if (saved == 0 || std::fabs(saved - 180 / s.Pi) < 0.1) AngleUnitKey(kKeyDeg);
+  if (saved == 1.0) AngleUnitKey(kKeyRad);
+  if (std::fabs(saved - 200 / s.Pi) < 0.1) AngleUnitKey(kKeyGra);
+  if (s.AngleFactor == 0) AngleUnitKey(kKeyDeg);
 }
 
-void FormMain::CLEAR_VARS_KEY() {
+void CalculatorLogic::ClearVariablesKey() {
   c_.FocusEntry();
   ArcShift = HypShift = false;
   ClearVariables(engine_);
-  c_.SetLabel3(" Variables were cleared");
-  c_.SetLabel7("");
+  c_.SetUpperMessage(" Variables were cleared");
+  c_.SetLowerMessage("");
 }
 
 }  // namespace tarvo
 
 namespace tarvo {
 
-FileResult FormMain::Form_Load(const std::string& stateDir) {
+FileResult CalculatorLogic::StartSession(const std::string& stateDir) {
   EngineState& s = engine_;
   ArcShift = HypShift = false;
   s.ComplexMarker = 0;
@@ -491,28 +491,28 @@ FileResult FormMain::Form_Load(const std::string& stateDir) {
   if (!stateDir.empty()) loaded = LoadVariableFiles(engine_, stateDir, &loadedPair_);
   s.VariableStore[4] = Exp1();
   s.DefinedFlag[4] = kDefined;
-  SetCapImag();
+  LayOutKeypad();
   RestoreAngleUnit(s.VariableStore[kStoreAngleFactor]);
-  c_.SetLabel3("");
-  c_.SetLabel7("");
+  c_.SetUpperMessage("");
+  c_.SetLowerMessage("");
   c_.SetKeyLit(kKeyNor, true);
   s.OutputMode = OUT_NORMAL;
   AlwaysVisible = -1;
   s.LastAnswer = s.VariableStore[kStoreLastAnswer];
   HistoryLast = 0;
   HistoryCursor = 0;
-  imgVIS_Click();  // leaves the window off the top-most band
+  ToggleAlwaysOnTop();  // leaves the window off the top-most band
   KeypadPage = 1;
-  ImageSEL_TEC_Click();  // shows the first page
+  TurnKeypadPage();  // shows the first page
   c_.SetEntryText("0");
-  Procesar();
+  ProcessEntry();
   // The display keeps showing the 0 (a cleared display at start would read
   // as a fault).
   c_.SetEntryText("");
   return loaded;
 }
 
-SaveResult FormMain::Form_Unload(const std::string& stateDir) {
+SaveResult CalculatorLogic::EndSession(const std::string& stateDir) {
   if (stateDir.empty()) return {};
   return SaveVariableFiles(engine_, stateDir, &loadedPair_);
 }

@@ -11,8 +11,8 @@
 
 namespace tarvo {
 
-// The window's text buttons by their control names.
-enum class VarListButton { kClear = 1, kCopy = 2, kExit = 6 };  // Label1, Label2, Label6
+// The window's text buttons.
+enum class VarListButton { kClear = 1, kCopy = 2, kExit = 6 };
 
 // Where each button rests, and how it looks at rest and pressed.
 int VarListButtonLeft(VarListButton b);  // 228, 289, 348 for Copy, Clear, Exit
@@ -26,7 +26,7 @@ inline constexpr int kVarListKeyEscape = 27;
 class VarListControls {
  public:
   virtual ~VarListControls() = default;
-  // List1, the rows (Windows-1252 bytes).
+  // The list's rows (Windows-1252 bytes).
   virtual void ClearList() = 0;
   virtual void AddRow(const std::string& row) = 0;
   virtual void SetButtonEnabled(VarListButton b, bool enabled) = 0;
@@ -34,29 +34,29 @@ class VarListControls {
   virtual void SetClipboardText(const std::string& text) = 0;
   // The mouse pointer back to the default, whatever a calculation left.
   virtual void SetDefaultPointer() = 0;
-  // Closes the window; Form_Unload follows.
+  // Closes the window; EndSession follows.
   virtual void CloseWindow() = 0;
 };
 
-class FormVarList {
+class VariableListLogic {
  public:
   // `listMode` is the window logic's list mode while this list is open: rows
   // show and Clear acts only when it is 1.
-  FormVarList(VarListControls& controls, Engine& engine, int listMode)
+  VariableListLogic(VarListControls& controls, Engine& engine, int listMode)
       : c_(controls), engine_(engine), listMode_(listMode) {}
 
-  void Form_Load() { FillList(); }
-  void Form_Activate() { c_.SetDefaultPointer(); }
-  void Form_KeyDown(int keyCode);
-  void Form_Unload();
+  void StartSession() { FillList(); }
+  void WindowActivated() { c_.SetDefaultPointer(); }
+  void WindowKeyDown(int keyCode);
+  void EndSession();
 
-  void Label2_Click();  // Copy
-  void Label1_Click();  // Clear
-  void Label6_Click();  // Exit
-  void Button_MouseDown(VarListButton b);
-  void Button_MouseUp(VarListButton b);
+  void ClickCopy();
+  void ClickClear();
+  void ClickExit();
+  void PressButton(VarListButton b);
+  void ReleaseButton(VarListButton b);
 
-  // Fills List1 from the variables; "Copy" and "Clear" only when it has rows.
+  // Fills the list from the variables; "Copy" and "Clear" only when it has rows.
   void FillList();
   const std::vector<std::string>& Rows() const { return rows_; }
 

@@ -10,13 +10,13 @@
 
 #include "engine/state.h"
 #include "ui/logic/menus.h"
-#include "ui/qt/form_main_window.h"
-#include "ui/qt/form_splash.h"
-#include "ui/qt/form_var_list.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/splash_window.h"
+#include "ui/qt/variable_list_window.h"
 
 using tarvo::VarListButton;
-using tarvo::ui::FormMain;
-using tarvo::ui::FormVarList;
+using tarvo::ui::MainWindow;
+using tarvo::ui::VariableListWindow;
 
 class VarListTest : public QObject {
   Q_OBJECT
@@ -27,8 +27,8 @@ class VarListTest : public QObject {
     QList<QUrl> urls;
     bool desktopAccepts = true;
   };
-  std::unique_ptr<FormMain> NewWindow(Recorded& rec) {
-    auto w = std::make_unique<FormMain>("");
+  std::unique_ptr<MainWindow> NewWindow(Recorded& rec) {
+    auto w = std::make_unique<MainWindow>("");
     w->SetMessageBox([&rec](const QString& title, const QString& text) {
       rec.titles << title;
       rec.texts << text;
@@ -55,10 +55,10 @@ class VarListTest : public QObject {
   void showsTheRowsInAFixedPitchFont() {
     Define('x', 5);
     Define('y', -0.25);
-    FormVarList list(*engine, 1);
+    VariableListWindow list(*engine, 1);
     QCOMPARE(list.ShownRows(), QStringList({QStringLiteral("x =  5"), QStringLiteral("y = -0.25")}));
     // Fixed pitch by measure: some monospace fonts do not flag themselves so.
-    const QFontMetrics fm(list.List1()->font());
+    const QFontMetrics fm(list.ListRows()->font());
     QCOMPARE(fm.horizontalAdvance(QLatin1Char('i')), fm.horizontalAdvance(QLatin1Char('W')));
     QCOMPARE(fm.horizontalAdvance(QLatin1Char(' ')), fm.horizontalAdvance(QLatin1Char('0')));
     QVERIFY(list.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -71,7 +71,7 @@ class VarListTest : public QObject {
   }
 
   void buttonsRestAndPressWhereTheyBelong() {
-    FormVarList list(*engine, 1);
+    VariableListWindow list(*engine, 1);
     list.show();
     struct Row {
       VarListButton b;
@@ -95,7 +95,7 @@ class VarListTest : public QObject {
   }
 
   void emptyListDisablesCopyAndClear() {
-    FormVarList list(*engine, 1);
+    VariableListWindow list(*engine, 1);
     QVERIFY(list.ShownRows().isEmpty());
     QVERIFY(!list.Button(VarListButton::kCopy)->isEnabled());
     QVERIFY(!list.Button(VarListButton::kClear)->isEnabled());
@@ -107,7 +107,7 @@ class VarListTest : public QObject {
     Define('a', 1);
     Define('b', 1);
     Define('i', 2);
-    FormVarList list(*engine, 1);
+    VariableListWindow list(*engine, 1);
     list.show();
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     QTest::mouseClick(list.Button(VarListButton::kCopy), Qt::LeftButton, {}, QPoint(2, 2));
@@ -116,7 +116,7 @@ class VarListTest : public QObject {
 
   void clearEmptiesTheList() {
     Define('q', 3);
-    FormVarList list(*engine, 1);
+    VariableListWindow list(*engine, 1);
     list.show();
     QTest::mouseClick(list.Button(VarListButton::kClear), Qt::LeftButton, {}, QPoint(2, 2));
     QVERIFY(list.ShownRows().isEmpty());
@@ -126,7 +126,7 @@ class VarListTest : public QObject {
 
   void escapeClosesAndDropsTheComplexPair() {
     engine->ComplexMarker = 3;
-    FormVarList list(*engine, 1);
+    VariableListWindow list(*engine, 1);
     list.show();
     QTest::keyClick(&list, Qt::Key_Escape);
     QVERIFY(!list.isVisible());
@@ -142,14 +142,14 @@ class VarListTest : public QObject {
     bool busyWhileOpen = true;
     w->SetModalHook([&](QWidget* window) {
       ++opened;
-      auto* list = dynamic_cast<FormVarList*>(window);
+      auto* list = dynamic_cast<VariableListWindow*>(window);
       QVERIFY(list != nullptr);
       shown = list->ShownRows();
       busyWhileOpen = QApplication::overrideCursor() != nullptr;
       QTest::mouseClick(list->Button(VarListButton::kExit), Qt::LeftButton, {}, QPoint(2, 2));
     });
     w->SetEntryText("EQ2D(x^2-2x+5)");
-    w->Logic().EXE_KEY();
+    w->Logic().ExecuteKey();
     QCOMPARE(opened, 1);
     QCOMPARE(shown, QStringList({QStringLiteral("a =  1 + i2"), QStringLiteral("b =  1 - i2")}));
     QVERIFY(!busyWhileOpen);
@@ -224,10 +224,10 @@ class VarListTest : public QObject {
     bool stillShown = false, timerIdle = false, modal = false;
     QString title;
     w->SetModalHook([&](QWidget* window) {
-      auto* about = static_cast<tarvo::ui::FormSplash*>(window);
+      auto* about = static_cast<tarvo::ui::SplashWindow*>(window);
       title = about->LblTIT1()->text();
       modal = about->isModal();
-      QTest::qWait(tarvo::ui::FormSplash::kShowMilliseconds + 300);
+      QTest::qWait(tarvo::ui::SplashWindow::kShowMilliseconds + 300);
       stillShown = about->isVisible();
       timerIdle = !about->Timer1()->isActive();
       QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(10, 10));
@@ -270,7 +270,7 @@ class VarListTest : public QObject {
          {QStringLiteral("Sorry, cannot connect to tarvo.example.org")}},
     };
     for (const Row& r : rows) {
-      tarvo::ui::FormSplash splash;
+      tarvo::ui::SplashWindow splash;
       QList<QUrl> urls;
       QStringList texts;
       splash.openUrl = [&](const QUrl& url) {
@@ -289,4 +289,4 @@ class VarListTest : public QObject {
 };
 
 QTEST_MAIN(VarListTest)
-#include "form_var_list_test.moc"
+#include "variable_list_window_test.moc"

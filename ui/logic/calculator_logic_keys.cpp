@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/state.h"
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/links.h"
 #include "ui/logic/menus.h"
@@ -20,7 +20,7 @@ bool IsKey(int key) { return key >= 1 && key <= kKeyCount; }
 
 }  // namespace
 
-void FormMain::SetCapImag() {
+void CalculatorLogic::LayOutKeypad() {
   const auto& keys = KeyTable();
   for (int k = 1; k <= kKeyCount; ++k) {
     KeyLeft[static_cast<size_t>(k)] = keys[static_cast<size_t>(k)].left;
@@ -32,73 +32,73 @@ void FormMain::SetCapImag() {
   }
 }
 
-void FormMain::Image1_Click(int key) {
+void CalculatorLogic::ClickKey(int key) {
   if (!IsKey(key)) return;
   if (IsContinuingKey(key)) {
     if (c_.SelectionStart() != static_cast<int>(c_.EntryText().size())) ResultShown = false;
     if (ResultShown) {
       ResultShown = false;
-      AC_KEY();
-      ANS_KEY();
+      ClearEntryKey();
+      LastAnswerKey();
     }
   }
   const KeyDef& def = KeyTable()[static_cast<size_t>(key)];
   switch (RoleOfKey(key)) {
     case KeyRole::kText:
-      EscribirCaracter(std::string(def.tag), std::string(def.help));
+      InsertAtCaret(std::string(def.tag), std::string(def.help));
       ResultShown = false;
       break;
     case KeyRole::kDel:
-      DEL_KEY();
+      DeleteKey();
       ResultShown = false;
       break;
     case KeyRole::kAc:
-      AC_KEY();
+      ClearEntryKey();
       ResultShown = false;
       break;
     case KeyRole::kAns:
-      ANS_KEY();
+      LastAnswerKey();
       ResultShown = false;
       break;
     case KeyRole::kTrig:
-      TRIG_KEY(key);
+      TrigonometricKey(key);
       ResultShown = false;
       break;
     case KeyRole::kExe:
-      EXE_KEY();
+      ExecuteKey();
       break;
     case KeyRole::kOutput:
       switch (key) {
-        case kKeyNor: NOR_KEY(); break;
-        case kKeyFix: FIX_KEY(); break;
-        case kKeySci: SCI_KEY(); break;
-        case kKeyFrac: FRAC_KEY(); break;
-        case kKeyDms: DMS_KEY(); break;
-        case kKeyBin: BIN_KEY(); break;
-        case kKeyHex: HEX_KEY(); break;
-        default: DATE_KEY(); break;
+        case kKeyNor: NormalFormatKey(); break;
+        case kKeyFix: FixedFormatKey(); break;
+        case kKeySci: ScientificFormatKey(); break;
+        case kKeyFrac: FractionFormatKey(); break;
+        case kKeyDms: SexagesimalFormatKey(); break;
+        case kKeyBin: BinaryFormatKey(); break;
+        case kKeyHex: HexadecimalFormatKey(); break;
+        default: DateFormatKey(); break;
       }
       break;
     case KeyRole::kAngleUnit:
-      DEG_RAD_GRA_KEY(key);
+      AngleUnitKey(key);
       break;
     case KeyRole::kArc:
-      ARC_KEY();
+      ArcShiftKey();
       break;
     case KeyRole::kHyp:
-      HIP_KEY();
+      HypShiftKey();
       break;
     case KeyRole::kConst:
-      CONST_KEY();
+      ConstantsKey();
       break;
     case KeyRole::kClearVars:
-      CLEAR_VARS_KEY();
+      ClearVariablesKey();
       break;
     case KeyRole::kVarList:
-      VARLIST_KEY();
+      VariableListKey();
       break;
     case KeyRole::kHelp:
-      AYUDA_KEY();
+      HelpKey();
       break;
     case KeyRole::kNone:
       break;
@@ -106,94 +106,94 @@ void FormMain::Image1_Click(int key) {
   RestShiftKeys();
 }
 
-void FormMain::Image1_MouseDown(int key) {
+void CalculatorLogic::HoldKey(int key) {
   if (!IsKey(key)) return;
   c_.MoveKey(key, KeyLeft[static_cast<size_t>(key)] + 1, KeyTop[static_cast<size_t>(key)] + 1);
 }
 
-void FormMain::Image1_MouseUp(int key) {
+void CalculatorLogic::ReleaseKey(int key) {
   if (!IsKey(key)) return;
   c_.MoveKey(key, KeyLeft[static_cast<size_t>(key)], KeyTop[static_cast<size_t>(key)]);
 }
 
-void FormMain::ImageSEL_TEC_Click() {
+void CalculatorLogic::TurnKeypadPage() {
   KeypadPage = KeypadPage != 0 ? 0 : 1;
   c_.SetPagePicture(KeypadPage);
   for (int k : kFirstPageKeys) c_.SetKeyVisible(k, KeypadPage == 0);
   for (int k : kSecondPageKeys) c_.SetKeyVisible(k, KeypadPage == 1);
 }
 
-void FormMain::ImageSEL_TEC_MouseDown() {
+void CalculatorLogic::PressPageSelector() {
   c_.SetPageSelectorPressed(true);
   ArcShift = HypShift = false;
   RestShiftKeys();
 }
 
-void FormMain::ImageSEL_TEC_MouseUp() { c_.SetPageSelectorPressed(false); }
+void CalculatorLogic::ReleasePageSelector() { c_.SetPageSelectorPressed(false); }
 
-void FormMain::imgVIS_Click() {
+void CalculatorLogic::ToggleAlwaysOnTop() {
   if (AlwaysVisible != 0) {
     AlwaysVisible = 0;
     c_.SetAlwaysOnTop(false);
-    EscribirCaracter("", "Always visible mode disabled");
+    InsertAtCaret("", "Always visible mode disabled");
   } else {
     AlwaysVisible = -1;
     c_.SetAlwaysOnTop(true);
-    EscribirCaracter("", "Always visible mode enabled. This window is always on top");
+    InsertAtCaret("", "Always visible mode enabled. This window is always on top");
   }
 }
 
-void FormMain::ARC_KEY() {
-  c_.SetLabel7("");
+void CalculatorLogic::ArcShiftKey() {
+  c_.SetLowerMessage("");
   const size_t k = kKeyArc;
   if (ArcShift) {
     ArcShift = false;
     c_.MoveKey(kKeyArc, KeyLeft[k], KeyTop[k]);
     c_.SetKeyLit(kKeyArc, false);
-    c_.SetLabel3(HypShift ? " Hyperbolic function for sinh, cosh and tanh" : "");
+    c_.SetUpperMessage(HypShift ? " Hyperbolic function for sinh, cosh and tanh" : "");
   } else {
     ArcShift = true;
     c_.MoveKey(kKeyArc, KeyLeft[k] + 1, KeyTop[k] + 1);
     c_.SetKeyLit(kKeyArc, true);
-    c_.SetLabel3(HypShift ? " Inverse hyperbolic function for Argsinh, Argcosh and Argtanh"
+    c_.SetUpperMessage(HypShift ? " Inverse hyperbolic function for Argsinh, Argcosh and Argtanh"
                           : " Inverse trigonometric function for Arcsin, Arccos and Arctan");
   }
   c_.SetShiftIndicatorVisible(ArcShift || HypShift);
 }
 
-void FormMain::HIP_KEY() {
-  c_.SetLabel7("");
+void CalculatorLogic::HypShiftKey() {
+  c_.SetLowerMessage("");
   const size_t k = kKeyHyp;
   if (HypShift) {
     HypShift = false;
     c_.MoveKey(kKeyHyp, KeyLeft[k], KeyTop[k]);
     c_.SetKeyLit(kKeyHyp, false);
-    c_.SetLabel3(ArcShift ? " Inverse trigonometric function for Arcsin, Arccos and Arctan" : "");
+    c_.SetUpperMessage(ArcShift ? " Inverse trigonometric function for Arcsin, Arccos and Arctan" : "");
   } else {
     HypShift = true;
     c_.MoveKey(kKeyHyp, KeyLeft[k] + 1, KeyTop[k] + 1);
     c_.SetKeyLit(kKeyHyp, true);
-    c_.SetLabel3(ArcShift ? " Inverse hyperbolic function for Argsinh, Argcosh and Argtanh"
+    c_.SetUpperMessage(ArcShift ? " Inverse hyperbolic function for Argsinh, Argcosh and Argtanh"
                           : " Hyperbolic function for sinh, cosh and tanh");
   }
   c_.SetShiftIndicatorVisible(ArcShift || HypShift);
 }
 
-void FormMain::TRIG_KEY(int key) {
+void CalculatorLogic::TrigonometricKey(int key) {
   if (!IsKey(key)) return;
   const std::string n(KeyTable()[static_cast<size_t>(key)].tag);
   if (ArcShift && HypShift) {
-    EscribirCaracter("Arg" + n + "h ", "Inverse hyperbolic function arg" + n + "h");
+    InsertAtCaret("Arg" + n + "h ", "Inverse hyperbolic function arg" + n + "h");
   } else if (ArcShift) {
-    EscribirCaracter("Arc" + n + " ", "Inverse trigonometric function arc" + n);
+    InsertAtCaret("Arc" + n + " ", "Inverse trigonometric function arc" + n);
   } else if (HypShift) {
-    EscribirCaracter(n + "h ", "Hyperbolic function " + n + "h");
+    InsertAtCaret(n + "h ", "Hyperbolic function " + n + "h");
   } else {
-    EscribirCaracter(n + " ", "Trigonometric function " + n);
+    InsertAtCaret(n + " ", "Trigonometric function " + n);
   }
 }
 
-void FormMain::RestShiftKeys() {
+void CalculatorLogic::RestShiftKeys() {
   if (!ArcShift) {
     c_.MoveKey(kKeyArc, KeyLeft[kKeyArc], KeyTop[kKeyArc]);
     c_.SetKeyLit(kKeyArc, false);
@@ -205,29 +205,29 @@ void FormMain::RestShiftKeys() {
   if (!ArcShift && !HypShift) c_.SetShiftIndicatorVisible(false);
 }
 
-std::int16_t FormMain::DropAlwaysOnTop() {
+std::int16_t CalculatorLogic::DropAlwaysOnTop() {
   const std::int16_t saved = AlwaysVisible;
   AlwaysVisible = -1;
-  imgVIS_Click();
+  ToggleAlwaysOnTop();
   return saved;
 }
 
-void FormMain::RestoreAlwaysOnTop(std::int16_t saved) {
-  // imgVIS_Click toggles, so it is handed the opposite of what is wanted.
+void CalculatorLogic::RestoreAlwaysOnTop(std::int16_t saved) {
+  // ToggleAlwaysOnTop toggles, so it is handed the opposite of what is wanted.
   AlwaysVisible = saved != 0 ? 0 : -1;
-  imgVIS_Click();
+  ToggleAlwaysOnTop();
 }
 
-void FormMain::CONST_KEY() {
+void CalculatorLogic::ConstantsKey() {
   ArcShift = HypShift = false;
   c_.FocusEntry();
   const int choice = c_.PopupMenu(ConstantsMenuEntries());
-  if (choice >= 0) M_Constante_Click(choice + 1);
+  if (choice >= 0) PickConstant(choice + 1);
 }
 
-void FormMain::M_Constante_Click(int index) { InsertConstant(*this, index); }
+void CalculatorLogic::PickConstant(int index) { InsertConstant(*this, index); }
 
-void FormMain::VARLIST_KEY() {
+void CalculatorLogic::VariableListKey() {
   ArcShift = HypShift = false;
   ListMode = 1;
   const std::int16_t saved = DropAlwaysOnTop();
@@ -236,21 +236,21 @@ void FormMain::VARLIST_KEY() {
   c_.FocusEntry();
 }
 
-void FormMain::AYUDA_KEY() {
+void CalculatorLogic::HelpKey() {
   ArcShift = HypShift = false;
   c_.FocusEntry();
   switch (c_.PopupMenu(HelpMenuEntries())) {
-    case static_cast<int>(HelpChoice::kManual): mnu_Ayuda_MAN_Click(); break;
-    case static_cast<int>(HelpChoice::kHomePage): mnu_Ayuda_WEB_Click(); break;
-    case static_cast<int>(HelpChoice::kDonate): mnu_Ayuda_DONATE_Click(); break;
-    case static_cast<int>(HelpChoice::kAbout): mnu_Ayuda_ACE_Click(); break;
+    case static_cast<int>(HelpChoice::kManual): OpenManual(); break;
+    case static_cast<int>(HelpChoice::kHomePage): OpenHomePage(); break;
+    case static_cast<int>(HelpChoice::kDonate): OpenDonationPage(); break;
+    case static_cast<int>(HelpChoice::kAbout): ShowAbout(); break;
     default: break;  // closed without a choice
   }
 }
 
 // The manual's viewer opens as a window of its own, which a calculator kept
 // on top would cover; the state is not put back, since the viewer stays.
-void FormMain::mnu_Ayuda_MAN_Click() {
+void CalculatorLogic::OpenManual() {
   DropAlwaysOnTop();
   const ManualLocation manual =
       LocateManual(c_.ProgramDirectory(), [this](const std::string& path) { return c_.FileExists(path); });
@@ -258,15 +258,15 @@ void FormMain::mnu_Ayuda_MAN_Click() {
   else if (!c_.OpenDocument(manual.path)) c_.ShowWarning("Error", NoPdfViewerText(manual.path));
 }
 
-void FormMain::mnu_Ayuda_WEB_Click() {
+void CalculatorLogic::OpenHomePage() {
   if (!c_.OpenUrl(std::string(kHomePageUrl))) c_.ShowWarning("Tarvo", ConnectFailureText());
 }
 
-void FormMain::mnu_Ayuda_DONATE_Click() {
+void CalculatorLogic::OpenDonationPage() {
   if (!c_.OpenUrl(std::string(kDonationUrl))) c_.ShowWarning("Tarvo", ConnectFailureText());
 }
 
-void FormMain::mnu_Ayuda_ACE_Click() {
+void CalculatorLogic::ShowAbout() {
   const std::int16_t saved = DropAlwaysOnTop();
   c_.ShowAboutBox();
   RestoreAlwaysOnTop(saved);
@@ -276,40 +276,40 @@ void FormMain::mnu_Ayuda_ACE_Click() {
 // the entry line's shortcuts (select all, copy, paste, undo...) and must
 // leave the page alone. The window reports the Ctrl key when it is let go
 // with nothing pressed in between.
-void FormMain::Form_KeyDown(int keyCode, int shift) {
-  if (keyCode == kF1) mnu_Ayuda_MAN_Click();
-  if (keyCode == kControlKey && shift == kShiftCtrl) ImageSEL_TEC_Click();
+void CalculatorLogic::WindowKeyDown(int keyCode, int shift) {
+  if (keyCode == kF1) OpenManual();
+  if (keyCode == kControlKey && shift == kShiftCtrl) TurnKeypadPage();
 }
 
-int FormMain::Form_KeyPress(int c) {
+int CalculatorLogic::WindowKeyPress(int c) {
   if (c == kEscape) {
     c_.CloseWindow();
     return 0;
   }
   if (c >= '1' && c <= ';') {
-    Image1_Click(c - '0');
+    ClickKey(c - '0');
     return 0;
   }
   if (c == '0') {
-    Image1_Click(10);
+    ClickKey(10);
     return 0;
   }
   if (c == '.') {
-    Image1_Click(11);
+    ClickKey(11);
     return 0;
   }
   return c;
 }
 
-void FormMain::EntryKeyDown(int keyCode, int shift) {
-  Form_KeyDown(keyCode, shift);
-  Text1_KeyDown(keyCode);
+void CalculatorLogic::EntryKeyDown(int keyCode, int shift) {
+  WindowKeyDown(keyCode, shift);
+  EntryLineKeyDown(keyCode);
   RestShiftKeys();
 }
 
-int FormMain::EntryKeyPress(int c) {
-  int passed = Form_KeyPress(c);
-  if (passed != 0) passed = Text1_KeyPress(passed);
+int CalculatorLogic::EntryKeyPress(int c) {
+  int passed = WindowKeyPress(c);
+  if (passed != 0) passed = EntryLineKeyPress(passed);
   RestShiftKeys();
   return passed;
 }

@@ -1,4 +1,4 @@
-#include "ui/qt/form_splash.h"
+#include "ui/qt/splash_window.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -54,7 +54,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick) onClick();
 }
 
-FormSplash::FormSplash(QWidget* parent)
+SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       messageBox([this](const QString& title, const QString& text) { QMessageBox::warning(this, title, text); }) {
@@ -79,16 +79,16 @@ FormSplash::FormSplash(QWidget* parent)
   QObject::connect(&timer_, &QTimer::timeout, this, [this] { close(); });
 }
 
-void FormSplash::Open(const QUrl& url, const QString& failure) {
+void SplashWindow::Open(const QUrl& url, const QString& failure) {
   if (!openUrl(url)) messageBox(QStringLiteral("Tarvo"), failure);
 }
 
-void FormSplash::SetTimerEnabled(bool enabled) {
+void SplashWindow::SetTimerEnabled(bool enabled) {
   timerEnabled_ = enabled;
   if (!enabled) timer_.stop();
 }
 
-void FormSplash::RunAbout(const std::function<void(QWidget*)>& shown) {
+void SplashWindow::RunAbout(const std::function<void(QWidget*)>& shown) {
   SetTimerEnabled(false);
   setWindowModality(Qt::ApplicationModal);
   QEventLoop loop;
@@ -107,12 +107,12 @@ void FormSplash::RunAbout(const std::function<void(QWidget*)>& shown) {
   onUnload = previous;
 }
 
-void FormSplash::showEvent(QShowEvent* e) {
+void SplashWindow::showEvent(QShowEvent* e) {
   if (timerEnabled_) timer_.start();
   QWidget::showEvent(e);
 }
 
-void FormSplash::closeEvent(QCloseEvent* e) {
+void SplashWindow::closeEvent(QCloseEvent* e) {
   timer_.stop();
   e->accept();
   if (unloaded_) return;
@@ -120,7 +120,7 @@ void FormSplash::closeEvent(QCloseEvent* e) {
   if (onUnload) onUnload();
 }
 
-void FormSplash::paintEvent(QPaintEvent*) {
+void SplashWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   QLinearGradient g(0, 0, width(), height());

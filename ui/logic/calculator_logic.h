@@ -40,24 +40,24 @@ std::string NormalAnswerText(double x);
 
 // Completes an entry that is only a prefix key, a postfix mark or a function
 // name, or that starts or ends with an operator, with the last answer.
-std::string Add_ANS_2_Alone_Funct(const EngineState& state, std::string_view entry, bool& changed);
+std::string CompleteWithLastAnswer(const EngineState& state, std::string_view entry, bool& changed);
 
 // Move the text arguments of equation-taking calls into the equation-text
 // slots and write the slot numbers in their place. On failure ErrorCode is set
 // (23 too many texts, 3 an empty or undelimited argument) and "" returned.
-std::string Replace_1_FuncionPointer(EngineState& state, std::string_view tokens, int code);
-std::string Replace_ALL_FuncionPointer(EngineState& state, std::string_view tokens, int code);
+std::string MoveEquationTexts(EngineState& state, std::string_view tokens, int code);
+std::string MoveAllEquationTexts(EngineState& state, std::string_view tokens, int code);
 
-class FormMain {
+class CalculatorLogic {
  public:
-  FormMain(MainControls& controls, Engine& engine) : c_(controls), engine_(engine) {}
+  CalculatorLogic(MainControls& controls, Engine& engine) : c_(controls), engine_(engine) {}
 
   // The processing cycle: the entry line to a result or a message. An entry
   // over kMaxEntryLength is refused (42) before any work; one that runs out
   // of memory ends with 4.
-  void Procesar();
+  void ProcessEntry();
   // Shows the message of the current ErrorCode in the entry's colour.
-  void SET_ERROR();
+  void ShowError();
   // Shows LastAnswer in the current output format.
   void ShowNewAnswer();
   // The same, with LastAnswer's normal-format text (" " + NumberText) already
@@ -68,37 +68,37 @@ class FormMain {
   // True when a line of `length` characters is no longer than an entry may
   // be; otherwise shows the "entry too long" error and returns false.
   bool EntryFits(size_t length);
-  void EscribirCaracter(const std::string& keyText, const std::string& help);
-  void DEL_KEY();
-  void AC_KEY();
-  void EXE_KEY();
-  void ANS_KEY();
-  void AddToBuff();
+  void InsertAtCaret(const std::string& keyText, const std::string& help);
+  void DeleteKey();
+  void ClearEntryKey();
+  void ExecuteKey();
+  void LastAnswerKey();
+  void RecordInHistory();
   // Returns the character that goes into the line, or 0 when swallowed.
-  int Text1_KeyPress(int c);
-  void Text1_KeyDown(int keyCode);
-  void Text1_Change();
-  void Text1_MouseDown() { ResultShown = false; }
-  void PicUPDW_MouseDown(int button, int shift, int x, int y);
+  int EntryLineKeyPress(int c);
+  void EntryLineKeyDown(int keyCode);
+  void EntryLineChanged();
+  void EntryLineMouseDown() { ResultShown = false; }
+  void ReviewHistory(int button, int shift, int x, int y);
 
   // Output keys and their menus.
-  void NOR_KEY();
-  // NOR_KEY with LastAnswer's text in normal format given.
-  void NOR_KEY(std::string normalText);
-  void FIX_KEY();
-  void SCI_KEY();
-  void FRAC_KEY();
-  void DMS_KEY();
-  void BIN_KEY();
-  void HEX_KEY();
-  void DATE_KEY();
-  void M_FIX_Click(int index);
-  void M_FIX_Normal_Click();
-  void M_SCI_DIG_Click(int index);
-  void M_SCI_Normal_Click();
+  void NormalFormatKey();
+  // NormalFormatKey with LastAnswer's text in normal format given.
+  void NormalFormatKey(std::string normalText);
+  void FixedFormatKey();
+  void ScientificFormatKey();
+  void FractionFormatKey();
+  void SexagesimalFormatKey();
+  void BinaryFormatKey();
+  void HexadecimalFormatKey();
+  void DateFormatKey();
+  void ChooseFixedDecimals(int index);
+  void ChooseFixedNormal();
+  void ChooseScientificDigits(int index);
+  void ChooseScientificNormal();
 
   // Angle unit.
-  void DEG_RAD_GRA_KEY(int key);
+  void AngleUnitKey(int key);
   // Restores the angle unit from a saved AngleFactor (the load's rule).
   void RestoreAngleUnit(double savedFactor);
 
@@ -106,51 +106,51 @@ class FormMain {
   // empty), the angle unit they imply, then one calculation of "0". Files
   // that exist but cannot be read are left alone (the run starts from the
   // presets) and named in the result.
-  FileResult Form_Load(const std::string& stateDir);
+  FileResult StartSession(const std::string& stateDir);
   // End of a run: writes what the run changed into the variable files of
   // `stateDir` (nothing when empty) and tells whether that worked. It may be
   // tried again after a failure.
-  SaveResult Form_Unload(const std::string& stateDir);
+  SaveResult EndSession(const std::string& stateDir);
 
   // Clear-variables key.
-  void CLEAR_VARS_KEY();
+  void ClearVariablesKey();
   // The constants menu, the variable list window and the help menu. Each
   // clears the pending shifts and hands the focus back to the entry line.
-  void CONST_KEY();
-  void M_Constante_Click(int index);
-  void VARLIST_KEY();
-  void AYUDA_KEY();
+  void ConstantsKey();
+  void PickConstant(int index);
+  void VariableListKey();
+  void HelpKey();
   // The help menu's entries (F1 runs the manual's too).
-  void mnu_Ayuda_MAN_Click();
-  void mnu_Ayuda_WEB_Click();
-  void mnu_Ayuda_DONATE_Click();
-  void mnu_Ayuda_ACE_Click();
+  void OpenManual();
+  void OpenHomePage();
+  void OpenDonationPage();
+  void ShowAbout();
 
   // The keypad: its table and layout, the click dispatcher, the pressed look.
-  void SetCapImag();
-  void Image1_Click(int key);
-  void Image1_MouseDown(int key);
-  void Image1_MouseUp(int key);
+  void LayOutKeypad();
+  void ClickKey(int key);
+  void HoldKey(int key);
+  void ReleaseKey(int key);
   // The page selector and the always-visible switch.
-  void ImageSEL_TEC_Click();
-  void ImageSEL_TEC_MouseDown();
-  void ImageSEL_TEC_MouseUp();
-  void imgVIS_Click();
+  void TurnKeypadPage();
+  void PressPageSelector();
+  void ReleasePageSelector();
+  void ToggleAlwaysOnTop();
 
   // Shift keys and the trigonometric keys they change.
-  void ARC_KEY();
-  void HIP_KEY();
-  void TRIG_KEY(int key);
+  void ArcShiftKey();
+  void HypShiftKey();
+  void TrigonometricKey(int key);
   // What the window's timer kept in step with the shifts: the shift keys back
   // at rest with their normal pictures, the indicator hidden, once no shift
   // is pending. Run after every action that may clear a shift.
   void RestShiftKeys();
 
   // Keys pressed in the window: the window sees them before the entry line.
-  // Form_KeyPress returns the character that passes on to the entry line, or
+  // WindowKeyPress returns the character that passes on to the entry line, or
   // 0 when the key was swallowed.
-  void Form_KeyDown(int keyCode, int shift);
-  int Form_KeyPress(int c);
+  void WindowKeyDown(int keyCode, int shift);
+  int WindowKeyPress(int c);
   // The whole path of one key: window, entry line, shift pictures. The result
   // of EntryKeyPress is the character the line receives (0: none).
   void EntryKeyDown(int keyCode, int shift);
@@ -183,15 +183,15 @@ class FormMain {
   MainControls& Controls() { return c_; }
 
  private:
-  // The processing cycle itself; Procesar turns an allocation failure in it
+  // The processing cycle itself; ProcessEntry turns an allocation failure in it
   // into the entry's error.
-  void ProcessEntry();
+  void EvaluateEntry();
   // A modal window must not hide behind a window kept on top: the state is
   // dropped before it opens (returning what it was) and put back after.
   std::int16_t DropAlwaysOnTop();
   void RestoreAlwaysOnTop(std::int16_t saved);
-  // AddToBuff with the entry line's text already trimmed.
-  void AddEntryToBuff(std::string entry);
+  // RecordInHistory with the entry line's text already trimmed.
+  void RecordEntryInHistory(std::string entry);
   void ToggleKey(int mode, int key);
   void LightOutputKey(int key);
   void UncheckAllFormatMenus();

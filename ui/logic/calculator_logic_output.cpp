@@ -7,7 +7,7 @@
 #include "engine/number_text.h"
 #include "engine/state.h"
 #include "output/formats.h"
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 
 namespace tarvo {
 namespace {
@@ -27,45 +27,45 @@ std::string SciCaption(int n) {
 
 std::string NormalAnswerText(double x) { return " " + NumberText(x); }
 
-void FormMain::ShowNewAnswer() { ShowNewAnswer(std::string()); }
+void CalculatorLogic::ShowNewAnswer() { ShowNewAnswer(std::string()); }
 
 // `normalText` empty: not built yet (a built one always has its blank).
-void FormMain::ShowNewAnswer(std::string normalText) {
+void CalculatorLogic::ShowNewAnswer(std::string normalText) {
   c_.ClearDisplay();
-  c_.SetLabel3("");
-  c_.SetLabel7("");
+  c_.SetUpperMessage("");
+  c_.SetLowerMessage("");
   // A toggle key finds OUT_NORMAL and switches its own mode on again, so a
   // toggle format stays in force from one answer to the next. Each test sees
   // what the one before did (a hexadecimal answer out of range ends normal).
   std::int32_t& mode = engine_.OutputMode;
   if (mode == OUT_DMS) {
     mode = OUT_NORMAL;
-    DMS_KEY();
+    SexagesimalFormatKey();
   }
   if (mode == OUT_HEX) {
     mode = OUT_NORMAL;
-    HEX_KEY();
+    HexadecimalFormatKey();
   }
   if (mode == OUT_BIN) {
     mode = OUT_NORMAL;
-    BIN_KEY();
+    BinaryFormatKey();
   }
   if (mode == OUT_FRAC) {
     mode = OUT_NORMAL;
-    FRAC_KEY();
+    FractionFormatKey();
   }
   if (mode == OUT_DATE) {
     mode = OUT_NORMAL;
-    DATE_KEY();
+    DateFormatKey();
   }
   if (mode == OUT_FIX) c_.DrawResultText(" " + FormatFixed(engine_.LastAnswer, FixDecimals));
   if (mode == OUT_SCI) c_.DrawResultText(" " + FormatScientific(engine_.LastAnswer, SciDigits));
-  if (mode == OUT_NORMAL) NOR_KEY(std::move(normalText));
+  if (mode == OUT_NORMAL) NormalFormatKey(std::move(normalText));
 }
 
-void FormMain::NOR_KEY() { NOR_KEY(std::string()); }
+void CalculatorLogic::NormalFormatKey() { NormalFormatKey(std::string()); }
 
-void FormMain::NOR_KEY(std::string normalText) {
+void CalculatorLogic::NormalFormatKey(std::string normalText) {
   engine_.OutputMode = OUT_NORMAL;
   FixChecked.fill(false);
   SciChecked.fill(false);
@@ -78,11 +78,11 @@ void FormMain::NOR_KEY(std::string normalText) {
   ArcShift = false;
   HypShift = false;
   static const std::string kCaption(" Normal output format");  // built once, not per answer
-  c_.SetLabel3(kCaption);
-  c_.SetLabel7("");
+  c_.SetUpperMessage(kCaption);
+  c_.SetLowerMessage("");
 }
 
-void FormMain::FIX_KEY() {
+void CalculatorLogic::FixedFormatKey() {
   c_.FocusEntry();
   ArcShift = false;
   HypShift = false;
@@ -93,23 +93,23 @@ void FormMain::FIX_KEY() {
   menu.push_back({"", false, true});
   menu.push_back({"Normal", FixNormalChecked, false});
   const int choice = c_.PopupMenu(menu);
-  if (choice >= 0 && choice <= 9) M_FIX_Click(choice);
-  else if (choice == 11) M_FIX_Normal_Click();
+  if (choice >= 0 && choice <= 9) ChooseFixedDecimals(choice);
+  else if (choice == 11) ChooseFixedNormal();
 
   if (engine_.OutputMode == OUT_NORMAL) {
-    NOR_KEY();
+    NormalFormatKey();
     return;
   }
   // Closed without a choice in another format: the display stays as it was.
   if (engine_.OutputMode != OUT_FIX) return;
   c_.ClearDisplay();
-  c_.SetLabel3(FixCaption(FixDecimals));
-  c_.SetLabel7("");
+  c_.SetUpperMessage(FixCaption(FixDecimals));
+  c_.SetLowerMessage("");
   LightOutputKey(kKeyFix);
   c_.DrawResultText(" " + FormatFixed(engine_.LastAnswer, FixDecimals));
 }
 
-void FormMain::SCI_KEY() {
+void CalculatorLogic::ScientificFormatKey() {
   c_.FocusEntry();
   ArcShift = false;
   HypShift = false;
@@ -120,28 +120,28 @@ void FormMain::SCI_KEY() {
   menu.push_back({"", false, true});
   menu.push_back({"Normal", SciNormalChecked, false});
   const int choice = c_.PopupMenu(menu);
-  if (choice >= 0 && choice <= 11) M_SCI_DIG_Click(choice + 1);
-  else if (choice == 13) M_SCI_Normal_Click();
+  if (choice >= 0 && choice <= 11) ChooseScientificDigits(choice + 1);
+  else if (choice == 13) ChooseScientificNormal();
 
   if (engine_.OutputMode == OUT_NORMAL) {
-    NOR_KEY();
+    NormalFormatKey();
     return;
   }
   if (engine_.OutputMode != OUT_SCI) return;
   c_.ClearDisplay();
-  c_.SetLabel3(SciCaption(SciDigits));
-  c_.SetLabel7("");
+  c_.SetUpperMessage(SciCaption(SciDigits));
+  c_.SetLowerMessage("");
   LightOutputKey(kKeySci);
   c_.DrawResultText(" " + FormatScientific(engine_.LastAnswer, SciDigits));
 }
 
-void FormMain::FRAC_KEY() { ToggleKey(OUT_FRAC, kKeyFrac); }
-void FormMain::DMS_KEY() { ToggleKey(OUT_DMS, kKeyDms); }
-void FormMain::BIN_KEY() { ToggleKey(OUT_BIN, kKeyBin); }
-void FormMain::HEX_KEY() { ToggleKey(OUT_HEX, kKeyHex); }
-void FormMain::DATE_KEY() { ToggleKey(OUT_DATE, kKeyDate); }
+void CalculatorLogic::FractionFormatKey() { ToggleKey(OUT_FRAC, kKeyFrac); }
+void CalculatorLogic::SexagesimalFormatKey() { ToggleKey(OUT_DMS, kKeyDms); }
+void CalculatorLogic::BinaryFormatKey() { ToggleKey(OUT_BIN, kKeyBin); }
+void CalculatorLogic::HexadecimalFormatKey() { ToggleKey(OUT_HEX, kKeyHex); }
+void CalculatorLogic::DateFormatKey() { ToggleKey(OUT_DATE, kKeyDate); }
 
-void FormMain::M_FIX_Click(int index) {
+void CalculatorLogic::ChooseFixedDecimals(int index) {
   if (index < 0 || index > 9) return;
   FixDecimals = index;
   engine_.OutputMode = OUT_FIX;
@@ -149,7 +149,7 @@ void FormMain::M_FIX_Click(int index) {
   FixChecked[index] = true;
 }
 
-void FormMain::M_SCI_DIG_Click(int index) {
+void CalculatorLogic::ChooseScientificDigits(int index) {
   if (index < 1 || index > 12) return;
   SciDigits = index;
   engine_.OutputMode = OUT_SCI;
@@ -157,7 +157,7 @@ void FormMain::M_SCI_DIG_Click(int index) {
   SciChecked[index] = true;
 }
 
-void FormMain::M_FIX_Normal_Click() {
+void CalculatorLogic::ChooseFixedNormal() {
   engine_.OutputMode = OUT_NORMAL;
   FixChecked.fill(false);
   SciChecked.fill(false);
@@ -165,44 +165,44 @@ void FormMain::M_FIX_Normal_Click() {
   SciNormalChecked = true;
 }
 
-void FormMain::M_SCI_Normal_Click() { M_FIX_Normal_Click(); }
+void CalculatorLogic::ChooseScientificNormal() { ChooseFixedNormal(); }
 
 // The common procedure of the five toggle keys: a lit key turns its format
 // off; otherwise its format is switched on and the answer drawn in it.
-void FormMain::ToggleKey(int mode, int key) {
+void CalculatorLogic::ToggleKey(int mode, int key) {
   c_.FocusEntry();
   UncheckAllFormatMenus();
   ArcShift = false;
   HypShift = false;
   if (engine_.OutputMode == mode) {
     engine_.OutputMode = OUT_NORMAL;
-    NOR_KEY();
+    NormalFormatKey();
     return;
   }
   engine_.OutputMode = mode;
   c_.ClearDisplay();
-  std::string label3;
-  std::string label7;
+  std::string upperMessage;
+  std::string lowerMessage;
   switch (mode) {
     case OUT_FRAC:
-      label3 = " Fractions / \xCB fractions / rationalized roots output format";
+      upperMessage = " Fractions / \xCB fractions / rationalized roots output format";
       break;
     case OUT_DMS:
-      label3 = " Sexagesimal output format: Degrees, minutes and seconds of arc";
+      upperMessage = " Sexagesimal output format: Degrees, minutes and seconds of arc";
       break;
     case OUT_BIN:
-      label3 = " Binary (base 2) output format";
+      upperMessage = " Binary (base 2) output format";
       break;
     case OUT_HEX:
-      label3 = " Hexadecimal (base 16) output format";
+      upperMessage = " Hexadecimal (base 16) output format";
       break;
     case OUT_DATE:
-      label3 = " Date output format for a given Julian day";
-      label7 = " Example: JULD(3, 12, 2007) = 2454171.5 = Monday, March 12th, 2007";
+      upperMessage = " Date output format for a given Julian day";
+      lowerMessage = " Example: JULD(3, 12, 2007) = 2454171.5 = Monday, March 12th, 2007";
       break;
   }
-  c_.SetLabel3(label3);
-  c_.SetLabel7(label7);
+  c_.SetUpperMessage(upperMessage);
+  c_.SetLowerMessage(lowerMessage);
   LightOutputKey(key);
 
   const double answer = engine_.LastAnswer;
@@ -217,17 +217,17 @@ void FormMain::ToggleKey(int mode, int key) {
   // Beyond the hexadecimal and binary limits the answer shows, and the
   // format ends, in the normal format.
   if (!text) {
-    NOR_KEY();
+    NormalFormatKey();
     return;
   }
   c_.DrawResultText(" " + *text);
 }
 
-void FormMain::LightOutputKey(int key) {
+void CalculatorLogic::LightOutputKey(int key) {
   for (int k = kFirstOutputKey; k <= kLastOutputKey; ++k) c_.SetKeyLit(k, k == key);
 }
 
-void FormMain::UncheckAllFormatMenus() {
+void CalculatorLogic::UncheckAllFormatMenus() {
   FixChecked.fill(false);
   SciChecked.fill(false);
   FixNormalChecked = false;

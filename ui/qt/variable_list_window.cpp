@@ -1,4 +1,4 @@
-#include "ui/qt/form_var_list.h"
+#include "ui/qt/variable_list_window.h"
 #include "ui/qt/widgets.h"
 
 #include <QApplication>
@@ -49,80 +49,80 @@ void TextButton::mouseReleaseEvent(QMouseEvent* e) {
   if (inside && onClick) onClick();
 }
 
-FormVarList::FormVarList(tarvo::Engine& engine, int listMode, QWidget* parent)
+VariableListWindow::VariableListWindow(tarvo::Engine& engine, int listMode, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), logic_(*this, engine, listMode) {
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QStringLiteral("List of variables"));
   setModal(true);
 
-  label4_ = new QLabel(QStringLiteral("List of variables"), this);
-  label4_->setFont(SansFont(13, true));
-  SetTextColor(label4_, QColor(24, 28, 40));
-  label4_->adjustSize();
-  label4_->move(14, 9);
-  (new WindowDrag(this))->Watch(label4_);
+  title_ = new QLabel(QStringLiteral("List of variables"), this);
+  title_->setFont(SansFont(13, true));
+  SetTextColor(title_, QColor(24, 28, 40));
+  title_->adjustSize();
+  title_->move(14, 9);
+  (new WindowDrag(this))->Watch(title_);
 
-  label2_ = MakeButton(VarListButton::kCopy, QStringLiteral("Copy"));
-  label1_ = MakeButton(VarListButton::kClear, QStringLiteral("Clear"));
-  label6_ = MakeButton(VarListButton::kExit, QStringLiteral("Exit"));
+  copyButton_ = MakeButton(VarListButton::kCopy, QStringLiteral("Copy"));
+  clearButton_ = MakeButton(VarListButton::kClear, QStringLiteral("Clear"));
+  exitButton_ = MakeButton(VarListButton::kExit, QStringLiteral("Exit"));
 
-  list1_ = new QListWidget(this);
-  list1_->setGeometry(kListLeft, kListTop, kWidth - 2 * kListLeft, kHeight - kListTop - 14);
-  list1_->setFont(ListFont());
-  list1_->setFrameShape(QFrame::NoFrame);
-  list1_->setSelectionMode(QAbstractItemView::SingleSelection);
-  QPalette lp = list1_->palette();
+  listRows_ = new QListWidget(this);
+  listRows_->setGeometry(kListLeft, kListTop, kWidth - 2 * kListLeft, kHeight - kListTop - 14);
+  listRows_->setFont(ListFont());
+  listRows_->setFrameShape(QFrame::NoFrame);
+  listRows_->setSelectionMode(QAbstractItemView::SingleSelection);
+  QPalette lp = listRows_->palette();
   lp.setColor(QPalette::Base, kListBase);
   lp.setColor(QPalette::Text, Qt::black);
-  list1_->setPalette(lp);
+  listRows_->setPalette(lp);
 
-  logic_.Form_Load();
+  logic_.StartSession();
 }
 
-FormVarList::~FormVarList() {
+VariableListWindow::~VariableListWindow() {
   // A window destroyed without being closed still leaves no complex pair.
-  if (!unloaded_) logic_.Form_Unload();
+  if (!unloaded_) logic_.EndSession();
 }
 
-TextButton* FormVarList::MakeButton(VarListButton b, const QString& text) {
+TextButton* VariableListWindow::MakeButton(VarListButton b, const QString& text) {
   auto* button = new TextButton(text, this);
   button->setFont(SansFont(13, false));
   button->adjustSize();
   // SetButtonLook finds the button through its member.
   switch (b) {
-    case VarListButton::kCopy: label2_ = button; break;
-    case VarListButton::kClear: label1_ = button; break;
-    case VarListButton::kExit: label6_ = button; break;
+    case VarListButton::kCopy: copyButton_ = button; break;
+    case VarListButton::kClear: clearButton_ = button; break;
+    case VarListButton::kExit: exitButton_ = button; break;
   }
   SetButtonLook(b, kVarListButtonColor, VarListButtonLeft(b), kVarListButtonTop);
-  button->onPress = [this, b] { logic_.Button_MouseDown(b); };
-  button->onRelease = [this, b] { logic_.Button_MouseUp(b); };
+  button->onPress = [this, b] { logic_.PressButton(b); };
+  button->onRelease = [this, b] { logic_.ReleaseButton(b); };
   button->onClick = [this, b] {
     switch (b) {
-      case VarListButton::kCopy: logic_.Label2_Click(); break;
-      case VarListButton::kClear: logic_.Label1_Click(); break;
-      case VarListButton::kExit: logic_.Label6_Click(); break;
+      case VarListButton::kCopy: logic_.ClickCopy(); break;
+      case VarListButton::kClear: logic_.ClickClear(); break;
+      case VarListButton::kExit: logic_.ClickExit(); break;
     }
   };
   return button;
 }
 
-TextButton* FormVarList::Button(VarListButton b) const {
+TextButton* VariableListWindow::Button(VarListButton b) const {
   switch (b) {
-    case VarListButton::kCopy: return label2_;
-    case VarListButton::kClear: return label1_;
-    case VarListButton::kExit: return label6_;
+    case VarListButton::kCopy: return copyButton_;
+    case VarListButton::kClear: return clearButton_;
+    case VarListButton::kExit: return exitButton_;
   }
   return nullptr;
 }
 
-QStringList FormVarList::ShownRows() const {
+QStringList VariableListWindow::ShownRows() const {
   QStringList rows;
-  for (int i = 0; i < list1_->count(); ++i) rows << list1_->item(i)->text();
+  for (int i = 0; i < listRows_->count(); ++i) rows << listRows_->item(i)->text();
   return rows;
 }
 
-QFont FormVarList::ListFont() {
+QFont VariableListWindow::ListFont() {
   QFont f = QFontDatabase::hasFamily(QStringLiteral("Courier New")) ? QFont(QStringLiteral("Courier New"))
                                                                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
   f.setStyleHint(QFont::Monospace);
@@ -133,15 +133,15 @@ QFont FormVarList::ListFont() {
 
 // ---- VarListControls -------------------------------------------------------
 
-void FormVarList::ClearList() { list1_->clear(); }
+void VariableListWindow::ClearList() { listRows_->clear(); }
 
-void FormVarList::AddRow(const std::string& row) { list1_->addItem(Unicode(row)); }
+void VariableListWindow::AddRow(const std::string& row) { listRows_->addItem(Unicode(row)); }
 
-void FormVarList::SetButtonEnabled(VarListButton b, bool enabled) {
+void VariableListWindow::SetButtonEnabled(VarListButton b, bool enabled) {
   if (TextButton* button = Button(b)) button->setEnabled(enabled);
 }
 
-void FormVarList::SetButtonLook(VarListButton b, Rgb color, int left, int top) {
+void VariableListWindow::SetButtonLook(VarListButton b, Rgb color, int left, int top) {
   TextButton* button = Button(b);
   if (button == nullptr) return;
   // The colour of an enabled button; a disabled one keeps the greyed text
@@ -154,39 +154,39 @@ void FormVarList::SetButtonLook(VarListButton b, Rgb color, int left, int top) {
   button->move(left, top);
 }
 
-void FormVarList::SetClipboardText(const std::string& text) {
+void VariableListWindow::SetClipboardText(const std::string& text) {
   if (QClipboard* clip = QGuiApplication::clipboard()) clip->setText(Unicode(text));
 }
 
-void FormVarList::SetDefaultPointer() {
+void VariableListWindow::SetDefaultPointer() {
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
 }
 
 // ---- Events ----------------------------------------------------------------
 
-void FormVarList::done(int r) {
+void VariableListWindow::done(int r) {
   if (!unloaded_) {
     unloaded_ = true;
-    logic_.Form_Unload();
+    logic_.EndSession();
   }
   QDialog::done(r);
 }
 
-void FormVarList::keyPressEvent(QKeyEvent* e) {
+void VariableListWindow::keyPressEvent(QKeyEvent* e) {
   // Escape goes through the logic, not QDialog's own reject.
   if (e->key() == Qt::Key_Escape) {
-    logic_.Form_KeyDown(kVarListKeyEscape);
+    logic_.WindowKeyDown(kVarListKeyEscape);
     return;
   }
   QDialog::keyPressEvent(e);
 }
 
-void FormVarList::changeEvent(QEvent* e) {
-  if (e->type() == QEvent::ActivationChange && isActiveWindow()) logic_.Form_Activate();
+void VariableListWindow::changeEvent(QEvent* e) {
+  if (e->type() == QEvent::ActivationChange && isActiveWindow()) logic_.WindowActivated();
   QDialog::changeEvent(e);
 }
 
-void FormVarList::paintEvent(QPaintEvent*) {
+void VariableListWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), kBackground);
   p.setRenderHint(QPainter::Antialiasing);
@@ -196,7 +196,7 @@ void FormVarList::paintEvent(QPaintEvent*) {
   bezel.setColorAt(1, QColor(34, 36, 42));
   p.setPen(QPen(QColor(20, 20, 24), 1));
   p.setBrush(bezel);
-  const QRect list = list1_->geometry();
+  const QRect list = listRows_->geometry();
   p.drawRoundedRect(QRectF(list.adjusted(-kBezelMargin, -kBezelMargin, kBezelMargin, kBezelMargin)).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
   // A frameless window needs an edge of its own.
   p.setRenderHint(QPainter::Antialiasing, false);

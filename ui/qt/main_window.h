@@ -1,7 +1,7 @@
-// FormMain, the calculator window: a frameless window with its own title
+// MainWindow, the calculator window: a frameless window with its own title
 // line, the entry line, the display, two message lines and the keypad. It
 // implements the window logic's controls and the engine's host; what it does
-// is decided by tarvo::FormMain.
+// is decided by tarvo::CalculatorLogic.
 #pragma once
 
 #include <QHash>
@@ -14,14 +14,14 @@
 #include "engine/host.h"
 #include "engine/state.h"
 #include "ui/logic/controls.h"
-#include "ui/logic/form_main.h"
+#include "ui/logic/calculator_logic.h"
 #include "ui/qt/display_box.h"
-#include "ui/qt/form_splash.h"
+#include "ui/qt/splash_window.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
 
-class FormMain : public QWidget, public MainControls, public EngineHost {
+class MainWindow : public QWidget, public MainControls, public EngineHost {
  public:
   inline static constexpr int kWidth = 752;
   inline static constexpr int kHeight = 346;
@@ -42,8 +42,8 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   using PopupFn = std::function<int(const std::vector<MenuEntry>& entries)>;
 
   // `stateDir` holds the variable files; empty means none are read or written.
-  explicit FormMain(std::string stateDir = ".", QWidget* parent = nullptr);
-  ~FormMain() override;
+  explicit MainWindow(std::string stateDir = ".", QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The window's load: the saved state, the keypad, a calculation of "0".
   void Load();
@@ -56,16 +56,16 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   void SetProgramDirectory(std::string dir) { programDir_ = std::move(dir); }
   bool Busy() const { return busy_; }
 
-  tarvo::FormMain& Logic() { return logic_; }
+  tarvo::CalculatorLogic& Logic() { return logic_; }
   tarvo::Engine& CalculatorEngine() { return engine_; }
-  EntryLine* Entry() const { return text1_; }
-  DisplayBox* Display() const { return picture2_; }
-  QLabel* Label3() const { return label3_; }
-  QLabel* Label7() const { return label7_; }
+  EntryLine* Entry() const { return entryLine_; }
+  DisplayBox* Display() const { return display_; }
+  QLabel* UpperMessageLine() const { return upperMessage_; }
+  QLabel* LowerMessageLine() const { return lowerMessage_; }
   KeyImage* Key(int key) const;
   PictureButton* PageSelector() const { return selector_; }
-  PictureButton* AlwaysVisibleSwitch() const { return imgVis_; }
-  PictureButton* ReviewKey() const { return picUpdw_; }
+  PictureButton* AlwaysVisibleSwitch() const { return alwaysOnTopPin_; }
+  PictureButton* ReviewKey() const { return historyReview_; }
   bool ShiftIndicatorShown() const { return shiftIndicator_; }
   int SelectorBorder() const { return selectorBorder_; }
 
@@ -78,8 +78,8 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   Rgb EntryColor() const override { return entryColor_; }
   void SetEntryColor(Rgb color) override;
   void FocusEntry() override;
-  void SetLabel3(const std::string& text) override;
-  void SetLabel7(const std::string& text) override;
+  void SetUpperMessage(const std::string& text) override;
+  void SetLowerMessage(const std::string& text) override;
   void ClearDisplay() override;
   void DrawResultText(const std::string& text) override;
   void Beep() override;
@@ -124,7 +124,7 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   std::string stateDir_;
   // This window is the engine's host; the logic evaluates on it.
   tarvo::Engine engine_{*this};
-  tarvo::FormMain logic_;
+  tarvo::CalculatorLogic logic_;
   MessageBoxFn messageBox_;
   OpenUrlFn openUrl_;
   ModalHook modalHook_;
@@ -136,16 +136,16 @@ class FormMain : public QWidget, public MainControls, public EngineHost {
   bool unloaded_ = false;
   qreal dpr_ = 1;
 
-  EntryLine* text1_ = nullptr;
-  DisplayBox* picture2_ = nullptr;
-  QLabel* label3_ = nullptr;
-  QLabel* label7_ = nullptr;
-  QLabel* label4_ = nullptr;  // the title
+  EntryLine* entryLine_ = nullptr;
+  DisplayBox* display_ = nullptr;
+  QLabel* upperMessage_ = nullptr;
+  QLabel* lowerMessage_ = nullptr;
+  QLabel* title_ = nullptr;
   TitleButton* minimize_ = nullptr;
   TitleButton* exit_ = nullptr;
-  PictureButton* picUpdw_ = nullptr;
+  PictureButton* historyReview_ = nullptr;
   PictureButton* selector_ = nullptr;
-  PictureButton* imgVis_ = nullptr;
+  PictureButton* alwaysOnTopPin_ = nullptr;
   std::array<KeyImage*, 93> keys_{};
 
   Rgb entryColor_ = kBlack;

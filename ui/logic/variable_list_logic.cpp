@@ -1,4 +1,4 @@
-#include "ui/logic/form_var_list.h"
+#include "ui/logic/variable_list_logic.h"
 
 #include "engine/eval/evaluate.h"
 #include "engine/state.h"
@@ -15,7 +15,7 @@ int VarListButtonLeft(VarListButton b) {
   return 0;
 }
 
-void FormVarList::FillList() {
+void VariableListLogic::FillList() {
   c_.ClearList();
   rows_ = VariableListRows(engine_, listMode_);
   for (const std::string& row : rows_) c_.AddRow(row);
@@ -23,31 +23,31 @@ void FormVarList::FillList() {
   c_.SetButtonEnabled(VarListButton::kClear, !rows_.empty());
 }
 
-void FormVarList::Form_KeyDown(int keyCode) {
+void VariableListLogic::WindowKeyDown(int keyCode) {
   if (keyCode == kVarListKeyEscape) c_.CloseWindow();
 }
 
 // The complex pair belongs to the solver's call that opened the list; once
 // the list has been seen, a and b (or b and c) are plain numbers again.
-void FormVarList::Form_Unload() { engine_.ComplexMarker = 0; }
+void VariableListLogic::EndSession() { engine_.ComplexMarker = 0; }
 
-void FormVarList::Label2_Click() {
+void VariableListLogic::ClickCopy() {
   if (rows_.empty()) return;
   c_.SetClipboardText(VariableListClipboardText(rows_));
 }
 
-void FormVarList::Label1_Click() {
+void VariableListLogic::ClickClear() {
   if (listMode_ == 1) ClearVariables(engine_);
   FillList();
 }
 
-void FormVarList::Label6_Click() { c_.CloseWindow(); }
+void VariableListLogic::ClickExit() { c_.CloseWindow(); }
 
-void FormVarList::Button_MouseDown(VarListButton b) {
+void VariableListLogic::PressButton(VarListButton b) {
   c_.SetButtonLook(b, kVarListButtonPressedColor, VarListButtonLeft(b) + 1, kVarListButtonPressedTop);
 }
 
-void FormVarList::Button_MouseUp(VarListButton b) {
+void VariableListLogic::ReleaseButton(VarListButton b) {
   c_.SetButtonLook(b, kVarListButtonColor, VarListButtonLeft(b), kVarListButtonTop);
 }
 

@@ -12,14 +12,14 @@
 #include "ui/logic/keypad.h"
 #include "ui/logic/symbols.h"
 #include "ui/qt/display_box.h"
-#include "ui/qt/form_main_window.h"
-#include "ui/qt/form_splash.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/splash_window.h"
 #include "ui/qt/key_pictures.h"
 
 using tarvo::ui::DisplayBox;
-using tarvo::ui::FormMain;
+using tarvo::ui::MainWindow;
 
-class FormMainTest : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
  private:
@@ -27,8 +27,8 @@ class FormMainTest : public QObject {
     QStringList titles, texts;
   };
   // A window without variable files whose warnings are recorded.
-  std::unique_ptr<FormMain> NewWindow(Shown& shown, const std::string& dir = "") {
-    auto w = std::make_unique<FormMain>(dir);
+  std::unique_ptr<MainWindow> NewWindow(Shown& shown, const std::string& dir = "") {
+    auto w = std::make_unique<MainWindow>(dir);
     w->SetMessageBox([&shown](const QString& title, const QString& text) {
       shown.titles << title;
       shown.texts << text;
@@ -104,8 +104,8 @@ class FormMainTest : public QObject {
     QTest::mouseClick(w->Key(38), Qt::LeftButton);
     QCOMPARE(w->Entry()->text(), QStringLiteral("7√ π "));
     QCOMPARE(w->EntryText(), std::string("7\xC1 \xCB "));
-    QCOMPARE(w->Label3()->text(), QStringLiteral("Constant π =3.14159265358979 "));
-    QCOMPARE(w->Label7()->text(), QStringLiteral("Also pi "));
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Constant π =3.14159265358979 "));
+    QCOMPARE(w->LowerMessageLine()->text(), QStringLiteral("Also pi "));
   }
 
   void pressedKeyMovesOnePixelAndBack() {
@@ -186,8 +186,8 @@ class FormMainTest : public QObject {
     Shown shown;
     auto w = NewWindow(shown);
     w->SetEntryText("1/0");
-    w->Logic().EXE_KEY();
-    QVERIFY(!w->Label3()->text().isEmpty());
+    w->Logic().ExecuteKey();
+    QVERIFY(!w->UpperMessageLine()->text().isEmpty());
     QCOMPARE(w->Entry()->palette().color(QPalette::Text), QColor(192, 0, 0));
     QTest::keyClicks(w->Entry(), QStringLiteral("x"));
     QCOMPARE(w->Entry()->palette().color(QPalette::Text), QColor(Qt::black));
@@ -301,7 +301,7 @@ class FormMainTest : public QObject {
   // reason, and the user's answer decides. Retry after the folder was made
   // saves; staying open keeps the window; quitting saves nothing.
   void aFailedSaveOffersRetryStayOpenOrQuit() {
-    using Choice = FormMain::SaveFailedChoice;
+    using Choice = MainWindow::SaveFailedChoice;
     const struct {
       const char* name;
       QList<Choice> answers;
@@ -354,7 +354,7 @@ class FormMainTest : public QObject {
     QString asked;
     w->SetSaveFailed([&](const QString& text) {
       asked = text;
-      return FormMain::SaveFailedChoice::kQuitWithoutSaving;
+      return MainWindow::SaveFailedChoice::kQuitWithoutSaving;
     });
     w->close();
     QVERIFY(asked.contains(values));
@@ -368,7 +368,7 @@ class FormMainTest : public QObject {
     QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(w->windowFlags().testFlag(Qt::FramelessWindowHint));
     QVERIFY(w->isVisible());
-    QCOMPARE(w->Label3()->text(), QStringLiteral("Always visible mode enabled. This window is always on top "));
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Always visible mode enabled. This window is always on top "));
     QTest::mouseClick(w->AlwaysVisibleSwitch(), Qt::LeftButton);
     QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   }
@@ -388,14 +388,14 @@ class FormMainTest : public QObject {
     QCOMPARE(menus.size(), size_t{1});
     QCOMPARE(menus[0].size(), size_t{28});
     QCOMPARE(w->Entry()->text(), QStringLiteral("π "));
-    QCOMPARE(w->Label3()->text(), QStringLiteral("Número π "));
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Número π "));
     QTest::mouseClick(w->Key(89), Qt::LeftButton);
     QCOMPARE(w->Entry()->text(), QStringLiteral("π 299792458"));
-    QCOMPARE(w->Label3()->text(), QStringLiteral("Speed of light in vacuum = 299792458 [ m / s ] "));
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Speed of light in vacuum = 299792458 [ m / s ] "));
   }
 
   void splashHandsOverOnceAtTheFirstKey() {
-    tarvo::ui::FormSplash splash;
+    tarvo::ui::SplashWindow splash;
     QCOMPARE(splash.LblTIT1()->text(), QStringLiteral("Tarvo"));
     QCOMPARE(splash.LblTIT2()->text(), QStringLiteral("Scientific Calculator"));
     QCOMPARE(splash.LblVersion()->text(), QStringLiteral("Version: 1.0"));
@@ -412,7 +412,7 @@ class FormMainTest : public QObject {
   }
 
   void splashHandsOverAfterItsTime() {
-    tarvo::ui::FormSplash splash;
+    tarvo::ui::SplashWindow splash;
     int handed = 0;
     splash.onUnload = [&handed] { ++handed; };
     splash.show();
@@ -420,5 +420,5 @@ class FormMainTest : public QObject {
   }
 };
 
-QTEST_MAIN(FormMainTest)
-#include "form_main_test.moc"
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,6 +1,6 @@
 // The variable list window's logic: its rows and buttons, Copy, Clear, and
 // what closing it leaves behind.
-#include "ui/logic/form_var_list.h"
+#include "ui/logic/variable_list_logic.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +61,7 @@ class VarListWindow : public test::FreshEngine {
     }
   }
   FakeList c;
-  FormVarList list{c, engine, 1};
+  VariableListLogic list{c, engine, 1};
 };
 
 struct LoadCase {
@@ -91,8 +91,8 @@ TEST_F(VarListWindow, LoadFillsTheListAndEnablesTheButtons) {
     engine.ComplexMarker = r.marker;
     Define(r.values);
     FakeList controls;
-    FormVarList window(controls, engine, r.listMode);
-    window.Form_Load();
+    VariableListLogic window(controls, engine, r.listMode);
+    window.StartSession();
     EXPECT_EQ(controls.rows, r.rows) << r.name;
     EXPECT_EQ(window.Rows(), r.rows) << r.name;
     EXPECT_EQ(controls.enabled[VarListButton::kCopy], r.buttons) << r.name;
@@ -104,15 +104,15 @@ TEST_F(VarListWindow, LoadFillsTheListAndEnablesTheButtons) {
 TEST_F(VarListWindow, CopyPutsEveryRowWithCrLf) {
   engine.ComplexMarker = 2;
   Define({{'a', -1}, {'b', -1}, {'i', 2}, {'z', 1e20}});
-  list.Form_Load();
-  list.Label2_Click();
+  list.StartSession();
+  list.ClickCopy();
   EXPECT_EQ(c.clipboard, "a = -1 + i2\r\nb = -1 - i2\r\nz =  1E+20\r\n");
   EXPECT_EQ(c.clipboardWrites, 1);
 }
 
 TEST_F(VarListWindow, CopyOfAnEmptyListLeavesTheClipboard) {
-  list.Form_Load();
-  list.Label2_Click();
+  list.StartSession();
+  list.ClickCopy();
   EXPECT_EQ(c.clipboardWrites, 0);
 }
 
@@ -128,9 +128,9 @@ TEST_F(VarListWindow, ClearActsOnlyInListModeOne) {
     engine.Reset();
     Define({{'x', 3}, {'y', 4}});
     FakeList controls;
-    FormVarList window(controls, engine, r.listMode);
-    window.Form_Load();
-    window.Label1_Click();
+    VariableListLogic window(controls, engine, r.listMode);
+    window.StartSession();
+    window.ClickClear();
     EXPECT_EQ(engine.DefinedFlag['x' - 'a'] == kUndefined, r.cleared) << r.name;
     EXPECT_EQ(engine.VariableStore['y' - 'a'] == 0, r.cleared) << r.name;
     EXPECT_DOUBLE_EQ(engine.VariableStore['e' - 'a'], std::exp(1.0)) << r.name;
@@ -141,9 +141,9 @@ TEST_F(VarListWindow, ClearActsOnlyInListModeOne) {
 
 TEST_F(VarListWindow, ClearEmptiesTheListAndDisablesTheButtons) {
   Define({{'x', 3}});
-  list.Form_Load();
+  list.StartSession();
   ASSERT_TRUE(c.enabled[VarListButton::kCopy]);
-  list.Label1_Click();
+  list.ClickClear();
   EXPECT_TRUE(c.rows.empty());
   EXPECT_FALSE(c.enabled[VarListButton::kCopy]);
   EXPECT_FALSE(c.enabled[VarListButton::kClear]);
@@ -151,8 +151,8 @@ TEST_F(VarListWindow, ClearEmptiesTheListAndDisablesTheButtons) {
 
 TEST_F(VarListWindow, UnloadDropsTheComplexPair) {
   engine.ComplexMarker = 3;
-  list.Form_Load();
-  list.Form_Unload();
+  list.StartSession();
+  list.EndSession();
   EXPECT_EQ(engine.ComplexMarker, 0);
 }
 
@@ -166,18 +166,18 @@ TEST_F(VarListWindow, EscapeClosesOtherKeysDoNot) {
   const KeyCase cases[] = {{"Escape", 27, 1}, {"Enter", 13, 0}, {"letter", 'X', 0}, {"F1", 112, 0}};
   for (const KeyCase& r : cases) {
     c.closes = 0;
-    list.Form_KeyDown(r.keyCode);
+    list.WindowKeyDown(r.keyCode);
     EXPECT_EQ(c.closes, r.closes) << r.name;
   }
 }
 
 TEST_F(VarListWindow, ExitCloses) {
-  list.Label6_Click();
+  list.ClickExit();
   EXPECT_EQ(c.closes, 1);
 }
 
 TEST_F(VarListWindow, ActivateResetsThePointer) {
-  list.Form_Activate();
+  list.WindowActivated();
   EXPECT_EQ(c.pointerResets, 1);
 }
 
@@ -195,9 +195,9 @@ TEST_F(VarListWindow, ButtonsPressedAndReleased) {
       {"Exit", VarListButton::kExit, {light, 349, 9}, {dark, 348, 8}},
   };
   for (const ButtonCase& r : cases) {
-    list.Button_MouseDown(r.button);
+    list.PressButton(r.button);
     EXPECT_EQ(c.look[r.button], r.pressed) << r.name;
-    list.Button_MouseUp(r.button);
+    list.ReleaseButton(r.button);
     EXPECT_EQ(c.look[r.button], r.released) << r.name;
   }
 }

@@ -1,4 +1,4 @@
-#include "ui/qt/form_main_window.h"
+#include "ui/qt/main_window.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -26,7 +26,7 @@
 #include "output/draw.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/symbols.h"
-#include "ui/qt/form_var_list.h"
+#include "ui/qt/variable_list_window.h"
 #include "ui/qt/key_pictures.h"
 
 namespace tarvo::ui {
@@ -74,7 +74,7 @@ QAccessibleInterface* KeyAccessibleFactory(const QString&, QObject* object) {
 
 }  // namespace
 
-FormMain::FormMain(std::string stateDir, QWidget* parent)
+MainWindow::MainWindow(std::string stateDir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       stateDir_(std::move(stateDir)),
       logic_(*this, engine_),
@@ -110,60 +110,60 @@ FormMain::FormMain(std::string stateDir, QWidget* parent)
   StartEngine(engine_);
 }
 
-FormMain::~FormMain() = default;
+MainWindow::~MainWindow() = default;
 
-void FormMain::BuildControls() {
+void MainWindow::BuildControls() {
   const int w = kBezelWidth;
 
-  text1_ = new EntryLine(this);
-  text1_->setGeometry(19, 13, w - 50, 22);
-  text1_->setFrame(false);
-  text1_->setFont(SansFont(15));
-  QPalette pal = text1_->palette();
+  entryLine_ = new EntryLine(this);
+  entryLine_->setGeometry(19, 13, w - 50, 22);
+  entryLine_->setFrame(false);
+  entryLine_->setFont(SansFont(15));
+  QPalette pal = entryLine_->palette();
   pal.setColor(QPalette::Base, QColor(236, 242, 232));
   pal.setColor(QPalette::Text, Qt::black);
-  text1_->setPalette(pal);
-  text1_->setTextMargins(4, 0, 4, 0);
+  entryLine_->setPalette(pal);
+  entryLine_->setTextMargins(4, 0, 4, 0);
   // Well beyond the longest entry, so that a longer text arrives whole and
   // is refused whole (OnEntryEdited) instead of being cut at the limit.
-  text1_->setMaxLength(4 * kMaxEntryLength);
-  text1_->onShortcut = [this](QKeyCombination key) { return PressShortcut(key); };
-  text1_->onKeyDown = [this](int code, int shift) { logic_.EntryKeyDown(code, shift); };
-  text1_->onKeyPress = [this](int c) { return logic_.EntryKeyPress(c); };
-  text1_->onMouse = [this] { logic_.Text1_MouseDown(); };
-  QObject::connect(text1_, &QLineEdit::textChanged, this, [this] { OnEntryEdited(); });
-  QObject::connect(text1_, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
-    if (!normalising_ && text1_->text() == acceptedText_) acceptedCaret_ = now;
+  entryLine_->setMaxLength(4 * kMaxEntryLength);
+  entryLine_->onShortcut = [this](QKeyCombination key) { return PressShortcut(key); };
+  entryLine_->onKeyDown = [this](int code, int shift) { logic_.EntryKeyDown(code, shift); };
+  entryLine_->onKeyPress = [this](int c) { return logic_.EntryKeyPress(c); };
+  entryLine_->onMouse = [this] { logic_.EntryLineMouseDown(); };
+  QObject::connect(entryLine_, &QLineEdit::textChanged, this, [this] { OnEntryEdited(); });
+  QObject::connect(entryLine_, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
+    if (!normalising_ && entryLine_->text() == acceptedText_) acceptedCaret_ = now;
   });
 
-  picture2_ = new DisplayBox(this);
-  picture2_->setGeometry(14, 38, w - 29, 44);
+  display_ = new DisplayBox(this);
+  display_->setGeometry(14, 38, w - 29, 44);
 
-  picUpdw_ = new PictureButton(this);
-  picUpdw_->SetPicture(ReviewPicture(0, dpr_));
-  picUpdw_->move(picture2_->x() + picture2_->width() - picUpdw_->width() + 4, 10);
-  picUpdw_->setToolTip(QStringLiteral("Review last expressions"));
-  picUpdw_->onPress = [this](QPoint pt) {
-    logic_.PicUPDW_MouseDown(1, 0, pt.x(), pt.y());
-    if (logic_.HistoryLast != 0) picUpdw_->SetPicture(ReviewPicture(pt.y() <= 13 ? 1 : 2, dpr_));
+  historyReview_ = new PictureButton(this);
+  historyReview_->SetPicture(ReviewPicture(0, dpr_));
+  historyReview_->move(display_->x() + display_->width() - historyReview_->width() + 4, 10);
+  historyReview_->setToolTip(QStringLiteral("Review last expressions"));
+  historyReview_->onPress = [this](QPoint pt) {
+    logic_.ReviewHistory(1, 0, pt.x(), pt.y());
+    if (logic_.HistoryLast != 0) historyReview_->SetPicture(ReviewPicture(pt.y() <= 13 ? 1 : 2, dpr_));
   };
-  picUpdw_->onRelease = [this] { picUpdw_->SetPicture(ReviewPicture(0, dpr_)); };
+  historyReview_->onRelease = [this] { historyReview_->SetPicture(ReviewPicture(0, dpr_)); };
 
-  label4_ = new QLabel(this);
-  label4_->setTextFormat(Qt::RichText);
-  label4_->setText(QStringLiteral(
+  title_ = new QLabel(this);
+  title_->setTextFormat(Qt::RichText);
+  title_->setText(QStringLiteral(
       "<span style='color:#ffffff; font-size:16px; font-weight:bold; letter-spacing:2px'>TARVO</span>"
       "&nbsp;&nbsp;<span style='color:#b8c4d8; font-size:12px'>Scientific Calculator</span>"));
-  label4_->setFont(SansFont(12));
-  label4_->adjustSize();
-  label4_->move(20, kTitleTop + 3);
-  (new WindowDrag(this))->Watch(label4_);
+  title_->setFont(SansFont(12));
+  title_->adjustSize();
+  title_->move(20, kTitleTop + 3);
+  (new WindowDrag(this))->Watch(title_);
 
-  imgVis_ = new PictureButton(this);
-  imgVis_->SetPicture(AlwaysVisiblePicture(false, dpr_));
-  imgVis_->move(596, kTitleTop + 5);
-  imgVis_->setToolTip(QStringLiteral("Always visible"));
-  imgVis_->onClick = [this] { logic_.imgVIS_Click(); };
+  alwaysOnTopPin_ = new PictureButton(this);
+  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(false, dpr_));
+  alwaysOnTopPin_->move(596, kTitleTop + 5);
+  alwaysOnTopPin_->setToolTip(QStringLiteral("Always visible"));
+  alwaysOnTopPin_->onClick = [this] { logic_.ToggleAlwaysOnTop(); };
 
   minimize_ = new TitleButton(QStringLiteral("Minimize"), this);
   minimize_->setFont(SansFont(12));
@@ -182,7 +182,7 @@ void FormMain::BuildControls() {
     close();
   };
 
-  for (QLabel** label : {&label3_, &label7_}) {
+  for (QLabel** label : {&upperMessage_, &lowerMessage_}) {
     *label = new QLabel(this);
     (*label)->setFont(SansFont(12));
     QPalette lp = (*label)->palette();
@@ -190,29 +190,29 @@ void FormMain::BuildControls() {
     (*label)->setPalette(lp);
     (*label)->setTextFormat(Qt::PlainText);
   }
-  label3_->setGeometry(kMessageLeft + 4, 127, kMessageWidth - 8, 16);
-  label7_->setGeometry(kMessageLeft + 4, 143, kMessageWidth - 8, 16);
+  upperMessage_->setGeometry(kMessageLeft + 4, 127, kMessageWidth - 8, 16);
+  lowerMessage_->setGeometry(kMessageLeft + 4, 143, kMessageWidth - 8, 16);
 
   selector_ = new PictureButton(this);
   selector_->SetPicture(PageSelectorPicture(0, dpr_));
   selector_->move(kSelectorLeft, kSelectorTop);
   selector_->setToolTip(QStringLiteral("Keypad page (Ctrl alone)"));
-  selector_->onPress = [this](QPoint) { logic_.ImageSEL_TEC_MouseDown(); };
-  selector_->onRelease = [this] { logic_.ImageSEL_TEC_MouseUp(); };
+  selector_->onPress = [this](QPoint) { logic_.PressPageSelector(); };
+  selector_->onRelease = [this] { logic_.ReleasePageSelector(); };
   selector_->onClick = [this] {
-    logic_.ImageSEL_TEC_Click();
+    logic_.TurnKeypadPage();
     FocusEntry();
   };
 }
 
-void FormMain::BuildKeys() {
+void MainWindow::BuildKeys() {
   for (int k = 1; k <= kKeyCount; ++k) {
     auto* key = new KeyImage(k, KeyPicture(k, false, dpr_), KeyPicture(k, true, dpr_), this);
     const KeyDef& def = KeyTable()[static_cast<size_t>(k)];
     key->move(def.left, def.top);
-    key->onPress = [this, k](QPoint) { logic_.Image1_MouseDown(k); };
-    key->onRelease = [this, k] { logic_.Image1_MouseUp(k); };
-    key->onClick = [this, k] { logic_.Image1_Click(k); };
+    key->onPress = [this, k](QPoint) { logic_.HoldKey(k); };
+    key->onRelease = [this, k] { logic_.ReleaseKey(k); };
+    key->onClick = [this, k] { logic_.ClickKey(k); };
     keys_[static_cast<size_t>(k)] = key;
     const KeyBinding& binding = KeyBindings()[static_cast<size_t>(k)];
     if (binding.typed) continue;
@@ -227,7 +227,7 @@ void FormMain::BuildKeys() {
 // Names and descriptions for a screen reader, tooltips naming each key's
 // binding, and a focus order that starts at the entry line and reads the
 // result and the messages after it.
-void FormMain::DescribeControls() {
+void MainWindow::DescribeControls() {
   static const bool factoryInstalled = (QAccessible::installFactory(KeyAccessibleFactory), true);
   (void)factoryInstalled;
   for (int k = 1; k <= kKeyCount; ++k) {
@@ -240,43 +240,43 @@ void FormMain::DescribeControls() {
                                                  : QStringLiteral("%1. Key: %2").arg(help, binding));
     key->setToolTip(QStringLiteral("%1   (%2)").arg(KeyCaption(k), binding));
   }
-  text1_->setAccessibleName(QStringLiteral("Entry"));
-  text1_->setAccessibleDescription(QStringLiteral("The calculation to work out; Enter calculates it"));
-  picture2_->setAccessibleName(QStringLiteral("Result"));
-  label3_->setAccessibleName(QStringLiteral("Message"));
-  label7_->setAccessibleName(QStringLiteral("Message, second line"));
+  entryLine_->setAccessibleName(QStringLiteral("Entry"));
+  entryLine_->setAccessibleDescription(QStringLiteral("The calculation to work out; Enter calculates it"));
+  display_->setAccessibleName(QStringLiteral("Result"));
+  upperMessage_->setAccessibleName(QStringLiteral("Message"));
+  lowerMessage_->setAccessibleName(QStringLiteral("Message, second line"));
   selector_->setAccessibleName(QStringLiteral("Keypad page"));
   selector_->setAccessibleDescription(QStringLiteral("Switches between the two keypad pages. Key: Ctrl alone"));
-  picUpdw_->setAccessibleName(QStringLiteral("Review last expressions"));
-  picUpdw_->setAccessibleDescription(QStringLiteral("Upper half: older entry (Up), lower half: newer entry (Down)"));
-  imgVis_->setAccessibleName(QStringLiteral("Always visible"));
-  text1_->setFocusPolicy(Qt::StrongFocus);
-  for (QWidget* w : {static_cast<QWidget*>(picture2_), static_cast<QWidget*>(label3_), static_cast<QWidget*>(label7_)})
+  historyReview_->setAccessibleName(QStringLiteral("Review last expressions"));
+  historyReview_->setAccessibleDescription(QStringLiteral("Upper half: older entry (Up), lower half: newer entry (Down)"));
+  alwaysOnTopPin_->setAccessibleName(QStringLiteral("Always visible"));
+  entryLine_->setFocusPolicy(Qt::StrongFocus);
+  for (QWidget* w : {static_cast<QWidget*>(display_), static_cast<QWidget*>(upperMessage_), static_cast<QWidget*>(lowerMessage_)})
     w->setFocusPolicy(Qt::TabFocus);
-  setTabOrder(text1_, picture2_);
-  setTabOrder(picture2_, label3_);
-  setTabOrder(label3_, label7_);
-  for (QWidget* w : {static_cast<QWidget*>(picture2_), static_cast<QWidget*>(label3_), static_cast<QWidget*>(label7_)})
+  setTabOrder(entryLine_, display_);
+  setTabOrder(display_, upperMessage_);
+  setTabOrder(upperMessage_, lowerMessage_);
+  for (QWidget* w : {static_cast<QWidget*>(display_), static_cast<QWidget*>(upperMessage_), static_cast<QWidget*>(lowerMessage_)})
     w->installEventFilter(this);
 }
 
-bool FormMain::PressShortcut(QKeyCombination key) {
+bool MainWindow::PressShortcut(QKeyCombination key) {
   const auto found = shortcuts_.constFind(key.toCombined());
   if (found == shortcuts_.constEnd()) return false;
   shortcutKey_ = found.value();
-  logic_.Image1_Click(shortcutKey_);
+  logic_.ClickKey(shortcutKey_);
   shortcutKey_ = 0;
   return true;
 }
 
-KeyImage* FormMain::Key(int key) const {
+KeyImage* MainWindow::Key(int key) const {
   return key >= 1 && key <= kKeyCount ? keys_[static_cast<size_t>(key)] : nullptr;
 }
 
-void FormMain::Load() {
+void MainWindow::Load() {
   if (loaded_) return;
   loaded_ = true;
-  const FileResult r = logic_.Form_Load(stateDir_);
+  const FileResult r = logic_.StartSession(stateDir_);
   if (!r.ok)
     messageBox_(QStringLiteral("Tarvo"),
                 QStringLiteral("The saved variables could not be read from \"%1\": %2\n\n"
@@ -287,88 +287,88 @@ void FormMain::Load() {
 
 // ---- MainControls ----------------------------------------------------------
 
-std::string FormMain::EntryText() const { return Bytes(text1_->text()); }
+std::string MainWindow::EntryText() const { return Bytes(entryLine_->text()); }
 
 // Through the line's own editing, so that Ctrl+Z takes back what a key
 // wrote as it does a typed character.
-void FormMain::SetEntryText(const std::string& text) {
+void MainWindow::SetEntryText(const std::string& text) {
   const QString shown = Unicode(text);
-  if (shown == text1_->text()) return;
-  text1_->selectAll();
-  text1_->insert(shown);
+  if (shown == entryLine_->text()) return;
+  entryLine_->selectAll();
+  entryLine_->insert(shown);
 }
 
 // The line shows one sign per byte, so character positions and byte positions
 // agree; they are still counted through the bytes so that nothing the user
 // pasted can put them out of step.
-int FormMain::SelectionStart() const {
-  const int pos = text1_->hasSelectedText() ? text1_->selectionStart() : text1_->cursorPosition();
-  return static_cast<int>(Bytes(text1_->text().left(pos)).size());
+int MainWindow::SelectionStart() const {
+  const int pos = entryLine_->hasSelectedText() ? entryLine_->selectionStart() : entryLine_->cursorPosition();
+  return static_cast<int>(Bytes(entryLine_->text().left(pos)).size());
 }
 
-int FormMain::SelectionLength() const {
-  return text1_->hasSelectedText() ? static_cast<int>(Bytes(text1_->selectedText()).size()) : 0;
+int MainWindow::SelectionLength() const {
+  return entryLine_->hasSelectedText() ? static_cast<int>(Bytes(entryLine_->selectedText()).size()) : 0;
 }
 
-void FormMain::SetSelection(int start, int length) {
+void MainWindow::SetSelection(int start, int length) {
   const std::string bytes = EntryText();
   const int size = static_cast<int>(bytes.size());
   start = std::clamp(start, 0, size);
   length = std::clamp(length, 0, size - start);
   const int qStart = static_cast<int>(Unicode(bytes.substr(0, static_cast<size_t>(start))).size());
   const int qLength = static_cast<int>(Unicode(bytes.substr(static_cast<size_t>(start), static_cast<size_t>(length))).size());
-  if (qLength > 0) text1_->setSelection(qStart, qLength);
-  else text1_->setCursorPosition(qStart);
+  if (qLength > 0) entryLine_->setSelection(qStart, qLength);
+  else entryLine_->setCursorPosition(qStart);
 }
 
-void FormMain::SetEntryColor(Rgb color) {
+void MainWindow::SetEntryColor(Rgb color) {
   entryColor_ = color;
-  QPalette pal = text1_->palette();
+  QPalette pal = entryLine_->palette();
   pal.setColor(QPalette::Text, QColor(color.r, color.g, color.b));
-  text1_->setPalette(pal);
+  entryLine_->setPalette(pal);
 }
 
-void FormMain::FocusEntry() { text1_->setFocus(Qt::OtherFocusReason); }
+void MainWindow::FocusEntry() { entryLine_->setFocus(Qt::OtherFocusReason); }
 
-void FormMain::SetLabel3(const std::string& text) {
-  label3_->setText(Unicode(text));
-  label3_->setAccessibleDescription(label3_->text().trimmed());
+void MainWindow::SetUpperMessage(const std::string& text) {
+  upperMessage_->setText(Unicode(text));
+  upperMessage_->setAccessibleDescription(upperMessage_->text().trimmed());
 }
 
-void FormMain::SetLabel7(const std::string& text) {
-  label7_->setText(Unicode(text));
-  label7_->setAccessibleDescription(label7_->text().trimmed());
+void MainWindow::SetLowerMessage(const std::string& text) {
+  lowerMessage_->setText(Unicode(text));
+  lowerMessage_->setAccessibleDescription(lowerMessage_->text().trimmed());
 }
 
-void FormMain::ClearDisplay() {
-  picture2_->Clear();
-  picture2_->setAccessibleDescription(QString());
+void MainWindow::ClearDisplay() {
+  display_->Clear();
+  display_->setAccessibleDescription(QString());
 }
 
 // The drawing puts exponents and the root's bar in places a reader cannot
 // hear; the display also says its result as the console prints it.
-void FormMain::DrawResultText(const std::string& text) {
-  DrawResult(text, *picture2_);
-  picture2_->setAccessibleDescription(Unicode(PlainResultText(text)));
+void MainWindow::DrawResultText(const std::string& text) {
+  DrawResult(text, *display_);
+  display_->setAccessibleDescription(Unicode(PlainResultText(text)));
 }
 
-void FormMain::Beep() { QApplication::beep(); }
+void MainWindow::Beep() { QApplication::beep(); }
 
-void FormMain::SetClipboardText(const std::string& text) {
+void MainWindow::SetClipboardText(const std::string& text) {
   if (QClipboard* clip = QGuiApplication::clipboard()) clip->setText(Unicode(text));
 }
 
-void FormMain::SetBusy(bool busy) {
+void MainWindow::SetBusy(bool busy) {
   busy_ = busy;
   if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
   else if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }
 
-void FormMain::SetKeyLit(int key, bool lit) {
+void MainWindow::SetKeyLit(int key, bool lit) {
   if (KeyImage* k = Key(key)) k->SetLit(lit);
 }
 
-int FormMain::PopupMenu(const std::vector<MenuEntry>& entries) {
+int MainWindow::PopupMenu(const std::vector<MenuEntry>& entries) {
   if (popup_) return popup_(entries);
   QMenu menu(this);
   std::vector<QAction*> actions;
@@ -391,118 +391,118 @@ int FormMain::PopupMenu(const std::vector<MenuEntry>& entries) {
   return -1;
 }
 
-void FormMain::MoveKey(int key, int left, int top) {
+void MainWindow::MoveKey(int key, int left, int top) {
   if (KeyImage* k = Key(key)) k->move(left, top);
 }
 
-void FormMain::SetKeyVisible(int key, bool visible) {
+void MainWindow::SetKeyVisible(int key, bool visible) {
   if (KeyImage* k = Key(key)) k->setVisible(visible);
 }
 
-void FormMain::SetShiftIndicatorVisible(bool visible) {
+void MainWindow::SetShiftIndicatorVisible(bool visible) {
   if (shiftIndicator_ == visible) return;
   shiftIndicator_ = visible;
   update(QRect(kTrigFrameLeft - 2, kTrigFrameTop - 2, kTrigFrameWidth + 4, kTrigFrameHeight + 4));
 }
 
-void FormMain::SetPagePicture(int page) { selector_->SetPicture(PageSelectorPicture(page, dpr_)); }
+void MainWindow::SetPagePicture(int page) { selector_->SetPicture(PageSelectorPicture(page, dpr_)); }
 
-void FormMain::SetPageSelectorPressed(bool pressed) {
+void MainWindow::SetPageSelectorPressed(bool pressed) {
   selectorBorder_ = pressed ? 2 : 1;
   update(QRect(kSelectorFrameLeft - 2, kSelectorFrameTop - 2, kSelectorWidth + 8, kSelectorHeight + 8));
 }
 
-void FormMain::SetAlwaysOnTop(bool on) {
+void MainWindow::SetAlwaysOnTop(bool on) {
   const bool shown = isVisible();
   setWindowFlag(Qt::WindowStaysOnTopHint, on);
   // Changing a window's flags hides it; a compositor may ignore the request,
   // which is no fault.
   if (shown) show();
-  imgVis_->SetPicture(AlwaysVisiblePicture(on, dpr_));
+  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(on, dpr_));
 }
 
-void FormMain::ShowVariableListWindow() {
-  FormVarList list(engine_, logic_.ListMode, this);
+void MainWindow::ShowVariableListWindow() {
+  VariableListWindow list(engine_, logic_.ListMode, this);
   // Centred over the calculator, whose keypad it covers while it is open.
-  list.move(geometry().center() - QPoint(FormVarList::kWidth / 2, FormVarList::kHeight / 2));
+  list.move(geometry().center() - QPoint(VariableListWindow::kWidth / 2, VariableListWindow::kHeight / 2));
   if (modalHook_) {
     QTimer::singleShot(0, &list, [this, &list] { modalHook_(&list); });
   }
   list.exec();
 }
 
-void FormMain::ShowAboutBox() {
-  FormSplash about;
+void MainWindow::ShowAboutBox() {
+  SplashWindow about;
   about.openUrl = openUrl_;
   about.messageBox = messageBox_;
   about.move(geometry().center() - QPoint(about.width() / 2, about.height() / 2));
   about.RunAbout(modalHook_);
 }
 
-std::string FormMain::ProgramDirectory() const {
+std::string MainWindow::ProgramDirectory() const {
   if (!programDir_.empty()) return programDir_;
   return QCoreApplication::applicationDirPath().toStdString();
 }
 
-bool FormMain::FileExists(const std::string& path) const {
+bool MainWindow::FileExists(const std::string& path) const {
   const QFileInfo info(QString::fromStdString(path));
   return info.isFile() && info.isReadable();
 }
 
-bool FormMain::OpenDocument(const std::string& path) {
+bool MainWindow::OpenDocument(const std::string& path) {
   return openUrl_(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
-bool FormMain::OpenUrl(const std::string& url) { return openUrl_(QUrl(Unicode(url))); }
+bool MainWindow::OpenUrl(const std::string& url) { return openUrl_(QUrl(Unicode(url))); }
 
-void FormMain::ShowWarning(const std::string& title, const std::string& text) {
+void MainWindow::ShowWarning(const std::string& title, const std::string& text) {
   messageBox_(Unicode(title), Unicode(text));
 }
 
-void FormMain::ShowVariableList() {
+void MainWindow::ShowVariableList() {
   // The list is read while the calculation waits for it: the pointer must
   // not say "busy" then, and says it again once the calculation goes on.
   const bool wasBusy = busy_;
   if (wasBusy) SetBusy(false);
-  logic_.VARLIST_KEY();
+  logic_.VariableListKey();
   if (wasBusy) SetBusy(true);
 }
 
-void FormMain::ReportSelfCheck(const std::string& text, bool) {
+void MainWindow::ReportSelfCheck(const std::string& text, bool) {
   messageBox_(QStringLiteral("Tarvo"), Unicode(text));
 }
 
 // ---- Events ----------------------------------------------------------------
 
-void FormMain::OnEntryEdited() {
+void MainWindow::OnEntryEdited() {
   if (normalising_) return;
   // Typed, pasted or dropped: a text that would make the entry too long is
   // refused whole, never cut.
-  if (text1_->text().size() > kMaxEntryLength &&
-      !logic_.EntryFits(Bytes(text1_->text()).size())) {
+  if (entryLine_->text().size() > kMaxEntryLength &&
+      !logic_.EntryFits(Bytes(entryLine_->text()).size())) {
     normalising_ = true;
-    text1_->setText(acceptedText_);
-    text1_->setCursorPosition(std::min(acceptedCaret_, static_cast<int>(acceptedText_.size())));
+    entryLine_->setText(acceptedText_);
+    entryLine_->setCursorPosition(std::min(acceptedCaret_, static_cast<int>(acceptedText_.size())));
     normalising_ = false;
     return;
   }
   // Whatever came in (a paste, say) is shown as the signs its bytes stand
   // for, one character per byte.
-  const QString text = text1_->text();
+  const QString text = entryLine_->text();
   const QString normal = Unicode(Bytes(text));
   if (normal != text) {
     normalising_ = true;
-    const int caret = text1_->cursorPosition();
-    text1_->setText(normal);
-    text1_->setCursorPosition(std::min(caret, static_cast<int>(normal.size())));
+    const int caret = entryLine_->cursorPosition();
+    entryLine_->setText(normal);
+    entryLine_->setCursorPosition(std::min(caret, static_cast<int>(normal.size())));
     normalising_ = false;
   }
-  acceptedText_ = text1_->text();
-  acceptedCaret_ = text1_->cursorPosition();
-  logic_.Text1_Change();
+  acceptedText_ = entryLine_->text();
+  acceptedCaret_ = entryLine_->cursorPosition();
+  logic_.EntryLineChanged();
 }
 
-void FormMain::paintEvent(QPaintEvent*) {
+void MainWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), kBackground);
   p.setRenderHint(QPainter::Antialiasing);
@@ -560,21 +560,21 @@ void FormMain::paintEvent(QPaintEvent*) {
 
 // After Tab the display or a message line has the focus, so that a reader
 // can go through them; a key typed there is the entry line's.
-bool FormMain::eventFilter(QObject* watched, QEvent* e) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, e);
   const int key = static_cast<QKeyEvent*>(e)->key();
   if (key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
   FocusEntry();
-  QCoreApplication::sendEvent(text1_, e);
+  QCoreApplication::sendEvent(entryLine_, e);
   return true;
 }
 
-void FormMain::closeEvent(QCloseEvent* e) {
+void MainWindow::closeEvent(QCloseEvent* e) {
   // A failed save never loses the session silently: the user may try again
   // (after freeing space or mending permissions), keep the window open, or
   // quit knowing that the variables are not saved.
   while (loaded_ && !unloaded_) {
-    const SaveResult r = logic_.Form_Unload(stateDir_);
+    const SaveResult r = logic_.EndSession(stateDir_);
     if (r.ok) break;
     const SaveFailedChoice choice =
         saveFailed_(QStringLiteral("The variables could not be saved in \"%1\": %2")
@@ -589,7 +589,7 @@ void FormMain::closeEvent(QCloseEvent* e) {
   e->accept();
 }
 
-void FormMain::changeEvent(QEvent* e) {
+void MainWindow::changeEvent(QEvent* e) {
   // The caption shows only on the task bar while the window is minimised.
   if (e->type() == QEvent::WindowStateChange && !isMinimized()) setWindowTitle(QString());
   if (e->type() == QEvent::ActivationChange && isActiveWindow()) FocusEntry();
