@@ -1,6 +1,7 @@
 # Runs one golden file through tarvo-cli. In the file, a line "> ENTRY" is
 # typed at the console; the lines after it, up to the next entry, are what the
-# console must print for it (standard output). Lines starting with "#" are
+# console must print for it (standard output). "> ENTRY ⇒ LINE" is the short
+# form for an entry that prints one line. Lines starting with "#" are
 # comments. Runs in a fresh directory, with the variable files switched off.
 file(STRINGS "${GOLDEN}" lines ENCODING UTF-8)
 set(input "")
@@ -8,6 +9,9 @@ set(expected "")
 foreach(line IN LISTS lines)
   if(line MATCHES "^#")
     continue()
+  elseif(line MATCHES "^> (.*) ⇒ (.*)$")
+    string(APPEND input "${CMAKE_MATCH_1}\n")
+    string(APPEND expected "${CMAKE_MATCH_2}\n")
   elseif(line MATCHES "^> (.*)$")
     string(APPEND input "${CMAKE_MATCH_1}\n")
   elseif(line MATCHES "^>$")
