@@ -1,317 +1,197 @@
-// The keypad, the shift keys and the keys the window sees before its entry
-// line.
-#include <algorithm>
-
+// The keypad's keys, its pages, the shift keys and the keys that open menus
+// and windows.
+#include "engine/eval/evaluate.h"
 #include "engine/state.h"
 #include "ui/logic/calculator_logic.h"
 #include "ui/logic/keypad.h"
-#include "ui/logic/links.h"
 #include "ui/logic/menus.h"
 
 namespace tarvo {
 namespace {
 
-constexpr int kShiftCtrl = 2;  // the Ctrl key alone among the shift keys
-constexpr int kControlKey = 17;
-constexpr int kEscape = 27;
-constexpr int kF1 = 112;
-
 bool IsKey(int key) { return key >= 1 && key <= kKeyCount; }
 
-}  // namespace
+const KeyDef& Key(int key) { return KeyTable()[static_cast<size_t>(key)]; }
 
-void CalculatorLogic::LayOutKeypad() {
-  const auto& keys = KeyTable();
-  for (int k = 1; k <= kKeyCount; ++k) {
-    KeyLeft[static_cast<size_t>(k)] = keys[static_cast<size_t>(k)].left;
-    KeyTop[static_cast<size_t>(k)] = keys[static_cast<size_t>(k)].top;
-  }
-  for (int k = 1; k <= kKeyCount; ++k) {
-    c_.MoveKey(k, KeyLeft[static_cast<size_t>(k)], KeyTop[static_cast<size_t>(k)]);
-    c_.SetKeyVisible(k, true);
+// The output key that shows a format, and the key of an angle unit.
+int OutputKeyOf(std::int32_t mode) {
+  switch (mode) {
+    case OUT_FIX: return kKeyFix;
+    case OUT_SCI: return kKeySci;
+    case OUT_FRAC: return kKeyFrac;
+    case OUT_DMS: return kKeyDms;
+    case OUT_BIN: return kKeyBin;
+    case OUT_HEX: return kKeyHex;
+    case OUT_DATE: return kKeyDate;
+    default: return kKeyNor;
   }
 }
+
+int AngleUnitKeyOf(AngleUnit unit) {
+  switch (unit) {
+    case AngleUnit::kRadian: return kKeyRad;
+    case AngleUnit::kGradient: return kKeyGra;
+    default: return kKeyDeg;
+  }
+}
+
+}  // namespace
 
 void CalculatorLogic::ClickKey(int key) {
   if (!IsKey(key)) return;
   if (IsContinuingKey(key)) {
-    if (c_.SelectionStart() != static_cast<int>(c_.EntryText().size())) ResultShown = false;
-    if (ResultShown) {
-      ResultShown = false;
+    if (c_.SelectionStart() != static_cast<int>(c_.EntryText().size())) resultShown_ = false;
+    if (resultShown_) {
+      resultShown_ = false;
       ClearEntryKey();
       LastAnswerKey();
     }
   }
-  const KeyDef& def = KeyTable()[static_cast<size_t>(key)];
+  const KeyDef& def = Key(key);
+  switch (RoleOfKey(key)) {
+    case KeyRole::kText: InsertAtCaret(std::string(def.tag), def.help); break;
+    case KeyRole::kDel: DeleteKey(); break;
+    case KeyRole::kAc: ClearEntryKey(); break;
+    case KeyRole::kAns: LastAnswerKey(); break;
+    case KeyRole::kTrig:
+      // The text depends on the shifts, which writing it clears.
+      InsertAtCaret(shifts_.TrigonometricText(def.tag), shifts_.TrigonometricHelp(def.tag));
+      break;
+    case KeyRole::kExe: ExecuteKey(); break;
+    case KeyRole::kOutput: OutputKey(key); break;
+    case KeyRole::kAngleUnit: AngleUnitKey(key); break;
+    case KeyRole::kArc: ShiftKey(true); break;
+    case KeyRole::kHyp: ShiftKey(false); break;
+    case KeyRole::kConst: ConstantsKey(); break;
+    case KeyRole::kClearVars: ClearVariablesKey(); break;
+    case KeyRole::kVarList: VariableListKey(); break;
+    case KeyRole::kHelp: HelpKey(); break;
+    case KeyRole::kNone: break;
+  }
+  // Keys that edit the line start a new entry after a result.
   switch (RoleOfKey(key)) {
     case KeyRole::kText:
-      InsertAtCaret(std::string(def.tag), std::string(def.help));
-      ResultShown = false;
-      break;
     case KeyRole::kDel:
-      DeleteKey();
-      ResultShown = false;
-      break;
     case KeyRole::kAc:
-      ClearEntryKey();
-      ResultShown = false;
-      break;
     case KeyRole::kAns:
-      LastAnswerKey();
-      ResultShown = false;
-      break;
-    case KeyRole::kTrig:
-      TrigonometricKey(key);
-      ResultShown = false;
-      break;
-    case KeyRole::kExe:
-      ExecuteKey();
-      break;
-    case KeyRole::kOutput:
-      switch (key) {
-        case kKeyNor: NormalFormatKey(); break;
-        case kKeyFix: FixedFormatKey(); break;
-        case kKeySci: ScientificFormatKey(); break;
-        case kKeyFrac: FractionFormatKey(); break;
-        case kKeyDms: SexagesimalFormatKey(); break;
-        case kKeyBin: BinaryFormatKey(); break;
-        case kKeyHex: HexadecimalFormatKey(); break;
-        default: DateFormatKey(); break;
-      }
-      break;
-    case KeyRole::kAngleUnit:
-      AngleUnitKey(key);
-      break;
-    case KeyRole::kArc:
-      ArcShiftKey();
-      break;
-    case KeyRole::kHyp:
-      HypShiftKey();
-      break;
-    case KeyRole::kConst:
-      ConstantsKey();
-      break;
-    case KeyRole::kClearVars:
-      ClearVariablesKey();
-      break;
-    case KeyRole::kVarList:
-      VariableListKey();
-      break;
-    case KeyRole::kHelp:
-      HelpKey();
-      break;
-    case KeyRole::kNone:
-      break;
+    case KeyRole::kTrig: resultShown_ = false; break;
+    default: break;
   }
   RestShiftKeys();
 }
 
 void CalculatorLogic::HoldKey(int key) {
-  if (!IsKey(key)) return;
-  c_.MoveKey(key, KeyLeft[static_cast<size_t>(key)] + 1, KeyTop[static_cast<size_t>(key)] + 1);
+  if (IsKey(key)) c_.MoveKey(key, Key(key).left + 1, Key(key).top + 1);
 }
 
 void CalculatorLogic::ReleaseKey(int key) {
-  if (!IsKey(key)) return;
-  c_.MoveKey(key, KeyLeft[static_cast<size_t>(key)], KeyTop[static_cast<size_t>(key)]);
+  if (IsKey(key)) c_.MoveKey(key, Key(key).left, Key(key).top);
+}
+
+void CalculatorLogic::OutputKey(int key) {
+  // Every output key but NOR hands the focus back to the entry line before
+  // it opens a menu or switches a format.
+  if (key != kKeyNor) c_.FocusEntry();
+  shifts_.Clear();
+  std::optional<AnswerView> view;
+  switch (key) {
+    case kKeyNor: view = format_.Normal(); break;
+    case kKeyFix: view = format_.ChooseFromFixedMenu(c_.PopupMenu(format_.FixedMenu())); break;
+    case kKeySci: view = format_.ChooseFromScientificMenu(c_.PopupMenu(format_.ScientificMenu())); break;
+    case kKeyFrac: view = format_.Toggle(OUT_FRAC); break;
+    case kKeyDms: view = format_.Toggle(OUT_DMS); break;
+    case kKeyBin: view = format_.Toggle(OUT_BIN); break;
+    case kKeyHex: view = format_.Toggle(OUT_HEX); break;
+    default: view = format_.Toggle(OUT_DATE); break;
+  }
+  if (view) ShowAnswer(*view);
+}
+
+void CalculatorLogic::LightOutputKey(std::int32_t mode) {
+  const int lit = OutputKeyOf(mode);
+  for (int k = kKeyNor; k <= kKeyDate; ++k) c_.SetKeyLit(k, k == lit);
+}
+
+void CalculatorLogic::AngleUnitKey(int key) {
+  const AngleUnit unit = key == kKeyRad ? AngleUnit::kRadian : key == kKeyGra ? AngleUnit::kGradient : AngleUnit::kDegree;
+  LightAngleUnitKey(unit);
+  InsertAtCaret("", SetAngleUnit(engine_, unit));
+}
+
+void CalculatorLogic::LightAngleUnitKey(AngleUnit unit) {
+  const int lit = AngleUnitKeyOf(unit);
+  for (int k = kKeyDeg; k <= kKeyGra; ++k) c_.SetKeyLit(k, k == lit);
 }
 
 void CalculatorLogic::TurnKeypadPage() {
-  KeypadPage = KeypadPage != 0 ? 0 : 1;
-  c_.SetPagePicture(KeypadPage);
-  for (int k : kFirstPageKeys) c_.SetKeyVisible(k, KeypadPage == 0);
-  for (int k : kSecondPageKeys) c_.SetKeyVisible(k, KeypadPage == 1);
+  keypadPage_ = keypadPage_ != 0 ? 0 : 1;
+  c_.SetPagePicture(keypadPage_);
+  for (int k : kFirstPageKeys) c_.SetKeyVisible(k, keypadPage_ == 0);
+  for (int k : kSecondPageKeys) c_.SetKeyVisible(k, keypadPage_ == 1);
 }
 
 void CalculatorLogic::PressPageSelector() {
   c_.SetPageSelectorPressed(true);
-  ArcShift = HypShift = false;
+  shifts_.Clear();
   RestShiftKeys();
 }
 
 void CalculatorLogic::ReleasePageSelector() { c_.SetPageSelectorPressed(false); }
 
-void CalculatorLogic::ToggleAlwaysOnTop() {
-  if (AlwaysVisible != 0) {
-    AlwaysVisible = 0;
-    c_.SetAlwaysOnTop(false);
-    InsertAtCaret("", "Always visible mode disabled");
-  } else {
-    AlwaysVisible = -1;
-    c_.SetAlwaysOnTop(true);
-    InsertAtCaret("", "Always visible mode enabled. This window is always on top");
-  }
-}
-
-void CalculatorLogic::ArcShiftKey() {
+void CalculatorLogic::ShiftKey(bool arc) {
+  bool& shift = arc ? shifts_.arc : shifts_.hyp;
+  const int key = arc ? kKeyArc : kKeyHyp;
+  shift = !shift;
+  // A pending shift shows as its key held down and lit.
+  c_.MoveKey(key, Key(key).left + (shift ? 1 : 0), Key(key).top + (shift ? 1 : 0));
+  c_.SetKeyLit(key, shift);
+  c_.SetUpperMessage(std::string(shifts_.Message()));
   c_.SetLowerMessage("");
-  const size_t k = kKeyArc;
-  if (ArcShift) {
-    ArcShift = false;
-    c_.MoveKey(kKeyArc, KeyLeft[k], KeyTop[k]);
-    c_.SetKeyLit(kKeyArc, false);
-    c_.SetUpperMessage(HypShift ? " Hyperbolic function for sinh, cosh and tanh" : "");
-  } else {
-    ArcShift = true;
-    c_.MoveKey(kKeyArc, KeyLeft[k] + 1, KeyTop[k] + 1);
-    c_.SetKeyLit(kKeyArc, true);
-    c_.SetUpperMessage(HypShift ? " Inverse hyperbolic function for Argsinh, Argcosh and Argtanh"
-                          : " Inverse trigonometric function for Arcsin, Arccos and Arctan");
-  }
-  c_.SetShiftIndicatorVisible(ArcShift || HypShift);
-}
-
-void CalculatorLogic::HypShiftKey() {
-  c_.SetLowerMessage("");
-  const size_t k = kKeyHyp;
-  if (HypShift) {
-    HypShift = false;
-    c_.MoveKey(kKeyHyp, KeyLeft[k], KeyTop[k]);
-    c_.SetKeyLit(kKeyHyp, false);
-    c_.SetUpperMessage(ArcShift ? " Inverse trigonometric function for Arcsin, Arccos and Arctan" : "");
-  } else {
-    HypShift = true;
-    c_.MoveKey(kKeyHyp, KeyLeft[k] + 1, KeyTop[k] + 1);
-    c_.SetKeyLit(kKeyHyp, true);
-    c_.SetUpperMessage(ArcShift ? " Inverse hyperbolic function for Argsinh, Argcosh and Argtanh"
-                          : " Hyperbolic function for sinh, cosh and tanh");
-  }
-  c_.SetShiftIndicatorVisible(ArcShift || HypShift);
-}
-
-void CalculatorLogic::TrigonometricKey(int key) {
-  if (!IsKey(key)) return;
-  const std::string n(KeyTable()[static_cast<size_t>(key)].tag);
-  if (ArcShift && HypShift) {
-    InsertAtCaret("Arg" + n + "h ", "Inverse hyperbolic function arg" + n + "h");
-  } else if (ArcShift) {
-    InsertAtCaret("Arc" + n + " ", "Inverse trigonometric function arc" + n);
-  } else if (HypShift) {
-    InsertAtCaret(n + "h ", "Hyperbolic function " + n + "h");
-  } else {
-    InsertAtCaret(n + " ", "Trigonometric function " + n);
-  }
+  c_.SetShiftIndicatorVisible(shifts_.Pending());
 }
 
 void CalculatorLogic::RestShiftKeys() {
-  if (!ArcShift) {
-    c_.MoveKey(kKeyArc, KeyLeft[kKeyArc], KeyTop[kKeyArc]);
+  if (!shifts_.arc) {
+    c_.MoveKey(kKeyArc, Key(kKeyArc).left, Key(kKeyArc).top);
     c_.SetKeyLit(kKeyArc, false);
   }
-  if (!HypShift) {
-    c_.MoveKey(kKeyHyp, KeyLeft[kKeyHyp], KeyTop[kKeyHyp]);
+  if (!shifts_.hyp) {
+    c_.MoveKey(kKeyHyp, Key(kKeyHyp).left, Key(kKeyHyp).top);
     c_.SetKeyLit(kKeyHyp, false);
   }
-  if (!ArcShift && !HypShift) c_.SetShiftIndicatorVisible(false);
-}
-
-std::int16_t CalculatorLogic::DropAlwaysOnTop() {
-  const std::int16_t saved = AlwaysVisible;
-  AlwaysVisible = -1;
-  ToggleAlwaysOnTop();
-  return saved;
-}
-
-void CalculatorLogic::RestoreAlwaysOnTop(std::int16_t saved) {
-  // ToggleAlwaysOnTop toggles, so it is handed the opposite of what is wanted.
-  AlwaysVisible = saved != 0 ? 0 : -1;
-  ToggleAlwaysOnTop();
+  if (!shifts_.Pending()) c_.SetShiftIndicatorVisible(false);
 }
 
 void CalculatorLogic::ConstantsKey() {
-  ArcShift = HypShift = false;
+  shifts_.Clear();
   c_.FocusEntry();
-  const int choice = c_.PopupMenu(ConstantsMenuEntries());
-  if (choice >= 0) PickConstant(choice + 1);
+  const int index = c_.PopupMenu(ConstantsMenuEntries()) + 1;
+  const Constant* constant = FindConstant(index);
+  if (constant == nullptr) return;  // closed without a choice
+  InsertAtCaret(std::string(constant->text), ConstantDescription(index));
+  resultShown_ = false;
 }
 
-void CalculatorLogic::PickConstant(int index) { InsertConstant(*this, index); }
+void CalculatorLogic::ClearVariablesKey() {
+  c_.FocusEntry();
+  shifts_.Clear();
+  ClearVariables(engine_);
+  c_.SetUpperMessage(" Variables were cleared");
+  c_.SetLowerMessage("");
+}
 
 void CalculatorLogic::VariableListKey() {
-  ArcShift = HypShift = false;
-  ListMode = 1;
-  const std::int16_t saved = DropAlwaysOnTop();
+  shifts_.Clear();
+  const bool pinned = pin_.Drop();
   c_.ShowVariableListWindow();
-  RestoreAlwaysOnTop(saved);
+  pin_.Set(pinned);
   c_.FocusEntry();
 }
 
 void CalculatorLogic::HelpKey() {
-  ArcShift = HypShift = false;
+  shifts_.Clear();
   c_.FocusEntry();
-  switch (c_.PopupMenu(HelpMenuEntries())) {
-    case static_cast<int>(HelpChoice::kManual): OpenManual(); break;
-    case static_cast<int>(HelpChoice::kHomePage): OpenHomePage(); break;
-    case static_cast<int>(HelpChoice::kDonate): OpenDonationPage(); break;
-    case static_cast<int>(HelpChoice::kAbout): ShowAbout(); break;
-    default: break;  // closed without a choice
-  }
-}
-
-// The manual's viewer opens as a window of its own, which a calculator kept
-// on top would cover; the state is not put back, since the viewer stays.
-void CalculatorLogic::OpenManual() {
-  DropAlwaysOnTop();
-  const ManualLocation manual =
-      LocateManual(c_.ProgramDirectory(), [this](const std::string& path) { return c_.FileExists(path); });
-  if (!manual.found) c_.ShowWarning("Error", ManualFailureText(manual.path));
-  else if (!c_.OpenDocument(manual.path)) c_.ShowWarning("Error", NoPdfViewerText(manual.path));
-}
-
-void CalculatorLogic::OpenHomePage() {
-  if (!c_.OpenUrl(std::string(kHomePageUrl))) c_.ShowWarning("Tarvo", ConnectFailureText());
-}
-
-void CalculatorLogic::OpenDonationPage() {
-  if (!c_.OpenUrl(std::string(kDonationUrl))) c_.ShowWarning("Tarvo", ConnectFailureText());
-}
-
-void CalculatorLogic::ShowAbout() {
-  const std::int16_t saved = DropAlwaysOnTop();
-  c_.ShowAboutBox();
-  RestoreAlwaysOnTop(saved);
-}
-
-// Only the Ctrl key itself turns the page: Ctrl with another key is one of
-// the entry line's shortcuts (select all, copy, paste, undo...) and must
-// leave the page alone. The window reports the Ctrl key when it is let go
-// with nothing pressed in between.
-void CalculatorLogic::WindowKeyDown(int keyCode, int shift) {
-  if (keyCode == kF1) OpenManual();
-  if (keyCode == kControlKey && shift == kShiftCtrl) TurnKeypadPage();
-}
-
-int CalculatorLogic::WindowKeyPress(int c) {
-  if (c == kEscape) {
-    c_.CloseWindow();
-    return 0;
-  }
-  if (c >= '1' && c <= ';') {
-    ClickKey(c - '0');
-    return 0;
-  }
-  if (c == '0') {
-    ClickKey(10);
-    return 0;
-  }
-  if (c == '.') {
-    ClickKey(11);
-    return 0;
-  }
-  return c;
-}
-
-void CalculatorLogic::EntryKeyDown(int keyCode, int shift) {
-  WindowKeyDown(keyCode, shift);
-  EntryLineKeyDown(keyCode);
-  RestShiftKeys();
-}
-
-int CalculatorLogic::EntryKeyPress(int c) {
-  int passed = WindowKeyPress(c);
-  if (passed != 0) passed = EntryLineKeyPress(passed);
-  RestShiftKeys();
-  return passed;
+  help_.Run(c_.PopupMenu(HelpMenuEntries()));
 }
 
 }  // namespace tarvo

@@ -4,62 +4,13 @@
 
 #include "engine/bytes.h"
 #include "engine/errors.h"
-#include "engine/state.h"
+#include "engine/eval/evaluate.h"
 #include "output/draw.h"
+#include "ui/logic/processing_cycle.h"
 #include "ui/logic/symbols.h"
 #include "ui/logic/varlist.h"
 
 namespace tarvo {
-
-Console::Console(Engine& engine, std::function<void(const std::string&)> out,
-                 std::function<void(const std::string&)> err)
-    : out_(std::move(out)), err_(std::move(err)), engine_(engine), form_(*this, engine) {}
-
-bool Console::Start(const std::string& stateDir) {
-  StartEngine(engine_);
-  const FileResult r = form_.StartSession(stateDir);
-  if (!r.ok) err_("Error: cannot read " + r.file + ": " + r.reason);
-  return r.ok;
-}
-
-bool Console::Finish(const std::string& stateDir) {
-  const SaveResult r = form_.EndSession(stateDir);
-  if (!r.ok) err_("Error: cannot save " + r.file + ": " + r.reason);
-  return r.ok;
-}
-
-void Console::SetEntryText(const std::string& text) { SetEntryText(std::string(text)); }
-
-void Console::SetEntryText(std::string&& text) {
-  entry_ = std::move(text);
-  selStart_ = static_cast<int>(entry_.size());
-  selLength_ = 0;
-}
-
-void Console::SetSelection(int start, int length) {
-  selStart_ = start;
-  selLength_ = length;
-}
-
-int Console::PopupMenu(const std::vector<MenuEntry>&) {
-  const int choice = nextMenuChoice_;
-  nextMenuChoice_ = -1;
-  return choice;
-}
-
-void Console::ShowVariableList() {
-  // The list window: rows while it is open, the complex pair dropped when it closes.
-  form_.ListMode = 1;
-  PrintRows();
-  engine_.ComplexMarker = 0;
-}
-
-void Console::ReportSelfCheck(const std::string& text, bool) { err_(BytesToUtf8(text)); }
-
-void Console::PrintRows() {
-  for (const std::string& row : VariableListRows(engine_, form_.ListMode)) out_(BytesToUtf8(row));
-}
-
 namespace {
 
 bool IsAscii(std::string_view s) {
@@ -74,8 +25,31 @@ std::string ToUtf8(std::string bytes) { return IsAscii(bytes) ? bytes : BytesToU
 
 }  // namespace
 
-void Console::PrintDisplay() {
-  PlainResultText(display_, line_);
+bool Console::Start(const std::string& stateDir) {
+  StartEngine(engine_);
+  const SessionStart start = session_.Start(engine_, stateDir);
+  // A run starts from a calculated 0, as the window's does.
+  ProcessEntryLine(engine_, "0");
+  if (!start.files.ok) err_("Error: cannot read " + start.files.file + ": " + start.files.reason);
+  return start.files.ok;
+}
+
+bool Console::Finish(const std::string& stateDir) {
+  const SaveResult r = session_.End(engine_, stateDir);
+  if (!r.ok) err_("Error: cannot save " + r.file + ": " + r.reason);
+  return r.ok;
+}
+
+void Console::ShowVariableList() {
+  // The list window: rows while it is open, the complex pair dropped when it closes.
+  for (const std::string& row : VariableListRows(engine_, kListOpen)) out_(BytesToUtf8(row));
+  engine_.ComplexMarker = 0;
+}
+
+void Console::ReportSelfCheck(const std::string& text, bool) { err_(BytesToUtf8(text)); }
+
+void Console::Print(const AnswerView& view) {
+  PlainResultText(view.text, line_);
   out_(IsAscii(line_) ? line_ : BytesToUtf8(line_));
 }
 
@@ -91,13 +65,12 @@ Console::Outcome Console::Run(const std::string& line) {
 
   // What the keyboard rules of the entry line make of typed characters.
   for (char& c : bytes) c = static_cast<char>(TypedCharacter(Code(c)));
-  SetEntryText(std::move(bytes));
-  form_.ExecuteKey();
-  if (engine_.ErrorCode != 0) {
-    out_(ToUtf8(RTrim(upperMessage_)));
+  const CycleResult r = ProcessEntryLine(engine_, bytes);
+  if (r.outcome != CycleResult::Outcome::kAnswer) {
+    out_(ToUtf8(RTrim(std::string(ErrorMessage(engine_.ErrorCode)))));
     return Outcome::kNotice;
   }
-  PrintDisplay();
+  Print(format_.ShowAnswer(r.normalText));
   return Outcome::kSuccess;
 }
 
@@ -111,21 +84,21 @@ Console::Outcome Console::RunDirective(const std::string& directive) {
            name.size() > prefix.size() && name[prefix.size()] == ' ';
   };
   int n = 0;
-  if (name == ":deg") form_.AngleUnitKey(kKeyDeg);
-  else if (name == ":rad") form_.AngleUnitKey(kKeyRad);
-  else if (name == ":gra") form_.AngleUnitKey(kKeyGra);
+  if (name == ":deg") SetAngleUnit(engine_, AngleUnit::kDegree);
+  else if (name == ":rad") SetAngleUnit(engine_, AngleUnit::kRadian);
+  else if (name == ":gra") SetAngleUnit(engine_, AngleUnit::kGradient);
   else if (name == ":vars") ShowVariableList();
   else if (name == ":clear") {
-    form_.ClearVariablesKey();
-    out_(BytesToUtf8(Trim(upperMessage_)));
-  } else if (name == ":norm") { form_.NormalFormatKey(); PrintDisplay(); }
-  else if (numberAfter(":fix", 0, 9, n)) { nextMenuChoice_ = n; form_.FixedFormatKey(); PrintDisplay(); }
-  else if (numberAfter(":sci", 1, 12, n)) { nextMenuChoice_ = n - 1; form_.ScientificFormatKey(); PrintDisplay(); }
-  else if (name == ":frac") { form_.FractionFormatKey(); PrintDisplay(); }
-  else if (name == ":dms") { form_.SexagesimalFormatKey(); PrintDisplay(); }
-  else if (name == ":bin") { form_.BinaryFormatKey(); PrintDisplay(); }
-  else if (name == ":hex") { form_.HexadecimalFormatKey(); PrintDisplay(); }
-  else if (name == ":date") { form_.DateFormatKey(); PrintDisplay(); }
+    ClearVariables(engine_);
+    out_("Variables were cleared");
+  } else if (name == ":norm") Print(format_.Normal());
+  else if (numberAfter(":fix", 0, 9, n)) Print(*format_.ChooseFromFixedMenu(n));
+  else if (numberAfter(":sci", 1, 12, n)) Print(*format_.ChooseFromScientificMenu(n - 1));
+  else if (name == ":frac") Print(format_.Toggle(OUT_FRAC));
+  else if (name == ":dms") Print(format_.Toggle(OUT_DMS));
+  else if (name == ":bin") Print(format_.Toggle(OUT_BIN));
+  else if (name == ":hex") Print(format_.Toggle(OUT_HEX));
+  else if (name == ":date") Print(format_.Toggle(OUT_DATE));
   else {
     err_("Unknown command: " + BytesToUtf8(directive));
     return Outcome::kUnknownCommand;

@@ -58,13 +58,6 @@ std::vector<MenuEntry> ConstantsMenuEntries() {
   return entries;
 }
 
-void InsertConstant(CalculatorLogic& form, int index) {
-  const Constant* c = FindConstant(index);
-  if (c == nullptr) return;
-  form.InsertAtCaret(std::string(c->text), ConstantDescription(index));
-  form.ResultShown = false;
-}
-
 std::vector<MenuEntry> HelpMenuEntries() {
   std::vector<MenuEntry> entries;
   for (const char* caption :

@@ -11,7 +11,6 @@
 
 namespace tarvo {
 
-class CalculatorLogic;
 
 // One entry of the constants menu. `text` is what choosing it inserts into
 // the entry line (Windows-1252 bytes).
@@ -38,11 +37,6 @@ std::string ConstantDescription(int index);
 
 // The pop-up's entries in menu order: entry k is constant k + 1.
 std::vector<MenuEntry> ConstantsMenuEntries();
-
-// Inserts constant `index` at the caret with its description on the status
-// line and leaves the entry open for more typing. Does nothing outside 1..28
-// (a pop-up closed without a choice).
-void InsertConstant(CalculatorLogic& form, int index);
 
 // The help menu, in menu order; a pop-up choice is one of these.
 enum class HelpChoice { kManual = 0, kHomePage = 1, kDonate = 2, kAbout = 3 };

@@ -9,6 +9,9 @@
 
 namespace tarvo {
 
+// The list mode of an open list, the only one the front ends ask for.
+inline constexpr int kListOpen = 1;
+
 // Rows as the list shows them ("x =  5", "a =  1 + i2"); empty unless the
 // list mode is 1.
 std::vector<std::string> VariableListRows(const EngineState& state, int listMode);

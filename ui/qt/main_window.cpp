@@ -26,6 +26,7 @@
 #include "output/draw.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/symbols.h"
+#include "ui/logic/varlist.h"
 #include "ui/qt/variable_list_window.h"
 #include "ui/qt/key_pictures.h"
 
@@ -144,8 +145,8 @@ void MainWindow::BuildControls() {
   historyReview_->move(display_->x() + display_->width() - historyReview_->width() + 4, 10);
   historyReview_->setToolTip(QStringLiteral("Review last expressions"));
   historyReview_->onPress = [this](QPoint pt) {
-    logic_.ReviewHistory(1, 0, pt.x(), pt.y());
-    if (logic_.HistoryLast != 0) historyReview_->SetPicture(ReviewPicture(pt.y() <= 13 ? 1 : 2, dpr_));
+    logic_.ReviewHistory(pt.y());
+    if (!logic_.History().Empty()) historyReview_->SetPicture(ReviewPicture(pt.y() <= 13 ? 1 : 2, dpr_));
   };
   historyReview_->onRelease = [this] { historyReview_->SetPicture(ReviewPicture(0, dpr_)); };
 
@@ -422,7 +423,7 @@ void MainWindow::SetAlwaysOnTop(bool on) {
 }
 
 void MainWindow::ShowVariableListWindow() {
-  VariableListWindow list(engine_, logic_.ListMode, this);
+  VariableListWindow list(engine_, kListOpen, this);
   // Centred over the calculator, whose keypad it covers while it is open.
   list.move(geometry().center() - QPoint(VariableListWindow::kWidth / 2, VariableListWindow::kHeight / 2));
   if (modalHook_) {
@@ -539,8 +540,7 @@ void MainWindow::paintEvent(QPaintEvent*) {
   // The wells the keys sit in.
   for (int k = 1; k <= kKeyCount; ++k) {
     const size_t i = static_cast<size_t>(k);
-    p.drawPixmap(logic_.KeyLeft[i] == 0 ? KeyTable()[i].left - 2 : logic_.KeyLeft[i] - 2,
-                 logic_.KeyTop[i] == 0 ? KeyTable()[i].top - 2 : logic_.KeyTop[i] - 2, KeyFrame(k, dpr_));
+    p.drawPixmap(KeyTable()[i].left - 2, KeyTable()[i].top - 2, KeyFrame(k, dpr_));
   }
 
   // The page selector's frame (ShapeSELTEC), wider while pressed.

@@ -1,0 +1,67 @@
+#include "ui/logic/help_actions.h"
+
+#include <string>
+
+#include "ui/logic/links.h"
+#include "ui/logic/menus.h"
+
+namespace tarvo {
+
+void ShowHelpText(MainControls& c, std::string_view help) {
+  const size_t split = help.find("\r\n");
+  if (split != std::string_view::npos) {
+    c.SetUpperMessage(std::string(help.substr(0, split)) + " ");
+    c.SetLowerMessage(std::string(help.substr(split + 2)) + " ");
+  } else {
+    c.SetUpperMessage(std::string(help) + " ");
+    c.SetLowerMessage(" ");
+  }
+}
+
+void AlwaysOnTopPin::Set(bool on) {
+  on_ = on;
+  c_.SetAlwaysOnTop(on);
+  shifts_.Clear();
+  c_.FocusEntry();
+  ShowHelpText(c_, on ? "Always visible mode enabled. This window is always on top" : "Always visible mode disabled");
+}
+
+bool AlwaysOnTopPin::Drop() {
+  const bool was = on_;
+  Set(false);
+  return was;
+}
+
+void HelpActions::Run(int choice) {
+  switch (choice) {
+    case static_cast<int>(HelpChoice::kManual): OpenManual(); break;
+    case static_cast<int>(HelpChoice::kHomePage): OpenHomePage(); break;
+    case static_cast<int>(HelpChoice::kDonate): OpenDonationPage(); break;
+    case static_cast<int>(HelpChoice::kAbout): ShowAbout(); break;
+    default: break;  // closed without a choice
+  }
+}
+
+void HelpActions::OpenManual() {
+  pin_.Drop();
+  const ManualLocation manual =
+      LocateManual(c_.ProgramDirectory(), [this](const std::string& path) { return c_.FileExists(path); });
+  if (!manual.found) c_.ShowWarning("Error", ManualFailureText(manual.path));
+  else if (!c_.OpenDocument(manual.path)) c_.ShowWarning("Error", NoPdfViewerText(manual.path));
+}
+
+void HelpActions::OpenHomePage() {
+  if (!c_.OpenUrl(std::string(kHomePageUrl))) c_.ShowWarning("Tarvo", ConnectFailureText());
+}
+
+void HelpActions::OpenDonationPage() {
+  if (!c_.OpenUrl(std::string(kDonationUrl))) c_.ShowWarning("Tarvo", ConnectFailureText());
+}
+
+void HelpActions::ShowAbout() {
+  const bool was = pin_.Drop();
+  c_.ShowAboutBox();
+  pin_.Set(was);
+}
+
+}  // namespace tarvo

@@ -1,0 +1,139 @@
+#include "ui/logic/output_format.h"
+
+#include "engine/number_text.h"
+#include "output/formats.h"
+#include "ui/logic/processing_cycle.h"
+
+namespace tarvo {
+namespace {
+
+constexpr int kFixedNormalEntry = 11;       // after 0..9 decimals and a separator
+constexpr int kScientificNormalEntry = 13;  // after 1..12 digits and a separator
+
+std::string FixCaption(int n) {
+  return " Output format with " + NumberText(n) + " decimal" + (n != 1 ? "s" : "");
+}
+
+std::string SciCaption(int n) {
+  return " Scientific notation output with " + NumberText(n) + " digit" + (n > 1 ? "s" : "");
+}
+
+}  // namespace
+
+AnswerView OutputFormat::ShowAnswer(std::string normalText) {
+  switch (state_.OutputMode) {
+    case OUT_FIX: return FixedView(false);
+    case OUT_SCI: return ScientificView(false);
+    case OUT_NORMAL: return Normal(std::move(normalText));
+    default: {
+      // A toggle format is switched on again for the new answer.
+      const std::int32_t mode = state_.OutputMode;
+      state_.OutputMode = OUT_NORMAL;
+      return Toggle(mode);
+    }
+  }
+}
+
+AnswerView OutputFormat::Normal(std::string normalText) {
+  state_.OutputMode = OUT_NORMAL;
+  if (normalText.empty()) normalText = NormalAnswerText(state_.LastAnswer);
+  return {std::move(normalText), " Normal output format", "", OUT_NORMAL};
+}
+
+AnswerView OutputFormat::Toggle(std::int32_t mode) {
+  if (state_.OutputMode == mode) return Normal();
+  state_.OutputMode = mode;
+  const double answer = state_.LastAnswer;
+  std::optional<std::string> text;
+  AnswerView view;
+  view.mode = mode;
+  switch (mode) {
+    case OUT_FRAC:
+      view.upperMessage = " Fractions / \xCB fractions / rationalized roots output format";
+      text = FormatFraction(answer);
+      break;
+    case OUT_DMS:
+      view.upperMessage = " Sexagesimal output format: Degrees, minutes and seconds of arc";
+      text = FormatDms(answer);
+      break;
+    case OUT_BIN:
+      view.upperMessage = " Binary (base 2) output format";
+      text = BinaryKeyText(answer);
+      break;
+    case OUT_HEX:
+      view.upperMessage = " Hexadecimal (base 16) output format";
+      text = HexKeyText(answer);
+      break;
+    case OUT_DATE:
+      view.upperMessage = " Date output format for a given Julian day";
+      view.lowerMessage = " Example: JULD(3, 12, 2007) = 2454171.5 = Monday, March 12th, 2007";
+      text = DateKeyText(answer);
+      break;
+    default:
+      break;
+  }
+  // Beyond the hexadecimal and binary limits the answer shows, and the
+  // format ends, in the normal format.
+  if (!text) return Normal();
+  view.text = " " + *text;
+  return view;
+}
+
+std::vector<MenuEntry> OutputFormat::FixedMenu() const {
+  std::vector<MenuEntry> menu;
+  for (int i = 0; i <= 9; ++i) {
+    const bool checked = state_.OutputMode == OUT_FIX && fixDecimals_ == i;
+    menu.push_back({NumberText(i) + (i == 1 ? " decimal" : " decimals"), checked, false});
+  }
+  menu.push_back({"", false, true});
+  menu.push_back({"Normal", state_.OutputMode == OUT_NORMAL, false});
+  return menu;
+}
+
+std::vector<MenuEntry> OutputFormat::ScientificMenu() const {
+  std::vector<MenuEntry> menu;
+  for (int i = 1; i <= 12; ++i) {
+    const bool checked = state_.OutputMode == OUT_SCI && sciDigits_ == i;
+    menu.push_back({NumberText(i) + (i == 1 ? " digit" : " digits"), checked, false});
+  }
+  menu.push_back({"", false, true});
+  menu.push_back({"Normal", state_.OutputMode == OUT_NORMAL, false});
+  return menu;
+}
+
+std::optional<AnswerView> OutputFormat::ChooseFromFixedMenu(int choice) {
+  if (choice >= 0 && choice <= 9) {
+    fixDecimals_ = choice;
+    state_.OutputMode = OUT_FIX;
+  } else if (choice == kFixedNormalEntry) {
+    state_.OutputMode = OUT_NORMAL;
+  }
+  if (state_.OutputMode == OUT_NORMAL) return Normal();
+  // Closed without a choice in another format: the display stays as it was.
+  if (state_.OutputMode != OUT_FIX) return std::nullopt;
+  return FixedView(true);
+}
+
+std::optional<AnswerView> OutputFormat::ChooseFromScientificMenu(int choice) {
+  if (choice >= 0 && choice <= 11) {
+    sciDigits_ = choice + 1;
+    state_.OutputMode = OUT_SCI;
+  } else if (choice == kScientificNormalEntry) {
+    state_.OutputMode = OUT_NORMAL;
+  }
+  if (state_.OutputMode == OUT_NORMAL) return Normal();
+  if (state_.OutputMode != OUT_SCI) return std::nullopt;
+  return ScientificView(true);
+}
+
+AnswerView OutputFormat::FixedView(bool caption) const {
+  return {" " + FormatFixed(state_.LastAnswer, fixDecimals_), caption ? FixCaption(fixDecimals_) : "", "",
+          OUT_FIX};
+}
+
+AnswerView OutputFormat::ScientificView(bool caption) const {
+  return {" " + FormatScientific(state_.LastAnswer, sciDigits_), caption ? SciCaption(sciDigits_) : "",
+          "", OUT_SCI};
+}
+
+}  // namespace tarvo

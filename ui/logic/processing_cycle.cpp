@@ -1,0 +1,258 @@
+#include "ui/logic/processing_cycle.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "engine/bytes.h"
+#include "engine/errors.h"
+#include "engine/eval/evaluate.h"
+#include "engine/number_text.h"
+#include "engine/tokens.h"
+#include "prepare/normalize.h"
+
+namespace tarvo {
+namespace {
+
+bool IsOneOf(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
+
+// Equation-taking functions whose first argument is a text.
+constexpr Token kFirstArgTextCodes[] = {
+    Token::ReservedEvaluateText, Token::ReservedSimpson, Token::ReservedDerivativeAt,
+    Token::ReservedSecondDerivativeAt, Token::SolveOnInterval, Token::ReservedMaximum,
+    Token::ReservedMinimum, Token::ReservedInflection, Token::ReservedRectangleRule,
+    Token::ReservedReno, Token::ReservedMoneyValue, Token::ReservedGraph, Token::ReservedSum};
+// Equation-taking functions whose every argument is a text.
+constexpr Token kAllArgsTextCodes[] = {Token::QuadraticEquation, Token::CubicEquation,
+                                       Token::LinearSystem2, Token::LinearSystem3};
+
+// Stores an equation text in the next slot. False (ErrorCode set) when the
+// slots are exhausted or the text is empty.
+bool StoreEquationText(EngineState& s, const std::string& text) {
+  if (++s.EquationSlotCount > 9) {
+    s.ErrorCode = kErrTooManyEquations;
+    return false;
+  }
+  s.EquationSlots[static_cast<size_t>(s.EquationSlotCount)] = text;
+  if (text.empty()) {
+    s.ErrorCode = kErrSyntax;
+    return false;
+  }
+  return true;
+}
+
+// Trim without the copy: the cycle trims the same entry several times.
+std::string_view TrimmedView(std::string_view s) {
+  const size_t b = s.find_first_not_of(' ');
+  if (b == std::string_view::npos) return {};
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+}  // namespace
+
+int TypedCharacter(int c) {
+  constexpr char kDot = '\xB7';      // the multiplication dot of the entry line
+  constexpr char kDegree = '\xB0';
+  constexpr char kOrdinal = '\xBA';  // typed in place of the degree mark
+  if (c == '*') return Code(kDot);
+  if (c == Code(kOrdinal)) return Code(kDegree);
+  return c;
+}
+
+std::string NormalAnswerText(double x) { return " " + NumberText(x); }
+
+std::string LastAnswerText(const EngineState& state) {
+  const double answer = state.LastAnswer;
+  std::string t = NumberText(std::fabs(answer));
+  if (!t.empty() && t[0] == '.') t = "0" + t;
+  return answer < 0 ? "(-" + t + ")" : t;
+}
+
+std::string CompleteWithLastAnswer(const EngineState& state, std::string_view entry, bool& changed) {
+  std::string s = Replace(entry, " ", "");
+  changed = false;
+  // Most entries need neither the answer's text nor the lower-cased entry.
+  std::string answerText;
+  auto answer = [&answerText, &state]() -> const std::string& {
+    if (answerText.empty()) answerText = LastAnswerText(state);
+    return answerText;
+  };
+  // The entry alone, before anything is added to it; no name is longer than
+  // nine characters, so a longer entry needs no lower-cased copy.
+  const std::string lower = s.size() <= 9 ? Lower(s) : std::string();
+
+  static constexpr std::string_view kPrefixAlone[] = {"\xC8", "\xC1", "10^", "E[", "&h", "&H", "&b", "&B"};
+  static constexpr std::string_view kPostfixAlone[] = {"\"", "'", "\xBA", "\xB0", "%", "\xD3", "\xB3", "\xB2", "!"};
+  if (std::find(std::begin(kPrefixAlone), std::end(kPrefixAlone), s) != std::end(kPrefixAlone)) {
+    s += " " + answer();
+    changed = true;
+  }
+  if (std::find(std::begin(kPostfixAlone), std::end(kPostfixAlone), s) != std::end(kPostfixAlone)) {
+    s = answer() + s;
+    changed = true;
+  }
+  if (!s.empty() && IsOneOf(s.front(), "+*\xD7\xB7/^\\\xCE")) {
+    s = answer() + s;
+    changed = true;
+  }
+  if (!s.empty() && IsOneOf(s.back(), "+-*\xD7\xB7/^\\\xCE")) {
+    s += " " + answer();
+    changed = true;
+  }
+  for (const FunctionToken& f : FunctionTokenTable) {
+    if (lower.empty()) break;
+    // The name first: it differs at once in size or first byte for nearly
+    // every entry, which spares the four exclusions their comparisons.
+    if (lower != f.name) continue;
+    if (f.name == "ans" || f.name == "pi" || f.name == "rnd" || f.name == "ran#") continue;
+    s += " " + answer();
+    changed = true;
+    break;
+  }
+  return s;
+}
+
+std::string MoveEquationTexts(EngineState& state, std::string_view tokens, int code) {
+  std::string s(tokens);
+  const std::string call = Chr(code) + "(";
+  long p = InStr(s, call);
+  while (p > 0) {
+    long depth = 0;
+    long found = 0;
+    for (long j = p + 2; j <= static_cast<long>(s.size()); ++j) {
+      const char c = At(s, j);
+      if (c == '(') ++depth;
+      if (c == ')') --depth;
+      if (c == ByteOf(Token::ArgumentMark) && depth == 0) {
+        found = j;
+        break;
+      }
+    }
+    if (found > 0) {
+      if (!StoreEquationText(state, Mid(s, p + 2, found - p - 2))) return {};
+      s = Left(s, p + 1) + std::to_string(state.EquationSlotCount) + Mid(s, found);
+    }
+    p = InStr(s, call, p + 2);
+  }
+  return s;
+}
+
+std::string MoveAllEquationTexts(EngineState& state, std::string_view tokens, int code) {
+  std::string s(tokens);
+  const std::string call = Chr(code) + "(";
+  long p = InStr(s, call);
+  while (p > 0) {
+    long a = p + 1;
+    long depth = 0;
+    bool stored = false;
+    for (long j = a; j <= static_cast<long>(s.size()); ++j) {
+      const char c = At(s, j);
+      if (c == '(') ++depth;
+      if (c == ')') --depth;
+      if (((c == ',' || c == ByteOf(Token::ArgumentMark)) && depth == 1) || depth == 0) {
+        if (!StoreEquationText(state, Mid(s, a + 1, j - a - 1))) return {};
+        // Blank the argument and write the slot number over its start, so that
+        // positions after it stay valid.
+        const std::string number = std::to_string(state.EquationSlotCount);
+        for (long k = a + 1; k <= j - 1; ++k) s[static_cast<size_t>(k - 1)] = ' ';
+        s.replace(static_cast<size_t>(a), number.size(), number);
+        a = j;
+        stored = true;
+        if (depth == 0) break;
+      }
+    }
+    if (!stored) {
+      state.ErrorCode = kErrSyntax;
+      return {};
+    }
+    p = InStr(s, call, p + 2);
+  }
+  return Replace(s, " ", "");
+}
+
+namespace {
+
+// The cycle itself; ProcessEntryLine turns an allocation failure in it into
+// the entry's error.
+CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) {
+  EngineState& s = engine;
+  auto busy = [&hooks](bool on) {
+    if (hooks.busy) hooks.busy(on);
+  };
+  const std::string_view entry = TrimmedView(line);
+  if (entry.empty()) return {};
+  bool changed = false;
+  const std::string completed = CompleteWithLastAnswer(engine, entry, changed);
+  if (hooks.entryRead) hooks.entryRead(changed ? completed : std::string(entry), changed);
+
+  s.ErrorCode = 0;
+  std::string tokens = NormalizeExpression(engine, TrimmedView(completed));
+  if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+
+  s.EquationSlotCount = 0;
+  // A text function whose token is not in the string changes nothing (and the
+  // normaliser leaves no blank for MoveAllEquationTexts to drop).
+  bool present[256] = {};
+  auto survey = [&] {
+    std::fill(std::begin(present), std::end(present), false);
+    for (char c : tokens) present[Code(c)] = true;
+  };
+  survey();
+  auto holds = [&present](Token t) { return present[CodeOf(t)] || present[Code(' ')]; };
+  for (Token t : kFirstArgTextCodes) {
+    if (s.ErrorCode == 0 && holds(t)) {
+      tokens = MoveEquationTexts(engine, tokens, CodeOf(t));
+      survey();
+    }
+  }
+  for (Token t : kAllArgsTextCodes) {
+    if (s.ErrorCode == 0 && holds(t)) {
+      tokens = MoveAllEquationTexts(engine, tokens, CodeOf(t));
+      survey();
+    }
+  }
+  if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+
+  if (At(tokens, 2) == '=') {
+    const char target = LowerByte(At(tokens, 1));
+    busy(true);
+    const double x = Evaluate(engine, Mid(tokens, 3));
+    busy(false);
+    if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+    s.LastAnswer = x;
+    AssignVariable(engine, target, x);
+    if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+    return {CycleResult::Outcome::kAnswer, {}};
+  }
+
+  s.ErrorCode = 0;
+  busy(true);
+  const double x = Evaluate(engine, tokens);
+  busy(false);
+  if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+  s.LastAnswer = x;
+  return {CycleResult::Outcome::kAnswer, NormalAnswerText(x)};
+}
+
+}  // namespace
+
+CycleResult ProcessEntryLine(Engine& engine, std::string_view line, const CycleHooks& hooks) {
+  // Refused whole, before it is prepared or kept in the history. Blanks
+  // count: the entry line holds no more characters than this either, and
+  // tarvo-cli hands over no more than a few times this of a longer line.
+  if (line.size() > static_cast<size_t>(kMaxEntryLength)) {
+    engine.ErrorCode = kErrEntryTooLong;
+    return {CycleResult::Outcome::kError, {}};
+  }
+  // Running out of memory anywhere in one entry ends that entry like any
+  // other error; the session, its variables and its history go on.
+  try {
+    return Run(engine, line, hooks);
+  } catch (const std::bad_alloc&) {
+    if (hooks.busy) hooks.busy(false);
+    engine.ErrorCode = kErrTooComplex;
+    return {CycleResult::Outcome::kError, {}};
+  }
+}
+
+}  // namespace tarvo

@@ -1,0 +1,44 @@
+// A run of the calculator as both front ends share it: the presets and the
+// variable files it starts from, the angle unit they imply, and the save at
+// its end. Also the angle-unit keys, which the console has as directives.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/state.h"
+#include "ui/logic/persist.h"
+
+namespace tarvo {
+
+enum class AngleUnit { kDegree, kRadian, kGradient };
+
+// Sets the engine's angle unit and returns the help text that says so.
+std::string_view SetAngleUnit(EngineState& state, AngleUnit unit);
+
+struct SessionStart {
+  FileResult files;
+  // The unit the saved angle factor stood for, now in force; none when the
+  // saved factor matched no unit (the factor is then left as it was).
+  std::optional<AngleUnit> angleUnit;
+};
+
+class Session {
+ public:
+  // Presets, the variable files of `stateDir` (none when empty), the angle
+  // unit they imply, the normal output format and the saved last answer.
+  // Files that exist but cannot be read are left alone (the run starts from
+  // the presets) and named in the result.
+  SessionStart Start(Engine& engine, const std::string& stateDir);
+  // Writes what the run changed into the variable files of `stateDir`
+  // (nothing when empty). It may be tried again after a failure.
+  SaveResult End(Engine& engine, const std::string& stateDir);
+
+ private:
+  // The variables as the files gave them at load: the save writes back only
+  // what differs, so another session's save in between survives.
+  StoredPair loaded_ = {};
+};
+
+}  // namespace tarvo
