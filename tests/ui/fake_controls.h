@@ -1,13 +1,11 @@
-// A MainControls that records what the window logic did, for tests without a
-// display.
+// A MainControls that keeps what the window logic last showed, for tests
+// without a display.
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ui/logic/controls.h"
@@ -17,104 +15,65 @@ namespace tarvo::test {
 class FakeControls : public MainControls {
  public:
   std::string EntryText() const override { return entry; }
-  void SetEntryText(const std::string& text) override {
-    entry = text;
-    selStart = 0;
-    selLength = 0;
-  }
-  int SelectionStart() const override { return selStart; }
-  int SelectionLength() const override { return selLength; }
-  void SetSelection(int start, int length) override {
-    selStart = start;
-    selLength = length;
-  }
+  void SetEntryText(const std::string& text) override { entry = text, caret = 0, selected = 0; }
+  int SelectionStart() const override { return caret; }
+  int SelectionLength() const override { return selected; }
+  void SetSelection(int start, int length) override { caret = start, selected = length; }
   Rgb EntryColor() const override { return color; }
   void SetEntryColor(Rgb c) override { color = c; }
-  void FocusEntry() override { ++focusCount; }
-  void SetUpperMessage(const std::string& text) override { upperMessage = text; }
-  void SetLowerMessage(const std::string& text) override { lowerMessage = text; }
+  void FocusEntry() override {}
+  void SetUpperMessage(const std::string& text) override { upper = text; }
+  void SetLowerMessage(const std::string& text) override { lower = text; }
   void ClearDisplay() override { display.clear(); }
-  void DrawResultText(const std::string& text) override { display.push_back(text); }
+  void DrawResultText(const std::string& text) override { display = text; }
   void Beep() override { ++beeps; }
   void SetClipboardText(const std::string& text) override { clipboard = text; }
-  void SetBusy(bool busy) override { busyCalls.push_back(busy); }
-  void SetKeyLit(int key, bool lit) override { keyLit[key] = lit; }
-  void MoveKey(int key, int left, int top) override { keyPlace[key] = {left, top}; }
-  void SetKeyVisible(int key, bool visible) override { keyVisible[key] = visible; }
-  void SetShiftIndicatorVisible(bool visible) override { shiftIndicator = visible; }
-  void SetPagePicture(int page) override { pagePicture = page; }
-  void SetPageSelectorPressed(bool pressed) override { selectorPressed = pressed; }
-  void SetAlwaysOnTop(bool on) override { alwaysOnTop = on; }
-  void CloseWindow() override { ++closeRequests; }
+  void SetBusy(bool on) override { busy.push_back(on); }
+  void SetKeyLit(int key, bool on) override {
+    if (on) lit.insert(key);
+    else lit.erase(key);
+  }
+  void MoveKey(int key, int left, int top) override { place[key] = {left, top}; }
+  void SetKeyVisible(int key, bool on) override {
+    if (on) visible.insert(key);
+    else visible.erase(key);
+  }
+  void SetShiftIndicatorVisible(bool on) override { shiftIndicator = on; }
+  void SetPagePicture(int p) override { page = p; }
+  void SetPageSelectorPressed(bool) override {}
+  void SetAlwaysOnTop(bool on) override { onTop = on; }
+  void CloseWindow() override { ++closes; }
   int PopupMenu(const std::vector<MenuEntry>& entries) override {
-    menus.push_back(entries);
-    if (menuChoices.empty()) return -1;
-    int choice = menuChoices.front();
-    menuChoices.pop_front();
-    return choice;
+    menu = entries;
+    if (answers.empty()) return -1;
+    const int a = answers.front();
+    answers.pop_front();
+    return a;
   }
-
-  void ShowVariableListWindow() override {
-    onTopWhenOpened.push_back(alwaysOnTop);
-    ++varListWindows;
-    if (whileListOpen) whileListOpen();
-  }
-  void ShowAboutBox() override {
-    onTopWhenOpened.push_back(alwaysOnTop);
-    ++aboutBoxes;
-  }
-  std::string ProgramDirectory() const override { return programDir; }
+  void ShowVariableListWindow() override { opened.push_back(onTop ? "list on top" : "list"); }
+  void ShowAboutBox() override { opened.push_back(onTop ? "about on top" : "about"); }
+  std::string ProgramDirectory() const override { return "/opt/tarvo/bin"; }
   bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
-  bool OpenDocument(const std::string& path) override {
-    opened.push_back(path);
-    return desktopAccepts;
-  }
+  bool OpenDocument(const std::string& path) override { return OpenUrl(path); }
   bool OpenUrl(const std::string& url) override {
     opened.push_back(url);
     return desktopAccepts;
   }
   void ShowWarning(const std::string& title, const std::string& text) override {
-    warnings.push_back({title, text});
+    opened.push_back("! " + title + ": " + text);
   }
 
-  // Types text at the end of the entry line as the user would.
-  void Type(const std::string& text) {
-    entry += text;
-    selStart = static_cast<int>(entry.size());
-    selLength = 0;
-  }
-  // The last text drawn on the display (what the user sees now).
-  std::string Shown() const { return display.empty() ? std::string() : display.back(); }
-
-  std::string entry;
-  int selStart = 0;
-  int selLength = 0;
+  std::string entry, upper, lower, display, clipboard;
+  int caret = 0, selected = 0, beeps = 0, closes = 0, page = -1;
   Rgb color = kBlack;
-  int focusCount = 0;
-  std::string upperMessage, lowerMessage;
-  std::vector<std::string> display;
-  int beeps = 0;
-  std::string clipboard;
-  std::vector<bool> busyCalls;
-  std::map<int, bool> keyLit;
-  std::map<int, std::pair<int, int>> keyPlace;  // left, top
-  std::map<int, bool> keyVisible;
-  bool shiftIndicator = false;
-  int pagePicture = -1;
-  bool selectorPressed = false;
-  bool alwaysOnTop = false;
-  int closeRequests = 0;
-  std::vector<std::vector<MenuEntry>> menus;
-  std::deque<int> menuChoices;  // what the next pop-up menus return
-  int varListWindows = 0;
-  int aboutBoxes = 0;
-  std::vector<bool> onTopWhenOpened;    // the window's state as each modal window opened
-  std::function<void()> whileListOpen;  // runs while the list window is "open"
-  std::string programDir;
+  std::vector<bool> busy;
+  std::set<int> lit, visible;
+  std::map<int, std::pair<int, int>> place;
+  bool shiftIndicator = false, onTop = false, desktopAccepts = true;
+  std::vector<MenuEntry> menu;  // the last pop-up menu
+  std::deque<int> answers;      // what the next pop-up menus return
   std::set<std::string> files;  // the files that exist
-  bool desktopAccepts = true;   // what the desktop answers to an open request
-  std::vector<std::string> opened;
-  std::vector<std::pair<std::string, std::string>> warnings;  // title, text
+  std::vector<std::string> opened;  // windows, documents, addresses, warnings
 };
 
 }  // namespace tarvo::test
