@@ -47,17 +47,17 @@ class CalculatorLogic {
   void TurnKeypadPage();
   void PressPageSelector();
   void ReleasePageSelector();
-  void ToggleAlwaysOnTop() { pin_.Toggle(); }
+  void ToggleAlwaysOnTop() {
+    pin_.Toggle();
+    RestShiftKeys();  // the pin clears a pending shift, so its key must not look held
+  }
   void VariableListKey();
 
   // The execute key: the processing cycle on the entry line.
   void ExecuteKey();
 
   const EntryHistory& History() const { return history_; }
-  const ShiftState& Shifts() const { return shifts_; }
-  const OutputFormat& Format() const { return format_; }
   int KeypadPage() const { return keypadPage_; }
-  bool AlwaysOnTop() const { return pin_.On(); }
 
  private:
   void ProcessEntry();

@@ -18,7 +18,6 @@ class AlwaysOnTopPin {
   // Setting the pin clears pending shifts, like any key.
   AlwaysOnTopPin(MainControls& controls, ShiftState& shifts) : c_(controls), shifts_(shifts) {}
 
-  bool On() const { return on_; }
   // Keeps the window above all others or not, and says so.
   void Set(bool on);
   void Toggle() { Set(!on_); }

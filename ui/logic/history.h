@@ -14,7 +14,6 @@ class EntryHistory {
   // Entry i: 1 the oldest, Last() the newest ("" outside 1..Last()).
   const std::string& Entry(int i) const;
   int Last() const { return last_; }
-  int Cursor() const { return cursor_; }
   bool Empty() const { return last_ == 0; }
 
   // Keeps a (trimmed) entry unless it is empty or repeats the newest; the

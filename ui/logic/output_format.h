@@ -46,9 +46,6 @@ class OutputFormat {
   std::optional<AnswerView> ChooseFromFixedMenu(int choice);
   std::optional<AnswerView> ChooseFromScientificMenu(int choice);
 
-  int FixedDecimals() const { return fixDecimals_; }
-  int ScientificDigits() const { return sciDigits_; }
-
  private:
   AnswerView FixedView(bool caption) const;
   AnswerView ScientificView(bool caption) const;
