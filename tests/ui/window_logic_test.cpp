@@ -308,6 +308,15 @@ TEST(WindowLogic, MenusCheckTheFormatInForce) {
       if (w.c.menu[i].checked) checked.push_back(static_cast<int>(i));
     EXPECT_EQ(checked, r.checked) << r.steps << " then " << r.menuKey;
   }
+  Window w;
+  w.Do("k77");
+  ASSERT_EQ(w.c.menu.size(), 12u);
+  EXPECT_EQ(w.c.menu[0].caption + "," + w.c.menu[1].caption + "," + w.c.menu[9].caption + "," + w.c.menu[11].caption,
+            "0 decimals,1 decimal,9 decimals,Normal");
+  EXPECT_TRUE(w.c.menu[10].separator);
+  w.Do("k78");
+  ASSERT_EQ(w.c.menu.size(), 14u);
+  EXPECT_EQ(w.c.menu[0].caption + "," + w.c.menu[11].caption, "1 digit,12 digits");
 }
 
 // A saved factor near a unit's picks it; one that matches none is kept as

@@ -18,6 +18,18 @@ std::string SciCaption(int n) {
   return " Scientific notation output with " + NumberText(n) + " digit" + (n > 1 ? "s" : "");
 }
 
+// The FIX and SCI menus: an entry per count from `first` to `last` ("1
+// decimal", "2 decimals"...), the one in force checked, then a separator and
+// "Normal".
+std::vector<MenuEntry> CountMenu(int first, int last, std::string_view unit, int inForce, bool normal) {
+  std::vector<MenuEntry> menu;
+  for (int i = first; i <= last; ++i)
+    menu.push_back({NumberText(i) + " " + std::string(unit) + (i == 1 ? "" : "s"), i == inForce, false});
+  menu.push_back({"", false, true});
+  menu.push_back({"Normal", normal, false});
+  return menu;
+}
+
 }  // namespace
 
 AnswerView OutputFormat::ShowAnswer(std::string normalText) {
@@ -80,25 +92,11 @@ AnswerView OutputFormat::Toggle(std::int32_t mode) {
 }
 
 std::vector<MenuEntry> OutputFormat::FixedMenu() const {
-  std::vector<MenuEntry> menu;
-  for (int i = 0; i <= 9; ++i) {
-    const bool checked = state_.OutputMode == OUT_FIX && fixDecimals_ == i;
-    menu.push_back({NumberText(i) + (i == 1 ? " decimal" : " decimals"), checked, false});
-  }
-  menu.push_back({"", false, true});
-  menu.push_back({"Normal", state_.OutputMode == OUT_NORMAL, false});
-  return menu;
+  return CountMenu(0, 9, "decimal", state_.OutputMode == OUT_FIX ? fixDecimals_ : -1, state_.OutputMode == OUT_NORMAL);
 }
 
 std::vector<MenuEntry> OutputFormat::ScientificMenu() const {
-  std::vector<MenuEntry> menu;
-  for (int i = 1; i <= 12; ++i) {
-    const bool checked = state_.OutputMode == OUT_SCI && sciDigits_ == i;
-    menu.push_back({NumberText(i) + (i == 1 ? " digit" : " digits"), checked, false});
-  }
-  menu.push_back({"", false, true});
-  menu.push_back({"Normal", state_.OutputMode == OUT_NORMAL, false});
-  return menu;
+  return CountMenu(1, 12, "digit", state_.OutputMode == OUT_SCI ? sciDigits_ : -1, state_.OutputMode == OUT_NORMAL);
 }
 
 std::optional<AnswerView> OutputFormat::ChooseFromFixedMenu(int choice) {
