@@ -107,6 +107,9 @@ TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
       // Editing at the caret.
       {"t12 c1 k19", "1 + |2", " 0", " Normal output format", k_},
       {"t1_ k19", "1 + |", " 0", " Normal output format", k_},  // no second blank
+      {"t_ k19", " + |", " 0", " Normal output format", k_},
+      {"t2+3 E k30", "5\xB0|", " 5", "Arc degrees input ", k_},  // a postfix key continues too
+      {"te E", "e|", " 2.71828182845905", "", k_},
       {"t123 c1 s1 k19", "1 + |3", " 0", " Normal output format", k_},
       {"t123 k13", "12|", " 0", " Normal output format", k_},
       {"t123 c1 k13", "|23", " 0", " Normal output format", k_},
