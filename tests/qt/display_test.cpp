@@ -1,5 +1,5 @@
-// The display's pixels: the root sign meets its bar and reaches down to the
-// radicand's baseline, at the screen's ratio and at twice it.
+// The display: where the result's forms put their pieces, and in pixels the
+// root sign that meets its bar and reaches down to the radicand's baseline.
 #include <QtTest/QtTest>
 
 #include "output/draw.h"
@@ -11,6 +11,40 @@ class DisplayTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void placesEachPieceOfTheResultForms() {
+    const struct {
+      std::string text;
+      QStringList shown;  // the printed pieces in order
+      QList<double> tops, sizes;
+    } rows[] = {
+        {" -.25", {" -0.25"}, {3}, {11}},
+        {" 1.5E+20", {"  1.5·10", "20"}, {3, 0}, {11, 9}},
+        {" 2pi/3", {"  2", "π", "/3"}, {3, -1, 3}, {11, 14, 11}},
+        {" 3sqr2/4", {"  3", "√", "2/4"}, {3, 2, 3}, {11, 14, 11}},
+    };
+    for (const auto& r : rows) {
+      DisplayBox box;
+      box.Clear();
+      tarvo::DrawResult(r.text, box);
+      QStringList shown;
+      QList<double> tops, sizes;
+      const DisplayBox::Item* line = nullptr;
+      for (const auto& it : box.Items()) {
+        if (it.kind == DisplayBox::Item::kLine) line = &it;
+        else shown << it.text, tops << it.y, sizes << it.size;
+      }
+      QVERIFY2(shown == r.shown, qPrintable(shown.join('|')));
+      QCOMPARE(tops, r.tops);
+      QCOMPARE(sizes, r.sizes);
+      QCOMPARE(line != nullptr, r.text.find("sqr") != std::string::npos);
+      if (line != nullptr) {  // the bar starts after the radical and spans the "2" only
+        QCOMPARE(line->x, box.Items()[2].x);
+        QCOMPARE(line->y, 2.0);
+        QCOMPARE(line->x1 - line->x, QFontMetricsF(DisplayBox::FontFor(11, true)).horizontalAdvance(QStringLiteral("2")));
+      }
+    }
+  }
+
   void theRootSignMeetsItsBar() {
     for (const qreal ratio : {1.0, 2.0}) {
       for (const char* text : {" sqr2", " 3sqr2/4", " sqr12/24"}) {
