@@ -13,29 +13,13 @@
 
 using namespace tarvo::test;
 
-namespace {
-
 // Everything a key may change that a person can see.
-struct Face {
-  QString entry, upper, lower, lit, shown;
-  bool secondPage = false;
-  int menus = 0, windows = 0;
-  bool operator==(const Face&) const = default;
-};
-
-Face Look(const MainWindow& w, const Recorder& rec) {
-  Face f{w.Entry()->text(), w.UpperMessageLine()->text(), w.LowerMessageLine()->text(), {},
-         w.Display()->ShownText(), SecondPage(w), rec.menus, rec.windows};
-  for (int k = 1; k <= tarvo::kKeyCount; ++k) f.lit += w.Key(k)->Lit() ? u'1' : u'0';
-  return f;
+QStringList Look(const MainWindow& w, const Recorder& rec) {
+  QString lit;
+  for (int k = 1; k <= tarvo::kKeyCount; ++k) lit += w.Key(k)->Lit() ? u'1' : u'0';
+  return {w.Entry()->text(), w.UpperMessageLine()->text(), w.LowerMessageLine()->text(), lit, w.Display()->ShownText(),
+          SecondPage(w) ? "page 2" : "page 1", QString::number(rec.menus), QString::number(rec.windows)};
 }
-
-QString Describe(const Face& f) {
-  return QStringLiteral("[%1|%2|%3|lit %4|shown %5|page %6 menus %7 windows %8]")
-      .arg(f.entry, f.upper, f.lower, f.lit, f.shown).arg(f.secondPage).arg(f.menus).arg(f.windows);
-}
-
-}  // namespace
 
 class KeyboardTest : public QObject {
   Q_OBJECT
@@ -134,7 +118,7 @@ class KeyboardTest : public QObject {
       // A shortcut never takes a key the line or the desktop already uses.
       QVERIFY2(b.typed || !(combo.keyboardModifiers() & Qt::ControlModifier), qPrintable(keys));
       QVERIFY2(b.typed || (combo.key() != Qt::Key_Escape && combo.key() != Qt::Key_F1), qPrintable(keys));
-      Face clicked, pressed, before;
+      QStringList clicked, pressed, before;
       for (bool byKeyboard : {false, true}) {
         Recorder rec;
         auto w = NewWindow(rec);
@@ -149,10 +133,10 @@ class KeyboardTest : public QObject {
         (byKeyboard ? pressed : clicked) = Look(*w, rec);
       }
       if (b.typed) {  // a typed character writes itself without the key's blanks and help
-        for (Face* f : {&clicked, &pressed, &before}) f->entry.remove(u' '), f->upper.clear(), f->lower.clear();
+        for (QStringList* f : {&clicked, &pressed, &before}) (*f)[0].remove(u' '), (*f)[1].clear(), (*f)[2].clear();
       }
-      QVERIFY2(clicked == pressed, qPrintable(QStringLiteral("key %1 (%2): %3 / %4").arg(k).arg(keys, Describe(clicked), Describe(pressed))));
-      QVERIFY2(!(pressed == before), qPrintable(QStringLiteral("key %1 (%2) did nothing").arg(k).arg(keys)));
+      QVERIFY2(clicked == pressed, qPrintable(keys + ": " + clicked.join('|') + " / " + pressed.join('|')));
+      QVERIFY2(pressed != before, qPrintable(keys + " did nothing"));
     }
   }
 
@@ -207,12 +191,9 @@ class KeyboardTest : public QObject {
     QCOMPARE(describe(w->UpperMessageLine()), QStringLiteral("Square root √"));
     Start(*w, QStringLiteral("1.5E20*2"));
     QTest::keyClick(w->Entry(), Qt::Key_Return);
-    QCOMPARE(describe(w->Display(), QAccessible::Name), QStringLiteral("Result"));
     QCOMPARE(describe(w->Display()), QStringLiteral("3E+20"));
-    QCOMPARE(describe(w->Entry(), QAccessible::Name), QStringLiteral("Entry"));
     Start(*w, QStringLiteral("2)"));
     QTest::keyClick(w->Entry(), Qt::Key_Return);
-    QCOMPARE(describe(w->UpperMessageLine(), QAccessible::Name), QStringLiteral("Message"));
     QCOMPARE(describe(w->UpperMessageLine()), QStringLiteral("Parentheses error (too many closed)"));
 
     // Tab goes from the line to the display and the messages; typing there
@@ -237,45 +218,43 @@ class KeyboardTest : public QObject {
     auto w = NewWindow(rec);
     const qsizetype max = tarvo::kMaxEntryLength;
     const QString full = QStringLiteral("1").repeated(max);
+    enum How { kPaste, kDrop, kType, kLogKey };
     const struct {
       QString start, added;
-      int how;  // 0 paste, 1 drop, 2 typed "+", 3 typed "7", 4 the key "log"
+      How how;
       bool refused;
     } rows[] = {
-        {"12", QStringLiteral("3").repeated(max - 1), 0, true},
-        {"12", QStringLiteral("+3").repeated((max - 2) / 2) + u'3', 0, false},  // exactly full
-        {"", QStringLiteral("0+").repeated(20000) + QStringLiteral("123456789"), 0, true},
-        {"", u'2' + QStringLiteral("\u207B\u00B9").repeated(max - 1), 0, false},  // two-character signs count once
-        {"12", QStringLiteral("4").repeated(max), 1, true},
-        {full, "", 2, true}, {full, "", 3, true}, {full, "", 4, true},
+        {"12", QStringLiteral("3").repeated(max - 1), kPaste, true},
+        {"12", QStringLiteral("+3").repeated((max - 2) / 2) + u'3', kPaste, false},  // exactly full
+        {"", QStringLiteral("0+").repeated(20000) + QStringLiteral("123456789"), kPaste, true},
+        {"", u'2' + QStringLiteral("\u207B\u00B9").repeated(max - 1), kPaste, false},  // a two-character sign counts once
+        {"12", QStringLiteral("4").repeated(max), kDrop, true},
+        {full, "+", kType, true}, {full, "7", kType, true}, {full, "", kLogKey, true},
+    };
+    const auto paste = [&](const QString& text) {
+      QGuiApplication::clipboard()->setText(text);
+      QTest::keyClick(w->Entry(), Qt::Key_V, Qt::ControlModifier);
     };
     for (const auto& r : rows) {
       Start(*w);
-      QGuiApplication::clipboard()->setText(r.start);
-      QTest::keyClick(w->Entry(), Qt::Key_V, Qt::ControlModifier);
-      QCOMPARE(w->Entry()->text().size(), r.start.size());
-      QGuiApplication::clipboard()->setText(r.added);
+      paste(r.start);
       QMimeData dropped;
       dropped.setText(r.added);
       const QPointF at = w->Entry()->rect().center();
       QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
       QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-      switch (r.how) {
-        case 0: QTest::keyClick(w->Entry(), Qt::Key_V, Qt::ControlModifier); break;
-        case 1: QApplication::sendEvent(w->Entry(), &enter), QApplication::sendEvent(w->Entry(), &drop); break;
-        case 2: QTest::keyClick(w->Entry(), '+'); break;
-        case 3: QTest::keyClick(w->Entry(), '7'); break;
-        default: QTest::mouseClick(w->Key(33), Qt::LeftButton);
-      }
+      if (r.how == kPaste) paste(r.added);
+      if (r.how == kDrop) QApplication::sendEvent(w->Entry(), &enter), QApplication::sendEvent(w->Entry(), &drop);
+      if (r.how == kType) Type(w->Entry(), r.added);
+      if (r.how == kLogKey) QTest::mouseClick(w->Key(33), Qt::LeftButton);
       if (r.refused) {
         QCOMPARE(w->Entry()->text(), r.start);
         QCOMPARE(w->Entry()->cursorPosition(), r.start.size());
-        QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Error: Entry too long "));
-        QCOMPARE(w->Entry()->palette().color(QPalette::Text), QColor(192, 0, 0));
       } else {
         QCOMPARE(w->EntryText().size(), static_cast<size_t>(max));
-        QVERIFY(w->UpperMessageLine()->text().isEmpty());
       }
+      QCOMPARE(w->UpperMessageLine()->text(), r.refused ? QStringLiteral("Error: Entry too long ") : QString());
+      QCOMPARE(w->Entry()->palette().color(QPalette::Text), r.refused ? QColor(192, 0, 0) : QColor(Qt::black));
     }
   }
 };

@@ -1,0 +1,403 @@
+// The windows under the mouse on the offscreen platform: the calculator
+// window (dragging, keys, flags, the variable files at load and close), the
+// display in pixels, the variable list, the help key's hand-overs, the splash.
+#include <sys/stat.h>
+
+#include <QClipboard>
+#include <QTemporaryDir>
+
+#include "engine/state.h"
+#include "output/draw.h"
+#include "tests/qt/window_driver.h"
+#include "ui/logic/keypad.h"
+#include "ui/logic/menus.h"
+#include "ui/qt/key_pictures.h"
+#include "ui/qt/variable_list_window.h"
+
+using namespace tarvo::test;
+using tarvo::VarListButton;
+using tarvo::ui::DisplayBox;
+using tarvo::ui::VariableListWindow;
+using Choice = MainWindow::SaveFailedChoice;
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+  static void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(2, 2)); }
+
+ private slots:
+  // The offscreen platform has no system move: the window follows the cursor.
+  void dragsByTheBackgroundAndTheTitle() {
+    Recorder rec;
+    auto w = NewWindow(rec);
+    QWidget* title = nullptr;
+    for (QLabel* l : w->findChildren<QLabel*>())
+      if (l->text().contains(QStringLiteral("TARVO"))) title = l;
+    QVERIFY(title != nullptr);
+    for (QWidget* grip : {static_cast<QWidget*>(w.get()), title}) {
+      // Each event is made once the one before was sent: it takes the
+      // pointer's state as it is when made.
+      const QPoint start = w->pos(), at(2, 2), to = grip->mapToGlobal(at) + QPoint(30, 20);
+      QMouseEvent press(QEvent::MouseButtonPress, at, grip->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+      QApplication::sendEvent(grip, &press);
+      QMouseEvent move(QEvent::MouseMove, at + QPoint(30, 20), to, Qt::NoButton, Qt::LeftButton, {});
+      QApplication::sendEvent(grip, &move);
+      QMouseEvent release(QEvent::MouseButtonRelease, at, to, Qt::LeftButton, Qt::NoButton, {});
+      QApplication::sendEvent(grip, &release);
+      QCOMPARE(w->pos(), start + QPoint(30, 20));
+    }
+  }
+
+  void opensFramelessWithItsKeysDrawnForTheScreen() {
+    Recorder rec;
+    auto w = NewWindow(rec);
+    QCOMPARE(w->size(), QSize(752, 346));
+    QVERIFY(w->windowFlags().testFlag(Qt::FramelessWindowHint) && !w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(w->Key(76)->Lit() && w->Key(84)->Lit() && !w->Key(85)->Lit());  // NOR and DEG, not RAD
+    QCOMPARE(w->Key(20)->Picture().deviceIndependentSize().toSize(), w->Key(20)->size());
+    QCOMPARE(tarvo::ui::KeyPicture(20, false, 2.0).size(), w->Key(20)->size() * 2);
+    QVERIFY(rec.texts.isEmpty());
+    QTest::mouseClick(w->AlwaysVisibleSwitch(), Qt::LeftButton);
+    QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Always visible mode enabled. This window is always on top "));
+    // The list drops always-on-top while it is open, and the window takes it back.
+    bool onTopWhileOpen = true;
+    w->SetModalHook([&](QWidget* list) { onTopWhileOpen = w->windowFlags().testFlag(Qt::WindowStaysOnTopHint), list->close(); });
+    QTest::mouseClick(w->Key(tarvo::kKeyVarList), Qt::LeftButton);
+    QVERIFY(!onTopWhileOpen && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w->isVisible());
+    QTest::mouseClick(w->AlwaysVisibleSwitch(), Qt::LeftButton);
+    QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  }
+
+  void clickedKeysWriteTheirSignsAndHelp() {
+    Recorder rec;
+    auto w = NewWindow(rec);
+    const QPoint rest = w->Key(7)->pos();
+    QTest::mousePress(w->Key(7), Qt::LeftButton);
+    QCOMPARE(w->Key(7)->pos(), rest + QPoint(1, 1));  // a pressed key sinks one pixel
+    QTest::mouseRelease(w->Key(7), Qt::LeftButton);
+    QCOMPARE(w->Key(7)->pos(), rest);
+    QTest::mouseClick(w->Key(35), Qt::LeftButton);
+    QTest::mouseClick(w->Key(38), Qt::LeftButton);
+    QCOMPARE(w->Entry()->text(), QStringLiteral("7√ π "));
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Constant π =3.14159265358979 "));
+    QCOMPARE(w->LowerMessageLine()->text(), QStringLiteral("Also pi "));
+    // Del takes the sign before the caret, one sign however many bytes.
+    Start(*w, QStringLiteral("x*π√y²"));
+    w->Entry()->setCursorPosition(3);
+    QTest::mouseClick(w->Key(tarvo::kKeyDel), Qt::LeftButton);
+    QCOMPARE(w->Entry()->text(), QStringLiteral("x·√y²"));
+    QCOMPARE(w->Entry()->cursorPosition(), 2);
+    // The shifts light, show their indicator and choose the next trig key's function.
+    const struct {
+      QList<int> shifts;
+      QString written;
+    } rows[] = {{{}, "sin "}, {{tarvo::kKeyArc}, "Arcsin "}, {{tarvo::kKeyHyp}, "sinh "},
+                {{tarvo::kKeyArc, tarvo::kKeyHyp}, "Argsinh "}, {{tarvo::kKeyArc, tarvo::kKeyArc}, "sin "}};
+    for (const auto& r : rows) {
+      Start(*w);
+      for (int key : r.shifts) QTest::mouseClick(w->Key(key), Qt::LeftButton);
+      QCOMPARE(w->ShiftIndicatorShown(), w->Key(tarvo::kKeyArc)->Lit() || w->Key(tarvo::kKeyHyp)->Lit());
+      QTest::mouseClick(w->Key(21), Qt::LeftButton);
+      QCOMPARE(w->Entry()->text(), r.written);
+      QVERIFY(!w->Key(tarvo::kKeyArc)->Lit() && !w->Key(tarvo::kKeyHyp)->Lit() && !w->ShiftIndicatorShown());
+    }
+    // The selector turns the page; the constants' "pi constant" shows its sign.
+    QTest::mouseClick(w->PageSelector(), Qt::LeftButton);
+    QVERIFY(SecondPage(*w) && !w->Key(34)->isVisible());
+    QList<int> choices = {16, 0};
+    w->SetPopupMenu([&](const std::vector<tarvo::MenuEntry>&) { return choices.takeFirst(); });
+    Start(*w);
+    QTest::mouseClick(w->Key(tarvo::kKeyConst), Qt::LeftButton);
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Número π "));
+    QTest::mouseClick(w->Key(tarvo::kKeyConst), Qt::LeftButton);
+    QCOMPARE(w->Entry()->text(), QStringLiteral("π 299792458"));
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Speed of light in vacuum = 299792458 [ m / s ] "));
+    // An error colours the line red until it is edited.
+    Start(*w, QStringLiteral("1/0"));
+    QTest::keyClick(w->Entry(), Qt::Key_Return);
+    QCOMPARE(w->Entry()->palette().color(QPalette::Text), QColor(192, 0, 0));
+    QTest::keyClick(w->Entry(), 'x');
+    QCOMPARE(w->Entry()->palette().color(QPalette::Text), QColor(Qt::black));
+  }
+
+  // Escape saves, and the next window starts from it. A failed save names the
+  // path and the reason, and the answer decides: Retry once the folder was
+  // made saves, staying open keeps the window (a later Escape asks again),
+  // quitting saves nothing. A file that cannot be read is named at load and
+  // not written over.
+  void escapeSavesOrOffersRetryStayOpenOrQuit() {
+    const QString cannotSave = QStringLiteral("The variables could not be saved in \"%1\": ");
+    const struct {
+      QList<Choice> answers;
+      bool makeFolder, makeOnRetry, fifo, open, saved;
+      QString reason;
+    } rows[] = {
+        {{}, true, false, false, false, true, ""},
+        {{Choice::kRetry}, false, true, false, false, true, "No such file or directory"},
+        {{Choice::kStayOpen}, false, false, false, true, false, "No such file or directory"},
+        {{Choice::kRetry, Choice::kQuitWithoutSaving}, false, false, false, false, false, "No such file or directory"},
+        {{Choice::kQuitWithoutSaving}, true, false, true, false, false, "it is not a regular file"},
+    };
+    for (const auto& row : rows) {
+      QTemporaryDir dir;
+      const QString folder = dir.filePath(QStringLiteral("state")), values = folder + QStringLiteral("/Varreal.dat");
+      if (row.makeFolder) QDir().mkpath(folder);
+      if (row.fifo) QVERIFY(mkfifo(values.toLocal8Bit().constData(), 0600) == 0);  // unreadable for root too
+      Recorder rec;
+      auto w = NewWindow(rec, folder.toStdString());
+      QCOMPARE(rec.texts, row.fifo ? QStringList({"The saved variables could not be read from \"" + values + "\": it is not a regular file"
+                                                  "\n\nThe calculator starts without them and leaves the file as it is."})
+                                   : QStringList());
+      QStringList asked;
+      QList<Choice> answers = row.answers;
+      w->SetSaveFailed([&](const QString& text) {
+        if (row.makeOnRetry) QDir().mkpath(folder);
+        return asked << text, answers.takeFirst();
+      });
+      Start(*w, QStringLiteral("q=4.5"));
+      QTest::keyClick(w->Entry(), Qt::Key_Return);
+      QTest::keyClick(w->Entry(), Qt::Key_Escape);
+      QVERIFY(answers.isEmpty());
+      QCOMPARE(asked, QStringList(row.answers.size(), cannotSave.arg(values) + row.reason));
+      QCOMPARE(w->isVisible(), row.open);
+      QCOMPARE(QFileInfo(values).size(), row.saved ? 224 : 0);
+      QCOMPARE(QFileInfo(folder + QStringLiteral("/vardimr.dat")).size(), row.saved ? 52 : 0);
+      if (row.open) {
+        w->SetSaveFailed([](const QString&) { return Choice::kQuitWithoutSaving; });
+        QTest::keyClick(w->Entry(), Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+      }
+      w = NewWindow(rec, folder.toStdString());
+      Start(*w, QStringLiteral("q"));
+      QTest::keyClick(w->Entry(), Qt::Key_Return);
+      QCOMPARE(Shown(*w), row.saved ? QStringLiteral("4.5") : QStringLiteral("0"));
+      w->SetSaveFailed([](const QString&) { return Choice::kQuitWithoutSaving; });
+    }
+  }
+
+  void placesEachPieceOfTheResultForms() {
+    const struct {
+      std::string text;
+      QStringList shown;  // the printed pieces in order
+      QList<double> tops, sizes;
+    } rows[] = {
+        {" -.25", {" -0.25"}, {3}, {11}},
+        {" 1.5E+20", {"  1.5·10", "20"}, {3, 0}, {11, 9}},
+        {" 2pi/3", {"  2", "π", "/3"}, {3, -1, 3}, {11, 14, 11}},
+        {" 3sqr2/4", {"  3", "√", "2/4"}, {3, 2, 3}, {11, 14, 11}},
+    };
+    for (const auto& r : rows) {
+      DisplayBox box;
+      box.Clear();
+      tarvo::DrawResult(r.text, box);
+      QStringList shown;
+      QList<double> tops, sizes;
+      const DisplayBox::Item* line = nullptr;
+      for (const auto& it : box.Items()) {
+        if (it.kind == DisplayBox::Item::kLine) line = &it;
+        else shown << it.text, tops << it.y, sizes << it.size;
+      }
+      QVERIFY2(shown == r.shown, qPrintable(shown.join('|')));
+      QCOMPARE(tops, r.tops);
+      QCOMPARE(sizes, r.sizes);
+      QCOMPARE(line != nullptr, r.text.find("sqr") != std::string::npos);
+      if (line != nullptr) {  // the bar starts after the radical and spans the "2" only
+        QCOMPARE(line->x, box.Items()[2].x);
+        QCOMPARE(line->y, 2.0);
+        QCOMPARE(line->x1 - line->x, QFontMetricsF(DisplayBox::FontFor(11, true)).horizontalAdvance(QStringLiteral("2")));
+      }
+    }
+  }
+
+  void theRootSignMeetsItsBar() {
+    for (const qreal ratio : {1.0, 2.0}) {
+      for (const char* text : {" sqr2", " 3sqr2/4", " sqr12/24"}) {
+        DisplayBox box;
+        box.resize(706, 44);
+        box.Clear();
+        tarvo::DrawResult(text, box);
+        QImage image(box.size() * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        box.render(&image);
+        const auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 110; };
+
+        // The bar: the row with the longest dark run; it starts where the
+        // radicand does.
+        const DisplayBox::Item* line = nullptr;
+        for (const auto& it : box.Items())
+          if (it.kind == DisplayBox::Item::kLine) line = &it;
+        QVERIFY(line != nullptr);
+        int barRow = -1, longest = 0, barLeft = 0;
+        for (int y = 0; y < image.height(); ++y) {
+          for (int x = 0, run = 0; x < image.width(); ++x) {
+            run = dark(x, y) ? run + 1 : 0;
+            if (run > longest) longest = run, barRow = y, barLeft = x - run + 1;
+          }
+        }
+        QVERIFY(barRow >= 0);
+        // The sign's stroke rises into the bar's left end: no gap between them.
+        bool joined = false;
+        for (int y = barRow; y <= barRow + static_cast<int>(2 * ratio); ++y)
+          for (int x = barLeft - static_cast<int>(2 * ratio); x < barLeft; ++x) joined = joined || dark(x, y);
+        QVERIFY2(joined, qPrintable(QStringLiteral("%1 at %2: the bar floats").arg(text).arg(ratio)));
+        const double width = (line->x1 - line->x) * ratio;
+        QVERIFY(longest >= width - 1);
+        // The sign reaches from the bar down at least as far as the digits do.
+        int signBottom = barRow, digitTop = image.height(), digitBottom = 0;
+        for (int y = barRow; y < image.height(); ++y)
+          for (int x = barLeft - static_cast<int>(6 * ratio); x < barLeft; ++x)
+            if (x >= 0 && dark(x, y)) signBottom = y;
+        for (int y = barRow + static_cast<int>(2 * ratio); y < image.height(); ++y)
+          for (int x = barLeft + static_cast<int>(ratio); x < barLeft + static_cast<int>(width); ++x)
+            if (dark(x, y)) digitTop = std::min(digitTop, y), digitBottom = std::max(digitBottom, y);
+        QVERIFY2(digitBottom > digitTop, text);
+        QVERIFY2(signBottom >= digitBottom - ratio,
+                 qPrintable(QStringLiteral("%1 at %2: sign to %3, digits to %4").arg(text).arg(ratio).arg(signBottom).arg(digitBottom)));
+        QVERIFY2(barRow < digitTop, text);
+      }
+    }
+  }
+  void copyClearAndExit() {
+    tarvo::Engine engine;
+    VariableListWindow empty(engine, 1);  // nothing to copy or clear
+    QVERIFY(!empty.Button(VarListButton::kCopy)->isEnabled() && !empty.Button(VarListButton::kClear)->isEnabled());
+    for (const auto& [letter, value] : {std::pair{'x', 5.0}, {'y', -0.25}}) {
+      engine.VariableStore[static_cast<size_t>(letter - 'a')] = value;
+      engine.DefinedFlag[static_cast<size_t>(letter - 'a')] = tarvo::kDefined;
+    }
+    VariableListWindow list(engine, 1);
+    list.show();
+    QCOMPARE(list.ShownRows(), QStringList({"x =  5", "y = -0.25"}));
+    // Fixed pitch by measure: some monospace fonts do not flag themselves so.
+    const QFontMetrics fm(list.ListRows()->font());
+    QCOMPARE(fm.horizontalAdvance(u'i'), fm.horizontalAdvance(u'W'));
+    QCOMPARE(fm.horizontalAdvance(u' '), fm.horizontalAdvance(u'0'));
+    Click(list.Button(VarListButton::kCopy));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("x =  5\r\ny = -0.25\r\n"));
+    Click(list.Button(VarListButton::kClear));
+    QVERIFY(list.ShownRows().isEmpty());
+    QCOMPARE(engine.DefinedFlag['x' - 'a'], tarvo::kUndefined);
+    QVERIFY(!list.Button(VarListButton::kCopy)->isEnabled());
+    Click(list.Button(VarListButton::kExit));
+    QVERIFY(!list.isVisible());
+  }
+
+  // A solver's complex roots are listed from inside the calculation, without
+  // the busy pointer; the pair is shown once, then the list is plain again.
+  void aSolverShowsItsRootsInTheList() {
+    Recorder rec;
+    auto w = NewWindow(rec);
+    QList<QStringList> shown;
+    bool busyWhileOpen = false;
+    w->SetModalHook([&](QWidget* window) {
+      auto* list = dynamic_cast<VariableListWindow*>(window);
+      shown << list->ShownRows();
+      busyWhileOpen = busyWhileOpen || QApplication::overrideCursor() != nullptr;
+      Click(list->Button(VarListButton::kExit));
+    });
+    Start(*w, QStringLiteral("EQ2D(x^2-2x+5)"));
+    QTest::keyClick(w->Entry(), Qt::Key_Return);
+    QVERIFY(w->UpperMessageLine()->text().trimmed().isEmpty() && rec.texts.isEmpty());
+    QTest::mouseClick(w->Key(tarvo::kKeyVarList), Qt::LeftButton);
+    QCOMPARE(shown, QList<QStringList>({{"a =  1 + i2", "b =  1 - i2"}, {"a =  1", "b =  1", "i =  2"}}));
+    QVERIFY(!busyWhileOpen && QApplication::overrideCursor() == nullptr && !w->Busy());
+    // Escape closes the list and drops the pair as well.
+    w->SetModalHook([](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); });
+    QTest::keyClick(w->Entry(), Qt::Key_Return);
+    w->SetModalHook([&](QWidget* window) { shown << dynamic_cast<VariableListWindow*>(window)->ShownRows(), window->close(); });
+    QTest::mouseClick(w->Key(tarvo::kKeyVarList), Qt::LeftButton);
+    QCOMPARE(shown.last(), QStringList({"a =  1", "b =  1", "i =  2"}));
+  }
+
+  // F1 and the help menu: the manual beside the program, the home page; what
+  // cannot be opened is named.
+  void helpHandsOverToTheDesktop() {
+    QTemporaryDir dir;
+    const QString manual = dir.filePath(QStringLiteral("Manual_Tarvo.pdf"));
+    const QUrl home(QStringLiteral("https://tarvo.example.org/"));
+    const struct {
+      bool manualThere, accepts;
+      int choice;  // -1: F1
+      QList<QUrl> urls;
+      QStringList texts;
+    } rows[] = {
+        {true, true, -1, {QUrl::fromLocalFile(manual)}, {}},
+        {false, true, int(tarvo::HelpChoice::kManual), {}, {"Can't find/open file " + manual}},
+        {false, false, int(tarvo::HelpChoice::kHomePage), {home}, {"Sorry, cannot connect to tarvo.example.org"}},
+    };
+    for (const auto& r : rows) {
+      QFile file(manual);
+      r.manualThere ? void(file.open(QIODevice::WriteOnly)) : void(file.remove());
+      Recorder rec;
+      rec.desktopAccepts = r.accepts;
+      auto w = NewWindow(rec);
+      w->SetProgramDirectory(dir.path().toStdString());
+      w->SetPopupMenu([&](const std::vector<tarvo::MenuEntry>&) { return r.choice; });
+      if (r.choice < 0) QTest::keyClick(w->Entry(), Qt::Key_F1);
+      else QTest::mouseClick(w->Key(tarvo::kKeyHelp), Qt::LeftButton);
+      QCOMPARE(rec.urls, r.urls);
+      QCOMPARE(rec.texts, r.texts);
+    }
+  }
+
+  // The About box is modal and outlives the splash's time; a click or a key
+  // closes it.
+  void theAboutBoxWaitsForAClickOrAKey() {
+    for (const bool byKey : {false, true}) {
+      Recorder rec;
+      auto w = NewWindow(rec);
+      w->SetPopupMenu([](const std::vector<tarvo::MenuEntry>&) { return int(tarvo::HelpChoice::kAbout); });
+      bool stillShown = false, modal = false;
+      w->SetModalHook([&](QWidget* about) {
+        ++rec.windows;
+        modal = about->isModal();
+        QTest::qWait(tarvo::ui::SplashWindow::kShowMilliseconds + 300);
+        stillShown = about->isVisible();
+        if (byKey) QTest::keyClick(about, Qt::Key_Space);
+        else QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(10, 10));
+      });
+      QTest::mouseClick(w->Key(tarvo::kKeyHelp), Qt::LeftButton);  // returns once the box is gone
+      QVERIFY(stillShown && modal && w->isVisible());
+      QCOMPARE(rec.windows, 1);
+    }
+  }
+
+  // The splash's addresses go to the desktop; a refusal is explained and the
+  // splash stays.
+  void theSplashLinksOpenOrExplain() {
+    for (const bool mail : {true, false}) {
+      for (const bool accepts : {true, false}) {
+        tarvo::ui::SplashWindow splash;
+        QList<QUrl> urls;
+        QStringList texts;
+        splash.openUrl = [&](const QUrl& url) { return urls << url, accepts; };
+        splash.messageBox = [&](const QString&, const QString& text) { texts << text; };
+        splash.SetTimerEnabled(false);
+        splash.show();
+        Click(mail ? static_cast<QWidget*>(splash.LlblMAIL()) : splash.LblWEB());
+        QCOMPARE(urls, QList<QUrl>({QUrl(mail ? "mailto:tarvo@example.org" : "https://tarvo.example.org/")}));
+        const QString refusal = mail ? "Sorry, can't found your email client application." : "Sorry, cannot connect to tarvo.example.org";
+        QCOMPARE(texts, accepts ? QStringList() : QStringList({refusal}));
+        QVERIFY(splash.isVisible());
+      }
+    }
+  }
+  // The splash hands over once: at the first key, or after its time.
+  void splashHandsOverOnce() {
+    for (const bool byKey : {true, false}) {
+      tarvo::ui::SplashWindow splash;
+      int handed = 0;
+      splash.onUnload = [&handed] { ++handed; };
+      splash.show();
+      if (byKey) QTest::keyClick(&splash, Qt::Key_A);
+      QTRY_COMPARE_WITH_TIMEOUT(handed, 1, byKey ? 0 : 3000);
+      splash.close();
+      QCOMPARE(handed, 1);
+    }
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
