@@ -48,10 +48,22 @@ inline void Start(MainWindow& w, const QString& text = {}) {
   Type(w.Entry(), text);
 }
 
+// What a screen reader reads of a widget.
+inline QString Described(QWidget* widget, QAccessible::Text t = QAccessible::Description) {
+  return QAccessible::queryAccessibleInterface(widget)->text(t);
+}
+
 // The result as tarvo-cli prints it, or the error message when there is one.
 inline QString Shown(MainWindow& w) {
-  const QString message = w.UpperMessageLine()->text().trimmed();
-  return !message.isEmpty() ? message : QAccessible::queryAccessibleInterface(w.Display())->text(QAccessible::Description);
+  const QString message = Described(w.UpperMessageLine());
+  return !message.isEmpty() ? message : Described(w.Display());
+}
+
+// Types `text` after AC, presses Enter and reads what is shown.
+inline QString Calculate(MainWindow& w, const QString& text) {
+  Start(w, text);
+  QTest::keyClick(w.Entry(), Qt::Key_Return);
+  return Shown(w);
 }
 
 // Key 27 ("|") is on the second page only.
