@@ -31,8 +31,7 @@ std::string Doubles(std::initializer_list<double> values) {
 }
 
 TEST_F(VariableFiles, LittleEndianDoublesAndFlagsAndWhatALoadIgnores) {
-  engine.VariableStore[0] = 1.0;  // a
-  engine.DefinedFlag[0] = -1;
+  test::Define(engine, 'a', 1.0);
   engine.LastAnswer = -2.5;
   ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
   const std::string values = Read(kValueFile), flags = Read(kFlagFile);
@@ -65,11 +64,9 @@ TEST_F(VariableFiles, ASaveKeepsWhatAnotherSessionSavedMeanwhile) {
   ASSERT_TRUE(LoadVariableFiles(engine, dir, &mine).ok);
   Engine other;
   ASSERT_TRUE(LoadVariableFiles(other, dir, &theirs).ok);
-  other.VariableStore[16] = 9;  // q
-  other.DefinedFlag[16] = -1;
+  test::Define(other, 'q', 9);
   ASSERT_TRUE(SaveVariableFiles(other, dir, &theirs).ok);
-  engine.VariableStore[23] = 7;  // x
-  engine.DefinedFlag[23] = -1;
+  test::Define(engine, 'x', 7);
   ASSERT_TRUE(SaveVariableFiles(engine, dir, &mine).ok);
   EXPECT_EQ(Stored('q'), 9);
   EXPECT_EQ(Stored('x'), 7);
@@ -117,8 +114,7 @@ TEST_F(VariableFiles, NothingPlantedAtANameIsFollowedOrHangs) {
     alarm(20);  // a hang ends the test binary instead of the suite's time
     engine.Reset();
     const FileResult load = LoadVariableFiles(engine, dir);
-    engine.VariableStore[0] = 5;
-    engine.DefinedFlag[0] = -1;
+    test::Define(engine, 'a', 5);
     const SaveResult save = SaveVariableFiles(engine, dir);
     alarm(0);
     const bool saves = row.reason == nullptr;
@@ -149,8 +145,7 @@ TEST_F(VariableFiles, AnOwnLinkIsWrittenThroughToItsTarget) {
   Write("real/values", kOldValues);
   chmod(At("real/values").c_str(), 0640);
   fs::create_symlink("real/values", At(kValueFile));
-  engine.VariableStore[0] = 3;
-  engine.DefinedFlag[0] = -1;
+  test::Define(engine, 'a', 3);
   ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
   EXPECT_TRUE(fs::is_symlink(At(kValueFile)));
   EXPECT_EQ(fs::status(At("real/values")).permissions(), fs::perms(0640));
@@ -229,10 +224,8 @@ TEST_F(VariableFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
     SCOPED_TRACE(row.step);
     static const char* stopAt;
     stopAt = row.step;
-    engine.Reset();  // the old pair: a = 1, b = 2, both defined
-    engine.VariableStore[0] = 1;
-    engine.VariableStore[1] = 2;
-    engine.DefinedFlag[0] = engine.DefinedFlag[1] = -1;
+    engine.Reset();
+    test::Define(engine, 'a', 1), test::Define(engine, 'b', 2);  // the old pair
     ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -240,9 +233,7 @@ TEST_F(VariableFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
       SetSaveInterruptionForTest([](const char* step) {
         if (std::strcmp(step, stopAt) == 0) raise(SIGKILL);
       });
-      engine.DefinedFlag[0] = 0;  // the new pair: a undefined, b = 20
-      engine.VariableStore[0] = 0;
-      engine.VariableStore[1] = 20;
+      test::Define(engine, 'a', std::nan("")), test::Define(engine, 'b', 20);  // the new pair
       SaveVariableFiles(engine, dir);
       _exit(0);  // not reached when the hook works
     }
@@ -250,14 +241,12 @@ TEST_F(VariableFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     for (int pass = 0; pass < 2; ++pass) {  // as left, then after the next save
+      EXPECT_EQ(std::isnan(Stored('a')) ? -1 : Stored('a'), row.newPair ? -1 : 1) << pass;
+      EXPECT_EQ(Stored('b'), row.newPair ? 20 : 2) << pass;
       engine.Reset();
       StoredPair read;
       ASSERT_TRUE(LoadVariableFiles(engine, dir, &read).ok);
-      EXPECT_EQ(engine.VariableStore[0], row.newPair ? 0 : 1) << pass;
-      EXPECT_EQ(engine.DefinedFlag[0], row.newPair ? 0 : -1) << pass;
-      EXPECT_EQ(engine.VariableStore[1], row.newPair ? 20 : 2) << pass;
-      EXPECT_EQ(engine.DefinedFlag[1], -1) << pass;
-      engine.VariableStore[2] = 3;
+      test::Define(engine, 'c', 3);
       ASSERT_TRUE(SaveVariableFiles(engine, dir, &read).ok);
     }
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});  // the killed save's temporaries too

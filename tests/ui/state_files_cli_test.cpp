@@ -200,69 +200,51 @@ TEST_F(CliStateFiles, SignalsSaveBeforeTheSessionEnds) {
 
 // What a non-root user meets: files and folders without permissions. Each
 // row prepares the folder (as root where the test runs as root), runs
-// `x=5 k=1` as an unprivileged user and checks the outcome: k tells the new
-// flags from the old.
+// `x=5 k=1` as an unprivileged user over x = 0, a = 11 and checks the
+// outcome: k tells the new flags from the old.
 TEST_F(CliStateFiles, FilesAndFoldersWithoutPermissions) {
-  const fs::path values = At(kValueFile), flags = At(kFlagFile);
+  const std::string values = At(kValueFile).string();
   const struct {
-    const char* name;
-    std::function<void()> prepare;
+    const char* removed;  // "lock", "pair" or ""
+    mode_t valuesMode, dirMode;
+    bool othersStickyFolder;  // the value file root's, the folder root's and sticky (as root only)
     int status;
     std::string error;  // part of standard error
-    double x;           // x as stored afterwards (after the folder is opened again)
+    double x;           // x as stored afterwards; NaN: undefined
   } rows[] = {
-      {"an unreadable value file is reported and kept", [&] { chmod(values.c_str(), 0); }, 1,
-       "cannot read " + values.string() + ": Permission denied", 0},
-      {"a read-only folder with writable files is saved in place",
-       [&] {
-         fs::remove(At(kLockFile));  // nothing can be made here: the folder itself is locked
-         chmod(dir.c_str(), 0555);
-       },
-       0, "", 5},
-      {"a read-only folder without the files cannot be saved",
-       [&] {
-         fs::remove(values);
-         fs::remove(flags);
-         chmod(dir.c_str(), 0555);
-       },
-       1, "cannot save " + values.string() + ": Permission denied", std::nan("")},
-      {"a value file that may not be replaced (another's, in a sticky folder) keeps the old pair",
-       [&] {
-         ASSERT_EQ(chown(values.c_str(), 0, 0), 0);
-         ASSERT_EQ(chown(dir.c_str(), 0, 0), 0);
-         chmod(values.c_str(), 0666);
-         chmod(dir.c_str(), 01777);
-       },
-       1, "cannot save " + values.string() + ": Operation not permitted", 0},
-      {"a folder without permissions cannot be read", [&] { chmod(dir.c_str(), 0); }, 1,
-       "cannot read " + values.string() + ": Permission denied", 0},
+      {"", 0, 0755, false, 1, "cannot read " + values + ": Permission denied", 0},
+      {"lock", 0640, 0555, false, 0, "", 5},  // read-only folder, writable files: saved in place
+      {"pair", 0640, 0555, false, 1, "cannot save " + values + ": Permission denied", std::nan("")},
+      {"", 0666, 01777, true, 1, "cannot save " + values + ": Operation not permitted", 0},
+      {"", 0640, 0, false, 1, "cannot read " + values + ": Permission denied", 0},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    if (getuid() != 0 && std::string(row.name).find("sticky") != std::string::npos) continue;
+    SCOPED_TRACE(row.error);
+    if (getuid() != 0 && row.othersStickyFolder) continue;
     chmod(dir.c_str(), 0755);
+    fs::remove_all(dir);
+    fs::create_directory(dir);
     ASSERT_TRUE(getuid() != 0 || chown(dir.c_str(), kNobody, kNobody) == 0);
-    for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
-    // The old state, as the user left it: x = 0 defined, a private mode.
     ASSERT_EQ(Run({"x=0", "a=11"}, "", BecomeUnprivileged).status, 0);
-    chmod(values.c_str(), 0640);
-    chmod(flags.c_str(), 0600);
-    const std::string before = test::ReadText(values);
-    row.prepare();
+    chmod(At(kFlagFile).c_str(), 0600);
+    const std::string before = Read(kValueFile);
+    if (row.removed == std::string("lock")) fs::remove(At(kLockFile));  // the folder itself is locked then
+    if (row.removed == std::string("pair")) fs::remove(At(kValueFile)), fs::remove(At(kFlagFile));
+    ASSERT_TRUE(!row.othersStickyFolder || (chown(values.c_str(), 0, 0) == 0 && chown(dir.c_str(), 0, 0) == 0));
+    chmod(values.c_str(), row.valuesMode);
+    chmod(dir.c_str(), row.dirMode);
     const Result r = Run({"x=5", "k=1"}, "", BecomeUnprivileged);
     chmod(dir.c_str(), 0755);
-    EXPECT_TRUE(WIFEXITED(r.status));
-    EXPECT_EQ(WEXITSTATUS(r.status), row.status) << r.err;
-    if (row.error.empty()) {
-      EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, row.status << 8) << r.err;
+    EXPECT_NE(r.err.find(row.error.empty() ? "" : "Error: " + row.error), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.empty(), row.error.empty()) << r.err;
+    if (row.status == 0) {
       EXPECT_EQ(fs::status(values).permissions(), fs::perms(0640));
-      EXPECT_EQ(fs::status(flags).permissions(), fs::perms(0600));
-    } else {
-      EXPECT_NE(r.err.find("Error: " + row.error), std::string::npos) << r.err;
+      EXPECT_EQ(fs::status(At(kFlagFile)).permissions(), fs::perms(0600));
     }
     if (fs::exists(values) && row.x == 0) {  // refused: not a byte changed
       chmod(values.c_str(), 0640);
-      EXPECT_EQ(test::ReadText(values), before);
+      EXPECT_EQ(Read(kValueFile), before);
     }
     const double x = Stored('x');
     EXPECT_TRUE(std::isnan(row.x) ? std::isnan(x) : x == row.x && Stored('a') == 11) << x;

@@ -25,6 +25,13 @@ inline std::string ReadText(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// Gives variable `name` a value and marks it defined (undefined: NaN).
+inline void Define(EngineState& e, char name, double value) {
+  const size_t i = static_cast<size_t>(name - 'a');
+  e.VariableStore[i] = std::isnan(value) ? 0 : value;
+  e.DefinedFlag[i] = std::isnan(value) ? 0 : -1;
+}
+
 class StateFolder : public FreshEngine {
  protected:
   void SetUp() override {
