@@ -98,6 +98,7 @@ TEST_F(VariableFiles, NothingPlantedAtANameIsFollowedOrHangs) {
   const fs::path victim = fs::path(root) / "victim";
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.name) + " plant " + std::to_string(static_cast<int>(row.plant)));
+    if (row.plant == Plant::kForeignLink && geteuid() != 0) continue;  // only root can plant another's link
     fs::remove_all(dir);
     fs::create_directory(dir);
     std::ofstream(victim) << "precious";
@@ -105,7 +106,7 @@ TEST_F(VariableFiles, NothingPlantedAtANameIsFollowedOrHangs) {
     switch (row.plant) {
       case Plant::kForeignLink:
         fs::create_symlink(victim, at);
-        ASSERT_TRUE(geteuid() != 0 || lchown(at.c_str(), kNobody, kNobody) == 0);
+        ASSERT_EQ(lchown(at.c_str(), kNobody, kNobody), 0);
         break;
       case Plant::kFifo: ASSERT_EQ(mkfifo(at.c_str(), 0666), 0); break;
       case Plant::kFolder: fs::create_directory(at); break;
@@ -138,8 +139,8 @@ TEST_F(VariableFiles, NothingPlantedAtANameIsFollowedOrHangs) {
 }
 
 // A state file that is a link of the user's own is written through to its
-// target, which keeps its bits; the link stays a link. A link to a link is
-// refused.
+// target, which keeps its bits; the link stays a link. (A link to a link is
+// refused: the own link to standard input above.)
 TEST_F(VariableFiles, AnOwnLinkIsWrittenThroughToItsTarget) {
   fs::create_directory(At("real"));
   Write("real/values", kOldValues);
@@ -151,12 +152,6 @@ TEST_F(VariableFiles, AnOwnLinkIsWrittenThroughToItsTarget) {
   EXPECT_EQ(fs::status(At("real/values")).permissions(), fs::perms(0640));
   EXPECT_EQ(Stored('a'), 3);
   EXPECT_EQ(std::distance(fs::directory_iterator(At("real")), fs::directory_iterator()), 1);
-  fs::create_symlink("values", At("real/second"));
-  fs::remove(At(kFlagFile));
-  fs::create_symlink("real/second", At(kFlagFile));
-  const SaveResult r = SaveVariableFiles(engine, dir);
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.reason.find("another link"), std::string::npos) << r.reason;
 }
 
 // Each file keeps its mode and (where the saver may, as root) its owner; a
