@@ -81,11 +81,9 @@ class KeyboardTest : public QObject {
 
   void theLinesEditingShortcutsKeepThePage() {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    const struct {
-      Qt::Key key;
-      QString clipboardBefore, entryAfter, clipboardAfter;
-    } rows[] = {{Qt::Key_C, "-", "2+3", "2+3"}, {Qt::Key_X, "-", "", "2+3"},
-                {Qt::Key_V, "7·8", "7·8", "7·8"}, {Qt::Key_Z, "-", "2+", "-"}};
+    const struct { Qt::Key key; QString clipboardBefore, entryAfter, clipboardAfter; } rows[] = {
+        {Qt::Key_C, "-", "2+3", "2+3"}, {Qt::Key_X, "-", "", "2+3"},
+        {Qt::Key_V, "7·8", "7·8", "7·8"}, {Qt::Key_Z, "-", "2+", "-"}};
     for (const auto& r : rows) {
       Start(*w, QStringLiteral("2+3"));
       clipboard->setText(r.clipboardBefore);
@@ -141,12 +139,7 @@ class KeyboardTest : public QObject {
   void popUpMenusTakeTheArrowKeysAndEnter() {
     w->SetPopupMenu({});
     Calculate(*w, QStringLiteral("2/3"));
-    const struct {
-      Qt::Key key;
-      Qt::KeyboardModifiers modifiers;
-      int downs;
-      QString entry, shown;
-    } rows[] = {
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; int downs; QString entry, shown; } rows[] = {
         {Qt::Key_F3, Qt::NoModifier, 3, "", "0.67"},              // FIX: "2 decimals"
         {Qt::Key_F4, Qt::NoModifier, 2, "", "6.7E-1"},            // SCI: "2 digits"
         {Qt::Key_K, Qt::AltModifier, 1, "299792458", "6.7E-1"},   // the constants: the first entry
@@ -198,11 +191,7 @@ class KeyboardTest : public QObject {
     const qsizetype max = tarvo::kMaxEntryLength;
     const QString full = QStringLiteral("1").repeated(max);
     enum How { kPaste, kDrop, kType, kLogKey };
-    const struct {
-      QString start, added;
-      How how;
-      bool refused;
-    } rows[] = {
+    const struct { QString start, added; How how; bool refused; } rows[] = {
         {"12", QStringLiteral("3").repeated(max - 1), kPaste, true},
         {"12", QStringLiteral("+3").repeated((max - 2) / 2) + u'3', kPaste, false},  // exactly full
         {"", QStringLiteral("0+").repeated(20000) + QStringLiteral("123456789"), kPaste, true},

@@ -84,11 +84,9 @@ class WindowTest : public QObject {
     QCOMPARE(w->Entry()->text(), QStringLiteral("x·√y²"));
     QCOMPARE(w->Entry()->cursorPosition(), 2);
     // The shifts light, show their indicator and choose the next trig key's function.
-    const struct {
-      QList<int> shifts;
-      QString written;
-    } rows[] = {{{}, "sin "}, {{tarvo::kKeyArc}, "Arcsin "}, {{tarvo::kKeyHyp}, "sinh "},
-                {{tarvo::kKeyArc, tarvo::kKeyHyp}, "Argsinh "}, {{tarvo::kKeyArc, tarvo::kKeyArc}, "sin "}};
+    const struct { QList<int> shifts; QString written; } rows[] = {
+        {{}, "sin "}, {{tarvo::kKeyArc}, "Arcsin "}, {{tarvo::kKeyHyp}, "sinh "},
+        {{tarvo::kKeyArc, tarvo::kKeyHyp}, "Argsinh "}, {{tarvo::kKeyArc, tarvo::kKeyArc}, "sin "}};
     for (const auto& r : rows) {
       Start(*w);
       for (int key : r.shifts) QTest::mouseClick(w->Key(key), Qt::LeftButton);

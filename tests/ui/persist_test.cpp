@@ -210,11 +210,9 @@ TEST_F(VariableFiles, ASmallFilesystemThatFillsUpKeepsBothOldFiles) {
 // old pair or the new one, never values of one with flags of the other,
 // and its own save completes or replaces what was left.
 TEST_F(VariableFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
-  const struct {
-    const char* step;
-    bool newPair;
-  } rows[] = {{"temporaries written", false}, {"pending pair committed", true}, {"flags renamed", true},
-              {"values renamed", true},       {"pending pair removed", true}};
+  const struct { const char* step; bool newPair; } rows[] = {
+      {"temporaries written", false}, {"pending pair committed", true}, {"flags renamed", true},
+      {"values renamed", true}, {"pending pair removed", true}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.step);
     static const char* stopAt;

@@ -116,10 +116,9 @@ TEST_F(CliStateFiles, AHundredParallelRunsAllSucceedAndLoseNothing) {
 // What one run leaves, the next one starts from: the angle unit (restored
 // from its saved factor) and the variables.
 TEST_F(CliStateFiles, TheAngleUnitAndTheVariablesCarryOverBetweenRuns) {
-  const struct {
-    const char *first, *second, *printed;
-  } rows[] = {{":rad", "sin(pi/2)", "1\n"}, {":deg", "sin(90)", "1\n"}, {":gra", "sin(100)", "1\n"},
-              {"w=2.5", "w*2", "5\n"},      {":deg", "cos(180)", "-1\n"}};
+  const struct { const char *first, *second, *printed; } rows[] = {
+      {":rad", "sin(pi/2)", "1\n"}, {":deg", "sin(90)", "1\n"}, {":gra", "sin(100)", "1\n"},
+      {"w=2.5", "w*2", "5\n"}, {":deg", "cos(180)", "-1\n"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.first);
     ASSERT_EQ(Run({row.first}).status, 0);
@@ -135,11 +134,7 @@ TEST_F(CliStateFiles, OutputThatCannotBeWrittenEndsTheSessionAfterSaving) {
   int unread[2];
   ASSERT_EQ(pipe(unread), 0);
   close(unread[0]);
-  const struct {
-    std::vector<std::string> args;
-    std::function<void()> output;
-    const char* reason;
-  } rows[] = {
+  const struct { std::vector<std::string> args; std::function<void()> output; const char* reason; } rows[] = {
       {{}, [&] { signal(SIGPIPE, SIG_DFL), dup2(unread[1], 1); }, "Broken pipe"},
       {{"x=7"}, [] { Redirect("/dev/full", 1, O_WRONLY); }, "No space left on device"},
       {{}, [] { Redirect("/dev/full", 1, O_WRONLY); }, "No space left on device"},
