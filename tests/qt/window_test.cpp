@@ -164,6 +164,8 @@ class WindowTest : public QObject {
     }
   }
 
+  // The display records each piece of a result's form with its top and size,
+  // and a root's bar over its radicand alone.
   void placesEachPieceOfTheResultForms() {
     const struct {
       std::string text;
@@ -237,6 +239,8 @@ class WindowTest : public QObject {
     }
   }
 
+  // The list window over an engine of its own: its rows in a fixed-pitch
+  // font, Copy, Clear (which greys Copy) and Exit.
   void copyClearAndExit() {
     tarvo::Engine engine;
     for (const auto& [letter, value] : {std::pair{'x', 5.0}, {'y', -0.25}}) {
