@@ -1,0 +1,328 @@
+// The windows under the mouse on the offscreen platform: the calculator
+// window (dragging, keys, flags, the variable files at load and close), the
+// display in pixels, the variable list, the help key's hand-overs, the splash.
+#include <sys/stat.h>
+
+#include <QClipboard>
+#include <QTemporaryDir>
+
+#include "engine/state.h"
+#include "output/draw.h"
+#include "tests/qt/window_driver.h"
+#include "ui/logic/keypad.h"
+#include "ui/logic/menus.h"
+#include "ui/qt/key_pictures.h"
+#include "ui/qt/variable_list_window.h"
+
+using namespace tarvo::test;
+using tarvo::VarListButton;
+using tarvo::ui::DisplayBox;
+using tarvo::ui::VariableListWindow;
+using Choice = MainWindow::SaveFailedChoice;
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+  Recorder rec;
+  std::unique_ptr<MainWindow> w;
+
+  static void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(2, 2)); }
+
+ private slots:
+  void init() { rec = {}, w = NewWindow(rec); }
+
+  // The offscreen platform has no system move: the window follows the cursor.
+  void dragsByTheBackgroundAndTheTitle() {
+    QWidget* title = nullptr;
+    for (QLabel* l : w->findChildren<QLabel*>())
+      if (l->text().contains(QStringLiteral("TARVO"))) title = l;
+    QVERIFY(title != nullptr);
+    for (QWidget* grip : {static_cast<QWidget*>(w.get()), title}) {
+      const QPoint start = w->pos();
+      QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(2, 2));
+      QTest::mouseMove(grip, QPoint(32, 22));
+      QTest::mouseRelease(grip, Qt::LeftButton, {}, QPoint(32, 22));
+      QCOMPARE(w->pos(), start + QPoint(30, 20));
+    }
+  }
+
+  void opensFramelessWithItsKeysDrawnForTheScreen() {
+    QVERIFY(w->windowFlags().testFlag(Qt::FramelessWindowHint) && !w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(w->Key(76)->Lit() && w->Key(84)->Lit() && !w->Key(85)->Lit());  // NOR and DEG, not RAD
+    QCOMPARE(w->Key(20)->Picture().deviceIndependentSize().toSize(), w->Key(20)->size());
+    QCOMPARE(tarvo::ui::KeyPicture(20, false, 2.0).size(), w->Key(20)->size() * 2);
+    QVERIFY(rec.texts.isEmpty());
+    QTest::mouseClick(w->AlwaysVisibleSwitch(), Qt::LeftButton);
+    QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Always visible mode enabled. This window is always on top "));
+    // The list drops always-on-top while it is open, and the window takes it back.
+    bool onTopWhileOpen = true;
+    w->SetModalHook([&](QWidget* list) { onTopWhileOpen = w->windowFlags().testFlag(Qt::WindowStaysOnTopHint), list->close(); });
+    QTest::mouseClick(w->Key(tarvo::kKeyVarList), Qt::LeftButton);
+    QVERIFY(!onTopWhileOpen && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w->isVisible());
+    QTest::mouseClick(w->AlwaysVisibleSwitch(), Qt::LeftButton);
+    QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  }
+
+  void clickedKeysWriteTheirSignsAndHelp() {
+    const QPoint rest = w->Key(7)->pos();
+    QTest::mousePress(w->Key(7), Qt::LeftButton);
+    QCOMPARE(w->Key(7)->pos(), rest + QPoint(1, 1));  // a pressed key sinks one pixel
+    QTest::mouseRelease(w->Key(7), Qt::LeftButton);
+    QCOMPARE(w->Key(7)->pos(), rest);
+    QTest::mouseClick(w->Key(35), Qt::LeftButton);
+    QTest::mouseClick(w->Key(38), Qt::LeftButton);
+    QCOMPARE(w->Entry()->text(), QStringLiteral("7√ π "));
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Constant π =3.14159265358979 "));
+    QCOMPARE(w->LowerMessageLine()->text(), QStringLiteral("Also pi "));
+    // Del takes the sign before the caret, one sign however many bytes.
+    Start(*w, QStringLiteral("x*π√y²"));
+    w->Entry()->setCursorPosition(3);
+    QTest::mouseClick(w->Key(tarvo::kKeyDel), Qt::LeftButton);
+    QCOMPARE(w->Entry()->text(), QStringLiteral("x·√y²"));
+    QCOMPARE(w->Entry()->cursorPosition(), 2);
+    // The shifts light, show their indicator and choose the next trig key's function.
+    const struct { QList<int> shifts; QString written; } rows[] = {
+        {{}, "sin "}, {{tarvo::kKeyArc}, "Arcsin "}, {{tarvo::kKeyHyp}, "sinh "},
+        {{tarvo::kKeyArc, tarvo::kKeyHyp}, "Argsinh "}, {{tarvo::kKeyArc, tarvo::kKeyArc}, "sin "}};
+    for (const auto& r : rows) {
+      Start(*w);
+      for (int key : r.shifts) QTest::mouseClick(w->Key(key), Qt::LeftButton);
+      QCOMPARE(w->ShiftIndicatorShown(), w->Key(tarvo::kKeyArc)->Lit() || w->Key(tarvo::kKeyHyp)->Lit());
+      QTest::mouseClick(w->Key(21), Qt::LeftButton);
+      QCOMPARE(w->Entry()->text(), r.written);
+      QVERIFY(!w->Key(tarvo::kKeyArc)->Lit() && !w->Key(tarvo::kKeyHyp)->Lit() && !w->ShiftIndicatorShown());
+    }
+    // The selector turns the page; the constants' "pi constant" shows its sign.
+    QTest::mouseClick(w->PageSelector(), Qt::LeftButton);
+    QVERIFY(SecondPage(*w) && !w->Key(34)->isVisible());
+    w->SetPopupMenu([](const std::vector<tarvo::MenuEntry>&) { return 16; });  // "pi constant"
+    Start(*w);
+    QTest::mouseClick(w->Key(tarvo::kKeyConst), Qt::LeftButton);
+    QCOMPARE(w->Entry()->text(), QStringLiteral("π "));
+    QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Número π "));
+    // An error colours the line red until it is edited.
+    Calculate(*w, QStringLiteral("1/0"));
+    QCOMPARE(w->Entry()->palette().color(QPalette::Text), QColor(192, 0, 0));
+    QTest::keyClick(w->Entry(), 'x');
+    QCOMPARE(w->Entry()->palette().color(QPalette::Text), QColor(Qt::black));
+  }
+
+  // Escape saves, and the next window starts from it. A failed save names the
+  // path and the reason, and the answer decides: Retry once the folder was
+  // made saves, staying open keeps the window (a later Escape asks again),
+  // quitting saves nothing. A file that cannot be read is named at load and
+  // not written over.
+  void escapeSavesOrOffersRetryStayOpenOrQuit() {
+    const QString cannotSave = QStringLiteral("The variables could not be saved in \"%1\": ");
+    const struct {
+      QList<Choice> answers;
+      bool makeFolder, makeOnRetry, fifo, open, saved;
+      QString reason;
+    } rows[] = {
+        {{}, true, false, false, false, true, ""},
+        {{Choice::kRetry}, false, true, false, false, true, "No such file or directory"},
+        {{Choice::kStayOpen}, false, false, false, true, false, "No such file or directory"},
+        {{Choice::kRetry, Choice::kQuitWithoutSaving}, false, false, false, false, false, "No such file or directory"},
+        {{Choice::kQuitWithoutSaving}, true, false, true, false, false, "it is not a regular file"},
+    };
+    for (const auto& row : rows) {
+      QTemporaryDir dir;
+      const QString folder = dir.filePath(QStringLiteral("state")), values = folder + QStringLiteral("/Varreal.dat");
+      if (row.makeFolder) QDir().mkpath(folder);
+      if (row.fifo) QVERIFY(mkfifo(values.toLocal8Bit().constData(), 0600) == 0);  // unreadable for root too
+      rec = {}, w = NewWindow(rec, folder.toStdString());
+      QCOMPARE(rec.texts, row.fifo ? QStringList({"The saved variables could not be read from \"" + values + "\": it is not a regular file"
+                                                  "\n\nThe calculator starts without them and leaves the file as it is."})
+                                   : QStringList());
+      QStringList asked;
+      QList<Choice> answers = row.answers;
+      w->SetSaveFailed([&](const QString& text) {
+        if (row.makeOnRetry) QDir().mkpath(folder);
+        return asked << text, answers.takeFirst();
+      });
+      Calculate(*w, QStringLiteral("q=4.5"));
+      QTest::keyClick(w->Entry(), Qt::Key_Escape);
+      QVERIFY(answers.isEmpty());
+      QCOMPARE(asked, QStringList(row.answers.size(), cannotSave.arg(values) + row.reason));
+      QCOMPARE(w->isVisible(), row.open);
+      QCOMPARE(QFileInfo(values).size(), row.saved ? 224 : 0);
+      QCOMPARE(QFileInfo(folder + QStringLiteral("/vardimr.dat")).size(), row.saved ? 52 : 0);
+      if (row.open) {
+        w->SetSaveFailed([](const QString&) { return Choice::kQuitWithoutSaving; });
+        QTest::keyClick(w->Entry(), Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+      }
+      w = NewWindow(rec, folder.toStdString());
+      QCOMPARE(Calculate(*w, QStringLiteral("q")), row.saved ? QStringLiteral("4.5") : QStringLiteral("0"));
+      w->SetSaveFailed([](const QString&) { return Choice::kQuitWithoutSaving; });
+    }
+  }
+
+  // The display shows the glyph font's bytes as their signs (where each piece
+  // goes is the drawing's own test), and a root's bar spans its radicand by
+  // the font's real width.
+  void showsTheSignsAndSpansTheRadicand() {
+    const struct { std::string text; QString shown; } rows[] = {
+        {" -.25", " -0.25"}, {" 1.5E+20", "  1.5·1020"}, {" 2pi/3", "  2π/3"}, {" 3sqr2/4", "  3√2/4"}};
+    DisplayBox box;
+    for (const auto& r : rows) {
+      box.Clear();
+      tarvo::DrawResult(r.text, box);
+      QCOMPARE(box.ShownText(), r.shown);
+    }
+    const DisplayBox::Item& line = box.Items().back();
+    QCOMPARE(line.kind, DisplayBox::Item::kLine);
+    QCOMPARE(line.x, box.Items()[2].x);
+    QCOMPARE(line.x1 - line.x, QFontMetricsF(DisplayBox::FontFor(11, true)).horizontalAdvance(QStringLiteral("2")));
+  }
+
+  // In pixels, at the screen's ratio and at twice it: the root sign's stroke
+  // rises into its bar's left end and reaches down as far as the digits do.
+  void theRootSignMeetsItsBar() {
+    for (const qreal ratio : {1.0, 2.0}) {
+      for (const char* text : {" sqr2", " 3sqr2/4", " sqr12/24"}) {
+        DisplayBox box;
+        box.resize(706, 44);
+        box.Clear();
+        tarvo::DrawResult(text, box);
+        QImage image(box.size() * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        box.render(&image);
+        const auto dark = [&](int x, int y) { return x >= 0 && qGray(image.pixel(x, y)) < 110; };
+        double width = 0;  // the bar as drawn: the row with the longest dark run
+        for (const auto& it : box.Items())
+          if (it.kind == DisplayBox::Item::kLine) width = (it.x1 - it.x) * ratio;
+        int barRow = -1, longest = 0, barLeft = 0;
+        for (int y = 0; y < image.height(); ++y)
+          for (int x = 0, run = 0; x < image.width(); ++x)
+            if ((run = dark(x, y) ? run + 1 : 0) > longest) longest = run, barRow = y, barLeft = x - run + 1;
+        const int r = static_cast<int>(ratio);
+        bool joined = false;
+        int signBottom = barRow, digitTop = image.height(), digitBottom = 0;
+        for (int y = barRow; y < image.height(); ++y) {
+          for (int x = barLeft - 6 * r; x < barLeft; ++x) {
+            signBottom = dark(x, y) ? y : signBottom;
+            joined = joined || (dark(x, y) && y <= barRow + 2 * r && x >= barLeft - 2 * r);
+          }
+          for (int x = barLeft + r; y >= barRow + 2 * r && x < barLeft + width; ++x)
+            if (dark(x, y)) digitTop = std::min(digitTop, y), digitBottom = std::max(digitBottom, y);
+        }
+        QVERIFY2(width > 0 && longest >= width - 1 && joined && barRow < digitTop && digitTop < digitBottom &&
+                     signBottom >= digitBottom - r,
+                 qPrintable(QStringLiteral("%1 at %2: bar row %3 length %4/%5, sign to %6, digits %7..%8").arg(text).arg(ratio)
+                                .arg(barRow).arg(longest).arg(width).arg(signBottom).arg(digitTop).arg(digitBottom)));
+      }
+    }
+  }
+
+  // The list window over an engine of its own: its rows in a fixed-pitch
+  // font, Copy, Clear (which greys Copy) and Exit.
+  void copyClearAndExit() {
+    tarvo::Engine engine;
+    for (const auto& [letter, value] : {std::pair{'x', 5.0}, {'y', -0.25}}) {
+      engine.VariableStore[static_cast<size_t>(letter - 'a')] = value;
+      engine.DefinedFlag[static_cast<size_t>(letter - 'a')] = tarvo::kDefined;
+    }
+    VariableListWindow list(engine, 1);
+    list.show();
+    QCOMPARE(list.ShownRows(), QStringList({"x =  5", "y = -0.25"}));
+    // Fixed pitch by measure: some monospace fonts do not flag themselves so.
+    const QFontMetrics fm(list.ListRows()->font());
+    QCOMPARE(fm.horizontalAdvance(u'i'), fm.horizontalAdvance(u'W'));
+    QCOMPARE(fm.horizontalAdvance(u' '), fm.horizontalAdvance(u'0'));
+    Click(list.Button(VarListButton::kCopy));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("x =  5\r\ny = -0.25\r\n"));
+    Click(list.Button(VarListButton::kClear));
+    QVERIFY(list.ShownRows().isEmpty());
+    QCOMPARE(engine.DefinedFlag['x' - 'a'], tarvo::kUndefined);
+    QVERIFY(!list.Button(VarListButton::kCopy)->isEnabled());
+    Click(list.Button(VarListButton::kExit));
+    QVERIFY(!list.isVisible());
+  }
+
+  // A solver's complex roots are listed from inside the calculation, without
+  // the busy pointer; the pair is shown once, then the list is plain again.
+  void aSolverShowsItsRootsInTheList() {
+    QList<QStringList> shown;
+    bool busyWhileOpen = false;
+    w->SetModalHook([&](QWidget* window) {
+      auto* list = dynamic_cast<VariableListWindow*>(window);
+      shown << list->ShownRows();
+      busyWhileOpen = busyWhileOpen || QApplication::overrideCursor() != nullptr;
+      Click(list->Button(VarListButton::kExit));
+    });
+    QCOMPARE(Calculate(*w, QStringLiteral("EQ2D(x^2-2x+5)")), QStringLiteral("1"));
+    QVERIFY(rec.texts.isEmpty());
+    QTest::mouseClick(w->Key(tarvo::kKeyVarList), Qt::LeftButton);
+    QCOMPARE(shown, QList<QStringList>({{"a =  1 + i2", "b =  1 - i2"}, {"a =  1", "b =  1", "i =  2"}}));
+    QVERIFY(!busyWhileOpen && QApplication::overrideCursor() == nullptr && !w->Busy());
+    // Escape closes the list and drops the pair as well.
+    w->SetModalHook([](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); });
+    QTest::keyClick(w->Entry(), Qt::Key_Return);
+    w->SetModalHook([&](QWidget* window) { shown << dynamic_cast<VariableListWindow*>(window)->ShownRows(), window->close(); });
+    QTest::mouseClick(w->Key(tarvo::kKeyVarList), Qt::LeftButton);
+    QCOMPARE(shown.last(), QStringList({"a =  1", "b =  1", "i =  2"}));
+  }
+
+  // F1 and the help menu: the manual beside the program, the home page, the
+  // About box's addresses; what cannot be opened is named. The About box is
+  // modal, outlives the splash's time and closes on a click or a key.
+  void helpHandsOverToTheDesktop() {
+    QTemporaryDir dir;
+    const QString manual = dir.filePath(QStringLiteral("Manual_Tarvo.pdf"));
+    const QUrl home(QStringLiteral("https://tarvo.example.org/")), mail(QStringLiteral("mailto:tarvo@example.org"));
+    using tarvo::HelpChoice;
+    const struct {
+      bool manualThere, accepts;
+      int choice;  // -1: F1
+      QList<QUrl> urls;
+      QStringList texts;
+    } rows[] = {
+        {true, true, -1, {QUrl::fromLocalFile(manual)}, {}},
+        {false, true, int(HelpChoice::kManual), {}, {"Can't find/open file " + manual}},
+        {false, false, int(HelpChoice::kHomePage), {home}, {"Sorry, cannot connect to tarvo.example.org"}},
+        {false, false, int(HelpChoice::kAbout), {mail}, {"Sorry, can't found your email client application."}},
+        {false, true, int(HelpChoice::kAbout), {home}, {}},
+    };
+    for (const auto& r : rows) {
+      QFile file(manual);
+      r.manualThere ? void(file.open(QIODevice::WriteOnly)) : void(file.remove());
+      rec = {}, rec.desktopAccepts = r.accepts, w = NewWindow(rec);
+      w->SetProgramDirectory(dir.path().toStdString());
+      w->SetPopupMenu([&](const std::vector<tarvo::MenuEntry>&) { return r.choice; });
+      bool stays = false;
+      w->SetModalHook([&](QWidget* window) {
+        auto* about = static_cast<tarvo::ui::SplashWindow*>(window);
+        Click(r.urls[0] == mail ? static_cast<QWidget*>(about->LlblMAIL()) : about->LblWEB());
+        QTest::qWait(tarvo::ui::SplashWindow::kShowMilliseconds + 300);
+        stays = about->isVisible() && about->isModal();
+        if (r.accepts) QTest::keyClick(about, Qt::Key_Space);
+        else QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(10, 10));
+      });
+      if (r.choice < 0) QTest::keyClick(w->Entry(), Qt::Key_F1);
+      else QTest::mouseClick(w->Key(tarvo::kKeyHelp), Qt::LeftButton);  // returns once a box is gone
+      QCOMPARE(rec.urls, r.urls);
+      QCOMPARE(rec.texts, r.texts);
+      QCOMPARE(stays, r.choice == int(HelpChoice::kAbout));
+    }
+  }
+
+  // The splash hands over once: at the first key, or after its time.
+  void splashHandsOverOnce() {
+    for (const bool byKey : {true, false}) {
+      tarvo::ui::SplashWindow splash;
+      int handed = 0;
+      splash.onUnload = [&handed] { ++handed; };
+      splash.show();
+      if (byKey) QTest::keyClick(&splash, Qt::Key_A);
+      QTRY_COMPARE_WITH_TIMEOUT(handed, 1, byKey ? 0 : 3000);
+      splash.close();
+      QCOMPARE(handed, 1);
+    }
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
