@@ -242,25 +242,14 @@ TEST(WindowLogic, ScriptsLeaveTheKeypadAndDesktop) {
   }
 }
 
-TEST(WindowLogic, TheManualOpensWhereItLiesOrSaysWhyNot) {
-  struct Row { const char* file; bool desktopAccepts; std::string opened; };
-  const Row rows[] = {
-      {"/opt/tarvo/bin/Manual_Tarvo.pdf", true, "/opt/tarvo/bin/Manual_Tarvo.pdf"},
-      {"/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf", true, "/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf"},
-      {"/opt/tarvo/bin/Manual_Tarvo.pdf", false,
-       "! Error: No program to open PDF files was found. The manual is the file /opt/tarvo/bin/Manual_Tarvo.pdf"},
-  };
-  for (const Row& r : rows) {
-    Window w;
-    w.c.files = {r.file};
-    w.c.desktopAccepts = r.desktopAccepts;
-    w.Do("F1");
-    EXPECT_EQ(w.c.opened.back(), r.opened) << r.file;
-  }
+TEST(WindowLogic, AManualNoProgramOpensIsNamed) {
   Window w;
+  w.c.files = {"/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf"};  // the installed place
   w.c.desktopAccepts = false;
-  w.Do("m1 k92");
-  EXPECT_EQ(w.c.opened.back(), "! Tarvo: Sorry, cannot connect to tarvo.example.org");
+  w.Do("F1");
+  EXPECT_EQ(w.c.opened, (std::vector<std::string>{"/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf",
+                                                  "! Error: No program to open PDF files was found. The manual is "
+                                                  "the file /opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf"}));
 }
 
 TEST(WindowLogic, KeysShowOnTheirPageAndMoveWhileHeld) {
@@ -373,25 +362,20 @@ TEST(WindowLogic, EntriesOverTheLengthLimitAreRefusedBeforeAnyWork) {
   Window w;
   std::string longest = "1";
   while (longest.size() < static_cast<size_t>(kMaxEntryLength)) longest += "+1";
-  ASSERT_EQ(longest.size(), static_cast<size_t>(kMaxEntryLength));
-  for (const std::string& entry : {longest, longest + "0", " " + longest, std::string(kMaxEntryLength + 1, ' ')}) {
+  for (const std::string& entry : {longest, longest + "0", " " + longest}) {
     w.c.busy.clear();
     w.c.SetEntryText(entry);
-    const int kept = w.logic.History().Last();
     w.logic.ExecuteKey();
-    const bool fits = entry.size() <= static_cast<size_t>(kMaxEntryLength);
+    const bool fits = entry == longest;
     EXPECT_EQ(w.engine.ErrorCode, fits ? 0 : kErrEntryTooLong);
     EXPECT_EQ(w.c.busy.empty(), !fits) << "nothing evaluated";
-    EXPECT_EQ(w.logic.History().Last(), kept + (fits ? 1 : 0)) << "nor kept";
   }
-  EXPECT_EQ(w.c.upper, "Error: Entry too long ");
+  EXPECT_EQ(w.logic.History().Last(), 2) << "only the start's 0 and the longest kept";
   EXPECT_EQ(w.engine.LastAnswer, (kMaxEntryLength + 1) / 2);
-  // A key that would make the line too long writes nothing.
-  w.c.SetEntryText(longest);
-  w.c.SetSelection(kMaxEntryLength, 0);
-  w.Do("L k21");
+  w.c.SetEntryText(longest);  // a key that would make the line too long writes nothing
+  w.Do("c" + std::to_string(kMaxEntryLength) + " L k21");
   EXPECT_EQ(w.c.entry, longest);
-  EXPECT_EQ(w.c.color, kErrorRed);
+  EXPECT_EQ(w.c.upper, "Error: Entry too long ");
 }
 
 // Running out of memory in the middle of an entry ends that entry only.
@@ -405,21 +389,20 @@ TEST(WindowLogic, AnEntryOutOfMemoryEndsInAnErrorAndTheSessionGoesOn) {
       }
     }
     bool fail = false;
-  };
-  Failing c;
+  } c;
   Engine engine;
   CalculatorLogic logic(c, engine);
   logic.StartSession("");
-  c.SetEntryText("6*7");
-  logic.ExecuteKey();
-  c.fail = true;
-  c.SetEntryText("x=2+3");
-  logic.ExecuteKey();
-  EXPECT_EQ(c.upper, "Error: Too complex expression ");
+  for (const char* entry : {"6*7", "x=2+3", "ans+1"}) {
+    c.fail = entry[0] == 'x';
+    c.SetEntryText(entry);
+    logic.ExecuteKey();
+    if (entry[0] == 'x') {
+      EXPECT_EQ(c.upper, "Error: Too complex expression ");
+    }
+  }
   EXPECT_EQ(c.busy.back(), false);
   EXPECT_EQ(engine.DefinedFlag[23], kUndefined);
-  c.SetEntryText("ans+1");
-  logic.ExecuteKey();
   EXPECT_EQ(c.display, " 43");
 }
 
