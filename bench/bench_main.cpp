@@ -21,7 +21,7 @@
 #include "output/formats.h"
 #include "prepare/normalize.h"
 #include "ui/logic/console.h"
-#include "ui/logic/calculator_logic.h"
+#include "ui/logic/processing_cycle.h"
 #include "ui/logic/symbols.h"
 
 namespace {
