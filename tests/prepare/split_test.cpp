@@ -36,6 +36,7 @@ TEST(Split, MarksTheFirstSeparatorOfEachCall) {
       {"{ncr}(5)", "", kErrSyntax},
       {"{ncr}(5,2", "", kErrSyntax},
       {"1+{ncr}", "", kErrSyntax},
+      {"{ncr}", "", kErrSyntax},
       {"{ncr}(1,2)+{ncr}(3)", "", kErrSyntax},
       {"{ncr}(1,{ncr}(2),3)", "", kErrSyntax},
       {"{ncr}({ncr}(5),2)", "{ncr}({ArgumentMark}2)", kErrSyntax},
@@ -46,6 +47,7 @@ TEST(Split, MarksTheFirstSeparatorOfEachCall) {
       {"{gcm}{gcm}({ncr}(5),2),3)", "", kErrSyntax},
       {"{gcm}{gcm}({ncr}(5),2,3)", "", kErrSyntax},
       {"{gcm}{ncr}({ncr}(1),{ncr}(2,3)),4)", "", kErrSyntax},
+      {"{ncr}{ncr}{ncr}1,,)", "{ncr}{ncr}{ArgumentMark}{ArgumentMark})", kErrSyntax},
   };
   for (const auto& r : rows) {
     Engine engine;
