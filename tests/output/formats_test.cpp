@@ -1,6 +1,6 @@
-// RoundAtPlace where the fractions format never takes it: negative halves
-// and the faults of a step beyond the double range (the formats themselves
-// are in formats.golden).
+// What the output keys never reach (the formats themselves are in
+// formats.golden): RoundAtPlace's negative halves and faults beyond the
+// double range, and the calendar beyond the date key's years.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -29,6 +29,12 @@ TEST(RoundAtPlace, RoundsHalvesUpwardAndFaultsBeyondTheRange) {
     EXPECT_DOUBLE_EQ(RoundAtPlace(engine, r.x, r.place), r.want) << r.x;
     EXPECT_EQ(engine.ErrorCode, r.error) << r.x;
   }
+}
+
+TEST(FormatJulianDate, WritesPlainNumbersBeyondTheCalendar) {
+  EXPECT_EQ(FormatJulianDate(2488069.5), "Friday, January 1st, 2100");
+  EXPECT_EQ(FormatJulianDate(1e12), "1000000000000");
+  EXPECT_EQ(FormatJulianDate(-1e300), "-1E+300");
 }
 
 }  // namespace
