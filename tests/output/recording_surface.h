@@ -1,30 +1,16 @@
-// A DrawSurface that records every print and line with the pen and font in
-// force, for checking DrawResult's typography without a window.
+// A DrawSurface that writes every print and line, with the pen and font in
+// force, to one trace: DrawResult's typography checked without a window.
 #pragma once
 
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "output/draw.h"
 
 namespace tarvo::test {
 
-struct PrintedText {
-  std::string text;
-  double x = 0, y = 0;
-  std::string font;
-  double size = 0;
-  bool bold = false;
-};
-
-struct DrawnLine {
-  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-};
-
 class RecordingSurface : public DrawSurface {
  public:
-  RecordingSurface() : font_(kDisplayFont) {}
-
   double CurrentX() const override { return x_; }
   void SetCurrentX(double x) override { x_ = x; }
   double CurrentY() const override { return y_; }
@@ -35,33 +21,31 @@ class RecordingSurface : public DrawSurface {
   void SetFontSize(double points) override { size_ = points; }
   bool FontBold() const override { return bold_; }
   void SetFontBold(bool bold) override { bold_ = bold; }
-  // Every byte is half the point size wide; the glyph font a quarter wider,
-  // so a width taken in the wrong font shows.
+  // A byte is half the point size wide, in the glyph font five eighths: a
+  // width taken in the wrong font shows.
   double TextWidth(const std::string& text) const override {
-    const double perChar = font_ == kSymbolFont ? size_ * 0.625 : size_ * 0.5;
-    return perChar * static_cast<double>(text.size());
+    return (font_ == kSymbolFont ? 0.625 : 0.5) * size_ * static_cast<double>(text.size());
   }
+  // "[text]x,y font size" with "b" for bold; a line as "line x0,y0-x1,y1".
   void Print(const std::string& text) override {
-    prints.push_back({text, x_, y_, font_, size_, bold_});
+    trace_ << "[" << text << "]" << x_ << "," << y_ << " " << Pen() << " ";
     x_ += TextWidth(text);
   }
   void Line(double x0, double y0, double x1, double y1) override {
-    lines.push_back({x0, y0, x1, y1});
+    trace_ << "line " << x0 << "," << y0 << "-" << x1 << "," << y1 << " ";
   }
-
-  // All printed texts run together, as one line of the display.
-  std::string AllText() const {
-    std::string all;
-    for (const auto& p : prints) all += p.text;
-    return all;
+  std::string Pen() const { return font_ + std::to_string(static_cast<int>(size_)) + (bold_ ? "b" : ""); }
+  // The trace, then where the pen was left and the font in force.
+  std::string Trace() const {
+    std::ostringstream end;
+    end << "=> " << x_ << "," << y_ << " " << Pen();
+    return trace_.str() + end.str();
   }
-
-  std::vector<PrintedText> prints;
-  std::vector<DrawnLine> lines;
 
  private:
+  std::ostringstream trace_;
   double x_ = 0, y_ = 0;
-  std::string font_;
+  std::string font_ = "T";
   double size_ = 8;
   bool bold_ = true;
 };
