@@ -44,12 +44,9 @@ TEST_F(Dispatch, PowerPrefixesAndCodesWithoutOperation) {
 
 TEST_F(Dispatch, ListNumbers) {
   CheckRows(engine, {
-      {"{lgb}0:", 0, kErrUnknown},
-      {"{lgb}17:", 0, kErrUnknown},
-      {"{lgb}{Negate}1:", 0, kErrUnknown},
-      {"{lgb}1e300:", 0, kErrUnknown},
-      {"{lgb}16.6:", 0, kErrUnknown},
-      {"{ncr}0.5:", 0, kErrUnknown},
+      {"{lgb}0:", 0, kErrUnknown}, {"{lgb}17:", 0, kErrUnknown},
+      {"{lgb}{Negate}1:", 0, kErrUnknown}, {"{lgb}1e300:", 0, kErrUnknown},
+      {"{lgb}16.6:", 0, kErrUnknown}, {"{ncr}0.5:", 0, kErrUnknown},
       {"{ncr}5:", 0, kErrArgumentCount},  // a plain number names an empty list
       {"{lgb}(2{ArgumentMark}8)*0+{lgb}1.4:", 3, 0},
   });
@@ -84,10 +81,8 @@ TEST_F(Dispatch, ArgumentCountsAreCheckedAfterTheListNumber) {
 // {#stxt} s3x3 take lists whose text arguments are slot numbers 0..9.
 TEST_F(Dispatch, EquationSlots) {
   CheckRows(engine, {
-      {"{#ecsg}10:", 0, kErrUnknown},
-      {"{#ecsg}{Negate}1:", 0, kErrUnknown},
-      {"{#ecsg}9.6:", 0, kErrUnknown},
-      {"{#ectg}10:", 0, kErrUnknown},
+      {"{#ecsg}10:", 0, kErrUnknown}, {"{#ecsg}{Negate}1:", 0, kErrUnknown},
+      {"{#ecsg}9.6:", 0, kErrUnknown}, {"{#ectg}10:", 0, kErrUnknown},
       {"{solve}(10{ArgumentMark}0,1):", 0, kErrUnknown},
       {"{#sdxd}(1{ArgumentMark}10):", 0, kErrUnknown},
       {"{#stxt}(1{ArgumentMark}2,12):", 0, kErrUnknown},

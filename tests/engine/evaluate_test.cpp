@@ -25,29 +25,19 @@ using Evaluation = FreshEngine;
 TEST_F(Evaluation, OperatorsAndRoots) {
   CheckRows(engine, {
       {"{Negate}2^2:", 4, 0},  // a function token binds before power
-      {"1/2{ImplicitProduct}4:", 0.125, 0},
-      {"2{ImplicitProduct}3^2:", 18, 0},
-      {"2^3{ImplicitProduct}2:", 16, 0},
-      {"{sin}{cos}0:", std::sin(1.0), 0},
-      {"{Negate}(2+3)*2:", -10, 0},
-      {"3-{Negate}2:", 5, 0},
+      {"1/2{ImplicitProduct}4:", 0.125, 0}, {"2{ImplicitProduct}3^2:", 18, 0},
+      {"2^3{ImplicitProduct}2:", 16, 0}, {"{sin}{cos}0:", std::sin(1.0), 0},
+      {"{Negate}(2+3)*2:", -10, 0}, {"3-{Negate}2:", 5, 0},
       {"2:3:", 2, 0},  // the first end mark ends the evaluation
-      {"{Negate}7\\2:", -3, 0},
-      {"{Negate}7{Mod}2:", -1, 0},
-      {"{Negate}2147483648\\1:", -2147483648.0, 0},
-      {"{Negate}2147483648{Mod}{Negate}1:", 0, 0},
+      {"{Negate}7\\2:", -3, 0}, {"{Negate}7{Mod}2:", -1, 0},
+      {"{Negate}2147483648\\1:", -2147483648.0, 0}, {"{Negate}2147483648{Mod}{Negate}1:", 0, 0},
       {"{Negate}2147483648\\{Negate}1:", 0, kErrOverflow},
-      {"{Negate}1e308-1e308:", 0, kErrOverflow},
-      {"3{NthRoot}{Negate}8:", -2, 0},
-      {"0.5{NthRoot}3:", 9, 0},
-      {"{Negate}2{NthRoot}4:", 0.5, 0},
-      {"2{NthRoot}{Negate}8:", 0, kErrOutOfRange},
-      {"2.5{NthRoot}{Negate}8:", 0, kErrOutOfRange},
+      {"{Negate}1e308-1e308:", 0, kErrOverflow}, {"3{NthRoot}{Negate}8:", -2, 0},
+      {"0.5{NthRoot}3:", 9, 0}, {"{Negate}2{NthRoot}4:", 0.5, 0},
+      {"2{NthRoot}{Negate}8:", 0, kErrOutOfRange}, {"2.5{NthRoot}{Negate}8:", 0, kErrOutOfRange},
       {"{Negate}3{NthRoot}{Negate}8:", 0, kErrOutOfRange},
-      {"0{NthRoot}{Negate}8:", 0, kErrOverflow},
-      {"1e16{NthRoot}{Negate}8:", 0, kErrOverflow},
-      {"0.5{NthRoot}1e300:", 0, kErrOverflow},
-      {"1e-320{NthRoot}2:", 0, kErrOverflow},
+      {"0{NthRoot}{Negate}8:", 0, kErrOverflow}, {"1e16{NthRoot}{Negate}8:", 0, kErrOverflow},
+      {"0.5{NthRoot}1e300:", 0, kErrOverflow}, {"1e-320{NthRoot}2:", 0, kErrOverflow},
   });
   // Comparisons and logic operators have no operation here.
   for (const char* op : {"{NotEqual}", "{LessOrEqual}", "{GreaterOrEqual}", "<", "=", ">", "&",
@@ -57,21 +47,10 @@ TEST_F(Evaluation, OperatorsAndRoots) {
 
 TEST_F(Evaluation, LiteralsAndMalformedStrings) {
   CheckRows(engine, {
-      {".5:", 0.5, 0},
-      {"5.:", 5, 0},
-      {".:", 0, 0},
-      {"2e3+1:", 2001, 0},
-      {"2E-3:", 0.002, 0},
-      {"2E+3:", 2000, 0},
-      {"1E:", 1, 0},
-      {"1e+:", 1, 0},
-      {"E5:", 0, 0},
-      {"1E-400:", 0, 0},
-      {"0.0001E-330:", 0, 0},
-      {"0.001E310:", 1e307, 0},
-      {"0E99999:", 0, 0},
-      {"1E400:", 0, kErrOverflow},
-      {"1000000000000000000000000000000E300:", 0, kErrOverflow},
+      {".5:", 0.5, 0}, {"5.:", 5, 0}, {".:", 0, 0}, {"2e3+1:", 2001, 0}, {"2E-3:", 0.002, 0},
+      {"2E+3:", 2000, 0}, {"1E:", 1, 0}, {"1e+:", 1, 0}, {"E5:", 0, 0}, {"1E-400:", 0, 0},
+      {"0.0001E-330:", 0, 0}, {"0.001E310:", 1e307, 0}, {"0E99999:", 0, 0},
+      {"1E400:", 0, kErrOverflow}, {"1000000000000000000000000000000E300:", 0, kErrOverflow},
       {"1E99999999999999999999:", 0, kErrOverflow},
   });
   for (const char* bad : {"1.2.3:", "):", "2x:", "1(2):", "1{sin}2:", "", ":", "1+2", "1+",
@@ -110,8 +89,7 @@ TEST_F(Evaluation, StackAndListLimits) {
   CheckRows(engine, {
       {Repeat("(", 28) + "1" + Repeat(")", 28) + ":", 1, 0},
       {Repeat("(", 29) + "1" + Repeat(")", 29) + ":", 0, kErrUnknown},
-      {Repeat("{Negate}", 28) + "3:", 3, 0},
-      {Repeat("{Negate}", 29) + "3:", 0, kErrUnknown},
+      {Repeat("{Negate}", 28) + "3:", 3, 0}, {Repeat("{Negate}", 29) + "3:", 0, kErrUnknown},
       {Repeat("{Negate}(", 15) + "3" + Repeat(")", 15) + ":", 0, kErrUnknown},
   });
   // 28 value slots: each unit leaves five operators of rising priority
@@ -125,16 +103,11 @@ TEST_F(Evaluation, StackAndListLimits) {
   // arguments per list, list numbers 1..16.
   const std::string sixteen = "(1{ArgumentMark}1)" + Repeat("+(1{ArgumentMark}1)", 15);
   CheckRows(engine, {
-      {sixteen + ":", 136, 0},
-      {sixteen + "+(1{ArgumentMark}1):", 0, kErrTooManyEquations},
+      {sixteen + ":", 136, 0}, {sixteen + "+(1{ArgumentMark}1):", 0, kErrTooManyEquations},
       {"1{ArgumentMark}2,3,4,5,6,7,8,9,10:", 1, 0},
-      {"1{ArgumentMark}2,3,4,5,6,7,8,9,10,11:", 0, kErrUnknown},
-      {"0,5:", 0, kErrUnknown},
-      {"17,5:", 0, kErrUnknown},
-      {"{Negate}1,5:", 0, kErrUnknown},
-      {"1e300,5:", 0, kErrUnknown},
-      {"0.5,1:", 0, kErrUnknown},
-      {"16.5,1:", 16.5, 0},
+      {"1{ArgumentMark}2,3,4,5,6,7,8,9,10,11:", 0, kErrUnknown}, {"0,5:", 0, kErrUnknown},
+      {"17,5:", 0, kErrUnknown}, {"{Negate}1,5:", 0, kErrUnknown}, {"1e300,5:", 0, kErrUnknown},
+      {"0.5,1:", 0, kErrUnknown}, {"16.5,1:", 16.5, 0},
       // det3x3(1..8, 10) is -3: the second list of a call reaches its function.
       {"(1{ArgumentMark}1)+{#dettxt}(1{ArgumentMark}2,3,4,5,6,7,8,10):", -2, 0},
   });

