@@ -7,9 +7,7 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
-#include <random>
 #include <string>
-#include <vector>
 
 #include "engine/errors.h"
 #include "engine/eval/dispatch.h"
@@ -59,16 +57,14 @@ TEST_F(Evaluation, LiteralsAndMalformedStrings) {
     CheckRows(engine, {{bad, 0, kErrSyntax}});
 }
 
-TEST_F(Evaluation, EnteringWithAnErrorReadsNothing) {
+// Entered with an error, nothing is read. A value no calculation makes (a
+// loaded file's "ans") is a fault where it is read, and ends the evaluation
+// before the next operator.
+TEST_F(Evaluation, ErrorsStopTheEvaluation) {
   engine.ErrorCode = kErrOutOfRange;
   EXPECT_EQ(0.0, Evaluate(engine, Tok("x+1:")));
   EXPECT_EQ(kErrOutOfRange, engine.ErrorCode);
   EXPECT_EQ(kUndefined, engine.DefinedFlag['x' - 'a']);
-}
-
-// A value no calculation makes (a loaded file's "ans") is a fault where it is
-// read, and the fault ends the evaluation before the next operator.
-TEST_F(Evaluation, NonFiniteOperandEndsTheEvaluation) {
   engine.LastAnswer = std::numeric_limits<double>::quiet_NaN();
   EXPECT_EQ(kErrUnknown, Calc(engine, "{ans}(0)/0:").error);
   engine.LastAnswer = std::numeric_limits<double>::infinity();
@@ -116,14 +112,9 @@ TEST_F(Evaluation, StackAndListLimits) {
 // A solver whose equation calls a solver on the equation's own slot ends in
 // error 1 at the nesting limit, whatever the solver in between made of it.
 TEST_F(Evaluation, ASolverReenteringItsOwnEquationEndsInError1) {
-  const char* rows[][2] = {
-      {"{solve}(1{ArgumentMark}0,2)-x", "{solve}(1{ArgumentMark}0,2):"},
-      {"x-{solve}(1{ArgumentMark}0,2,0.0002)", "{solve}(1{ArgumentMark}0,2,0.0002):"},
-      {"{#ecsg}(1)+x^2-1", "{#ecsg}(1):"},
-  };
-  for (const auto& row : rows) {
-    engine.EquationSlots[1] = Tok(row[0]);
-    CheckRows(engine, {{row[1], 0, kErrUnknown}});
+  for (const char* solver : {"{solve}(1{ArgumentMark}0,2)", "{solve}(1{ArgumentMark}0,2,0.0002)", "{#ecsg}(1)"}) {
+    engine.EquationSlots[1] = Tok(std::string(solver) + "-x^2");
+    CheckRows(engine, {{std::string(solver) + ":", 0, kErrUnknown}});
   }
 }
 
@@ -165,34 +156,6 @@ TEST_F(Evaluation, NestedEvaluationsLeaveTheOuterStateAlone) {
   };
   EXPECT_EQ(0.0, EvaluateWith(engine, Tok("1+{Negate}2:"), failing));
   EXPECT_EQ(kErrDivisionByZero, engine.ErrorCode);
-}
-
-// Hostile strings: any bytes, strings of the bytes the evaluator gives
-// meaning to, deep nesting. Every outcome is an error number or a finite value.
-TEST_F(Evaluation, HostileStringsEndInAnErrorOrAFiniteValue) {
-  std::string meaningful = "0123456789.eExyz()+-@*/^\\,:=<>&;";
-  for (int c = 21; c <= 31; ++c) meaningful += static_cast<char>(c);
-  for (int c = 128; c <= 226; ++c) meaningful += static_cast<char>(c);
-  std::vector<std::string> inputs = {
-      Tok(Repeat("(", 5000) + "1" + Repeat(")", 5000) + ":"), Tok(Repeat("{sin}", 5000) + "1:"),
-      Tok(Repeat("1+1@1*1{ImplicitProduct}1^(", 200) + "1:"), Tok(Repeat("(1{ArgumentMark}1)+", 100) + "1:"),
-      Repeat(")", 100) + ":", "1" + Repeat(",1", 100) + ":"};
-  std::mt19937 gen(12345);
-  for (int n = 0; n < 40000; ++n) {
-    const bool anyByte = n % 2 == 0;
-    std::string s;
-    const int len = static_cast<int>(gen() % 120);
-    for (int i = 0; i < len; ++i)
-      s += anyByte ? static_cast<char>(gen() % 256) : meaningful[gen() % meaningful.size()];
-    inputs.push_back(n % 4 == 0 ? s : s + ":");
-  }
-  for (const std::string& s : inputs) {
-    engine.ErrorCode = 0;
-    const double v = Evaluate(engine, s);
-    const int e = engine.ErrorCode;
-    ASSERT_TRUE(e >= 0 && e <= 41) << Readable(s) << " gave " << e;
-    ASSERT_TRUE(e == 0 ? std::isfinite(v) : v == 0.0) << Readable(s);
-  }
 }
 
 }  // namespace
