@@ -76,8 +76,7 @@ TEST_F(Dispatch, ListNumbersAndEquationSlots) {
       {"{lgb}(2{ArgumentMark}8)*0+{lgb}1.4:", 3, 0},
       {"{#ecsg}10:", 0, kErrUnknown}, {"{#ecsg}{Negate}1:", 0, kErrUnknown},
       {"{#ecsg}9.6:", 0, kErrUnknown}, {"{#ectg}10:", 0, kErrUnknown},
-      {"{solve}(10{ArgumentMark}0,1):", 0, kErrUnknown},
-      {"{#sdxd}(1{ArgumentMark}10):", 0, kErrUnknown},
+      {"{solve}(10{ArgumentMark}0,1):", 0, kErrUnknown}, {"{#sdxd}(1{ArgumentMark}10):", 0, kErrUnknown},
       {"{#stxt}(1{ArgumentMark}2,12):", 0, kErrUnknown},
       {"{#sdxd}(12{ArgumentMark}2,3):", 0, kErrArgumentCount},
   });
