@@ -33,6 +33,17 @@ inline constexpr NamedToken kTokenNames[] = {
     {"PowerOf3", Token::PowerOf3}, {"PowerOf4", Token::PowerOf4}, {"PowerOf9", Token::PowerOf9},
 };
 
+// Calls `found(name, byte)` for every named token and every typed function
+// name, until it returns true.
+template <typename Found>
+bool FindToken(Found found) {
+  for (const NamedToken& n : kTokenNames)
+    if (found(n.name, ByteOf(n.token))) return true;
+  for (const FunctionToken& f : FunctionTokenTable)
+    if (found(f.name, ByteOf(f.code))) return true;
+  return false;
+}
+
 // Token strings in a readable notation: {name} is the token of a function
 // name as typed ("{sin}30:") or a token from kTokenNames
 // ("2{ImplicitProduct}x:" is 2 times x); {N} is byte N, for a byte that is
@@ -47,23 +58,11 @@ inline std::string Tok(std::string_view readable) {
     const size_t close = readable.find('}', i);
     const std::string_view name = readable.substr(i + 1, close - i - 1);
     i = close;
-    bool found = false;
-    for (const NamedToken& n : kTokenNames) {
-      if (!found && n.name == name) {
-        out += ByteOf(n.token);
-        found = true;
-      }
-    }
-    for (const FunctionToken& f : FunctionTokenTable) {
-      if (!found && f.name == name) {
-        out += ByteOf(f.code);
-        found = true;
-      }
-    }
-    // {N}: the byte N, for bytes that are no token at all.
-    if (!found && !name.empty() && name.find_first_not_of("0123456789") == std::string_view::npos)
+    const auto named = [&](std::string_view n, char byte) { return n == name && (out += byte, true); };
+    if (FindToken(named)) continue;
+    if (!name.empty() && name.find_first_not_of("0123456789") == std::string_view::npos)
       out += static_cast<char>(std::stoi(std::string(name)));
-    else if (!found) ADD_FAILURE() << "no token named " << name;
+    else ADD_FAILURE() << "no token named " << name;
   }
   return out;
 }
@@ -74,13 +73,9 @@ inline std::string Readable(std::string_view bytes) {
   std::string out;
   for (char ch : bytes) {
     const int c = static_cast<unsigned char>(ch);
-    std::string name;
-    for (const NamedToken& n : kTokenNames)
-      if (name.empty() && ByteOf(n.token) == ch) name = n.name;
-    for (const FunctionToken& f : FunctionTokenTable)
-      if (name.empty() && ByteOf(f.code) == ch) name = f.name;
-    if (!name.empty()) out += "{" + name + "}";
-    else if (c < 32 || c >= 128) out += "{" + std::to_string(c) + "}";
+    const auto token = [&](std::string_view n, char b) { return b == ch && (out += "{" + std::string(n) + "}", true); };
+    if (FindToken(token)) continue;
+    if (c < 32 || c >= 128) out += "{" + std::to_string(c) + "}";
     else out += ch;
   }
   return out;

@@ -1,10 +1,10 @@
 // Helpers for the evaluator's tests: evaluate a readable token string in an
-// angle unit and compare results the way the tables state them.
+// angle unit and check table rows of {tokens, value or error}.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <initializer_list>
 #include <string>
 
 #include "engine/eval/evaluate.h"
@@ -13,67 +13,38 @@
 
 namespace tarvo::test {
 
-enum class Unit { Rad, Deg, Gra };
-
-inline double FactorOf(Unit unit) {
-  const double pi = EngineState{}.Pi;
-  switch (unit) {
-    case Unit::Deg: return 180 / pi;
-    case Unit::Gra: return 200 / pi;
-    default: return 1.0;
-  }
-}
-
 struct Outcome {
   double value;
   int error;
 };
 
-// A fresh calculation: ErrorCode cleared, the angle unit set, then Evaluate.
-inline Outcome Calc(Engine& engine, std::string_view readable, Unit unit = Unit::Rad) {
+// A fresh calculation: ErrorCode cleared, radians or degrees, then Evaluate.
+inline Outcome Calc(Engine& engine, std::string_view readable, bool degrees = false) {
   engine.ErrorCode = 0;
-  engine.AngleFactor = FactorOf(unit);
+  engine.AngleFactor = degrees ? 180 / engine.Pi : 1.0;
   const double v = Evaluate(engine, Tok(readable));
   return {v, engine.ErrorCode};
 }
 
-// How a row's expected value is compared.
-enum class Match {
-  Exact,  // bit for bit (zeros forced by the engine, whole results)
-  Ulps,   // within 4 units in the last place
-  Near,   // within 1E-12 relative
+// A token string and either its value (error 0) or its error (value 0).
+struct Row {
+  std::string tokens;
+  double expected;
+  int error;
 };
 
-inline void ExpectValue(double expected, double actual, Match match) {
-  switch (match) {
-    case Match::Exact: EXPECT_EQ(expected, actual); break;
-    case Match::Ulps: EXPECT_DOUBLE_EQ(expected, actual); break;
-    case Match::Near:
-      EXPECT_NEAR(expected, actual, 1e-12 * std::fmax(1.0, std::fabs(expected)));
-      break;
+inline void CheckRows(Engine& engine, std::initializer_list<Row> rows) {
+  for (const Row& row : rows) {
+    const Outcome out = Calc(engine, row.tokens);
+    EXPECT_EQ(row.error, out.error) << row.tokens;
+    EXPECT_DOUBLE_EQ(row.error == 0 ? row.expected : 0.0, out.value) << row.tokens;
   }
 }
 
-// One row of a table: a token string, its angle unit, and either a value
-// (error 0) or an error number (value 0).
-struct Row {
-  const char* name;
-  const char* tokens;
-  Unit unit;
-  double expected;
-  int error;
-  Match match = Match::Ulps;
-};
-
-inline void CheckRow(Engine& engine, const Row& row) {
-  SCOPED_TRACE(std::string(row.name) + ": " + row.tokens);
-  const Outcome out = Calc(engine, row.tokens, row.unit);
-  EXPECT_EQ(row.error, out.error);
-  if (row.error == 0) {
-    ExpectValue(row.expected, out.value, row.match);
-  } else {
-    EXPECT_EQ(0.0, out.value);
-  }
+inline std::string Repeat(const std::string& s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
 }
 
 }  // namespace tarvo::test
