@@ -295,7 +295,7 @@ class WindowTest : public QObject {
       bool stays = false;
       w->SetModalHook([&](QWidget* window) {
         auto* about = static_cast<tarvo::ui::SplashWindow*>(window);
-        Click(r.urls[0] == mail ? static_cast<QWidget*>(about->LlblMAIL()) : about->LblWEB());
+        Click(r.urls[0] == mail ? static_cast<QWidget*>(about->MailLink()) : about->WebLink());
         QTest::qWait(tarvo::ui::SplashWindow::kShowMilliseconds + 300);
         stays = about->isVisible() && about->isModal();
         if (r.accepts) QTest::keyClick(about, Qt::Key_Space);

@@ -33,7 +33,7 @@
 namespace tarvo::ui {
 namespace {
 
-// Geometry of the upper part: the dark bezel (Picture1) that carries the
+// Geometry of the upper part: the dark bezel that carries the
 // entry line, the display and the title line.
 constexpr int kBezelLeft = 8, kBezelTop = 5, kBezelWidth = 735, kBezelBottom = 117;
 constexpr int kTitleTop = 89;

@@ -39,19 +39,15 @@ class SplashWindow : public QWidget {
   OpenUrlFn openUrl;
   MessageBoxFn messageBox;
 
-  // Timer1's Enabled: when off, showing the window does not start it.
+  // When off, showing the window does not start the hand-over timer.
   void SetTimerEnabled(bool enabled);
   // The About box: timer off, modal; returns once a click or key closed it.
   // `shown` runs once the window is up and waiting (the tests close it from
   // there).
   void RunAbout(const std::function<void(QWidget*)>& shown = {});
 
-  QLabel* LblTIT1() const { return title1_; }
-  QLabel* LblTIT2() const { return title2_; }
-  QLabel* LblVersion() const { return version_; }
-  LinkLabel* LlblMAIL() const { return mail_; }
-  LinkLabel* LblWEB() const { return web_; }
-  QTimer* Timer1() { return &timer_; }
+  LinkLabel* MailLink() const { return mail_; }
+  LinkLabel* WebLink() const { return web_; }
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -63,9 +59,6 @@ class SplashWindow : public QWidget {
  private:
   void Open(const QUrl& url, const QString& failure);
 
-  QLabel* title1_;
-  QLabel* title2_;
-  QLabel* version_;
   QLabel* notice_;
   LinkLabel* mail_;
   LinkLabel* web_;
