@@ -143,11 +143,11 @@ TEST_F(StateFiles, LayoutModesLoadAndMerge) {
                 st.st_uid == (geteuid() != 0 ? geteuid() : owner)) << name;
   EXPECT_TRUE(LoadVariableFiles(engine, dir + "/no-such-folder").ok);
   const double loaded[] = {3.0, std::nan(""), HUGE_VAL};
-  Write(kValueFile, std::string(reinterpret_cast<const char*>(loaded), sizeof loaded) + "\x12");
+  Write(kValueFile, std::string(reinterpret_cast<const char*>(loaded), sizeof loaded) + std::string(7, '\x12'));
   Write(kFlagFile, std::string("\xFF\xFF\0", 3));
   engine.Reset(), engine.VariableStore[1] = 8;
   EXPECT_TRUE(LoadVariableFiles(engine, dir).ok);
-  EXPECT_EQ(std::vector(engine.VariableStore.begin(), engine.VariableStore.begin() + 3), std::vector<double>({3, 8, 0}));
+  EXPECT_EQ(std::vector(engine.VariableStore.begin(), engine.VariableStore.begin() + 4), std::vector<double>({3, 8, 0, 0}));
   EXPECT_EQ(std::pair(engine.DefinedFlag[0], engine.DefinedFlag[1]), (std::pair<int16_t, int16_t>(-1, 0)));
   StoredPair mine, theirs;
   Engine other;
@@ -257,17 +257,21 @@ TEST_F(StateFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
 }
 
 // $XDG_STATE_HOME/tarvo where it is absolute, else ~/.local/state/tarvo; a
-// folder it makes is private, one that exists keeps its bits.
+// folder it makes is private, one that exists keeps its bits; a file in
+// the way is named.
 TEST_F(StateFiles, TheUserStateFolderFollowsXdgAndIsPrivate) {
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "", fallback = root + "/.local/state/tarvo";
   fs::create_directories(root + "/kept/tarvo"), chmod((root + "/kept/tarvo").c_str(), 0755), setenv("HOME", root.c_str(), 1);
+  std::ofstream(root + "/file") << "";
   const std::tuple<std::string, std::string, int> rows[] = {
       {root + "/x", root + "/x/tarvo", 0700}, {root + "/kept", root + "/kept/tarvo", 0755},
-      {"relative", fallback, 0700}, {"", fallback, 0700}};
+      {"relative", fallback, 0700}, {"", fallback, 0700}, {root + "/file", "", 0}};
   for (const auto& [xdg, expected, mode] : rows) {
     xdg.empty() ? unsetenv("XDG_STATE_HOME") : setenv("XDG_STATE_HOME", xdg.c_str(), 1);
-    EXPECT_EQ(UserStateDirectory(), expected);
-    EXPECT_EQ(fs::status(expected).permissions(), fs::perms(mode)) << expected;
+    std::string error;
+    EXPECT_EQ(UserStateDirectory(&error), expected);
+    if (expected.empty()) EXPECT_EQ(error, root + "/file/tarvo: Not a directory");
+    else EXPECT_EQ(fs::status(expected).permissions(), fs::perms(mode)) << expected;
   }
   setenv("HOME", home.c_str(), 1);
 }
