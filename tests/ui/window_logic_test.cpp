@@ -350,6 +350,20 @@ TEST(WindowLogic, ResultsGoToTheClipboardAndTheBusyPointer) {
   EXPECT_EQ(w.c.clipboard, "-7");  // no blank before the minus sign
 }
 
+// After a result the operator and postfix keys go on from the answer
+// (· ^ - / + ⁻¹ ° ' " % ! ² ³ ⁿ√ \ // mod); every other key starts anew,
+// and ANS writes the answer alone.
+TEST(WindowLogic, OperatorKeysGoOnFromTheAnswer) {
+  const std::set<int> goOn = {15, 16, 17, 18, 19, 26, 30, 31, 32, 37, 41, 44, 45, 51, 52, 53, 54};
+  for (int k = 1; k <= kKeyCount; ++k) {
+    Window w;
+    w.Do("t6+7 E k" + std::to_string(k));
+    EXPECT_EQ(w.c.entry.rfind("13", 0) == 0 && w.c.entry != "13", goOn.count(k) == 1) << k << ": " << w.c.entry;
+  }
+  Window w;  // a fresh session defines e and nothing else
+  for (size_t i = 0; i < 26; ++i) EXPECT_EQ(w.engine.DefinedFlag[i] != kUndefined, i == 'e' - 'a') << i;
+}
+
 TEST(WindowLogic, HistoryKeepsTheNewest32) {
   Window w;
   for (int i = 1; i <= 40; ++i) w.Do("t" + std::to_string(i) + " E");
