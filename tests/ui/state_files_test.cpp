@@ -120,7 +120,7 @@ class StateFiles : public test::FreshEngine {
 // and (where the saver may, as root) its owner; a short file fills its
 // leading entries, a NaN and an infinity are ignored, no folder is a first
 // run; a session writes back only what it changed, so what another one
-// saved in between survives.
+// saved in between survives, and what it cut short does not count.
 TEST_F(StateFiles, LayoutModesLoadAndMerge) {
   Define(engine, 'a', 1.0);
   engine.LastAnswer = -2.5;
@@ -155,6 +155,13 @@ TEST_F(StateFiles, LayoutModesLoadAndMerge) {
   Define(other, 'q', 9), Define(engine, 'x', 7);
   ASSERT_TRUE(SaveVariableFiles(other, dir, &theirs).ok && SaveVariableFiles(engine, dir, &mine).ok);
   EXPECT_EQ(std::pair(Stored('q'), Stored('x')), std::pair(9.0, 7.0));
+  // Cut short in between, mid-entry: an entry the file no longer holds whole
+  // keeps this session's value.
+  Define(engine, 'd', 4);
+  ASSERT_TRUE(SaveVariableFiles(engine, dir).ok && LoadVariableFiles(engine, dir, &mine).ok);
+  fs::resize_file(At(kValueFile), 31);
+  ASSERT_TRUE(SaveVariableFiles(engine, dir, &mine).ok);
+  EXPECT_EQ(Stored('d'), 4);
 }
 
 enum class Plant { kForeignLink, kFifo, kFolder, kOwnLinkToInput, kOwnLink };
