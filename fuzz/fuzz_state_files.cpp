@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/logic/console.h"
+#include "ui/logic/persist.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string dir = [] {
@@ -19,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const size_t split = std::min<size_t>(static_cast<size_t>(data[0]) * 2, size - 1);
   const char* bytes = reinterpret_cast<const char*>(data);
-  std::ofstream(dir + "/Varreal.dat", std::ios::binary).write(bytes + 1, static_cast<std::streamsize>(split));
-  std::ofstream(dir + "/vardimr.dat", std::ios::binary)
+  std::ofstream(dir + "/" + tarvo::kValueFile, std::ios::binary).write(bytes + 1, static_cast<std::streamsize>(split));
+  std::ofstream(dir + "/" + tarvo::kFlagFile, std::ios::binary)
       .write(bytes + 1 + split, static_cast<std::streamsize>(size - 1 - split));
   auto quiet = [](const std::string&) {};
   tarvo::ConsoleSession session(quiet, quiet);
