@@ -1,16 +1,13 @@
 // The evaluation core on token strings as the normaliser hands them over:
-// priorities, the whole-number operators and roots, literals, malformed
-// strings, the fixed limits, re-entrancy and hostile input. Typed entries
-// are in the golden files.
+// literals, malformed strings, the locale, the fixed limits, the solvers'
+// nesting and work budget, the dispatcher's list numbers and equation
+// slots. Typed entries are in the golden files.
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cmath>
-#include <limits>
 #include <string>
 
 #include "engine/errors.h"
-#include "engine/eval/dispatch.h"
 #include "engine/eval/evaluate.h"
 #include "engine/state.h"
 #include "tests/engine/eval_support.h"
@@ -19,29 +16,7 @@ namespace tarvo::test {
 namespace {
 
 using Evaluation = FreshEngine;
-
-TEST_F(Evaluation, OperatorsAndRoots) {
-  CheckRows(engine, {
-      {"{Negate}2^2:", 4, 0},  // a function token binds before power
-      {"1/2{ImplicitProduct}4:", 0.125, 0}, {"2{ImplicitProduct}3^2:", 18, 0},
-      {"2^3{ImplicitProduct}2:", 16, 0}, {"{sin}{cos}0:", std::sin(1.0), 0},
-      {"{Negate}(2+3)*2:", -10, 0}, {"3-{Negate}2:", 5, 0},
-      {"2:3:", 2, 0},  // the first end mark ends the evaluation
-      {"{Negate}7\\2:", -3, 0}, {"{Negate}7{Mod}2:", -1, 0},
-      {"{Negate}2147483648\\1:", -2147483648.0, 0}, {"{Negate}2147483648{Mod}{Negate}1:", 0, 0},
-      {"{Negate}2147483648\\{Negate}1:", 0, kErrOverflow},
-      {"{Negate}1e308-1e308:", 0, kErrOverflow}, {"3{NthRoot}{Negate}8:", -2, 0},
-      {"0.5{NthRoot}3:", 9, 0}, {"{Negate}2{NthRoot}4:", 0.5, 0},
-      {"2{NthRoot}{Negate}8:", 0, kErrOutOfRange}, {"2.5{NthRoot}{Negate}8:", 0, kErrOutOfRange},
-      {"{Negate}3{NthRoot}{Negate}8:", 0, kErrOutOfRange},
-      {"0{NthRoot}{Negate}8:", 0, kErrOverflow}, {"1e16{NthRoot}{Negate}8:", 0, kErrOverflow},
-      {"0.5{NthRoot}1e300:", 0, kErrOverflow}, {"1e-320{NthRoot}2:", 0, kErrOverflow},
-  });
-  // Comparisons and logic operators have no operation here.
-  for (const char* op : {"{NotEqual}", "{LessOrEqual}", "{GreaterOrEqual}", "<", "=", ">", "&",
-                         ";", "{And}", "{Xor}", "{Or}"})
-    CheckRows(engine, {{std::string("1") + op + "2:", 0, kErrInternal}});
-}
+using Dispatch = FreshEngine;
 
 TEST_F(Evaluation, LiteralsAndMalformedStrings) {
   CheckRows(engine, {
@@ -55,20 +30,6 @@ TEST_F(Evaluation, LiteralsAndMalformedStrings) {
                           "{sin}", "(1+2:", "1+(2*(3:", "1+2):", "(1))+2:", "ab:", "x1:", "X:",
                           "{0}:", "{227}1:"})
     CheckRows(engine, {{bad, 0, kErrSyntax}});
-}
-
-// Entered with an error, nothing is read. A value no calculation makes (a
-// loaded file's "ans") is a fault where it is read, and ends the evaluation
-// before the next operator.
-TEST_F(Evaluation, ErrorsStopTheEvaluation) {
-  engine.ErrorCode = kErrOutOfRange;
-  EXPECT_EQ(0.0, Evaluate(engine, Tok("x+1:")));
-  EXPECT_EQ(kErrOutOfRange, engine.ErrorCode);
-  EXPECT_EQ(kUndefined, engine.DefinedFlag['x' - 'a']);
-  engine.LastAnswer = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_EQ(kErrUnknown, Calc(engine, "{ans}(0)/0:").error);
-  engine.LastAnswer = std::numeric_limits<double>::infinity();
-  EXPECT_EQ(kErrOverflow, Calc(engine, "{ans}(0)/0:").error);
 }
 
 TEST_F(Evaluation, ParsingIgnoresTheLocale) {
@@ -125,33 +86,26 @@ TEST_F(Evaluation, SolverNestingAndWorkAreBounded) {
   EXPECT_EQ(0, Calc(engine, "1+1:").error);
 }
 
-// Before every negation the applier runs a whole evaluation of its own that
-// uses all sixteen lists; the outer one holds list 1, "*" and "(" meanwhile.
-int nestedCalls = 0;
-double nestedValue = 0;
-
-void NestingApply(Engine& engine, int code, double& value, const ArgumentLists& lists) {
-  if (code == CodeOf(Token::Negate)) {
-    ++nestedCalls;
-    nestedValue = Evaluate(engine, Tok("2*(1{ArgumentMark}1)" + Repeat("+(1{ArgumentMark}1)", 15) + ":"));
-    if (engine.ErrorCode != 0) return;
+// List numbers are 1..16, rounded. {#ecsg} eq2d, {#ectg} eq3d take a slot
+// number; solve, {#sdxd} s2x2 and {#stxt} s3x3 take lists whose text
+// arguments are slot numbers 0..9.
+TEST_F(Dispatch, ListNumbersAndEquationSlots) {
+  CheckRows(engine, {
+      {"{lgb}0:", 0, kErrUnknown}, {"{lgb}17:", 0, kErrUnknown}, {"{lgb}{Negate}1:", 0, kErrUnknown},
+      {"{lgb}1e300:", 0, kErrUnknown}, {"{lgb}16.6:", 0, kErrUnknown}, {"{ncr}0.5:", 0, kErrUnknown},
+      {"{ncr}5:", 0, kErrArgumentCount},  // a plain number names an empty list
+      {"{lgb}(2{ArgumentMark}8)*0+{lgb}1.4:", 3, 0},
+      {"{#ecsg}10:", 0, kErrUnknown}, {"{#ecsg}{Negate}1:", 0, kErrUnknown},
+      {"{#ecsg}9.6:", 0, kErrUnknown}, {"{#ectg}10:", 0, kErrUnknown},
+      {"{solve}(10{ArgumentMark}0,1):", 0, kErrUnknown}, {"{#sdxd}(1{ArgumentMark}10):", 0, kErrUnknown},
+      {"{#stxt}(1{ArgumentMark}2,12):", 0, kErrUnknown},
+      {"{#sdxd}(12{ArgumentMark}2,3):", 0, kErrArgumentCount},
+  });
+  for (const char* accepted : {"{#ecsg}0:", "{#ecsg}9.4:", "{#ectg}1:", "{solve}(9{ArgumentMark}0,1,0.5):",
+                               "{#sdxd}(1{ArgumentMark}2):", "{#stxt}(1{ArgumentMark}2,3):"}) {
+    const int error = Calc(engine, accepted).error;
+    EXPECT_TRUE(error != kErrUnknown && error != kErrArgumentCount) << accepted;
   }
-  Apply(engine, code, value, lists);
-}
-
-TEST_F(Evaluation, NestedEvaluationsLeaveTheOuterStateAlone) {
-  const double v = EvaluateWith(
-      engine, Tok("{#dettxt}(1{ArgumentMark}2,3,4,{Negate}{Negate}5,6,7,8,10)*(2+{Negate}4):"), &NestingApply);
-  EXPECT_EQ(0, engine.ErrorCode);
-  EXPECT_EQ(6.0, v);  // -3 * (2 - 4)
-  EXPECT_EQ(3, nestedCalls);
-  EXPECT_EQ(137.0, nestedValue);
-  const auto failing = [](Engine& e, int code, double& value, const ArgumentLists& lists) {
-    Evaluate(e, Tok("1/0:"));
-    if (e.ErrorCode == 0) Apply(e, code, value, lists);
-  };
-  EXPECT_EQ(0.0, EvaluateWith(engine, Tok("1+{Negate}2:"), failing));
-  EXPECT_EQ(kErrDivisionByZero, engine.ErrorCode);
 }
 
 }  // namespace
