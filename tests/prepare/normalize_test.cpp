@@ -79,14 +79,5 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
   }
 }
 
-TEST(Normalize, EnteredWithAnErrorGivesNothingAndKeepsIt) {
-  BeepCounter host;
-  Engine engine(host);
-  engine.ErrorCode = kErrOutOfRange;
-  EXPECT_EQ(NormalizeExpression(engine, "(2+3"), "");
-  EXPECT_EQ(engine.ErrorCode, kErrOutOfRange);
-  EXPECT_EQ(host.beeps, 0) << "no pass may run";
-}
-
 }  // namespace
 }  // namespace tarvo

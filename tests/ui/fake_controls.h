@@ -23,10 +23,10 @@ class FakeControls : public MainControls {
   void SetEntryColor(Rgb c) override { color = c; }
   void FocusEntry() override {}
   void SetUpperMessage(const std::string& text) override { upper = text; }
-  void SetLowerMessage(const std::string& text) override { lower = text; }
+  void SetLowerMessage(const std::string&) override {}
   void ClearDisplay() override { display.clear(); }
   void DrawResultText(const std::string& text) override { display = text; }
-  void Beep() override { ++beeps; }
+  void Beep() override {}
   void SetClipboardText(const std::string& text) override { clipboard = text; }
   void SetBusy(bool on) override { busy.push_back(on); }
   void SetKeyLit(int key, bool on) override {
@@ -34,15 +34,12 @@ class FakeControls : public MainControls {
     else lit.erase(key);
   }
   void MoveKey(int key, int left, int top) override { place[key] = {left, top}; }
-  void SetKeyVisible(int key, bool on) override {
-    if (on) visible.insert(key);
-    else visible.erase(key);
-  }
+  void SetKeyVisible(int, bool) override {}
   void SetShiftIndicatorVisible(bool on) override { shiftIndicator = on; }
-  void SetPagePicture(int p) override { page = p; }
+  void SetPagePicture(int) override {}
   void SetPageSelectorPressed(bool) override {}
   void SetAlwaysOnTop(bool on) override { onTop = on; }
-  void CloseWindow() override { ++closes; }
+  void CloseWindow() override {}
   int PopupMenu(const std::vector<MenuEntry>& entries) override {
     menu = entries;
     if (answers.empty()) return -1;
@@ -63,11 +60,11 @@ class FakeControls : public MainControls {
     opened.push_back("! " + title + ": " + text);
   }
 
-  std::string entry, upper, lower, display, clipboard;
-  int caret = 0, selected = 0, beeps = 0, closes = 0, page = -1;
+  std::string entry, upper, display, clipboard;
+  int caret = 0, selected = 0;
   Rgb color = kBlack;
   std::vector<bool> busy;
-  std::set<int> lit, visible;
+  std::set<int> lit;
   std::map<int, std::pair<int, int>> place;
   bool shiftIndicator = false, onTop = false, desktopAccepts = true;
   std::vector<MenuEntry> menu;  // the last pop-up menu

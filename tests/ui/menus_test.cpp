@@ -28,22 +28,5 @@ TEST(ConstantDescription, ValueGoesBeforeEachBracket) {
   for (const Constant& c : kConstants) EXPECT_EQ(menu[static_cast<size_t>(c.index - 1)].caption, c.caption);
 }
 
-TEST(Links, ManualIsLookedForBesideTheProgramFirst) {
-  struct Row { std::string programDir; std::set<std::string> present; std::string path; bool found; };
-  const Row rows[] = {
-      {"/usr/bin", {"/usr/share/doc/tarvo/Manual_Tarvo.pdf"}, "/usr/share/doc/tarvo/Manual_Tarvo.pdf", true},
-      {"/opt/t/bin", {"/opt/t/bin/Manual_Tarvo.pdf", "/opt/t/share/doc/tarvo/Manual_Tarvo.pdf"},
-       "/opt/t/bin/Manual_Tarvo.pdf", true},
-      {"/usr/bin/", {"/usr/bin/Manual_Tarvo.pdf"}, "/usr/bin/Manual_Tarvo.pdf", true},
-      {"/usr/bin", {}, "/usr/bin/Manual_Tarvo.pdf", false},
-      {"", {"Manual_Tarvo.pdf"}, "Manual_Tarvo.pdf", true},
-  };
-  for (const Row& r : rows) {
-    const ManualLocation got = LocateManual(r.programDir, [&](const std::string& p) { return r.present.count(p) != 0; });
-    EXPECT_EQ(got.path, r.path) << r.programDir;
-    EXPECT_EQ(got.found, r.found) << r.programDir;
-  }
-}
-
 }  // namespace
 }  // namespace tarvo

@@ -13,24 +13,6 @@ TEST(Symbols, EveryByteSurvivesTheRoundTrip) {
   }
 }
 
-TEST(Symbols, SignsShowForTheSymbolLetters) {
-  struct Row { const char* bytes; const char* utf8; };
-  const Row rows[] = {
-      {"\xC1" "2", "\u221A2"},          // square root
-      {"\xC8" "8", "\u221B8"},          // cube root
-      {"2\xCB", "2\u03C0"},             // pi
-      {"3\xCE" "8", "3\u207F\u221A" "8"},  // n-th root operator
-      {"4\xD3+1", "4\u207B\u00B9+1"},      // reciprocal
-      {"2\xB7" "3\xB2\xB3\xD7", "2\u00B73\u00B2\u00B3\u00D7"},  // native signs stay
-      {"\x80\x9F", "\u20AC\u0178"},     // Windows-1252, not Latin-1
-      {"30\xB0", "30\u00B0"},
-  };
-  for (const Row& r : rows) {
-    EXPECT_EQ(BytesToUtf8(r.bytes), r.utf8) << r.bytes;
-    EXPECT_EQ(Utf8ToBytes(r.utf8), r.bytes) << r.utf8;
-  }
-}
-
 TEST(Symbols, KeyboardSpellingsAndStrangersMapSafely) {
   struct Row { const char* utf8; const char* bytes; };
   const Row rows[] = {

@@ -252,33 +252,6 @@ TEST(WindowLogic, AManualNoProgramOpensIsNamed) {
                                                   "the file /opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf"}));
 }
 
-TEST(WindowLogic, KeysShowOnTheirPageAndMoveWhileHeld) {
-  Window w;
-  for (int turn = 0; turn < 3; ++turn) {
-    const KeyPage hidden = w.c.page == 0 ? KeyPage::kSecond : KeyPage::kFirst;
-    EXPECT_EQ(w.logic.KeypadPage(), turn % 2);
-    std::set<std::pair<int, int>> places;
-    for (int k = 1; k <= kKeyCount; ++k) {
-      const KeyDef& d = KeyTable()[static_cast<size_t>(k)];
-      EXPECT_EQ(w.c.visible.count(k) == 0, d.page == hidden) << k;
-      if (d.page != hidden) {
-        EXPECT_TRUE(places.insert({d.left, d.top}).second) << "key " << k << " covers another";
-      }
-    }
-    w.Do("^");
-  }
-  w.logic.HoldKey(5);
-  EXPECT_EQ(w.c.place[5], std::make_pair(KeyTable()[5].left + 1, KeyTable()[5].top + 1));
-  w.logic.ReleaseKey(5);
-  EXPECT_EQ(w.c.place[5], std::make_pair(KeyTable()[5].left, KeyTable()[5].top));
-  w.logic.ClickKey(0);
-  w.logic.ClickKey(kKeyCount + 1);
-  EXPECT_EQ(w.Line(), "|");
-  EXPECT_EQ(w.c.closes, 0);
-  w.Type('\x1b');
-  EXPECT_EQ(w.c.closes, 1);
-}
-
 TEST(WindowLogic, MenusCheckTheFormatInForce) {
   struct Row { const char* steps; int menuKey; std::vector<int> checked; };
   const Row rows[] = {
