@@ -21,7 +21,7 @@ class FakeControls : public MainControls {
   void SetSelection(int start, int length) override { caret = start, selected = length; }
   Rgb EntryColor() const override { return color; }
   void SetEntryColor(Rgb c) override { color = c; }
-  void FocusEntry() override {}
+  void FocusEntry() override { ++focusCalls; }
   void SetUpperMessage(const std::string& text) override { upper = text; }
   void SetLowerMessage(const std::string&) override {}
   void ClearDisplay() override { display.clear(); }
@@ -61,7 +61,7 @@ class FakeControls : public MainControls {
   }
 
   std::string entry, upper, display, clipboard;
-  int caret = 0, selected = 0;
+  int caret = 0, selected = 0, focusCalls = 0;
   Rgb color = kBlack;
   std::vector<bool> busy;
   std::set<int> lit;

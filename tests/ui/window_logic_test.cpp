@@ -337,6 +337,17 @@ TEST(WindowLogic, OperatorKeysGoOnFromTheAnswer) {
   for (size_t i = 0; i < 26; ++i) EXPECT_EQ(w.engine.DefinedFlag[i] != kUndefined, i == 'e' - 'a') << i;
 }
 
+// An output key hands the focus back to the line, so that typing goes on
+// there after a click; NOR alone leaves it where it is.
+TEST(WindowLogic, OutputKeysButNormalHandTheFocusBack) {
+  for (int k = kKeyNor; k <= kKeyDate; ++k) {
+    Window w;
+    const int before = w.c.focusCalls;
+    w.logic.ClickKey(k);
+    EXPECT_EQ(w.c.focusCalls - before, k == kKeyNor ? 0 : 1) << k;
+  }
+}
+
 TEST(WindowLogic, HistoryKeepsTheNewest32) {
   Window w;
   for (int i = 1; i <= 40; ++i) w.Do("t" + std::to_string(i) + " E");
