@@ -1,13 +1,10 @@
-// The constants menu's descriptions and where the manual is looked for.
+// The constants menu: each constant's description and caption.
 #include "ui/logic/menus.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
-
-#include "ui/logic/links.h"
 
 namespace tarvo {
 namespace {
