@@ -81,4 +81,11 @@ inline std::string Readable(std::string_view bytes) {
   return out;
 }
 
+// `piece` written `times` times over: long and deeply nested entries.
+inline std::string Repeat(const std::string& piece, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
 }  // namespace tarvo::test

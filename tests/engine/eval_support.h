@@ -41,10 +41,4 @@ inline void CheckRows(Engine& engine, std::initializer_list<Row> rows) {
   }
 }
 
-inline std::string Repeat(const std::string& s, int n) {
-  std::string out;
-  for (int i = 0; i < n; ++i) out += s;
-  return out;
-}
-
 }  // namespace tarvo::test

@@ -16,6 +16,7 @@ namespace tarvo {
 namespace {
 
 using test::Readable;
+using test::Repeat;
 using test::Tok;
 
 class BeepCounter : public EngineHost {
@@ -23,12 +24,6 @@ class BeepCounter : public EngineHost {
   void Beep() override { ++beeps; }
   int beeps = 0;
 };
-
-std::string Repeat(const std::string& piece, int times) {
-  std::string s;
-  for (int i = 0; i < times; ++i) s += piece;
-  return s;
-}
 
 std::string NestedCalls(int depth) { return Repeat("ncr(", depth) + "1" + Repeat(",2)", depth); }
 

@@ -14,11 +14,7 @@
 namespace tarvo {
 namespace {
 
-std::string Repeat(const std::string& piece, int times) {
-  std::string s;
-  for (int i = 0; i < times; ++i) s += piece;
-  return s;
-}
+using test::Repeat;
 
 TEST(Robustness, EveryByteAndLongHostileEntries) {
   std::vector<std::string> inputs = {

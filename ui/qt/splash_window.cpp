@@ -59,9 +59,11 @@ SplashWindow::SplashWindow(QWidget* parent)
       openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       messageBox([this](const QString& title, const QString& text) { QMessageBox::warning(this, title, text); }) {
   setFixedSize(380, 190);
+  const QColor subtitle(200, 212, 236);
   MakeLabel(this, QRect(28, 28, 220, 46), 34, true, Qt::white)->setText(QStringLiteral("Tarvo"));
-  MakeLabel(this, QRect(30, 76, 220, 24), 17, false, QColor(200, 212, 236))->setText(QStringLiteral("Scientific Calculator"));
-  MakeLabel(this, QRect(30, 106, 220, 18), 12, false, QColor(200, 212, 236))->setText(QStringLiteral("Version: %1.%2").arg(kVersionMajor).arg(kVersionMinor));
+  MakeLabel(this, QRect(30, 76, 220, 24), 17, false, subtitle)->setText(QStringLiteral("Scientific Calculator"));
+  MakeLabel(this, QRect(30, 106, 220, 18), 12, false, subtitle)
+      ->setText(QStringLiteral("Version: %1.%2").arg(kVersionMajor).arg(kVersionMinor));
   notice_ = MakeLabel(this, QRect(30, 164, 345, 18), 11, false, QColor(160, 172, 196));
   notice_->setText(QStringLiteral("Free software under the MIT licence. Click or press a key."));
   mail_ = new LinkLabel(Text(kMailAddress), this);
