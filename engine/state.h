@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -59,6 +60,11 @@ struct EngineState {
   // LastAnswer through the saved file.
   std::array<double, kStoreSize> VariableStore = PresetStore();
   std::array<std::int16_t, kVariableCount> DefinedFlag = PresetFlags();
+  // The store's slots (a..z, the angle factor, the last answer) that the
+  // session has written since its start, whatever the value: its save puts
+  // these over what other sessions saved meanwhile, even where the value is
+  // the one it read.
+  std::bitset<kStoreSize> Written{};
   // 0 none; 2 the last quadratic, 3 the last cubic left a complex pair (imaginary part in i).
   std::int32_t ComplexMarker = 0;
   std::array<std::string, kEquationSlots> EquationSlots{};

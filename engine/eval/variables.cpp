@@ -17,6 +17,7 @@ void ClearVariables(Engine& engine) {
   for (int i = 0; i < kVariableCount; ++i) {
     st.VariableStore[static_cast<size_t>(i)] = 0.0;
     st.DefinedFlag[static_cast<size_t>(i)] = kUndefined;
+    st.Written.set(static_cast<size_t>(i));
   }
   st.VariableStore[kLetterE] = Exp1();
   st.DefinedFlag[kLetterE] = kDefined;
@@ -42,6 +43,7 @@ void SetVariable(Engine& engine, char letter, double value) {
   if (index < 0) return;
   engine.VariableStore[static_cast<size_t>(index)] = value;
   engine.DefinedFlag[static_cast<size_t>(index)] = kDefined;
+  engine.Written.set(static_cast<size_t>(index));
 }
 
 }  // namespace tarvo

@@ -38,16 +38,19 @@ std::string Terminated(std::string_view equation) { return EquationAsFunction(eq
 double EvaluateAt(Engine& engine, const std::string& function, double x) {
   if (!ChargeWork(engine, 1)) return 0.0;
   engine.VariableStore[kX] = x;
+  engine.Written.set(kX);
   return Evaluate(engine, function);
 }
 
 double EvaluateAt(Engine& engine, const std::string& function, double x, double y) {
   engine.VariableStore[kY] = y;
+  engine.Written.set(kY);
   return EvaluateAt(engine, function, x);
 }
 
 double EvaluateAt(Engine& engine, const std::string& function, double x, double y, double z) {
   engine.VariableStore[kZ] = z;
+  engine.Written.set(kZ);
   return EvaluateAt(engine, function, x, y);
 }
 
@@ -56,7 +59,10 @@ void ClearSample(Engine& engine, int index) {
   Undefine(engine, index);
 }
 
-void Undefine(Engine& engine, int index) { engine.DefinedFlag[static_cast<size_t>(index)] = kUndefined; }
+void Undefine(Engine& engine, int index) {
+  engine.DefinedFlag[static_cast<size_t>(index)] = kUndefined;
+  engine.Written.set(static_cast<size_t>(index));
+}
 
 }  // namespace solver
 }  // namespace tarvo

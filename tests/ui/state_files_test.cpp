@@ -2,19 +2,12 @@
 // layout, damaged files, merged saves, names planted in the folder, links,
 // modes, a full disk, a save killed half-way, the user's state folder, a
 // hundred parallel runs, signals, failed output, folders and files a
-// non-root user may not touch. Each test has a state folder of its own,
-// /tmp/…/state, owned by nobody where the test runs as root, so that an
-// unprivileged tarvo-cli may use it.
-#include <fcntl.h>
-#include <grp.h>
-#include <poll.h>
-#include <pty.h>
+// non-root user may not touch.
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <utmp.h>
 
 #include <algorithm>
 #include <cmath>
@@ -23,98 +16,13 @@
 #include <fstream>
 #include <functional>
 
-#include "tests/base/test_support.h"
-#include "ui/logic/persist.h"
+#include "tests/ui/state_folder.h"
 
 namespace tarvo {
 namespace {
 
-namespace fs = std::filesystem;
-constexpr uid_t kNobody = 65534;
-
-std::string ReadText(const fs::path& path) {
-  return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
-}
-
-// Gives variable `name` a value and marks it defined (undefined: NaN).
-void Define(EngineState& e, char name, double value) {
-  e.VariableStore[static_cast<size_t>(name - 'a')] = std::isnan(value) ? 0 : value;
-  e.DefinedFlag[static_cast<size_t>(name - 'a')] = std::isnan(value) ? 0 : -1;
-}
-
-// In a child before its exec (the file itself closes at the exec): reads
-// standard input from `path`, or writes `fd` there.
-void Redirect(const std::string& path, int fd) {
-  const int flags = fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
-  if (const int f = open(path.c_str(), flags | O_CLOEXEC, 0644); f < 0 || dup2(f, fd) < 0) _exit(126);
-}
-
-int Wait(pid_t child) {
-  int status = 0;
-  return waitpid(child, &status, 0), status;
-}
-
-// As root the child drops to nobody, so that permissions apply; a non-root
-// run is subject to them already.
-void BecomeUnprivileged() {
-  if (getuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(125);
-}
-
-// Old files worth keeping: a save that fails must leave exactly these bytes.
-const std::string kOldValues(kValueBytes, '\x11'), kOldFlags(kFlagBytes, '\x22');
-
-class StateFiles : public test::FreshEngine {
- protected:
-  void SetUp() override {
-    char templ[] = "/tmp/tarvo-state-XXXXXX";
-    root = mkdtemp(templ), dir = root + "/state", cli = root + "/tarvo-cli";
-    chmod(root.c_str(), 0755), Fresh();
-    // The build folder may sit where nobody cannot reach (a private home or
-    // scratch folder): the unprivileged runs start a copy from here.
-    fs::copy_file(TARVO_CLI, cli), chmod(cli.c_str(), 0755);
-  }
-  void TearDown() override { alarm(0), chmod(dir.c_str(), 0700), fs::remove_all(root); }
-  // An empty state folder in place of the old one.
-  void Fresh() {
-    chmod(dir.c_str(), 0755), fs::remove_all(dir), fs::create_directory(dir);
-    ASSERT_TRUE(getuid() != 0 || chown(dir.c_str(), kNobody, kNobody) == 0);
-  }
-  fs::path At(const std::string& name) const { return fs::path(dir) / name; }
-  std::string Read(const std::string& name) const { return ReadText(At(name)); }
-  void Write(const std::string& name, const std::string& bytes) const { std::ofstream(At(name)) << bytes; }
-  // After a save: the two files and the lock, nothing left besides.
-  long Entries(const std::string& in = {}) const {
-    return std::distance(fs::directory_iterator(in.empty() ? dir : in), fs::directory_iterator());
-  }
-  // Variable `name` as the next session loads it; NaN when undefined.
-  double Stored(char name) const {
-    Engine next;
-    EXPECT_TRUE(LoadVariableFiles(next, dir).ok);
-    const size_t i = static_cast<size_t>(name - 'a');
-    return next.DefinedFlag[i] != 0 ? next.VariableStore[i] : std::nan("");
-  }
-  // Starts tarvo-cli on the folder with `args`; `setup` runs in the child
-  // before the exec (redirections, a session of its own, another user).
-  pid_t Start(std::vector<std::string> args, const std::function<void()>& setup) {
-    args.insert(args.begin(), {cli, "--state-dir", dir});
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) setup(), execv(cli.c_str(), argv.data()), _exit(127);
-    return child;
-  }
-  struct Result { int status; /* as waitpid gives it */ std::string out, err; };
-  // One run with `input` on standard input; `setup` may change the rest.
-  Result Run(const std::vector<std::string>& args, const std::string& input = "",
-             const std::function<void()>& setup = [] {}) {
-    const std::string in = root + "/in", out = root + "/out", err = root + "/err";
-    std::ofstream(in) << input;
-    const int status = Wait(Start(args, [&] { Redirect(in, 0), Redirect(out, 1), Redirect(err, 2), setup(); }));
-    return {status, ReadText(out), ReadText(err)};
-  }
-  std::string root, dir, cli;
-};
+using namespace test;
+using StateFiles = StateFolder;
 
 // The layout, at a mode the umask allows, then each file keeping its mode
 // and (where the saver may, as root) its owner; a short file fills its
@@ -164,12 +72,13 @@ TEST_F(StateFiles, LayoutModesLoadAndMerge) {
   EXPECT_EQ(Stored('d'), 4);
 }
 
-enum class Plant { kForeignLink, kFifo, kFolder, kOwnLinkToInput, kOwnLink };
+enum class Plant { kForeignLink, kFifo, kFolder, kOwnLinkToInput, kOwnLink, kOwnLinkViaForeignLink, kOwnLinkViaOwnLink };
 
 // Something planted at each name a save touches. The state files refuse to
 // be written (and name the reason), except through a link of the user's own
-// to a file (written through, its bits kept); the lock, the pending pair and
-// the fixed temporary names of older builds are never followed or waited on.
+// to a file, every link on its way the user's own too (written through, its
+// bits kept); the lock, the pending pair and the fixed temporary names of
+// older builds are never followed or waited on.
 TEST_F(StateFiles, NothingPlantedAtANameIsFollowedOrHangs) {
   using enum Plant;
   const struct { const char* name; Plant plant; const char* reason; /* nullptr: the save goes on */ } rows[] = {
@@ -180,11 +89,14 @@ TEST_F(StateFiles, NothingPlantedAtANameIsFollowedOrHangs) {
       {kLockFile, kFolder, nullptr},                       {kPendingFile, kForeignLink, nullptr},
       {kPendingFile, kFifo, nullptr},                      {"Varreal.dat.tmp", kForeignLink, nullptr},
       {"vardimr.dat.tmp", kFifo, nullptr},                 {kValueFile, kOwnLink, nullptr},
+      {kValueFile, kOwnLinkViaForeignLink, "reached through a symbolic link owned by another user"},
+      {kFlagFile, kOwnLinkViaOwnLink, nullptr},
   };
   const fs::path victim = fs::path(root) / "victim";
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.name) + " plant " + std::to_string(static_cast<int>(row.plant)));
-    if (row.plant == kForeignLink && geteuid() != 0) continue;  // only root can plant another's link
+    if ((row.plant == kForeignLink || row.plant == kOwnLinkViaForeignLink) && geteuid() != 0)
+      continue;  // only root can plant another's link
     Fresh();
     std::ofstream(victim) << "precious";
     const fs::path at = At(row.name);
@@ -193,6 +105,14 @@ TEST_F(StateFiles, NothingPlantedAtANameIsFollowedOrHangs) {
     if (row.plant == kFolder) fs::create_directory(at);
     if (row.plant == kOwnLinkToInput) fs::create_symlink("/proc/self/fd/0", at);
     if (row.plant == kOwnLink) Write("target", "old"), chmod(At("target").c_str(), 0640), fs::create_symlink("target", at);
+    // Our link into a folder through a folder link: another user's link to
+    // the victim's folder, or our own to a folder of ours.
+    if (row.plant == kOwnLinkViaForeignLink)
+      fs::create_symlink(victim.parent_path(), At("sub")), lchown(At("sub").c_str(), kNobody, kNobody),
+          fs::create_symlink("sub/victim", at);
+    if (row.plant == kOwnLinkViaOwnLink)
+      fs::create_directory(At("folder")), fs::create_symlink("folder", At("sub")), Write("folder/target", "old"),
+          chmod(At("folder/target").c_str(), 0640), fs::create_symlink("sub/target", at);
     alarm(20);  // a hang ends the test binary instead of the suite's time
     engine.Reset();
     const FileResult load = LoadVariableFiles(engine, dir);
@@ -211,27 +131,69 @@ TEST_F(StateFiles, NothingPlantedAtANameIsFollowedOrHangs) {
                                              : row.plant == kFolder ? fs::file_type::directory
                                                                     : fs::file_type::symlink);
     EXPECT_TRUE(!saves || pending || Stored('a') == 5);
-    EXPECT_TRUE(row.plant != kOwnLink || fs::status(at).permissions() == fs::perms(0640));
+    EXPECT_TRUE((row.plant != kOwnLink && row.plant != kOwnLinkViaOwnLink) ||
+                fs::status(at).permissions() == fs::perms(0640));
   }
 }
 
-TEST_F(StateFiles, ASmallFilesystemThatFillsUpKeepsBothOldFiles) {
+// Another user who swaps names in a shared state folder can never make a
+// run follow their link: the link a run checks is the link it reads. Our
+// link and theirs trade places over and over while a run (as root) saves,
+// with its reading of links slowed down where strace can do that.
+TEST_F(StateFiles, ALinkSwappedAfterItsCheckIsNeverFollowed) {
+  if (geteuid() != 0) GTEST_SKIP() << "another user's link needs root";
+  const fs::path victim = fs::path(root) / "victim", safe = fs::path(root) / "safe";
+  std::ofstream(victim) << "precious";
+  fs::create_directory(safe);
+  fs::create_symlink(safe / kValueFile, At(kValueFile));
+  fs::create_symlink(victim, At("decoy")), lchown(At("decoy").c_str(), kNobody, kNobody);
+  const pid_t swapper = fork();
+  if (swapper == 0) {
+    BecomeUnprivileged();
+    for (;;) renameat2(AT_FDCWD, At(kValueFile).c_str(), AT_FDCWD, At("decoy").c_str(), RENAME_EXCHANGE);
+  }
+  const bool slowed = system("strace -V >/dev/null 2>&1") == 0;
+  int refused = 0;
+  for (int run = 0; run < 60; ++run) {
+    const std::string command = (slowed ? "strace -f -qq -o /dev/null -e trace=readlinkat -e inject=readlinkat:delay_enter=2000 " : "") +
+                                cli + " --state-dir " + dir + " x=" + std::to_string(run) + " >/dev/null 2>&1";
+    const int status = system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << status;
+    refused += WEXITSTATUS(status);
+  }
+  kill(swapper, SIGKILL), Wait(swapper);
+  EXPECT_EQ(ReadText(victim), "precious");
+  EXPECT_TRUE(fs::is_regular_file(safe / kValueFile)) << refused << " of 60 refused";
+}
+
+// A file system with no room left: where both files exist, the save
+// rewrites them in place, since that needs no new room; where a file is
+// missing, it fails, names the reason and leaves nothing behind. Through
+// the real tarvo-cli: a run after a run on a 16 KB tmpfs.
+TEST_F(StateFiles, AFullFilesystemRewritesBothFilesInPlace) {
   if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
-  const std::string mnt = dir + "/small";
-  fs::create_directory(mnt);
-  if (mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=16k") != 0) GTEST_SKIP() << "no tmpfs: " << std::strerror(errno);
-  const std::unique_ptr<const char, void (*)(const char*)> unmount(mnt.c_str(), [](auto p) { umount2(p, MNT_DETACH); });
-  Write("small/Varreal.dat", kOldValues), Write("small/vardimr.dat", kOldFlags);
-  std::ofstream(mnt + "/filler") << std::string(16384, 'x');  // fills what is left
-  engine.VariableStore[0] = 42;
-  EXPECT_EQ(SaveVariableFiles(engine, mnt).reason, std::strerror(ENOSPC));
-  EXPECT_EQ(Read("small/Varreal.dat") + Read("small/vardimr.dat"), kOldValues + kOldFlags);
-  EXPECT_EQ(Entries(mnt), 4);  // the two, the lock and the filler: no temporaries left
+  if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=16k,mode=0755") != 0)
+    GTEST_SKIP() << "no tmpfs: " << std::strerror(errno);
+  const std::unique_ptr<const char, void (*)(const char*)> unmount(dir.c_str(), [](auto p) { umount2(p, MNT_DETACH); });
+  for (int n = 1; n <= 4; ++n) EXPECT_EQ(Run({"n=n+1"}).status, 0) << n;
+  std::ofstream(At("filler")) << std::string(16384, 'x');  // takes what is left
+  const struct { bool flagsRemoved; int status; std::string error; } rows[] = {
+      {false, 0, ""}, {false, 0, ""}, {true, 1, "Error: cannot save " + At(kFlagFile).string() + ": No space left on device\n"}};
+  for (int n = 5; const auto& row : rows) {
+    if (row.flagsRemoved) fs::remove(At(kFlagFile));
+    const std::string before = Read(kValueFile);
+    const Result r = Run({"n=n+1"});
+    EXPECT_EQ(std::pair(r.status, r.err), std::pair(row.status << 8, row.error));
+    EXPECT_EQ(Entries(), row.flagsRemoved ? 3 : 4) << "the files, the lock and the filler: no temporaries";
+    EXPECT_TRUE(row.flagsRemoved ? Read(kValueFile) == before : Stored('n') == n++) << n;
+  }
 }
 
 // A save killed at each of its steps: the next session reads either the
 // old pair or the new one, never values of one with flags of the other,
-// and its own save completes or replaces what was left.
+// and its own save completes or replaces what was left. Whatever it left
+// is no more readable than the private pair it was replacing, even where
+// the umask would allow more.
 TEST_F(StateFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
   const struct { const char* step; bool newPair; } rows[] = {
       {"temporaries written", false}, {"pending pair committed", true}, {"flags renamed", true}, {"values renamed", true},
@@ -242,7 +204,9 @@ TEST_F(StateFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
     engine.Reset();
     Define(engine, 'a', 1), Define(engine, 'b', 2);  // the old pair
     ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
+    chmod(At(kValueFile).c_str(), 0600), chmod(At(kFlagFile).c_str(), 0600);
     if (fork() == 0) {
+      umask(0);
       SetSaveInterruptionForTest([](const char* step) { std::strcmp(step, stopAt) == 0 && raise(SIGKILL); });
       Define(engine, 'a', std::nan("")), Define(engine, 'b', 20);  // the new pair
       SaveVariableFiles(engine, dir);
@@ -250,6 +214,10 @@ TEST_F(StateFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
     }
     const int status = Wait(-1);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << row.step;
+    for (const fs::directory_entry& left : fs::directory_iterator(dir))
+      EXPECT_TRUE(left.path().filename() == kLockFile ||
+                  (left.status().permissions() & (fs::perms::group_all | fs::perms::others_all)) == fs::perms::none)
+          << row.step << ": " << left.path();
     for (int pass = 0; pass < 2; ++pass) {  // as left, then after the next save
       EXPECT_EQ(std::pair(std::isnan(Stored('a')) ? -1 : Stored('a'), Stored('b')),
                 row.newPair ? std::pair(-1.0, 20.0) : std::pair(1.0, 2.0)) << row.step << pass;
@@ -265,20 +233,37 @@ TEST_F(StateFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
 
 // $XDG_STATE_HOME/tarvo where it is absolute, else ~/.local/state/tarvo; a
 // folder it makes is private, one that exists keeps its bits; a file in
-// the way is named.
+// the way and a folder the user may not enter (or one not its own) are
+// named, never swapped for another folder.
 TEST_F(StateFiles, TheUserStateFolderFollowsXdgAndIsPrivate) {
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "", fallback = root + "/.local/state/tarvo";
   fs::create_directories(root + "/kept/tarvo"), chmod((root + "/kept/tarvo").c_str(), 0755), setenv("HOME", root.c_str(), 1);
+  fs::create_directories(root + "/shut/tarvo"), chmod((root + "/shut").c_str(), 0700);
   std::ofstream(root + "/file") << "";
-  const std::tuple<std::string, std::string, int> rows[] = {
-      {root + "/x", root + "/x/tarvo", 0700}, {root + "/kept", root + "/kept/tarvo", 0755},
-      {"relative", fallback, 0700}, {"", fallback, 0700}, {root + "/file", "", 0}};
-  for (const auto& [xdg, expected, mode] : rows) {
-    xdg.empty() ? unsetenv("XDG_STATE_HOME") : setenv("XDG_STATE_HOME", xdg.c_str(), 1);
-    std::string error;
-    EXPECT_EQ(UserStateDirectory(&error), expected);
-    if (expected.empty()) EXPECT_EQ(error, root + "/file/tarvo: Not a directory");
-    else EXPECT_EQ(fs::status(expected).permissions(), fs::perms(mode)) << expected;
+  const struct { std::string xdg, expected; int mode; std::string error; bool unprivileged; } rows[] = {
+      {root + "/x", root + "/x/tarvo", 0700, "", false},
+      {root + "/kept", root + "/kept/tarvo", 0755, "", false},
+      {"relative", fallback, 0700, "", false},
+      {"", fallback, 0700, "", false},
+      {root + "/file", "", 0, root + "/file/tarvo: Not a directory", false},
+      {root + "/shut", "", 0, root + "/shut/tarvo: Permission denied", true},
+      {root + "/kept", "", 0, root + "/kept/tarvo: Permission denied", true}};
+  for (const auto& row : rows) {
+    if (row.unprivileged && getuid() != 0) continue;  // only root can make a folder another may not use
+    row.xdg.empty() ? unsetenv("XDG_STATE_HOME") : setenv("XDG_STATE_HOME", row.xdg.c_str(), 1);
+    std::string found, error;
+    if (!row.unprivileged) {
+      found = UserStateDirectory(&error);
+    } else if (const pid_t child = fork(); child == 0) {  // a process of another user
+      BecomeUnprivileged();
+      found = UserStateDirectory(&error);
+      _exit(found == row.expected && error == row.error ? 0 : 1);
+    } else {
+      EXPECT_EQ(Wait(child), 0) << row.error;  // exit status 0: as the row says
+      continue;
+    }
+    EXPECT_EQ(std::pair(found, error), std::pair(row.expected, row.error));
+    EXPECT_TRUE(found.empty() || fs::status(found).permissions() == fs::perms(row.mode)) << found;
   }
   setenv("HOME", home.c_str(), 1);
 }
@@ -308,56 +293,6 @@ TEST_F(StateFiles, AHundredParallelRunsLoseNothing) {
   EXPECT_EQ(Run({"sin(100)"}).out, "1\n");
   for (const auto& [unit, entry] : {std::pair{":rad", "sin(pi/2)"}, {":deg", "-cos(180)"}})
     EXPECT_EQ((Run({unit}), Run({entry}).out), "1\n") << unit;
-}
-
-// A reader that leaves, a full device, a closed output: the session ends,
-// saves what it had, says why on standard error and exits with 1.
-TEST_F(StateFiles, OutputThatCannotBeWrittenEndsTheSessionAfterSaving) {
-  const struct { std::vector<std::string> args; std::function<void()> output; std::string reason; } rows[] = {
-      {{}, [] { if (int p[2]; pipe(p) == 0) signal(SIGPIPE, SIG_DFL), close(p[0]), dup2(p[1], 1); }, "Broken pipe"},
-      {{"x=7"}, [] { Redirect("/dev/full", 1); }, "No space left on device"},
-      {{}, [] { Redirect("/dev/full", 1); }, "No space left on device"},
-      {{"x=7"}, [] { close(1); }, "Bad file descriptor"}};
-  for (const auto& row : rows) {
-    fs::remove(At(kValueFile));
-    const Result r = Run(row.args, "x=7\n1\n2\n", row.output);
-    EXPECT_EQ(std::pair(r.status, r.err), std::pair(1 << 8, "tarvo-cli: cannot write the results: " + row.reason + "\n"));
-    EXPECT_EQ(Stored('x'), 7) << row.reason;
-  }
-}
-
-// A signal while a session waits for its next line saves what it had, then
-// ends the process by that signal; on a pipe and at the terminal's prompt.
-TEST_F(StateFiles, SignalsSaveBeforeTheSessionEnds) {
-  for (const bool prompt : {false, true}) {
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
-      fs::remove(At(kValueFile));
-      // Results reach a terminal line by line, so the test sees when the
-      // entry was taken.
-      int master = -1, slave = -1, input[2];
-      ASSERT_TRUE(openpty(&master, &slave, nullptr, nullptr, nullptr) == 0 && pipe(input) == 0);
-      const pid_t child = Start({}, [&] {
-        close(master), close(input[1]);
-        if (prompt && login_tty(slave) != 0) _exit(124);  // its own session, the terminal its controlling one
-        if (!prompt) dup2(input[0], 0), dup2(slave, 1);
-      });
-      close(slave), close(input[0]);
-      ASSERT_EQ(write(prompt ? master : input[1], "x=5\n", 4), 4);
-      const std::string awaited = prompt ? "\n5\r\n" : "5\r\n";  // not the echo "x=5\r\n"
-      std::string seen;
-      char buf[256];
-      for (ssize_t n = 0, waited = 0; seen.find(awaited) == std::string::npos && n >= 0 && waited < 200; ++waited) {
-        pollfd p{master, POLLIN, 0};
-        if ((n = poll(&p, 1, 100) > 0 ? read(master, buf, sizeof buf) : 0) > 0) seen.append(buf, size_t(n));
-      }
-      EXPECT_NE(seen.find(awaited), std::string::npos) << seen;
-      kill(child, signal);
-      const int status = Wait(child);
-      close(master), close(input[1]);
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal && Stored('x') == 5)
-          << strsignal(signal) << (prompt ? " at the prompt" : " on a pipe");
-    }
-  }
 }
 
 // What a non-root user meets: files and folders without permissions. Each

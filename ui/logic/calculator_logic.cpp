@@ -32,9 +32,10 @@ const KeyDef& Key(int key) { return KeyTable()[static_cast<size_t>(key)]; }
 
 }  // namespace
 
-FileResult CalculatorLogic::StartSession(const std::string& stateDir) {
+FileResult CalculatorLogic::StartSession(const std::string& stateDir, const LockWait& wait) {
   shifts_.Clear();
-  const SessionStart start = session_.Start(engine_, stateDir);
+  const SessionStart start = session_.Start(engine_, stateDir, wait);
+  if (start.files.busy) return start.files;
   for (int k = 1; k <= kKeyCount; ++k) {
     c_.MoveKey(k, Key(k).left, Key(k).top);
     c_.SetKeyVisible(k, true);
@@ -49,13 +50,16 @@ FileResult CalculatorLogic::StartSession(const std::string& stateDir) {
   TurnKeypadPage();  // shows the first page
   c_.SetEntryText("0");
   ProcessEntry();
+  Session::BeginEntries(engine_);
   // The display keeps showing the 0 (a cleared display at start would read
   // as a fault).
   c_.SetEntryText("");
   return start.files;
 }
 
-SaveResult CalculatorLogic::EndSession(const std::string& stateDir) { return session_.End(engine_, stateDir); }
+SaveResult CalculatorLogic::EndSession(const std::string& stateDir, const LockWait& wait) {
+  return session_.End(engine_, stateDir, wait);
+}
 
 void CalculatorLogic::ShowError() {
   const int code = engine_.ErrorCode;

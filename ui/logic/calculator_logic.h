@@ -22,9 +22,11 @@ class CalculatorLogic {
       : c_(controls), engine_(engine), format_(engine), pin_(controls, shifts_), help_(controls, pin_) {}
 
   // Start of a run: the session's presets and files, the keypad, then one
-  // calculation of "0". End of a run: the save (see Session).
-  FileResult StartSession(const std::string& stateDir);
-  SaveResult EndSession(const std::string& stateDir);
+  // calculation of "0". End of a run: the save (see Session). Where `wait`
+  // gives up the wait for another session's lock, nothing starts or is
+  // saved and the result says `busy`: the window tries again later.
+  FileResult StartSession(const std::string& stateDir, const LockWait& wait = {});
+  SaveResult EndSession(const std::string& stateDir, const LockWait& wait = {});
 
   // A keypad key clicked (or its keyboard binding), pressed and let go.
   void ClickKey(int key);

@@ -27,16 +27,19 @@ std::string ToUtf8(std::string bytes) { return IsAscii(bytes) ? bytes : BytesToU
 
 bool Console::Start(const std::string& stateDir) {
   StartEngine(engine_);
-  const SessionStart start = session_.Start(engine_, stateDir);
+  const SessionStart start = session_.Start(engine_, stateDir, wait_);
   // A run starts from a calculated 0, as the window's does.
   ProcessEntryLine(engine_, "0");
-  if (!start.files.ok) err_("Error: cannot read " + start.files.file + ": " + start.files.reason);
+  Session::BeginEntries(engine_);
+  started_ = start.files;
+  if (!start.files.ok && !start.files.busy)
+    err_("Error: cannot read " + start.files.file + ": " + start.files.reason);
   return start.files.ok;
 }
 
 bool Console::Finish(const std::string& stateDir) {
-  const SaveResult r = session_.End(engine_, stateDir);
-  if (!r.ok) err_("Error: cannot save " + r.file + ": " + r.reason);
+  const SaveResult r = session_.End(engine_, stateDir, wait_);
+  if (!r.ok && !r.busy) err_("Error: cannot save " + r.file + ": " + r.reason);
   return r.ok;
 }
 
@@ -53,7 +56,11 @@ void Console::Print(const AnswerView& view) {
   out_(IsAscii(line_) ? line_ : BytesToUtf8(line_));
 }
 
-Console::Outcome Console::Run(const std::string& line) {
+Console::Outcome Console::Run(const std::string& line, bool cutShort) {
+  if (cutShort) {
+    out_(RTrim(std::string(ErrorMessage(kErrEntryTooLong))));
+    return Outcome::kNotice;
+  }
   std::string bytes = ToBytes(line);
   // A line over the entry-length limit goes to the cycle, which refuses it,
   // whatever it holds (only blanks, or a directive).

@@ -23,16 +23,22 @@ class Console : public EngineHost {
           std::function<void(const std::string&)> err)
       : out_(std::move(out)), err_(std::move(err)), engine_(engine), format_(engine) {}
 
+  // How the loads and saves wait while another session holds the state
+  // folder's lock (quietly, until it is free, unless set).
+  void SetLockWait(LockWait wait) { wait_ = std::move(wait); }
+
   // Start of a run; `stateDir` empty means no variable files. False
-  // (reported on `err`) when a variable file exists but cannot be read.
+  // (reported on `err`) when a variable file exists but cannot be read, or
+  // the wait for the lock was given up (`StartResult().busy`).
   bool Start(const std::string& stateDir);
+  const FileResult& StartResult() const { return started_; }
   // End of a run: saves; false (reported on `err`) when the save failed.
   bool Finish(const std::string& stateDir);
 
   enum class Outcome { kNothing, kSuccess, kNotice, kUnknownCommand };
   // One entry or directive, UTF-8. A line over the entry-length limit is an
-  // entry, which the cycle refuses.
-  Outcome Run(const std::string& line);
+  // entry, which the cycle refuses; so is a line its reader cut short.
+  Outcome Run(const std::string& line, bool cutShort = false);
 
   // EngineHost
   void ShowVariableList() override;
@@ -45,6 +51,8 @@ class Console : public EngineHost {
   std::function<void(const std::string&)> out_, err_;
   Engine& engine_;
   Session session_;
+  LockWait wait_;
+  FileResult started_;
   OutputFormat format_;
   std::string line_;  // the result line being printed, its storage reused
 };

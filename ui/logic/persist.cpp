@@ -5,19 +5,24 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/random.h>
+#include <sys/sysmacros.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
+#include <bitset>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <ctime>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 namespace tarvo {
 namespace {
@@ -98,32 +103,88 @@ struct StateFile {
   struct stat status {};
 };
 
+// Links in a chain of links from a state file, as many as the kernel itself
+// follows in one path.
+constexpr int kMaxLinks = 40;
+
+// The rule the kernel's protected links apply in shared folders: a link is
+// followed only where its owner is the user or root, since anyone could
+// plant the others. The check and the reading of the link go through one
+// descriptor of the link itself, so that nobody can swap the link in between.
+FileResult ReadOwnLink(int linkFd, const struct stat& st, const std::string& shown, std::string& target) {
+  if (st.st_uid != geteuid() && st.st_uid != 0)
+    return Failure(shown, "it is reached through a symbolic link owned by another user, which is not followed");
+  char buffer[PATH_MAX];
+  const ssize_t n = readlinkat(linkFd, "", buffer, sizeof buffer);
+  if (n < 0) return Failure(shown, errno);
+  if (static_cast<size_t>(n) >= sizeof buffer) return Failure(shown, ENAMETOOLONG);
+  target.assign(buffer, static_cast<size_t>(n));
+  return {};
+}
+
+// Walks a link's target from the folder that holds the link, following
+// each link on the way (by the rule above), down to the folder of the
+// target's last component; `name` receives that component.
+FileResult WalkToFolder(int from, const std::string& target, const std::string& shown, Fd& folder,
+                        std::string& name) {
+  std::vector<std::string> parts;  // still to walk, the next one last
+  auto push = [&parts](const std::string& path) {
+    std::vector<std::string> split;
+    for (size_t at = 0; at <= path.size();) {
+      const size_t slash = std::min(path.find('/', at), path.size());
+      if (slash > at && path.compare(at, slash - at, ".") != 0) split.push_back(path.substr(at, slash - at));
+      at = slash + 1;
+    }
+    parts.insert(parts.end(), split.rbegin(), split.rend());
+  };
+  auto root = [] { return Fd(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)); };
+  Fd at = target.starts_with('/') ? root() : Duplicate(from);
+  push(target);
+  if (parts.empty() || parts.front() == "..") return Failure(shown, "its symbolic link does not point to a file");
+  for (int links = 0; parts.size() > 1;) {
+    if (!at) return Failure(shown, errno);
+    const std::string part = parts.back();
+    parts.pop_back();
+    Fd next(openat(at.get(), part.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (!next || fstat(next.get(), &st) != 0) return Failure(shown, errno);
+    if (S_ISLNK(st.st_mode)) {
+      if (++links > kMaxLinks) return Failure(shown, ELOOP);
+      std::string inner;
+      if (FileResult r = ReadOwnLink(next.get(), st, shown, inner); !r.ok) return r;
+      if (inner.starts_with('/')) at = root();
+      push(inner);
+      continue;
+    }
+    if (!S_ISDIR(st.st_mode)) return Failure(shown, ENOTDIR);
+    at = std::move(next);
+  }
+  name = parts.back();
+  if (name == "..") return Failure(shown, "its symbolic link does not point to a file");
+  // The walk holds path descriptors; the saves need one they may sync.
+  folder = Fd(openat(at.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder) folder = std::move(at);
+  return {};
+}
+
 FileResult Locate(int dirFd, const std::string& shown, const char* name, StateFile& file) {
   file.shown = shown;
   file.name = name;
+  const Fd self(openat(dirFd, name, O_PATH | O_NOFOLLOW | O_CLOEXEC));
   struct stat st {};
-  if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (!self) {
     if (errno != ENOENT) return Failure(shown, errno);
     file.folder = Duplicate(dirFd);
     return file.folder ? FileResult{} : Failure(shown, errno);
   }
+  if (fstat(self.get(), &st) != 0) return Failure(shown, errno);
   if (S_ISLNK(st.st_mode)) {
-    // The rule the kernel's protected links apply in shared folders: only a
-    // link of one's own is followed, since anyone could plant the others.
-    if (st.st_uid != geteuid())
+    if (st.st_uid != geteuid() && st.st_uid != 0)
       return Failure(shown, "it is a symbolic link owned by another user, which is not followed");
-    char target[PATH_MAX];
-    const ssize_t n = readlinkat(dirFd, name, target, sizeof target);
-    if (n < 0) return Failure(shown, errno);
-    if (static_cast<size_t>(n) >= sizeof target) return Failure(shown, ENAMETOOLONG);
-    const std::string link(target, static_cast<size_t>(n));
-    const size_t slash = link.find_last_of('/');
-    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : link.substr(0, slash);
-    file.name = slash == std::string::npos ? link : link.substr(slash + 1);
-    if (file.name.empty() || file.name == "." || file.name == "..")
-      return Failure(shown, "its symbolic link does not point to a file");
-    file.folder = Fd(openat(dirFd, parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!file.folder) return Failure(shown, errno);
+    std::string target;
+    FileResult r = ReadOwnLink(self.get(), st, shown, target);
+    if (r.ok) r = WalkToFolder(dirFd, target, shown, file.folder, file.name);
+    if (!r.ok) return r;
     if (fstatat(file.folder.get(), file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
       return errno == ENOENT ? FileResult{} : Failure(shown, errno);  // a dangling link: its target is made
     if (S_ISLNK(st.st_mode)) return Failure(shown, "its symbolic link points to another link, which is not followed");
@@ -200,17 +261,65 @@ struct HeldLock {
 };
 HeldLock heldLock;
 
+// The process that holds a flock(2) lock on the file of `fd`, as the kernel
+// lists it, other than this one; 0 where the list does not tell.
+pid_t LockHolder(int fd) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0) return 0;
+  std::FILE* locks = std::fopen("/proc/locks", "re");
+  if (locks == nullptr) return 0;
+  pid_t holder = 0;
+  char line[256];
+  while (holder == 0 && std::fgets(line, sizeof line, locks) != nullptr) {
+    long pid = 0;
+    unsigned major_ = 0, minor_ = 0;
+    unsigned long long inode = 0;
+    // "7: FLOCK  ADVISORY  WRITE 4242 fd:01:123456 0 EOF"; a waiter's line
+    // has "->" after the number and matches no pattern here.
+    if (std::sscanf(line, "%*d: FLOCK %*s %*s %ld %x:%x:%llu", &pid, &major_, &minor_, &inode) == 4 &&
+        major_ == major(st.st_dev) && minor_ == minor(st.st_dev) && inode == st.st_ino && pid > 0 && pid != getpid())
+      holder = static_cast<pid_t>(pid);
+  }
+  std::fclose(locks);
+  return holder;
+}
+
+// flock(2) on `fd`, waiting as `wait` says while another session holds it.
+bool Acquire(int fd, int operation, const LockWait& wait, FileResult& refusal, const std::string& shown) {
+  if (!wait) {
+    while (flock(fd, operation) != 0)
+      if (errno != EINTR) return refusal = Failure(shown, errno), false;
+    return true;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  while (flock(fd, operation | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) return refusal = Failure(shown, errno), false;
+    LockWaitTurn turn;
+    turn.holder = LockHolder(fd);
+    turn.waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    if (!wait(turn)) {
+      refusal = Failure(shown, "another Tarvo session is saving in that folder");
+      refusal.busy = true;
+      return false;
+    }
+    const timespec pause{0, 50'000'000};
+    nanosleep(&pause, nullptr);  // a signal ends it early, and the next turn asks again
+  }
+  return true;
+}
+
 // Holds flock(2) on the folder's lock file, or on the folder itself where
 // the lock file can be neither made nor opened (a read-only folder, or
 // something that is not a regular file planted at its name).
-Fd LockFolder(int dirFd, int operation, int& err) {
+Fd LockFolder(int dirFd, int operation, const LockWait& wait, FileResult& refusal, const std::string& shown) {
   struct stat folder {};
   if (heldLock.fd >= 0 && fstat(dirFd, &folder) == 0 && folder.st_dev == heldLock.device &&
       folder.st_ino == heldLock.inode) {
     // Locked already, exclusively; a second flock on the same open file
     // would turn that lock into the one asked for.
     Fd fd = Duplicate(heldLock.fd);
-    if (!fd) err = errno;
+    if (!fd) refusal = Failure(shown, errno);
     return fd;
   }
   Fd fd(openat(dirFd, kLockFile, O_RDWR | O_CREAT | kOpenFlags, 0644));
@@ -218,12 +327,11 @@ Fd LockFolder(int dirFd, int operation, int& err) {
   struct stat st {};
   if (fd && (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))) fd.Reset();
   if (!fd) fd = Duplicate(dirFd);
-  while (fd && flock(fd.get(), operation) != 0) {
-    if (errno == EINTR) continue;
-    err = errno;
-    return Fd();
+  if (!fd) {
+    refusal = Failure(shown, errno);
+    return fd;
   }
-  if (!fd) err = errno;
+  if (!Acquire(fd.get(), operation, wait, refusal, shown)) fd.Reset();
   return fd;
 }
 
@@ -254,19 +362,20 @@ void Decode(EngineState& s, const DiskPair& disk) {
     s.DefinedFlag[i / 2] = ReadLittle<std::int16_t>(disk.bytes.flags.data() + i);
 }
 
-// What the save writes: each variable (its value with its flag) the session
-// changed since it read the files comes from the session, every other one
-// from the files as they are now, so that a save made in between by another
-// session is kept.
-StoredPair Merge(const StoredPair& session, const StoredPair* read, const DiskPair& disk) {
+// What the save writes: each slot (a variable's value with its flag) the
+// session wrote or changed since it read the files comes from the session,
+// every other one from the files as they are now, so that a save made in
+// between by another session is kept.
+StoredPair Merge(const StoredPair& session, const StoredPair* read, const std::bitset<kStoreSize>& written,
+                 const DiskPair& disk) {
   StoredPair out = session;
   for (size_t slot = 0; slot < static_cast<size_t>(kStoreSize); ++slot) {
     const size_t v = slot * 8, f = slot * 2;
     const bool hasFlag = slot < static_cast<size_t>(kVariableCount);
-    const bool changed = read == nullptr ||
-                         std::memcmp(session.values.data() + v, read->values.data() + v, 8) != 0 ||
-                         (hasFlag && std::memcmp(session.flags.data() + f, read->flags.data() + f, 2) != 0);
-    if (changed) continue;
+    const bool mine = read == nullptr || written[slot] ||
+                      std::memcmp(session.values.data() + v, read->values.data() + v, 8) != 0 ||
+                      (hasFlag && std::memcmp(session.flags.data() + f, read->flags.data() + f, 2) != 0);
+    if (mine) continue;
     if (v + 8 <= disk.valueBytes) std::memcpy(out.values.data() + v, disk.bytes.values.data() + v, 8);
     if (hasFlag && f + 2 <= disk.flagBytes) std::memcpy(out.flags.data() + f, disk.bytes.flags.data() + f, 2);
   }
@@ -286,6 +395,21 @@ FileResult WriteAll(int fd, const std::string& shown, const unsigned char* data,
 
 constexpr size_t kTemporaryLetters = 8;
 
+// Failures that only mean the folder takes no new file: no permission, or
+// no room for it (a full disk or quota), where rewriting the files in place
+// may still work.
+bool NoNewFile(int err) { return err == EACCES || err == EPERM || err == ENOSPC || err == EDQUOT; }
+
+// The permission bits of a new file that stands in for `files`: never more
+// than the strictest of them allows; those of a new pair, what the umask
+// leaves of 0666.
+mode_t ModeFor(std::initializer_list<const StateFile*> files) {
+  mode_t mode = 0666;
+  for (const StateFile* file : files)
+    if (file->exists) mode &= file->status.st_mode & 0777;
+  return mode;
+}
+
 // A new file beside a state file, made exclusively under a name nobody can
 // guess, filled and flushed to disk; removed again unless renamed into place.
 class Temporary {
@@ -297,27 +421,26 @@ class Temporary {
     if (!name_.empty()) unlinkat(folder_, name_.c_str(), 0);
   }
 
-  // `refused` tells a folder that allows no new file (where rewriting in
-  // place may still work) from a failure to write one.
-  FileResult Write(const StateFile& file, const unsigned char* data, size_t size, bool& refused) {
+  // Made with `mode` (the umask may take more away). `refused` tells a
+  // folder that takes no new file (NoNewFile) from any other failure.
+  FileResult Write(const StateFile& file, mode_t mode, const unsigned char* data, size_t size, bool& refused) {
     refused = false;
     folder_ = file.folder.get();
-    Fd fd = Create(file);
-    if (!fd) {
-      refused = errno == EACCES || errno == EPERM;
-      return Failure(file.shown, errno);
-    }
-    if (file.exists) {
+    Fd fd = Create(file, mode);
+    int err = errno;
+    FileResult r = fd ? FileResult{} : Failure(file.shown, err);
+    if (r.ok && file.exists) {
       // The old file's owner where the saver may give it (root), its group
       // where the saver belongs to it; then its permission bits.
       const struct stat& st = file.status;
       if ((st.st_uid != geteuid() || st.st_gid != getegid()) && fchown(fd.get(), st.st_uid, st.st_gid) != 0)
         (void)!fchown(fd.get(), static_cast<uid_t>(-1), st.st_gid);
-      if (fchmod(fd.get(), st.st_mode & 07777) != 0) return Failure(file.shown, errno);
+      if (fchmod(fd.get(), st.st_mode & 07777) != 0) r = Failure(file.shown, err = errno);
     }
-    FileResult r = WriteAll(fd.get(), file.shown, data, size, 0);
-    if (r.ok && fsync(fd.get()) != 0) r = Failure(file.shown, errno);
-    if (r.ok && close(fd.Release()) != 0) r = Failure(file.shown, errno);
+    if (r.ok) r = WriteAll(fd.get(), file.shown, data, size, 0), err = errno;
+    if (r.ok && fsync(fd.get()) != 0) r = Failure(file.shown, err = errno);
+    if (r.ok && close(fd.Release()) != 0) r = Failure(file.shown, err = errno);
+    refused = !r.ok && NoNewFile(err);
     return r;
   }
 
@@ -329,10 +452,7 @@ class Temporary {
   }
 
  private:
-  Fd Create(const StateFile& file) {
-    // A file that exists gets its own bits once the temporary is made, so
-    // the temporary starts private; a new one gets what the umask allows.
-    const mode_t mode = file.exists ? 0600 : 0666;
+  Fd Create(const StateFile& file, mode_t mode) {
     for (int attempt = 0; attempt < 64; ++attempt) {
       std::uint64_t r = 0;
       if (getrandom(&r, sizeof r, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof r))
@@ -389,8 +509,8 @@ void SyncFolders(const StateFile& values, const StateFile& flags) {
 FileResult FinishPendingSave(int dirFd, const StateFile& values, const StateFile& flags, const StoredPair& pair) {
   Temporary v, f;
   bool refused = false;
-  FileResult r = v.Write(values, pair.values.data(), kValueBytes, refused);
-  if (r.ok) r = f.Write(flags, pair.flags.data(), kFlagBytes, refused);
+  FileResult r = v.Write(values, ModeFor({&values}), pair.values.data(), kValueBytes, refused);
+  if (r.ok) r = f.Write(flags, ModeFor({&flags}), pair.flags.data(), kFlagBytes, refused);
   if (r.ok) r = f.RenameOver(flags);
   if (r.ok) r = v.RenameOver(values);
   if (!r.ok) return r;  // the pending pair stays in force
@@ -428,7 +548,7 @@ bool PutBackFlags(const StateFile& flags, const DiskPair& old) {
   if (!flags.exists) return unlinkat(flags.folder.get(), flags.name.c_str(), 0) == 0;
   Temporary undo;
   bool refused = false;
-  return undo.Write(flags, old.bytes.flags.data(), old.flagBytes, refused).ok && undo.RenameOver(flags).ok;
+  return undo.Write(flags, ModeFor({&flags}), old.bytes.flags.data(), old.flagBytes, refused).ok && undo.RenameOver(flags).ok;
 }
 
 // Both temporaries and the pending pair are written and flushed before
@@ -443,14 +563,14 @@ FileResult CommitPair(int dirFd, const std::string& dir, const StateFile& values
   pending.name = kPendingFile;
   Temporary v, f, p;
   bool refused = false;
-  FileResult r = v.Write(values, pair.values.data(), kValueBytes, refused);
-  if (r.ok) r = f.Write(flags, pair.flags.data(), kFlagBytes, refused);
+  FileResult r = v.Write(values, ModeFor({&values}), pair.values.data(), kValueBytes, refused);
+  if (r.ok) r = f.Write(flags, ModeFor({&flags}), pair.flags.data(), kFlagBytes, refused);
   if (r.ok && !pending.folder) r = Failure(pending.shown, errno);
   if (r.ok) {
     unsigned char all[kValueBytes + kFlagBytes];
     std::memcpy(all, pair.values.data(), kValueBytes);
     std::memcpy(all + kValueBytes, pair.flags.data(), kFlagBytes);
-    r = p.Write(pending, all, sizeof all, refused);
+    r = p.Write(pending, ModeFor({&values, &flags}), all, sizeof all, refused);
   }
   if (!r.ok) return refused ? RewriteInPlace(values, flags, pair, old, r) : r;
   Step("temporaries written");
@@ -490,19 +610,17 @@ StoredPair EncodeStore(EngineState& s) {
   return Encode(s);
 }
 
-FileResult LoadVariableFiles(EngineState& state, const std::string& dir, StoredPair* read) {
+FileResult LoadVariableFiles(EngineState& state, const std::string& dir, StoredPair* read, const LockWait& wait) {
   const std::string valuesShown = Shown(dir, kValueFile);
   FileResult r;
   Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder) {
     if (errno != ENOENT) r = Failure(valuesShown, errno);  // no folder yet: a first run
   } else {
-    int err = 0;
-    const Fd lock = LockFolder(folder.get(), LOCK_SH, err);
+    const Fd lock = LockFolder(folder.get(), LOCK_SH, wait, r, Shown(dir, kLockFile));
     StateFile values, flags;
     DiskPair disk;
     bool pending = false;
-    if (!lock) r = Failure(Shown(dir, kLockFile), err);
     if (r.ok) r = Locate(folder.get(), valuesShown, kValueFile, values);
     if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
     if (r.ok) r = ReadPair(folder.get(), values, flags, disk, pending);
@@ -513,14 +631,15 @@ FileResult LoadVariableFiles(EngineState& state, const std::string& dir, StoredP
   return r;
 }
 
-SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const StoredPair* read) {
+SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const StoredPair* read,
+                             const LockWait& wait) {
   const StoredPair session = EncodeStore(state);
   const std::string valuesShown = Shown(dir, kValueFile);
   Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder) return Failure(valuesShown, errno);
-  int err = 0;
-  const Fd lock = LockFolder(folder.get(), LOCK_EX, err);
-  if (!lock) return Failure(Shown(dir, kLockFile), err);
+  FileResult refusal;
+  const Fd lock = LockFolder(folder.get(), LOCK_EX, wait, refusal, Shown(dir, kLockFile));
+  if (!lock) return refusal;
   StateFile values, flags;
   FileResult r = Locate(folder.get(), valuesShown, kValueFile, values);
   if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
@@ -534,26 +653,32 @@ SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const S
     if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
   }
   if (!r.ok) return r;
-  r = CommitPair(folder.get(), dir, values, flags, Merge(session, read, disk), disk);
+  r = CommitPair(folder.get(), dir, values, flags, Merge(session, read, state.Written, disk), disk);
   if (r.ok) RemoveStaleTemporaries(folder.get());
   return r;
 }
 
-StateFolderLock::StateFolderLock(const std::string& dir) {
+StateFolderLock::StateFolderLock(const std::string& dir, const LockWait& wait) {
   const Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   struct stat st {};
-  if (heldLock.fd >= 0 || !folder || fstat(folder.get(), &st) != 0) return;  // each save locks for itself
-  int err = 0;
-  Fd lock = LockFolder(folder.get(), LOCK_EX, err);
+  if (heldLock.fd >= 0) return;
+  if (!folder || fstat(folder.get(), &st) != 0) {
+    result_ = Failure(Shown(dir, kLockFile), errno);
+    return;
+  }
+  Fd lock = LockFolder(folder.get(), LOCK_EX, wait, result_, Shown(dir, kLockFile));
   if (!lock) return;
   heldLock = {st.st_dev, st.st_ino, lock.Release()};  // unlocked when the descriptor closes
   held_ = true;
 }
 
-StateFolderLock::~StateFolderLock() {
+StateFolderLock::~StateFolderLock() { Release(); }
+
+void StateFolderLock::Release() {
   if (!held_) return;
   close(heldLock.fd);
   heldLock = {};
+  held_ = false;
 }
 
 std::string UserStateDirectory(std::string* error) {
@@ -584,8 +709,11 @@ std::string UserStateDirectory(std::string* error) {
       return fail(partial.string() + ": " + std::strerror(errno));
   }
   struct stat st {};
-  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    return fail(dir.string() + ": " + std::strerror(errno != 0 ? errno : ENOTDIR));
+  const int err = stat(dir.c_str(), &st) != 0 ? errno
+                  : !S_ISDIR(st.st_mode)      ? ENOTDIR
+                  : access(dir.c_str(), R_OK | W_OK | X_OK) != 0 ? errno
+                                                                 : 0;
+  if (err != 0) return fail(dir.string() + ": " + std::strerror(err));
   return dir.string();
 }
 

@@ -7,8 +7,9 @@
 // ".tarvo.lock" (on the folder itself where that file cannot be made): a
 // shared lock while a session reads the pair, an exclusive one while it
 // reads, merges and writes it. A save writes back only the variables the
-// session changed since it read the files, so sessions that overlap keep
-// each other's values; where both changed a variable the later save wins.
+// session wrote or changed since it read the files (and the angle factor and
+// last answer likewise), so sessions that overlap keep each other's values;
+// where both wrote a variable the later save wins.
 //
 // A save is committed by one rename: the new pair goes first, whole, into
 // ".tarvo.pending" and only then over the two files; a session that finds a
@@ -17,8 +18,12 @@
 // killed save left, hidden files named ".Varreal.dat.XXXXXXXX" and the like).
 #pragma once
 
+#include <sys/types.h>
+
 #include <array>
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "engine/state.h"
@@ -47,7 +52,21 @@ struct FileResult {
   bool ok = true;
   std::string file;    // the full path of the file concerned
   std::string reason;  // why it could not be read or written
+  // Another session held the folder's lock and the wait for it was given
+  // up: nothing was read or written.
+  bool busy = false;
 };
+
+// One turn of a wait for the state folder's lock while another session
+// holds it.
+struct LockWaitTurn {
+  pid_t holder = 0;  // that session's process, where the system tells; else 0
+  std::chrono::milliseconds waited{0};
+};
+// Asked at once when the lock is refused, then about every 50 ms (a signal
+// cuts the pause short) until it is granted; false gives up the wait. An
+// empty one waits quietly until the lock is free.
+using LockWait = std::function<bool(const LockWaitTurn&)>;
 using SaveResult = FileResult;
 
 // Reads both files from `dir` into the engine's store. A short file fills
@@ -56,16 +75,19 @@ using SaveResult = FileResult;
 // exists but cannot be read (permissions, not a regular file, a link that
 // may not be followed) is reported and nothing is loaded. `read`, when
 // given, receives the store as loaded, for the save's merge.
-FileResult LoadVariableFiles(EngineState& state, const std::string& dir, StoredPair* read = nullptr);
+FileResult LoadVariableFiles(EngineState& state, const std::string& dir, StoredPair* read = nullptr,
+                             const LockWait& wait = {});
 
 // Writes the store into `dir`. With `read` (what the session loaded), a
-// variable the session left as it was keeps what the files hold now, so
-// another session's save in between survives; without it the whole store is
-// written. Files that cannot be read are not overwritten. Each file keeps
-// its permission bits and, where the saver may, its owner. Where the folder
-// allows no new files but both files are writable, they are rewritten in
-// place.
-SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const StoredPair* read = nullptr);
+// slot the session neither wrote (EngineState::Written) nor changed keeps
+// what the files hold now, so another session's save in between survives;
+// without it the whole store is written. Files that cannot be read are not
+// overwritten. Each file keeps its permission bits and, where the saver
+// may, its owner; nothing the save creates on the way is more readable than
+// they are. Where the folder allows no new files, or the file system has no
+// room for them, but both files are writable, they are rewritten in place.
+SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const StoredPair* read = nullptr,
+                             const LockWait& wait = {});
 
 // Keeps the state folder's exclusive lock from construction to destruction,
 // so that a short run (tarvo-cli with its entries on the command line) loads,
@@ -74,13 +96,19 @@ SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const S
 // session (the window, the prompt) does not hold it: others would wait.
 class StateFolderLock {
  public:
-  explicit StateFolderLock(const std::string& dir);
+  // Where the lock cannot be had (no folder yet, a wait given up), each
+  // load and save locks for itself; `Result()` says why.
+  explicit StateFolderLock(const std::string& dir, const LockWait& wait = {});
   ~StateFolderLock();
   StateFolderLock(const StateFolderLock&) = delete;
   StateFolderLock& operator=(const StateFolderLock&) = delete;
+  // Gives the lock up before the object ends.
+  void Release();
+  const FileResult& Result() const { return result_; }
 
  private:
   bool held_ = false;
+  FileResult result_;
 };
 
 // The state folder of the user's desktop session: $XDG_STATE_HOME/tarvo, or

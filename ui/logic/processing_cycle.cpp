@@ -220,6 +220,7 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
     busy(false);
     if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
     s.LastAnswer = x;
+    s.Written.set(kStoreLastAnswer);
     AssignVariable(engine, target, x);
     if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
     return {CycleResult::Outcome::kAnswer, {}};
@@ -231,6 +232,7 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
   busy(false);
   if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
   s.LastAnswer = x;
+  s.Written.set(kStoreLastAnswer);
   return {CycleResult::Outcome::kAnswer, NormalAnswerText(x)};
 }
 

@@ -19,6 +19,7 @@ std::optional<AngleUnit> SavedAngleUnit(const EngineState& s, double saved) {
 }  // namespace
 
 std::string_view SetAngleUnit(EngineState& s, AngleUnit unit) {
+  s.Written.set(kStoreAngleFactor);
   switch (unit) {
     case AngleUnit::kDegree:
       s.AngleFactor = 180 / s.Pi;
@@ -33,11 +34,11 @@ std::string_view SetAngleUnit(EngineState& s, AngleUnit unit) {
   return {};
 }
 
-SessionStart Session::Start(Engine& engine, const std::string& stateDir) {
+SessionStart Session::Start(Engine& engine, const std::string& stateDir, const LockWait& wait) {
   EngineState& s = engine;
   SessionStart start;
   s.ComplexMarker = 0;
-  if (!stateDir.empty()) start.files = LoadVariableFiles(engine, stateDir, &loaded_);
+  if (!stateDir.empty()) start.files = LoadVariableFiles(engine, stateDir, &loaded_, wait);
   s.VariableStore[4] = Exp1();
   s.DefinedFlag[4] = kDefined;
   start.angleUnit = SavedAngleUnit(s, s.VariableStore[kStoreAngleFactor]);
@@ -47,9 +48,9 @@ SessionStart Session::Start(Engine& engine, const std::string& stateDir) {
   return start;
 }
 
-SaveResult Session::End(Engine& engine, const std::string& stateDir) {
+SaveResult Session::End(Engine& engine, const std::string& stateDir, const LockWait& wait) {
   if (stateDir.empty()) return {};
-  return SaveVariableFiles(engine, stateDir, &loaded_);
+  return SaveVariableFiles(engine, stateDir, &loaded_, wait);
 }
 
 }  // namespace tarvo

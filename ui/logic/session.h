@@ -30,14 +30,20 @@ class Session {
   // unit they imply, the normal output format and the saved last answer.
   // Files that exist but cannot be read are left alone (the run starts from
   // the presets) and named in the result.
-  SessionStart Start(Engine& engine, const std::string& stateDir);
-  // Writes what the run changed into the variable files of `stateDir`
-  // (nothing when empty). It may be tried again after a failure.
-  SaveResult End(Engine& engine, const std::string& stateDir);
+  // `wait` says how to wait while another session holds the folder's lock;
+  // given up, the run starts from the presets (`files.busy`).
+  SessionStart Start(Engine& engine, const std::string& stateDir, const LockWait& wait = {});
+  // From here on what the engine's store holds is the user's doing: the
+  // start's own calculation does not count as a value the session wrote.
+  static void BeginEntries(Engine& engine) { engine.Written.reset(); }
+  // Writes what the run wrote or changed into the variable files of
+  // `stateDir` (nothing when empty). It may be tried again after a failure.
+  SaveResult End(Engine& engine, const std::string& stateDir, const LockWait& wait = {});
 
  private:
-  // The variables as the files gave them at load: the save writes back only
-  // what differs, so another session's save in between survives.
+  // The variables as the files gave them at load: besides what the session
+  // wrote, the save writes back only what differs, so another session's
+  // save in between survives.
   StoredPair loaded_ = {};
 };
 
