@@ -5,22 +5,22 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "engine/errors.h"
+#include "input.h"
 #include "ui/logic/console.h"
 #include "ui/logic/persist.h"
-
-#if defined(TARVO_HAVE_EDITLINE)
-#include <editline/readline.h>
-#endif
 
 namespace {
 
@@ -43,8 +43,11 @@ constexpr const char* kUsage =
     "or a notice, or when the variable files or the results could not be read or\n"
     "written, 2 for bad options or an unknown directive.\n";
 
-// The signal that asked the session to end (SIGINT, SIGHUP, SIGTERM), or 0.
+// The signal that asked the session to end (SIGINT, SIGHUP, SIGTERM), or 0,
+// and how many such signals came: a wait for the lock gives up at the first
+// one that comes while it waits.
 volatile std::sig_atomic_t stopSignal = 0;
+volatile std::sig_atomic_t stopSignals = 0;
 
 // Ends the session at its next step: standard input becomes empty, so a
 // read waiting at the prompt or on a pipe returns at once with its end,
@@ -52,6 +55,7 @@ volatile std::sig_atomic_t stopSignal = 0;
 void OnStopSignal(int sig) {
   const int saved = errno;
   stopSignal = sig;
+  stopSignals = stopSignals + 1;
   const int empty = open("/dev/null", O_RDONLY | O_CLOEXEC);
   if (empty >= 0) {
     dup2(empty, STDIN_FILENO);
@@ -84,46 +88,6 @@ void KeepStandardStreamsTaken() {
   }
 }
 
-// A line longer than any entry is still read to its end, but only its first
-// kMaxLineBytes are kept: enough (UTF-8 takes at most four bytes for a
-// character) for the cycle to see that it is over the entry-length limit
-// and refuse it, without holding the whole line.
-constexpr size_t kMaxLineBytes = 4 * (static_cast<size_t>(tarvo::kMaxEntryLength) + 1);
-
-bool ReadBoundedLine(std::istream& in, std::string& line) {
-  line.clear();
-  std::streambuf* buffer = in.rdbuf();
-  int c = buffer->sbumpc();
-  if (c == std::char_traits<char>::eof()) {
-    in.setstate(std::ios::eofbit | std::ios::failbit);
-    return false;
-  }
-  for (; c != std::char_traits<char>::eof() && c != '\n'; c = buffer->sbumpc())
-    if (line.size() < kMaxLineBytes) line += static_cast<char>(c);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
-}
-
-bool ReadLine(bool interactive, std::string& line) {
-#if defined(TARVO_HAVE_EDITLINE)
-  if (interactive) {
-    char* raw = readline("tarvo> ");
-    if (raw == nullptr) return false;
-    line = raw;
-    if (!line.empty()) add_history(raw);
-    free(raw);
-    return true;
-  }
-#else
-  if (interactive) {
-    std::cout << "tarvo> " << std::flush;
-  }
-#endif
-  return ReadBoundedLine(std::cin, line);
-}
-
-}  // namespace
-
 // The line editor reads characters by the locale's character type: without
 // a UTF-8 one it drops every sign (², √, π) typed at the prompt. Only the
 // character type is set; numbers never depend on the locale here.
@@ -132,6 +96,182 @@ void UseUtf8Characters() {
   if (set == nullptr || std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
     std::setlocale(LC_CTYPE, "C.UTF-8");
 }
+
+// What a session prints, in order: straight to the streams, or, while a
+// command-line run holds the folder's lock, kept until it has saved and let
+// the lock go, so that no run holds the lock while a reader keeps it waiting.
+class Output {
+ public:
+  explicit Output(bool flushEachLine) : flushEachLine_(flushEachLine) {}
+  void Hold(bool hold) { holding_ = hold; }
+  void Result(const std::string& line) { holding_ ? held_.push_back({true, line}) : WriteResult(line); }
+  void Diagnostic(const std::string& line) { holding_ ? held_.push_back({false, line}) : WriteDiagnostic(line); }
+  // Writes what was held, stopping at the first failed write of a result.
+  void WriteHeld() {
+    holding_ = false;
+    for (const auto& [result, line] : held_) {
+      if (error_ != 0) break;
+      result ? WriteResult(line) : WriteDiagnostic(line);
+    }
+    held_.clear();
+  }
+  void Flush() {
+    std::cout.flush();
+    Check();
+  }
+  // The first failed write of the results (a reader that left, a full
+  // disk) ends the session; its errno is kept for the report.
+  int Error() const { return error_; }
+
+ private:
+  void WriteResult(const std::string& line) {
+    std::cout << line << '\n';
+    if (flushEachLine_) std::cout.flush();
+    Check();
+  }
+  // Diagnostics flush the results first, so the two streams keep their order.
+  void WriteDiagnostic(const std::string& line) {
+    Flush();
+    std::cerr << line << '\n';
+  }
+  void Check() {
+    if (error_ == 0 && !std::cout) error_ = errno != 0 ? errno : EIO;
+  }
+
+  const bool flushEachLine_;
+  bool holding_ = false;
+  std::vector<std::pair<bool, std::string>> held_;
+  int error_ = 0;
+};
+
+// A wait for the state folder's lock: after half a second it says who holds
+// it, once; a stop signal that comes while it waits gives it up.
+tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
+  const int signalsBefore = stopSignals;
+  return [=, &output, told = false](const tarvo::LockWaitTurn& turn) mutable {
+    if (stopSignals != signalsBefore) return false;
+    if (!told && turn.waited >= std::chrono::milliseconds(500)) {
+      told = true;
+      std::error_code ec;
+      std::string folder = std::filesystem::absolute(stateDir, ec).lexically_normal().string();
+      if (ec) folder = stateDir;
+      if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+      output.Flush();
+      std::cerr << "tarvo-cli: another Tarvo session"
+                << (turn.holder > 0 ? " (process " + std::to_string(turn.holder) + ")" : std::string())
+                << " is saving in " << folder << "; waiting for it to finish" << std::endl;
+    }
+    return true;
+  };
+}
+
+// Ends the process the way the stop signal asked, so the caller sees it.
+[[noreturn]] void EndBySignal(int signal) {
+  std::cout.flush();
+  std::cerr.flush();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+  std::_Exit(128 + signal);
+}
+
+int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
+  // Results are buffered, and flushed per line only when someone watches:
+  // a flush per entry would cost a write(2) each when piping thousands.
+  std::ios::sync_with_stdio(false);
+  Output output(isatty(STDOUT_FILENO) != 0 || isatty(STDIN_FILENO) != 0);
+  tarvo::ConsoleSession session([&output](const std::string& s) { output.Result(s); },
+                                [&output](const std::string& s) { output.Diagnostic(s); });
+  tarvo::Console& console = session.console;
+  const bool interactive = entries.empty() && isatty(STDIN_FILENO) != 0;
+  // The terminal as it was: a signal at the prompt may leave the line editor
+  // no chance to put it back.
+  termios terminal{};
+  const int terminalFd = interactive ? fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0) : -1;
+  const bool haveTerminal = terminalFd >= 0 && tcgetattr(terminalFd, &terminal) == 0;
+  CatchStopSignals();
+
+  // Entries from the command line make a short run: its load, its entries
+  // and its save are one step under the folder's lock, so that parallel
+  // runs such as `tarvo-cli 'n=n+1'` all count; its results wait until the
+  // lock is let go. Lines from standard input can take any time; those
+  // sessions lock only to load and to save.
+  std::optional<tarvo::StateFolderLock> wholeRun;
+  if (!entries.empty() && !stateDir.empty()) {
+    wholeRun.emplace(stateDir, WaitForLock(stateDir, output));
+    if (wholeRun->Result().busy) EndBySignal(stopSignal);
+    output.Hold(true);
+  }
+  console.SetLockWait(WaitForLock(stateDir, output));
+  int status = console.Start(stateDir) ? 0 : 1;
+  if (console.StartResult().busy) EndBySignal(stopSignal);
+  const bool loadFailed = status != 0;
+
+  auto run = [&](const std::string& line, bool cutShort) {
+    switch (console.Run(line, cutShort)) {
+      case tarvo::Console::Outcome::kNothing: break;
+      case tarvo::Console::Outcome::kSuccess: status = 0; break;
+      case tarvo::Console::Outcome::kNotice: status = 1; break;
+      case tarvo::Console::Outcome::kUnknownCommand: status = 2; break;
+    }
+  };
+  auto goOn = [&] { return stopSignal == 0 && output.Error() == 0; };
+  int inputError = 0;
+  std::string stopReason;  // why the session stopped before its input ended
+  try {
+    if (!entries.empty()) {
+      for (size_t i = 0; i < entries.size() && goOn(); ++i) run(entries[i], false);
+    } else {
+      if (interactive) UseUtf8Characters();
+      const std::unique_ptr<tarvo::cli::LineSource> lines =
+          interactive ? tarvo::cli::PromptLines() : tarvo::cli::PlainLines();
+      while (goOn()) {
+        const tarvo::cli::InputLine line = lines->Next();
+        if (line.kind == tarvo::cli::InputLine::Kind::kError) inputError = line.error;
+        if (line.kind != tarvo::cli::InputLine::Kind::kLine || stopSignal != 0) break;
+        run(line.text, line.cutShort);
+      }
+      if (interactive && goOn() && inputError == 0) output.Result("");
+    }
+  } catch (const std::bad_alloc&) {
+    stopReason = "out of memory";
+  } catch (const std::exception& e) {
+    stopReason = e.what();
+  }
+  if (haveTerminal) tcsetattr(terminalFd, TCSANOW, &terminal);
+  if (loadFailed && status == 0) status = 1;
+
+  output.Flush();
+  console.SetLockWait(WaitForLock(stateDir, output));
+  bool saved = false;
+  try {
+    saved = console.Finish(stateDir);
+  } catch (const std::exception& e) {
+    output.Diagnostic(std::string("Error: cannot save the variables: ") +
+                      (dynamic_cast<const std::bad_alloc*>(&e) != nullptr ? "out of memory" : e.what()));
+  }
+  if (!saved && status == 0) status = 1;
+  wholeRun.reset();
+  output.WriteHeld();
+  output.Flush();
+  if (!stopReason.empty()) {
+    std::cerr << "tarvo-cli: the session stops: " << stopReason << '\n';
+    status = 1;
+  }
+  if (inputError != 0) {
+    std::cerr << "tarvo-cli: cannot read the entries: " << std::strerror(inputError) << '\n';
+    status = 1;
+  }
+  if (output.Error() != 0) {
+    std::cerr << "tarvo-cli: cannot write the results: " << std::strerror(output.Error()) << '\n';
+    if (status == 0 || status == 2) status = 1;
+  }
+  // Saved (or the wait for the save given up): now end the way the signal
+  // asked.
+  if (stopSignal != 0) EndBySignal(stopSignal);
+  return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   KeepStandardStreamsTaken();
@@ -171,80 +311,14 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Results are buffered, and flushed per line only when someone watches:
-  // a flush per entry would cost a write(2) each when piping thousands.
-  // Diagnostics flush the results first, so the two streams keep their order.
-  std::ios::sync_with_stdio(false);
-  std::cin.tie(nullptr);  // reading a line would flush the results otherwise
-  const bool flushEachLine = isatty(STDOUT_FILENO) != 0 || isatty(STDIN_FILENO) != 0;
-  // The first failed write of the results (a reader that left, a full
-  // disk) ends the session; its reason is kept for the report.
-  int outputError = 0;
-  auto checkOutput = [&outputError] {
-    if (outputError == 0 && !std::cout) outputError = errno != 0 ? errno : EIO;
-  };
-  tarvo::ConsoleSession session(
-      [flushEachLine, &checkOutput](const std::string& s) {
-        std::cout << s << '\n';
-        if (flushEachLine) std::cout.flush();
-        checkOutput();
-      },
-      [&checkOutput](const std::string& s) {
-        std::cout.flush();
-        checkOutput();
-        std::cerr << s << '\n';
-      });
-  tarvo::Console& console = session.console;
   if (!useState) stateDir.clear();
-  const bool interactive = entries.empty() && isatty(STDIN_FILENO) != 0;
-  // The terminal as it was: a signal at the prompt may leave the line editor
-  // no chance to put it back.
-  termios terminal{};
-  const int terminalFd = interactive ? fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0) : -1;
-  const bool haveTerminal = terminalFd >= 0 && tcgetattr(terminalFd, &terminal) == 0;
-  CatchStopSignals();
-
-  // Entries from the command line make a short run: its load and its save
-  // are one step under the folder's lock, so that parallel runs such as
-  // `tarvo-cli 'n=n+1'` all count. Lines from standard input can take any
-  // time; those sessions lock only to load and to save.
-  std::optional<tarvo::StateFolderLock> wholeRun;
-  if (!entries.empty() && !stateDir.empty()) wholeRun.emplace(stateDir);
-
-  int status = console.Start(stateDir) ? 0 : 1;
-  const bool loadFailed = status != 0;
-  auto run = [&](const std::string& line) {
-    switch (console.Run(line)) {
-      case tarvo::Console::Outcome::kNothing: break;
-      case tarvo::Console::Outcome::kSuccess: status = 0; break;
-      case tarvo::Console::Outcome::kNotice: status = 1; break;
-      case tarvo::Console::Outcome::kUnknownCommand: status = 2; break;
-    }
-  };
-  auto goOn = [&] { return stopSignal == 0 && outputError == 0; };
-  if (!entries.empty()) {
-    for (size_t i = 0; i < entries.size() && goOn(); ++i) run(entries[i]);
-  } else {
-    if (interactive) UseUtf8Characters();
-    std::string line;
-    while (goOn() && ReadLine(interactive, line) && stopSignal == 0) run(line);
-    if (interactive && goOn()) std::cout << '\n';
+  // What escapes Run came before the first entry: there is nothing to save.
+  try {
+    return Run(entries, stateDir);
+  } catch (const std::bad_alloc&) {
+    std::fputs("tarvo-cli: the session stops: out of memory\n", stderr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tarvo-cli: the session stops: %s\n", e.what());
   }
-  if (haveTerminal) tcsetattr(terminalFd, TCSANOW, &terminal);
-  if (loadFailed && status == 0) status = 1;
-
-  std::cout.flush();
-  checkOutput();
-  if (!console.Finish(stateDir) && status == 0) status = 1;
-  if (outputError != 0) {
-    std::cerr << "tarvo-cli: cannot write the results: " << std::strerror(outputError) << '\n';
-    if (status == 0 || status == 2) status = 1;
-  }
-  if (stopSignal != 0) {
-    // Saved: now end the way the signal asked, so the caller sees it.
-    std::cerr.flush();
-    std::signal(stopSignal, SIG_DFL);
-    std::raise(stopSignal);
-  }
-  return status;
+  return 1;
 }

@@ -1,0 +1,44 @@
+// Where tarvo-cli's entries come from when they are not on its command line:
+// lines of standard input, whatever it is (a pipe, a file, a socket, a
+// terminal), read with read(2) so that a failed read is an error code to
+// report, never an exception that ends the session. Each keeps no more of a
+// line than an entry can be, so a line of any length costs bounded memory.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "engine/errors.h"
+
+namespace tarvo::cli {
+
+// Enough of a line (UTF-8 takes at most four bytes for a character) for the
+// cycle to see that it is over the entry-length limit.
+inline constexpr size_t kMaxLineBytes = 4 * (static_cast<size_t>(kMaxEntryLength) + 1);
+// The characters of a line typed at the prompt that are kept, one more than
+// an entry may have.
+inline constexpr size_t kMaxLineCharacters = static_cast<size_t>(kMaxEntryLength) + 1;
+
+struct InputLine {
+  enum class Kind { kLine, kEnd, kError } kind = Kind::kEnd;
+  std::string text;      // UTF-8, without its line end
+  bool cutShort = false; // the line went on beyond what was kept of it
+  int error = 0;         // errno of a failed read (kError)
+};
+
+class LineSource {
+ public:
+  virtual ~LineSource() = default;
+  virtual InputLine Next() = 0;
+};
+
+// Lines of standard input as they come. A read that a signal interrupts is
+// tried again: the stop signals leave an empty standard input behind.
+std::unique_ptr<LineSource> PlainLines();
+
+// The interactive prompt "tarvo> " with line editing and a history, where
+// the build has libedit; otherwise the prompt over PlainLines.
+std::unique_ptr<LineSource> PromptLines();
+
+}  // namespace tarvo::cli
