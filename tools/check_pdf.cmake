@@ -1,4 +1,5 @@
-# Checks that PDF names a PDF file of more than one page.
+# Checks that PDF names a PDF file of more than one page, and (where
+# pdftotext is installed) that no Markdown escape shows in its text.
 #   cmake -DPDF=path -P check_pdf.cmake
 if(NOT EXISTS "${PDF}")
   message(FATAL_ERROR "no manual at ${PDF}")
@@ -28,5 +29,14 @@ else()
 endif()
 if(NOT pages OR pages LESS 2)
   message(FATAL_ERROR "${PDF} has ${pages} page(s); the manual has several")
+endif()
+
+find_program(PDFTOTEXT pdftotext)
+if(PDFTOTEXT)
+  execute_process(COMMAND ${PDFTOTEXT} -enc UTF-8 "${PDF}" - OUTPUT_VARIABLE text RESULT_VARIABLE rc)
+  string(FIND "${text}" "\\|" escaped_bar)
+  if(NOT rc EQUAL 0 OR NOT escaped_bar EQUAL -1)
+    message(FATAL_ERROR "${PDF} shows a table's escaped bar \"\\|\" (or pdftotext failed: ${rc})")
+  endif()
 endif()
 message(STATUS "${PDF}: ${pages} pages")
