@@ -3,6 +3,7 @@
 // operands fill numbered value slots, and a binary operator waits between two
 // slots until an operator of lower or equal priority (or a closing token)
 // arrives. Every stack lives in the call, because the solvers re-enter.
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -158,11 +159,31 @@ bool LiteralValue(Engine& engine, std::string_view mantissa, std::string_view te
   return ResultOk(engine, out);
 }
 
-// Each operator and function application, on top of what the function's
-// routine charges for its own steps.
-constexpr long kApplicationUnits = 1;
-// A power or root (the library's pow) costs a few operators more.
-constexpr long kPowerUnits = 4;
+// The evaluator's own steps in work units (see ChargeWork), each charged as
+// the scan reaches it. An operator or closing token: its lookup and the
+// reduction it starts.
+constexpr long kOperatorUnits = 3;
+// A "(" or a function token put on the prefix stack.
+constexpr long kPrefixUnits = 1;
+// A variable read.
+constexpr long kVariableUnits = 3;
+// A literal's conversion, and every four of its bytes (the scan and the
+// conversion read them all, however many there are).
+constexpr long kLiteralUnits = 9;
+constexpr long kLiteralFourBytesUnits = 9;
+// A function application, besides what the function's routine charges.
+constexpr long kApplicationUnits = 4;
+// A binary operator's application: a sum, difference or product, and what
+// the dearer operations cost on top: a quotient, a reciprocal sum, a power
+// or root (the library's pow), "\" and MOD (two roundings and a 64-bit
+// division), and an argument list's writes.
+constexpr long kArithmeticUnits = 3;
+constexpr long kQuotientUnits = 1;
+constexpr long kReciprocalSumUnits = 2;
+constexpr long kPowerUnits = 17;
+constexpr long kNthRootUnits = 24;
+constexpr long kIntegerDivisionUnits = 9;
+constexpr long kListUnits = 2;
 
 class Evaluation {
  public:
@@ -182,6 +203,7 @@ class Evaluation {
         if (!ApplyPrefixes()) return 0.0;
         const int op = OperatorAt(At(tokens_, position_));
         if (op == 0) return Failed(kErrSyntax);  // also the end of a string without ":"
+        if (!Charge(kOperatorUnits)) return 0.0;
         const int priority = PriorityOf(op);
         ++position_;
         if (!Reduce(priority)) return 0.0;
@@ -225,6 +247,7 @@ class Evaluation {
       if (level_ >= kTopPrefixLevel) {
         return Fault(kErrUnknown);
       }
+      if (!Charge(kPrefixUnits)) return false;
       ++level_;
       groupBase_[level_] = slot_;
       prefix_[level_] = c == '(' ? 0 : c;
@@ -245,6 +268,7 @@ class Evaluation {
       if (position_ - start != 1) {
         return Fault(kErrSyntax);
       }
+      if (!Charge(kVariableUnits)) return false;
       const int index = first - 'a';
       values_[slot_] = engine_.VariableStore[index];
       engine_.DefinedFlag[index] = kDefined;
@@ -273,6 +297,7 @@ class Evaluation {
     } else if (position_ == start) {
       return Fault(kErrSyntax);
     }
+    if (!Charge(kLiteralUnits + (position_ - start) * kLiteralFourBytesUnits / 4)) return false;
     const auto from = static_cast<size_t>(start - 1);
     const std::string_view text = tokens_.substr(from, static_cast<size_t>(position_ - start));
     const std::string_view mantissa = tokens_.substr(from, static_cast<size_t>(mantissaEnd - start));
@@ -282,7 +307,7 @@ class Evaluation {
   // Applies the function tokens waiting above the innermost open "(".
   bool ApplyPrefixes() {
     while (prefix_[level_] != 0 && level_ != 1) {
-      if (!Charge(kApplicationUnits)) return false;
+      if (!Charge(kApplicationUnits + FunctionUnits(static_cast<Token>(prefix_[level_])))) return false;
       apply_(engine_, prefix_[level_], values_[slot_], lists_ ? *lists_ : NoLists());
       --level_;
       if (engine_.ErrorCode != 0) return false;
@@ -302,7 +327,7 @@ class Evaluation {
 
   // x := x (op) y. False with ErrorCode set on failure.
   bool ApplyOperator(int op, double& x, double y) {
-    if (!Charge(kApplicationUnits)) return false;
+    if (!Charge(kArithmeticUnits)) return false;
     double r = 0.0;
     switch (op) {
       case kOpAdd: r = x + y; break;
@@ -311,6 +336,7 @@ class Evaluation {
       case kOpProduct:
       case kOpImplicitProduct: r = x * y; break;
       case kOpReciprocalSum: {
+        if (!Charge(kReciprocalSumUnits)) return false;
         const double product = x * y;
         if (!ResultOk(engine_, product)) return false;
         const double sum = y + x;
@@ -318,6 +344,7 @@ class Evaluation {
         break;
       }
       case kOpDivide:
+        if (!Charge(kQuotientUnits)) return false;
         if (!CheckedDivide(engine_, x, y, r)) return false;
         break;
       case kOpPower:
@@ -328,6 +355,7 @@ class Evaluation {
         break;
       case kOpIntegerDivide:
       case kOpMod: {
+        if (!Charge(kIntegerDivisionUnits)) return false;
         std::int32_t divisor = 0, dividend = 0;
         if (!ToInt32(engine_, y, divisor) || !ToInt32(engine_, x, dividend)) return false;
         if (divisor == 0) return Fault(kErrDivisionByZero);
@@ -339,6 +367,7 @@ class Evaluation {
         break;
       }
       case kOpArgumentMark: {
+        if (!Charge(kListUnits)) return false;
         if (listCount_ >= kArgumentListCount) return Fault(kErrTooManyEquations);
         ArgumentList& list = Lists()[static_cast<size_t>(listCount_)];
         ++listCount_;
@@ -349,6 +378,7 @@ class Evaluation {
         break;
       }
       case kOpComma: {
+        if (!Charge(kListUnits)) return false;
         const double k = std::nearbyint(x);
         if (!(k >= 1 && k <= kArgumentListCount)) return Fault(kErrUnknown);
         ArgumentList& list = Lists()[static_cast<size_t>(k) - 1];
@@ -359,7 +389,7 @@ class Evaluation {
         break;
       }
       case kOpNthRoot: {
-        if (!Charge(kPowerUnits)) return false;
+        if (!Charge(kNthRootUnits)) return false;
         if (x == 0.0) return Fault(kErrOverflow);
         double sign = 1.0;
         if (y < 0.0) {
@@ -386,10 +416,11 @@ class Evaluation {
   }
 
   // ChargeWork for the evaluator's own steps, without finding the state
-  // each time; the slow path reports the spent budget.
+  // each time (an abandoned entry has no work left); the slow path reports
+  // the spent budget.
   bool Charge(long units) {
     work_.Remaining -= units;
-    return (work_.Remaining >= 0 && work_.Abandoned == 0) || ChargeWork(engine_, 0);
+    return work_.Remaining >= 0 || ChargeWork(engine_, 0);
   }
 
   Engine& engine_;
@@ -431,20 +462,12 @@ namespace {
 // the limit is kept low.
 constexpr int kMaxEvaluateDepth = 8;
 
-// The work of one entry, in units (see ChargeWork). Spent on the costliest
-// units there are (roots and inverse hyperbolic functions in a long equation
-// solved at SOLVE's step limit) it lasts 0.4 to 0.7 s of a release build,
-// and most other units cost less; an internal rate of return of 24 payments
-// at the step limit takes 4% of it, and a SOLVE of 10,000 steps can evaluate
-// an equation of some 3,000 operators and operands. bench/ measures an entry
-// spending it on each kind of unit (Limit/...).
-constexpr std::int64_t kWorkBudget = 100000000;
-
-// Each evaluation pays for its setup and for reading its token string once.
-constexpr long kEvaluationSetupUnits = 1;
+// An evaluation's setup: its stacks, and the check of its depth.
+constexpr long kEvaluationSetupUnits = 40;
 
 void Abandon(Engine& engine, WorkBudget& work, int code) {
   if (work.Abandoned == 0) work.Abandoned = code;
+  work.Remaining = std::min<std::int64_t>(work.Remaining, -1);
   engine.ErrorCode = work.Abandoned;
 }
 
@@ -481,7 +504,7 @@ double EvaluateWith(Engine& engine, std::string_view tokens, ApplyFunction apply
       Abandon(engine, work, kErrUnknown);
       return 0.0;
     }
-    if (!ChargeWork(engine, kEvaluationSetupUnits + static_cast<long>(tokens.size()))) return 0.0;
+    if (!ChargeWork(engine, kEvaluationSetupUnits)) return 0.0;
     Evaluation evaluation(engine, tokens, apply);
     result = evaluation.Run();
   }
