@@ -34,7 +34,7 @@ void Apply(Engine& engine, int code, double& value, const ArgumentLists& lists);
 // (see ChargeWork); the evaluator charges it before Apply. Routines with
 // loops (factorials, divisor loops, primality, the normal distribution, the
 // solvers) charge their steps themselves; the figure here is their fixed
-// part.
+// part, and Apply charges what depends on the operand (a huge angle).
 constexpr long FunctionUnits(Token token) {
   switch (token) {
     case Token::LastAnswer: case Token::Pi: return 1;

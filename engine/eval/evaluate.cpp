@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -120,6 +121,73 @@ long LeadingExponent(std::string_view mantissa) {
   return 0;
 }
 
+// A value the processor multiplies, divides and takes functions of on its
+// slow path: a subnormal one.
+bool IsSubnormal(double v) { return v != 0.0 && std::fabs(v) < std::numeric_limits<double>::min(); }
+
+// The literal's exponent part after its mantissa ("E-12" gives -12), 0 when
+// it has none; its magnitude stops growing past 100000, far beyond range.
+long ExponentPart(std::string_view text, size_t mantissaSize) {
+  long exponent = 0;
+  if (mantissaSize >= text.size()) return 0;
+  size_t i = mantissaSize + 1;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  for (; i < text.size() && exponent < 100000; ++i) exponent = exponent * 10 + (text[i] - '0');
+  return negative ? -exponent : exponent;
+}
+
+// What converting a literal of more than 19 significant digits costs more
+// than its length, in work units. The conversion reads the first 19; when
+// those, and the same digits plus one in the last place, give two different
+// doubles, it compares all the digits exactly, which costs a part more and
+// more for each byte, up to a length beyond which it reads no more digits.
+constexpr size_t kReadDigits = 19;
+constexpr long kLongMantissaUnits = 90;
+constexpr long kExactConversionUnits = 200;
+constexpr long kExactConversionByteUnits = 3;
+constexpr size_t kExactConversionBytes = 800;
+
+long ConversionUnits(std::string_view mantissa, long exponent, size_t length) {
+  std::uint64_t leading = 0;
+  size_t kept = 0;
+  size_t total = 0;
+  long scale = exponent;  // the literal is about leading * 10^scale
+  bool point = false;
+  for (char c : mantissa) {
+    if (c == '.') {
+      point = true;
+      continue;
+    }
+    const int digit = c - '0';
+    if (total == 0 && digit == 0) {
+      if (point) --scale;
+      continue;
+    }
+    ++total;
+    if (kept < kReadDigits) {
+      leading = leading * 10 + static_cast<std::uint64_t>(digit);
+      ++kept;
+      if (point) --scale;
+    } else if (!point) {
+      ++scale;
+    }
+  }
+  if (total <= kReadDigits) return 0;
+  auto convert = [scale](std::uint64_t digits) {
+    char buffer[48];
+    char* end = std::to_chars(buffer, buffer + 24, digits).ptr;
+    *end++ = 'e';
+    end = std::to_chars(end, buffer + sizeof buffer, scale).ptr;
+    double v = 0.0;
+    const auto res = std::from_chars(buffer, end, v, std::chars_format::general);
+    return res.ec == std::errc() ? v : (scale > 0 ? HUGE_VAL : 0.0);
+  };
+  if (convert(leading) == convert(leading + 1)) return kLongMantissaUnits;
+  const auto bytes = static_cast<long>(std::min(length, kExactConversionBytes));
+  return kLongMantissaUnits + kExactConversionUnits + bytes * kExactConversionByteUnits;
+}
+
 // The value of a scanned literal: `mantissa` is its digits-and-point part,
 // `text` the whole literal with any exponent part. Reads "." as the point in
 // every locale. A mantissa without digits (a lone ".", or an exponent with
@@ -134,18 +202,12 @@ bool LiteralValue(Engine& engine, std::string_view mantissa, std::string_view te
   }
   const auto res = std::from_chars(text.data(), text.data() + text.size(), out,
                                    std::chars_format::general);
+  if (mantissa.size() > kReadDigits &&
+      !ChargeWork(engine, ConversionUnits(mantissa, ExponentPart(text, mantissa.size()), text.size())))
+    return false;
   if (res.ec == std::errc::result_out_of_range) {
     // The sign of the value's decimal exponent tells which way it left the range.
-    long exponent = 0;
-    const size_t e = mantissa.size();
-    if (e < text.size()) {
-      size_t i = e + 1;
-      bool negative = false;
-      if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-      for (; i < text.size() && exponent < 100000; ++i) exponent = exponent * 10 + (text[i] - '0');
-      if (negative) exponent = -exponent;
-    }
-    if (LeadingExponent(mantissa) + exponent > 0) {
+    if (LeadingExponent(mantissa) + ExponentPart(text, mantissa.size()) > 0) {
       engine.ErrorCode = kErrOverflow;
       return false;
     }
@@ -184,6 +246,13 @@ constexpr long kPowerUnits = 17;
 constexpr long kNthRootUnits = 24;
 constexpr long kIntegerDivisionUnits = 9;
 constexpr long kListUnits = 2;
+// What an operation with a subnormal operand or result costs more: a
+// product, quotient or list argument (the function using it pays later),
+// a power or root, a function application. A sum or difference costs
+// nothing more.
+constexpr long kSubnormalArithmeticUnits = 50;
+constexpr long kSubnormalPowerUnits = 120;
+constexpr long kSubnormalApplicationUnits = 80;
 
 class Evaluation {
  public:
@@ -308,10 +377,12 @@ class Evaluation {
   bool ApplyPrefixes() {
     while (prefix_[level_] != 0 && level_ != 1) {
       if (!Charge(kApplicationUnits + FunctionUnits(static_cast<Token>(prefix_[level_])))) return false;
+      const bool subnormalOperand = IsSubnormal(values_[slot_]);
       apply_(engine_, prefix_[level_], values_[slot_], lists_ ? *lists_ : NoLists());
       --level_;
       if (engine_.ErrorCode != 0) return false;
       if (!ResultOk(engine_, values_[slot_])) return false;
+      if ((subnormalOperand || IsSubnormal(values_[slot_])) && !Charge(kSubnormalApplicationUnits)) return false;
     }
     return true;
   }
@@ -329,9 +400,10 @@ class Evaluation {
   bool ApplyOperator(int op, double& x, double y) {
     if (!Charge(kArithmeticUnits)) return false;
     double r = 0.0;
+    long subnormalUnits = kSubnormalArithmeticUnits;
     switch (op) {
-      case kOpAdd: r = x + y; break;
-      case kOpSubtract: r = x - y; break;
+      case kOpAdd: r = x + y; subnormalUnits = 0; break;
+      case kOpSubtract: r = x - y; subnormalUnits = 0; break;
       case kOpAtProduct:
       case kOpProduct:
       case kOpImplicitProduct: r = x * y; break;
@@ -349,6 +421,7 @@ class Evaluation {
         break;
       case kOpPower:
         if (!Charge(kPowerUnits)) return false;
+        subnormalUnits = kSubnormalPowerUnits;
         if (x == 0.0 && y == 0.0) return Fault(kErrZeroToZero);
         if (x == 0.0 && y < 0.0) return Fault(kErrOverflow);
         r = std::pow(x, y);  // a negative x with a fractional y is a NaN: fault 1
@@ -390,6 +463,7 @@ class Evaluation {
       }
       case kOpNthRoot: {
         if (!Charge(kNthRootUnits)) return false;
+        subnormalUnits = kSubnormalPowerUnits;
         if (x == 0.0) return Fault(kErrOverflow);
         double sign = 1.0;
         if (y < 0.0) {
@@ -411,6 +485,7 @@ class Evaluation {
         return Fault(kErrInternal);
     }
     if (!ResultOk(engine_, r)) return false;
+    if ((IsSubnormal(x) || IsSubnormal(y) || IsSubnormal(r)) && !Charge(subnormalUnits)) return false;
     x = r;
     return true;
   }
