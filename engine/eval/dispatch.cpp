@@ -30,11 +30,6 @@ bool Fault(Engine& engine, int code) {
   return false;
 }
 
-// An argument whose circular functions need the slow reduction of a huge
-// angle to one turn, and what that reduction costs.
-constexpr double kHugeAngle = 1e8;
-constexpr long kHugeAngleUnits = 55;
-
 // An equation text copied out of its slot, per byte.
 constexpr long kTextBytesPerUnit = 8;
 
@@ -81,7 +76,7 @@ bool Radians(Engine& engine, double x, double& u) { return CheckedDivide(engine,
 bool Circular(Engine& engine, Token code, double& x) {
   double u = 0.0;
   if (!Radians(engine, x, u)) return false;
-  if (std::fabs(u) >= kHugeAngle && !ChargeWork(engine, kHugeAngleUnits)) return false;
+  if (!ChargeAngleReduction(engine, u, code == Token::Cotangent ? 2 : 1)) return false;
   double r = 0.0;
   switch (code) {
     case Token::Sine:

@@ -65,7 +65,7 @@ constexpr long FunctionUnits(Token token) {
     case Token::Combinations: case Token::Permutations: case Token::Binomial: return 30;
     case Token::MeanInterval: case Token::RateInterval: return 20;
     case Token::RectangularToPolar: return 35;
-    case Token::PolarToRectangular: return 30;
+    case Token::PolarToRectangular: return 40;
     case Token::JulianDay: return 60;
     case Token::LogToBase: return 20;
     case Token::Determinant3: return 40;
