@@ -2,7 +2,7 @@
 // normaliser, the evaluator, the whole processing cycle (each entry on its
 // own, then the median over the entries), the cycle in each output format,
 // the format routines themselves, SOLVE at its 10,000-step limit, entries
-// that spend the whole work budget on each kind of unit, and the preparation
+// that spend the whole work budget on each kind of work, and the preparation
 // of entries up to a megabyte long.
 //
 //   bash bench/run.sh [benchmark options]
@@ -172,23 +172,40 @@ void BM_Solve(benchmark::State& state, const char* entry) {
   state.SetLabel(entry);
 }
 
-// Entries at the work budget's edge: each runs through the whole cycle, and
-// the label shows what the console printed (the answer, or the message the
-// spent budget ends the entry with).
+// An entry through the whole cycle, in degrees. The label shows what the
+// console printed (the answer, or the message the spent budget ends the
+// entry with); the counter budget_s is the CPU time the whole work budget
+// lasts at the entry's rate, its time itself when the entry spends it all.
 void BM_Limit(benchmark::State& state, const std::string& entry) {
   std::string last;
   tarvo::ConsoleSession session([&last](const std::string& line) { last = line; }, Quiet);
   tarvo::Console& console = session.console;
   console.Start("");
-  for (auto _ : state) benchmark::DoNotOptimize(console.Run(entry));
+  console.Run(":deg");
+  double budgets = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(console.Run(entry));
+    const auto spent = std::min(tarvo::kWorkBudget, tarvo::kWorkBudget - session.engine.Work.Remaining);
+    budgets += static_cast<double>(spent) / static_cast<double>(tarvo::kWorkBudget);
+  }
+  state.counters["budget_s"] = benchmark::Counter(budgets, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   state.SetLabel(last);
 }
 
-// "term+term+...+term" with `count` terms, inside `before` ... `after`.
-std::string Repeated(const std::string& before, const std::string& term, int count, const std::string& after) {
-  std::string s = before;
-  for (int i = 0; i < count; ++i) s += (i ? "+" : "") + term;
-  return s + after;
+// `count` copies of `term` joined by `separator`.
+std::string Joined(const std::string& term, const char* separator, int count) {
+  std::string s = term;
+  for (int i = 1; i < count; ++i) s += separator + term;
+  return s;
+}
+
+// `solves` copies of a SOLVE whose 10,000 steps each hold a pole, found by
+// its 20th bisection step, with `terms` evaluated at every one of the
+// 210,000 samples. An equation holds at most 16 argument lists and an entry
+// nine equations, so the cheapest list functions and the solvers' own steps
+// spend only part of the budget; their budget_s is what all of it would last.
+std::string SpentOn(const std::string& terms, int solves = 1) {
+  return Joined("solve(1/sin(1800000x)+0*(" + terms + "),.50005,1.50005,.0001)", "+", solves);
 }
 
 // The internal rate of return of 24 payments of 100 against 1500.
@@ -198,32 +215,65 @@ std::string RateOfReturnEntry() {
   return s + "=1500,0,1,0.0001)";
 }
 
+// The 756-digit literal of the point half-way between two doubles near
+// 1E-320, which the conversion settles only by comparing every digit.
+std::string HalfWayLiteral() {
+  return "1.234917081780195737169333697774119320226466976634504748681751413410438430421886"
+         "77528731694098590916295330151345626657146845117844753467152109873760262894930437"
+         "66886326191833556173506200110385307681699522308244683274422634909653291793356784"
+         "76087527256484287453042509272605802486278533294695131981133062438577083505380996"
+         "40701739720634293539209559898863273061813658421014385505900752799650120002964963"
+         "04910986023095870083084189095695619414144704333124378775133715175512478900998460"
+         "96263422066362426291104219919096623497575967143947781931652215716395513850382056"
+         "45755516301560627028839031202343070139843507214227079551040215885477222291964753"
+         "08076869137914049043764115555639130684665192447939932153741407152967297477640790"
+         "1043029369247960858047008514404296875e-320";
+}
+
 void RegisterLimits() {
   const std::pair<const char*, std::string> entries[] = {
+      // A realistic heavy entry that finishes: the share of the budget it takes.
       {"Limit/rate_of_return_solve", RateOfReturnEntry()},
-      {"Limit/normal_inverse_40_solve", Repeated("solve(", "znor(.4)", 40, "+x*0,-1,1,.0002)")},
-      {"Limit/prime_21_solve", Repeated("solve(", "prim(999999937)", 21, "+x*0,-1,1,0.0002)")},
-      // Candidates for the costliest entry: each spends the whole budget on
-      // one kind of unit.
-      {"Limit/spent_on_normal_inverse", Repeated("solve(", "znor(.4)", 2000, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_normal_lower", Repeated("solve(", "nor(4.7)", 2000, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_normal_tail", Repeated("solve(", "nor(-29)", 2000, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_primes", Repeated("solve(", "prim(999999937)", 2000, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_factorials", Repeated("solve(", "fact(150)-fact(150)", 1500, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_combinations", Repeated("solve(", "ncr(170,85)", 2500, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_binomials", Repeated("solve(", "bin(170,.5,85)", 2000, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_gcd", Repeated("solve(", "gcm(701408733,433494437)", 1000, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_powers", Repeated("solve(", "1.0001^1.0001", 2000, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_roots", Repeated("solve(", "3\xCE" "7.1", 4000, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_sines", Repeated("solve(", "sin(x)", 3000, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_hyperbolics", Repeated("solve(", "argsinh(x)", 2500, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_logarithms", Repeated("solve(", "lgb(3,x+2)", 2500, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_julian_days", Repeated("solve(", "juld(1,2,2000,3,4,5)", 1200, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_mean_intervals", Repeated("solve(", "mie(9,1,2,.9)", 2000, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_sums", Repeated("solve(", "x", 8000, ",-1,1,.0002)")},
-      {"Limit/spent_on_literals", Repeated("solve(", "1.234567891234567e-7", 1500, "+x*0,-1,1,.0002)")},
-      {"Limit/spent_on_long_literal", "solve(" + std::string(30000, '1') + "+x*0,-1,1,.0002)"},
-      {"Limit/spent_on_poles", Repeated("solve(1/sin(180x)+", "x", 30, ",0.5,10000.5,1)")},
+      // One entry for each kind of work, spending the whole budget on it.
+      {"Limit/spent_on_sums", SpentOn(Joined("x", "+", 1000))},
+      {"Limit/spent_on_products", SpentOn(Joined("x", "*", 1000))},
+      {"Limit/spent_on_quotients", SpentOn(Joined("x", "/", 600))},
+      {"Limit/spent_on_reciprocal_sums", SpentOn(Joined("x", "//", 800))},
+      {"Limit/spent_on_integer_divisions", SpentOn(Joined("x mod 7", "+", 300))},
+      {"Limit/spent_on_powers", SpentOn(Joined("x^x", "+", 250))},
+      {"Limit/spent_on_nth_roots", SpentOn(Joined("3\xCEx", "+", 200))},
+      {"Limit/spent_on_whole_powers", SpentOn(Joined("x\xB2", "+", 250))},
+      {"Limit/spent_on_groups", SpentOn(Joined("((((x))))", "+", 400))},
+      {"Limit/spent_on_applications", SpentOn(Joined("abs(x)", "+", 500))},
+      {"Limit/spent_on_literals", SpentOn(Joined("1.234567891234567", "+", 150))},
+      {"Limit/spent_on_long_literal", SpentOn("." + std::string(30000, '1'))},
+      {"Limit/spent_on_exact_literals", SpentOn(Joined(HalfWayLiteral(), "+", 3))},
+      {"Limit/spent_on_subnormals", SpentOn(Joined("1e-310*x", "+", 100))},
+      {"Limit/spent_on_square_roots", SpentOn(Joined("sqr(x)", "+", 450))},
+      {"Limit/spent_on_cube_roots", SpentOn(Joined("cur(x)", "+", 350))},
+      {"Limit/spent_on_exponentials", SpentOn(Joined("exp(x)", "+", 350))},
+      {"Limit/spent_on_logarithms", SpentOn(Joined("ln(x)+log(x)", "+", 150))},
+      {"Limit/spent_on_logarithms_to_base", SpentOn(Joined("lgb(3,x)", "+", 16), 9)},
+      {"Limit/spent_on_sines", SpentOn(Joined("sin(x)", "+", 400))},
+      {"Limit/spent_on_tangents", SpentOn(Joined("tan(x)", "+", 300))},
+      {"Limit/spent_on_huge_tangents", SpentOn(Joined("tan(1e300)", "+", 80))},
+      {"Limit/spent_on_inverse_circular", SpentOn(Joined("arcsin(.5)", "+", 300))},
+      {"Limit/spent_on_hyperbolics", SpentOn(Joined("sinh(x)", "+", 300))},
+      {"Limit/spent_on_inverse_hyperbolics", SpentOn(Joined("argsinh(x)", "+", 350))},
+      {"Limit/spent_on_factorials", SpentOn(Joined("fact(170)-fact(170)", "+", 15))},
+      {"Limit/spent_on_combinations", SpentOn(Joined("ncr(170,85)", "+", 16))},
+      {"Limit/spent_on_binomials", SpentOn(Joined("bin(170,.5,85)", "+", 16))},
+      {"Limit/spent_on_divisors", SpentOn(Joined("gcm(701408733,433494437)", "+", 16))},
+      {"Limit/spent_on_primes", SpentOn("prim(999999937)")},
+      {"Limit/spent_on_normal_series", SpentOn(Joined("nor(x)", "+", 40))},
+      {"Limit/spent_on_normal_tail", SpentOn(Joined("nor(-29)", "+", 100))},
+      {"Limit/spent_on_normal_inverse", SpentOn("znor(.4)")},
+      {"Limit/spent_on_intervals", SpentOn("mie(9,1,2,.9)")},
+      {"Limit/spent_on_julian_days", SpentOn(Joined("juld(1,2,2000,3,4,5)", "+", 16), 9)},
+      {"Limit/spent_on_coordinates", SpentOn(Joined("pol(3,x)", "+", 16), 9)},
+      {"Limit/spent_on_determinants", SpentOn(Joined("det3x3(x,2,3,4,5,6,7,8,10)", "+", 16), 9)},
+      {"Limit/spent_on_random_numbers", SpentOn(Joined("rnd", "+", 500))},
+      {"Limit/spent_on_solver_steps", SpentOn("x", 9)},
   };
   for (const auto& [name, entry] : entries)
     benchmark::RegisterBenchmark(name, BM_Limit, entry)->Unit(benchmark::kMillisecond);

@@ -43,6 +43,7 @@ inline double Exp1() { return std::exp(1.0); }
 // solvers re-enter the evaluator). The outermost evaluation fills it; the
 // evaluator and the routines it calls take from it where they work.
 struct WorkBudget {
+  // Units left (see ChargeWork); below 0 once the entry is abandoned.
   std::int64_t Remaining = 0;
   // Evaluations running now; 0 between entries, when nothing is charged.
   std::int32_t Depth = 0;

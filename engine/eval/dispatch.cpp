@@ -10,6 +10,7 @@
 
 #include "engine/errors.h"
 #include "engine/eval/dispatch.h"
+#include "engine/eval/evaluate.h"
 #include "engine/numlib/numlib.h"
 #include "engine/solvers/solvers.h"
 #include "engine/state.h"
@@ -28,6 +29,9 @@ bool Fault(Engine& engine, int code) {
   engine.ErrorCode = code;
   return false;
 }
+
+// An equation text copied out of its slot, per byte.
+constexpr long kTextBytesPerUnit = 8;
 
 // The list named by x: its number is x to the nearest whole; outside 1..16 a fault.
 const ArgumentList* ListOf(Engine& engine, double x, const ArgumentLists& lists) {
@@ -56,7 +60,9 @@ const ArgumentList* ListWithCount(Engine& engine, double x, const ArgumentLists&
 bool TextOf(Engine& engine, double x, std::string& text) {
   const double k = std::nearbyint(x);
   if (!(k >= 0 && k <= kEquationSlots - 1)) return Fault(engine, kErrUnknown);
-  text = engine.EquationSlots[static_cast<size_t>(k)];
+  const std::string& slot = engine.EquationSlots[static_cast<size_t>(k)];
+  if (!ChargeWork(engine, static_cast<long>(slot.size()) / kTextBytesPerUnit)) return false;
+  text = slot;
   return true;
 }
 
@@ -70,6 +76,7 @@ bool Radians(Engine& engine, double x, double& u) { return CheckedDivide(engine,
 bool Circular(Engine& engine, Token code, double& x) {
   double u = 0.0;
   if (!Radians(engine, x, u)) return false;
+  if (!ChargeAngleReduction(engine, u, code == Token::Cotangent ? 2 : 1)) return false;
   double r = 0.0;
   switch (code) {
     case Token::Sine:

@@ -3,10 +3,12 @@
 // operands fill numbered value slots, and a binary operator waits between two
 // slots until an operator of lower or equal priority (or a closing token)
 // arrives. Every stack lives in the call, because the solvers re-enter.
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -119,6 +121,73 @@ long LeadingExponent(std::string_view mantissa) {
   return 0;
 }
 
+// A value the processor multiplies, divides and takes functions of on its
+// slow path: a subnormal one.
+bool IsSubnormal(double v) { return v != 0.0 && std::fabs(v) < std::numeric_limits<double>::min(); }
+
+// The literal's exponent part after its mantissa ("E-12" gives -12), 0 when
+// it has none; its magnitude stops growing past 100000, far beyond range.
+long ExponentPart(std::string_view text, size_t mantissaSize) {
+  long exponent = 0;
+  if (mantissaSize >= text.size()) return 0;
+  size_t i = mantissaSize + 1;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  for (; i < text.size() && exponent < 100000; ++i) exponent = exponent * 10 + (text[i] - '0');
+  return negative ? -exponent : exponent;
+}
+
+// What converting a literal of more than 19 significant digits costs more
+// than its length, in work units. The conversion reads the first 19; when
+// those, and the same digits plus one in the last place, give two different
+// doubles, it compares all the digits exactly, which costs a part more and
+// more for each byte, up to a length beyond which it reads no more digits.
+constexpr size_t kReadDigits = 19;
+constexpr long kLongMantissaUnits = 90;
+constexpr long kExactConversionUnits = 200;
+constexpr long kExactConversionByteUnits = 3;
+constexpr size_t kExactConversionBytes = 800;
+
+long ConversionUnits(std::string_view mantissa, long exponent, size_t length) {
+  std::uint64_t leading = 0;
+  size_t kept = 0;
+  size_t total = 0;
+  long scale = exponent;  // the literal is about leading * 10^scale
+  bool point = false;
+  for (char c : mantissa) {
+    if (c == '.') {
+      point = true;
+      continue;
+    }
+    const int digit = c - '0';
+    if (total == 0 && digit == 0) {
+      if (point) --scale;
+      continue;
+    }
+    ++total;
+    if (kept < kReadDigits) {
+      leading = leading * 10 + static_cast<std::uint64_t>(digit);
+      ++kept;
+      if (point) --scale;
+    } else if (!point) {
+      ++scale;
+    }
+  }
+  if (total <= kReadDigits) return 0;
+  auto convert = [scale](std::uint64_t digits) {
+    char buffer[48];
+    char* end = std::to_chars(buffer, buffer + 24, digits).ptr;
+    *end++ = 'e';
+    end = std::to_chars(end, buffer + sizeof buffer, scale).ptr;
+    double v = 0.0;
+    const auto res = std::from_chars(buffer, end, v, std::chars_format::general);
+    return res.ec == std::errc() ? v : (scale > 0 ? HUGE_VAL : 0.0);
+  };
+  if (convert(leading) == convert(leading + 1)) return kLongMantissaUnits;
+  const auto bytes = static_cast<long>(std::min(length, kExactConversionBytes));
+  return kLongMantissaUnits + kExactConversionUnits + bytes * kExactConversionByteUnits;
+}
+
 // The value of a scanned literal: `mantissa` is its digits-and-point part,
 // `text` the whole literal with any exponent part. Reads "." as the point in
 // every locale. A mantissa without digits (a lone ".", or an exponent with
@@ -133,18 +202,12 @@ bool LiteralValue(Engine& engine, std::string_view mantissa, std::string_view te
   }
   const auto res = std::from_chars(text.data(), text.data() + text.size(), out,
                                    std::chars_format::general);
+  if (mantissa.size() > kReadDigits &&
+      !ChargeWork(engine, ConversionUnits(mantissa, ExponentPart(text, mantissa.size()), text.size())))
+    return false;
   if (res.ec == std::errc::result_out_of_range) {
     // The sign of the value's decimal exponent tells which way it left the range.
-    long exponent = 0;
-    const size_t e = mantissa.size();
-    if (e < text.size()) {
-      size_t i = e + 1;
-      bool negative = false;
-      if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-      for (; i < text.size() && exponent < 100000; ++i) exponent = exponent * 10 + (text[i] - '0');
-      if (negative) exponent = -exponent;
-    }
-    if (LeadingExponent(mantissa) + exponent > 0) {
+    if (LeadingExponent(mantissa) + ExponentPart(text, mantissa.size()) > 0) {
       engine.ErrorCode = kErrOverflow;
       return false;
     }
@@ -158,11 +221,38 @@ bool LiteralValue(Engine& engine, std::string_view mantissa, std::string_view te
   return ResultOk(engine, out);
 }
 
-// Each operator and function application, on top of what the function's
-// routine charges for its own steps.
-constexpr long kApplicationUnits = 1;
-// A power or root (the library's pow) costs a few operators more.
-constexpr long kPowerUnits = 4;
+// The evaluator's own steps in work units (see ChargeWork), each charged as
+// the scan reaches it. An operator or closing token: its lookup and the
+// reduction it starts.
+constexpr long kOperatorUnits = 3;
+// A "(" or a function token put on the prefix stack.
+constexpr long kPrefixUnits = 1;
+// A variable read.
+constexpr long kVariableUnits = 3;
+// A literal's conversion, and every four of its bytes (the scan and the
+// conversion read them all, however many there are).
+constexpr long kLiteralUnits = 9;
+constexpr long kLiteralFourBytesUnits = 9;
+// A function application, besides what the function's routine charges.
+constexpr long kApplicationUnits = 4;
+// A binary operator's application: a sum, difference or product, and what
+// the dearer operations cost on top: a quotient, a reciprocal sum, a power
+// or root (the library's pow), "\" and MOD (two roundings and a 64-bit
+// division), and an argument list's writes.
+constexpr long kArithmeticUnits = 3;
+constexpr long kQuotientUnits = 1;
+constexpr long kReciprocalSumUnits = 2;
+constexpr long kPowerUnits = 17;
+constexpr long kNthRootUnits = 24;
+constexpr long kIntegerDivisionUnits = 9;
+constexpr long kListUnits = 2;
+// What an operation with a subnormal operand or result costs more: a
+// product, quotient or list argument (the function using it pays later),
+// a power or root, a function application. A sum or difference costs
+// nothing more.
+constexpr long kSubnormalArithmeticUnits = 50;
+constexpr long kSubnormalPowerUnits = 120;
+constexpr long kSubnormalApplicationUnits = 80;
 
 class Evaluation {
  public:
@@ -182,6 +272,7 @@ class Evaluation {
         if (!ApplyPrefixes()) return 0.0;
         const int op = OperatorAt(At(tokens_, position_));
         if (op == 0) return Failed(kErrSyntax);  // also the end of a string without ":"
+        if (!Charge(kOperatorUnits)) return 0.0;
         const int priority = PriorityOf(op);
         ++position_;
         if (!Reduce(priority)) return 0.0;
@@ -225,6 +316,7 @@ class Evaluation {
       if (level_ >= kTopPrefixLevel) {
         return Fault(kErrUnknown);
       }
+      if (!Charge(kPrefixUnits)) return false;
       ++level_;
       groupBase_[level_] = slot_;
       prefix_[level_] = c == '(' ? 0 : c;
@@ -245,6 +337,7 @@ class Evaluation {
       if (position_ - start != 1) {
         return Fault(kErrSyntax);
       }
+      if (!Charge(kVariableUnits)) return false;
       const int index = first - 'a';
       values_[slot_] = engine_.VariableStore[index];
       engine_.DefinedFlag[index] = kDefined;
@@ -273,6 +366,7 @@ class Evaluation {
     } else if (position_ == start) {
       return Fault(kErrSyntax);
     }
+    if (!Charge(kLiteralUnits + (position_ - start) * kLiteralFourBytesUnits / 4)) return false;
     const auto from = static_cast<size_t>(start - 1);
     const std::string_view text = tokens_.substr(from, static_cast<size_t>(position_ - start));
     const std::string_view mantissa = tokens_.substr(from, static_cast<size_t>(mantissaEnd - start));
@@ -282,11 +376,13 @@ class Evaluation {
   // Applies the function tokens waiting above the innermost open "(".
   bool ApplyPrefixes() {
     while (prefix_[level_] != 0 && level_ != 1) {
-      if (!Charge(kApplicationUnits)) return false;
+      if (!Charge(kApplicationUnits + FunctionUnits(static_cast<Token>(prefix_[level_])))) return false;
+      const bool subnormalOperand = IsSubnormal(values_[slot_]);
       apply_(engine_, prefix_[level_], values_[slot_], lists_ ? *lists_ : NoLists());
       --level_;
       if (engine_.ErrorCode != 0) return false;
       if (!ResultOk(engine_, values_[slot_])) return false;
+      if ((subnormalOperand || IsSubnormal(values_[slot_])) && !Charge(kSubnormalApplicationUnits)) return false;
     }
     return true;
   }
@@ -302,15 +398,17 @@ class Evaluation {
 
   // x := x (op) y. False with ErrorCode set on failure.
   bool ApplyOperator(int op, double& x, double y) {
-    if (!Charge(kApplicationUnits)) return false;
+    if (!Charge(kArithmeticUnits)) return false;
     double r = 0.0;
+    long subnormalUnits = kSubnormalArithmeticUnits;
     switch (op) {
-      case kOpAdd: r = x + y; break;
-      case kOpSubtract: r = x - y; break;
+      case kOpAdd: r = x + y; subnormalUnits = 0; break;
+      case kOpSubtract: r = x - y; subnormalUnits = 0; break;
       case kOpAtProduct:
       case kOpProduct:
       case kOpImplicitProduct: r = x * y; break;
       case kOpReciprocalSum: {
+        if (!Charge(kReciprocalSumUnits)) return false;
         const double product = x * y;
         if (!ResultOk(engine_, product)) return false;
         const double sum = y + x;
@@ -318,16 +416,19 @@ class Evaluation {
         break;
       }
       case kOpDivide:
+        if (!Charge(kQuotientUnits)) return false;
         if (!CheckedDivide(engine_, x, y, r)) return false;
         break;
       case kOpPower:
         if (!Charge(kPowerUnits)) return false;
+        subnormalUnits = kSubnormalPowerUnits;
         if (x == 0.0 && y == 0.0) return Fault(kErrZeroToZero);
         if (x == 0.0 && y < 0.0) return Fault(kErrOverflow);
         r = std::pow(x, y);  // a negative x with a fractional y is a NaN: fault 1
         break;
       case kOpIntegerDivide:
       case kOpMod: {
+        if (!Charge(kIntegerDivisionUnits)) return false;
         std::int32_t divisor = 0, dividend = 0;
         if (!ToInt32(engine_, y, divisor) || !ToInt32(engine_, x, dividend)) return false;
         if (divisor == 0) return Fault(kErrDivisionByZero);
@@ -339,6 +440,7 @@ class Evaluation {
         break;
       }
       case kOpArgumentMark: {
+        if (!Charge(kListUnits)) return false;
         if (listCount_ >= kArgumentListCount) return Fault(kErrTooManyEquations);
         ArgumentList& list = Lists()[static_cast<size_t>(listCount_)];
         ++listCount_;
@@ -349,6 +451,7 @@ class Evaluation {
         break;
       }
       case kOpComma: {
+        if (!Charge(kListUnits)) return false;
         const double k = std::nearbyint(x);
         if (!(k >= 1 && k <= kArgumentListCount)) return Fault(kErrUnknown);
         ArgumentList& list = Lists()[static_cast<size_t>(k) - 1];
@@ -359,7 +462,8 @@ class Evaluation {
         break;
       }
       case kOpNthRoot: {
-        if (!Charge(kPowerUnits)) return false;
+        if (!Charge(kNthRootUnits)) return false;
+        subnormalUnits = kSubnormalPowerUnits;
         if (x == 0.0) return Fault(kErrOverflow);
         double sign = 1.0;
         if (y < 0.0) {
@@ -381,15 +485,17 @@ class Evaluation {
         return Fault(kErrInternal);
     }
     if (!ResultOk(engine_, r)) return false;
+    if ((IsSubnormal(x) || IsSubnormal(y) || IsSubnormal(r)) && !Charge(subnormalUnits)) return false;
     x = r;
     return true;
   }
 
   // ChargeWork for the evaluator's own steps, without finding the state
-  // each time; the slow path reports the spent budget.
+  // each time (an abandoned entry has no work left); the slow path reports
+  // the spent budget.
   bool Charge(long units) {
     work_.Remaining -= units;
-    return (work_.Remaining >= 0 && work_.Abandoned == 0) || ChargeWork(engine_, 0);
+    return work_.Remaining >= 0 || ChargeWork(engine_, 0);
   }
 
   Engine& engine_;
@@ -431,20 +537,12 @@ namespace {
 // the limit is kept low.
 constexpr int kMaxEvaluateDepth = 8;
 
-// The work of one entry, in units (see ChargeWork). Spent on the costliest
-// units there are (roots and inverse hyperbolic functions in a long equation
-// solved at SOLVE's step limit) it lasts 0.4 to 0.7 s of a release build,
-// and most other units cost less; an internal rate of return of 24 payments
-// at the step limit takes 4% of it, and a SOLVE of 10,000 steps can evaluate
-// an equation of some 3,000 operators and operands. bench/ measures an entry
-// spending it on each kind of unit (Limit/...).
-constexpr std::int64_t kWorkBudget = 100000000;
-
-// Each evaluation pays for its setup and for reading its token string once.
-constexpr long kEvaluationSetupUnits = 1;
+// An evaluation's setup: its stacks, and the check of its depth.
+constexpr long kEvaluationSetupUnits = 40;
 
 void Abandon(Engine& engine, WorkBudget& work, int code) {
   if (work.Abandoned == 0) work.Abandoned = code;
+  work.Remaining = std::min<std::int64_t>(work.Remaining, -1);
   engine.ErrorCode = work.Abandoned;
 }
 
@@ -481,7 +579,7 @@ double EvaluateWith(Engine& engine, std::string_view tokens, ApplyFunction apply
       Abandon(engine, work, kErrUnknown);
       return 0.0;
     }
-    if (!ChargeWork(engine, kEvaluationSetupUnits + static_cast<long>(tokens.size()))) return 0.0;
+    if (!ChargeWork(engine, kEvaluationSetupUnits)) return 0.0;
     Evaluation evaluation(engine, tokens, apply);
     result = evaluation.Run();
   }

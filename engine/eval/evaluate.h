@@ -1,6 +1,7 @@
 // The evaluator: one token string in, one double out.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace tarvo {
@@ -23,10 +24,16 @@ double Evaluate(Engine& engine, std::string_view tokens);
 // Takes `units` of work from the running entry's budget: false, with
 // ErrorCode 41 (or 1 once the solvers nested too deep), when the entry has
 // no more; the caller stops its loop and returns. Free outside any
-// evaluation (the output formats call some routines). A unit is about the
-// time of one operator of the evaluator; a routine charges each inner step
-// by what it costs in those units.
+// evaluation (the output formats call some routines). A unit is about a
+// nanosecond of a release build on the two-core machine the charges were
+// measured on; each step is charged what it costs there, by counting, never
+// by the clock, so an entry ends the same way on every machine.
 bool ChargeWork(Engine& engine, long units);
+
+// The work of one entry, in units (see ChargeWork): about half a second on
+// the machine the charges were measured on, whatever kind of work spends it.
+// bench/ runs an entry spending it on each kind (Limit/spent_on_...).
+inline constexpr std::int64_t kWorkBudget = 500000000;
 
 // Variables ---------------------------------------------------------------
 

@@ -111,6 +111,7 @@ double PolarToRectangular(Engine& engine, double r, double theta) {
   }
   CheckedArith f;
   const double u = f.Div(theta, engine.AngleFactor);
+  if (!ChargeAngleReduction(engine, u, 2)) return 0.0;
   double x = f.Mul(r, f.Check(std::cos(u)));
   double y = f.Mul(r, f.Check(std::sin(u)));
   const double s = f.Add(f.Mul(x, x), f.Mul(y, y));

@@ -17,8 +17,11 @@ double Fail(Engine& engine, int code) {
   return 0.0;
 }
 
-// A trial division of the primality test, in work units.
-constexpr long kDivisionUnits = 1;
+// Work units (see ChargeWork): four factors of a factorial, a step of the
+// divisor loops, a trial division of the primality test.
+constexpr long kFourFactorsUnits = 5;
+constexpr long kDivisorStepUnits = 15;
+constexpr long kTrialDivisionUnits = 3;
 
 bool OutsideDivisorLimits(double a, double b) {
   return std::fabs(a) > 1e9 || std::fabs(b) > 1e9 || !IsWhole(a) || !IsWhole(b);
@@ -35,7 +38,7 @@ double Factorial(Engine& engine, double n) {
   if (!IsWhole(n)) return Fail(engine, kErrOutOfRange);
   if (n > 170) return Fail(engine, kErrOverflow);
   const double k = std::nearbyint(n + 1e-6);
-  if (!ChargeWork(engine, static_cast<long>(k) + 1)) return 0.0;
+  if (!ChargeWork(engine, static_cast<long>(k) * kFourFactorsUnits / 4)) return 0.0;
   double product = 1.0;
   for (double i = 1; i <= k; ++i) product *= i;
   return product;
@@ -77,7 +80,7 @@ double Gcd(Engine& engine, double a, double b) {
   double q = std::fabs(b);
   double r = p - std::floor(p / q) * q;
   while (r != 0) {
-    if (!ChargeWork(engine, 1)) return 0.0;
+    if (!ChargeWork(engine, kDivisorStepUnits)) return 0.0;
     p = q;
     q = r;
     r = p - std::floor(p / q) * q;
@@ -97,7 +100,7 @@ double LeastCommonMultiple(Engine& engine, double a, double b) {
   double q = std::fabs(b);
   double r = p - std::floor(f.Div(p, q)) * q;
   while (!f.Failed() && r != 0) {
-    if (!ChargeWork(engine, 1)) return 0.0;
+    if (!ChargeWork(engine, kDivisorStepUnits)) return 0.0;
     p = q;
     q = r;
     r = p - std::floor(f.Div(p, q)) * q;
@@ -117,7 +120,7 @@ double IsPrime(Engine& engine, double n) {
   if (std::fmod(n, 2.0) == 0) return 0.0;
   const double limit = std::floor(std::sqrt(n));
   for (double d = 3; d <= limit; d += 2) {
-    if (!ChargeWork(engine, kDivisionUnits)) return 0.0;
+    if (!ChargeWork(engine, kTrialDivisionUnits)) return 0.0;
     if (std::floor(n / d) * d == n) return 0.0;
   }
   return 1.0;

@@ -1,15 +1,22 @@
-// Inverse circular and hyperbolic routines. Each clears ErrorCode on entry;
-// outside its domain, or on any fault inside (an overflow of x², of 1/x...),
-// it sets ErrorCode 5 and returns 0. Circular results are in radians.
+// Inverse circular and hyperbolic routines, and the work a circular function
+// of a huge angle costs. Each routine clears ErrorCode on entry; outside its
+// domain, or on any fault inside (an overflow of x², of 1/x...), it sets
+// ErrorCode 5 and returns 0. Circular results are in radians.
 #include <cmath>
 
 #include "engine/errors.h"
+#include "engine/eval/evaluate.h"
 #include "engine/numlib/numlib.h"
 #include "engine/state.h"
 
 namespace tarvo {
 
 namespace {
+
+// Angles from which the library's circular functions take the slow path,
+// and what that costs more, in work units (see ChargeWork).
+constexpr double kHugeAngle = 1e8;
+constexpr long kHugeAngleUnits = 55;
 
 double OutOfRange(Engine& engine) {
   engine.ErrorCode = kErrOutOfRange;
@@ -32,6 +39,10 @@ double Sign(double x) { return x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0); }
 double ArcSinInside(double x) { return std::atan(x / std::sqrt(1 - x * x)); }
 
 }  // namespace
+
+bool ChargeAngleReduction(Engine& engine, double radians, int functions) {
+  return !(std::fabs(radians) >= kHugeAngle) || ChargeWork(engine, kHugeAngleUnits * functions);
+}
 
 // |x| <= 1; ±1 give exactly ±pi/2.
 double ArcSin(Engine& engine, double x) {

@@ -10,6 +10,11 @@ namespace tarvo {
 
 class Engine;
 
+// Charges the work of `functions` circular functions of `radians` beyond
+// what a function of a usual angle costs: the library reduces a huge angle
+// to one turn on a slow path. False, ErrorCode 41, when the budget is spent.
+bool ChargeAngleReduction(Engine& engine, double radians, int functions);
+
 // Inverse circular routines, results in radians (the caller applies the
 // angle unit). Clear ErrorCode; outside the domain, or any fault inside: 5.
 double ArcSin(Engine& engine, double x);    // |x| <= 1

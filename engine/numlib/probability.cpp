@@ -17,10 +17,12 @@ double Fail(Engine& engine, int code) {
   return 0.0;
 }
 
-// One term of the normal series (a power and two divisions), in work units.
-constexpr long kSeriesTermUnits = 4;
-// The tail fit (five powers and an exponential), in work units.
-constexpr long kTailUnits = 24;
+// Work units (see ChargeWork): a term of the normal series (a power and two
+// divisions), the tail fit (five powers and an exponential), and a grid
+// point of the inverse besides its lower probability.
+constexpr long kSeriesTermUnits = 15;
+constexpr long kTailUnits = 60;
+constexpr long kGridPointUnits = 2;
 
 }  // namespace
 
@@ -82,7 +84,7 @@ double NormalInverse(Engine& engine, double p) {
   do {
     found = end;
     for (double z = start; z <= end; z += h) {
-      if (!ChargeWork(engine, 1)) return 0.0;
+      if (!ChargeWork(engine, kGridPointUnits)) return 0.0;
       const double lower = NormalLower(engine, z);
       if (engine.ErrorCode != 0) return 0.0;
       if (lower >= p) {

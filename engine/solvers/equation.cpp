@@ -34,9 +34,13 @@ namespace solver {
 
 std::string Terminated(std::string_view equation) { return EquationAsFunction(equation) + ":"; }
 
+// A solver's own work for one sample, in work units (see ChargeWork); the
+// evaluation charges its own.
+constexpr long kSampleUnits = 15;
+
 // Every sample and bisection step of every solver comes through here.
 double EvaluateAt(Engine& engine, const std::string& function, double x) {
-  if (!ChargeWork(engine, 1)) return 0.0;
+  if (!ChargeWork(engine, kSampleUnits)) return 0.0;
   engine.VariableStore[kX] = x;
   engine.Written.set(kX);
   return Evaluate(engine, function);

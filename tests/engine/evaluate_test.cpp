@@ -86,6 +86,32 @@ TEST_F(Evaluation, SolverNestingAndWorkAreBounded) {
   EXPECT_EQ(0, Calc(engine, "1+1:").error);
 }
 
+// The work an evaluation was charged.
+long long Spent(Engine& engine, std::string_view readable) {
+  Calc(engine, readable);
+  return kWorkBudget - engine.Work.Remaining;
+}
+
+// Steps on the processor's or the library's slow path are charged half as
+// much again as the same steps on the usual one at least, so that no kind
+// of work outlasts the budget's time; a failing evaluation pays nothing for
+// the tokens it never reads.
+TEST_F(Evaluation, SlowPathsCostMoreWork) {
+  const struct {
+    const char* name;
+    std::string usual, slow;
+  } rows[] = {
+      {"tangents of a huge angle", "{tan}1+{tan}1+{tan}1:", "{tan}1E300+{tan}1E300+{tan}1E300:"},
+      {"rectangular coordinates of a huge angle", "{rec}(3{ArgumentMark}1):", "{rec}(3{ArgumentMark}1E300):"},
+      {"products with a subnormal", "1E-300*1.5*1.5*1.5*1.5:", "1E-310*1.5*1.5*1.5*1.5:"},
+      {"subnormal exponentials", Repeat("{exp}{Negate}700+", 2) + "0:", Repeat("{exp}{Negate}740+", 2) + "0:"},
+      {"a literal settled digit by digit", "9007199254740992.0000:", "9007199254740993.0000:"},
+      {"a factorial of more factors", "{fact}10:", "{fact}170:"},
+  };
+  for (const auto& row : rows) EXPECT_GT(2 * Spent(engine, row.slow), 3 * Spent(engine, row.usual)) << row.name;
+  EXPECT_EQ(Spent(engine, "1/0:"), Spent(engine, "1/0+" + Repeat("x+", 1000) + "x:"));
+}
+
 // List numbers are 1..16, rounded. {#ecsg} eq2d, {#ectg} eq3d take a slot
 // number; solve, {#sdxd} s2x2 and {#stxt} s3x3 take lists whose text
 // arguments are slot numbers 0..9.
