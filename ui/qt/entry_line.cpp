@@ -115,7 +115,8 @@ void EntryLine::Record(EditKind kind) {
     undo_.pop_back();
   }
   const Difference d = Differ(before, now.text);
-  undo_.push_back({d.start, before.mid(d.start, d.before), now.text.mid(d.start, d.after), caretBefore, now.caret});
+  if (d.before > 0 || d.after > 0)  // a run that came back to where it began leaves no step
+    undo_.push_back({d.start, before.mid(d.start, d.before), now.text.mid(d.start, d.after), caretBefore, now.caret});
   if (undo_.size() > kHistorySteps) undo_.erase(undo_.begin());
   redo_.clear();
   runKind_ = kind == EditKind::kTyping || kind == EditKind::kDeleting ? kind : EditKind::kNeutral;

@@ -362,6 +362,7 @@ void MainWindow::DrawResultText(const std::string& text) {
 }
 
 void MainWindow::ShowReadout(QWidget* readout, const QString& text) {
+  if (text.isEmpty() && readout->accessibleName().isEmpty()) return;  // nothing shown, nothing new
   Tell(readout, QAccessible::NameChanged, text);
   if (text.isEmpty()) return;
   if (std::find(toAnnounce_.begin(), toAnnounce_.end(), readout) == toAnnounce_.end()) toAnnounce_.push_back(readout);
