@@ -83,7 +83,7 @@ class KeyboardTest : public QObject {
     QClipboard* clipboard = QGuiApplication::clipboard();
     const struct { Qt::Key key; QString clipboardBefore, entryAfter, clipboardAfter; } rows[] = {
         {Qt::Key_C, "-", "2+3", "2+3"}, {Qt::Key_X, "-", "", "2+3"},
-        {Qt::Key_V, "7·8", "7·8", "7·8"}, {Qt::Key_Z, "-", "2+", "-"}};
+        {Qt::Key_V, "7·8", "7·8", "7·8"}, {Qt::Key_Z, "-", "", "-"}};
     for (const auto& r : rows) {
       Start(*w, QStringLiteral("2+3"));
       clipboard->setText(r.clipboardBefore);
@@ -108,13 +108,21 @@ class KeyboardTest : public QObject {
 
   // From the same start, a click on each key and its binding leave the same face.
   void eachBindingPressesItsKey() {
+    const auto combination = [](std::string_view keys) {
+      return QKeySequence::fromString(QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size())),
+                                      QKeySequence::PortableText)[0];
+    };
+    // The line's, the window's and the desktop's own keys.
+    QList<QKeyCombination> taken = {Qt::Key_Escape, Qt::Key_F1, Qt::Key_F11, Qt::Key_Menu,
+                                    Qt::ShiftModifier | Qt::Key_F10, combination(tarvo::kPinBinding)};
     for (int k = 1; k <= tarvo::kKeyCount; ++k) {
       const tarvo::KeyBinding& b = tarvo::KeyBindings()[static_cast<size_t>(k)];
       const QString keys = QString::fromUtf8(b.keys.data(), static_cast<qsizetype>(b.keys.size()));
-      const QKeyCombination combo = QKeySequence::fromString(keys, QKeySequence::PortableText)[0];
-      // A shortcut never takes a key the line or the desktop already uses.
+      const QKeyCombination combo = combination(b.keys);
+      // A shortcut never takes a key the line, the window, the desktop or another key already uses.
       QVERIFY2(b.typed || !(combo.keyboardModifiers() & Qt::ControlModifier), qPrintable(keys));
-      QVERIFY2(b.typed || (combo.key() != Qt::Key_Escape && combo.key() != Qt::Key_F1), qPrintable(keys));
+      QVERIFY2(b.typed || !taken.contains(combo), qPrintable(keys));
+      taken << combo;
       QStringList clicked, pressed, before;
       for (bool byKeyboard : {false, true}) {
         init();
@@ -162,13 +170,26 @@ class KeyboardTest : public QObject {
     }
   }
 
-  // A key is pressed through its action, as a screen reader does; Tab goes
-  // from the line to the display and the messages, and typing there goes on
-  // in the line.
+  // The keys, the pin, Minimize and Exit are buttons a screen reader presses
+  // through their action; Tab goes from the line to the display and the
+  // messages, and typing there goes on in the line.
   void aScreenReaderPressesKeysAndTabsThroughTheWindow() {
-    QAccessibleInterface* root = QAccessible::queryAccessibleInterface(w->Key(35));
-    QVERIFY(root->role() == QAccessible::Button && root->actionInterface() != nullptr);
-    root->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QList<QAccessibleInterface*> buttons = {QAccessible::queryAccessibleInterface(w->Key(35)),
+                                            QAccessible::queryAccessibleInterface(w->AlwaysVisibleSwitch())};
+    for (const QString& title : {QStringLiteral("Minimize"), QStringLiteral("Exit")})
+      for (QLabel* label : w->findChildren<QLabel*>())
+        if (label->text() == title) buttons << QAccessible::queryAccessibleInterface(label);
+    QCOMPARE(buttons.size(), 4);
+    for (QAccessibleInterface* button : buttons) {
+      QVERIFY2(button->role() == QAccessible::Button && button->actionInterface() != nullptr &&
+                   button->actionInterface()->actionNames() == QStringList(QAccessibleActionInterface::pressAction()),
+               qPrintable(button->text(QAccessible::Name)));
+    }
+    buttons[1]->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QTest::keyClick(w->Entry(), Qt::Key_A, Qt::AltModifier | Qt::ShiftModifier);  // the pin's key
+    QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w->Entry()->text().isEmpty());
+    buttons[0]->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(w->Entry()->text(), QStringLiteral("√ "));
     QCOMPARE(Described(w->UpperMessageLine()), QStringLiteral("Square root √"));
     w->activateWindow();
@@ -182,6 +203,74 @@ class KeyboardTest : public QObject {
     QTest::keyClick(w->UpperMessageLine(), '+');
     QCOMPARE(w->Entry()->text(), QStringLiteral("4+"));
     QVERIFY(w->Entry()->hasFocus());
+  }
+
+  // A typed character or a keypad key is an insertion at the caret, heard as
+  // one; Ctrl+Z takes back the last run of typing (a caret move or a keypad
+  // key starts a new run) and puts the caret back with nothing selected.
+  void typingIsEditingAndUndoTakesBackRuns() {
+    const struct { QString before, keys, text; int caret; QStringList heard; } rows[] = {
+        {"12", "7", "127", 3, {"+7@2"}},                                  // a typed digit
+        {"12<L>", "*", "1·2", 2, {"+·@1"}},                               // a typed sign
+        {"12<L>", "<k35>", "1√ 2", 3, {"+√ @1"}},                         // a keypad key
+        {"123<L><R>+45", "^Z", "123", 3, {"-+45@3"}},                     // the run after a move
+        {"123<L><R>+45^Z", "6", "1236", 4, {"+6@3"}},                     // nothing left selected
+        {"7*6^Z", "^+Z", "7·6", 3, {"+7·6@0"}},                           // redo
+        {"12<k35>4", "^Z^Z", "12", 2, {"-4@4", "-√ @2"}},                 // a key is a step of its own
+        {"2+3<Enter>+4", "^Z", "2+3", 3, {"-5+4@0", "+2+3@0"}},           // the answer put first: one step
+        {"2+3^A5", "^Z6", "2+36", 4, {"-5@0", "+2+3@0", "+6@3"}},         // a selection typed over
+        {"12<BS><BS>3", "^Z^Z", "12", 2, {"-3@0", "+12@0"}},              // deletions are a run
+    };
+    Heard heard;
+    for (const auto& r : rows) {
+      Start(*w);
+      Press(*w, r.before);
+      heard.Clear();
+      Press(*w, r.keys);
+      const QString what = r.before + u'|' + r.keys + QStringLiteral(": ");
+      QVERIFY2(w->Entry()->text() == r.text, qPrintable(what + w->Entry()->text()));
+      QVERIFY2(w->Entry()->cursorPosition() == r.caret && !w->Entry()->hasSelectedText(), qPrintable(what));
+      QVERIFY2(heard.edits == r.heard, qPrintable(what + heard.edits.join(u' ')));
+    }
+  }
+
+  // A result, an error and a notice are each announced with their text: the
+  // display's name is the result as tarvo-cli prints it, the message line's
+  // the message.
+  void resultsErrorsAndNoticesAreAnnounced() {
+    const struct { QString entry, display, message; } rows[] = {
+        {"7*6", "42", ""}, {"6*7", "42", ""},  // the same result again is news too
+        {"1/0", "42", "Error: Division by zero"},
+        {"solve(x^2+1,0,1)", "42", "Not found solutions / Infinite solutions"},
+        {"2^0.5", "1.4142135623731", ""},
+    };
+    Heard heard;
+    for (const auto& r : rows) {
+      Start(*w, r.entry);
+      heard.Clear();
+      QTest::keyClick(w->Entry(), Qt::Key_Return);
+      QCoreApplication::processEvents();
+      const QString news = r.message.isEmpty() ? r.display : r.message;
+      QVERIFY2(heard.names.contains(news) && heard.announced == QStringList(news),
+               qPrintable(r.entry + ": " + heard.names.join(u'|') + " / " + heard.announced.join(u'|')));
+      QCOMPARE(Described(w->Display()), r.display);
+      QCOMPARE(Described(w->UpperMessageLine()), r.message);
+    }
+  }
+
+  // Shift+F10 opens the line's own menu and types nothing; its Undo goes
+  // through the line's history.
+  void shiftF10OpensTheLinesMenu() {
+    Press(*w, "12<k35>4");
+    QTest::keyClick(w->Entry(), Qt::Key_F10, Qt::ShiftModifier);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu != nullptr);
+    QCOMPARE(w->Entry()->text(), QStringLiteral("12√ 4"));
+    QAction* undo = menu->actions().value(0);  // a text field's menu starts with Undo
+    QVERIFY(undo != nullptr && undo->isEnabled());
+    undo->trigger();
+    menu->close();
+    QCOMPARE(w->Entry()->text(), QStringLiteral("12√ "));
   }
 
   // A paste, a drop, a typed character or a key that would make the line

@@ -5,6 +5,9 @@
 
 #include <QAccessible>
 #include <QtTest/QtTest>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <memory>
 
 #include "ui/qt/main_window.h"
@@ -48,8 +51,8 @@ inline void Start(MainWindow& w, const QString& text = {}) {
   Type(w.Entry(), text);
 }
 
-// What a screen reader reads of a widget.
-inline QString Described(QWidget* widget, QAccessible::Text t = QAccessible::Description) {
+// What a screen reader reads of a widget: its name unless told otherwise.
+inline QString Described(QWidget* widget, QAccessible::Text t = QAccessible::Name) {
   return QAccessible::queryAccessibleInterface(widget)->text(t);
 }
 
@@ -59,11 +62,69 @@ inline QString Shown(MainWindow& w) {
   return !message.isEmpty() ? message : Described(w.Display());
 }
 
+// What assistive technology is told while one lives: text changes ("+7@2"
+// inserted at 2, "-45@3" removed at 3, "=ab>cd@0" replaced), new names, and
+// the announcements a screen reader speaks.
+struct Heard {
+  QStringList edits, names, announced;
+
+  // Accessibility is on, as under a screen reader: Qt tells nothing otherwise.
+  Heard() { Sink() = this, previous_ = QAccessible::installUpdateHandler(&Record), Platform()->setActive(true); }
+  ~Heard() { Platform()->setActive(false), QAccessible::installUpdateHandler(previous_), Sink() = nullptr; }
+  void Clear() { edits.clear(), names.clear(), announced.clear(); }
+
+ private:
+  static QPlatformAccessibility* Platform() { return QGuiApplicationPrivate::platformIntegration()->accessibility(); }
+  static Heard*& Sink() {
+    static Heard* sink = nullptr;
+    return sink;
+  }
+  static void Record(QAccessibleEvent* e) {
+    Heard* h = Sink();
+    QAccessibleInterface* iface = e->accessibleInterface();
+    if (h == nullptr || iface == nullptr) return;
+    if (iface->role() != QAccessible::EditableText && dynamic_cast<QAccessibleTextCursorEvent*>(e) != nullptr) return;
+    const QString at = QStringLiteral("%1@%2");
+    if (auto* i = dynamic_cast<QAccessibleTextInsertEvent*>(e))
+      h->edits << at.arg(u'+' + i->textInserted()).arg(i->changePosition());
+    else if (auto* r = dynamic_cast<QAccessibleTextRemoveEvent*>(e))
+      h->edits << at.arg(u'-' + r->textRemoved()).arg(r->changePosition());
+    else if (auto* u = dynamic_cast<QAccessibleTextUpdateEvent*>(e))
+      h->edits << at.arg(u'=' + u->textRemoved() + u'>' + u->textInserted()).arg(u->changePosition());
+    else if (e->type() == QAccessible::NameChanged)
+      h->names << iface->text(QAccessible::Name);
+    else if (e->type() == QAccessible::ObjectShow && iface->role() == QAccessible::Notification)
+      h->announced << iface->text(QAccessible::Name);
+  }
+  QAccessible::UpdateHandler previous_ = nullptr;
+};
+
 // Types `text` after AC, presses Enter and reads what is shown.
 inline QString Calculate(MainWindow& w, const QString& text) {
   Start(w, text);
   QTest::keyClick(w.Entry(), Qt::Key_Return);
   return Shown(w);
+}
+
+// Types `script` into the line: characters as typed, and <L> <R> (arrows),
+// <BS> (Backspace), <Enter>, ^A ^Z ^+Z (Ctrl+A, Ctrl+Z, Ctrl+Shift+Z) and
+// <kN> (a click on keypad key N).
+inline void Press(MainWindow& w, const QString& script) {
+  static const QRegularExpression token(QStringLiteral(R"(<L>|<R>|<BS>|<Enter>|\^\+Z|\^Z|\^A|<k(\d+)>|.)"));
+  static const QHash<QString, QKeyCombination> named = {
+      {"<L>", Qt::Key_Left}, {"<R>", Qt::Key_Right}, {"<BS>", Qt::Key_Backspace}, {"<Enter>", Qt::Key_Return},
+      {"^A", Qt::ControlModifier | Qt::Key_A}, {"^Z", Qt::ControlModifier | Qt::Key_Z},
+      {"^+Z", Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z}};
+  for (const QRegularExpressionMatch& m : token.globalMatch(script)) {
+    if (named.contains(m.captured(0))) {
+      const QKeyCombination k = named[m.captured(0)];
+      QTest::keyClick(w.Entry(), k.key(), k.keyboardModifiers());
+    } else if (m.hasCaptured(1)) {
+      QTest::mouseClick(w.Key(m.captured(1).toInt()), Qt::LeftButton);
+    } else {
+      Type(w.Entry(), m.captured(0));
+    }
+  }
 }
 
 // Key 27 ("|") is on the second page only.

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QClipboard>
+#include <QMessageBox>
 #include <QTemporaryDir>
 
 #include "engine/state.h"
@@ -281,6 +282,7 @@ class WindowTest : public QObject {
       QStringList texts;
     } rows[] = {
         {true, true, -1, {QUrl::fromLocalFile(manual)}, {}},
+        {true, false, -1, {QUrl::fromLocalFile(manual)}, {"The desktop could not open the manual " + manual}},
         {false, true, int(HelpChoice::kManual), {}, {"Can't find/open file " + manual}},
         {false, false, int(HelpChoice::kHomePage), {home}, {"Sorry, cannot connect to tarvo.example.org"}},
         {false, false, int(HelpChoice::kAbout), {mail}, {"Sorry, can't found your email client application."}},
@@ -306,6 +308,53 @@ class WindowTest : public QObject {
       QCOMPARE(rec.urls, r.urls);
       QCOMPARE(rec.texts, r.texts);
       QCOMPARE(stays, r.choice == int(HelpChoice::kAbout));
+    }
+  }
+
+  // A box at start opens over the splash while the window is not up, and
+  // keeps the file's path on one line.
+  void aStartUpBoxOpensOverTheSplashWithItsPathWhole() {
+    QTemporaryDir dir;
+    const QString values = dir.filePath(QStringLiteral("Varreal.dat"));
+    QVERIFY(mkfifo(values.toLocal8Bit().constData(), 0600) == 0);
+    tarvo::ui::SplashWindow splash;
+    splash.show();
+    MainWindow window(dir.path().toStdString());
+    QWidget* over = nullptr;
+    int lines = 0;
+    QTimer::singleShot(0, this, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box != nullptr);
+      over = box->parentWidget();
+      const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+      lines = label->height() / QFontMetrics(label->font()).lineSpacing();
+      box->close();
+    });
+    window.Load();
+    QCOMPARE(over, static_cast<QWidget*>(&splash));
+    QCOMPARE(lines, 3);  // the reason, a blank line, what happens now
+  }
+
+  // In the key pictures the degree and minute marks stand high, unlike the
+  // comma, and a long caption is as tall as a short one of its row.
+  void keyCaptionsReadAtOneToOne() {
+    const auto ink = [](int key) {  // the rows the caption's white ink spans
+      const QImage image = tarvo::ui::KeyPicture(key, false, 1.0).toImage();
+      int top = image.height(), bottom = -1;
+      for (int y = 3; y < image.height() - 4; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+          if (const QColor c = image.pixelColor(x, y); std::min({c.red(), c.green(), c.blue()}) >= 200)
+            top = std::min(top, y), bottom = std::max(bottom, y);
+      return std::pair{top, bottom};
+    };
+    for (const int mark : {30, 31, 32}) QVERIFY2(ink(mark).second < ink(42).first, qPrintable(QString::number(mark)));
+    const struct { int longer, shorter; } rows[] = {{63, 64}, {65, 23}, {79, 77}, {83, 80}, {43, 69}};
+    for (const auto& r : rows) {
+      const auto [longTop, longBottom] = ink(r.longer);
+      const auto [shortTop, shortBottom] = ink(r.shorter);
+      QVERIFY2(std::abs((longBottom - longTop) - (shortBottom - shortTop)) <= 1,
+               qPrintable(QStringLiteral("%1: %2 rows, %3: %4").arg(r.longer).arg(longBottom - longTop)
+                              .arg(r.shorter).arg(shortBottom - shortTop)));
     }
   }
 

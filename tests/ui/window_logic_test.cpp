@@ -242,14 +242,14 @@ TEST(WindowLogic, ScriptsLeaveTheKeypadAndDesktop) {
   }
 }
 
-TEST(WindowLogic, AManualNoProgramOpensIsNamed) {
+TEST(WindowLogic, AManualTheDesktopCannotOpenIsNamed) {
   Window w;
   w.c.files = {"/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf"};  // the installed place
   w.c.desktopAccepts = false;
   w.Do("F1");
   EXPECT_EQ(w.c.opened, (std::vector<std::string>{"/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf",
-                                                  "! Error: No program to open PDF files was found. The manual is "
-                                                  "the file /opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf"}));
+                                                  "! Error: The desktop could not open the manual "
+                                                  "/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf"}));
 }
 
 TEST(WindowLogic, MenusCheckTheFormatInForce) {

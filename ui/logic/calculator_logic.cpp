@@ -147,8 +147,7 @@ void CalculatorLogic::InsertAtCaret(const std::string& keyText, std::string_view
     // A key that would make the line too long writes nothing (and its help
     // would hide the message).
     if (!EntryFits(text.size() - static_cast<size_t>(n) + k.size())) return;
-    c_.SetEntryText(Left(text, p) + k + Mid(text, p + n + 1));
-    c_.SetSelection(p + static_cast<int>(k.size()), 0);
+    c_.ReplaceEntryText(p, n, k);
   }
   c_.FocusEntry();
   if (!help.empty()) ShowHelpText(c_, help);
@@ -161,13 +160,8 @@ void CalculatorLogic::DeleteKey() {
   const int size = static_cast<int>(text.size());
   const int p = std::clamp(c_.SelectionStart(), 0, size);
   const int n = std::clamp(c_.SelectionLength(), 0, size - p);
-  if (n > 0) {
-    c_.SetEntryText(Left(text, p) + Mid(text, p + n + 1));
-    c_.SetSelection(p, 0);
-  } else if (p > 0) {
-    c_.SetEntryText(Left(text, p - 1) + Mid(text, p + 1));
-    c_.SetSelection(p - 1, 0);
-  }
+  if (n > 0) c_.ReplaceEntryText(p, n, "");
+  else if (p > 0) c_.ReplaceEntryText(p - 1, 1, "");
 }
 
 void CalculatorLogic::ClearEntryKey() {

@@ -4,6 +4,7 @@
 // signs a person sees.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,16 @@ class MainControls {
   // The entry line. Positions count characters (one byte each).
   virtual std::string EntryText() const = 0;
   virtual void SetEntryText(const std::string& text) = 0;
+  // Replaces `length` characters from `start` by `text` and puts the caret
+  // after it: an edit of the line rather than a new line, so that a screen
+  // reader hears what was inserted and an undo takes back only that.
+  virtual void ReplaceEntryText(int start, int length, const std::string& text) {
+    const std::string line = EntryText();
+    const size_t from = std::min(static_cast<size_t>(std::max(start, 0)), line.size());
+    const size_t count = std::min(static_cast<size_t>(std::max(length, 0)), line.size() - from);
+    SetEntryText(line.substr(0, from) + text + line.substr(from + count));
+    SetSelection(static_cast<int>(from + text.size()), 0);
+  }
   virtual int SelectionStart() const = 0;  // the caret: characters before it
   virtual int SelectionLength() const = 0;
   virtual void SetSelection(int start, int length) = 0;

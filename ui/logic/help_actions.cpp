@@ -47,7 +47,7 @@ void HelpActions::OpenManual() {
   const ManualLocation manual =
       LocateManual(c_.ProgramDirectory(), [this](const std::string& path) { return c_.FileExists(path); });
   if (!manual.found) c_.ShowWarning("Error", ManualFailureText(manual.path));
-  else if (!c_.OpenDocument(manual.path)) c_.ShowWarning("Error", NoPdfViewerText(manual.path));
+  else if (!c_.OpenDocument(manual.path)) c_.ShowWarning("Error", ManualNotOpenedText(manual.path));
 }
 
 void HelpActions::OpenHomePage() {

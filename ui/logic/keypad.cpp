@@ -154,8 +154,9 @@ constexpr std::array<KeyDef, kKeyCount + 1> kKeys = {{
 // Shortcuts by mnemonic where one exists (Alt+S sin, Alt+Q square root,
 // Alt+Shift for the reciprocal trigonometric functions and the rarer calls),
 // F2..F9 for the output formats left to right, Shift+F2..F9 for the solvers
-// and the interval estimates, F10 and Shift+F10 for the combinations and
-// permutations.
+// and the interval estimates, F10 and Shift+F11 for the combinations and
+// permutations (Shift+F10 is the desktop's key for the line's context menu,
+// F11 its key for a full screen).
 constexpr std::array<KeyBinding, kKeyCount + 1> kBindings = {{
     /* 0 */ {""},
     /* 1 */ {"1", true},
@@ -197,7 +198,7 @@ constexpr std::array<KeyBinding, kKeyCount + 1> kBindings = {{
     /* 37 */ {"%", true},
     /* 38 */ {"Alt+P"},
     /* 39 */ {"F10"},
-    /* 40 */ {"Shift+F10"},
+    /* 40 */ {"Shift+F11"},
     /* 41 */ {"!", true},
     /* 42 */ {",", true},
     /* 43 */ {"Alt+Shift+R"},

@@ -68,11 +68,15 @@ struct KeyDef {
 // takes and that does what the key does; every other binding is a shortcut
 // the window catches before the line. No shortcut is a printable character,
 // one of the line's editing keys (Ctrl+anything, Shift+arrows, Home, End,
-// Backspace, Delete), Esc, F1, or Ctrl alone (the page).
+// Backspace, Delete), its context-menu key (Shift+F10), Esc, F1, F11 (the
+// desktop's full screen), Ctrl alone (the page) or the pin's key.
 struct KeyBinding {
   std::string_view keys;
   bool typed = false;
 };
+
+// The always-on-top pin's shortcut, which no keypad key has.
+inline constexpr std::string_view kPinBinding = "Alt+Shift+A";
 
 // The key table, index = key number (entry 0 is no key).
 const std::array<KeyDef, kKeyCount + 1>& KeyTable();

@@ -24,8 +24,8 @@ std::string ManualFailureText(std::string_view path) {
   return "Can't find/open file " + std::string(path);
 }
 
-std::string NoPdfViewerText(std::string_view path) {
-  return "No program to open PDF files was found. The manual is the file " + std::string(path);
+std::string ManualNotOpenedText(std::string_view path) {
+  return "The desktop could not open the manual " + std::string(path);
 }
 
 std::string ManualPathBeside(std::string_view programDir) {

@@ -22,9 +22,9 @@ inline constexpr std::string_view kInstalledManualDir = "../share/doc/tarvo";
 // Shown when the shell cannot open a page, the manual or the mail client.
 std::string ConnectFailureText();                        // "Sorry, cannot connect to ..."
 std::string ManualFailureText(std::string_view path);    // "Can't find/open file ..."
-// Shown when the manual is there but no program on this system opens PDF
-// files: the user can still open it by hand, so the file is named.
-std::string NoPdfViewerText(std::string_view path);
+// Shown when the manual is there but the desktop did not open it: the user
+// can still open it by hand, so the file is named in full.
+std::string ManualNotOpenedText(std::string_view path);
 inline constexpr std::string_view kMailFailureText =
     "Sorry, can't found your email client application.";
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <algorithm>
 
 #include "ui/logic/calculator_logic.h"
 #include "ui/logic/keypad.h"
@@ -60,13 +61,28 @@ QFont CaptionFont(qreal pixels, bool bold = true) {
   return f;
 }
 
-// The largest caption font, up to `preferred` pixels, that fits `width`.
-QFont FittingFont(const QString& text, qreal preferred, qreal width) {
-  for (qreal px = preferred; px > 6; px -= 0.5) {
-    QFont f = CaptionFont(px);
-    if (QFontMetricsF(f).horizontalAdvance(text) <= width) return f;
+// A long caption is narrowed, down to this share of its width, before its
+// font gets smaller: "cosec" stays as tall as "sec".
+constexpr qreal kNarrowest = 0.78;
+// Below this size a caption is no longer read at a glance.
+constexpr qreal kSmallestCaption = 9;
+
+// The caption centred in `area`, in the largest font up to `preferred`
+// pixels that fits once narrowed.
+void DrawCaption(QPainter& p, const QRectF& area, const QString& caption, qreal preferred) {
+  QFont font = CaptionFont(preferred);
+  qreal width = QFontMetricsF(font).horizontalAdvance(caption);
+  for (qreal px = preferred; width * kNarrowest > area.width() && px > kSmallestCaption; px -= 1) {
+    font = CaptionFont(px - 1);
+    width = QFontMetricsF(font).horizontalAdvance(caption);
   }
-  return CaptionFont(6);
+  const qreal narrowing = std::min<qreal>(1, area.width() / width);
+  p.save();
+  p.translate(area.center());
+  p.scale(narrowing, 1);
+  p.setFont(font);
+  p.drawText(QRectF(-width / 2, -area.height() / 2, width, area.height()), Qt::AlignCenter, caption);
+  p.restore();
 }
 
 }  // namespace
@@ -216,20 +232,18 @@ QPixmap KeyPicture(int key, bool lit, qreal dpr) {
   const QString caption = KeyCaption(key);
   const QColor ink = lit && family != Family::kShift ? QColor(255, 236, 140) : st.text;
   if (key == 30 || key == 31 || key == 32) {
-    // The degree, minute and second marks are small and sit at the top of
-    // their line: drawn large and centred by their own outline, they read
-    // at a glance.
+    // The degree, minute and second marks are small: drawn large, and high
+    // in the key as they stand high beside a number, so that the degree is
+    // no letter o and the minute no comma.
     QPainterPath mark;
-    mark.addText(0, 0, CaptionFont(24), caption);
+    mark.addText(0, 0, CaptionFont(26), caption);
     const QRectF box = mark.boundingRect();
-    p.fillPath(mark.translated(textArea.center() - box.center()), ink);
+    p.fillPath(mark.translated(textArea.center().x() - box.center().x(), textArea.top() + 3 - box.top()), ink);
     return pm;
   }
   const bool large = family == Family::kDigit || family == Family::kOperator || caption.size() <= 2;
-  const QFont font = FittingFont(caption, large ? 15 : 11.5, textArea.width() - 2);
-  p.setFont(font);
   p.setPen(ink);
-  p.drawText(textArea, Qt::AlignCenter, caption);
+  DrawCaption(p, textArea.adjusted(1.5, 0, -1.5, 0), caption, large ? 15 : 12);
   return pm;
 }
 

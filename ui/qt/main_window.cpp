@@ -1,7 +1,6 @@
 #include "ui/qt/main_window.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -18,7 +17,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QPainter>
-#include <QProcess>
 #include <QWindow>
 
 #include "engine/errors.h"
@@ -27,8 +25,9 @@
 #include "ui/logic/keypad.h"
 #include "ui/logic/symbols.h"
 #include "ui/logic/varlist.h"
-#include "ui/qt/variable_list_window.h"
+#include "ui/qt/accessibles.h"
 #include "ui/qt/key_pictures.h"
+#include "ui/qt/variable_list_window.h"
 
 namespace tarvo::ui {
 namespace {
@@ -44,33 +43,21 @@ constexpr int kTrigFrameWidth = 128, kTrigFrameHeight = 63;
 
 std::string Bytes(const QString& text) { return Utf8ToBytes(text.toStdString()); }
 
-// Whether the desktop names a program for PDF files.
-bool HasPdfViewer() {
-  QProcess query;
-  query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("application/pdf")});
-  if (!query.waitForFinished(3000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return false;
-  return !query.readAllStandardOutput().trimmed().isEmpty();
+// The shortcuts_ entry of the pin, which is no keypad key.
+constexpr int kPinShortcut = 0;
+
+// A binding as a person reads it ("Alt+S") as one key combination.
+int Combined(std::string_view keys) {
+  const QKeySequence sequence = QKeySequence::fromString(
+      QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size())), QKeySequence::PortableText);
+  return sequence.count() == 1 ? sequence[0].toCombined() : 0;
 }
+
+QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // A help text's two lines as one sentence.
 QString OneLine(std::string_view help) {
   return Unicode(std::string(help)).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).simplified();
-}
-
-// A keypad key as a screen reader sees it: a button it can press.
-class KeyAccessible : public QAccessibleWidget {
- public:
-  explicit KeyAccessible(PictureButton* key) : QAccessibleWidget(key, QAccessible::Button) {}
-  QStringList actionNames() const override { return {pressAction()}; }
-  void doAction(const QString& name) override {
-    auto* key = static_cast<PictureButton*>(widget());
-    if (name == pressAction() && key->onClick) key->onClick();
-  }
-};
-
-QAccessibleInterface* KeyAccessibleFactory(const QString&, QObject* object) {
-  if (auto* key = dynamic_cast<PictureButton*>(object)) return new KeyAccessible(key);
-  return nullptr;
 }
 
 }  // namespace
@@ -79,21 +66,12 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       stateDir_(std::move(stateDir)),
       logic_(*this, engine_),
-      messageBox_([this](const QString& title, const QString& text) {
-        QMessageBox::warning(this, title, text);
-      }),
-      openUrl_([](const QUrl& url) {
-        // The desktop starts its opener and reports success even when no
-        // program takes PDF files; ask first, so the user hears why nothing
-        // opens.
-        if (url.isLocalFile() && url.path().endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
-            !HasPdfViewer())
-          return false;
-        return QDesktopServices::openUrl(url);
-      }),
+      messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       saveFailed_([this](const QString& text) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarvo"), text,
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarvo"), WholeLines(text),
                         QMessageBox::Retry | QMessageBox::Cancel | QMessageBox::Discard, this);
+        box.setTextFormat(Qt::RichText);
         box.button(QMessageBox::Discard)->setText(QStringLiteral("Quit without saving"));
         box.setDefaultButton(QMessageBox::Retry);
         switch (box.exec()) {
@@ -102,9 +80,13 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
           default: return SaveFailedChoice::kStayOpen;
         }
       }) {
+  InstallAccessibles();
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QString());
   setAutoFillBackground(false);
+  announcer_.setSingleShot(true);
+  announcer_.setInterval(0);
+  QObject::connect(&announcer_, &QTimer::timeout, this, [this] { AnnounceReadouts(); });
   dpr_ = qApp ? qApp->devicePixelRatio() : 1.0;
   BuildControls();
   BuildKeys();
@@ -143,8 +125,9 @@ void MainWindow::BuildControls() {
   historyReview_ = new PictureButton(this);
   historyReview_->SetPicture(ReviewPicture(0, dpr_));
   historyReview_->move(display_->x() + display_->width() - historyReview_->width() + 4, 10);
-  historyReview_->setToolTip(QStringLiteral("Review last expressions"));
+  historyReview_->setToolTip(QStringLiteral("Review last expressions (Up, Down)"));
   historyReview_->onPress = [this](QPoint pt) {
+    EntryLine::EditStep step(*entryLine_, EntryLine::EditKind::kCommand);
     logic_.ReviewHistory(pt.y());
     if (!logic_.History().Empty()) historyReview_->SetPicture(ReviewPicture(pt.y() <= 13 ? 1 : 2, dpr_));
   };
@@ -163,7 +146,7 @@ void MainWindow::BuildControls() {
   alwaysOnTopPin_ = new PictureButton(this);
   alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(false, dpr_));
   alwaysOnTopPin_->move(596, kTitleTop + 5);
-  alwaysOnTopPin_->setToolTip(QStringLiteral("Always visible"));
+  alwaysOnTopPin_->setToolTip(QStringLiteral("Always visible (%1)").arg(Text(kPinBinding)));
   alwaysOnTopPin_->onClick = [this] { logic_.ToggleAlwaysOnTop(); };
 
   minimize_ = new TitleButton(QStringLiteral("Minimize"), this);
@@ -183,8 +166,8 @@ void MainWindow::BuildControls() {
     close();
   };
 
-  for (QLabel** label : {&upperMessage_, &lowerMessage_}) {
-    *label = new QLabel(this);
+  for (MessageLine** label : {&upperMessage_, &lowerMessage_}) {
+    *label = new MessageLine(this);
     (*label)->setFont(SansFont(12));
     QPalette lp = (*label)->palette();
     lp.setColor(QPalette::WindowText, QColor(24, 28, 40));
@@ -213,15 +196,15 @@ void MainWindow::BuildKeys() {
     key->move(def.left, def.top);
     key->onPress = [this, k](QPoint) { logic_.HoldKey(k); };
     key->onRelease = [this, k] { logic_.ReleaseKey(k); };
-    key->onClick = [this, k] { logic_.ClickKey(k); };
+    key->onClick = [this, k] {
+      EntryLine::EditStep step(*entryLine_, EntryLine::EditKind::kCommand);
+      logic_.ClickKey(k);
+    };
     keys_[static_cast<size_t>(k)] = key;
     const KeyBinding& binding = KeyBindings()[static_cast<size_t>(k)];
-    if (binding.typed) continue;
-    const QKeySequence sequence =
-        QKeySequence::fromString(QString::fromUtf8(binding.keys.data(), static_cast<qsizetype>(binding.keys.size())),
-                                 QKeySequence::PortableText);
-    if (sequence.count() == 1) shortcuts_.insert(sequence[0].toCombined(), k);
+    if (!binding.typed) shortcuts_.insert(Combined(binding.keys), k);
   }
+  shortcuts_.insert(Combined(kPinBinding), kPinShortcut);
   DescribeControls();
 }
 
@@ -229,12 +212,9 @@ void MainWindow::BuildKeys() {
 // binding, and a focus order that starts at the entry line and reads the
 // result and the messages after it.
 void MainWindow::DescribeControls() {
-  static const bool factoryInstalled = (QAccessible::installFactory(KeyAccessibleFactory), true);
-  (void)factoryInstalled;
   for (int k = 1; k <= kKeyCount; ++k) {
     KeyImage* key = keys_[static_cast<size_t>(k)];
-    const std::string_view keys = KeyBindings()[static_cast<size_t>(k)].keys;
-    const QString binding = QString::fromUtf8(keys.data(), static_cast<qsizetype>(keys.size()));
+    const QString binding = Text(KeyBindings()[static_cast<size_t>(k)].keys);
     const QString help = OneLine(KeyTable()[static_cast<size_t>(k)].help);
     key->setAccessibleName(KeyCaption(k));
     key->setAccessibleDescription(help.isEmpty() ? QStringLiteral("Key: %1").arg(binding)
@@ -243,14 +223,19 @@ void MainWindow::DescribeControls() {
   }
   entryLine_->setAccessibleName(QStringLiteral("Entry"));
   entryLine_->setAccessibleDescription(QStringLiteral("The calculation to work out; Enter calculates it"));
-  display_->setAccessibleName(QStringLiteral("Result"));
-  upperMessage_->setAccessibleName(QStringLiteral("Message"));
-  lowerMessage_->setAccessibleName(QStringLiteral("Message, second line"));
+  display_->setAccessibleDescription(QStringLiteral("Result"));
+  upperMessage_->setAccessibleDescription(QStringLiteral("Message"));
+  lowerMessage_->setAccessibleDescription(QStringLiteral("Message, second line"));
   selector_->setAccessibleName(QStringLiteral("Keypad page"));
   selector_->setAccessibleDescription(QStringLiteral("Switches between the two keypad pages. Key: Ctrl alone"));
   historyReview_->setAccessibleName(QStringLiteral("Review last expressions"));
   historyReview_->setAccessibleDescription(QStringLiteral("Upper half: older entry (Up), lower half: newer entry (Down)"));
   alwaysOnTopPin_->setAccessibleName(QStringLiteral("Always visible"));
+  alwaysOnTopPin_->setAccessibleDescription(
+      QStringLiteral("Keeps the window above all others, or stops doing so. Key: %1").arg(Text(kPinBinding)));
+  minimize_->setAccessibleDescription(QStringLiteral("Minimizes the window"));
+  exit_->setAccessibleDescription(QStringLiteral("Closes the calculator. Key: Esc"));
+  exit_->setToolTip(QStringLiteral("Exit (Esc)"));
   entryLine_->setFocusPolicy(Qt::StrongFocus);
   for (QWidget* w : {static_cast<QWidget*>(display_), static_cast<QWidget*>(upperMessage_), static_cast<QWidget*>(lowerMessage_)})
     w->setFocusPolicy(Qt::TabFocus);
@@ -264,10 +249,23 @@ void MainWindow::DescribeControls() {
 bool MainWindow::PressShortcut(QKeyCombination key) {
   const auto found = shortcuts_.constFind(key.toCombined());
   if (found == shortcuts_.constEnd()) return false;
+  if (found.value() == kPinShortcut) {
+    logic_.ToggleAlwaysOnTop();
+    return true;
+  }
   shortcutKey_ = found.value();
   logic_.ClickKey(shortcutKey_);
   shortcutKey_ = 0;
   return true;
+}
+
+// A box at start belongs over the splash, which stays on top, until the
+// window itself is up.
+QWidget* MainWindow::BoxParent() {
+  if (isVisible()) return this;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && dynamic_cast<SplashWindow*>(w) != nullptr) return w;
+  return nullptr;
 }
 
 KeyImage* MainWindow::Key(int key) const {
@@ -283,6 +281,9 @@ void MainWindow::Load() {
                 QStringLiteral("The saved variables could not be read from \"%1\": %2\n\n"
                                "The calculator starts without them and leaves the file as it is.")
                     .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
+  // The start's calculation of "0" is no news.
+  toAnnounce_.clear();
+  announcer_.stop();
   FocusEntry();
 }
 
@@ -290,13 +291,24 @@ void MainWindow::Load() {
 
 std::string MainWindow::EntryText() const { return Bytes(entryLine_->text()); }
 
-// Through the line's own editing, so that Ctrl+Z takes back what a key
-// wrote as it does a typed character.
+// Through the line's own editing, changing only what differs: completing
+// "(2" to "(2)" inserts the ")".
 void MainWindow::SetEntryText(const std::string& text) {
-  const QString shown = Unicode(text);
-  if (shown == entryLine_->text()) return;
-  entryLine_->selectAll();
-  entryLine_->insert(shown);
+  entryLine_->ChangeTo(Unicode(text));
+  entryLine_->setCursorPosition(static_cast<int>(entryLine_->text().size()));
+}
+
+void MainWindow::ReplaceEntryText(int start, int length, const std::string& text) {
+  const int size = static_cast<int>(EntryText().size());
+  start = std::clamp(start, 0, size);
+  length = std::clamp(length, 0, size - start);
+  const int from = LinePosition(start);
+  entryLine_->Replace(from, LinePosition(start + length) - from, Unicode(text));
+}
+
+int MainWindow::LinePosition(int byte) const {
+  const std::string bytes = EntryText();
+  return static_cast<int>(Unicode(bytes.substr(0, std::min(static_cast<size_t>(std::max(byte, 0)), bytes.size()))).size());
 }
 
 // The line shows one sign per byte, so character positions and byte positions
@@ -312,14 +324,12 @@ int MainWindow::SelectionLength() const {
 }
 
 void MainWindow::SetSelection(int start, int length) {
-  const std::string bytes = EntryText();
-  const int size = static_cast<int>(bytes.size());
+  const int size = static_cast<int>(EntryText().size());
   start = std::clamp(start, 0, size);
   length = std::clamp(length, 0, size - start);
-  const int qStart = static_cast<int>(Unicode(bytes.substr(0, static_cast<size_t>(start))).size());
-  const int qLength = static_cast<int>(Unicode(bytes.substr(static_cast<size_t>(start), static_cast<size_t>(length))).size());
-  if (qLength > 0) entryLine_->setSelection(qStart, qLength);
-  else entryLine_->setCursorPosition(qStart);
+  const int from = LinePosition(start), to = LinePosition(start + length);
+  if (to > from) entryLine_->setSelection(from, to - from);
+  else entryLine_->setCursorPosition(from);
 }
 
 void MainWindow::SetEntryColor(Rgb color) {
@@ -333,24 +343,45 @@ void MainWindow::FocusEntry() { entryLine_->setFocus(Qt::OtherFocusReason); }
 
 void MainWindow::SetUpperMessage(const std::string& text) {
   upperMessage_->setText(Unicode(text));
-  upperMessage_->setAccessibleDescription(upperMessage_->text().trimmed());
+  ShowReadout(upperMessage_, upperMessage_->text().trimmed());
 }
 
 void MainWindow::SetLowerMessage(const std::string& text) {
   lowerMessage_->setText(Unicode(text));
-  lowerMessage_->setAccessibleDescription(lowerMessage_->text().trimmed());
+  ShowReadout(lowerMessage_, lowerMessage_->text().trimmed());
 }
 
-void MainWindow::ClearDisplay() {
-  display_->Clear();
-  display_->setAccessibleDescription(QString());
-}
+// Always followed by a drawing, which gives the display its new name.
+void MainWindow::ClearDisplay() { display_->Clear(); }
 
 // The drawing puts exponents and the root's bar in places a reader cannot
-// hear; the display also says its result as the console prints it.
+// hear; the display's name is its result as the console prints it.
 void MainWindow::DrawResultText(const std::string& text) {
   DrawResult(text, *display_);
-  display_->setAccessibleDescription(Unicode(PlainResultText(text)));
+  ShowReadout(display_, Unicode(PlainResultText(text)));
+}
+
+void MainWindow::ShowReadout(QWidget* readout, const QString& text) {
+  if (text.isEmpty() && readout->accessibleName().isEmpty()) return;  // nothing shown, nothing new
+  Tell(readout, QAccessible::NameChanged, text);
+  if (text.isEmpty()) return;
+  if (std::find(toAnnounce_.begin(), toAnnounce_.end(), readout) == toAnnounce_.end()) toAnnounce_.push_back(readout);
+  announcer_.start();
+}
+
+// What the display and the message lines show once a key's work is done,
+// as one announcement (two would cut each other short).
+void MainWindow::AnnounceReadouts() {
+  QString sentence;
+  for (QWidget* readout : {static_cast<QWidget*>(display_), static_cast<QWidget*>(upperMessage_),
+                           static_cast<QWidget*>(lowerMessage_)}) {
+    const QString text = readout->accessibleName();
+    if (text.isEmpty() || std::find(toAnnounce_.begin(), toAnnounce_.end(), readout) == toAnnounce_.end()) continue;
+    if (!sentence.isEmpty()) sentence += sentence.endsWith(u'.') ? QStringLiteral(" ") : QStringLiteral(". ");
+    sentence += text;
+  }
+  toAnnounce_.clear();
+  if (!sentence.isEmpty()) Announce(display_, sentence);
 }
 
 void MainWindow::Beep() { QApplication::beep(); }
@@ -482,7 +513,7 @@ void MainWindow::OnEntryEdited() {
   if (entryLine_->text().size() > kMaxEntryLength &&
       !logic_.EntryFits(Bytes(entryLine_->text()).size())) {
     normalising_ = true;
-    entryLine_->setText(acceptedText_);
+    entryLine_->ChangeTo(acceptedText_);
     entryLine_->setCursorPosition(std::min(acceptedCaret_, static_cast<int>(acceptedText_.size())));
     normalising_ = false;
     return;
@@ -494,7 +525,7 @@ void MainWindow::OnEntryEdited() {
   if (normal != text) {
     normalising_ = true;
     const int caret = entryLine_->cursorPosition();
-    entryLine_->setText(normal);
+    entryLine_->ChangeTo(normal);
     entryLine_->setCursorPosition(std::min(caret, static_cast<int>(normal.size())));
     normalising_ = false;
   }

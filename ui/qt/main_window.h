@@ -6,16 +6,19 @@
 
 #include <QHash>
 #include <QLabel>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/host.h"
 #include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/calculator_logic.h"
 #include "ui/qt/display_box.h"
+#include "ui/qt/entry_line.h"
 #include "ui/qt/splash_window.h"
 #include "ui/qt/widgets.h"
 
@@ -72,6 +75,7 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   // MainControls
   std::string EntryText() const override;
   void SetEntryText(const std::string& text) override;
+  void ReplaceEntryText(int start, int length, const std::string& text) override;
   int SelectionStart() const override;
   int SelectionLength() const override;
   void SetSelection(int start, int length) override;
@@ -118,8 +122,16 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   void BuildKeys();
   void DescribeControls();
   void OnEntryEdited();
-  // Presses the key whose shortcut `key` is; false when it is none.
+  // A byte position of the entry line's text as a position in the line.
+  int LinePosition(int byte) const;
+  // The display's or a message line's text for a screen reader, told at once
+  // and, when not empty, announced with the others once the key's work is done.
+  void ShowReadout(QWidget* readout, const QString& text);
+  void AnnounceReadouts();
+  // Presses the key whose shortcut `key` is (or the pin); false when it is none.
   bool PressShortcut(QKeyCombination key);
+  // Where a message box goes: over the window, the splash, or the screen.
+  QWidget* BoxParent();
 
   std::string stateDir_;
   // This window is the engine's host; the logic evaluates on it.
@@ -138,8 +150,8 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
 
   EntryLine* entryLine_ = nullptr;
   DisplayBox* display_ = nullptr;
-  QLabel* upperMessage_ = nullptr;
-  QLabel* lowerMessage_ = nullptr;
+  MessageLine* upperMessage_ = nullptr;
+  MessageLine* lowerMessage_ = nullptr;
   QLabel* title_ = nullptr;
   TitleButton* minimize_ = nullptr;
   TitleButton* exit_ = nullptr;
@@ -156,6 +168,9 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   // line longer than an entry may be is taken back whole.
   QString acceptedText_;
   int acceptedCaret_ = 0;
+  // The readouts changed since the last announcement, in the order changed.
+  std::vector<QWidget*> toAnnounce_;
+  QTimer announcer_;
   // The keypad's shortcuts (QKeyCombination::toCombined()) and their keys.
   QHash<int, int> shortcuts_;
   // The key a shortcut is pressing, while it runs: its pop-up menu opens

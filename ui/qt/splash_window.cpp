@@ -4,7 +4,6 @@
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QLinearGradient>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -57,7 +56,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* e) {
 SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
-      messageBox([this](const QString& title, const QString& text) { QMessageBox::warning(this, title, text); }) {
+      messageBox([this](const QString& title, const QString& text) { ShowWarningBox(this, title, text); }) {
   setFixedSize(380, 190);
   const QColor subtitle(200, 212, 236);
   MakeLabel(this, QRect(28, 28, 220, 46), 34, true, Qt::white)->setText(QStringLiteral("Tarvo"));

@@ -1,6 +1,6 @@
 #include "ui/qt/widgets.h"
 
-#include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -48,7 +48,10 @@ void KeyImage::SetLit(bool lit) {
   SetPicture(lit ? lit_picture_ : normal_);
 }
 
-TitleButton::TitleButton(const QString& text, QWidget* parent) : QLabel(text, parent) {
+// The text is set once the object is a TitleButton: the accessible
+// interface a screen reader gets is made at the first change it hears of.
+TitleButton::TitleButton(const QString& text, QWidget* parent) : QLabel(parent) {
+  setText(text);
   setFocusPolicy(Qt::NoFocus);
   setCursor(Qt::PointingHandCursor);
   SetColor(Qt::white);
@@ -73,111 +76,14 @@ void TitleButton::mouseReleaseEvent(QMouseEvent* e) {
   if (rect().contains(e->position().toPoint()) && onClick) onClick();
 }
 
-EntryLine::EntryLine(QWidget* parent) : QLineEdit(parent) { setMouseTracking(true); }
-
-namespace {
-
-// Only the keys the window's handlers name become key codes: a printable
-// character's Qt code ("(" is 0x28) must never pass for an arrow key.
-int KeyCode(int qtKey) {
-  switch (qtKey) {
-    case Qt::Key_Left: return EntryLine::kCodeLeft;
-    case Qt::Key_Up: return EntryLine::kCodeUp;
-    case Qt::Key_Right: return EntryLine::kCodeRight;
-    case Qt::Key_Down: return EntryLine::kCodeDown;
-    case Qt::Key_F1: return EntryLine::kCodeF1;
-    default: return 0;
-  }
+QString WholeLines(const QString& text) {
+  return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
 }
 
-// Shift, Ctrl and Alt as the bits 1, 2 and 4.
-int ShiftState(Qt::KeyboardModifiers m) {
-  return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
-}
-
-bool IsModifierKey(int k) {
-  return k == Qt::Key_Shift || k == Qt::Key_Control || k == Qt::Key_Alt || k == Qt::Key_Meta ||
-         k == Qt::Key_AltGr || k == Qt::Key_CapsLock;
-}
-
-// The modifiers a shortcut is told apart by: a digit of the number block
-// and the layout group do not make a different shortcut.
-Qt::KeyboardModifiers ShortcutModifiers(Qt::KeyboardModifiers m) {
-  return m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-}
-
-}  // namespace
-
-void EntryLine::keyPressEvent(QKeyEvent* e) {
-  const int key = e->key();
-  if (IsModifierKey(key)) {
-    if (!e->isAutoRepeat())
-      ctrlAlone_ = key == Qt::Key_Control && (ShortcutModifiers(e->modifiers()) & ~Qt::ControlModifier) == 0;
-    QLineEdit::keyPressEvent(e);
-    return;
-  }
-  ctrlAlone_ = false;
-  const Qt::KeyboardModifiers mods = ShortcutModifiers(e->modifiers());
-  if (onShortcut && onShortcut(QKeyCombination(mods, static_cast<Qt::Key>(key)))) {
-    e->accept();
-    return;
-  }
-  if (onKeyDown) onKeyDown(KeyCode(key), ShiftState(e->modifiers()));
-  if (key == Qt::Key_Up || key == Qt::Key_Down) return;
-
-  int control = -1;
-  if (key == Qt::Key_Return || key == Qt::Key_Enter) control = 13;
-  else if (key == Qt::Key_Escape) control = 27;
-  if (control > 0) {
-    if (onKeyPress) onKeyPress(control);
-    return;
-  }
-  const QString text = e->text();
-  if (text.isEmpty() || !text.at(0).isPrint() || (mods & (Qt::ControlModifier | Qt::MetaModifier))) {
-    // Editing and clipboard keys: the line does them; the logic still hears
-    // of the character (it ends a shown result).
-    if (!text.isEmpty() && onKeyPress) onKeyPress(text.at(0).unicode());
-    QLineEdit::keyPressEvent(e);
-    return;
-  }
-  if (mods & Qt::AltModifier) {
-    // An Alt combination that is no shortcut types nothing.
-    e->ignore();
-    return;
-  }
-  for (const char32_t cp : text.toUcs4()) {
-    const int byte = CodePointToByte(cp);
-    if (byte <= 0) continue;  // no sign of the entry line
-    const int passed = onKeyPress ? onKeyPress(byte) : byte;
-    if (passed <= 0) continue;
-    insert(Unicode(std::string(1, static_cast<char>(passed))));
-  }
-}
-
-// The page changes when Ctrl is let go without another key in between, so
-// that Ctrl+C, Ctrl+V and the other shortcuts of the line leave it alone.
-void EntryLine::keyReleaseEvent(QKeyEvent* e) {
-  if (e->key() == Qt::Key_Control && !e->isAutoRepeat() && ctrlAlone_) {
-    ctrlAlone_ = false;
-    if (onKeyDown) onKeyDown(kCodeControl, kShiftCtrl);
-  }
-  QLineEdit::keyReleaseEvent(e);
-}
-
-void EntryLine::focusOutEvent(QFocusEvent* e) {
-  ctrlAlone_ = false;
-  QLineEdit::focusOutEvent(e);
-}
-
-void EntryLine::mousePressEvent(QMouseEvent* e) {
-  ctrlAlone_ = false;
-  if (onMouse) onMouse();
-  QLineEdit::mousePressEvent(e);
-}
-
-void EntryLine::mouseMoveEvent(QMouseEvent* e) {
-  if (onMouse) onMouse();
-  QLineEdit::mouseMoveEvent(e);
+void ShowWarningBox(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, title, WholeLines(text), QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::RichText);
+  box.exec();
 }
 
 QFont SansFont(int pixels, bool bold) {

@@ -1,10 +1,8 @@
-// Small widgets of the main window: pictures that report presses, labels
-// with a pressed look, and the entry line that hands its keys to the logic.
-// None of them decides anything; they call back.
+// Small widgets of the main window: pictures that report presses and labels
+// with a pressed look. None of them decides anything; they call back.
 #pragma once
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
@@ -61,38 +59,19 @@ class TitleButton : public QLabel {
   void SetColor(const QColor& c);
 };
 
-// The entry line. A key that is one of the keypad's shortcuts goes to
-// `onShortcut` and no further. Every other key goes first to `onKeyDown` (the
-// window's and the line's key-down handling) and then, for characters, to
-// `onKeyPress`, which returns the character to insert (0: none). The line's
-// own editing keys (Ctrl+A/C/V/X/Z, Shift+arrows, Home, End, Backspace,
-// Delete) stay the line's.
-class EntryLine : public QLineEdit {
+// One of the window's message lines. A screen reader reads its text as the
+// name of a status bar (see accessibles.h).
+class MessageLine : public QLabel {
  public:
-  // The key codes the window's handlers name; any other key is code 0.
-  static constexpr int kCodeControl = 17, kCodeLeft = 37, kCodeUp = 38, kCodeRight = 39, kCodeDown = 40,
-                       kCodeF1 = 112;
-  static constexpr int kShiftCtrl = 2;
-
-  explicit EntryLine(QWidget* parent);
-
-  std::function<bool(QKeyCombination key)> onShortcut;
-  std::function<void(int keyCode, int shift)> onKeyDown;
-  std::function<int(int c)> onKeyPress;
-  std::function<void()> onMouse;
-
- protected:
-  void keyPressEvent(QKeyEvent* e) override;
-  void keyReleaseEvent(QKeyEvent* e) override;
-  void focusOutEvent(QFocusEvent* e) override;
-  void mousePressEvent(QMouseEvent* e) override;
-  void mouseMoveEvent(QMouseEvent* e) override;
-
- private:
-  // Ctrl went down with no other key held and nothing else was pressed
-  // since: its release is "the Ctrl key alone".
-  bool ctrlAlone_ = false;
+  explicit MessageLine(QWidget* parent) : QLabel(parent) {}
 };
+
+// A message box's text whose lines are never broken, so that a file's path
+// in it stays whole (a box breaks a long line where a "/" allows it).
+QString WholeLines(const QString& text);
+// A modal warning box with WholeLines over `parent` (centred on the screen
+// without one).
+void ShowWarningBox(QWidget* parent, const QString& title, const QString& text);
 
 // The windows' text font at a pixel size.
 QFont SansFont(int pixels, bool bold = false);

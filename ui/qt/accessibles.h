@@ -1,0 +1,29 @@
+// The calculator window as a screen reader sees it: the keys, the pin and
+// the title line's Minimize and Exit are buttons it can press; the display
+// and the message lines are status bars whose name is the text they show.
+#pragma once
+
+#include <QAccessible>
+#include <QString>
+#include <QWidget>
+
+namespace tarvo::ui {
+
+// Makes Qt describe the window's own widgets as above; runs once, before
+// the first of them is asked for.
+void InstallAccessibles();
+
+// Has a screen reader speak `text` now, as a notice of the status bar
+// `readout` (the display or a message line). A screen reader speaks a
+// change of the widget that has the focus, not a new name of a status bar
+// elsewhere; a notification inside a status bar that shows itself it does
+// speak, without calling it one.
+void Announce(QWidget* readout, const QString& text);
+
+// Sets a widget's accessible name or description (`what` is
+// QAccessible::NameChanged or DescriptionChanged) and tells assistive
+// technology, also when the text is the one it had: a second result equal to
+// the first is news too.
+void Tell(QWidget* widget, QAccessible::Event what, const QString& text);
+
+}  // namespace tarvo::ui

@@ -1,0 +1,289 @@
+#include "ui/qt/entry_line.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <algorithm>
+
+#include "ui/logic/symbols.h"
+#include "ui/qt/widgets.h"
+
+namespace tarvo::ui {
+namespace {
+
+// Only the keys the window's handlers name become key codes: a printable
+// character's Qt code ("(" is 0x28) must never pass for an arrow key.
+int KeyCode(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Left: return EntryLine::kCodeLeft;
+    case Qt::Key_Up: return EntryLine::kCodeUp;
+    case Qt::Key_Right: return EntryLine::kCodeRight;
+    case Qt::Key_Down: return EntryLine::kCodeDown;
+    case Qt::Key_F1: return EntryLine::kCodeF1;
+    default: return 0;
+  }
+}
+
+// Shift, Ctrl and Alt as the bits 1, 2 and 4.
+int ShiftState(Qt::KeyboardModifiers m) {
+  return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+}
+
+bool IsModifierKey(int k) {
+  return k == Qt::Key_Shift || k == Qt::Key_Control || k == Qt::Key_Alt || k == Qt::Key_Meta ||
+         k == Qt::Key_AltGr || k == Qt::Key_CapsLock;
+}
+
+// The modifiers a shortcut is told apart by: a digit of the number block
+// and the layout group do not make a different shortcut.
+Qt::KeyboardModifiers ShortcutModifiers(Qt::KeyboardModifiers m) {
+  return m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
+// Where two texts differ: from `start`, `before` characters of the first
+// became `after` characters of the second. A pair of surrogates stays whole.
+struct Difference {
+  int start = 0, before = 0, after = 0;
+};
+
+Difference Differ(const QString& a, const QString& b) {
+  const int shorter = static_cast<int>(std::min(a.size(), b.size()));
+  int prefix = 0;
+  while (prefix < shorter && a[prefix] == b[prefix]) ++prefix;
+  if (prefix > 0 && a[prefix - 1].isHighSurrogate()) --prefix;
+  int suffix = 0;
+  while (suffix < shorter - prefix && a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix]) ++suffix;
+  if (suffix > 0 && a[a.size() - suffix].isLowSurrogate()) --suffix;
+  return {prefix, static_cast<int>(a.size()) - prefix - suffix, static_cast<int>(b.size()) - prefix - suffix};
+}
+
+// Whether `action` of the line's standard menu calls the line's own
+// `slot`; if so it no longer does. (The menu connects by name or by
+// pointer, as the Qt release has it.)
+bool TakeFrom(QAction* action, QLineEdit* line, const char* slot, void (QLineEdit::*method)()) {
+  return QObject::disconnect(action, SIGNAL(triggered()), line, slot) ||
+         QObject::disconnect(action, &QAction::triggered, line, method);
+}
+
+}  // namespace
+
+EntryLine::EditStep::EditStep(EntryLine& line, EditKind kind) : line_(line) {
+  if (line_.depth_++ == 0) {
+    // A change made while no step was open (a screen reader's own edit)
+    // stands alone.
+    line_.Record(EditKind::kNeutral);
+    line_.stepKind_ = kind;
+  } else if (kind == EditKind::kCommand) {
+    line_.stepKind_ = kind;
+  }
+}
+
+EntryLine::EditStep::~EditStep() {
+  if (--line_.depth_ == 0) line_.Record(line_.stepKind_);
+}
+
+EntryLine::EntryLine(QWidget* parent) : QLineEdit(parent) { setMouseTracking(true); }
+
+EntryLine::Snapshot EntryLine::Now() const {
+  return {text(), cursorPosition(), selectionStart(), static_cast<int>(selectedText().size())};
+}
+
+void EntryLine::Classify(EditKind kind) {
+  if (depth_ > 0) stepKind_ = kind;
+}
+
+void EntryLine::Record(EditKind kind) {
+  Snapshot now = Now();
+  if (now.text == recorded_.text) {
+    // A moved caret, a new selection or a command: the next typing starts
+    // a step of its own.
+    if (kind == EditKind::kCommand || now.caret != recorded_.caret || now.selectionStart != recorded_.selectionStart ||
+        now.selectionLength != recorded_.selectionLength)
+      runKind_ = EditKind::kNeutral;
+    recorded_ = std::move(now);
+    return;
+  }
+  const bool joins = (kind == EditKind::kTyping || kind == EditKind::kDeleting) && kind == runKind_ && !undo_.empty();
+  QString before = recorded_.text;
+  int caretBefore = recorded_.caret;
+  if (joins) {
+    // The run's step reaches back to the text before the run.
+    const Edit& run = undo_.back();
+    before = before.left(run.start) + run.removed + before.mid(run.start + run.inserted.size());
+    caretBefore = run.caretBefore;
+    undo_.pop_back();
+  }
+  const Difference d = Differ(before, now.text);
+  if (d.before > 0 || d.after > 0)  // a run that came back to where it began leaves no step
+    undo_.push_back({d.start, before.mid(d.start, d.before), now.text.mid(d.start, d.after), caretBefore, now.caret});
+  if (undo_.size() > kHistorySteps) undo_.erase(undo_.begin());
+  redo_.clear();
+  runKind_ = kind == EditKind::kTyping || kind == EditKind::kDeleting ? kind : EditKind::kNeutral;
+  recorded_ = std::move(now);
+}
+
+void EntryLine::Replace(int start, int length, const QString& replacement) {
+  const int size = static_cast<int>(text().size());
+  start = std::clamp(start, 0, size);
+  length = std::clamp(length, 0, size - start);
+  if (length > 0) setSelection(start, length);
+  else setCursorPosition(start);
+  if (!replacement.isEmpty()) insert(replacement);
+  else if (length > 0) del();
+}
+
+void EntryLine::ChangeTo(const QString& target) {
+  const QString current = text();
+  if (current == target) return;
+  const Difference d = Differ(current, target);
+  Replace(d.start, d.before, target.mid(d.start, d.after));
+}
+
+void EntryLine::Undo() { TakeStep(undo_, redo_, true); }
+
+void EntryLine::Redo() { TakeStep(redo_, undo_, false); }
+
+void EntryLine::TakeStep(std::vector<Edit>& from, std::vector<Edit>& to, bool back) {
+  Record(EditKind::kCommand);
+  if (from.empty()) return;
+  const Edit step = from.back();
+  from.pop_back();
+  const QString& shown = back ? step.inserted : step.removed;
+  Replace(step.start, static_cast<int>(shown.size()), back ? step.removed : step.inserted);
+  setCursorPosition(back ? step.caretBefore : step.caretAfter);
+  to.push_back(step);
+  recorded_ = Now();
+}
+
+bool EntryLine::event(QEvent* e) {
+  switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::ContextMenu: {
+      EditStep step(*this, EditKind::kNeutral);
+      return QLineEdit::event(e);
+    }
+    default: return QLineEdit::event(e);
+  }
+}
+
+void EntryLine::keyPressEvent(QKeyEvent* e) {
+  const int key = e->key();
+  if (IsModifierKey(key)) {
+    if (!e->isAutoRepeat())
+      ctrlAlone_ = key == Qt::Key_Control && (ShortcutModifiers(e->modifiers()) & ~Qt::ControlModifier) == 0;
+    QLineEdit::keyPressEvent(e);
+    return;
+  }
+  ctrlAlone_ = false;
+  const Qt::KeyboardModifiers mods = ShortcutModifiers(e->modifiers());
+  // The desktop's key for a text field's context menu, at the caret. (The
+  // Menu key reaches the line as a context-menu event of its own.)
+  if (key == Qt::Key_F10 && mods == Qt::ShiftModifier) {
+    const QPoint at = cursorRect().center();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, mapToGlobal(at), e->modifiers());
+    contextMenuEvent(&menu);
+    return;
+  }
+  if (onShortcut && onShortcut(QKeyCombination(mods, static_cast<Qt::Key>(key)))) {
+    Classify(EditKind::kCommand);
+    e->accept();
+    return;
+  }
+  if (onKeyDown) onKeyDown(KeyCode(key), ShiftState(e->modifiers()));
+  if (key == Qt::Key_Up || key == Qt::Key_Down) {
+    Classify(EditKind::kCommand);
+    return;
+  }
+
+  int control = -1;
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) control = 13;
+  else if (key == Qt::Key_Escape) control = 27;
+  if (control > 0) {
+    Classify(EditKind::kCommand);
+    if (onKeyPress) onKeyPress(control);
+    return;
+  }
+  const QString text = e->text();
+  if (text.isEmpty() || !text.at(0).isPrint() || (mods & (Qt::ControlModifier | Qt::MetaModifier))) {
+    // Editing and clipboard keys: the line does them; the logic still hears
+    // of the character (it ends a shown result).
+    if (!text.isEmpty() && onKeyPress) onKeyPress(text.at(0).unicode());
+    if (e->matches(QKeySequence::Undo)) {
+      Undo();
+    } else if (e->matches(QKeySequence::Redo)) {
+      Redo();
+    } else {
+      const bool deletes = (key == Qt::Key_Backspace || key == Qt::Key_Delete) && mods == Qt::NoModifier;
+      Classify(deletes ? EditKind::kDeleting : mods & Qt::ControlModifier ? EditKind::kCommand : EditKind::kNeutral);
+      QLineEdit::keyPressEvent(e);
+    }
+    return;
+  }
+  if (mods & Qt::AltModifier) {
+    // An Alt combination that is no shortcut types nothing.
+    e->ignore();
+    return;
+  }
+  Classify(EditKind::kTyping);
+  for (const char32_t cp : text.toUcs4()) {
+    const int byte = CodePointToByte(cp);
+    if (byte <= 0) continue;  // no sign of the entry line
+    const int passed = onKeyPress ? onKeyPress(byte) : byte;
+    if (passed <= 0) continue;
+    insert(Unicode(std::string(1, static_cast<char>(passed))));
+  }
+}
+
+// The page changes when Ctrl is let go without another key in between, so
+// that Ctrl+C, Ctrl+V and the other shortcuts of the line leave it alone.
+void EntryLine::keyReleaseEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Control && !e->isAutoRepeat() && ctrlAlone_) {
+    ctrlAlone_ = false;
+    if (onKeyDown) onKeyDown(kCodeControl, kShiftCtrl);
+  }
+  QLineEdit::keyReleaseEvent(e);
+}
+
+void EntryLine::focusOutEvent(QFocusEvent* e) {
+  ctrlAlone_ = false;
+  QLineEdit::focusOutEvent(e);
+}
+
+void EntryLine::mousePressEvent(QMouseEvent* e) {
+  ctrlAlone_ = false;
+  if (onMouse) onMouse();
+  QLineEdit::mousePressEvent(e);
+}
+
+void EntryLine::mouseMoveEvent(QMouseEvent* e) {
+  if (onMouse) onMouse();
+  QLineEdit::mouseMoveEvent(e);
+}
+
+// The line's own menu, its Undo and Redo going through the line's history.
+// From the keyboard it opens at the caret.
+void EntryLine::contextMenuEvent(QContextMenuEvent* e) {
+  QMenu* menu = createStandardContextMenu();
+  for (QAction* action : menu->actions()) {
+    const bool undo = TakeFrom(action, this, SLOT(undo()), &QLineEdit::undo);
+    if (!undo && !TakeFrom(action, this, SLOT(redo()), &QLineEdit::redo)) continue;
+    action->setEnabled(undo ? CanUndo() : CanRedo());
+    QObject::connect(action, &QAction::triggered, this, [this, undo] {
+      EditStep step(*this, EditKind::kCommand);
+      undo ? Undo() : Redo();
+    });
+  }
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  const QPoint at = e->reason() == QContextMenuEvent::Mouse ? e->globalPos() : mapToGlobal(cursorRect().bottomLeft());
+  menu->popup(at);
+  e->accept();
+}
+
+}  // namespace tarvo::ui
