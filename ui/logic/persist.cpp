@@ -362,22 +362,24 @@ void Decode(EngineState& s, const DiskPair& disk) {
     s.DefinedFlag[i / 2] = ReadLittle<std::int16_t>(disk.bytes.flags.data() + i);
 }
 
-// What the save writes: each slot (a variable's value with its flag) the
-// session wrote or changed since it read the files comes from the session,
-// every other one from the files as they are now, so that a save made in
-// between by another session is kept.
+// What the save writes, slot by slot (a variable's value with its flag):
+// what the session wrote comes from the session; a slot that another
+// session saved since this one read the files (the files now hold other
+// bytes than were read) keeps their value; any other slot comes from the
+// session, which holds what it read unless its calculations changed it.
 StoredPair Merge(const StoredPair& session, const StoredPair* read, const std::bitset<kStoreSize>& written,
                  const DiskPair& disk) {
   StoredPair out = session;
+  if (read == nullptr) return out;
   for (size_t slot = 0; slot < static_cast<size_t>(kStoreSize); ++slot) {
     const size_t v = slot * 8, f = slot * 2;
     const bool hasFlag = slot < static_cast<size_t>(kVariableCount);
-    const bool mine = read == nullptr || written[slot] ||
-                      std::memcmp(session.values.data() + v, read->values.data() + v, 8) != 0 ||
-                      (hasFlag && std::memcmp(session.flags.data() + f, read->flags.data() + f, 2) != 0);
-    if (mine) continue;
-    if (v + 8 <= disk.valueBytes) std::memcpy(out.values.data() + v, disk.bytes.values.data() + v, 8);
-    if (hasFlag && f + 2 <= disk.flagBytes) std::memcpy(out.flags.data() + f, disk.bytes.flags.data() + f, 2);
+    const bool onDisk = v + 8 <= disk.valueBytes && (!hasFlag || f + 2 <= disk.flagBytes);
+    const bool theirs = onDisk && (std::memcmp(disk.bytes.values.data() + v, read->values.data() + v, 8) != 0 ||
+                                   (hasFlag && std::memcmp(disk.bytes.flags.data() + f, read->flags.data() + f, 2) != 0));
+    if (written[slot] || !theirs) continue;
+    std::memcpy(out.values.data() + v, disk.bytes.values.data() + v, 8);
+    if (hasFlag) std::memcpy(out.flags.data() + f, disk.bytes.flags.data() + f, 2);
   }
   return out;
 }

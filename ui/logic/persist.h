@@ -6,10 +6,10 @@
 // Sessions sharing a folder exclude each other with flock(2) on the folder's
 // ".tarvo.lock" (on the folder itself where that file cannot be made): a
 // shared lock while a session reads the pair, an exclusive one while it
-// reads, merges and writes it. A save writes back only the variables the
-// session wrote or changed since it read the files (and the angle factor and
-// last answer likewise), so sessions that overlap keep each other's values;
-// where both wrote a variable the later save wins.
+// reads, merges and writes it. A save keeps what other sessions saved since
+// it read the files, except where it wrote itself (a variable, the angle
+// factor, the last answer), so sessions that overlap keep each other's
+// values; where both wrote a variable the later save wins.
 //
 // A save is committed by one rename: the new pair goes first, whole, into
 // ".tarvo.pending" and only then over the two files; a session that finds a
@@ -79,9 +79,9 @@ FileResult LoadVariableFiles(EngineState& state, const std::string& dir, StoredP
                              const LockWait& wait = {});
 
 // Writes the store into `dir`. With `read` (what the session loaded), a
-// slot the session neither wrote (EngineState::Written) nor changed keeps
-// what the files hold now, so another session's save in between survives;
-// without it the whole store is written. Files that cannot be read are not
+// slot the session did not write (EngineState::Written) and that another
+// session saved in between keeps what the files hold now; without it the
+// whole store is written. Files that cannot be read are not
 // overwritten. Each file keeps its permission bits and, where the saver
 // may, its owner; nothing the save creates on the way is more readable than
 // they are. Where the folder allows no new files, or the file system has no

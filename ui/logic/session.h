@@ -36,14 +36,14 @@ class Session {
   // From here on what the engine's store holds is the user's doing: the
   // start's own calculation does not count as a value the session wrote.
   static void BeginEntries(Engine& engine) { engine.Written.reset(); }
-  // Writes what the run wrote or changed into the variable files of
-  // `stateDir` (nothing when empty). It may be tried again after a failure.
+  // Writes the run's store into the variable files of `stateDir` (nothing
+  // when empty), keeping what other sessions saved meanwhile where this one
+  // did not write. It may be tried again after a failure.
   SaveResult End(Engine& engine, const std::string& stateDir, const LockWait& wait = {});
 
  private:
-  // The variables as the files gave them at load: besides what the session
-  // wrote, the save writes back only what differs, so another session's
-  // save in between survives.
+  // The variables as the files gave them at load: a slot the files no
+  // longer hold as read was saved by another session in between.
   StoredPair loaded_ = {};
 };
 
