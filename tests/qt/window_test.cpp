@@ -19,7 +19,7 @@ using namespace tarvo::test;
 using tarvo::VarListButton;
 using tarvo::ui::DisplayBox;
 using tarvo::ui::VariableListWindow;
-using Choice = MainWindow::SaveFailedChoice;
+using Choice = MainWindow::ExitChoice;
 
 class WindowTest : public QObject {
   Q_OBJECT
@@ -123,9 +123,9 @@ class WindowTest : public QObject {
       QString reason;
     } rows[] = {
         {{}, true, false, false, false, true, ""},
-        {{Choice::kRetry}, false, true, false, false, true, "No such file or directory"},
+        {{Choice::kSave}, false, true, false, false, true, "No such file or directory"},
         {{Choice::kStayOpen}, false, false, false, true, false, "No such file or directory"},
-        {{Choice::kRetry, Choice::kQuitWithoutSaving}, false, false, false, false, false, "No such file or directory"},
+        {{Choice::kSave, Choice::kQuitWithoutSaving}, false, false, false, false, false, "No such file or directory"},
         {{Choice::kQuitWithoutSaving}, true, false, true, false, false, "it is not a regular file"},
     };
     for (const auto& row : rows) {

@@ -12,12 +12,14 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <termios.h>
 #include <utmp.h>
 
 #include <chrono>
 #include <cstring>
 #include <thread>
 
+#include "tests/base/lock_holder.h"
 #include "tests/ui/state_folder.h"
 
 namespace tarvo {
@@ -26,44 +28,6 @@ namespace {
 using namespace test;
 using SessionEnd = StateFolder;
 using namespace std::chrono_literals;
-
-// Another session in the middle of a save: a child that holds the folder's
-// lock until Release (or the end of the object).
-class LockHolder {
- public:
-  explicit LockHolder(const std::string& dir) {
-    int held[2];
-    if (pipe2(held, O_CLOEXEC) != 0 || pipe2(release_, O_CLOEXEC) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(held[0]), close(release_[1]);
-      const int fd = open((dir + "/" + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-      if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(1);
-      char byte = 1, wait = 0;
-      (void)!write(held[1], &byte, 1);
-      (void)!read(release_[0], &wait, 1);  // returns when the parent lets go
-      _exit(0);
-    }
-    close(held[1]), close(release_[0]);
-    char byte = 0;
-    ok_ = read(held[0], &byte, 1) == 1;
-    close(held[0]);
-  }
-  ~LockHolder() { Release(); }
-  void Release() {
-    if (pid_ <= 0) return;
-    close(release_[1]);
-    Wait(pid_);
-    pid_ = 0;
-  }
-  bool Holding() const { return ok_; }
-  pid_t Pid() const { return pid_; }
-
- private:
-  pid_t pid_ = 0;
-  int release_[2] = {-1, -1};
-  bool ok_ = false;
-};
 
 // Polls `path` until it holds `text` (five seconds at most).
 bool Appears(const std::string& path, const std::string& text) {
@@ -221,10 +185,14 @@ TEST_F(SessionEnd, TheLineCapHoldsAtThePrompt) {
     if (child == 0) execl(cli.c_str(), cli.c_str(), "-n", nullptr), _exit(127);
     std::string seen, typed = row.line + "\r2+3\r";
     char buf[65536];
-    // Typed only once the prompt shows; the editor's echo is read as it
-    // comes, so that the terminal never fills up.
+    // Typed only once the prompt shows and the editor has the terminal in
+    // its own mode (before that, the terminal's line discipline would cut
+    // the line at 4,095 characters); the echo is read as it comes, so that
+    // the terminal never fills up.
     for (int idle = 0; seen.find("\r\n5\r\n") == std::string::npos && idle < 50;) {
-      const bool prompted = seen.find("tarvo> ") != std::string::npos;
+      termios mode{};
+      const bool prompted = seen.find("tarvo> ") != std::string::npos && tcgetattr(master, &mode) == 0 &&
+                            (mode.c_lflag & ICANON) == 0;
       pollfd p{master, static_cast<short>(POLLIN | (prompted && !typed.empty() ? POLLOUT : 0)), 0};
       if (poll(&p, 1, 100) <= 0) {
         ++idle;

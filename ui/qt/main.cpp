@@ -10,16 +10,20 @@
 // --state-dir DIR, or with --user-state (the desktop menu's entry) in the
 // user's state folder, $XDG_STATE_HOME/tarvo.
 #include <QApplication>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QPixmap>
 #include <QStringList>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
-#include <string>
 #include <memory>
+#include <new>
+#include <string>
 
-#include "ui/logic/persist.h"
 #include "ui/logic/symbols.h"
+#include "ui/qt/application.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/splash_window.h"
 #include "ui/qt/idle.h"
@@ -55,12 +59,18 @@ int Screenshot(const QString& file, const QString& entry, const QString& keys, b
   return 0;
 }
 
-}  // namespace
+// The folder for --user-state cannot be used: start without saving, or quit.
+bool StartWithoutSaving(const QString& problem) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarvo"),
+                  problem + QStringLiteral("\n\nTarvo can start without the saved variables and save nothing."));
+  QPushButton* start = box.addButton(QStringLiteral("Start without saving"), QMessageBox::AcceptRole);
+  box.addButton(QStringLiteral("Quit"), QMessageBox::RejectRole);
+  box.setDefaultButton(start);
+  box.exec();
+  return box.clickedButton() == start;
+}
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tarvo"));
-
+int Run(tarvo::ui::Application& app) {
   const QStringList args = QApplication::arguments();
   const auto option = [&](const QString& name) {
     const qsizetype i = args.indexOf(name);
@@ -78,13 +88,9 @@ int main(int argc, char** argv) {
       return 2;
     }
   } else if (args.contains(QStringLiteral("--user-state"))) {
-    std::string error;
-    stateDir = tarvo::UserStateDirectory(&error);
-    if (stateDir.empty()) {
-      // Not fatal: the session runs, and the save at exit names the problem.
-      std::fprintf(stderr, "tarvo: no state folder: %s\n", error.c_str());
-      stateDir = ".";
-    }
+    const std::optional<std::string> folder = tarvo::ui::UserStateFolder(StartWithoutSaving);
+    if (!folder) return 1;
+    stateDir = *folder;
   }
 
   tarvo::ui::SplashWindow splash;
@@ -100,6 +106,20 @@ int main(int argc, char** argv) {
     window->show();
     window->activateWindow();
   };
+
+  // A stop signal closes the window as its Exit does, which saves (asking
+  // where the save fails); then the program ends by that signal.
+  int stopSignal = 0;
+  app.onStopSignal = [&](int signal) {
+    stopSignal = signal;
+    tarvo::ui::CloseOnStopSignal(window.get());
+  };
+  int status = 0;
+  app.onUncaught = [&](const QString& reason) {
+    status = 1;
+    tarvo::ui::StopAfterFailure(window.get(), reason);
+  };
+
   splash.show();
   // Hand the splash to the window system (and let it paint) before the main
   // window's work starts; posted work would otherwise run before the X
@@ -107,5 +127,26 @@ int main(int argc, char** argv) {
   QGuiApplication::sync();
   QTimer::singleShot(0, &splash, build);
   tarvo::ui::StopCaretBlinkWhenIdle(app);
-  return QApplication::exec();
+  const int exitCode = QApplication::exec();
+  window.reset();
+  if (stopSignal != 0 && status == 0) {
+    std::signal(stopSignal, SIG_DFL);
+    std::raise(stopSignal);
+  }
+  return status != 0 ? status : exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    tarvo::ui::Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarvo"));
+    return Run(app);
+  } catch (const std::bad_alloc&) {
+    std::fputs("tarvo: Tarvo stops: out of memory\n", stderr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tarvo: Tarvo stops: %s\n", e.what());
+  }
+  return 1;
 }

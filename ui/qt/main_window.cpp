@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QWindow>
+#include <chrono>
 
 #include "engine/errors.h"
 #include "engine/state.h"
@@ -60,6 +61,20 @@ QString OneLine(std::string_view help) {
   return Unicode(std::string(help)).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).simplified();
 }
 
+// A question at exit: `save` saves (again), Cancel keeps the window open,
+// and the third button quits without saving.
+MainWindow::ExitChoice AskAtExit(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                 QMessageBox::StandardButton save, QMessageBox::StandardButton preferred) {
+  QMessageBox box(icon, QStringLiteral("Tarvo"), WholeLines(text), save | QMessageBox::Cancel | QMessageBox::Discard,
+                  parent);
+  box.setTextFormat(Qt::RichText);
+  box.button(QMessageBox::Discard)->setText(QStringLiteral("Quit without saving"));
+  box.setDefaultButton(preferred);
+  const int chosen = box.exec();
+  if (chosen == save) return MainWindow::ExitChoice::kSave;
+  return chosen == QMessageBox::Discard ? MainWindow::ExitChoice::kQuitWithoutSaving : MainWindow::ExitChoice::kStayOpen;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(std::string stateDir, QWidget* parent)
@@ -69,16 +84,10 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
       messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       saveFailed_([this](const QString& text) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarvo"), WholeLines(text),
-                        QMessageBox::Retry | QMessageBox::Cancel | QMessageBox::Discard, this);
-        box.setTextFormat(Qt::RichText);
-        box.button(QMessageBox::Discard)->setText(QStringLiteral("Quit without saving"));
-        box.setDefaultButton(QMessageBox::Retry);
-        switch (box.exec()) {
-          case QMessageBox::Retry: return SaveFailedChoice::kRetry;
-          case QMessageBox::Discard: return SaveFailedChoice::kQuitWithoutSaving;
-          default: return SaveFailedChoice::kStayOpen;
-        }
+        return AskAtExit(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry);
+      }),
+      saveOver_([this](const QString& text) {
+        return AskAtExit(this, QMessageBox::Question, text, QMessageBox::Save, QMessageBox::Cancel);
       }) {
   InstallAccessibles();
   setFixedSize(kWidth, kHeight);
@@ -272,10 +281,54 @@ KeyImage* MainWindow::Key(int key) const {
   return key >= 1 && key <= kKeyCount ? keys_[static_cast<size_t>(key)] : nullptr;
 }
 
+namespace {
+
+// A wait for the lock that gives up at once, keeping the holder's process.
+LockWait GiveUpAtOnce(pid_t& holder) {
+  return [&holder](const LockWaitTurn& turn) {
+    holder = turn.holder;
+    return false;
+  };
+}
+
+}  // namespace
+
+QString MainWindow::StateFolderShown() const {
+  return QFileInfo(QString::fromStdString(stateDir_)).absoluteFilePath();
+}
+
 void MainWindow::Load() {
-  if (loaded_) return;
+  if (loaded_ || loadWait_ != nullptr) return;
+  pid_t holder = 0;
+  if (TryLoad(holder)) return;
+  setEnabled(false);
+  loadWait_ = new LockWaitBox(this);
+  loadWait_->Begin(
+      [this](const QString& who) {
+        return QStringLiteral("Another Tarvo session%1 is saving its variables in \"%2\".\n\n"
+                              "Tarvo starts with them as soon as it has finished.")
+            .arg(who, StateFolderShown());
+      },
+      {QStringLiteral("Start without the saved values"), QStringLiteral("Quit")},
+      [this](pid_t& h) { return TryLoad(h); },
+      [this](int choice) {
+        if (choice == 0) {
+          withoutSavedValues_ = true;
+          logic_.StartSession("");
+          loaded_ = true;
+          setEnabled(true);
+          FocusEntry();
+        } else {
+          close();
+        }
+      });
+}
+
+bool MainWindow::TryLoad(pid_t& holder) {
+  const FileResult r = logic_.StartSession(stateDir_, GiveUpAtOnce(holder));
+  if (r.busy) return false;
   loaded_ = true;
-  const FileResult r = logic_.StartSession(stateDir_);
+  setEnabled(true);
   if (!r.ok)
     messageBox_(QStringLiteral("Tarvo"),
                 QStringLiteral("The saved variables could not be read from \"%1\": %2\n\n"
@@ -285,6 +338,31 @@ void MainWindow::Load() {
   toAnnounce_.clear();
   announcer_.stop();
   FocusEntry();
+  return true;
+}
+
+bool MainWindow::TrySave(pid_t& holder) {
+  const SaveResult r = logic_.EndSession(stateDir_, GiveUpAtOnce(holder));
+  if (r.busy) return false;
+  savedAtExit_ = r;
+  QTimer::singleShot(0, this, [this] { close(); });
+  return true;
+}
+
+QMessageBox* MainWindow::LockWaitMessage() const {
+  for (const LockWaitBox* wait : {loadWait_, saveWait_})
+    if (wait != nullptr && wait->Box() != nullptr) return wait->Box();
+  return nullptr;
+}
+
+bool MainWindow::SaveBeforeStopping() {
+  if (!loaded_ || unloaded_ || withoutSavedValues_) return false;
+  const auto start = std::chrono::steady_clock::now();
+  const SaveResult r = logic_.EndSession(stateDir_, [start](const LockWaitTurn&) {
+    return std::chrono::steady_clock::now() - start < std::chrono::seconds(5);
+  });
+  unloaded_ = true;
+  return r.ok;
 }
 
 // ---- MainControls ----------------------------------------------------------
@@ -601,17 +679,51 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+  if (loadWait_ != nullptr && !loaded_) loadWait_->Stop();  // quit while waiting to start: nothing to save
+  if (saveWait_ != nullptr && saveWait_->Waiting()) {
+    e->ignore();
+    return;
+  }
+  if (loaded_ && !unloaded_ && withoutSavedValues_ && !savedAtExit_) {
+    const ExitChoice choice = saveOver_(
+        QStringLiteral("Tarvo started without the saved variables of \"%1\". Save this session's variables there?")
+            .arg(StateFolderShown()));
+    if (choice == ExitChoice::kQuitWithoutSaving) unloaded_ = true;
+    if (choice == ExitChoice::kStayOpen) {
+      e->ignore();
+      return;
+    }
+  }
   // A failed save never loses the session silently: the user may try again
   // (after freeing space or mending permissions), keep the window open, or
   // quit knowing that the variables are not saved.
   while (loaded_ && !unloaded_) {
-    const SaveResult r = logic_.EndSession(stateDir_);
+    pid_t holder = 0;
+    const SaveResult r = savedAtExit_ ? *savedAtExit_ : logic_.EndSession(stateDir_, GiveUpAtOnce(holder));
+    savedAtExit_.reset();
+    if (r.busy) {
+      // Waits without blocking: the wait's save closes the window again.
+      e->ignore();
+      if (saveWait_ == nullptr) saveWait_ = new LockWaitBox(this);
+      saveWait_->Begin(
+          [this](const QString& who) {
+            return QStringLiteral("Another Tarvo session%1 is saving its variables in \"%2\".\n\n"
+                                  "Tarvo saves its own as soon as it has finished.")
+                .arg(who, StateFolderShown());
+          },
+          {QStringLiteral("Quit without saving")}, [this](pid_t& h) { return TrySave(h); },
+          [this](int) {
+            unloaded_ = true;
+            close();
+          });
+      return;
+    }
     if (r.ok) break;
-    const SaveFailedChoice choice =
+    const ExitChoice choice =
         saveFailed_(QStringLiteral("The variables could not be saved in \"%1\": %2")
                         .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
-    if (choice == SaveFailedChoice::kQuitWithoutSaving) break;
-    if (choice == SaveFailedChoice::kStayOpen) {
+    if (choice == ExitChoice::kQuitWithoutSaving) break;
+    if (choice == ExitChoice::kStayOpen) {
       e->ignore();
       return;
     }

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "ui/logic/calculator_logic.h"
 #include "ui/qt/display_box.h"
 #include "ui/qt/entry_line.h"
+#include "ui/qt/lock_wait_box.h"
 #include "ui/qt/splash_window.h"
 #include "ui/qt/widgets.h"
 
@@ -37,10 +39,12 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   // Runs when a modal window (the variable list, the About box) is up,
   // before it waits for the user; a test closes it from here.
   using ModalHook = std::function<void(QWidget* window)>;
-  // What the user chose when the save at exit failed; `text` names the file
-  // and the reason. A message box normally, a recorder in the tests.
-  enum class SaveFailedChoice { kRetry, kStayOpen, kQuitWithoutSaving };
-  using SaveFailedFn = std::function<SaveFailedChoice(const QString& text)>;
+  // What the user chose at exit: when the save failed (`text` names the
+  // file and the reason; kSave tries again), and, for a session that
+  // started without the saved values, whether to save over them. Message
+  // boxes normally, recorders in the tests.
+  enum class ExitChoice { kSave, kStayOpen, kQuitWithoutSaving };
+  using ExitQuestionFn = std::function<ExitChoice(const QString& text)>;
   // Stands in for the pop-up menu: the chosen index, or -1.
   using PopupFn = std::function<int(const std::vector<MenuEntry>& entries)>;
 
@@ -49,11 +53,22 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   ~MainWindow() override;
 
   // The window's load: the saved state, the keypad, a calculation of "0".
+  // While another session holds the state folder's lock the window waits,
+  // disabled, with a box that offers to start without the saved values or
+  // to quit; it loads as soon as the lock is free.
   void Load();
+  bool Loaded() const { return loaded_; }
+  // Ends the session after a failure the window cannot go on from: saves
+  // what it can (waiting a few seconds at most for the lock) and says
+  // whether the save went through.
+  bool SaveBeforeStopping();
+  // The box of a wait for the lock (load or save), while it shows.
+  QMessageBox* LockWaitMessage() const;
   void SetMessageBox(MessageBoxFn fn) { messageBox_ = std::move(fn); }
   void SetOpenUrl(OpenUrlFn fn) { openUrl_ = std::move(fn); }
   void SetModalHook(ModalHook fn) { modalHook_ = std::move(fn); }
-  void SetSaveFailed(SaveFailedFn fn) { saveFailed_ = std::move(fn); }
+  void SetSaveFailed(ExitQuestionFn fn) { saveFailed_ = std::move(fn); }
+  void SetSaveOver(ExitQuestionFn fn) { saveOver_ = std::move(fn); }
   void SetPopupMenu(PopupFn fn) { popup_ = std::move(fn); }
   // Where the manual is looked for first (the program's directory unless set).
   void SetProgramDirectory(std::string dir) { programDir_ = std::move(dir); }
@@ -128,6 +143,11 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   // and, when not empty, announced with the others once the key's work is done.
   void ShowReadout(QWidget* readout, const QString& text);
   void AnnounceReadouts();
+  // One try at the load or at the save, giving up at once where another
+  // session holds the lock (its process in `holder`).
+  bool TryLoad(pid_t& holder);
+  bool TrySave(pid_t& holder);
+  QString StateFolderShown() const;
   // Presses the key whose shortcut `key` is (or the pin); false when it is none.
   bool PressShortcut(QKeyCombination key);
   // Where a message box goes: over the window, the splash, or the screen.
@@ -140,12 +160,20 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   MessageBoxFn messageBox_;
   OpenUrlFn openUrl_;
   ModalHook modalHook_;
-  SaveFailedFn saveFailed_;
+  ExitQuestionFn saveFailed_;
+  ExitQuestionFn saveOver_;
   PopupFn popup_;
   std::string programDir_;
   bool busy_ = false;
   bool loaded_ = false;
   bool unloaded_ = false;
+  // The session started without the saved values (their folder was
+  // locked): its save at exit goes over them only when the user says so.
+  bool withoutSavedValues_ = false;
+  // A save made by the wait at exit, for the close that follows it.
+  std::optional<SaveResult> savedAtExit_;
+  LockWaitBox* loadWait_ = nullptr;
+  LockWaitBox* saveWait_ = nullptr;
   qreal dpr_ = 1;
 
   EntryLine* entryLine_ = nullptr;
