@@ -42,7 +42,15 @@ inline double Exp1() { return std::exp(1.0); }
 // The work one entry may do, shared by every evaluation it starts (the
 // solvers re-enter the evaluator). The outermost evaluation fills it; the
 // evaluator and the routines it calls take from it where they work.
+// The work of one entry, in units (see ChargeWork): about half a second on
+// the machine the charges were measured on, whatever kind of work spends it.
+// bench/ runs an entry spending it on each kind (Limit/spent_on_...).
+inline constexpr std::int64_t kWorkBudget = 500000000;
+
 struct WorkBudget {
+  // What each entry may spend. Only a harness that runs the engine many
+  // times slower than a release build (the fuzzers) sets less.
+  std::int64_t PerEntry = kWorkBudget;
   // Units left (see ChargeWork); below 0 once the entry is abandoned.
   std::int64_t Remaining = 0;
   // Evaluations running now; 0 between entries, when nothing is charged.

@@ -569,7 +569,7 @@ double EvaluateWith(Engine& engine, std::string_view tokens, ApplyFunction apply
   WorkBudget& work = state.Work;
   const bool outermost = work.Depth == 0;
   if (outermost) {
-    work.Remaining = kWorkBudget;
+    work.Remaining = work.PerEntry;
     work.Abandoned = 0;
   }
   double result = 0.0;

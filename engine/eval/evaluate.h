@@ -30,11 +30,6 @@ double Evaluate(Engine& engine, std::string_view tokens);
 // by the clock, so an entry ends the same way on every machine.
 bool ChargeWork(Engine& engine, long units);
 
-// The work of one entry, in units (see ChargeWork): about half a second on
-// the machine the charges were measured on, whatever kind of work spends it.
-// bench/ runs an entry spending it on each kind (Limit/spent_on_...).
-inline constexpr std::int64_t kWorkBudget = 500000000;
-
 // Variables ---------------------------------------------------------------
 
 // Every value of a..z becomes 0 and undefined; then e := exp(1), defined.
