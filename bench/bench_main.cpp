@@ -20,9 +20,9 @@
 #include "engine/state.h"
 #include "output/formats.h"
 #include "prepare/normalize.h"
-#include "ui/logic/console.h"
-#include "ui/logic/processing_cycle.h"
-#include "ui/logic/symbols.h"
+#include "cli/console.h"
+#include "core/processing_cycle.h"
+#include "core/entry_encoding.h"
 
 namespace {
 

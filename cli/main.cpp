@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "input.h"
-#include "ui/logic/console.h"
-#include "ui/logic/persist.h"
+#include "cli/console.h"
+#include "core/state_files.h"
 
 namespace {
 

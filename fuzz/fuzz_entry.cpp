@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/logic/console.h"
+#include "cli/console.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char* const kUnits[] = {":deg", ":rad", ":gra"};

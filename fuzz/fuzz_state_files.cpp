@@ -9,8 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "ui/logic/console.h"
-#include "ui/logic/persist.h"
+#include "cli/console.h"
+#include "core/state_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string dir = [] {

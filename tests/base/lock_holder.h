@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "ui/logic/persist.h"
+#include "core/state_files.h"
 
 namespace tarvo::test {
 

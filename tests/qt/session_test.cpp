@@ -10,7 +10,7 @@
 
 #include "tests/base/lock_holder.h"
 #include "tests/qt/window_driver.h"
-#include "ui/logic/persist.h"
+#include "core/state_files.h"
 #include "ui/qt/application.h"
 
 using namespace tarvo::test;

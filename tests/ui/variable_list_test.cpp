@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/state.h"
-#include "ui/logic/varlist.h"
+#include "core/variable_rows.h"
 
 namespace tarvo {
 namespace {

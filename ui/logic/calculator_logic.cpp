@@ -7,7 +7,7 @@
 #include "engine/errors.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/menus.h"
-#include "ui/logic/processing_cycle.h"
+#include "core/processing_cycle.h"
 
 namespace tarvo {
 namespace {

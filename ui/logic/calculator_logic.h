@@ -9,9 +9,9 @@
 #include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/help_actions.h"
-#include "ui/logic/history.h"
-#include "ui/logic/output_format.h"
-#include "ui/logic/session.h"
+#include "core/entry_history.h"
+#include "core/output_format.h"
+#include "core/session.h"
 #include "ui/logic/shift_state.h"
 
 namespace tarvo {

@@ -1,5 +1,5 @@
 // The narrow interface through which the main window's logic talks to its
-// controls. The Qt widgets, the console and the tests' fakes implement it.
+// controls. The Qt widgets and the tests' fakes implement it.
 // Every text crossing it is Windows-1252 bytes; the Qt side maps them to the
 // signs a person sees.
 #pragma once
@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include "core/menu_entry.h"
 
 namespace tarvo {
 
@@ -18,15 +20,6 @@ struct Rgb {
 inline constexpr Rgb kBlack{0, 0, 0};
 inline constexpr Rgb kErrorRed{192, 0, 0};
 inline constexpr Rgb kNoticeGreen{0, 128, 0};
-
-// One entry of a pop-up menu; a separator has no caption. Entries of a menu
-// that only runs commands (constants, help) carry no check box.
-struct MenuEntry {
-  std::string caption;
-  bool checked = false;
-  bool separator = false;
-  bool checkable = true;
-};
 
 class MainControls {
  public:

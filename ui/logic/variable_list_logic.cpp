@@ -2,7 +2,7 @@
 
 #include "engine/eval/evaluate.h"
 #include "engine/state.h"
-#include "ui/logic/varlist.h"
+#include "core/variable_rows.h"
 
 namespace tarvo {
 

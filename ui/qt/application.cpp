@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <new>
 
-#include "ui/logic/persist.h"
+#include "core/state_files.h"
 #include "ui/qt/main_window.h"
 
 namespace tarvo::ui {

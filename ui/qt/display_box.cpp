@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <cmath>
 
-#include "ui/logic/symbols.h"
+#include "core/entry_encoding.h"
 
 namespace tarvo::ui {
 namespace {

@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <algorithm>
 
-#include "ui/logic/symbols.h"
+#include "core/entry_encoding.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {

@@ -22,7 +22,7 @@
 #include <new>
 #include <string>
 
-#include "ui/logic/symbols.h"
+#include "core/entry_encoding.h"
 #include "ui/qt/application.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/splash_window.h"

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QWindow>
 
-#include "ui/logic/symbols.h"
+#include "core/entry_encoding.h"
 
 namespace tarvo::ui {
 

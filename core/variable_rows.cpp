@@ -1,4 +1,4 @@
-#include "ui/logic/varlist.h"
+#include "core/variable_rows.h"
 
 #include "engine/bytes.h"
 #include "engine/number_text.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/state.h"
-#include "ui/logic/controls.h"
+#include "core/menu_entry.h"
 
 namespace tarvo {
 

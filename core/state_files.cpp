@@ -1,4 +1,4 @@
-#include "ui/logic/persist.h"
+#include "core/state_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>

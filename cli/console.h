@@ -9,8 +9,8 @@
 
 #include "engine/host.h"
 #include "engine/state.h"
-#include "ui/logic/output_format.h"
-#include "ui/logic/session.h"
+#include "core/output_format.h"
+#include "core/session.h"
 
 namespace tarvo {
 

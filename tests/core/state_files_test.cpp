@@ -16,7 +16,7 @@
 #include <fstream>
 #include <functional>
 
-#include "tests/ui/state_folder.h"
+#include "tests/core/state_folder.h"
 
 namespace tarvo {
 namespace {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "tests/base/test_support.h"
-#include "ui/logic/persist.h"
+#include "core/state_files.h"
 
 namespace tarvo::test {
 

@@ -1,4 +1,4 @@
-#include "ui/logic/processing_cycle.h"
+#include "core/processing_cycle.h"
 
 #include <algorithm>
 #include <cmath>

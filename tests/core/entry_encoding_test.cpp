@@ -1,4 +1,4 @@
-#include "ui/logic/symbols.h"
+#include "core/entry_encoding.h"
 
 #include <gtest/gtest.h>
 

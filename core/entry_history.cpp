@@ -1,4 +1,4 @@
-#include "ui/logic/history.h"
+#include "core/entry_history.h"
 
 #include <algorithm>
 

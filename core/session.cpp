@@ -1,4 +1,4 @@
-#include "ui/logic/session.h"
+#include "core/session.h"
 
 #include <cmath>
 

@@ -20,7 +20,7 @@
 #include <thread>
 
 #include "tests/base/lock_holder.h"
-#include "tests/ui/state_folder.h"
+#include "tests/core/state_folder.h"
 
 namespace tarvo {
 namespace {

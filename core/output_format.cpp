@@ -1,8 +1,8 @@
-#include "ui/logic/output_format.h"
+#include "core/output_format.h"
 
 #include "engine/number_text.h"
 #include "output/formats.h"
-#include "ui/logic/processing_cycle.h"
+#include "core/processing_cycle.h"
 
 namespace tarvo {
 namespace {

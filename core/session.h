@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "engine/state.h"
-#include "ui/logic/persist.h"
+#include "core/state_files.h"
 
 namespace tarvo {
 

@@ -1,5 +1,5 @@
 // The console's contract: one line per entry, directives, outcomes.
-#include "ui/logic/console.h"
+#include "cli/console.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/logic/console.h"
+#include "cli/console.h"
 
 #include <charconv>
 
@@ -6,9 +6,9 @@
 #include "engine/errors.h"
 #include "engine/eval/evaluate.h"
 #include "output/draw.h"
-#include "ui/logic/processing_cycle.h"
-#include "ui/logic/symbols.h"
-#include "ui/logic/varlist.h"
+#include "core/processing_cycle.h"
+#include "core/entry_encoding.h"
+#include "core/variable_rows.h"
 
 namespace tarvo {
 namespace {
