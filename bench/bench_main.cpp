@@ -74,7 +74,7 @@ void BM_NormalizeExpression(benchmark::State& state) {
   const std::vector<std::string> entries = EntryBytes();
   size_t i = 0;
   for (auto _ : state) {
-    engine.ErrorCode = 0;
+    engine.ErrorCode = tarvo::ErrorNumber::kNone;
     benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, entries[i]));
     if (++i == entries.size()) i = 0;
   }
@@ -86,15 +86,15 @@ void BM_Evaluate(benchmark::State& state) {
   tarvo::Engine& engine = SharedSession().engine;
   std::vector<std::string> tokens;
   for (const std::string& e : EntryBytes()) {
-    engine.ErrorCode = 0;
+    engine.ErrorCode = tarvo::ErrorNumber::kNone;
     std::string t = tarvo::NormalizeExpression(engine, e);
-    if (engine.ErrorCode != 0) continue;
+    if (engine.ErrorCode != tarvo::ErrorNumber::kNone) continue;
     if (t.size() > 1 && t[1] == '=') t.erase(0, 2);
     tokens.push_back(t);
   }
   size_t i = 0;
   for (auto _ : state) {
-    engine.ErrorCode = 0;
+    engine.ErrorCode = tarvo::ErrorNumber::kNone;
     benchmark::DoNotOptimize(tarvo::Evaluate(engine, tokens[i]));
     if (++i == tokens.size()) i = 0;
   }
@@ -128,13 +128,13 @@ std::vector<double> Results() {
   tarvo::Engine& engine = SharedSession().engine;
   std::vector<double> out;
   for (const std::string& e : EntryBytes()) {
-    engine.ErrorCode = 0;
+    engine.ErrorCode = tarvo::ErrorNumber::kNone;
     std::string t = tarvo::NormalizeExpression(engine, e);
     if (t.size() > 1 && t[1] == '=') t.erase(0, 2);
     const double x = tarvo::Evaluate(engine, t);
-    if (engine.ErrorCode == 0) out.push_back(x);
+    if (engine.ErrorCode == tarvo::ErrorNumber::kNone) out.push_back(x);
   }
-  engine.ErrorCode = 0;
+  engine.ErrorCode = tarvo::ErrorNumber::kNone;
   return out;
 }
 
@@ -288,11 +288,11 @@ void BM_Prepare(benchmark::State& state, const std::string& unit, size_t bytes) 
   text += "1";
   tarvo::Engine engine;
   for (auto _ : state) {
-    engine.ErrorCode = 0;
+    engine.ErrorCode = tarvo::ErrorNumber::kNone;
     benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, text));
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
-  engine.ErrorCode = 0;
+  engine.ErrorCode = tarvo::ErrorNumber::kNone;
 }
 
 void RegisterPreparation() {

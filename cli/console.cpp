@@ -58,7 +58,7 @@ void Console::Print(const AnswerView& view) {
 
 Console::Outcome Console::Run(const std::string& line, bool cutShort) {
   if (cutShort) {
-    out_(RTrim(std::string(ErrorMessage(kErrEntryTooLong))));
+    out_(std::string(ErrorMessage(ErrorNumber::kEntryTooLong)));
     return Outcome::kNotice;
   }
   std::string bytes = ToBytes(line);
@@ -74,7 +74,7 @@ Console::Outcome Console::Run(const std::string& line, bool cutShort) {
   for (char& c : bytes) c = static_cast<char>(TypedCharacter(Code(c)));
   const CycleResult r = ProcessEntryLine(engine_, bytes);
   if (r.outcome != CycleResult::Outcome::kAnswer) {
-    out_(ToUtf8(RTrim(std::string(ErrorMessage(engine_.ErrorCode)))));
+    out_(ToUtf8(std::string(ErrorMessage(engine_.ErrorCode))));
     return Outcome::kNotice;
   }
   Print(format_.ShowAnswer(r.normalText));

@@ -29,15 +29,9 @@ constexpr Token kAllArgsTextCodes[] = {Token::QuadraticEquation, Token::CubicEqu
 // Stores an equation text in the next slot. False (ErrorCode set) when the
 // slots are exhausted or the text is empty.
 bool StoreEquationText(EngineState& s, const std::string& text) {
-  if (++s.EquationSlotCount > 9) {
-    s.ErrorCode = kErrTooManyEquations;
-    return false;
-  }
+  if (++s.EquationSlotCount > 9) return Fail(s, ErrorNumber::kTooManyEquations);
   s.EquationSlots[static_cast<size_t>(s.EquationSlotCount)] = text;
-  if (text.empty()) {
-    s.ErrorCode = kErrSyntax;
-    return false;
-  }
+  if (text.empty()) return Fail(s, ErrorNumber::kSyntax);
   return true;
 }
 
@@ -161,10 +155,7 @@ std::string MoveAllEquationTexts(EngineState& state, std::string_view tokens, in
         if (depth == 0) break;
       }
     }
-    if (!stored) {
-      state.ErrorCode = kErrSyntax;
-      return {};
-    }
+    if (!stored) return Fail(state, ErrorNumber::kSyntax);
     p = InStr(s, call, p + 2);
   }
   return Replace(s, " ", "");
@@ -185,9 +176,9 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
   const std::string completed = CompleteWithLastAnswer(engine, entry, changed);
   if (hooks.entryRead) hooks.entryRead(changed ? completed : std::string(entry), changed);
 
-  s.ErrorCode = 0;
+  s.ErrorCode = ErrorNumber::kNone;
   std::string tokens = NormalizeExpression(engine, TrimmedView(completed));
-  if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+  if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
 
   s.EquationSlotCount = 0;
   // A text function whose token is not in the string changes nothing (and the
@@ -200,37 +191,37 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
   survey();
   auto holds = [&present](Token t) { return present[CodeOf(t)] || present[Code(' ')]; };
   for (Token t : kFirstArgTextCodes) {
-    if (s.ErrorCode == 0 && holds(t)) {
+    if (s.ErrorCode == ErrorNumber::kNone && holds(t)) {
       tokens = MoveEquationTexts(engine, tokens, CodeOf(t));
       survey();
     }
   }
   for (Token t : kAllArgsTextCodes) {
-    if (s.ErrorCode == 0 && holds(t)) {
+    if (s.ErrorCode == ErrorNumber::kNone && holds(t)) {
       tokens = MoveAllEquationTexts(engine, tokens, CodeOf(t));
       survey();
     }
   }
-  if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+  if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
 
   if (At(tokens, 2) == '=') {
     const char target = LowerByte(At(tokens, 1));
     busy(true);
     const double x = Evaluate(engine, Mid(tokens, 3));
     busy(false);
-    if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+    if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
     s.LastAnswer = x;
     s.Written.set(kStoreLastAnswer);
     AssignVariable(engine, target, x);
-    if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+    if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
     return {CycleResult::Outcome::kAnswer, {}};
   }
 
-  s.ErrorCode = 0;
+  s.ErrorCode = ErrorNumber::kNone;
   busy(true);
   const double x = Evaluate(engine, tokens);
   busy(false);
-  if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+  if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
   s.LastAnswer = x;
   s.Written.set(kStoreLastAnswer);
   return {CycleResult::Outcome::kAnswer, NormalAnswerText(x)};
@@ -243,7 +234,7 @@ CycleResult ProcessEntryLine(Engine& engine, std::string_view line, const CycleH
   // count: the entry line holds no more characters than this either, and
   // tarvo-cli hands over no more than a few times this of a longer line.
   if (line.size() > static_cast<size_t>(kMaxEntryLength)) {
-    engine.ErrorCode = kErrEntryTooLong;
+    Fail(engine, ErrorNumber::kEntryTooLong);
     return {CycleResult::Outcome::kError, {}};
   }
   // Running out of memory anywhere in one entry ends that entry like any
@@ -252,7 +243,7 @@ CycleResult ProcessEntryLine(Engine& engine, std::string_view line, const CycleH
     return Run(engine, line, hooks);
   } catch (const std::bad_alloc&) {
     if (hooks.busy) hooks.busy(false);
-    engine.ErrorCode = kErrTooComplex;
+    Fail(engine, ErrorNumber::kTooComplex);
     return {CycleResult::Outcome::kError, {}};
   }
 }

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "engine/bytes.h"
+#include "engine/state.h"
 
 namespace tarvo {
 namespace {
@@ -45,21 +46,36 @@ constexpr std::array<std::string_view, kErrorMessageCount> kMessages = {
     "May be more values (not enough variables to save all values)",
     "Some/all solutions are complex",
     "", "", "", "", "",
-    // Past the classic table: limits of this implementation.
+    // The limits of this calculator.
     "Error: Calculation too long",
     "Error: Entry too long",
 };
 
+// The front ends print a message as it stands, so none may carry blanks
+// at its end.
+constexpr bool NoMessageEndsInABlank() {
+  for (std::string_view m : kMessages)
+    if (!m.empty() && m.back() == ' ') return false;
+  return true;
+}
+static_assert(NoMessageEndsInABlank());
+
 }  // namespace
 
-std::string_view ErrorMessage(int code) {
-  if (code < 0 || code >= kErrorMessageCount) return {};
-  return kMessages[static_cast<size_t>(code)];
+std::string_view ErrorMessage(ErrorNumber error) {
+  const auto index = static_cast<std::int32_t>(error);
+  if (index < 0 || index >= kErrorMessageCount) return {};
+  return kMessages[static_cast<size_t>(index)];
 }
 
-bool IsNotice(int code) {
-  const std::string_view m = ErrorMessage(code);
+bool IsNotice(ErrorNumber error) {
+  const std::string_view m = ErrorMessage(error);
   return !m.empty() && Lower(m).find("error") == std::string::npos;
+}
+
+FailedValue Fail(EngineState& state, ErrorNumber error) {
+  state.ErrorCode = error;
+  return {};
 }
 
 }  // namespace tarvo

@@ -5,7 +5,7 @@
 namespace tarvo {
 
 void StartEngine(Engine& engine) {
-  const int error = engine.ErrorCode;
+  const ErrorNumber error = engine.ErrorCode;
   engine.Reset();
   engine.ErrorCode = error;
   EngineHost& host = engine.Host();

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/errors.h"
 #include "engine/host.h"
 #include "engine/random.h"
 
@@ -61,7 +62,7 @@ struct WorkBudget {
 };
 
 struct EngineState {
-  std::int32_t ErrorCode = 0;
+  ErrorNumber ErrorCode = ErrorNumber::kNone;  // recorded through Fail
   double Pi = 4.0 * std::atan(1.0);
   double AngleFactor = 1.0;
   double LastAnswer = 0.0;

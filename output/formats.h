@@ -7,17 +7,20 @@
 
 namespace tarvo {
 
-class Engine;
-
 std::string FormatFixed(double x, int decimals);     // decimals 0..9
 std::string FormatScientific(double x, int digits);  // digits 1..12
 
-// x rounded at a negative decimal place: -1 whole, -5 four decimals.
-// Clears ErrorCode; a fault sets 1 and returns 0.
-double RoundAtPlace(Engine& engine, double x, int place);
+// x rounded at a negative decimal place: -1 whole, -5 four decimals;
+// nothing when the rounding overflows.
+std::optional<double> RoundAtPlace(double x, int place);
+
+struct Fraction {
+  double numerator;
+  double denominator;
+};
 // A numerator and denominator close to x (within 1E-6); x over 1 when none.
-// Clears ErrorCode; a fault sets 1 and returns at once.
-void ToFraction(Engine& engine, double x, double& num, double& den);
+// Nothing when a rounding step fails.
+std::optional<Fraction> ToFraction(double x);
 // Fraction, multiple of pi ("2pi/3") or rationalised root ("3sqr2/4").
 std::string FormatFraction(double x);
 

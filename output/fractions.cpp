@@ -1,12 +1,12 @@
 // The fractions format: plain fractions, multiples of pi and rationalised
 // square roots, found by a tolerant continued division.
 #include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <numeric>
 #include <string>
 
-#include "engine/errors.h"
 #include "engine/number_text.h"
-#include "engine/numlib/numlib.h"
-#include "engine/state.h"
 #include "output/formats.h"
 
 namespace tarvo {
@@ -20,34 +20,30 @@ std::string WithLeadingZero(std::string t) {
   return t;
 }
 
+// The greatest common divisor of two whole numbers of at most about 200000
+// in magnitude (exact in 64 bits), never negative.
+double WholeGcd(double a, double b) {
+  return static_cast<double>(std::gcd(static_cast<std::int64_t>(a), static_cast<std::int64_t>(b)));
+}
+
 }  // namespace
 
 // Domain: any x and place <= -1; f = 10^(-1-place), result floor(x*f+0.5)/f
-// (halves upward). Clears ErrorCode; a non-finite step (overflow, NaN) sets 1
-// and returns 0.
-double RoundAtPlace(Engine& engine, double x, int place) {
-  engine.ErrorCode = kNoError;
+// (halves upward). Nothing when a step is not finite (overflow, NaN).
+std::optional<double> RoundAtPlace(double x, int place) {
   const double f = std::pow(10.0, -1 - place);
   const double r = std::floor(x * f + 0.5) / f;
-  if (!std::isfinite(r) || !std::isfinite(x * f)) {
-    engine.ErrorCode = kErrUnknown;
-    return 0.0;
-  }
+  if (!std::isfinite(r) || !std::isfinite(x * f)) return std::nullopt;
   return r;
 }
 
 // Domain: 1E-4 <= |x| <= 1E6 is searched; outside it, and when nothing lies
 // within 1E-6 of x with |num| + den <= 200000, the answer is x over 1. The
-// numerator carries the sign; the denominator is positive. Clears ErrorCode;
-// a fault in RoundAtPlace (1) or Gcd (5, or 1) returns at once with num and
-// den as far as they were set (the sign not yet applied).
-void ToFraction(Engine& engine, double x, double& num, double& den) {
-  engine.ErrorCode = kNoError;
-  if (!(std::fabs(x) <= 1e6) || std::fabs(x) < 0.0001) {
-    num = x;
-    den = 1;
-    return;
-  }
+// numerator carries the sign; the denominator is positive. Nothing when a
+// rounding step fails, which the search's bounds keep from happening.
+std::optional<Fraction> ToFraction(double x) {
+  const Fraction itself{x, 1};
+  if (!(std::fabs(x) <= 1e6) || std::fabs(x) < 0.0001) return itself;
   const double s = x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0);
   const double a = std::fabs(x);
 
@@ -58,30 +54,25 @@ void ToFraction(Engine& engine, double x, double& num, double& den) {
   double p = a;
   double q = 1;
   double r = a - std::floor(a);
-  for (int round = 0; round < 100 && RoundAtPlace(engine, r, -5) != 0; ++round) {
-    if (engine.ErrorCode != kNoError) return;
+  for (int round = 0; round < 100; ++round) {
+    const std::optional<double> rounded = RoundAtPlace(r, -5);
+    if (!rounded) return std::nullopt;
+    if (*rounded == 0) break;
     p = q;
     q = r;
     r = p - std::floor(p / q) * q;
   }
-  num = RoundAtPlace(engine, a / q, -1);
-  if (engine.ErrorCode != kNoError) return;
-  den = RoundAtPlace(engine, 1 / q, -1);
-  if (engine.ErrorCode != kNoError) return;
+  const std::optional<double> roundedNum = RoundAtPlace(a / q, -1);
+  const std::optional<double> roundedDen = RoundAtPlace(1 / q, -1);
+  if (!roundedNum || !roundedDen) return std::nullopt;
+  double num = *roundedNum;
+  double den = *roundedDen;
 
-  if (std::fabs(num) + den > 200000) {
-    num = x;
-    den = 1;
-    return;
-  }
-  double g = Gcd(engine, num, den);
-  if (engine.ErrorCode != kNoError) return;
+  if (std::fabs(num) + den > 200000) return itself;
+  double g = WholeGcd(num, den);
   num /= g;
   den /= g;
-  if (std::fabs(std::fabs(num / den) - a) < 1e-6) {
-    num *= s;
-    return;
-  }
+  if (std::fabs(std::fabs(num / den) - a) < 1e-6) return Fraction{num * s, den};
 
   // The continued division can land a step off; try the neighbours.
   for (int i = -5; i <= 5; ++i) {
@@ -89,40 +80,31 @@ void ToFraction(Engine& engine, double x, double& num, double& den) {
       const double n = num + i;
       const double d = den + j;
       if (d == 0 || !(std::fabs(n / d - a) < 1e-6)) continue;
-      g = Gcd(engine, n, d);
-      if (engine.ErrorCode != kNoError) return;
-      num = n / g;
-      den = d / g;
+      g = WholeGcd(n, d);
+      Fraction f{n / g, d / g};
       // Two negative neighbours also give a positive quotient; keep the
       // denominator positive so the sign lives in the numerator alone.
-      if (den < 0) {
-        num = -num;
-        den = -den;
-      }
-      num *= s;
-      return;
+      if (f.denominator < 0) f = {-f.numerator, -f.denominator};
+      return Fraction{f.numerator * s, f.denominator};
     }
   }
-  num = x;
-  den = 1;
+  return itself;
 }
 
 // Domain: finite x. Tries, in this order, a multiple of pi ("2pi/3"), a
 // rationalised square root ("3sqr2/4") and a plain fraction ("5/2"); whole
 // values and magnitudes of 1E14 and above are written plainly. A value with
-// no close form falls back to its decimals. Faults of the searches are not
-// reported (they run on an engine of their own, so the calculation's error
-// code is left alone): the text is built from whatever they returned.
+// no close form falls back to its decimals; a search that fails finds no
+// form (its value over 1).
 std::string FormatFraction(double x) {
   const double a = std::fabs(x);
   std::string s = WithLeadingZero(NumberText(a));
   std::string dt;
   if (std::isfinite(a) && !IsWhole(a) && a < 1e14) {
-    double fn = 0, fd = 1, pn = 0, pd = 1, rn = 0, rd = 1;
-    Engine searches;
-    ToFraction(searches, a, fn, fd);
-    ToFraction(searches, a / searches.Pi, pn, pd);
-    ToFraction(searches, a * a, rn, rd);
+    auto search = [](double v) { return ToFraction(v).value_or(Fraction{v, 1}); };
+    const auto [fn, fd] = search(a);
+    const auto [pn, pd] = search(a / std::numbers::pi);
+    const auto [rn, rd] = search(a * a);
     if (pn + pd < 180 && IsWhole(pn) && pn != 0) {
       s = (pn != 1 ? NumberText(pn) : "") + "pi";
       if (pd != 1) dt = "/" + NumberText(pd);

@@ -75,13 +75,8 @@ void InsertProductsAfterVariables(WorkText& t);
 long GroupBalance(const WorkText& t);
 std::optional<std::string> Assemble(const std::string& t);
 
-std::string Fail(Engine& engine, int code) {
-  engine.ErrorCode = code;
-  return {};
-}
-
 std::string Normalize(Engine& engine, std::string text) {
-  if (HoldsUnknownHighByte(text)) return Fail(engine, kErrSyntax);
+  if (HoldsUnknownHighByte(text)) return Fail(engine, ErrorNumber::kSyntax);
   WorkText t(std::move(text));
   // Display symbols, case, word forms.
   MapDisplaySymbols(t);
@@ -89,10 +84,10 @@ std::string Normalize(Engine& engine, std::string text) {
   SpellModAndDropBlanks(t);
   MapSpecialForms(t);
   ExpandSignShorthands(t);
-  if (!ConvertBasedLiterals(t)) return Fail(engine, kErrOutOfRange);
+  if (!ConvertBasedLiterals(t)) return Fail(engine, ErrorNumber::kOutOfRange);
   // Calls, bars and the constants that take no operand.
   MarkCallsAndSplitArguments(engine, t);
-  if (!PairAbsoluteBars(t)) return Fail(engine, kErrParenOpen);
+  if (!PairAbsoluteBars(t)) return Fail(engine, ErrorNumber::kParenOpen);
   GiveConstantsAnOperand(t);
   // Operator spellings, then signs.
   ReplaceOperatorSpellings(t);
@@ -106,14 +101,14 @@ std::string Normalize(Engine& engine, std::string text) {
   InsertProductsAfterVariables(t);
   // Only the total counts: ")(" passes.
   const long balance = GroupBalance(t);
-  if (balance < 0) return Fail(engine, kErrParenClosed);
+  if (balance < 0) return Fail(engine, ErrorNumber::kParenClosed);
   if (balance > 0) {
     engine.Host().Beep();
     t.edit().append(static_cast<size_t>(balance), ')');
   }
 
   std::optional<std::string> assembled = Assemble(t.str());
-  if (!assembled) return Fail(engine, kErrSyntax);
+  if (!assembled) return Fail(engine, ErrorNumber::kSyntax);
   return std::move(*assembled);
 }
 
@@ -597,12 +592,11 @@ long GroupBalance(const WorkText& t) {
 }  // namespace
 
 std::string NormalizeExpression(Engine& engine, std::string_view text) {
-  if (engine.ErrorCode != 0) return {};
+  if (engine.ErrorCode != ErrorNumber::kNone) return {};
   try {
     return Normalize(engine, std::string(text));
   } catch (const detail::NormalizeFault&) {
-    engine.ErrorCode = kErrUnknown;
-    return {};
+    return Fail(engine, ErrorNumber::kUnknown);
   }
 }
 

@@ -14,7 +14,7 @@ class Engine;
 // ending with ":"; on failure the empty text with ErrorCode set (after a
 // splitter failure the remaining passes still run over what the splitter
 // returned, and the caller discards the result because ErrorCode is set).
-// Returns "" at once, ErrorCode unchanged, when entered with ErrorCode != 0.
+// Returns "" at once, ErrorCode unchanged, when entered with an error recorded.
 // An unbalanced "(" is closed with a beep through the engine host.
 std::string NormalizeExpression(Engine& engine, std::string_view text);
 

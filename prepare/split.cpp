@@ -106,10 +106,8 @@ class Splitter {
       const Ends ends = open < t_.size() ? ends_[open] : Ends{};
       const long closing = ends.closing;
       const long separator = ends.separator;
-      if (closing < 0 || static_cast<size_t>(closing) >= end || separator < 0 || separator > closing) {
-        engine_.ErrorCode = kErrSyntax;
-        return false;
-      }
+      if (closing < 0 || static_cast<size_t>(closing) >= end || separator < 0 || separator > closing)
+        return Fail(engine_, ErrorNumber::kSyntax);
       const auto mark = static_cast<size_t>(separator);
       t_[mark] = kArgumentMark;
       // The first argument, split as a text of its own. When it fails it
@@ -153,8 +151,7 @@ std::string SplitArgumentLists(Engine& engine, std::string_view text) {
   try {
     return detail::SplitArgumentListsOrFault(engine, text);
   } catch (const detail::NormalizeFault&) {
-    engine.ErrorCode = kErrUnknown;
-    return {};
+    return Fail(engine, ErrorNumber::kUnknown);
   }
 }
 

@@ -25,11 +25,6 @@ constexpr double kHugeTrig = 1e15;
 constexpr double kTinyTrig = 1e-12;
 constexpr double kTinyCotan = 1e-15;
 
-bool Fault(Engine& engine, int code) {
-  engine.ErrorCode = code;
-  return false;
-}
-
 // An equation text copied out of its slot, per byte.
 constexpr long kTextBytesPerUnit = 8;
 
@@ -37,7 +32,7 @@ constexpr long kTextBytesPerUnit = 8;
 const ArgumentList* ListOf(Engine& engine, double x, const ArgumentLists& lists) {
   const double k = std::nearbyint(x);
   if (!(k >= 1 && k <= kArgumentListCount)) {
-    Fault(engine, kErrUnknown);
+    Fail(engine, ErrorNumber::kUnknown);
     return nullptr;
   }
   return &lists[static_cast<size_t>(k) - 1];
@@ -50,7 +45,7 @@ const ArgumentList* ListWithCount(Engine& engine, double x, const ArgumentLists&
   if (list == nullptr) return nullptr;
   const int count = list->LastIndex + 1;
   if (count < min || count > max) {
-    Fault(engine, kErrArgumentCount);
+    Fail(engine, ErrorNumber::kArgumentCount);
     return nullptr;
   }
   return list;
@@ -59,7 +54,7 @@ const ArgumentList* ListWithCount(Engine& engine, double x, const ArgumentLists&
 // The equation text named by x: slot x to the nearest whole, 0..9, else a fault.
 bool TextOf(Engine& engine, double x, std::string& text) {
   const double k = std::nearbyint(x);
-  if (!(k >= 0 && k <= kEquationSlots - 1)) return Fault(engine, kErrUnknown);
+  if (!(k >= 0 && k <= kEquationSlots - 1)) return Fail(engine, ErrorNumber::kUnknown);
   const std::string& slot = engine.EquationSlots[static_cast<size_t>(k)];
   if (!ChargeWork(engine, static_cast<long>(slot.size()) / kTextBytesPerUnit)) return false;
   text = slot;
@@ -90,20 +85,20 @@ bool Circular(Engine& engine, Token code, double& x) {
     case Token::Tangent:
       r = std::tan(u);
       if (std::fabs(r) < kTinyTrig && std::fabs(x) > 0.1) r = 0.0;
-      if (std::fabs(r) > kHugeTrig) return Fault(engine, kErrDivisionByZero);
+      if (std::fabs(r) > kHugeTrig) return Fail(engine, ErrorNumber::kDivisionByZero);
       break;
     case Token::Cosecant:
       if (!CheckedDivide(engine, 1.0, std::sin(u), r)) return false;
-      if (std::fabs(r) > kHugeTrig) return Fault(engine, kErrDivisionByZero);
+      if (std::fabs(r) > kHugeTrig) return Fail(engine, ErrorNumber::kDivisionByZero);
       break;
     case Token::Secant:
       if (!CheckedDivide(engine, 1.0, std::cos(u), r)) return false;
-      if (std::fabs(r) > kHugeTrig) return Fault(engine, kErrDivisionByZero);
+      if (std::fabs(r) > kHugeTrig) return Fail(engine, ErrorNumber::kDivisionByZero);
       break;
     default:  // Token::Cotangent
       if (!CheckedDivide(engine, std::cos(u), std::sin(u), r)) return false;
       if (std::fabs(r) < kTinyCotan) r = 0.0;
-      if (std::fabs(r) > kHugeTrig) return Fault(engine, kErrDivisionByZero);
+      if (std::fabs(r) > kHugeTrig) return Fail(engine, ErrorNumber::kDivisionByZero);
       break;
   }
   x = r;
@@ -133,7 +128,7 @@ bool Hyperbolic(Engine& engine, Token code, double& x) {
 // An inverse routine's radian result in the current angle unit; the routine
 // reports its own errors (5).
 bool InAngleUnit(Engine& engine, double radians, double& x) {
-  if (engine.ErrorCode != 0) return false;
+  if (engine.ErrorCode != ErrorNumber::kNone) return false;
   x = radians * engine.AngleFactor;
   return ResultOk(engine, x);
 }
@@ -167,7 +162,7 @@ bool Fold(Engine& engine, const ArgumentList& list, double (*step)(Engine&, doub
   double r = list.Arguments[0];
   for (int i = 1; i <= list.LastIndex; ++i) {
     r = step(engine, r, list.Arguments[static_cast<size_t>(i)]);
-    if (engine.ErrorCode != 0) return false;
+    if (engine.ErrorCode != ErrorNumber::kNone) return false;
   }
   x = r;
   return true;
@@ -188,7 +183,7 @@ bool JulianDayOf(Engine& engine, const ArgumentList& list, double& x) {
 bool LogToBase(Engine& engine, const ArgumentList& list, double& x) {
   const double base = list.Arguments[0];
   const double value = list.Arguments[1];
-  if (base <= 0 || base == 1 || value <= 0) return Fault(engine, kErrOutOfRange);
+  if (base <= 0 || base == 1 || value <= 0) return Fail(engine, ErrorNumber::kOutOfRange);
   return CheckedDivide(engine, std::log(value), std::log(base), x);
 }
 
@@ -266,14 +261,13 @@ bool ApplyList(Engine& engine, Token code, double& x, const ArgumentLists& lists
 }  // namespace
 
 void Apply(Engine& engine, int code, double& x, const ArgumentLists& lists) {
-  EngineState& st = engine;
   const Token token = static_cast<Token>(code);
   switch (token) {
     case Token::Negate: x = -x; return;
-    case Token::Random: x = static_cast<double>(st.Random.Next()); return;
+    case Token::Random: x = static_cast<double>(engine.Random.Next()); return;
     case Token::Floor: x = std::floor(x); return;
     case Token::SquareRoot:
-      if (x < 0) Fault(engine, kErrOutOfRange);
+      if (x < 0) Fail(engine, ErrorNumber::kOutOfRange);
       else x = std::sqrt(x);
       return;
     case Token::Absolute:
@@ -289,11 +283,11 @@ void Apply(Engine& engine, int code, double& x, const ArgumentLists& lists) {
       ResultOk(engine, x);
       return;
     case Token::NaturalLog:
-      if (x <= 0) Fault(engine, kErrOutOfRange);
+      if (x <= 0) Fail(engine, ErrorNumber::kOutOfRange);
       else x = std::log(x);
       return;
     case Token::CommonLog:
-      if (x <= 0) Fault(engine, kErrOutOfRange);
+      if (x <= 0) Fail(engine, ErrorNumber::kOutOfRange);
       else x = std::log(x) / std::log(10.0);
       return;
     case Token::InverseHyperbolicCosecant: x = ArgCosech(engine, x); return;
@@ -318,8 +312,8 @@ void Apply(Engine& engine, int code, double& x, const ArgumentLists& lists) {
     }
     case Token::NormalInverse: x = NormalInverse(engine, x); return;
     case Token::NormalLower: x = NormalLower(engine, x); return;
-    case Token::LastAnswer: x = st.LastAnswer; return;
-    case Token::Pi: x = st.Pi; return;
+    case Token::LastAnswer: x = engine.LastAnswer; return;
+    case Token::Pi: x = engine.Pi; return;
     case Token::IsPrime: x = IsPrime(engine, x); return;
     case Token::QuadraticEquation:
     case Token::CubicEquation: {
@@ -342,7 +336,7 @@ void Apply(Engine& engine, int code, double& x, const ArgumentLists& lists) {
         return;
       }
       // Reserved spellings (and anything outside 128..226): no operation.
-      Fault(engine, kErrInternal);
+      Fail(engine, ErrorNumber::kInternal);
       return;
   }
 }

@@ -23,32 +23,20 @@
 namespace tarvo {
 
 bool ResultOk(Engine& engine, double r) {
-  if (std::isnan(r)) {
-    engine.ErrorCode = kErrUnknown;
-    return false;
-  }
-  if (std::isinf(r)) {
-    engine.ErrorCode = kErrOverflow;
-    return false;
-  }
+  if (std::isnan(r)) return Fail(engine, ErrorNumber::kUnknown);
+  if (std::isinf(r)) return Fail(engine, ErrorNumber::kOverflow);
   return true;
 }
 
 bool CheckedDivide(Engine& engine, double x, double y, double& out) {
-  if (y == 0.0) {
-    engine.ErrorCode = kErrDivisionByZero;
-    return false;
-  }
+  if (y == 0.0) return Fail(engine, ErrorNumber::kDivisionByZero);
   out = x / y;
   return ResultOk(engine, out);
 }
 
 bool ToInt32(Engine& engine, double x, std::int32_t& out) {
   const double r = std::nearbyint(x);
-  if (!(r >= -2147483648.0 && r <= 2147483647.0)) {
-    engine.ErrorCode = kErrOverflow;
-    return false;
-  }
+  if (!(r >= -2147483648.0 && r <= 2147483647.0)) return Fail(engine, ErrorNumber::kOverflow);
   out = static_cast<std::int32_t>(r);
   return true;
 }
@@ -207,17 +195,12 @@ bool LiteralValue(Engine& engine, std::string_view mantissa, std::string_view te
     return false;
   if (res.ec == std::errc::result_out_of_range) {
     // The sign of the value's decimal exponent tells which way it left the range.
-    if (LeadingExponent(mantissa) + ExponentPart(text, mantissa.size()) > 0) {
-      engine.ErrorCode = kErrOverflow;
-      return false;
-    }
+    if (LeadingExponent(mantissa) + ExponentPart(text, mantissa.size()) > 0)
+      return Fail(engine, ErrorNumber::kOverflow);
     out = 0.0;
     return true;
   }
-  if (res.ec != std::errc()) {
-    engine.ErrorCode = kErrSyntax;
-    return false;
-  }
+  if (res.ec != std::errc()) return Fail(engine, ErrorNumber::kSyntax);
   return ResultOk(engine, out);
 }
 
@@ -271,13 +254,13 @@ class Evaluation {
       for (;;) {
         if (!ApplyPrefixes()) return 0.0;
         const int op = OperatorAt(At(tokens_, position_));
-        if (op == 0) return Failed(kErrSyntax);  // also the end of a string without ":"
+        if (op == 0) return Fail(engine_, ErrorNumber::kSyntax);  // also the end of a string without ":"
         if (!Charge(kOperatorUnits)) return 0.0;
         const int priority = PriorityOf(op);
         ++position_;
         if (!Reduce(priority)) return 0.0;
         if (priority != 0) {
-          if (slot_ >= kTopSlot) return Failed(kErrUnknown);
+          if (slot_ >= kTopSlot) return Fail(engine_, ErrorNumber::kUnknown);
           pending_[slot_] = {op, priority};
           ++slot_;
           break;  // next operand
@@ -286,35 +269,23 @@ class Evaluation {
         // ":" can stand inside one: that, and a ")" with no "(" open, is a
         // syntax error rather than the value of a half-read expression.
         if (op == kOpEnd) {
-          if (level_ != 1) return Failed(kErrSyntax);
+          if (level_ != 1) return Fail(engine_, ErrorNumber::kSyntax);
           return values_[1];
         }
-        if (level_ == 1) return Failed(kErrSyntax);
+        if (level_ == 1) return Fail(engine_, ErrorNumber::kSyntax);
         --level_;  // the "(" level; the function tokens before it apply next
       }
     }
   }
 
  private:
-  // Sets ErrorCode; the value an evaluation returns when it fails.
-  double Failed(int code) {
-    engine_.ErrorCode = code;
-    return 0.0;
-  }
-
-  // Sets ErrorCode; false, for `return Fault(n);` in the checking steps.
-  bool Fault(int code) {
-    engine_.ErrorCode = code;
-    return false;
-  }
-
   bool PushPrefixItems() {
     for (;;) {
       const char ch = At(tokens_, position_);
       const int c = Code(ch);
       if (c != '(' && !kKinds.function[Code(ch)]) return true;
       if (level_ >= kTopPrefixLevel) {
-        return Fault(kErrUnknown);
+        return Fail(engine_, ErrorNumber::kUnknown);
       }
       if (!Charge(kPrefixUnits)) return false;
       ++level_;
@@ -335,7 +306,7 @@ class Evaluation {
       // Names of several letters have no value; the normaliser separates
       // letters, so one here is malformed input.
       if (position_ - start != 1) {
-        return Fault(kErrSyntax);
+        return Fail(engine_, ErrorNumber::kSyntax);
       }
       if (!Charge(kVariableUnits)) return false;
       const int index = first - 'a';
@@ -350,7 +321,7 @@ class Evaluation {
          c = Code(At(tokens_, position_))) {
       if (c == '.') {
         if (point) {
-          return Fault(kErrSyntax);
+          return Fail(engine_, ErrorNumber::kSyntax);
         }
         point = true;
       }
@@ -364,7 +335,7 @@ class Evaluation {
       if (sign == '+' || sign == '-') ++position_;
       while (IsDigit(Code(At(tokens_, position_)))) ++position_;
     } else if (position_ == start) {
-      return Fault(kErrSyntax);
+      return Fail(engine_, ErrorNumber::kSyntax);
     }
     if (!Charge(kLiteralUnits + (position_ - start) * kLiteralFourBytesUnits / 4)) return false;
     const auto from = static_cast<size_t>(start - 1);
@@ -380,7 +351,7 @@ class Evaluation {
       const bool subnormalOperand = IsSubnormal(values_[slot_]);
       apply_(engine_, prefix_[level_], values_[slot_], lists_ ? *lists_ : NoLists());
       --level_;
-      if (engine_.ErrorCode != 0) return false;
+      if (engine_.ErrorCode != ErrorNumber::kNone) return false;
       if (!ResultOk(engine_, values_[slot_])) return false;
       if ((subnormalOperand || IsSubnormal(values_[slot_])) && !Charge(kSubnormalApplicationUnits)) return false;
     }
@@ -422,8 +393,8 @@ class Evaluation {
       case kOpPower:
         if (!Charge(kPowerUnits)) return false;
         subnormalUnits = kSubnormalPowerUnits;
-        if (x == 0.0 && y == 0.0) return Fault(kErrZeroToZero);
-        if (x == 0.0 && y < 0.0) return Fault(kErrOverflow);
+        if (x == 0.0 && y == 0.0) return Fail(engine_, ErrorNumber::kZeroToZero);
+        if (x == 0.0 && y < 0.0) return Fail(engine_, ErrorNumber::kOverflow);
         r = std::pow(x, y);  // a negative x with a fractional y is a NaN: fault 1
         break;
       case kOpIntegerDivide:
@@ -431,17 +402,17 @@ class Evaluation {
         if (!Charge(kIntegerDivisionUnits)) return false;
         std::int32_t divisor = 0, dividend = 0;
         if (!ToInt32(engine_, y, divisor) || !ToInt32(engine_, x, dividend)) return false;
-        if (divisor == 0) return Fault(kErrDivisionByZero);
+        if (divisor == 0) return Fail(engine_, ErrorNumber::kDivisionByZero);
         // 64 bits: -2147483648 \ -1 must be an overflow, not undefined behaviour.
         const std::int64_t a = dividend, b = divisor;
         const std::int64_t q = op == kOpMod ? a % b : a / b;
-        if (q > 2147483647) return Fault(kErrOverflow);
+        if (q > 2147483647) return Fail(engine_, ErrorNumber::kOverflow);
         r = static_cast<double>(q);
         break;
       }
       case kOpArgumentMark: {
         if (!Charge(kListUnits)) return false;
-        if (listCount_ >= kArgumentListCount) return Fault(kErrTooManyEquations);
+        if (listCount_ >= kArgumentListCount) return Fail(engine_, ErrorNumber::kTooManyEquations);
         ArgumentList& list = Lists()[static_cast<size_t>(listCount_)];
         ++listCount_;
         list.Arguments[0] = x;
@@ -453,9 +424,9 @@ class Evaluation {
       case kOpComma: {
         if (!Charge(kListUnits)) return false;
         const double k = std::nearbyint(x);
-        if (!(k >= 1 && k <= kArgumentListCount)) return Fault(kErrUnknown);
+        if (!(k >= 1 && k <= kArgumentListCount)) return Fail(engine_, ErrorNumber::kUnknown);
         ArgumentList& list = Lists()[static_cast<size_t>(k) - 1];
-        if (list.LastIndex + 1 >= kMaxArguments) return Fault(kErrUnknown);
+        if (list.LastIndex + 1 >= kMaxArguments) return Fail(engine_, ErrorNumber::kUnknown);
         ++list.LastIndex;
         list.Arguments[static_cast<size_t>(list.LastIndex)] = y;
         r = x;
@@ -464,15 +435,15 @@ class Evaluation {
       case kOpNthRoot: {
         if (!Charge(kNthRootUnits)) return false;
         subnormalUnits = kSubnormalPowerUnits;
-        if (x == 0.0) return Fault(kErrOverflow);
+        if (x == 0.0) return Fail(engine_, ErrorNumber::kOverflow);
         double sign = 1.0;
         if (y < 0.0) {
           // Only an odd whole index has a real root of a negative number;
           // a negative odd index is refused too.
-          if (FracPart(x) != 0.0) return Fault(kErrOutOfRange);
+          if (FracPart(x) != 0.0) return Fail(engine_, ErrorNumber::kOutOfRange);
           std::int32_t index = 0;
           if (!ToInt32(engine_, x, index)) return false;
-          if (index % 2 != 1) return Fault(kErrOutOfRange);
+          if (index % 2 != 1) return Fail(engine_, ErrorNumber::kOutOfRange);
           y = -y;
           sign = -1.0;
         }
@@ -482,7 +453,7 @@ class Evaluation {
         break;
       }
       default:  // comparisons, "&", ";", AND, XOR, OR: no operation
-        return Fault(kErrInternal);
+        return Fail(engine_, ErrorNumber::kInternal);
     }
     if (!ResultOk(engine_, r)) return false;
     if ((IsSubnormal(x) || IsSubnormal(y) || IsSubnormal(r)) && !Charge(subnormalUnits)) return false;
@@ -540,10 +511,15 @@ constexpr int kMaxEvaluateDepth = 8;
 // An evaluation's setup: its stacks, and the check of its depth.
 constexpr long kEvaluationSetupUnits = 40;
 
-void Abandon(Engine& engine, WorkBudget& work, int code) {
-  if (work.Abandoned == 0) work.Abandoned = code;
+// The error an abandoned entry ends with (the budget keeps it as a number).
+ErrorNumber AbandonedWith(const WorkBudget& work) { return static_cast<ErrorNumber>(work.Abandoned); }
+
+// The first reason wins: an entry abandoned for nesting too deep (1) still
+// spends work as its evaluations unwind, and must not end with 41.
+void Abandon(Engine& engine, WorkBudget& work, ErrorNumber reason) {
+  if (work.Abandoned == 0) work.Abandoned = static_cast<std::int32_t>(reason);
   work.Remaining = std::min<std::int64_t>(work.Remaining, -1);
-  engine.ErrorCode = work.Abandoned;
+  Fail(engine, AbandonedWith(work));
 }
 
 struct DepthGuard {
@@ -559,14 +535,13 @@ bool ChargeWork(Engine& engine, long units) {
   if (work.Depth == 0) return true;
   work.Remaining -= units;
   if (work.Remaining >= 0 && work.Abandoned == 0) return true;
-  Abandon(engine, work, kErrCalculationTooLong);
+  Abandon(engine, work, ErrorNumber::kCalculationTooLong);
   return false;
 }
 
 double EvaluateWith(Engine& engine, std::string_view tokens, ApplyFunction apply) {
-  Engine& state = engine;
-  if (state.ErrorCode != 0) return 0.0;
-  WorkBudget& work = state.Work;
+  if (engine.ErrorCode != ErrorNumber::kNone) return 0.0;
+  WorkBudget& work = engine.Work;
   const bool outermost = work.Depth == 0;
   if (outermost) {
     work.Remaining = work.PerEntry;
@@ -576,7 +551,7 @@ double EvaluateWith(Engine& engine, std::string_view tokens, ApplyFunction apply
   {
     const DepthGuard guard(work);
     if (work.Depth > kMaxEvaluateDepth) {
-      Abandon(engine, work, kErrUnknown);
+      Abandon(engine, work, ErrorNumber::kUnknown);
       return 0.0;
     }
     if (!ChargeWork(engine, kEvaluationSetupUnits)) return 0.0;
@@ -585,8 +560,8 @@ double EvaluateWith(Engine& engine, std::string_view tokens, ApplyFunction apply
   }
   // Whatever a solver in between made of the failures, the entry ends with
   // the reason it was abandoned.
-  if (outermost && work.Abandoned != 0) state.ErrorCode = work.Abandoned;
-  return state.ErrorCode != 0 ? 0.0 : result;
+  if (outermost && work.Abandoned != 0) Fail(engine, AbandonedWith(work));
+  return engine.ErrorCode != ErrorNumber::kNone ? 0.0 : result;
 }
 
 double Evaluate(Engine& engine, std::string_view tokens) { return EvaluateWith(engine, tokens, &Apply); }

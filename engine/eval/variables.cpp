@@ -13,27 +13,20 @@ constexpr int kLetterE = 'e' - 'a';
 }
 
 void ClearVariables(Engine& engine) {
-  EngineState& st = engine;
   for (int i = 0; i < kVariableCount; ++i) {
-    st.VariableStore[static_cast<size_t>(i)] = 0.0;
-    st.DefinedFlag[static_cast<size_t>(i)] = kUndefined;
-    st.Written.set(static_cast<size_t>(i));
+    engine.VariableStore[static_cast<size_t>(i)] = 0.0;
+    engine.DefinedFlag[static_cast<size_t>(i)] = kUndefined;
+    engine.Written.set(static_cast<size_t>(i));
   }
-  st.VariableStore[kLetterE] = Exp1();
-  st.DefinedFlag[kLetterE] = kDefined;
+  engine.VariableStore[kLetterE] = Exp1();
+  engine.DefinedFlag[kLetterE] = kDefined;
 }
 
 void AssignVariable(Engine& engine, char target, double value) {
   const int index = VariableIndex(target);
-  if (index < 0) {
-    engine.ErrorCode = kErrUnknownVariable;
-    return;
-  }
-  if (index == kLetterE) {
-    engine.ErrorCode = kErrConstant;
-    return;
-  }
-  SetVariable(engine, target, value);
+  if (index < 0) Fail(engine, ErrorNumber::kUnknownVariable);
+  else if (index == kLetterE) Fail(engine, ErrorNumber::kConstant);
+  else SetVariable(engine, target, value);
 }
 
 // Routines only ever name letters; anything else is ignored rather than

@@ -41,10 +41,6 @@ std::int64_t SerialDay(std::int64_t year, std::int64_t month, std::int64_t day) 
 // overflow (6), an infinite result 6, a NaN 1. ErrorCode is not cleared.
 double JulianDay(Engine& engine, double day, double month, double year, double hours) {
   CheckedArith f;
-  auto fail = [&engine, &f]() {
-    engine.ErrorCode = f.Fault();
-    return 0.0;
-  };
   if ((month == 4 || month == 6 || month == 9 || month == 11) && day > 30) {
     day -= 30;
     month += 1;
@@ -63,7 +59,7 @@ double JulianDay(Engine& engine, double day, double month, double year, double h
   }
   if (month == 2 && day == 29) {
     const std::int32_t y = f.ToInt32(year);
-    if (f.Failed()) return fail();
+    if (f.Failed()) return Fail(engine, f.Fault());
     if (y % 4 != 0) {
       day = 1;
       month = 3;
@@ -71,7 +67,7 @@ double JulianDay(Engine& engine, double day, double month, double year, double h
   }
   if (month == 2 && day == 29) {
     const std::int32_t y = f.ToInt32(year);
-    if (f.Failed()) return fail();
+    if (f.Failed()) return Fail(engine, f.Fault());
     if (y % 4 == 0 && y % 100 == 0 && y % 400 != 0 && year > 1582) {
       day = 1;
       month = 3;
@@ -85,17 +81,14 @@ double JulianDay(Engine& engine, double day, double month, double year, double h
     month += 12;
     year -= 1;
   }
-  if (!(year >= 1900 && year <= 2099)) {
-    engine.ErrorCode = kErrOutOfRange;
-    return 0.0;
-  }
+  if (!(year >= 1900 && year <= 2099)) return Fail(engine, ErrorNumber::kOutOfRange);
   const std::int32_t d = f.ToInt32(day);
   const std::int32_t m = f.ToInt32(month);
   const std::int32_t y = f.ToInt32(year);
-  if (f.Failed()) return fail();
+  if (f.Failed()) return Fail(engine, f.Fault());
   const double n = static_cast<double>(SerialDay(y, m, d));
   const double jd = f.Add(f.Add(n, f.Div(hours, 24)), 2415018.5);
-  if (f.Failed()) return fail();
+  if (f.Failed()) return Fail(engine, f.Fault());
   return jd;
 }
 
@@ -104,11 +97,8 @@ double JulianDay(Engine& engine, double day, double month, double year, double h
 // distance becomes exactly 0, so that rec(2, 90) in degrees gives x = 0;
 // note the test divides by the squared distance. Any fault: 1.
 double PolarToRectangular(Engine& engine, double r, double theta) {
-  engine.ErrorCode = 0;
-  if (r < 0) {
-    engine.ErrorCode = kErrOutOfRange;
-    return 0.0;
-  }
+  engine.ErrorCode = ErrorNumber::kNone;
+  if (r < 0) return Fail(engine, ErrorNumber::kOutOfRange);
   CheckedArith f;
   const double u = f.Div(theta, engine.AngleFactor);
   if (!ChargeAngleReduction(engine, u, 2)) return 0.0;
@@ -119,10 +109,7 @@ double PolarToRectangular(Engine& engine, double r, double theta) {
     if (f.Div(std::fabs(x), s) < 1e-15) x = 0.0;
     if (f.Div(std::fabs(y), s) < 1e-15) y = 0.0;
   }
-  if (f.Failed()) {
-    engine.ErrorCode = kErrUnknown;
-    return 0.0;
-  }
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
   SetVariable(engine, 'x', x);
   SetVariable(engine, 'y', y);
   return x;
@@ -133,7 +120,7 @@ double PolarToRectangular(Engine& engine, double r, double theta) {
 // pol(-1, -1) gives 225, not -135. Any fault (a square beyond the double
 // range, y/x overflowing): 1.
 double RectangularToPolar(Engine& engine, double x, double y) {
-  engine.ErrorCode = 0;
+  engine.ErrorCode = ErrorNumber::kNone;
   CheckedArith f;
   const double r = f.Sqrt(f.Add(f.Mul(x, x), f.Mul(y, y)));
   const double pi = engine.Pi;
@@ -146,10 +133,7 @@ double RectangularToPolar(Engine& engine, double x, double y) {
     angle = pi + std::atan(f.Div(y, x));
   }
   angle = f.Mul(angle, engine.AngleFactor);
-  if (f.Failed()) {
-    engine.ErrorCode = kErrUnknown;
-    return 0.0;
-  }
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
   SetVariable(engine, 'r', r);
   SetVariable(engine, 'a', angle);
   return r;

@@ -12,11 +12,6 @@
 namespace tarvo {
 namespace {
 
-double Fail(Engine& engine, int code) {
-  engine.ErrorCode = code;
-  return 0.0;
-}
-
 // Work units (see ChargeWork): four factors of a factorial, a step of the
 // divisor loops, a trial division of the primality test.
 constexpr long kFourFactorsUnits = 5;
@@ -33,10 +28,10 @@ bool OutsideDivisorLimits(double a, double b) {
 // product would overflow). The tiny offset before rounding guards against an
 // n that is whole but was computed a hair below.
 double Factorial(Engine& engine, double n) {
-  engine.ErrorCode = 0;
-  if (n < 0) return Fail(engine, kErrOutOfRange);
-  if (!IsWhole(n)) return Fail(engine, kErrOutOfRange);
-  if (n > 170) return Fail(engine, kErrOverflow);
+  engine.ErrorCode = ErrorNumber::kNone;
+  if (n < 0) return Fail(engine, ErrorNumber::kOutOfRange);
+  if (!IsWhole(n)) return Fail(engine, ErrorNumber::kOutOfRange);
+  if (n > 170) return Fail(engine, ErrorNumber::kOverflow);
   const double k = std::nearbyint(n + 1e-6);
   if (!ChargeWork(engine, static_cast<long>(k) * kFourFactorsUnits / 4)) return 0.0;
   double product = 1.0;
@@ -49,16 +44,16 @@ namespace {
 // n!/(n-r)! and, for combinations, /r!. 0 < n <= 170, 0 <= r <= 170, both
 // whole, else 5; r > n fails with 5 through the factorial of n - r.
 double Arrangements(Engine& engine, double n, double r, bool divideByRFactorial) {
-  engine.ErrorCode = 0;
-  if (!(n > 0) || n > 170 || !(r >= 0) || r > 170) return Fail(engine, kErrOutOfRange);
-  if (!IsWhole(r) || !IsWhole(n)) return Fail(engine, kErrOutOfRange);
+  engine.ErrorCode = ErrorNumber::kNone;
+  if (!(n > 0) || n > 170 || !(r >= 0) || r > 170) return Fail(engine, ErrorNumber::kOutOfRange);
+  if (!IsWhole(r) || !IsWhole(n)) return Fail(engine, ErrorNumber::kOutOfRange);
   const double nf = Factorial(engine, n);
-  if (engine.ErrorCode != 0) return 0.0;
+  if (engine.ErrorCode != ErrorNumber::kNone) return 0.0;
   const double nrf = Factorial(engine, n - r);
-  if (engine.ErrorCode != 0) return 0.0;
+  if (engine.ErrorCode != ErrorNumber::kNone) return 0.0;
   if (!divideByRFactorial) return nf / nrf;
   const double rf = Factorial(engine, r);
-  if (engine.ErrorCode != 0) return 0.0;
+  if (engine.ErrorCode != ErrorNumber::kNone) return 0.0;
   return nf / nrf / rf;
 }
 
@@ -72,8 +67,8 @@ double Permutations(Engine& engine, double n, double r) { return Arrangements(en
 // A zero argument returns the other one with its sign (gcm(0, -6) = -6);
 // otherwise the result is positive. Also used by the fractions format.
 double Gcd(Engine& engine, double a, double b) {
-  engine.ErrorCode = 0;
-  if (OutsideDivisorLimits(a, b)) return Fail(engine, kErrOutOfRange);
+  engine.ErrorCode = ErrorNumber::kNone;
+  if (OutsideDivisorLimits(a, b)) return Fail(engine, ErrorNumber::kOutOfRange);
   if (a == 0) return b;
   if (b == 0) return a;
   double p = std::fabs(a);
@@ -92,8 +87,8 @@ double Gcd(Engine& engine, double a, double b) {
 // divides by zero inside the divisor loop, reported as 1. The result is
 // positive.
 double LeastCommonMultiple(Engine& engine, double a, double b) {
-  engine.ErrorCode = 0;
-  if (OutsideDivisorLimits(a, b)) return Fail(engine, kErrOutOfRange);
+  engine.ErrorCode = ErrorNumber::kNone;
+  if (OutsideDivisorLimits(a, b)) return Fail(engine, ErrorNumber::kOutOfRange);
   CheckedArith f;
   const double product = std::fabs(a) * std::fabs(b);
   double p = std::fabs(a);
@@ -105,16 +100,16 @@ double LeastCommonMultiple(Engine& engine, double a, double b) {
     q = r;
     r = p - std::floor(f.Div(p, q)) * q;
   }
-  if (f.Failed()) return Fail(engine, kErrUnknown);
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
   return product / q;
 }
 
 // 1 for a prime, 0 otherwise; 0 < n <= 1E9 and whole, else 5. Unlike the
 // other routines it never clears ErrorCode.
 double IsPrime(Engine& engine, double n) {
-  if (n > 1e9) return Fail(engine, kErrOutOfRange);
-  if (n <= 0) return Fail(engine, kErrOutOfRange);
-  if (!IsWhole(n)) return Fail(engine, kErrOutOfRange);
+  if (n > 1e9) return Fail(engine, ErrorNumber::kOutOfRange);
+  if (n <= 0) return Fail(engine, ErrorNumber::kOutOfRange);
+  if (!IsWhole(n)) return Fail(engine, ErrorNumber::kOutOfRange);
   if (n == 1) return 0.0;
   if (n == 2 || n == 3 || n == 5 || n == 7) return 1.0;
   if (std::fmod(n, 2.0) == 0) return 0.0;

@@ -12,11 +12,6 @@
 namespace tarvo {
 namespace {
 
-double Fail(Engine& engine, int code) {
-  engine.ErrorCode = code;
-  return 0.0;
-}
-
 // Work units (see ChargeWork): a term of the normal series (a power and two
 // divisions), the tail fit (five powers and an exponential), and a grid
 // point of the inverse besides its lower probability.
@@ -34,7 +29,7 @@ constexpr long kGridPointUnits = 2;
 // 1E-9 of -sqrt(pi/2) (where the partial sum passes through 0) would stop
 // after one term and give nearly 0 instead of 0.105.
 double NormalLower(Engine& engine, double z) {
-  engine.ErrorCode = 0;
+  engine.ErrorCode = ErrorNumber::kNone;
   if (z > 30) return 1.0;
   if (z < -30) return 0.0;
   const double pi = engine.Pi;
@@ -60,7 +55,7 @@ double NormalLower(Engine& engine, double z) {
     const double q = 1.0 / std::exp(p);
     result = z <= 0 ? q : 1.0 - q;
   }
-  if (!std::isfinite(result)) return Fail(engine, kErrUnknown);
+  if (!std::isfinite(result)) return Fail(engine, ErrorNumber::kUnknown);
   return result;
 }
 
@@ -72,8 +67,8 @@ double NormalLower(Engine& engine, double z) {
 // short of 0), so when no grid point reaches p the end itself, whose lower
 // probability does, is taken and the next pass refines below it.
 double NormalInverse(Engine& engine, double p) {
-  engine.ErrorCode = 0;
-  if (!(p > 0 && p < 1)) return Fail(engine, kErrOutOfRange);
+  engine.ErrorCode = ErrorNumber::kNone;
+  if (!(p > 0 && p < 1)) return Fail(engine, ErrorNumber::kOutOfRange);
   if (p <= 2e-197) return -30.0;
   if (p >= 0.999999999999999) return 9.0;
   if (p == 0.5) return 0.0;
@@ -86,7 +81,7 @@ double NormalInverse(Engine& engine, double p) {
     for (double z = start; z <= end; z += h) {
       if (!ChargeWork(engine, kGridPointUnits)) return 0.0;
       const double lower = NormalLower(engine, z);
-      if (engine.ErrorCode != 0) return 0.0;
+      if (engine.ErrorCode != ErrorNumber::kNone) return 0.0;
       if (lower >= p) {
         found = z;
         break;
@@ -103,15 +98,15 @@ double NormalInverse(Engine& engine, double p) {
 // and > 0, r whole with 0 <= r <= n, 0 <= p <= 1, else 5; n above 170 fails
 // with 5 through Combinations. 0^0 counts as 1.
 double BinomialProbability(Engine& engine, double n, double p, double r) {
-  engine.ErrorCode = 0;
+  engine.ErrorCode = ErrorNumber::kNone;
   if (!IsWhole(r) || !(n > 0) || !IsWhole(n) || !(p >= 0 && p <= 1) || !(r >= 0 && r <= n)) {
-    return Fail(engine, kErrOutOfRange);
+    return Fail(engine, ErrorNumber::kOutOfRange);
   }
   const double c = Combinations(engine, n, r);
-  if (engine.ErrorCode != 0) return 0.0;
+  if (engine.ErrorCode != ErrorNumber::kNone) return 0.0;
   CheckedArith f;
   const double result = f.Mul(f.Mul(f.Pow(p, r), c), f.Pow(1 - p, n - r));
-  if (f.Failed()) return Fail(engine, kErrUnknown);
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
   return result;
 }
 
@@ -137,34 +132,34 @@ double StoreInterval(Engine& engine, double lower, double upper) {
 // else 5 and a, b untouched. Writes a (lower) and b (upper); returns a. A
 // fault (a margin beyond the double range): 1.
 double MeanIntervalEstimation(Engine& engine, double n, double mean, double sd, double level) {
-  engine.ErrorCode = 0;
+  engine.ErrorCode = ErrorNumber::kNone;
   if (!(n > 0) || !IsWhole(n) || !(sd >= 0) || !(level > 0 && level < 1)) {
-    return Fail(engine, kErrOutOfRange);
+    return Fail(engine, ErrorNumber::kOutOfRange);
   }
   const double z = IntervalZ(engine, level);
-  if (engine.ErrorCode != 0) return 0.0;
+  if (engine.ErrorCode != ErrorNumber::kNone) return 0.0;
   CheckedArith f;
   const double e = f.Div(f.Mul(z, sd), f.Sqrt(n));
   const double lower = f.Sub(mean, e);
   const double upper = f.Add(e, mean);
-  if (f.Failed()) return Fail(engine, kErrUnknown);
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
   return StoreInterval(engine, lower, upper);
 }
 
 // Confidence interval of a rate (a proportion): n whole and > 0,
 // 0 <= rate <= 1, 0 < level < 1, else 5. Writes a and b; returns a.
 double RateIntervalEstimation(Engine& engine, double n, double rate, double level) {
-  engine.ErrorCode = 0;
+  engine.ErrorCode = ErrorNumber::kNone;
   if (!(n > 0) || !IsWhole(n) || !(rate >= 0 && rate <= 1) || !(level > 0 && level < 1)) {
-    return Fail(engine, kErrOutOfRange);
+    return Fail(engine, ErrorNumber::kOutOfRange);
   }
   const double z = IntervalZ(engine, level);
-  if (engine.ErrorCode != 0) return 0.0;
+  if (engine.ErrorCode != ErrorNumber::kNone) return 0.0;
   CheckedArith f;
   const double e = f.Mul(f.Sqrt(f.Div(f.Mul(1 - rate, rate), n)), z);
   const double lower = f.Sub(rate, e);
   const double upper = f.Add(e, rate);
-  if (f.Failed()) return Fail(engine, kErrUnknown);
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
   return StoreInterval(engine, lower, upper);
 }
 

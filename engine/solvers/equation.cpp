@@ -11,7 +11,7 @@ namespace tarvo {
 // (2.99999999 gives 3; 2.99 and 0.5 stay). Clears ErrorCode. Magnitudes where
 // v * 1E7 overflows come back unchanged (they are whole anyway).
 double SnapToInteger(Engine& engine, double v) {
-  engine.ErrorCode = 0;
+  engine.ErrorCode = ErrorNumber::kNone;
   const double n = std::floor(v + 0.5);
   const double m = std::floor(v * 1e7 + 0.5);
   if (!std::isfinite(m)) return v;

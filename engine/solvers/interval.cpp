@@ -24,11 +24,6 @@ constexpr long kMaxPasses = 10002;
 constexpr int kBisections = 57;
 constexpr int kPoleTestStep = 20;
 
-double Fail(Engine& engine, int code) {
-  engine.ErrorCode = code;
-  return 0.0;
-}
-
 // The midpoint without overflowing when both ends are near the top of the
 // double range.
 double Midpoint(double lo, double hi) {
@@ -49,8 +44,8 @@ Bracket Bisect(Engine& engine, const std::string& fn, double fPrev, double f1, d
   for (int step = 1; step <= kBisections; ++step) {
     const double m = Midpoint(lo, hi);
     const double fm = EvaluateAt(engine, fn, m);
-    if (engine.ErrorCode != 0) {
-      engine.ErrorCode = 0;
+    if (engine.ErrorCode != ErrorNumber::kNone) {
+      engine.ErrorCode = ErrorNumber::kNone;
       return Bracket::kDropped;
     }
     if (step == kPoleTestStep && std::fabs(fm) > tau) return Bracket::kDropped;
@@ -61,8 +56,8 @@ Bracket Bisect(Engine& engine, const std::string& fn, double fPrev, double f1, d
     }
   }
   const double fr = EvaluateAt(engine, fn, Midpoint(lo, hi));
-  if (engine.ErrorCode != 0) {
-    engine.ErrorCode = 0;
+  if (engine.ErrorCode != ErrorNumber::kNone) {
+    engine.ErrorCode = ErrorNumber::kNone;
     return Bracket::kDropped;
   }
   return std::fabs(fr) > tau ? Bracket::kDropped : Bracket::kRoot;
@@ -93,14 +88,13 @@ bool StoreRoot(Engine& engine, char& letter, double lo, double hi, double a, dou
 // last root stored. Bounds and step must be finite: an infinite one is out
 // of range (5) rather than a scan that never advances.
 double SolveOnInterval(Engine& engine, std::string_view equation, double a, double b, double h) {
-  EngineState& st = engine;
-  st.ErrorCode = 0;
-  if (!(h > 0) || !(b > a)) return Fail(engine, kErrOutOfRange);
-  if (!std::isfinite(h) || !std::isfinite(a) || !std::isfinite(b)) return Fail(engine, kErrOutOfRange);
+  engine.ErrorCode = ErrorNumber::kNone;
+  if (!(h > 0) || !(b > a)) return Fail(engine, ErrorNumber::kOutOfRange);
+  if (!std::isfinite(h) || !std::isfinite(a) || !std::isfinite(b)) return Fail(engine, ErrorNumber::kOutOfRange);
   const double steps = (b - a) / h;
-  if (!std::isfinite(steps)) return Fail(engine, kErrUnknown);  // b - a overflows
-  if (steps > kMaxSteps) return Fail(engine, kErrOutOfRange);
-  if (equation.empty()) return Fail(engine, kErrSyntax);
+  if (!std::isfinite(steps)) return Fail(engine, ErrorNumber::kUnknown);  // b - a overflows
+  if (steps > kMaxSteps) return Fail(engine, ErrorNumber::kOutOfRange);
+  if (equation.empty()) return Fail(engine, ErrorNumber::kSyntax);
 
   const std::string fn = solver::Terminated(equation);
   ClearVariables(engine);
@@ -110,14 +104,14 @@ double SolveOnInterval(Engine& engine, std::string_view equation, double a, doub
   double fPrev = 0;
   bool started = false;
   for (long pass = 0; x0 <= b && pass < kMaxPasses; ++pass, x0 += h) {
-    st.ErrorCode = 0;
+    engine.ErrorCode = ErrorNumber::kNone;
     fPrev = EvaluateAt(engine, fn, x0);
-    if (st.ErrorCode == 0 && fPrev != 0) {
+    if (engine.ErrorCode == ErrorNumber::kNone && fPrev != 0) {
       started = true;
       break;
     }
   }
-  if (!started) return Fail(engine, kErrOutOfRange);
+  if (!started) return Fail(engine, ErrorNumber::kOutOfRange);
 
   char letter = 'a' - 1;
   // Exactly-0 samples since the last non-zero one, the first of them, and
@@ -130,7 +124,7 @@ double SolveOnInterval(Engine& engine, std::string_view equation, double a, doub
   double x1 = x0 + h;
   for (long pass = 0; x1 <= end && pass < kMaxPasses; ++pass, x1 += h) {
     const double f1 = EvaluateAt(engine, fn, x1);
-    if (st.ErrorCode != 0) return 0.0;
+    if (engine.ErrorCode != ErrorNumber::kNone) return 0.0;
     if (f1 == 0) {
       if (zeroRun++ == 0) zeroX = x1;
     } else {
@@ -139,7 +133,7 @@ double SolveOnInterval(Engine& engine, std::string_view equation, double a, doub
       fBeforeZeros = f1;
       if (zeroRoot && !StoreRoot(engine, letter, zeroX, zeroX, a, b)) {
         solver::ClearSample(engine, solver::kX);
-        return Fail(engine, kNoticeMoreValues);
+        return Fail(engine, ErrorNumber::kMoreValues);
       }
     }
     if (fPrev * f1 < 0) {
@@ -147,16 +141,16 @@ double SolveOnInterval(Engine& engine, std::string_view equation, double a, doub
       double hi = x1;
       if (Bisect(engine, fn, fPrev, f1, lo, hi) == Bracket::kRoot && !StoreRoot(engine, letter, lo, hi, a, b)) {
         solver::ClearSample(engine, solver::kX);
-        return Fail(engine, kNoticeMoreValues);
+        return Fail(engine, ErrorNumber::kMoreValues);
       }
     }
     fPrev = f1;
   }
 
   solver::ClearSample(engine, solver::kX);
-  if (letter < 'a') return Fail(engine, kNoticeNoSolution);
-  st.ErrorCode = 0;
-  return st.VariableStore[static_cast<size_t>(letter - 'a')];
+  if (letter < 'a') return Fail(engine, ErrorNumber::kNoSolution);
+  engine.ErrorCode = ErrorNumber::kNone;
+  return engine.VariableStore[static_cast<size_t>(letter - 'a')];
 }
 
 }  // namespace tarvo

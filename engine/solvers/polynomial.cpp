@@ -20,12 +20,7 @@ using solver::EvaluateAt;
 // A point no user's polynomial is likely to be special at.
 constexpr double kDegreeTestPoint = -2.4273219483;
 
-double Fail(Engine& engine, int code) {
-  engine.ErrorCode = code;
-  return 0.0;
-}
-
-bool Stopped(Engine& engine) { return engine.ErrorCode != 0; }
+bool Stopped(Engine& engine) { return engine.ErrorCode != ErrorNumber::kNone; }
 
 // The equation's values at the sample points, in their order; false at the
 // first evaluation that fails (its error stays in ErrorCode).
@@ -62,9 +57,8 @@ double ShowAndReturn(Engine& engine, double a) {
 // the solver's arithmetic (both degree-test values 0 included). Returns a.
 double SolveQuadratic(Engine& engine, std::string_view equation) {
   ClearVariables(engine);
-  EngineState& st = engine;
-  st.ErrorCode = 0;
-  st.ComplexMarker = 0;
+  engine.ErrorCode = ErrorNumber::kNone;
+  engine.ComplexMarker = 0;
   const std::string fx = solver::Terminated(equation);
 
   double samples[3];
@@ -75,33 +69,33 @@ double SolveQuadratic(Engine& engine, std::string_view equation) {
   const double c = f0;
   const double b = f.Div(f.Sub(f.Sub(f.Mul(4, f1), f.Mul(3, f0)), f2), 2);
   const double a = f.Sub(f.Sub(f1, b), f0);
-  if (f.Failed()) return Fail(engine, kErrUnknown);
-  if (a == 0) return Fail(engine, kErrEquationInvalid);
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
+  if (a == 0) return Fail(engine, ErrorNumber::kEquationInvalid);
 
   const double t = kDegreeTestPoint;
   const double ft = EvaluateAt(engine, fx, t);
   if (Stopped(engine)) return 0.0;
   const double p = f.Add(f.Add(f.Mul(f.Mul(a, t), t), f.Mul(b, t)), c);
   const bool notQuadratic = FailsDegreeCheck(f, p, ft);
-  if (f.Failed()) return Fail(engine, kErrUnknown);
-  if (notQuadratic) return Fail(engine, kErrEquationInvalid);
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
+  if (notQuadratic) return Fail(engine, ErrorNumber::kEquationInvalid);
 
   const double disc = f.Sub(f.Mul(b, b), f.Mul(f.Mul(4, a), c));
-  if (f.Failed()) return Fail(engine, kErrUnknown);
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
   double root1;
   double root2;
   if (disc < 0) {
     const double re = SnapToInteger(engine, f.Div(f.Div(-b, 2), a));
     const double im = std::fabs(f.Div(f.Div(f.Sqrt(-disc), 2), a));
-    if (f.Failed()) return Fail(engine, kErrUnknown);
+    if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
     root1 = root2 = re;
     SetVariable(engine, 'i', im);
-    st.ComplexMarker = 2;
+    engine.ComplexMarker = 2;
   } else {
     const double s = f.Sqrt(disc);
     root1 = f.Div(f.Div(f.Add(-b, s), 2), a);
     root2 = f.Div(f.Div(f.Sub(-b, s), 2), a);
-    if (f.Failed()) return Fail(engine, kErrUnknown);
+    if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
   }
   SetVariable(engine, 'a', root1);
   SetVariable(engine, 'b', root2);
@@ -116,10 +110,9 @@ double SolveQuadratic(Engine& engine, std::string_view equation) {
 // zeroed and values above 0.9 in magnitude snapped. Errors as in EQ2D.
 // Returns a.
 double SolveCubic(Engine& engine, std::string_view equation) {
-  EngineState& st = engine;
-  st.ErrorCode = 0;
+  engine.ErrorCode = ErrorNumber::kNone;
   ClearVariables(engine);
-  st.ComplexMarker = 0;
+  engine.ComplexMarker = 0;
   const std::string fx = solver::Terminated(equation);
 
   double samples[4];
@@ -131,16 +124,16 @@ double SolveCubic(Engine& engine, std::string_view equation) {
   const double b = f.Div(f.Sub(f.Add(f1, fm), f.Mul(2, f0)), 2);
   const double a = f.Div(f.Sub(f.Sub(f.Add(f.Mul(2, fm), f2), f.Mul(3, f0)), f.Mul(6, b)), 6);
   const double c = f.Sub(f.Sub(f.Sub(f1, a), b), f0);
-  if (f.Failed()) return Fail(engine, kErrUnknown);
-  if (a == 0) return Fail(engine, kErrEquationInvalid);
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
+  if (a == 0) return Fail(engine, ErrorNumber::kEquationInvalid);
 
   const double t = kDegreeTestPoint;
   const double ft = EvaluateAt(engine, fx, t);
   if (Stopped(engine)) return 0.0;
   const double p = f.Add(f.Add(f.Add(f.Mul(a, f.Mul(f.Mul(t, t), t)), f.Mul(b, f.Mul(t, t))), f.Mul(c, t)), d0);
   const bool notCubic = FailsDegreeCheck(f, p, ft);
-  if (f.Failed()) return Fail(engine, kErrUnknown);
-  if (notCubic) return Fail(engine, kErrEquationInvalid);
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
+  if (notCubic) return Fail(engine, ErrorNumber::kEquationInvalid);
 
   const double a1 = f.Div(b, a);
   const double a2 = f.Div(c, a);
@@ -149,7 +142,7 @@ double SolveCubic(Engine& engine, std::string_view equation) {
   const double r = f.Div(f.Sub(f.Add(f.Mul(2, f.Pow(a1, 3)), f.Mul(27, a3)), f.Mul(f.Mul(9, a1), a2)), 54);
   const double q3 = f.Mul(f.Mul(q, q), q);
   const double delta = f.Sub(f.Mul(r, r), q3);
-  if (f.Failed()) return Fail(engine, kErrUnknown);
+  if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
 
   const double shift = f.Div(a1, 3);
   double ra;
@@ -158,15 +151,15 @@ double SolveCubic(Engine& engine, std::string_view equation) {
   double im = 0.0;
   if (delta < 0) {
     const double cosine = f.Div(r, f.Sqrt(q3));
-    if (f.Failed()) return Fail(engine, kErrUnknown);
+    if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
     const double theta = ArcCos(engine, cosine) / 3;
     if (Stopped(engine)) return 0.0;
-    const double pi = st.Pi;
+    const double pi = engine.Pi;
     const double k = f.Mul(-2, f.Sqrt(q));
     ra = f.Sub(f.Mul(k, std::cos(theta)), shift);
     rb = f.Sub(f.Mul(k, std::cos(theta + (pi + pi) / 3)), shift);
     rc = f.Sub(f.Mul(k, std::cos(theta + pi * 4 / 3)), shift);
-    if (f.Failed()) return Fail(engine, kErrUnknown);
+    if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
     if (a3 == 0 && std::fabs(rc) < 1e-10) rc = 0.0;
   } else {
     const double sd = f.Sqrt(delta);
@@ -179,7 +172,7 @@ double SolveCubic(Engine& engine, std::string_view equation) {
     rc = rb;
     im = std::fabs(f.Mul(std::sqrt(3.0) / 2, f.Sub(s, tt)));
     const double scale = f.Add(f.Add(std::fabs(tt), std::fabs(s)), std::fabs(a1));
-    if (f.Failed()) return Fail(engine, kErrUnknown);
+    if (f.Failed()) return Fail(engine, ErrorNumber::kUnknown);
     if (scale != 0) {
       for (double* root : {&ra, &rb, &rc}) {
         if (std::fabs(*root) < scale * 1e-8) *root = 0.0;
@@ -196,7 +189,7 @@ double SolveCubic(Engine& engine, std::string_view equation) {
   solver::ClearSample(engine, solver::kX);
   if (im != 0) {
     SetVariable(engine, 'i', im);
-    st.ComplexMarker = 3;
+    engine.ComplexMarker = 3;
   } else {
     solver::ClearSample(engine, 'i' - 'a');  // even when the equation itself read i
   }

@@ -4,11 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <string_view>
 
+#include "engine/errors.h"
 #include "engine/state.h"
 #include "engine/tokens.h"
+
+namespace tarvo {
+// Failure messages show an error by its number.
+inline void PrintTo(ErrorNumber error, std::ostream* out) { *out << static_cast<int>(error); }
+}  // namespace tarvo
 
 namespace tarvo::test {
 

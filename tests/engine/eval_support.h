@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "engine/errors.h"
 #include "engine/eval/evaluate.h"
 #include "engine/state.h"
 #include "tests/base/test_support.h"
@@ -15,29 +16,29 @@ namespace tarvo::test {
 
 struct Outcome {
   double value;
-  int error;
+  ErrorNumber error;
 };
 
 // A fresh calculation: ErrorCode cleared, radians or degrees, then Evaluate.
 inline Outcome Calc(Engine& engine, std::string_view readable, bool degrees = false) {
-  engine.ErrorCode = 0;
+  engine.ErrorCode = ErrorNumber::kNone;
   engine.AngleFactor = degrees ? 180 / engine.Pi : 1.0;
   const double v = Evaluate(engine, Tok(readable));
   return {v, engine.ErrorCode};
 }
 
-// A token string and either its value (error 0) or its error (value 0).
+// A token string and either its value (no error) or its error (value 0).
 struct Row {
   std::string tokens;
   double expected;
-  int error;
+  ErrorNumber error = ErrorNumber::kNone;
 };
 
 inline void CheckRows(Engine& engine, std::initializer_list<Row> rows) {
   for (const Row& row : rows) {
     const Outcome out = Calc(engine, row.tokens);
     EXPECT_EQ(row.error, out.error) << row.tokens;
-    EXPECT_DOUBLE_EQ(row.error == 0 ? row.expected : 0.0, out.value) << row.tokens;
+    EXPECT_DOUBLE_EQ(row.error == ErrorNumber::kNone ? row.expected : 0.0, out.value) << row.tokens;
   }
 }
 

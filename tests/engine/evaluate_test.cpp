@@ -15,21 +15,23 @@
 namespace tarvo::test {
 namespace {
 
+using enum ErrorNumber;
+
 using Evaluation = FreshEngine;
 using Dispatch = FreshEngine;
 
 TEST_F(Evaluation, LiteralsAndMalformedStrings) {
   CheckRows(engine, {
-      {".5:", 0.5, 0}, {"5.:", 5, 0}, {".:", 0, 0}, {"2e3+1:", 2001, 0}, {"2E-3:", 0.002, 0},
-      {"2E+3:", 2000, 0}, {"1E:", 1, 0}, {"1e+:", 1, 0}, {"E5:", 0, 0}, {"1E-400:", 0, 0},
-      {"0.0001E-330:", 0, 0}, {"0.001E310:", 1e307, 0}, {"0E99999:", 0, 0},
-      {"1E400:", 0, kErrOverflow}, {"1000000000000000000000000000000E300:", 0, kErrOverflow},
-      {"1E99999999999999999999:", 0, kErrOverflow},
+      {".5:", 0.5}, {"5.:", 5}, {".:", 0}, {"2e3+1:", 2001}, {"2E-3:", 0.002},
+      {"2E+3:", 2000}, {"1E:", 1}, {"1e+:", 1}, {"E5:", 0}, {"1E-400:", 0},
+      {"0.0001E-330:", 0}, {"0.001E310:", 1e307}, {"0E99999:", 0},
+      {"1E400:", 0, kOverflow}, {"1000000000000000000000000000000E300:", 0, kOverflow},
+      {"1E99999999999999999999:", 0, kOverflow},
   });
   for (const char* bad : {"1.2.3:", "):", "2x:", "1(2):", "1{sin}2:", "", ":", "1+2", "1+",
                           "{sin}", "(1+2:", "1+(2*(3:", "1+2):", "(1))+2:", "ab:", "x1:", "X:",
                           "{0}:", "{227}1:"})
-    CheckRows(engine, {{bad, 0, kErrSyntax}});
+    CheckRows(engine, {{bad, 0, kSyntax}});
 }
 
 TEST_F(Evaluation, ParsingIgnoresTheLocale) {
@@ -44,29 +46,29 @@ TEST_F(Evaluation, ParsingIgnoresTheLocale) {
 TEST_F(Evaluation, StackAndListLimits) {
   // 28 pending prefix items (groups and function tokens count together).
   CheckRows(engine, {
-      {Repeat("(", 28) + "1" + Repeat(")", 28) + ":", 1, 0},
-      {Repeat("(", 29) + "1" + Repeat(")", 29) + ":", 0, kErrUnknown},
-      {Repeat("{Negate}", 28) + "3:", 3, 0}, {Repeat("{Negate}", 29) + "3:", 0, kErrUnknown},
-      {Repeat("{Negate}(", 15) + "3" + Repeat(")", 15) + ":", 0, kErrUnknown},
+      {Repeat("(", 28) + "1" + Repeat(")", 28) + ":", 1},
+      {Repeat("(", 29) + "1" + Repeat(")", 29) + ":", 0, kUnknown},
+      {Repeat("{Negate}", 28) + "3:", 3}, {Repeat("{Negate}", 29) + "3:", 0, kUnknown},
+      {Repeat("{Negate}(", 15) + "3" + Repeat(")", 15) + ":", 0, kUnknown},
   });
   // 28 value slots: each unit leaves five operators of rising priority
   // waiting and opens a group.
   const std::string unit = "1+1@1*1{ImplicitProduct}1^(";
   CheckRows(engine, {
-      {Repeat(unit, 5) + "1+1@1" + Repeat(")", 5) + ":", 2, 0},
-      {Repeat(unit, 5) + "1+1@1*1" + Repeat(")", 5) + ":", 0, kErrUnknown},
+      {Repeat(unit, 5) + "1+1@1" + Repeat(")", 5) + ":", 2},
+      {Repeat(unit, 5) + "1+1@1*1" + Repeat(")", 5) + ":", 0, kUnknown},
   });
   // 16 argument lists per evaluation (a list's value is its number), ten
   // arguments per list, list numbers 1..16.
   const std::string sixteen = "(1{ArgumentMark}1)" + Repeat("+(1{ArgumentMark}1)", 15);
   CheckRows(engine, {
-      {sixteen + ":", 136, 0}, {sixteen + "+(1{ArgumentMark}1):", 0, kErrTooManyEquations},
-      {"1{ArgumentMark}2,3,4,5,6,7,8,9,10:", 1, 0},
-      {"1{ArgumentMark}2,3,4,5,6,7,8,9,10,11:", 0, kErrUnknown}, {"0,5:", 0, kErrUnknown},
-      {"17,5:", 0, kErrUnknown}, {"{Negate}1,5:", 0, kErrUnknown}, {"1e300,5:", 0, kErrUnknown},
-      {"0.5,1:", 0, kErrUnknown}, {"16.5,1:", 16.5, 0},
+      {sixteen + ":", 136}, {sixteen + "+(1{ArgumentMark}1):", 0, kTooManyEquations},
+      {"1{ArgumentMark}2,3,4,5,6,7,8,9,10:", 1},
+      {"1{ArgumentMark}2,3,4,5,6,7,8,9,10,11:", 0, kUnknown}, {"0,5:", 0, kUnknown},
+      {"17,5:", 0, kUnknown}, {"{Negate}1,5:", 0, kUnknown}, {"1e300,5:", 0, kUnknown},
+      {"0.5,1:", 0, kUnknown}, {"16.5,1:", 16.5},
       // det3x3(1..8, 10) is -3: the second list of a call reaches its function.
-      {"(1{ArgumentMark}1)+{#dettxt}(1{ArgumentMark}2,3,4,5,6,7,8,10):", -2, 0},
+      {"(1{ArgumentMark}1)+{#dettxt}(1{ArgumentMark}2,3,4,5,6,7,8,10):", -2},
   });
 }
 
@@ -77,13 +79,13 @@ TEST_F(Evaluation, StackAndListLimits) {
 TEST_F(Evaluation, SolverNestingAndWorkAreBounded) {
   for (const char* solver : {"{solve}(1{ArgumentMark}0,2)", "{solve}(1{ArgumentMark}0,2,0.0002)", "{#ecsg}(1)"}) {
     engine.EquationSlots[1] = Tok(std::string(solver) + "-x^2");
-    CheckRows(engine, {{std::string(solver) + ":", 0, kErrUnknown}});
+    CheckRows(engine, {{std::string(solver) + ":", 0, kUnknown}});
   }
-  for (const auto& [terms, error] : {std::pair{60, kNoticeNoSolution}, {4000, kErrCalculationTooLong}}) {
+  for (const auto& [terms, error] : {std::pair{60, kNoSolution}, {4000, kCalculationTooLong}}) {
     engine.EquationSlots[1] = Tok("1/{sin}(180{ImplicitProduct}x)+0{ImplicitProduct}(" + Repeat("x+", terms) + "x)");
     EXPECT_EQ(error, Calc(engine, "{solve}(1{ArgumentMark}0.5,10000.5,1):", true).error) << terms;
   }
-  EXPECT_EQ(0, Calc(engine, "1+1:").error);
+  EXPECT_EQ(kNone, Calc(engine, "1+1:").error);
 }
 
 // The work an evaluation was charged.
@@ -117,20 +119,20 @@ TEST_F(Evaluation, SlowPathsCostMoreWork) {
 // arguments are slot numbers 0..9.
 TEST_F(Dispatch, ListNumbersAndEquationSlots) {
   CheckRows(engine, {
-      {"{lgb}0:", 0, kErrUnknown}, {"{lgb}17:", 0, kErrUnknown}, {"{lgb}{Negate}1:", 0, kErrUnknown},
-      {"{lgb}1e300:", 0, kErrUnknown}, {"{lgb}16.6:", 0, kErrUnknown}, {"{ncr}0.5:", 0, kErrUnknown},
-      {"{ncr}5:", 0, kErrArgumentCount},  // a plain number names an empty list
-      {"{lgb}(2{ArgumentMark}8)*0+{lgb}1.4:", 3, 0},
-      {"{#ecsg}10:", 0, kErrUnknown}, {"{#ecsg}{Negate}1:", 0, kErrUnknown},
-      {"{#ecsg}9.6:", 0, kErrUnknown}, {"{#ectg}10:", 0, kErrUnknown},
-      {"{solve}(10{ArgumentMark}0,1):", 0, kErrUnknown}, {"{#sdxd}(1{ArgumentMark}10):", 0, kErrUnknown},
-      {"{#stxt}(1{ArgumentMark}2,12):", 0, kErrUnknown},
-      {"{#sdxd}(12{ArgumentMark}2,3):", 0, kErrArgumentCount},
+      {"{lgb}0:", 0, kUnknown}, {"{lgb}17:", 0, kUnknown}, {"{lgb}{Negate}1:", 0, kUnknown},
+      {"{lgb}1e300:", 0, kUnknown}, {"{lgb}16.6:", 0, kUnknown}, {"{ncr}0.5:", 0, kUnknown},
+      {"{ncr}5:", 0, kArgumentCount},  // a plain number names an empty list
+      {"{lgb}(2{ArgumentMark}8)*0+{lgb}1.4:", 3},
+      {"{#ecsg}10:", 0, kUnknown}, {"{#ecsg}{Negate}1:", 0, kUnknown},
+      {"{#ecsg}9.6:", 0, kUnknown}, {"{#ectg}10:", 0, kUnknown},
+      {"{solve}(10{ArgumentMark}0,1):", 0, kUnknown}, {"{#sdxd}(1{ArgumentMark}10):", 0, kUnknown},
+      {"{#stxt}(1{ArgumentMark}2,12):", 0, kUnknown},
+      {"{#sdxd}(12{ArgumentMark}2,3):", 0, kArgumentCount},
   });
   for (const char* accepted : {"{#ecsg}0:", "{#ecsg}9.4:", "{#ectg}1:", "{solve}(9{ArgumentMark}0,1,0.5):",
                                "{#sdxd}(1{ArgumentMark}2):", "{#stxt}(1{ArgumentMark}2,3):"}) {
-    const int error = Calc(engine, accepted).error;
-    EXPECT_TRUE(error != kErrUnknown && error != kErrArgumentCount) << accepted;
+    const ErrorNumber error = Calc(engine, accepted).error;
+    EXPECT_TRUE(error != kUnknown && error != kArgumentCount) << accepted;
   }
 }
 

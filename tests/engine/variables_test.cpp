@@ -12,24 +12,26 @@
 namespace tarvo::test {
 namespace {
 
+using enum ErrorNumber;
+
 using Variables = FreshEngine;
 
 TEST_F(Variables, ReadAssignAndClear) {
   auto& store = engine.VariableStore;
   auto& flags = engine.DefinedFlag;
-  CheckRows(engine, {{"y:", 0, 0}, {"2{ImplicitProduct}e:", 2 * std::exp(1.0), 0}});
+  CheckRows(engine, {{"y:", 0}, {"2{ImplicitProduct}e:", 2 * std::exp(1.0)}});
   EXPECT_TRUE(flags['y' - 'a'] == kDefined && flags['w' - 'a'] == kUndefined);
   AssignVariable(engine, 'x', 3);
   AssignVariable(engine, 'z', -1.5);
-  EXPECT_TRUE(engine.ErrorCode == 0 && flags['z' - 'a'] == kDefined);
-  CheckRows(engine, {{"x*z:", -4.5, 0}});
+  EXPECT_TRUE(engine.ErrorCode == kNone && flags['z' - 'a'] == kDefined);
+  CheckRows(engine, {{"x*z:", -4.5}});
   // Refusals change nothing; a routine's write to a non-letter is dropped.
   const auto storeBefore = store;
   const auto flagsBefore = flags;
   for (char target : {'e', '5', 'X', '`', '{', '\xE9'}) {
-    engine.ErrorCode = 0;
+    engine.ErrorCode = kNone;
     AssignVariable(engine, target, 2);
-    EXPECT_EQ(target == 'e' ? kErrConstant : kErrUnknownVariable, engine.ErrorCode) << target;
+    EXPECT_EQ(target == 'e' ? kConstant : kUnknownVariable, engine.ErrorCode) << target;
   }
   SetVariable(engine, '?', 1);
   SetVariable(engine, 'A', 1);

@@ -15,6 +15,8 @@
 namespace tarvo {
 namespace {
 
+using enum ErrorNumber;
+
 using test::Readable;
 using test::Repeat;
 using test::Tok;
@@ -31,7 +33,7 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
   struct Row {
     std::string input;
     std::string want;  // Tok() notation; "*" for any text
-    int error = 0;
+    ErrorNumber error = kNone;
     int beeps = 0;
   };
   const Row rows[] = {
@@ -49,18 +51,18 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
       {"12\xB0" "34'56\"", "((12)+(34/60)+(56/3600)):"},
       {"\xB0", "{#NUY}:"},
       {"2+!", "2+!:"},
-      {"1)%(", "", kErrSyntax},
+      {"1)%(", "", kSyntax},
       {"(1)%+(23)%", "((1)/100)+((23)/100):"},
-      {"ncr(ncr(5),2)", "{ncr}({ArgumentMark}2):", kErrSyntax},
-      {"(2+3", "(2+3):", 0, 1},
-      {"((2", "((2)):", 0, 1},
-      {")(", "){ImplicitProduct}(:", 0, 0},
-      {"2+3)", "", kErrParenClosed},
-      {"&h", "", kErrOutOfRange},
-      {"|3", "", kErrParenOpen},
-      {"&h" + std::string(256, 'f'), "", kErrUnknown},
-      {"&b" + std::string(1100, '1'), "", kErrUnknown},
-      {NestedCalls(201), "", kErrUnknown},
+      {"ncr(ncr(5),2)", "{ncr}({ArgumentMark}2):", kSyntax},
+      {"(2+3", "(2+3):", kNone, 1},
+      {"((2", "((2)):", kNone, 1},
+      {")(", "){ImplicitProduct}(:", kNone, 0},
+      {"2+3)", "", kParenClosed},
+      {"&h", "", kOutOfRange},
+      {"|3", "", kParenOpen},
+      {"&h" + std::string(256, 'f'), "", kUnknown},
+      {"&b" + std::string(1100, '1'), "", kUnknown},
+      {NestedCalls(201), "", kUnknown},
       {NestedCalls(200), "*"},
   };
   for (const Row& r : rows) {

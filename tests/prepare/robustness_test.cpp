@@ -14,6 +14,8 @@
 namespace tarvo {
 namespace {
 
+using enum ErrorNumber;
+
 using test::Repeat;
 
 TEST(Robustness, EveryByteAndLongHostileEntries) {
@@ -28,15 +30,15 @@ TEST(Robustness, EveryByteAndLongHostileEntries) {
     Engine engine;
     const std::string got = NormalizeExpression(engine, input);
     const std::string name = test::Readable(input.substr(0, 12));
-    if (engine.ErrorCode == 0) {
+    if (engine.ErrorCode == kNone) {
       ASSERT_FALSE(got.empty()) << name;
       EXPECT_EQ(got.back(), ':') << name;
       EXPECT_EQ(got.find_first_of("{}[]"), std::string::npos) << name << ": " << test::Readable(got);
     } else {
-      EXPECT_TRUE(engine.ErrorCode == kErrUnknown || engine.ErrorCode == kErrSyntax ||
-                  engine.ErrorCode == kErrOutOfRange || engine.ErrorCode == kErrParenOpen ||
-                  engine.ErrorCode == kErrParenClosed) << name << ": error " << engine.ErrorCode;
-      if (engine.ErrorCode != kErrSyntax) {
+      EXPECT_TRUE(engine.ErrorCode == kUnknown || engine.ErrorCode == kSyntax ||
+                  engine.ErrorCode == kOutOfRange || engine.ErrorCode == kParenOpen ||
+                  engine.ErrorCode == kParenClosed) << name << ": error " << static_cast<int>(engine.ErrorCode);
+      if (engine.ErrorCode != kSyntax) {
         EXPECT_EQ(got, "") << name;
       }
     }

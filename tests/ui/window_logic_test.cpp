@@ -306,7 +306,7 @@ TEST(WindowLogic, EveryConstantReadsBackAsItsValue) {
   for (const Constant& k : kConstants) {
     Window w;
     w.Do("m" + std::to_string(k.index - 1) + " k89 E");
-    ASSERT_EQ(w.engine.ErrorCode, 0) << k.index << " " << w.c.upper;
+    ASSERT_EQ(w.engine.ErrorCode, ErrorNumber::kNone) << k.index << " " << w.c.upper;
     EXPECT_DOUBLE_EQ(w.engine.LastAnswer, k.index == kPiConstant ? w.engine.Pi : std::stod(std::string(k.text)))
         << k.index;
   }
@@ -365,7 +365,7 @@ TEST(WindowLogic, EntriesOverTheLengthLimitAreRefusedBeforeAnyWork) {
     w.c.SetEntryText(entry);
     w.logic.ExecuteKey();
     const bool fits = entry == longest;
-    EXPECT_EQ(w.engine.ErrorCode, fits ? 0 : kErrEntryTooLong);
+    EXPECT_EQ(w.engine.ErrorCode, fits ? ErrorNumber::kNone : ErrorNumber::kEntryTooLong);
     EXPECT_EQ(w.c.busy.empty(), !fits) << "nothing evaluated";
   }
   EXPECT_EQ(w.logic.History().Last(), 2) << "only the start's 0 and the longest kept";

@@ -62,7 +62,7 @@ SaveResult CalculatorLogic::EndSession(const std::string& stateDir, const LockWa
 }
 
 void CalculatorLogic::ShowError() {
-  const int code = engine_.ErrorCode;
+  const ErrorNumber code = engine_.ErrorCode;
   c_.SetEntryColor(IsNotice(code) ? kNoticeGreen : kErrorRed);
   c_.SetUpperMessage(std::string(ErrorMessage(code)) + " ");
   c_.SetLowerMessage("");
@@ -110,7 +110,7 @@ void CalculatorLogic::ProcessEntry() {
     if (!r.normalText.empty() && x != 0) c_.SetClipboardText(x < 0 ? r.normalText.substr(1) : r.normalText);
     ShowAnswer(format_.ShowAnswer(r.normalText));
   } catch (const std::bad_alloc&) {
-    engine_.ErrorCode = kErrTooComplex;
+    Fail(engine_, ErrorNumber::kTooComplex);
     ShowError();
   }
 }
@@ -118,7 +118,7 @@ void CalculatorLogic::ProcessEntry() {
 void CalculatorLogic::ExecuteKey() {
   ProcessEntry();
   shifts_.Clear();
-  if (engine_.ErrorCode == 0) {
+  if (engine_.ErrorCode == ErrorNumber::kNone) {
     c_.SetUpperMessage("");
     c_.SetLowerMessage("");
     // An equation's results are no number to continue from.
@@ -129,7 +129,7 @@ void CalculatorLogic::ExecuteKey() {
 
 bool CalculatorLogic::EntryFits(size_t length) {
   if (length <= static_cast<size_t>(kMaxEntryLength)) return true;
-  engine_.ErrorCode = kErrEntryTooLong;
+  Fail(engine_, ErrorNumber::kEntryTooLong);
   ShowError();
   return false;
 }
