@@ -152,8 +152,7 @@ constexpr std::array<FunctionToken, kParenFunctionCount> ParenFunctionTable = {{
     {"#graph(", Token::ReservedGraph},
     {"#sumat(", Token::ReservedSum},}};
 
-// Entries that share a token (10/11, 12/13, 14/15) share a priority too; the
-// evaluator always finds the lower position.
+// Spellings that share a token ("<>" and "><") share its priority.
 constexpr std::array<OperatorToken, kOperatorTokenCount> OperatorTokenTable = {{
     {":", Token::End, 0},
     {")", Token::CloseGroup, 0},
@@ -236,12 +235,23 @@ constexpr bool OperatorsSpellTheirTokens() {
   return true;
 }
 
+// A token has one priority, whichever of its spellings was typed; priority
+// 0 marks exactly the closing tokens, which end a group or the string.
+constexpr bool OneTokenOnePriority() {
+  for (const OperatorToken& op : OperatorTokenTable) {
+    const bool closing = op.code == Token::End || op.code == Token::CloseGroup;
+    if ((op.priority == 0) != closing) return false;
+    for (const OperatorToken& other : OperatorTokenTable)
+      if (other.code == op.code && other.priority != op.priority) return false;
+  }
+  return true;
+}
+
 static_assert(CoversFunctionCodes());
 static_assert(KeepsOrderRule());
 static_assert(CallsMatchFunctions());
 static_assert(OperatorsSpellTheirTokens());
-static_assert(OperatorTokenTable[0].code == Token::End && OperatorTokenTable[1].code == Token::CloseGroup,
-              "the normaliser and the evaluator treat the first two operators as closing tokens");
+static_assert(OneTokenOnePriority());
 
 }  // namespace
 
@@ -257,13 +267,13 @@ namespace {
 struct ByteSets {
   std::array<bool, 256> function{};
   std::array<bool, 256> paren{};
-  std::array<unsigned char, 256> operatorNumber{};
+  std::array<signed char, 256> priority{};
   ByteSets() {
     for (const auto& e : FunctionTokenTable) function[static_cast<size_t>(CodeOf(e.code))] = true;
     for (const auto& e : ParenFunctionTable) paren[static_cast<size_t>(CodeOf(e.code))] = true;
-    for (int i = kOperatorTokenCount; i >= 1; --i)
-      operatorNumber[static_cast<size_t>(CodeOf(OperatorTokenTable[static_cast<size_t>(i - 1)].code))] =
-          static_cast<unsigned char>(i);
+    priority.fill(kNoOperator);
+    for (const auto& e : OperatorTokenTable)
+      priority[static_cast<size_t>(CodeOf(e.code))] = static_cast<signed char>(e.priority);
   }
 };
 
@@ -276,12 +286,7 @@ const ByteSets& Sets() {
 
 bool IsFunctionToken(char c) { return Sets().function[static_cast<size_t>(Code(c))]; }
 bool IsParenFunctionToken(char c) { return Sets().paren[static_cast<size_t>(Code(c))]; }
-int OperatorNumber(char c) { return Sets().operatorNumber[static_cast<size_t>(Code(c))]; }
-
-int OperatorPriority(int number) {
-  if (number < 1 || number > kOperatorTokenCount) return 0;
-  return OperatorTokenTable[static_cast<size_t>(number - 1)].priority;
-}
+int OperatorPriority(char c) { return Sets().priority[static_cast<size_t>(Code(c))]; }
 
 std::vector<std::string> TokenOrderCheck(std::span<const FunctionToken> table) {
   std::vector<std::string> messages;

@@ -180,11 +180,11 @@ extern const std::array<OperatorToken, kOperatorTokenCount> OperatorTokenTable;
 bool IsFunctionToken(char c);
 bool IsParenFunctionToken(char c);
 
-// The evaluator's operator lookup: the 1-based position of the first
-// entry of OperatorTokenTable whose token is c, 0 when c is no operator.
-int OperatorNumber(char c);
-// The priority stored at an operator number (1..29).
-int OperatorPriority(int number);
+// The priority of the operator whose token is c, from 1 (the argument
+// separators) to 9 (powers, roots, "//"); 0 for the closing tokens ":" and
+// ")"; kNoOperator when c is no operator.
+inline constexpr int kNoOperator = -1;
+int OperatorPriority(char c);
 
 extern const std::array<std::string_view, 7> WeekdayNames;   // 0 = Monday
 extern const std::array<std::string_view, 13> MonthNames;    // 1 = January, 0 empty

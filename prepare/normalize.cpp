@@ -497,7 +497,6 @@ void ReplaceOperatorSpellings(WorkText& t) {
   }
 }
 
-// ":" and ")" (the first two entries) are no operators a sign can follow.
 // One walk does what replacing each operator followed by "+" in table order
 // does: once the sign runs are folded no "++" is left, so dropping a "+"
 // never makes another operator-"+" pair, and the second spelling of a token
@@ -517,10 +516,11 @@ void DropPlusAfterOperators(WorkText& t) {
   t.Set(std::move(out));
 }
 
+// The closing tokens (priority 0) are no operators a sign can follow.
 void NegateMinusAfterOperators(WorkText& t) {
   if (!t.Has('-')) return;
-  for (size_t e = 2; e < OperatorTokenTable.size(); ++e)
-    NegateMinusAfter(t, ByteOf(OperatorTokenTable[e].code));
+  for (const OperatorToken& op : OperatorTokenTable)
+    if (op.priority != 0) NegateMinusAfter(t, ByteOf(op.code));
 }
 
 void WriteZeroBeforeLeadingSigns(WorkText& t) {

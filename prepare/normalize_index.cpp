@@ -16,8 +16,9 @@ ByteKinds::ByteKinds() {
     call[c] = IsParenFunctionToken(static_cast<char>(c));
     signAbsorber[c] = false;
   }
-  // ":" and ")" (the first two entries) are no operators a sign can follow.
-  for (size_t e = 2; e < OperatorTokenTable.size(); ++e) signAbsorber[CodeOf(OperatorTokenTable[e].code)] = true;
+  // The closing tokens (priority 0) are no operators a sign can follow.
+  for (const OperatorToken& op : OperatorTokenTable)
+    if (op.priority != 0) signAbsorber[CodeOf(op.code)] = true;
 }
 const ByteKinds kKinds;
 

@@ -43,25 +43,6 @@ bool ToInt32(Engine& engine, double x, std::int32_t& out) {
 
 namespace {
 
-// Operator numbers (positions in the operator table) that the evaluator acts on.
-enum OperatorNumberValue : int {
-  kOpEnd = 1,
-  kOpClose = 2,
-  kOpAdd = 3,
-  kOpSubtract = 4,
-  kOpAtProduct = 5,
-  kOpProduct = 6,
-  kOpReciprocalSum = 7,
-  kOpDivide = 8,
-  kOpPower = 9,
-  kOpIntegerDivide = 21,
-  kOpArgumentMark = 22,
-  kOpComma = 23,
-  kOpMod = 24,
-  kOpImplicitProduct = 28,
-  kOpNthRoot = 29,
-};
-
 // ValueStack slots 1..28 (0 unused); PendingOperators 0..27 sit between slots;
 // PrefixStack levels 2..29 hold pending items (level 1 is the floor).
 constexpr int kValueSlots = 29;
@@ -72,23 +53,20 @@ constexpr int kTopPrefixLevel = 29;
 // The token tables' answers for each byte, read once before main: the scan
 // asks them for every operator and prefix item.
 struct ByteKinds {
-  std::int8_t op[256];
-  std::int8_t priority[kOperatorTokenCount + 1];
+  std::int8_t priority[256];  // OperatorPriority, kNoOperator for no operator
   bool function[256];
   ByteKinds() {
     for (int c = 0; c < 256; ++c) {
-      op[c] = static_cast<std::int8_t>(OperatorNumber(static_cast<char>(c)));
+      priority[c] = static_cast<std::int8_t>(OperatorPriority(static_cast<char>(c)));
       function[c] = IsFunctionToken(static_cast<char>(c));
     }
-    for (int n = 0; n <= kOperatorTokenCount; ++n) priority[n] = static_cast<std::int8_t>(OperatorPriority(n));
   }
 };
 const ByteKinds kKinds;
-int OperatorAt(char c) { return kKinds.op[Code(c)]; }
-int PriorityOf(int op) { return op >= 0 && op <= kOperatorTokenCount ? kKinds.priority[op] : OperatorPriority(op); }
 
+// A binary operator waiting for its right operand.
 struct PendingOperator {
-  std::int32_t Operator = 0;
+  Token Operator{};
   std::int32_t Priority = 0;
 };
 
@@ -253,22 +231,22 @@ class Evaluation {
       if (!ReadOperand()) return 0.0;
       for (;;) {
         if (!ApplyPrefixes()) return 0.0;
-        const int op = OperatorAt(At(tokens_, position_));
-        if (op == 0) return Fail(engine_, ErrorNumber::kSyntax);  // also the end of a string without ":"
+        const char op = At(tokens_, position_);
+        const int priority = kKinds.priority[Code(op)];
+        if (priority == kNoOperator) return Fail(engine_, ErrorNumber::kSyntax);  // also the end of a string without ":"
         if (!Charge(kOperatorUnits)) return 0.0;
-        const int priority = PriorityOf(op);
         ++position_;
         if (!Reduce(priority)) return 0.0;
         if (priority != 0) {
           if (slot_ >= kTopSlot) return Fail(engine_, ErrorNumber::kUnknown);
-          pending_[slot_] = {op, priority};
+          pending_[slot_] = {static_cast<Token>(op), priority};
           ++slot_;
           break;  // next operand
         }
         // A closing token. The normaliser balances every group, but a typed
         // ":" can stand inside one: that, and a ")" with no "(" open, is a
         // syntax error rather than the value of a half-read expression.
-        if (op == kOpEnd) {
+        if (op == ByteOf(Token::End)) {
           if (level_ != 1) return Fail(engine_, ErrorNumber::kSyntax);
           return values_[1];
         }
@@ -368,17 +346,17 @@ class Evaluation {
   }
 
   // x := x (op) y. False with ErrorCode set on failure.
-  bool ApplyOperator(int op, double& x, double y) {
+  bool ApplyOperator(Token op, double& x, double y) {
     if (!Charge(kArithmeticUnits)) return false;
     double r = 0.0;
     long subnormalUnits = kSubnormalArithmeticUnits;
     switch (op) {
-      case kOpAdd: r = x + y; subnormalUnits = 0; break;
-      case kOpSubtract: r = x - y; subnormalUnits = 0; break;
-      case kOpAtProduct:
-      case kOpProduct:
-      case kOpImplicitProduct: r = x * y; break;
-      case kOpReciprocalSum: {
+      case Token::Plus: r = x + y; subnormalUnits = 0; break;
+      case Token::Minus: r = x - y; subnormalUnits = 0; break;
+      case Token::KeypadProduct:
+      case Token::Product:
+      case Token::ImplicitProduct: r = x * y; break;
+      case Token::ReciprocalSum: {
         if (!Charge(kReciprocalSumUnits)) return false;
         const double product = x * y;
         if (!ResultOk(engine_, product)) return false;
@@ -386,31 +364,31 @@ class Evaluation {
         if (!ResultOk(engine_, sum) || !CheckedDivide(engine_, product, sum, r)) return false;
         break;
       }
-      case kOpDivide:
+      case Token::Divide:
         if (!Charge(kQuotientUnits)) return false;
         if (!CheckedDivide(engine_, x, y, r)) return false;
         break;
-      case kOpPower:
+      case Token::Power:
         if (!Charge(kPowerUnits)) return false;
         subnormalUnits = kSubnormalPowerUnits;
         if (x == 0.0 && y == 0.0) return Fail(engine_, ErrorNumber::kZeroToZero);
         if (x == 0.0 && y < 0.0) return Fail(engine_, ErrorNumber::kOverflow);
         r = std::pow(x, y);  // a negative x with a fractional y is a NaN: fault 1
         break;
-      case kOpIntegerDivide:
-      case kOpMod: {
+      case Token::IntegerDivide:
+      case Token::Mod: {
         if (!Charge(kIntegerDivisionUnits)) return false;
         std::int32_t divisor = 0, dividend = 0;
         if (!ToInt32(engine_, y, divisor) || !ToInt32(engine_, x, dividend)) return false;
         if (divisor == 0) return Fail(engine_, ErrorNumber::kDivisionByZero);
         // 64 bits: -2147483648 \ -1 must be an overflow, not undefined behaviour.
         const std::int64_t a = dividend, b = divisor;
-        const std::int64_t q = op == kOpMod ? a % b : a / b;
+        const std::int64_t q = op == Token::Mod ? a % b : a / b;
         if (q > 2147483647) return Fail(engine_, ErrorNumber::kOverflow);
         r = static_cast<double>(q);
         break;
       }
-      case kOpArgumentMark: {
+      case Token::ArgumentMark: {
         if (!Charge(kListUnits)) return false;
         if (listCount_ >= kArgumentListCount) return Fail(engine_, ErrorNumber::kTooManyEquations);
         ArgumentList& list = Lists()[static_cast<size_t>(listCount_)];
@@ -421,7 +399,7 @@ class Evaluation {
         r = listCount_;
         break;
       }
-      case kOpComma: {
+      case Token::Comma: {
         if (!Charge(kListUnits)) return false;
         const double k = std::nearbyint(x);
         if (!(k >= 1 && k <= kArgumentListCount)) return Fail(engine_, ErrorNumber::kUnknown);
@@ -432,7 +410,7 @@ class Evaluation {
         r = x;
         break;
       }
-      case kOpNthRoot: {
+      case Token::NthRoot: {
         if (!Charge(kNthRootUnits)) return false;
         subnormalUnits = kSubnormalPowerUnits;
         if (x == 0.0) return Fail(engine_, ErrorNumber::kOverflow);

@@ -34,6 +34,19 @@ TEST_F(Evaluation, LiteralsAndMalformedStrings) {
     CheckRows(engine, {{bad, 0, kSyntax}});
 }
 
+// Each operator token does its own operation at its own priority; the
+// tokens that have no operation fail with 2.
+TEST_F(Evaluation, OperatorsByTheirTokens) {
+  CheckRows(engine, {
+      {"1+2:", 3}, {"5-7:", -2}, {"3*4:", 12}, {"3@4:", 12}, {"2{ImplicitProduct}5:", 10},
+      {"8/2@4:", 16}, {"8/2*4:", 16}, {"8/2{ImplicitProduct}4:", 1}, {"2*2{ReciprocalSum}2:", 2},
+      {"2*3^2:", 18}, {"2+7\\2:", 5}, {"1+7{Mod}4:", 4}, {"2*2{NthRoot}9:", 6}, {"(1):", 1},
+  });
+  for (const char* none : {"1{NotEqual}2:", "1{LessOrEqual}2:", "1{GreaterOrEqual}2:", "1<2:", "1=2:", "1>2:",
+                           "1&2:", "1;2:", "1{And}2:", "1{Xor}2:", "1{Or}2:"})
+    CheckRows(engine, {{none, 0, kInternal}});
+}
+
 TEST_F(Evaluation, ParsingIgnoresTheLocale) {
   const char* previous = std::setlocale(LC_NUMERIC, nullptr);
   const std::string saved = previous ? previous : "C";
