@@ -116,8 +116,7 @@ class Engine : public EngineState {
 };
 
 // The engine's start-up: presets the state (all but ErrorCode, which start-up
-// leaves alone) and runs both token-table self-checks, reporting each finding
-// to the engine's host.
+// leaves alone).
 void StartEngine(Engine& engine);
 
 // Variable index of a letter byte, or -1 when it is not a..z.

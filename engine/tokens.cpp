@@ -6,7 +6,7 @@ namespace tarvo {
 
 // Order rule: a name that occurs inside another name stands after it
 // ("argsinh" before "sinh" before "sin"), because names are replaced in
-// table order. TokenOrderCheck guards the rule.
+// table order. KeepsOrderRule guards the rule.
 constexpr std::array<FunctionToken, kFunctionTokenCount> FunctionTokenTable = {{
     {"#vnl", Token::ReservedVnl},
     {"#neg", Token::Negate},
@@ -188,30 +188,6 @@ constexpr std::array<OperatorToken, kOperatorTokenCount> OperatorTokenTable = {{
 // The tables agree with the Token names, checked as the code compiles.
 namespace {
 
-constexpr bool IsFunctionCode(Token t) {
-  return CodeOf(t) >= kFirstFunctionCode && CodeOf(t) <= kLastFunctionCode;
-}
-
-// Every function code is used, and only function codes.
-constexpr bool CoversFunctionCodes() {
-  std::array<bool, 256> used{};
-  for (const FunctionToken& f : FunctionTokenTable) {
-    if (!IsFunctionCode(f.code)) return false;
-    used[static_cast<size_t>(CodeOf(f.code))] = true;
-  }
-  for (int c = kFirstFunctionCode; c <= kLastFunctionCode; ++c)
-    if (!used[static_cast<size_t>(c)]) return false;
-  return true;
-}
-
-// No name occurs inside a later one (the order rule TokenOrderCheck reports).
-constexpr bool KeepsOrderRule() {
-  for (size_t i = 0; i < FunctionTokenTable.size(); ++i)
-    for (size_t j = i + 1; j < FunctionTokenTable.size(); ++j)
-      if (FunctionTokenTable[j].name.find(FunctionTokenTable[i].name) != std::string_view::npos) return false;
-  return true;
-}
-
 // Each call name is a function name and "(", with that function's token.
 constexpr bool CallsMatchFunctions() {
   for (const FunctionToken& p : ParenFunctionTable) {
@@ -247,8 +223,8 @@ constexpr bool OneTokenOnePriority() {
   return true;
 }
 
-static_assert(CoversFunctionCodes());
-static_assert(KeepsOrderRule());
+static_assert(CoversFunctionCodes(FunctionTokenTable));
+static_assert(KeepsOrderRule(FunctionTokenTable));
 static_assert(CallsMatchFunctions());
 static_assert(OperatorsSpellTheirTokens());
 static_assert(OneTokenOnePriority());
@@ -287,31 +263,5 @@ const ByteSets& Sets() {
 bool IsFunctionToken(char c) { return Sets().function[static_cast<size_t>(Code(c))]; }
 bool IsParenFunctionToken(char c) { return Sets().paren[static_cast<size_t>(Code(c))]; }
 int OperatorPriority(char c) { return Sets().priority[static_cast<size_t>(Code(c))]; }
-
-std::vector<std::string> TokenOrderCheck(std::span<const FunctionToken> table) {
-  std::vector<std::string> messages;
-  for (size_t i = 0; i < table.size(); ++i) {
-    for (size_t j = i + 1; j < table.size(); ++j) {
-      if (table[j].name.find(table[i].name) != std::string_view::npos) {
-        messages.push_back("ERROR de orden de definici\xF3n de TOKENS en Sub Main: \r\n'" +
-                           std::string(table[i].name) + "' est\xE1 contenido en '" +
-                           std::string(table[j].name) + "' pero est\xE1 definido primero.");
-      }
-    }
-  }
-  return messages;
-}
-
-std::vector<std::string> FreeTokenCheck(std::span<const FunctionToken> table) {
-  std::vector<std::string> messages;
-  for (int code = kFirstFunctionCode; code <= kLastFunctionCode; ++code) {
-    bool used = false;
-    for (const auto& e : table) used = used || CodeOf(e.code) == code;
-    if (!used)
-      messages.push_back("C\xF3" "digo ASCII  " + std::to_string(code) +
-                         " disponible como TOKEN para funciones");
-  }
-  return messages;
-}
 
 }  // namespace tarvo

@@ -8,7 +8,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tarvo {
 
@@ -189,11 +188,27 @@ int OperatorPriority(char c);
 extern const std::array<std::string_view, 7> WeekdayNames;   // 0 = Monday
 extern const std::array<std::string_view, 13> MonthNames;    // 1 = January, 0 empty
 
-// The start-up self-checks, over any table so that a broken one can be tested.
-// Each returns the texts of the messages it would show.
-// TokenOrderCheck: a name found inside a later name is an ordering fault.
-std::vector<std::string> TokenOrderCheck(std::span<const FunctionToken> table);
-// FreeTokenCheck: every code 128..226 that no entry uses.
-std::vector<std::string> FreeTokenCheck(std::span<const FunctionToken> table);
+// Two rules FunctionTokenTable keeps, checked as the code compiles
+// (tokens.cpp); they take any table so that a broken one can be shown to
+// break them.
+// No name occurs inside a later one: names are replaced in table order, so
+// "argsinh" must stand before "sinh", and "sinh" before "sin".
+constexpr bool KeepsOrderRule(std::span<const FunctionToken> table) {
+  for (size_t i = 0; i < table.size(); ++i)
+    for (size_t j = i + 1; j < table.size(); ++j)
+      if (table[j].name.find(table[i].name) != std::string_view::npos) return false;
+  return true;
+}
+// Every function code is used, and only function codes.
+constexpr bool CoversFunctionCodes(std::span<const FunctionToken> table) {
+  std::array<bool, 256> used{};
+  for (const FunctionToken& f : table) {
+    if (CodeOf(f.code) < kFirstFunctionCode || CodeOf(f.code) > kLastFunctionCode) return false;
+    used[static_cast<size_t>(CodeOf(f.code))] = true;
+  }
+  for (int c = kFirstFunctionCode; c <= kLastFunctionCode; ++c)
+    if (!used[static_cast<size_t>(c)]) return false;
+  return true;
+}
 
 }  // namespace tarvo
