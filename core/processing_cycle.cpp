@@ -9,31 +9,13 @@
 #include "engine/eval/evaluate.h"
 #include "engine/number_text.h"
 #include "engine/tokens.h"
+#include "prepare/equation_texts.h"
 #include "prepare/normalize.h"
 
 namespace tarvo {
 namespace {
 
 bool IsOneOf(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
-
-// Equation-taking functions whose first argument is a text.
-constexpr Token kFirstArgTextCodes[] = {
-    Token::ReservedEvaluateText, Token::ReservedSimpson, Token::ReservedDerivativeAt,
-    Token::ReservedSecondDerivativeAt, Token::SolveOnInterval, Token::ReservedMaximum,
-    Token::ReservedMinimum, Token::ReservedInflection, Token::ReservedRectangleRule,
-    Token::ReservedReno, Token::ReservedMoneyValue, Token::ReservedGraph, Token::ReservedSum};
-// Equation-taking functions whose every argument is a text.
-constexpr Token kAllArgsTextCodes[] = {Token::QuadraticEquation, Token::CubicEquation,
-                                       Token::LinearSystem2, Token::LinearSystem3};
-
-// Stores an equation text in the next slot. False (ErrorCode set) when the
-// slots are exhausted or the text is empty.
-bool StoreEquationText(EngineState& s, const std::string& text) {
-  if (++s.EquationSlotCount > 9) return Fail(s, ErrorNumber::kTooManyEquations);
-  s.EquationSlots[static_cast<size_t>(s.EquationSlotCount)] = text;
-  if (text.empty()) return Fail(s, ErrorNumber::kSyntax);
-  return true;
-}
 
 // Trim without the copy: the cycle trims the same entry several times.
 std::string_view TrimmedView(std::string_view s) {
@@ -106,61 +88,6 @@ std::string CompleteWithLastAnswer(const EngineState& state, std::string_view en
   return s;
 }
 
-std::string MoveEquationTexts(EngineState& state, std::string_view tokens, int code) {
-  std::string s(tokens);
-  const std::string call = Chr(code) + "(";
-  long p = InStr(s, call);
-  while (p > 0) {
-    long depth = 0;
-    long found = 0;
-    for (long j = p + 2; j <= static_cast<long>(s.size()); ++j) {
-      const char c = At(s, j);
-      if (c == '(') ++depth;
-      if (c == ')') --depth;
-      if (c == ByteOf(Token::ArgumentMark) && depth == 0) {
-        found = j;
-        break;
-      }
-    }
-    if (found > 0) {
-      if (!StoreEquationText(state, Mid(s, p + 2, found - p - 2))) return {};
-      s = Left(s, p + 1) + std::to_string(state.EquationSlotCount) + Mid(s, found);
-    }
-    p = InStr(s, call, p + 2);
-  }
-  return s;
-}
-
-std::string MoveAllEquationTexts(EngineState& state, std::string_view tokens, int code) {
-  std::string s(tokens);
-  const std::string call = Chr(code) + "(";
-  long p = InStr(s, call);
-  while (p > 0) {
-    long a = p + 1;
-    long depth = 0;
-    bool stored = false;
-    for (long j = a; j <= static_cast<long>(s.size()); ++j) {
-      const char c = At(s, j);
-      if (c == '(') ++depth;
-      if (c == ')') --depth;
-      if (((c == ',' || c == ByteOf(Token::ArgumentMark)) && depth == 1) || depth == 0) {
-        if (!StoreEquationText(state, Mid(s, a + 1, j - a - 1))) return {};
-        // Blank the argument and write the slot number over its start, so that
-        // positions after it stay valid.
-        const std::string number = std::to_string(state.EquationSlotCount);
-        for (long k = a + 1; k <= j - 1; ++k) s[static_cast<size_t>(k - 1)] = ' ';
-        s.replace(static_cast<size_t>(a), number.size(), number);
-        a = j;
-        stored = true;
-        if (depth == 0) break;
-      }
-    }
-    if (!stored) return Fail(state, ErrorNumber::kSyntax);
-    p = InStr(s, call, p + 2);
-  }
-  return Replace(s, " ", "");
-}
-
 namespace {
 
 // The cycle itself; ProcessEntryLine turns an allocation failure in it into
@@ -180,28 +107,7 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
   std::string tokens = NormalizeExpression(engine, TrimmedView(completed));
   if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
 
-  s.EquationSlotCount = 0;
-  // A text function whose token is not in the string changes nothing (and the
-  // normaliser leaves no blank for MoveAllEquationTexts to drop).
-  bool present[256] = {};
-  auto survey = [&] {
-    std::fill(std::begin(present), std::end(present), false);
-    for (char c : tokens) present[Code(c)] = true;
-  };
-  survey();
-  auto holds = [&present](Token t) { return present[CodeOf(t)] || present[Code(' ')]; };
-  for (Token t : kFirstArgTextCodes) {
-    if (s.ErrorCode == ErrorNumber::kNone && holds(t)) {
-      tokens = MoveEquationTexts(engine, tokens, CodeOf(t));
-      survey();
-    }
-  }
-  for (Token t : kAllArgsTextCodes) {
-    if (s.ErrorCode == ErrorNumber::kNone && holds(t)) {
-      tokens = MoveAllEquationTexts(engine, tokens, CodeOf(t));
-      survey();
-    }
-  }
+  tokens = MoveEquationTexts(engine, std::move(tokens));
   if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
 
   if (At(tokens, 2) == '=') {

@@ -23,12 +23,6 @@ std::string NormalAnswerText(double x);
 // name, or that starts or ends with an operator, with the last answer.
 std::string CompleteWithLastAnswer(const EngineState& state, std::string_view entry, bool& changed);
 
-// Move the text arguments of equation-taking calls into the equation-text
-// slots and write the slot numbers in their place. On failure ErrorCode is set
-// (23 too many texts, 3 an empty or undelimited argument) and "" returned.
-std::string MoveEquationTexts(EngineState& state, std::string_view tokens, int code);
-std::string MoveAllEquationTexts(EngineState& state, std::string_view tokens, int code);
-
 // What the cycle tells its front end while it works; either may be empty.
 struct CycleHooks {
   // The entry has been read, before any calculation: `entry` is trimmed, or
