@@ -93,7 +93,6 @@ namespace {
 // The cycle itself; ProcessEntryLine turns an allocation failure in it into
 // the entry's error.
 CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) {
-  EngineState& s = engine;
   auto busy = [&hooks](bool on) {
     if (hooks.busy) hooks.busy(on);
   };
@@ -103,33 +102,33 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
   const std::string completed = CompleteWithLastAnswer(engine, entry, changed);
   if (hooks.entryRead) hooks.entryRead(changed ? completed : std::string(entry), changed);
 
-  s.ErrorCode = ErrorNumber::kNone;
+  engine.ErrorCode = ErrorNumber::kNone;
   std::string tokens = NormalizeExpression(engine, TrimmedView(completed));
-  if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
+  if (engine.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
 
   tokens = MoveEquationTexts(engine, std::move(tokens));
-  if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
+  if (engine.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
 
-  if (At(tokens, 2) == '=') {
-    const char target = LowerByte(At(tokens, 1));
+  if (tokens.size() >= 2 && tokens[1] == '=') {
+    const char target = LowerByte(tokens[0]);
     busy(true);
-    const double x = Evaluate(engine, Mid(tokens, 3));
+    const double x = Evaluate(engine, std::string_view(tokens).substr(2));
     busy(false);
-    if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
-    s.LastAnswer = x;
-    s.Written.set(kStoreLastAnswer);
+    if (engine.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
+    engine.LastAnswer = x;
+    engine.Written.set(kStoreLastAnswer);
     AssignVariable(engine, target, x);
-    if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
+    if (engine.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
     return {CycleResult::Outcome::kAnswer, {}};
   }
 
-  s.ErrorCode = ErrorNumber::kNone;
+  engine.ErrorCode = ErrorNumber::kNone;
   busy(true);
   const double x = Evaluate(engine, tokens);
   busy(false);
-  if (s.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
-  s.LastAnswer = x;
-  s.Written.set(kStoreLastAnswer);
+  if (engine.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
+  engine.LastAnswer = x;
+  engine.Written.set(kStoreLastAnswer);
   return {CycleResult::Outcome::kAnswer, NormalAnswerText(x)};
 }
 

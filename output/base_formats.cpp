@@ -3,7 +3,6 @@
 #include <cmath>
 #include <string>
 
-#include "engine/bytes.h"
 #include "engine/number_text.h"
 #include "engine/tokens.h"
 #include "output/formats.h"
@@ -87,8 +86,8 @@ std::optional<std::string> BinaryKeyText(double x) {
   a = std::floor(a);
   std::string t = FormatBinary(a);
   if (bits > 0) {
-    const long whole = static_cast<long>(t.size()) - bits;
-    t = Left(t, whole) + "." + Right(t, bits);
+    const auto fraction = static_cast<size_t>(bits);
+    t.insert(t.size() > fraction ? t.size() - fraction : 0, 1, '.');
   }
   while (!t.empty() && t.back() == '0' && t.find('.') != std::string::npos) t.pop_back();
   if (oneAdded && !t.empty()) t[0] = '0';

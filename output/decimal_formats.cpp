@@ -4,7 +4,6 @@
 #include <limits>
 #include <string>
 
-#include "engine/bytes.h"
 #include "engine/number_text.h"
 #include "output/formats.h"
 
@@ -16,22 +15,21 @@ namespace {
 // decimals the point stays at the end ("3.").
 std::string WithDecimals(double a, int decimals) {
   std::string t = NumberText(a);
-  long p = InStr(t, ".");
-  if (p == 0) {
-    t += ".";
-    p = static_cast<long>(t.size());
+  size_t point = t.find('.');
+  if (point == std::string::npos) {
+    point = t.size();
+    t += '.';
   }
-  if (p == 1) {
-    t = "0" + t;
-    p = 2;
+  if (point == 0) {
+    t.insert(0, 1, '0');
+    point = 1;
   }
-  const std::string after = Mid(t, p + 1) + std::string(static_cast<size_t>(decimals), '0');
-  t = Left(t, p - 1) + "." + Left(after, decimals);
+  const std::string after = t.substr(point + 1) + std::string(static_cast<size_t>(decimals), '0');
+  t.resize(point + 1);
+  t.append(after, 0, static_cast<size_t>(decimals));
   // The display holds 15 characters; a point left last goes too.
-  if (p <= 15 && t.size() > 15) {
-    t = Left(t, 15);
-    if (p == 15) t = Left(t, 14);
-  }
+  constexpr size_t kDisplayWidth = 15;
+  if (point < kDisplayWidth && t.size() > kDisplayWidth) t.resize(point + 1 == kDisplayWidth ? point : kDisplayWidth);
   return t;
 }
 
@@ -46,10 +44,11 @@ std::string FormatFixed(double x, int decimals) {
   if (decimals < 0) decimals = 0;
   if (decimals > 9) decimals = 9;
   double a = std::fabs(x);
-  if (InStr(NumberText(a), "E") != 0) return NumberText(x);
+  auto exponentForm = [](double v) { return NumberText(v).find('E') != std::string::npos; };
+  if (exponentForm(a)) return NumberText(x);
   const double m = std::pow(10.0, decimals);
   a = std::floor(m * a + 0.5) / m;
-  if (InStr(NumberText(a), "E") != 0) return NumberText(x);
+  if (exponentForm(a)) return NumberText(x);
   std::string t = WithDecimals(a, decimals);
   if (x < 0) t = "-" + t;
   return t;

@@ -67,13 +67,13 @@ void DrawResult(const std::string& text, DrawSurface& surface) {
 
   // Hexadecimal and binary digits may hold an "E" that is no exponent.
   const std::string t = Trim(text);
-  const bool baseOutput = Left(t, 1) == "&" || Left(t, 2) == "-&";
+  const bool baseOutput = t.starts_with('&') || t.starts_with("-&");
 
-  if (const long p = InStr(text, "E"); !baseOutput && p != 0) {
-    surface.Print(" " + Left(text, p - 1) + kMiddleDotTen);
+  if (const size_t p = text.find('E'); !baseOutput && p != std::string::npos) {
+    surface.Print(" " + text.substr(0, p) + kMiddleDotTen);
     surface.SetCurrentY(kRaisedY);
     surface.SetFontSize(kExponentSize);
-    const std::string e = Mid(text, p + 1);
+    const std::string_view e = std::string_view(text).substr(p + 1);
     if (!e.empty() && IsDigit(e.back())) {
       const auto v = ExponentValue(e);
       if (!v) return;  // what was drawn stays
@@ -82,50 +82,48 @@ void DrawResult(const std::string& text, DrawSurface& surface) {
       surface.SetFontSize(kTextSize);
       return;
     }
-    const auto v = ExponentValue(Left(e, static_cast<long>(e.size()) - 1));
+    // The exponent, then one mark after it (a seconds sign).
+    const std::string_view exponent = e.substr(0, e.empty() ? 0 : e.size() - 1);
+    const auto v = ExponentValue(exponent);
     if (!v) return;
     surface.Print(NumberText(*v));
     surface.SetCurrentY(kBaseY);
     surface.SetCurrentX(surface.CurrentX() + 1);
     surface.SetFontSize(kTextSize);
-    surface.Print(Right(e, 1));
+    surface.Print(std::string(e.substr(exponent.size())));
     return;
   }
 
-  if (const long p = InStr(text, "pi"); p != 0) {
-    surface.Print(" " + Left(text, p - 1));
+  if (const size_t p = text.find("pi"); p != std::string::npos) {
+    surface.Print(" " + text.substr(0, p));
     UseGlyphFont(surface, kPiY);
     surface.SetCurrentX(surface.CurrentX() + 1);
     surface.Print(kSymbolPi);
     UseTextFont(surface, fontName);
-    surface.Print(Mid(text, p + 2));
+    surface.Print(text.substr(p + 2));
     return;
   }
 
-  const long p = InStr(text, "sqr");
-  if (p == 0) {
-    const std::string lead = Left(text, 1) == " " ? " " : "";
+  const size_t p = text.find("sqr");
+  if (p == std::string::npos) {
+    const std::string lead = text.starts_with(' ') ? " " : "";
     surface.Print(lead + ZeroBeforePoint(t));
     return;
   }
 
-  surface.Print(" " + Left(text, p - 1));
+  surface.Print(" " + text.substr(0, p));
   UseGlyphFont(surface, kRootY);
   surface.Print(kSymbolRadical);
   const double x0 = surface.CurrentX();
   UseTextFont(surface, fontName);
-  const std::string r = Mid(text, p + 3);
+  const std::string r = text.substr(p + 3);
   surface.Print(r);
   const double x1 = surface.CurrentX();
   // The bar covers the radicand only: r up to its "/", without a trailing
   // non-digit.
-  std::string radicand;
-  if (const long q = InStr(r, "/"); q != 0) {
-    radicand = IsDigit(At(r, q - 1)) ? Left(r, q - 1) : Left(r, q - 2);
-  } else {
-    radicand = (!r.empty() && !IsDigit(r.back())) ? Left(r, static_cast<long>(r.size()) - 1) : r;
-  }
-  surface.Line(x0, kRootY, x0 + surface.TextWidth(radicand), kRootY);
+  std::string_view radicand = std::string_view(r).substr(0, r.find('/'));
+  if (!radicand.empty() && !IsDigit(radicand.back())) radicand.remove_suffix(1);
+  surface.Line(x0, kRootY, x0 + surface.TextWidth(std::string(radicand)), kRootY);
   surface.SetCurrentX(x1);
 }
 

@@ -287,67 +287,63 @@ void FoldFunctionPowers(WorkText& w, char token) {
   w.Set(std::move(out));
 }
 
-// The position (1-based) before the number that ends `out`, 1 when the walk
-// reaches the opening bracket. Exponents belong to the number ("2.5e-3").
-long NumberScan(const std::string& out) {
-  long p = static_cast<long>(out.size()) - 1;
-  for (; p >= 2; --p) {
-    const char c = LowerByte(At(out, p));
-    const char prev = LowerByte(At(out, p - 1));
+// Positions below are indices into the assembly's output, whose first byte
+// is its opening bracket: no operand starts at 0, which marks "none".
+constexpr long kNoOperand = 0;   // nothing there takes the mark: it stays as typed
+constexpr long kNoMatch = -1;    // a ")" without its "(" (error 3)
+
+// Where the number that ends `out` starts; 1 when it reaches back to the
+// opening bracket. Exponents belong to the number ("2.5e-3").
+long NumberStart(const std::string& out) {
+  size_t start = out.size() - 1;
+  for (; start >= 2; --start) {
+    const char c = LowerByte(out[start - 1]);
+    const char prev = LowerByte(out[start - 2]);
     const bool belongs =
         (prev == 'e' && (c == '-' || c == '+')) || c == 'e' || IsDigit(c) || c == '.';
     if (!belongs) break;
   }
-  return p;
+  return static_cast<long>(start);
 }
 
-// The position of the "(" matching the ")" that ends `out`; 0 when there is
-// none (the opening bracket at position 1 is never a match).
-long MatchScan(const std::string& out) {
+// The "(" matching the ")" that ends `out`; kNoOperand when there is none
+// (the opening bracket is never a match).
+long MatchingOpen(const std::string& out) {
   long depth = 1;
-  for (long p = static_cast<long>(out.size()) - 1; p >= 2; --p) {
-    const char c = At(out, p);
-    if (c == '(') --depth;
-    else if (c == ')') ++depth;
-    if (depth == 0) return p;
+  for (size_t i = out.size() - 2; i >= 1; --i) {
+    if (out[i] == '(') --depth;
+    else if (out[i] == ')') ++depth;
+    if (depth == 0) return static_cast<long>(i);
   }
-  return 0;
+  return kNoOperand;
 }
 
-void InsertAt(std::string& out, long afterChars, std::string_view what) {
-  out.insert(static_cast<size_t>(afterChars), what);
-}
-
-// What a postfix mark found to work on.
-constexpr long kNoOperand = 0;   // nothing there takes the mark: it stays as typed
-constexpr long kNoMatch = -1;    // a ")" without its "(" (error 3)
-
-// The position (1-based) just before the operand that ends `out`: a number,
-// a letter, or a group together with the function token before it. `match`
-// is the "(" matching a final ")" when known (0 otherwise). kNoOperand when
-// `out` ends in anything else, kNoMatch for a ")" without its "(".
-long PositionBeforeOperand(const std::string& out, long match) {
+// Where the operand that ends `out` starts: a number, a letter, or a group
+// together with the function token before it. `match` is the "(" matching
+// a final ")" when known (kNoOperand otherwise). kNoOperand when `out` ends
+// in anything else, kNoMatch for a ")" without its "(".
+long OperandStart(const std::string& out, long match) {
   const char last = out.back();
-  if (IsDigit(last)) return NumberScan(out);
+  if (IsDigit(last)) return NumberStart(out);
   if (IsLetter(last)) return static_cast<long>(out.size()) - 1;
   if (last != ')') return kNoOperand;
-  const long p = match != 0 ? match : MatchScan(out);
-  if (p == 0) return kNoMatch;
-  return IsFunctionByte(At(out, p - 1)) ? p - 2 : p - 1;
+  const long open = match != kNoOperand ? match : MatchingOpen(out);
+  if (open == kNoOperand) return kNoMatch;
+  return IsFunctionByte(out[static_cast<size_t>(open) - 1]) ? open - 1 : open;
 }
 
 // "%" and "!" become a prefix form around the operand that ends `out`:
 // "(" x "/100" and factorial "(" x. `match` is the "(" matching a final ")"
-// (0 when unknown). Returns the position of the "(" written, which the ")"
-// the caller appends will close, or kNoOperand / kNoMatch.
+// (kNoOperand when unknown). Returns where the "(" written stands, which the
+// ")" the caller appends will close, or kNoOperand / kNoMatch.
 long ApplyPercentOrFactorial(std::string& out, char mark, long match) {
   const std::string before = mark == '%' ? std::string("(") : std::string{kFactorial, '('};
   const std::string_view after = mark == '%' ? "/100" : "";
-  const long at = PositionBeforeOperand(out, match);
-  if (at <= 0) return at;
-  InsertAt(out, at, before);
+  const long start = OperandStart(out, match);
+  if (start <= kNoOperand) return start;
+  out.insert(static_cast<size_t>(start), before);
   out += after;
-  return at + static_cast<long>(before.size());
+  return start + static_cast<long>(before.size()) - 1;
 }
 
 // Degrees, minutes and seconds build one bracketed sum: the first mark opens
@@ -355,11 +351,12 @@ long ApplyPercentOrFactorial(std::string& out, char mark, long match) {
 // continues with "+[" y "/60]". Returns 1 when applied, else as above.
 long ApplyAngleMark(std::string& out, char mark, long match) {
   const std::string_view closing = mark == kDegreeMark ? "]" : mark == kMinuteMark ? "/60]" : "/3600]";
-  const long preceding = PositionBeforeOperand(out, match);
-  if (preceding <= 0) return preceding;
-  // A "}" there ends the previous part of a degree-minute-second run.
-  if (At(out, preceding) == '}') out.replace(static_cast<size_t>(preceding - 1), 1, "+[");
-  else InsertAt(out, preceding, "{[");
+  const long start = OperandStart(out, match);
+  if (start <= kNoOperand) return start;
+  // A "}" before it ends the previous part of a degree-minute-second run.
+  const auto before = static_cast<size_t>(start) - 1;
+  if (out[before] == '}') out.replace(before, 1, "+[");
+  else out.insert(before + 1, "{[");
   out += closing;
   return 1;
 }
@@ -374,7 +371,7 @@ std::optional<std::string> Assemble(const std::string& t) {
   // The "(" matching the output's final ")" when a mark wrote both, valid
   // while the output keeps the size it had then. A run of marks ("1%%%...")
   // would otherwise rescan an ever longer group for each mark.
-  long knownMatch = 0;
+  long knownMatch = kNoOperand;
   size_t knownSize = 0;
   for (const char ch : t) {
     char c = ch;
@@ -384,7 +381,7 @@ std::optional<std::string> Assemble(const std::string& t) {
       emit = false;
     }
     if (IsFunctionByte(out.back()) && ch == '+') emit = false;
-    const long match = out.size() == knownSize ? knownMatch : 0;
+    const long match = out.size() == knownSize ? knownMatch : kNoOperand;
     if (emit && (c == '%' || c == '!')) {
       const long opened = ApplyPercentOrFactorial(out, ch, match);
       if (opened == kNoMatch) return std::nullopt;

@@ -222,7 +222,7 @@ class Evaluation {
 
   // The value of the token string; 0 with ErrorCode set on failure.
   double Run() {
-    position_ = 1;
+    position_ = 0;
     slot_ = 1;
     level_ = 1;
     groupBase_[1] = 1;
@@ -231,7 +231,7 @@ class Evaluation {
       if (!ReadOperand()) return 0.0;
       for (;;) {
         if (!ApplyPrefixes()) return 0.0;
-        const char op = At(tokens_, position_);
+        const char op = Current();
         const int priority = kKinds.priority[Code(op)];
         if (priority == kNoOperator) return Fail(engine_, ErrorNumber::kSyntax);  // also the end of a string without ":"
         if (!Charge(kOperatorUnits)) return 0.0;
@@ -257,9 +257,12 @@ class Evaluation {
   }
 
  private:
+  // The byte the scan reads next; '\0' past the end, which no rule takes.
+  char Current() const { return position_ < tokens_.size() ? tokens_[position_] : '\0'; }
+
   bool PushPrefixItems() {
     for (;;) {
-      const char ch = At(tokens_, position_);
+      const char ch = Current();
       const int c = Code(ch);
       if (c != '(' && !kKinds.function[Code(ch)]) return true;
       if (level_ >= kTopPrefixLevel) {
@@ -274,13 +277,11 @@ class Evaluation {
   }
 
   bool ReadOperand() {
-    const int first = Code(At(tokens_, position_));
+    const int first = Code(Current());
     if (IsLetter(first)) {
-      const long start = position_;
+      const size_t start = position_;
       ++position_;
-      for (int c = Code(At(tokens_, position_)); IsLetter(c) || IsDigit(c) || c == '_';
-           c = Code(At(tokens_, position_)))
-        ++position_;
+      for (int c = Code(Current()); IsLetter(c) || IsDigit(c) || c == '_'; c = Code(Current())) ++position_;
       // Names of several letters have no value; the normaliser separates
       // letters, so one here is malformed input.
       if (position_ - start != 1) {
@@ -293,10 +294,9 @@ class Evaluation {
       return true;
     }
 
-    const long start = position_;
+    const size_t start = position_;
     bool point = false;
-    for (int c = Code(At(tokens_, position_)); IsDigit(c) || c == '.';
-         c = Code(At(tokens_, position_))) {
+    for (int c = Code(Current()); IsDigit(c) || c == '.'; c = Code(Current())) {
       if (c == '.') {
         if (point) {
           return Fail(engine_, ErrorNumber::kSyntax);
@@ -305,20 +305,19 @@ class Evaluation {
       }
       ++position_;
     }
-    const long mantissaEnd = position_;
-    const int next = Code(At(tokens_, position_));
+    const size_t mantissaEnd = position_;
+    const int next = Code(Current());
     if (next == 'E' || next == 'e') {
       ++position_;
-      const int sign = Code(At(tokens_, position_));
+      const int sign = Code(Current());
       if (sign == '+' || sign == '-') ++position_;
-      while (IsDigit(Code(At(tokens_, position_)))) ++position_;
+      while (IsDigit(Code(Current()))) ++position_;
     } else if (position_ == start) {
       return Fail(engine_, ErrorNumber::kSyntax);
     }
-    if (!Charge(kLiteralUnits + (position_ - start) * kLiteralFourBytesUnits / 4)) return false;
-    const auto from = static_cast<size_t>(start - 1);
-    const std::string_view text = tokens_.substr(from, static_cast<size_t>(position_ - start));
-    const std::string_view mantissa = tokens_.substr(from, static_cast<size_t>(mantissaEnd - start));
+    if (!Charge(kLiteralUnits + static_cast<long>(position_ - start) * kLiteralFourBytesUnits / 4)) return false;
+    const std::string_view text = tokens_.substr(start, position_ - start);
+    const std::string_view mantissa = tokens_.substr(start, mantissaEnd - start);
     return LiteralValue(engine_, mantissa, text, values_[slot_]);
   }
 
@@ -451,7 +450,7 @@ class Evaluation {
   std::string_view tokens_;
   ApplyFunction apply_;
   WorkBudget& work_ = engine_.Work;
-  long position_ = 1;       // 1-based, as At reads it
+  size_t position_ = 0;     // the byte the scan reads next
   int slot_ = 1;            // current ValueStack slot
   int level_ = 1;           // current PrefixStack level
   int listCount_ = 0;       // argument lists made so far
