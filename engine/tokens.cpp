@@ -229,17 +229,6 @@ static_assert(CallsMatchFunctions());
 static_assert(OperatorsSpellTheirTokens());
 static_assert(OneTokenOnePriority());
 
-}  // namespace
-
-const std::array<std::string_view, 7> WeekdayNames = {
-    "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
-
-const std::array<std::string_view, 13> MonthNames = {
-    "",     "January", "February", "March",     "April",   "May",      "June",
-    "July", "August",  "September", "October", "November", "December"};
-
-namespace {
-
 struct ByteSets {
   std::array<bool, 256> function{};
   std::array<bool, 256> paren{};

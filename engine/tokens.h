@@ -185,9 +185,6 @@ bool IsParenFunctionToken(char c);
 inline constexpr int kNoOperator = -1;
 int OperatorPriority(char c);
 
-extern const std::array<std::string_view, 7> WeekdayNames;   // 0 = Monday
-extern const std::array<std::string_view, 13> MonthNames;    // 1 = January, 0 empty
-
 // Two rules FunctionTokenTable keeps, checked as the code compiles
 // (tokens.cpp); they take any table so that a broken one can be shown to
 // break them.

@@ -1,3 +1,5 @@
+// What the solvers share: the snap to whole numbers, an equation as a
+// function, and the sampling of it through the evaluator.
 #include <cmath>
 
 #include "engine/eval/evaluate.h"
