@@ -44,9 +44,8 @@ void Quiet(const std::string&) {}
 // A console that has already run the whole corpus once, so that the
 // variables the entries assign are defined.
 struct Session {
-  tarvo::ConsoleSession session{Quiet, Quiet};
-  tarvo::Console& console = session.console;
-  tarvo::Engine& engine = session.engine;
+  tarvo::Console console{Quiet, Quiet};
+  tarvo::Engine& engine = console.Calc().GetEngine();
   Session() {
     console.Start("");
     for (const std::string& e : Corpus()) console.Run(e);
@@ -178,14 +177,14 @@ void BM_Solve(benchmark::State& state, const char* entry) {
 // lasts at the entry's rate, its time itself when the entry spends it all.
 void BM_Limit(benchmark::State& state, const std::string& entry) {
   std::string last;
-  tarvo::ConsoleSession session([&last](const std::string& line) { last = line; }, Quiet);
-  tarvo::Console& console = session.console;
+  tarvo::Console console([&last](const std::string& line) { last = line; }, Quiet);
+  const tarvo::Engine& engine = console.Calc().GetEngine();
   console.Start("");
   console.Run(":deg");
   double budgets = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(console.Run(entry));
-    const auto spent = std::min(tarvo::kWorkBudget, tarvo::kWorkBudget - session.engine.Work.Remaining);
+    const auto spent = std::min(tarvo::kWorkBudget, tarvo::kWorkBudget - engine.Work.Remaining);
     budgets += static_cast<double>(spent) / static_cast<double>(tarvo::kWorkBudget);
   }
   state.counters["budget_s"] = benchmark::Counter(budgets, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);

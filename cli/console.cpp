@@ -26,11 +26,7 @@ std::string ToUtf8(std::string bytes) { return IsAscii(bytes) ? bytes : BytesToU
 }  // namespace
 
 bool Console::Start(const std::string& stateDir) {
-  StartEngine(engine_);
-  const SessionStart start = session_.Start(engine_, stateDir, wait_);
-  // A run starts from a calculated 0, as the window's does.
-  ProcessEntryLine(engine_, "0");
-  Session::BeginEntries(engine_);
+  const SessionStart start = calculator_.Start(stateDir, wait_);
   started_ = start.files;
   if (!start.files.ok && !start.files.busy)
     err_("Error: cannot read " + start.files.file + ": " + start.files.reason);
@@ -38,18 +34,16 @@ bool Console::Start(const std::string& stateDir) {
 }
 
 bool Console::Finish(const std::string& stateDir) {
-  const SaveResult r = session_.End(engine_, stateDir, wait_);
+  const SaveResult r = calculator_.End(stateDir, wait_);
   if (!r.ok && !r.busy) err_("Error: cannot save " + r.file + ": " + r.reason);
   return r.ok;
 }
 
-void Console::ShowVariableList() {
-  // The list window: rows while it is open, the complex pair dropped when it closes.
-  for (const std::string& row : VariableListRows(engine_, kListOpen)) out_(BytesToUtf8(row));
-  engine_.ComplexMarker = 0;
+void Console::PrintVariables(const VariableListShow& shown) {
+  for (const std::string& row : VariableListRows(shown, kListOpen)) out_(BytesToUtf8(row));
+  // The complex pair belongs to the list that showed it.
+  calculator_.GetEngine().ComplexMarker = 0;
 }
-
-void Console::ReportSelfCheck(const std::string& text, bool) { err_(BytesToUtf8(text)); }
 
 void Console::Print(const AnswerView& view) {
   PlainResultText(view.text, line_);
@@ -72,12 +66,15 @@ Console::Outcome Console::Run(const std::string& line, bool cutShort) {
 
   // What the keyboard rules of the entry line make of typed characters.
   for (char& c : bytes) c = static_cast<char>(TypedCharacter(Code(c)));
-  const CycleResult r = ProcessEntryLine(engine_, bytes);
+  const CycleResult r = calculator_.Calculate(bytes);
+  // The lists a solver asked for come before the entry's own line, as a
+  // list window would open before the result shows.
+  for (const VariableListShow& shown : r.requests.variableLists) PrintVariables(shown);
   if (r.outcome != CycleResult::Outcome::kAnswer) {
-    out_(ToUtf8(RTrim(std::string(ErrorMessage(engine_.ErrorCode)))));
+    out_(ToUtf8(RTrim(std::string(ErrorMessage(calculator_.GetEngine().ErrorCode)))));
     return Outcome::kNotice;
   }
-  Print(format_.ShowAnswer(r.normalText));
+  Print(calculator_.Format().ShowAnswer(r.normalText));
   return Outcome::kSuccess;
 }
 
@@ -91,21 +88,22 @@ Console::Outcome Console::RunDirective(const std::string& directive) {
            name.size() > prefix.size() && name[prefix.size()] == ' ';
   };
   int n = 0;
-  if (name == ":deg") SetAngleUnit(engine_, AngleUnit::kDegree);
-  else if (name == ":rad") SetAngleUnit(engine_, AngleUnit::kRadian);
-  else if (name == ":gra") SetAngleUnit(engine_, AngleUnit::kGradient);
-  else if (name == ":vars") ShowVariableList();
+  OutputFormat& format = calculator_.Format();
+  if (name == ":deg") calculator_.SetAngleUnit(AngleUnit::kDegree);
+  else if (name == ":rad") calculator_.SetAngleUnit(AngleUnit::kRadian);
+  else if (name == ":gra") calculator_.SetAngleUnit(AngleUnit::kGradient);
+  else if (name == ":vars") PrintVariables(VariablesShown(calculator_.GetEngine()));
   else if (name == ":clear") {
-    ClearVariables(engine_);
+    ClearVariables(calculator_.GetEngine());
     out_("Variables were cleared");
-  } else if (name == ":norm") Print(format_.Normal());
-  else if (numberAfter(":fix", 0, 9, n)) Print(*format_.ChooseFromFixedMenu(n));
-  else if (numberAfter(":sci", 1, 12, n)) Print(*format_.ChooseFromScientificMenu(n - 1));
-  else if (name == ":frac") Print(format_.Toggle(OUT_FRAC));
-  else if (name == ":dms") Print(format_.Toggle(OUT_DMS));
-  else if (name == ":bin") Print(format_.Toggle(OUT_BIN));
-  else if (name == ":hex") Print(format_.Toggle(OUT_HEX));
-  else if (name == ":date") Print(format_.Toggle(OUT_DATE));
+  } else if (name == ":norm") Print(format.Normal());
+  else if (numberAfter(":fix", 0, 9, n)) Print(*format.ChooseFromFixedMenu(n));
+  else if (numberAfter(":sci", 1, 12, n)) Print(*format.ChooseFromScientificMenu(n - 1));
+  else if (name == ":frac") Print(format.Toggle(OUT_FRAC));
+  else if (name == ":dms") Print(format.Toggle(OUT_DMS));
+  else if (name == ":bin") Print(format.Toggle(OUT_BIN));
+  else if (name == ":hex") Print(format.Toggle(OUT_HEX));
+  else if (name == ":date") Print(format.Toggle(OUT_DATE));
   else {
     err_("Unknown command: " + BytesToUtf8(directive));
     return Outcome::kUnknownCommand;

@@ -179,9 +179,8 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
   // a flush per entry would cost a write(2) each when piping thousands.
   std::ios::sync_with_stdio(false);
   Output output(isatty(STDOUT_FILENO) != 0 || isatty(STDIN_FILENO) != 0);
-  tarvo::ConsoleSession session([&output](const std::string& s) { output.Result(s); },
-                                [&output](const std::string& s) { output.Diagnostic(s); });
-  tarvo::Console& console = session.console;
+  tarvo::Console console([&output](const std::string& s) { output.Result(s); },
+                         [&output](const std::string& s) { output.Diagnostic(s); });
   const bool interactive = entries.empty() && isatty(STDIN_FILENO) != 0;
   // The terminal as it was: a signal at the prompt may leave the line editor
   // no chance to put it back.

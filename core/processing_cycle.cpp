@@ -172,6 +172,19 @@ std::string MoveAllEquationTexts(EngineState& state, std::string_view tokens, in
 
 namespace {
 
+CycleResult Failed() {
+  CycleResult r;
+  r.outcome = CycleResult::Outcome::kError;
+  return r;
+}
+
+CycleResult Answered(std::string normalText) {
+  CycleResult r;
+  r.outcome = CycleResult::Outcome::kAnswer;
+  r.normalText = std::move(normalText);
+  return r;
+}
+
 // The cycle itself; ProcessEntryLine turns an allocation failure in it into
 // the entry's error.
 CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) {
@@ -187,7 +200,7 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
 
   s.ErrorCode = 0;
   std::string tokens = NormalizeExpression(engine, TrimmedView(completed));
-  if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+  if (s.ErrorCode != 0) return Failed();
 
   s.EquationSlotCount = 0;
   // A text function whose token is not in the string changes nothing (and the
@@ -211,29 +224,27 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
       survey();
     }
   }
-  if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+  if (s.ErrorCode != 0) return Failed();
 
   if (At(tokens, 2) == '=') {
     const char target = LowerByte(At(tokens, 1));
     busy(true);
     const double x = Evaluate(engine, Mid(tokens, 3));
     busy(false);
-    if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+    if (s.ErrorCode != 0) return Failed();
     s.LastAnswer = x;
-    s.Written.set(kStoreLastAnswer);
     AssignVariable(engine, target, x);
-    if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
-    return {CycleResult::Outcome::kAnswer, {}};
+    if (s.ErrorCode != 0) return Failed();
+    return Answered({});
   }
 
   s.ErrorCode = 0;
   busy(true);
   const double x = Evaluate(engine, tokens);
   busy(false);
-  if (s.ErrorCode != 0) return {CycleResult::Outcome::kError, {}};
+  if (s.ErrorCode != 0) return Failed();
   s.LastAnswer = x;
-  s.Written.set(kStoreLastAnswer);
-  return {CycleResult::Outcome::kAnswer, NormalAnswerText(x)};
+  return Answered(NormalAnswerText(x));
 }
 
 }  // namespace
@@ -244,17 +255,23 @@ CycleResult ProcessEntryLine(Engine& engine, std::string_view line, const CycleH
   // tarvo-cli hands over no more than a few times this of a longer line.
   if (line.size() > static_cast<size_t>(kMaxEntryLength)) {
     engine.ErrorCode = kErrEntryTooLong;
-    return {CycleResult::Outcome::kError, {}};
+    return Failed();
   }
+  // What the engine asks of the front end belongs to this entry alone.
+  engine.Requests = {};
+  CycleResult result;
   // Running out of memory anywhere in one entry ends that entry like any
   // other error; the session, its variables and its history go on.
   try {
-    return Run(engine, line, hooks);
+    result = Run(engine, line, hooks);
   } catch (const std::bad_alloc&) {
     if (hooks.busy) hooks.busy(false);
     engine.ErrorCode = kErrTooComplex;
-    return {CycleResult::Outcome::kError, {}};
+    result = Failed();
   }
+  result.requests = std::move(engine.Requests);
+  engine.Requests = {};
+  return result;
 }
 
 }  // namespace tarvo

@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -345,21 +346,32 @@ std::string Shown(const std::string& dir, const char* name) {
   return (base.lexically_normal() / name).string();
 }
 
-// The store as it is, the two extra slots included.
-StoredPair Encode(const EngineState& s) {
+// The file layout's slots: the 26 variables (with their flags), then the
+// angle factor and the last answer (values only).
+constexpr size_t kAngleSlot = kVariableCount, kAnswerSlot = kVariableCount + 1, kSlots = kVariableCount + 2;
+static_assert(kValueBytes == kSlots * 8);
+
+double& ValueOf(SavedState& s, size_t slot) {
+  return slot == kAngleSlot ? s.angleFactor : slot == kAnswerSlot ? s.lastAnswer : s.values[slot];
+}
+double ValueOf(const SavedState& s, size_t slot) { return ValueOf(const_cast<SavedState&>(s), slot); }
+
+StoredPair Encode(const SavedState& s) {
   StoredPair pair;
-  for (size_t i = 0; i < s.VariableStore.size(); ++i) WriteLittle(pair.values.data() + i * 8, s.VariableStore[i]);
-  for (size_t i = 0; i < s.DefinedFlag.size(); ++i) WriteLittle(pair.flags.data() + i * 2, s.DefinedFlag[i]);
+  for (size_t slot = 0; slot < kSlots; ++slot) WriteLittle(pair.values.data() + slot * 8, ValueOf(s, slot));
+  for (size_t i = 0; i < s.flags.size(); ++i) WriteLittle(pair.flags.data() + i * 2, s.flags[i]);
   return pair;
 }
 
-void Decode(EngineState& s, const DiskPair& disk) {
+// What the files hold, over what `s` holds: a short file fills only its
+// leading fields, and a value that is not a finite number keeps what was
+// there.
+void Decode(SavedState& s, const DiskPair& disk) {
   for (size_t i = 0; i + 8 <= disk.valueBytes; i += 8) {
     const double v = ReadLittle<double>(disk.bytes.values.data() + i);
-    if (std::isfinite(v)) s.VariableStore[i / 8] = v;  // a damaged value keeps the preset
+    if (std::isfinite(v)) ValueOf(s, i / 8) = v;
   }
-  for (size_t i = 0; i + 2 <= disk.flagBytes; i += 2)
-    s.DefinedFlag[i / 2] = ReadLittle<std::int16_t>(disk.bytes.flags.data() + i);
+  for (size_t i = 0; i + 2 <= disk.flagBytes; i += 2) s.flags[i / 2] = ReadLittle<std::int16_t>(disk.bytes.flags.data() + i);
 }
 
 // What the save writes, slot by slot (a variable's value with its flag):
@@ -367,17 +379,19 @@ void Decode(EngineState& s, const DiskPair& disk) {
 // session saved since this one read the files (the files now hold other
 // bytes than were read) keeps their value; any other slot comes from the
 // session, which holds what it read unless its calculations changed it.
-StoredPair Merge(const StoredPair& session, const StoredPair* read, const std::bitset<kStoreSize>& written,
-                 const DiskPair& disk) {
+StoredPair Merge(const StoredPair& session, const StoredPair* read, const WrittenFields& written, const DiskPair& disk) {
   StoredPair out = session;
   if (read == nullptr) return out;
-  for (size_t slot = 0; slot < static_cast<size_t>(kStoreSize); ++slot) {
+  for (size_t slot = 0; slot < kSlots; ++slot) {
     const size_t v = slot * 8, f = slot * 2;
     const bool hasFlag = slot < static_cast<size_t>(kVariableCount);
     const bool onDisk = v + 8 <= disk.valueBytes && (!hasFlag || f + 2 <= disk.flagBytes);
     const bool theirs = onDisk && (std::memcmp(disk.bytes.values.data() + v, read->values.data() + v, 8) != 0 ||
                                    (hasFlag && std::memcmp(disk.bytes.flags.data() + f, read->flags.data() + f, 2) != 0));
-    if (written[slot] || !theirs) continue;
+    const bool mine = slot == kAngleSlot    ? written.angleFactor
+                      : slot == kAnswerSlot ? written.lastAnswer
+                                            : written.variables[slot];
+    if (mine || !theirs) continue;
     std::memcpy(out.values.data() + v, disk.bytes.values.data() + v, 8);
     if (hasFlag) std::memcpy(out.flags.data() + f, disk.bytes.flags.data() + f, 2);
   }
@@ -606,36 +620,29 @@ FileResult CommitPair(int dirFd, const std::string& dir, const StateFile& values
 
 void SetSaveInterruptionForTest(void (*hook)(const char* step)) { saveInterruption = hook; }
 
-StoredPair EncodeStore(EngineState& s) {
-  s.VariableStore[kStoreAngleFactor] = s.AngleFactor;
-  s.VariableStore[kStoreLastAnswer] = s.LastAnswer;
-  return Encode(s);
-}
-
-FileResult LoadVariableFiles(EngineState& state, const std::string& dir, StoredPair* read, const LockWait& wait) {
+FileResult LoadStateFiles(const std::string& dir, SavedState& state, const LockWait& wait) {
   const std::string valuesShown = Shown(dir, kValueFile);
   FileResult r;
   Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder) {
     if (errno != ENOENT) r = Failure(valuesShown, errno);  // no folder yet: a first run
-  } else {
-    const Fd lock = LockFolder(folder.get(), LOCK_SH, wait, r, Shown(dir, kLockFile));
-    StateFile values, flags;
-    DiskPair disk;
-    bool pending = false;
-    if (r.ok) r = Locate(folder.get(), valuesShown, kValueFile, values);
-    if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
-    if (r.ok) r = ReadPair(folder.get(), values, flags, disk, pending);
-    if (r.ok) Decode(state, disk);  // both or nothing
+    return r;
   }
-  // As read: the angle factor and the last answer are still the files'.
-  if (read != nullptr) *read = Encode(state);
+  const Fd lock = LockFolder(folder.get(), LOCK_SH, wait, r, Shown(dir, kLockFile));
+  StateFile values, flags;
+  DiskPair disk;
+  bool pending = false;
+  if (r.ok) r = Locate(folder.get(), valuesShown, kValueFile, values);
+  if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
+  if (r.ok) r = ReadPair(folder.get(), values, flags, disk, pending);
+  if (r.ok) Decode(state, disk);  // both or nothing
   return r;
 }
 
-SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const StoredPair* read,
-                             const LockWait& wait) {
-  const StoredPair session = EncodeStore(state);
+SaveResult SaveStateFiles(const std::string& dir, const SavedState& state, const SavedState* read,
+                          const WrittenFields& written, const LockWait& wait) {
+  const StoredPair session = Encode(state);
+  const std::optional<StoredPair> asRead = read != nullptr ? std::optional(Encode(*read)) : std::nullopt;
   const std::string valuesShown = Shown(dir, kValueFile);
   Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder) return Failure(valuesShown, errno);
@@ -655,7 +662,7 @@ SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const S
     if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
   }
   if (!r.ok) return r;
-  r = CommitPair(folder.get(), dir, values, flags, Merge(session, read, state.Written, disk), disk);
+  r = CommitPair(folder.get(), dir, values, flags, Merge(session, asRead ? &*asRead : nullptr, written, disk), disk);
   if (r.ok) RemoveStaleTemporaries(folder.get());
   return r;
 }

@@ -108,7 +108,7 @@ std::string Normalize(Engine& engine, std::string text) {
   const long balance = GroupBalance(t);
   if (balance < 0) return Fail(engine, kErrParenClosed);
   if (balance > 0) {
-    engine.Host().Beep();
+    engine.Requests.beep = true;
     t.edit().append(static_cast<size_t>(balance), ')');
   }
 

@@ -16,10 +16,8 @@ namespace {
 class ConsoleTest : public ::testing::Test {
  protected:
   std::vector<std::string> out, err;
-  ConsoleSession session{[this](const std::string& s) { out.push_back(s); },
-                         [this](const std::string& s) { err.push_back(s); }};
-  Console& console = session.console;
-  Engine& engine = session.engine;
+  Console console{[this](const std::string& s) { out.push_back(s); },
+                  [this](const std::string& s) { err.push_back(s); }};
   void SetUp() override { console.Start(""); }
   std::vector<std::string> Run(const std::string& line, Console::Outcome expected) {
     out.clear();
@@ -54,11 +52,11 @@ TEST_F(ConsoleTest, OutcomesOfEntriesAndDirectives) {
 // fresh console and engine.
 std::vector<std::string> SessionOutput(const std::vector<std::string>& script, int rounds) {
   std::vector<std::string> printed;
-  ConsoleSession session([&printed](const std::string& s) { printed.push_back(s); },
-                         [&printed](const std::string& s) { printed.push_back("! " + s); });
-  session.console.Start("");
+  Console console([&printed](const std::string& s) { printed.push_back(s); },
+                  [&printed](const std::string& s) { printed.push_back("! " + s); });
+  console.Start("");
   for (int i = 0; i < rounds; ++i)
-    for (const std::string& line : script) session.console.Run(line);
+    for (const std::string& line : script) console.Run(line);
   return printed;
 }
 

@@ -30,10 +30,10 @@ using StateFiles = StateFolder;
 // run; a session writes back only what it changed, so what another one
 // saved in between survives, and what it cut short does not count.
 TEST_F(StateFiles, LayoutModesLoadAndMerge) {
-  Define(engine, 'a', 1.0);
-  engine.LastAnswer = -2.5;
+  Define(state, 'a', 1.0);
+  state.lastAnswer = -2.5;
   const mode_t umasked = umask(027);
-  ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
+  ASSERT_TRUE(SaveStateFiles(dir, state).ok);
   umask(umasked);
   const std::string values = Read(kValueFile), flags = Read(kFlagFile);
   ASSERT_EQ(std::pair(values.size(), flags.size()), (std::pair<size_t, size_t>(224, 52)));
@@ -45,30 +45,31 @@ TEST_F(StateFiles, LayoutModesLoadAndMerge) {
   const std::tuple<const char*, mode_t, uid_t> modes[] = {{kValueFile, 0444, kNobody}, {kFlagFile, 0604, 0}};
   for (const auto& [name, mode, owner] : modes)
     ASSERT_TRUE(chmod(At(name).c_str(), mode) == 0 && (geteuid() != 0 || chown(At(name).c_str(), owner, 0) == 0));
-  ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
+  ASSERT_TRUE(SaveStateFiles(dir, state).ok);
   for (struct stat st {}; const auto& [name, mode, owner] : modes)
     EXPECT_TRUE(stat(At(name).c_str(), &st) == 0 && (st.st_mode & 07777) == mode &&
                 st.st_uid == (geteuid() != 0 ? geteuid() : owner)) << name;
-  EXPECT_TRUE(LoadVariableFiles(engine, dir + "/no-such-folder").ok);
+  EXPECT_TRUE(LoadStateFiles(dir + "/no-such-folder", state).ok);
   const double loaded[] = {3.0, std::nan(""), HUGE_VAL};
   Write(kValueFile, std::string(reinterpret_cast<const char*>(loaded), sizeof loaded) + std::string(7, '\x12'));
   Write(kFlagFile, std::string("\xFF\xFF\0", 3));
-  engine.Reset(), engine.VariableStore[1] = 8;
-  EXPECT_TRUE(LoadVariableFiles(engine, dir).ok);
-  EXPECT_EQ(std::vector(engine.VariableStore.begin(), engine.VariableStore.begin() + 4), std::vector<double>({3, 8, 0, 0}));
-  EXPECT_EQ(std::pair(engine.DefinedFlag[0], engine.DefinedFlag[1]), (std::pair<int16_t, int16_t>(-1, 0)));
-  StoredPair mine, theirs;
-  Engine other;
-  ASSERT_TRUE(LoadVariableFiles(engine, dir, &mine).ok && LoadVariableFiles(other, dir, &theirs).ok);
-  Define(other, 'q', 9), Define(engine, 'x', 7);
-  ASSERT_TRUE(SaveVariableFiles(other, dir, &theirs).ok && SaveVariableFiles(engine, dir, &mine).ok);
+  state = SavedState(), state.values[1] = 8;
+  EXPECT_TRUE(LoadStateFiles(dir, state).ok);
+  EXPECT_EQ(std::vector(state.values.begin(), state.values.begin() + 4), std::vector<double>({3, 8, 0, 0}));
+  EXPECT_EQ(std::pair(state.flags[0], state.flags[1]), (std::pair<int16_t, int16_t>(-1, 0)));
+  SavedState mine, theirs;
+  ASSERT_TRUE(LoadStateFiles(dir, mine).ok && LoadStateFiles(dir, theirs).ok);
+  SavedState other = theirs;
+  state = mine;
+  Define(other, 'q', 9), Define(state, 'x', 7);
+  ASSERT_TRUE(SaveStateFiles(dir, other, &theirs).ok && SaveStateFiles(dir, state, &mine).ok);
   EXPECT_EQ(std::pair(Stored('q'), Stored('x')), std::pair(9.0, 7.0));
   // Cut short in between, mid-entry: an entry the file no longer holds whole
   // keeps this session's value.
-  Define(engine, 'd', 4);
-  ASSERT_TRUE(SaveVariableFiles(engine, dir).ok && LoadVariableFiles(engine, dir, &mine).ok);
+  Define(state, 'd', 4);
+  ASSERT_TRUE(SaveStateFiles(dir, state).ok && LoadStateFiles(dir, mine = SavedState()).ok);
   fs::resize_file(At(kValueFile), 31);
-  ASSERT_TRUE(SaveVariableFiles(engine, dir, &mine).ok);
+  ASSERT_TRUE(SaveStateFiles(dir, state, &mine).ok);
   EXPECT_EQ(Stored('d'), 4);
 }
 
@@ -114,10 +115,10 @@ TEST_F(StateFiles, NothingPlantedAtANameIsFollowedOrHangs) {
       fs::create_directory(At("folder")), fs::create_symlink("folder", At("sub")), Write("folder/target", "old"),
           chmod(At("folder/target").c_str(), 0640), fs::create_symlink("sub/target", at);
     alarm(20);  // a hang ends the test binary instead of the suite's time
-    engine.Reset();
-    const FileResult load = LoadVariableFiles(engine, dir);
-    Define(engine, 'a', 5);
-    const SaveResult save = SaveVariableFiles(engine, dir);
+    state = SavedState();
+    const FileResult load = LoadStateFiles(dir, state);
+    Define(state, 'a', 5);
+    const SaveResult save = SaveStateFiles(dir, state);
     alarm(0);
     const bool saves = row.reason == nullptr, pending = row.name == std::string(kPendingFile);
     EXPECT_EQ(std::pair(load.ok, save.ok), std::pair(saves, saves)) << save.reason;
@@ -201,15 +202,15 @@ TEST_F(StateFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
   for (const auto& row : rows) {
     static const char* stopAt;
     stopAt = row.step;
-    engine.Reset();
-    Define(engine, 'a', 1), Define(engine, 'b', 2);  // the old pair
-    ASSERT_TRUE(SaveVariableFiles(engine, dir).ok);
+    state = SavedState();
+    Define(state, 'a', 1), Define(state, 'b', 2);  // the old pair
+    ASSERT_TRUE(SaveStateFiles(dir, state).ok);
     chmod(At(kValueFile).c_str(), 0600), chmod(At(kFlagFile).c_str(), 0600);
     if (fork() == 0) {
       umask(0);
       SetSaveInterruptionForTest([](const char* step) { std::strcmp(step, stopAt) == 0 && raise(SIGKILL); });
-      Define(engine, 'a', std::nan("")), Define(engine, 'b', 20);  // the new pair
-      SaveVariableFiles(engine, dir);
+      Define(state, 'a', std::nan("")), Define(state, 'b', 20);  // the new pair
+      SaveStateFiles(dir, state);
       _exit(0);  // not reached when the hook works
     }
     const int status = Wait(-1);
@@ -221,11 +222,11 @@ TEST_F(StateFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
     for (int pass = 0; pass < 2; ++pass) {  // as left, then after the next save
       EXPECT_EQ(std::pair(std::isnan(Stored('a')) ? -1 : Stored('a'), Stored('b')),
                 row.newPair ? std::pair(-1.0, 20.0) : std::pair(1.0, 2.0)) << row.step << pass;
-      StoredPair read;
-      engine.Reset();
-      ASSERT_TRUE(LoadVariableFiles(engine, dir, &read).ok);
-      Define(engine, 'c', 3);
-      ASSERT_TRUE(SaveVariableFiles(engine, dir, &read).ok);
+      SavedState read;
+      ASSERT_TRUE(LoadStateFiles(dir, read).ok);
+      state = read;
+      Define(state, 'c', 3);
+      ASSERT_TRUE(SaveStateFiles(dir, state, &read).ok);
     }
     EXPECT_EQ(Entries(), 3) << row.step;  // the killed save's temporaries are gone too
   }

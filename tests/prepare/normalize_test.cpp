@@ -7,7 +7,6 @@
 #include <string>
 
 #include "engine/errors.h"
-#include "engine/host.h"
 #include "engine/state.h"
 #include "prepare/normalize.h"
 #include "tests/base/test_support.h"
@@ -19,12 +18,6 @@ using test::Readable;
 using test::Repeat;
 using test::Tok;
 
-class BeepCounter : public EngineHost {
- public:
-  void Beep() override { ++beeps; }
-  int beeps = 0;
-};
-
 std::string NestedCalls(int depth) { return Repeat("ncr(", depth) + "1" + Repeat(",2)", depth); }
 
 TEST(Normalize, TokenStringsErrorsAndBeeps) {
@@ -32,7 +25,7 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
     std::string input;
     std::string want;  // Tok() notation; "*" for any text
     int error = 0;
-    int beeps = 0;
+    bool beep = false;  // asked for once the entry is done
   };
   const Row rows[] = {
       {"2sin\xB2(30)+|-3|", "2{ImplicitProduct}{PowerOf2}{sin}(30)+{AbsoluteBars}(0-3):"},
@@ -52,9 +45,9 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
       {"1)%(", "", kErrSyntax},
       {"(1)%+(23)%", "((1)/100)+((23)/100):"},
       {"ncr(ncr(5),2)", "{ncr}({ArgumentMark}2):", kErrSyntax},
-      {"(2+3", "(2+3):", 0, 1},
-      {"((2", "((2)):", 0, 1},
-      {")(", "){ImplicitProduct}(:", 0, 0},
+      {"(2+3", "(2+3):", 0, true},
+      {"((2", "((2)):", 0, true},
+      {")(", "){ImplicitProduct}(:", 0, false},
       {"2+3)", "", kErrParenClosed},
       {"&h", "", kErrOutOfRange},
       {"|3", "", kErrParenOpen},
@@ -64,13 +57,12 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
       {NestedCalls(200), "*"},
   };
   for (const Row& r : rows) {
-    BeepCounter host;
-    Engine engine(host);
+    Engine engine;
     const std::string got = NormalizeExpression(engine, r.input);
     if (r.want != "*") EXPECT_EQ(Readable(got), Readable(Tok(r.want))) << r.input;
     else EXPECT_EQ(got.back(), ':') << "nesting at the limit";
     EXPECT_EQ(engine.ErrorCode, r.error) << r.input;
-    EXPECT_EQ(host.beeps, r.beeps) << r.input;
+    EXPECT_EQ(engine.Requests.beep, r.beep) << r.input;
   }
 }
 

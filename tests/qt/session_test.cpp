@@ -20,10 +20,10 @@ namespace {
 
 // Variable `name` as the next session loads it from `dir`; NaN when undefined.
 double Stored(const QString& dir, char name) {
-  tarvo::Engine next;
-  if (!tarvo::LoadVariableFiles(next, dir.toStdString()).ok) return -1;
+  tarvo::SavedState next;
+  if (!tarvo::LoadStateFiles(dir.toStdString(), next).ok) return -1;
   const size_t i = static_cast<size_t>(name - 'a');
-  return next.DefinedFlag[i] != 0 ? next.VariableStore[i] : std::nan("");
+  return next.flags[i] != 0 ? next.values[i] : std::nan("");
 }
 
 // Presses the button of the lock's wait box that reads `caption`.

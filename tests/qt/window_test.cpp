@@ -243,9 +243,20 @@ class WindowTest : public QObject {
     QVERIFY(!list.isVisible());
   }
 
-  // A solver's complex roots are listed from inside the calculation, without
-  // the busy pointer; the pair is shown once, then the list is plain again.
+  // A solver's complex roots are listed as it left them once the entry is
+  // done, before its result shows, without the busy pointer; the pair is
+  // shown once, then the list is plain again. Each solver of an entry has a
+  // list of its own.
   void aSolverShowsItsRootsInTheList() {
+    QList<QStringList> lists;
+    QStringList displayed;
+    w->SetModalHook([&](QWidget* window) {
+      lists << dynamic_cast<VariableListWindow*>(window)->ShownRows(), displayed << Described(w->Display()), window->close();
+    });
+    QCOMPARE(Calculate(*w, QStringLiteral("6*7")), QStringLiteral("42"));
+    QCOMPARE(Calculate(*w, QStringLiteral("EQ2D(x^2-1)+EQ3D(x^3-4x)")), QStringLiteral("-1"));
+    QCOMPARE(lists, QList<QStringList>({{"a =  1", "b = -1"}, {"a = -2", "b =  2", "c =  0"}}));
+    QCOMPARE(displayed, QStringList({"42", "42"}));
     QList<QStringList> shown;
     bool busyWhileOpen = false;
     w->SetModalHook([&](QWidget* window) {

@@ -47,7 +47,9 @@ class FakeControls : public MainControls {
     answers.pop_front();
     return a;
   }
-  void ShowVariableListWindow() override { opened.push_back(onTop ? "list on top" : "list"); }
+  void ShowVariableListWindow(const std::optional<VariableListShow>&) override {
+    opened.push_back(onTop ? "list on top" : "list");
+  }
   void ShowAboutBox() override { opened.push_back(onTop ? "about on top" : "about"); }
   std::string ProgramDirectory() const override { return "/opt/tarvo/bin"; }
   bool FileExists(const std::string& path) const override { return files.count(path) != 0; }

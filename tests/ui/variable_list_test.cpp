@@ -46,8 +46,8 @@ TEST(VariableList, Rows) {
     engine.ComplexMarker = r.marker;
     Define(engine, r.values);
     engine.VariableStore['q' - 'a'] = 9;  // a value without its flag is not listed
-    EXPECT_EQ(VariableListRows(engine, kListOpen), r.rows) << r.marker << " " << r.rows.size();
-    EXPECT_TRUE(VariableListRows(engine, 0).empty());
+    EXPECT_EQ(VariableListRows(VariablesShown(engine), kListOpen), r.rows) << r.marker << " " << r.rows.size();
+    EXPECT_TRUE(VariableListRows(VariablesShown(engine), 0).empty());
   }
 }
 

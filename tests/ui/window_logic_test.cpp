@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <new>
+#include <optional>
 #include <set>
 #include <vector>
 #include <string>
 #include <string_view>
 
+#include "core/state_files.h"
 #include "engine/errors.h"
 #include "engine/state.h"
 #include "tests/ui/fake_controls.h"
@@ -23,10 +26,19 @@ namespace {
 
 // A fresh window after its start, and a user at it.
 struct Window {
-  // `savedAngleFactor`: what the variable files held for the angle unit.
-  explicit Window(double savedAngleFactor = 0) {
-    engine.VariableStore[kStoreAngleFactor] = savedAngleFactor;
-    logic.StartSession("");
+  // `savedAngleFactor`: what the variable files held for the angle unit
+  // (none: there are no files).
+  explicit Window(std::optional<double> savedAngleFactor = std::nullopt) {
+    std::string dir;
+    if (savedAngleFactor) {
+      char folder[] = "/tmp/tarvo-window-XXXXXX";
+      dir = mkdtemp(folder);
+      SavedState saved;
+      saved.angleFactor = *savedAngleFactor;
+      EXPECT_TRUE(SaveStateFiles(dir, saved).ok);
+    }
+    logic.StartSession(dir);
+    if (!dir.empty()) std::filesystem::remove_all(dir);
   }
 
   // Steps separated by blanks: kN clicks key N, t<text> types it ("_" for a
@@ -72,8 +84,8 @@ struct Window {
   std::string Line() const { return c.entry.substr(0, static_cast<size_t>(c.caret)) + "|" + c.entry.substr(static_cast<size_t>(c.caret)); }
 
   test::FakeControls c;
-  Engine engine;
-  CalculatorLogic logic{c, engine};
+  CalculatorLogic logic{c};
+  Engine& engine = logic.Calc().GetEngine();
 };
 
 constexpr Rgb k_ = kBlack;
@@ -316,7 +328,7 @@ TEST(WindowLogic, ResultsGoToTheClipboardAndTheBusyPointer) {
   Window w;
   w.Do("t2+3 E");
   EXPECT_EQ(w.c.clipboard, " 5");
-  EXPECT_EQ(w.c.busy, (std::vector<bool>{true, false, true, false}));  // the start's 0, then 2+3
+  EXPECT_EQ(w.c.busy, (std::vector<bool>{true, false}));  // while 2+3 calculates
   w.Do("k14 t2-2 E k14 tx=7 E");  // zero and assignments leave the clipboard alone
   EXPECT_EQ(w.c.clipboard, " 5");
   w.Do("k14 t0-7 E");
@@ -388,8 +400,8 @@ TEST(WindowLogic, AnEntryOutOfMemoryEndsInAnErrorAndTheSessionGoesOn) {
     }
     bool fail = false;
   } c;
-  Engine engine;
-  CalculatorLogic logic(c, engine);
+  CalculatorLogic logic(c);
+  Engine& engine = logic.Calc().GetEngine();
   logic.StartSession("");
   for (const char* entry : {"6*7", "x=2+3", "ans+1"}) {
     c.fail = entry[0] == 'x';

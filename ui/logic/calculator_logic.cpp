@@ -34,7 +34,7 @@ const KeyDef& Key(int key) { return KeyTable()[static_cast<size_t>(key)]; }
 
 FileResult CalculatorLogic::StartSession(const std::string& stateDir, const LockWait& wait) {
   shifts_.Clear();
-  const SessionStart start = session_.Start(engine_, stateDir, wait);
+  const SessionStart start = calculator_.Start(stateDir, wait);
   if (start.files.busy) return start.files;
   for (int k = 1; k <= kKeyCount; ++k) {
     c_.MoveKey(k, Key(k).left, Key(k).top);
@@ -44,21 +44,19 @@ FileResult CalculatorLogic::StartSession(const std::string& stateDir, const Lock
   c_.SetUpperMessage("");
   c_.SetLowerMessage("");
   c_.SetKeyLit(kKeyNor, true);
-  history_ = EntryHistory();
   pin_.Set(false);  // leaves the window off the top-most band
   keypadPage_ = 1;
   TurnKeypadPage();  // shows the first page
-  c_.SetEntryText("0");
-  ProcessEntry();
-  Session::BeginEntries(engine_);
-  // The display keeps showing the 0 (a cleared display at start would read
-  // as a fault).
+  // The display shows the start's 0 (a cleared display at start would read
+  // as a fault); the entry line stays empty.
+  c_.SetEntryColor(kBlack);
+  ShowAnswer(format_.ShowAnswer(start.firstAnswer.normalText));
   c_.SetEntryText("");
   return start.files;
 }
 
 SaveResult CalculatorLogic::EndSession(const std::string& stateDir, const LockWait& wait) {
-  return session_.End(engine_, stateDir, wait);
+  return calculator_.End(stateDir, wait);
 }
 
 void CalculatorLogic::ShowError() {
@@ -93,7 +91,11 @@ void CalculatorLogic::ProcessEntry() {
   // Running out of memory while the answer is drawn ends the entry like an
   // error in the calculation does.
   try {
-    const CycleResult r = ProcessEntryLine(engine_, c_.EntryText(), hooks);
+    const CycleResult r = calculator_.Calculate(c_.EntryText(), hooks);
+    // What the engine asked for while it calculated, before the result
+    // shows: the beep of closed brackets, then a list of roots per solver.
+    if (r.requests.beep) c_.Beep();
+    for (const VariableListShow& shown : r.requests.variableLists) ShowVariableList(shown);
     switch (r.outcome) {
       case CycleResult::Outcome::kBlank:
         c_.Beep();

@@ -1,30 +1,30 @@
-// What the main window does, without a widget. It joins the parts that each
-// do one job (the processing cycle, the history, the output format, the
-// shifts, the pin and help actions, the keypad table) to the keys and the
-// controls of one window, which it drives through MainControls.
+// What the main window does, without a widget. It joins the calculator both
+// front ends share (engine, session, output format, history) and the parts
+// that each do one window job (the shifts, the pin and help actions, the
+// keypad table) to the keys and the controls of one window, which it drives
+// through MainControls.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "core/calculator.h"
 #include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/help_actions.h"
-#include "core/entry_history.h"
-#include "core/output_format.h"
-#include "core/session.h"
 #include "ui/logic/shift_state.h"
 
 namespace tarvo {
 
 class CalculatorLogic {
  public:
-  CalculatorLogic(MainControls& controls, Engine& engine)
-      : c_(controls), engine_(engine), format_(engine), pin_(controls, shifts_), help_(controls, pin_) {}
+  explicit CalculatorLogic(MainControls& controls) : c_(controls), pin_(controls, shifts_), help_(controls, pin_) {}
 
-  // Start of a run: the session's presets and files, the keypad, then one
-  // calculation of "0". End of a run: the save (see Session). Where `wait`
-  // gives up the wait for another session's lock, nothing starts or is
-  // saved and the result says `busy`: the window tries again later.
+  // Start of a run: the calculator's start (see Calculator::Start), the
+  // keypad, and the start's "0" on the display. End of a run: the save.
+  // Where `wait` gives up the wait for another session's lock, nothing
+  // starts or is saved and the result says `busy`: the window tries again
+  // later.
   FileResult StartSession(const std::string& stateDir, const LockWait& wait = {});
   SaveResult EndSession(const std::string& stateDir, const LockWait& wait = {});
 
@@ -54,11 +54,15 @@ class CalculatorLogic {
     RestShiftKeys();  // the pin clears a pending shift, so its key must not look held
   }
   void VariableListKey();
+  // The variable list over the window, as `shown` (a solver's roots) or the
+  // variables as they stand; the pin drops while it is open.
+  void ShowVariableList(const std::optional<VariableListShow>& shown);
 
   // The execute key: the processing cycle on the entry line.
   void ExecuteKey();
 
   const EntryHistory& History() const { return history_; }
+  Calculator& Calc() { return calculator_; }
   int KeypadPage() const { return keypadPage_; }
 
  private:
@@ -87,10 +91,11 @@ class CalculatorLogic {
   void EntryLineKeyDown(int keyCode);
 
   MainControls& c_;
-  Engine& engine_;
-  Session session_;
-  EntryHistory history_;
-  OutputFormat format_;
+  Calculator calculator_;
+  // The calculator's parts this logic works with.
+  Engine& engine_ = calculator_.GetEngine();
+  EntryHistory& history_ = calculator_.History();
+  OutputFormat& format_ = calculator_.Format();
   ShiftState shifts_;
   AlwaysOnTopPin pin_;
   HelpActions help_;

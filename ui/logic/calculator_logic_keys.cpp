@@ -115,7 +115,7 @@ void CalculatorLogic::LightOutputKey(std::int32_t mode) {
 void CalculatorLogic::AngleUnitKey(int key) {
   const AngleUnit unit = key == kKeyRad ? AngleUnit::kRadian : key == kKeyGra ? AngleUnit::kGradient : AngleUnit::kDegree;
   LightAngleUnitKey(unit);
-  InsertAtCaret("", SetAngleUnit(engine_, unit));
+  InsertAtCaret("", calculator_.SetAngleUnit(unit));
 }
 
 void CalculatorLogic::LightAngleUnitKey(AngleUnit unit) {
@@ -180,10 +180,12 @@ void CalculatorLogic::ClearVariablesKey() {
   c_.SetLowerMessage("");
 }
 
-void CalculatorLogic::VariableListKey() {
+void CalculatorLogic::VariableListKey() { ShowVariableList(std::nullopt); }
+
+void CalculatorLogic::ShowVariableList(const std::optional<VariableListShow>& shown) {
   shifts_.Clear();
   const bool pinned = pin_.Drop();
-  c_.ShowVariableListWindow();
+  c_.ShowVariableListWindow(shown);
   pin_.Set(pinned);
   c_.FocusEntry();
 }

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/menu_entry.h"
+#include "engine/state.h"
 
 namespace tarvo {
 
@@ -83,8 +85,10 @@ class MainControls {
   // front end without them (the console) keeps these defaults, under which
   // nothing opens and every hand-over to the desktop fails quietly.
   //
-  // The variable list window, modal: returns once it has been closed.
-  virtual void ShowVariableListWindow() {}
+  // The variable list window, modal: returns once it has been closed. It
+  // shows `shown` (a solver's roots) or, without it, the variables as they
+  // stand.
+  virtual void ShowVariableListWindow(const std::optional<VariableListShow>& /*shown*/) {}
   // The splash window as the About box: modal, its timer off.
   virtual void ShowAboutBox() {}
   // Where the program lies; the manual is looked for beside it first.

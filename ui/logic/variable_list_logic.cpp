@@ -17,7 +17,7 @@ int VarListButtonLeft(VarListButton b) {
 
 void VariableListLogic::FillList() {
   c_.ClearList();
-  rows_ = VariableListRows(engine_, listMode_);
+  rows_ = VariableListRows(shown_ ? *shown_ : VariablesShown(engine_), listMode_);
   for (const std::string& row : rows_) c_.AddRow(row);
   c_.SetButtonEnabled(VarListButton::kCopy, !rows_.empty());
   c_.SetButtonEnabled(VarListButton::kClear, !rows_.empty());
@@ -37,7 +37,10 @@ void VariableListLogic::ClickCopy() {
 }
 
 void VariableListLogic::ClickClear() {
-  if (listMode_ == 1) ClearVariables(engine_);
+  if (listMode_ == 1) {
+    ClearVariables(engine_);
+    shown_.reset();
+  }
   FillList();
 }
 

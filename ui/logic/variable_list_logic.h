@@ -3,6 +3,7 @@
 // tests' fake drive it through VarListControls.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,12 @@ class VarListControls {
 class VariableListLogic {
  public:
   // `listMode` is the window logic's list mode while this list is open: rows
-  // show and Clear acts only when it is 1.
-  VariableListLogic(VarListControls& controls, Engine& engine, int listMode)
-      : c_(controls), engine_(engine), listMode_(listMode) {}
+  // show and Clear acts only when it is 1. The list shows `shown` (a
+  // solver's roots as it left them) until Clear, otherwise the variables as
+  // they stand.
+  VariableListLogic(VarListControls& controls, Engine& engine, int listMode,
+                    std::optional<VariableListShow> shown = std::nullopt)
+      : c_(controls), engine_(engine), listMode_(listMode), shown_(std::move(shown)) {}
 
   void StartSession() { FillList(); }
   void WindowActivated() { c_.SetDefaultPointer(); }
@@ -64,6 +68,7 @@ class VariableListLogic {
   VarListControls& c_;
   Engine& engine_;
   int listMode_;
+  std::optional<VariableListShow> shown_;
   std::vector<std::string> rows_;
 };
 

@@ -80,7 +80,7 @@ MainWindow::ExitChoice AskAtExit(QWidget* parent, QMessageBox::Icon icon, const 
 MainWindow::MainWindow(std::string stateDir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       stateDir_(std::move(stateDir)),
-      logic_(*this, engine_),
+      logic_(*this),
       messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       saveFailed_([this](const QString& text) {
@@ -99,7 +99,6 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
   dpr_ = qApp ? qApp->devicePixelRatio() : 1.0;
   BuildControls();
   BuildKeys();
-  StartEngine(engine_);
 }
 
 MainWindow::~MainWindow() = default;
@@ -531,8 +530,8 @@ void MainWindow::SetAlwaysOnTop(bool on) {
   alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(on, dpr_));
 }
 
-void MainWindow::ShowVariableListWindow() {
-  VariableListWindow list(engine_, kListOpen, this);
+void MainWindow::ShowVariableListWindow(const std::optional<VariableListShow>& shown) {
+  VariableListWindow list(logic_.Calc().GetEngine(), kListOpen, shown, this);
   // Centred over the calculator, whose keypad it covers while it is open.
   list.move(geometry().center() - QPoint(VariableListWindow::kWidth / 2, VariableListWindow::kHeight / 2));
   if (modalHook_) {
@@ -567,19 +566,6 @@ bool MainWindow::OpenUrl(const std::string& url) { return openUrl_(QUrl(Unicode(
 
 void MainWindow::ShowWarning(const std::string& title, const std::string& text) {
   messageBox_(Unicode(title), Unicode(text));
-}
-
-void MainWindow::ShowVariableList() {
-  // The list is read while the calculation waits for it: the pointer must
-  // not say "busy" then, and says it again once the calculation goes on.
-  const bool wasBusy = busy_;
-  if (wasBusy) SetBusy(false);
-  logic_.VariableListKey();
-  if (wasBusy) SetBusy(true);
-}
-
-void MainWindow::ReportSelfCheck(const std::string& text, bool) {
-  messageBox_(QStringLiteral("Tarvo"), Unicode(text));
 }
 
 // ---- Events ----------------------------------------------------------------

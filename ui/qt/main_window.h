@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/host.h"
 #include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/calculator_logic.h"
@@ -26,7 +25,7 @@
 
 namespace tarvo::ui {
 
-class MainWindow : public QWidget, public MainControls, public EngineHost {
+class MainWindow : public QWidget, public MainControls {
  public:
   inline static constexpr int kWidth = 752;
   inline static constexpr int kHeight = 346;
@@ -75,7 +74,7 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   bool Busy() const { return busy_; }
 
   tarvo::CalculatorLogic& Logic() { return logic_; }
-  tarvo::Engine& CalculatorEngine() { return engine_; }
+  tarvo::Engine& CalculatorEngine() { return logic_.Calc().GetEngine(); }
   EntryLine* Entry() const { return entryLine_; }
   DisplayBox* Display() const { return display_; }
   QLabel* UpperMessageLine() const { return upperMessage_; }
@@ -113,18 +112,13 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   void SetPageSelectorPressed(bool pressed) override;
   void SetAlwaysOnTop(bool on) override;
   void CloseWindow() override { close(); }
-  void ShowVariableListWindow() override;
+  void ShowVariableListWindow(const std::optional<VariableListShow>& shown) override;
   void ShowAboutBox() override;
   std::string ProgramDirectory() const override;
   bool FileExists(const std::string& path) const override;
   bool OpenDocument(const std::string& path) override;
   bool OpenUrl(const std::string& url) override;
   void ShowWarning(const std::string& title, const std::string& text) override;
-
-  // EngineHost: a solver's roots, shown in the list window from inside the
-  // calculation.
-  void ShowVariableList() override;
-  void ReportSelfCheck(const std::string& text, bool critical) override;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -154,8 +148,6 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   QWidget* BoxParent();
 
   std::string stateDir_;
-  // This window is the engine's host; the logic evaluates on it.
-  tarvo::Engine engine_{*this};
   tarvo::CalculatorLogic logic_;
   MessageBoxFn messageBox_;
   OpenUrlFn openUrl_;

@@ -49,8 +49,9 @@ void TextButton::mouseReleaseEvent(QMouseEvent* e) {
   if (inside && onClick) onClick();
 }
 
-VariableListWindow::VariableListWindow(tarvo::Engine& engine, int listMode, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), logic_(*this, engine, listMode) {
+VariableListWindow::VariableListWindow(tarvo::Engine& engine, int listMode,
+                                       std::optional<tarvo::VariableListShow> shown, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), logic_(*this, engine, listMode, std::move(shown)) {
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QStringLiteral("List of variables"));
   setModal(true);
