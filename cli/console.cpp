@@ -41,8 +41,7 @@ bool Console::Finish(const std::string& stateDir) {
 
 void Console::PrintVariables(const VariableListShow& shown) {
   for (const std::string& row : VariableListRows(shown, kListOpen)) out_(BytesToUtf8(row));
-  // The complex pair belongs to the list that showed it.
-  calculator_.GetEngine().ComplexMarker = 0;
+  calculator_.GetEngine().ForgetComplexPair();
 }
 
 void Console::Print(const AnswerView& view) {

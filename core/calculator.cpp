@@ -8,11 +8,7 @@ SessionStart Calculator::Start(const std::string& stateDir, const LockWait& wait
   SavedState saved;
   start.files = session_.Load(stateDir, saved, wait);
   if (start.files.busy) return start;
-  engine_.VariableStore = saved.values;
-  engine_.DefinedFlag = saved.flags;
-  // e is the constant exp(1), whatever the file held.
-  engine_.VariableStore['e' - 'a'] = Exp1();
-  engine_.DefinedFlag['e' - 'a'] = kDefined;
+  engine_.RestoreVariables(saved.values, saved.flags);
   start.angleUnit = SavedAngleUnit(saved.angleFactor);
   unit_ = AngleUnit::kRadian;
   if (start.angleUnit) SetAngleUnit(*start.angleUnit);

@@ -104,6 +104,20 @@ class Engine : public EngineState {
 
   // Back to the start-up presets.
   void Reset() { static_cast<EngineState&>(*this) = EngineState{}; }
+
+  // The variables a session starts from (its saved state): e stays the
+  // constant exp(1), whatever they hold, and nothing counts as written.
+  void RestoreVariables(const std::array<double, kVariableCount>& values,
+                        const std::array<std::int16_t, kVariableCount>& flags) {
+    VariableStore = values;
+    DefinedFlag = flags;
+    VariableStore['e' - 'a'] = Exp1();
+    DefinedFlag['e' - 'a'] = kDefined;
+    Written.reset();
+  }
+  // The complex pair a polynomial solver left belongs to the list that
+  // showed it: once that list has been seen, its letters are plain numbers.
+  void ForgetComplexPair() { ComplexMarker = 0; }
 };
 
 // The engine's start-up: presets the state, all but ErrorCode, which

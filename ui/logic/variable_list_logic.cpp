@@ -27,9 +27,7 @@ void VariableListLogic::WindowKeyDown(int keyCode) {
   if (keyCode == kVarListKeyEscape) c_.CloseWindow();
 }
 
-// The complex pair belongs to the solver's call that opened the list; once
-// the list has been seen, a and b (or b and c) are plain numbers again.
-void VariableListLogic::EndSession() { engine_.ComplexMarker = 0; }
+void VariableListLogic::EndSession() { engine_.ForgetComplexPair(); }
 
 void VariableListLogic::ClickCopy() {
   if (rows_.empty()) return;
