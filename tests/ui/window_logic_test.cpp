@@ -47,12 +47,12 @@ struct Window {
         case 's': c.selected = n; break;
         case 'y': logic.ReviewHistory(n); break;
         case 'P': logic.ToggleAlwaysOnTop(); break;
-        case 'E': logic.EntryKeyPress(13); break;
-        case 'U': logic.EntryKeyDown(38, 0); break;
-        case 'D': logic.EntryKeyDown(40, 0); break;
-        case 'L': logic.EntryKeyDown(37, 0); break;
-        case '^': logic.EntryKeyDown(17, 2); break;
-        case 'F': logic.EntryKeyDown(112, 0); break;
+        case 'E': logic.EntryKeyPress(kEnterCharacter); break;
+        case 'U': logic.EntryKeyDown(KeyCode::kUp, 0); break;
+        case 'D': logic.EntryKeyDown(KeyCode::kDown, 0); break;
+        case 'L': logic.EntryKeyDown(KeyCode::kLeft, 0); break;
+        case '^': logic.EntryKeyDown(KeyCode::kControl, kCtrlHeld); break;
+        case 'F': logic.EntryKeyDown(KeyCode::kF1, 0); break;
         case 't':
           for (char ch : step.substr(1)) Type(ch == '_' ? ' ' : ch);
           break;

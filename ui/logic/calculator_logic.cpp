@@ -15,16 +15,6 @@ namespace {
 // Characters that continue a calculation from its result when typed first.
 constexpr std::string_view kContinueChars = "\xB7+-/\\^!%\xB2\xB3\xD3\xB0'\"";
 
-// Key codes and the shift state of the window's key events.
-constexpr int kEnter = 13;
-constexpr int kLeft = 37;
-constexpr int kUp = 38;
-constexpr int kRight = 39;
-constexpr int kDown = 40;
-constexpr int kShiftCtrl = 2;  // the Ctrl key alone among the shift keys
-constexpr int kControlKey = 17;
-constexpr int kEscape = 27;
-constexpr int kF1 = 112;
 // The review picture's upper half (y up to this) goes to older entries.
 constexpr int kReviewOlderHeight = 13;
 
@@ -192,7 +182,7 @@ void CalculatorLogic::EntryLineChanged() {
 }
 
 int CalculatorLogic::EntryLineKeyPress(int c) {
-  if (c == kEnter) {
+  if (c == kEnterCharacter) {
     ExecuteKey();
     return 0;
   }
@@ -207,16 +197,16 @@ int CalculatorLogic::EntryLineKeyPress(int c) {
   return c;
 }
 
-void CalculatorLogic::EntryLineKeyDown(int keyCode) {
-  switch (keyCode) {
-    case kLeft:
-    case kRight:
+void CalculatorLogic::EntryLineKeyDown(KeyCode key) {
+  switch (key) {
+    case KeyCode::kLeft:
+    case KeyCode::kRight:
       resultShown_ = false;
       break;
-    case kUp:
+    case KeyCode::kUp:
       ReviewHistory(kReviewOlderHeight);
       break;
-    case kDown:
+    case KeyCode::kDown:
       ReviewHistory(kReviewOlderHeight + 1);
       break;
     default:
@@ -228,13 +218,13 @@ void CalculatorLogic::EntryLineKeyDown(int keyCode) {
 // the entry line's shortcuts (select all, copy, paste, undo...) and must
 // leave the page alone. The window reports the Ctrl key when it is let go
 // with nothing pressed in between.
-void CalculatorLogic::WindowKeyDown(int keyCode, int shift) {
-  if (keyCode == kF1) help_.OpenManual();
-  if (keyCode == kControlKey && shift == kShiftCtrl) TurnKeypadPage();
+void CalculatorLogic::WindowKeyDown(KeyCode key, int shift) {
+  if (key == KeyCode::kF1) help_.OpenManual();
+  if (key == KeyCode::kControl && shift == kCtrlHeld) TurnKeypadPage();
 }
 
 int CalculatorLogic::WindowKeyPress(int c) {
-  if (c == kEscape) {
+  if (c == kEscapeCharacter) {
     c_.CloseWindow();
     return 0;
   }
@@ -254,9 +244,9 @@ int CalculatorLogic::WindowKeyPress(int c) {
   return c;
 }
 
-void CalculatorLogic::EntryKeyDown(int keyCode, int shift) {
-  WindowKeyDown(keyCode, shift);
-  EntryLineKeyDown(keyCode);
+void CalculatorLogic::EntryKeyDown(KeyCode key, int shift) {
+  WindowKeyDown(key, shift);
+  EntryLineKeyDown(key);
   RestShiftKeys();
 }
 

@@ -9,6 +9,7 @@
 #include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/help_actions.h"
+#include "ui/logic/key_codes.h"
 #include "core/entry_history.h"
 #include "core/output_format.h"
 #include "core/session.h"
@@ -32,9 +33,10 @@ class CalculatorLogic {
   void ClickKey(int key);
   void HoldKey(int key);
   void ReleaseKey(int key);
-  // Keys pressed in the entry line: the window sees them first. The result
-  // of EntryKeyPress is the character the line receives (0: none).
-  void EntryKeyDown(int keyCode, int shift);
+  // Keys pressed in the entry line: the window sees them first. `shift`
+  // holds the kShiftHeld, kCtrlHeld and kAltHeld bits. The result of
+  // EntryKeyPress is the character the line receives (0: none).
+  void EntryKeyDown(KeyCode key, int shift);
   int EntryKeyPress(int c);
   void EntryLineMouseDown() { resultShown_ = false; }
   // The line's text changed: an error's colour goes.
@@ -81,10 +83,10 @@ class CalculatorLogic {
   // The shift keys back at rest, the indicator hidden, once no shift is
   // pending: run after every action that may clear a shift.
   void RestShiftKeys();
-  void WindowKeyDown(int keyCode, int shift);
+  void WindowKeyDown(KeyCode key, int shift);
   int WindowKeyPress(int c);
   int EntryLineKeyPress(int c);
-  void EntryLineKeyDown(int keyCode);
+  void EntryLineKeyDown(KeyCode key);
 
   MainControls& c_;
   Engine& engine_;

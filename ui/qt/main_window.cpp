@@ -120,7 +120,7 @@ void MainWindow::BuildControls() {
   // is refused whole (OnEntryEdited) instead of being cut at the limit.
   entryLine_->setMaxLength(4 * kMaxEntryLength);
   entryLine_->onShortcut = [this](QKeyCombination key) { return PressShortcut(key); };
-  entryLine_->onKeyDown = [this](int code, int shift) { logic_.EntryKeyDown(code, shift); };
+  entryLine_->onKeyDown = [this](KeyCode key, int shift) { logic_.EntryKeyDown(key, shift); };
   entryLine_->onKeyPress = [this](int c) { return logic_.EntryKeyPress(c); };
   entryLine_->onMouse = [this] { logic_.EntryLineMouseDown(); };
   QObject::connect(entryLine_, &QLineEdit::textChanged, this, [this] { OnEntryEdited(); });
