@@ -18,22 +18,20 @@ constexpr std::string_view kContinueChars = "\xB7+-/\\^!%\xB2\xB3\xD3\xB0'\"";
 // The review picture's upper half (y up to this) goes to older entries.
 constexpr int kReviewOlderHeight = 13;
 
-const KeyDef& Key(int key) { return KeyTable()[static_cast<size_t>(key)]; }
-
 }  // namespace
 
 FileResult CalculatorLogic::StartSession(const std::string& stateDir, const LockWait& wait) {
   shifts_.Clear();
   const SessionStart start = session_.Start(engine_, stateDir, wait);
   if (start.files.busy) return start.files;
-  for (int k = 1; k <= kKeyCount; ++k) {
-    c_.MoveKey(k, Key(k).left, Key(k).top);
-    c_.SetKeyVisible(k, true);
+  for (const KeyDef& row : KeyTable()) {
+    c_.MoveKey(row.key, row.left, row.top);
+    c_.SetKeyVisible(row.key, true);
   }
   if (start.angleUnit) LightAngleUnitKey(*start.angleUnit);
   c_.SetUpperMessage("");
   c_.SetLowerMessage("");
-  c_.SetKeyLit(kKeyNor, true);
+  c_.SetKeyLit(Key::NormalFormat, true);
   history_ = EntryHistory();
   pin_.Set(false);  // leaves the window off the top-most band
   keypadPage_ = 1;
@@ -228,17 +226,8 @@ int CalculatorLogic::WindowKeyPress(int c) {
     c_.CloseWindow();
     return 0;
   }
-  // ":" and ";" are the keys after "9" on the keypad: 0 and the point.
-  if (c >= '1' && c <= ';') {
-    ClickKey(c - '0');
-    return 0;
-  }
-  if (c == '0') {
-    ClickKey(10);
-    return 0;
-  }
-  if (c == '.') {
-    ClickKey(11);
+  if (const std::optional<Key> key = DigitKeyTyped(c)) {
+    ClickKey(*key);
     return 0;
   }
   return c;

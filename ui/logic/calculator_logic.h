@@ -10,6 +10,7 @@
 #include "ui/logic/controls.h"
 #include "ui/logic/help_actions.h"
 #include "ui/logic/key_codes.h"
+#include "ui/logic/keypad.h"
 #include "core/entry_history.h"
 #include "core/output_format.h"
 #include "core/session.h"
@@ -30,9 +31,9 @@ class CalculatorLogic {
   SaveResult EndSession(const std::string& stateDir, const LockWait& wait = {});
 
   // A keypad key clicked (or its keyboard binding), pressed and let go.
-  void ClickKey(int key);
-  void HoldKey(int key);
-  void ReleaseKey(int key);
+  void ClickKey(Key key);
+  void HoldKey(Key key);
+  void ReleaseKey(Key key);
   // Keys pressed in the entry line: the window sees them first. `shift`
   // holds the kShiftHeld, kCtrlHeld and kAltHeld bits. The result of
   // EntryKeyPress is the character the line receives (0: none).
@@ -72,12 +73,13 @@ class CalculatorLogic {
   void ClearEntryKey();
   void LastAnswerKey();
   void RecordInHistory();
-  void OutputKey(int key);
-  void AngleUnitKey(int key);
+  void OutputKey(Key key);
+  void AngleUnitKey(Key key);
   void ShiftKey(bool arc);
   void ConstantsKey();
   void ClearVariablesKey();
   void HelpKey();
+  void LightOneKeyOf(KeyRole role, Key lit);
   void LightOutputKey(std::int32_t mode);
   void LightAngleUnitKey(AngleUnit unit);
   // The shift keys back at rest, the indicator hidden, once no shift is
