@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/bytes.h"
 #include "engine/errors.h"
 #include "engine/state.h"
 #include "tests/ui/fake_controls.h"
@@ -334,18 +335,32 @@ TEST(WindowLogic, ResultsGoToTheClipboardAndTheBusyPointer) {
 }
 
 // After a result the operator and postfix keys go on from the answer
-// (· ^ - / + ⁻¹ ° ' " % ! ² ³ ⁿ√ \ // mod); every other key starts anew,
-// and ANS writes the answer alone.
-TEST(WindowLogic, OperatorKeysGoOnFromTheAnswer) {
+// (· ^ - / + ⁻¹ ° ' " % ! ² ³ ⁿ√ \ // mod), and so do their signs typed
+// ("*" and "º" type "·" and "°"), but for the n-th root's; every other key
+// and character starts anew, and ANS writes the answer alone.
+TEST(WindowLogic, OperatorKeysAndTheirSignsGoOnFromTheAnswer) {
   const std::set<Key> goOn = {Key::Multiply,      Key::Power,         Key::Minus,      Key::Divide,     Key::Plus,
                               Key::Reciprocal,    Key::DegreeMark,    Key::MinuteMark, Key::SecondMark, Key::Percent,
                               Key::Factorial,     Key::Square,        Key::Cube,       Key::NthRoot,    Key::IntegerDivide,
                               Key::ReciprocalSum, Key::Modulo};
+  const std::string_view typedGoOn = "\xB7+-/\\^!%\xB2\xB3\xD3\xB0'\"*\xBA";
+  const auto wentOn = [](const Window& w) { return w.c.entry.rfind("13", 0) == 0 && w.c.entry != "13"; };
   for (const KeyDef& row : KeyTable()) {
     Window w;
     w.Do("t6+7 E");
     w.logic.ClickKey(row.key);
-    EXPECT_EQ(w.c.entry.rfind("13", 0) == 0 && w.c.entry != "13", goOn.count(row.key) == 1) << row.caption << ": " << w.c.entry;
+    EXPECT_EQ(wentOn(w), goOn.count(row.key) == 1) << row.caption << ": " << w.c.entry;
+    const std::string sign = Trim(row.text);
+    if (goOn.count(row.key) == 1 && row.key != Key::NthRoot && sign.size() == 1) {
+      EXPECT_NE(typedGoOn.find(sign[0]), std::string_view::npos) << row.caption << "'s sign typed goes on as it does";
+    }
+  }
+  for (int c = 1; c < 256; ++c) {
+    if (c == kEnterCharacter || c == kEscapeCharacter) continue;
+    Window w;
+    w.Do("t6+7 E");
+    w.Type(static_cast<char>(c));
+    EXPECT_EQ(wentOn(w), typedGoOn.find(static_cast<char>(c)) != std::string_view::npos) << c << ": " << w.c.entry;
   }
   Window w;  // a fresh session defines e and nothing else
   for (size_t i = 0; i < 26; ++i) EXPECT_EQ(w.engine.DefinedFlag[i] != kUndefined, i == 'e' - 'a') << i;

@@ -12,9 +12,6 @@
 namespace tarvo {
 namespace {
 
-// Characters that continue a calculation from its result when typed first.
-constexpr std::string_view kContinueChars = "\xB7+-/\\^!%\xB2\xB3\xD3\xB0'\"";
-
 // The review picture's upper half (y up to this) goes to older entries.
 constexpr int kReviewOlderHeight = 13;
 
@@ -186,7 +183,7 @@ int CalculatorLogic::EntryLineKeyPress(int c) {
   }
   c = TypedCharacter(c);
   if (c_.SelectionStart() != static_cast<int>(c_.EntryText().size())) resultShown_ = false;
-  if (resultShown_ && c > 0 && c < 256 && kContinueChars.find(static_cast<char>(c)) != std::string_view::npos) {
+  if (resultShown_ && TypedCharacterContinues(c)) {
     resultShown_ = false;
     ClearEntryKey();
     LastAnswerKey();

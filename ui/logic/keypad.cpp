@@ -1,5 +1,9 @@
 #include "ui/logic/keypad.h"
 
+#include <string>
+
+#include "engine/bytes.h"
+
 namespace tarvo {
 namespace {
 
@@ -200,6 +204,14 @@ const KeyDef& KeyRow(Key key) { return kKeys[IndexOf(key)]; }
 std::optional<Key> KeyNumbered(int number) {
   const Key key = static_cast<Key>(number);
   return IsKey(key) ? std::optional<Key>(key) : std::nullopt;
+}
+
+bool TypedCharacterContinues(int c) {
+  if (c <= 0 || c > 255) return false;
+  const std::string typed(1, static_cast<char>(c));
+  for (const KeyDef& row : kKeys)
+    if (row.fromResult == FromResult::kContinues && Trim(row.text) == typed) return true;
+  return false;
 }
 
 std::optional<Key> DigitKeyTyped(int c) {

@@ -108,6 +108,9 @@ inline constexpr std::string_view kPinBinding = "Alt+Shift+A";
 const std::array<KeyDef, kKeyCount>& KeyTable();
 // The row of `key`, which must be one of the keypad's.
 const KeyDef& KeyRow(Key key);
+// Whether character `c`, typed first after a result, goes on from it: it is
+// the whole text, blanks aside, of a key that continues, sign and all.
+bool TypedCharacterContinues(int c);
 // The number block's key that typing `c` clicks, if any: a digit's or the
 // point's, and for ":" and ";", which follow "9" as the keypad's "0" and "."
 // follow its "9", those of "0" and ".".
