@@ -34,7 +34,7 @@ class FakeControls : public MainControls {
     else lit.erase(key);
   }
   void MoveKey(Key key, int left, int top) override { place[key] = {left, top}; }
-  void SetKeyVisible(Key, bool) override {}
+  void SetKeyVisible(Key key, bool on) override { visible[key] = on; }
   void SetShiftIndicatorVisible(bool on) override { shiftIndicator = on; }
   void SetPagePicture(int) override {}
   void SetPageSelectorPressed(bool) override {}
@@ -66,6 +66,7 @@ class FakeControls : public MainControls {
   std::vector<bool> busy;
   std::set<Key> lit;
   std::map<Key, std::pair<int, int>> place;
+  std::map<Key, bool> visible;
   bool shiftIndicator = false, onTop = false, desktopAccepts = true;
   std::vector<MenuEntry> menu;  // the last pop-up menu
   std::deque<int> answers;      // what the next pop-up menus return

@@ -253,6 +253,26 @@ TEST(WindowLogic, ScriptsLeaveTheKeypadAndDesktop) {
   }
 }
 
+// Each page shows one key at each of the keypad's places, the eighteen it
+// shares with the other page included; no two keys share a caption, by
+// which a screen reader names them.
+TEST(WindowLogic, EachPageShowsOneKeyAtEachPlace) {
+  Window w;
+  std::set<std::pair<int, int>> places;
+  for (const auto& [key, place] : w.c.place) places.insert(place);
+  EXPECT_EQ(places.size(), static_cast<size_t>(kKeyCount - 18));
+  for (const int page : {1, 2}) {
+    std::map<std::pair<int, int>, int> shown;
+    for (const auto& [key, visible] : w.c.visible)
+      if (visible) ++shown[w.c.place[key]];
+    EXPECT_EQ(shown.size(), places.size()) << "page " << page;
+    for (const auto& [place, keys] : shown) EXPECT_EQ(keys, 1) << "page " << page << " at " << place.first << "," << place.second;
+    w.logic.TurnKeypadPage();
+  }
+  std::set<std::string_view> captions;
+  for (const KeyDef& row : KeyTable()) EXPECT_TRUE(captions.insert(row.caption).second) << row.caption;
+}
+
 TEST(WindowLogic, AManualTheDesktopCannotOpenIsNamed) {
   Window w;
   w.c.files = {"/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf"};  // the installed place
