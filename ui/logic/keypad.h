@@ -41,7 +41,8 @@ enum class Key {
 constexpr std::size_t IndexOf(Key key) { return static_cast<std::size_t>(key) - 1; }
 // True for the 92 keys of the keypad.
 constexpr bool IsKey(Key key) { return static_cast<int>(key) >= 1 && static_cast<int>(key) <= kKeyCount; }
-// The key of keypad number `number` (1..92), for a picture sheet's list.
+// The key of keypad number `number` (1..92), for a list of key numbers
+// given from outside (the screenshot mode's).
 std::optional<Key> KeyNumbered(int number);
 
 // What a click on a key does.
@@ -91,7 +92,7 @@ struct KeyBinding {
 struct KeyDef {
   Key key;
   std::string_view caption;  // UTF-8: the sign or name its picture shows, which names the key
-  std::string_view text;     // Windows-1252 bytes it writes (a trigonometric key: the base name)
+  std::string_view text;     // Windows-1252 bytes it writes (a trigonometric key: its base name)
   KeyBinding binding;
   KeyPage page;
   int left, top;  // resting position in window pixels
