@@ -29,12 +29,12 @@ class FakeControls : public MainControls {
   void Beep() override {}
   void SetClipboardText(const std::string& text) override { clipboard = text; }
   void SetBusy(bool on) override { busy.push_back(on); }
-  void SetKeyLit(int key, bool on) override {
+  void SetKeyLit(Key key, bool on) override {
     if (on) lit.insert(key);
     else lit.erase(key);
   }
-  void MoveKey(int key, int left, int top) override { place[key] = {left, top}; }
-  void SetKeyVisible(int, bool) override {}
+  void MoveKey(Key key, int left, int top) override { place[key] = {left, top}; }
+  void SetKeyVisible(Key key, bool on) override { visible[key] = on; }
   void SetShiftIndicatorVisible(bool on) override { shiftIndicator = on; }
   void SetPagePicture(int) override {}
   void SetPageSelectorPressed(bool) override {}
@@ -66,8 +66,9 @@ class FakeControls : public MainControls {
   int caret = 0, selected = 0, focusCalls = 0;
   Rgb color = kBlack;
   std::vector<bool> busy;
-  std::set<int> lit;
-  std::map<int, std::pair<int, int>> place;
+  std::set<Key> lit;
+  std::map<Key, std::pair<int, int>> place;
+  std::map<Key, bool> visible;
   bool shiftIndicator = false, onTop = false, desktopAccepts = true;
   std::vector<MenuEntry> menu;  // the last pop-up menu
   std::deque<int> answers;      // what the next pop-up menus return

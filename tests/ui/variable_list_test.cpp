@@ -88,9 +88,9 @@ TEST(VariableListWindow, ButtonsCopyClearAndClose) {
     list.ReleaseButton(b);
     EXPECT_EQ(c.look[b], std::make_pair(Rgb{0, 0, 192}, std::make_pair(left, 8)));
   }
-  for (int key : {13, int{'X'}, 112}) list.WindowKeyDown(key);
+  for (KeyCode key : {KeyCode::kOther, KeyCode::kF1, KeyCode::kControl}) list.WindowKeyDown(key);
   EXPECT_EQ(c.closes, 0);
-  list.WindowKeyDown(27);
+  list.WindowKeyDown(KeyCode::kEscape);
   list.ClickExit();
   EXPECT_EQ(c.closes, 2);
   list.WindowActivated();

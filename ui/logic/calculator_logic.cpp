@@ -12,23 +12,8 @@
 namespace tarvo {
 namespace {
 
-// Characters that continue a calculation from its result when typed first.
-constexpr std::string_view kContinueChars = "\xB7+-/\\^!%\xB2\xB3\xD3\xB0'\"";
-
-// Key codes and the shift state of the window's key events.
-constexpr int kEnter = 13;
-constexpr int kLeft = 37;
-constexpr int kUp = 38;
-constexpr int kRight = 39;
-constexpr int kDown = 40;
-constexpr int kShiftCtrl = 2;  // the Ctrl key alone among the shift keys
-constexpr int kControlKey = 17;
-constexpr int kEscape = 27;
-constexpr int kF1 = 112;
 // The review picture's upper half (y up to this) goes to older entries.
 constexpr int kReviewOlderHeight = 13;
-
-const KeyDef& Key(int key) { return KeyTable()[static_cast<size_t>(key)]; }
 
 }  // namespace
 
@@ -36,14 +21,14 @@ FileResult CalculatorLogic::StartSession(const std::string& stateDir, const Lock
   shifts_.Clear();
   const SessionStart start = calculator_.Start(stateDir, wait);
   if (start.files.busy) return start.files;
-  for (int k = 1; k <= kKeyCount; ++k) {
-    c_.MoveKey(k, Key(k).left, Key(k).top);
-    c_.SetKeyVisible(k, true);
+  for (const KeyDef& row : KeyTable()) {
+    c_.MoveKey(row.key, row.left, row.top);
+    c_.SetKeyVisible(row.key, true);
   }
   if (start.angleUnit) LightAngleUnitKey(*start.angleUnit);
   c_.SetUpperMessage("");
   c_.SetLowerMessage("");
-  c_.SetKeyLit(kKeyNor, true);
+  c_.SetKeyLit(Key::NormalFormat, true);
   pin_.Set(false);  // leaves the window off the top-most band
   keypadPage_ = 1;
   TurnKeypadPage();  // shows the first page
@@ -194,13 +179,13 @@ void CalculatorLogic::EntryLineChanged() {
 }
 
 int CalculatorLogic::EntryLineKeyPress(int c) {
-  if (c == kEnter) {
+  if (c == kEnterCharacter) {
     ExecuteKey();
     return 0;
   }
   c = TypedCharacter(c);
   if (c_.SelectionStart() != static_cast<int>(c_.EntryText().size())) resultShown_ = false;
-  if (resultShown_ && c > 0 && c < 256 && kContinueChars.find(static_cast<char>(c)) != std::string_view::npos) {
+  if (resultShown_ && TypedCharacterContinues(c)) {
     resultShown_ = false;
     ClearEntryKey();
     LastAnswerKey();
@@ -209,16 +194,16 @@ int CalculatorLogic::EntryLineKeyPress(int c) {
   return c;
 }
 
-void CalculatorLogic::EntryLineKeyDown(int keyCode) {
-  switch (keyCode) {
-    case kLeft:
-    case kRight:
+void CalculatorLogic::EntryLineKeyDown(KeyCode key) {
+  switch (key) {
+    case KeyCode::kLeft:
+    case KeyCode::kRight:
       resultShown_ = false;
       break;
-    case kUp:
+    case KeyCode::kUp:
       ReviewHistory(kReviewOlderHeight);
       break;
-    case kDown:
+    case KeyCode::kDown:
       ReviewHistory(kReviewOlderHeight + 1);
       break;
     default:
@@ -230,35 +215,26 @@ void CalculatorLogic::EntryLineKeyDown(int keyCode) {
 // the entry line's shortcuts (select all, copy, paste, undo...) and must
 // leave the page alone. The window reports the Ctrl key when it is let go
 // with nothing pressed in between.
-void CalculatorLogic::WindowKeyDown(int keyCode, int shift) {
-  if (keyCode == kF1) help_.OpenManual();
-  if (keyCode == kControlKey && shift == kShiftCtrl) TurnKeypadPage();
+void CalculatorLogic::WindowKeyDown(KeyCode key, int shift) {
+  if (key == KeyCode::kF1) help_.OpenManual();
+  if (key == KeyCode::kControl && shift == kCtrlHeld) TurnKeypadPage();
 }
 
 int CalculatorLogic::WindowKeyPress(int c) {
-  if (c == kEscape) {
+  if (c == kEscapeCharacter) {
     c_.CloseWindow();
     return 0;
   }
-  // ":" and ";" are the keys after "9" on the keypad: 0 and the point.
-  if (c >= '1' && c <= ';') {
-    ClickKey(c - '0');
-    return 0;
-  }
-  if (c == '0') {
-    ClickKey(10);
-    return 0;
-  }
-  if (c == '.') {
-    ClickKey(11);
+  if (const std::optional<Key> key = DigitKeyTyped(c)) {
+    ClickKey(*key);
     return 0;
   }
   return c;
 }
 
-void CalculatorLogic::EntryKeyDown(int keyCode, int shift) {
-  WindowKeyDown(keyCode, shift);
-  EntryLineKeyDown(keyCode);
+void CalculatorLogic::EntryKeyDown(KeyCode key, int shift) {
+  WindowKeyDown(key, shift);
+  EntryLineKeyDown(key);
   RestShiftKeys();
 }
 

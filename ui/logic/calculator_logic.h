@@ -12,6 +12,8 @@
 #include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/help_actions.h"
+#include "ui/logic/key_codes.h"
+#include "ui/logic/keypad.h"
 #include "ui/logic/shift_state.h"
 
 namespace tarvo {
@@ -29,12 +31,13 @@ class CalculatorLogic {
   SaveResult EndSession(const std::string& stateDir, const LockWait& wait = {});
 
   // A keypad key clicked (or its keyboard binding), pressed and let go.
-  void ClickKey(int key);
-  void HoldKey(int key);
-  void ReleaseKey(int key);
-  // Keys pressed in the entry line: the window sees them first. The result
-  // of EntryKeyPress is the character the line receives (0: none).
-  void EntryKeyDown(int keyCode, int shift);
+  void ClickKey(Key key);
+  void HoldKey(Key key);
+  void ReleaseKey(Key key);
+  // Keys pressed in the entry line: the window sees them first. `shift`
+  // holds the kShiftHeld, kCtrlHeld and kAltHeld bits. The result of
+  // EntryKeyPress is the character the line receives (0: none).
+  void EntryKeyDown(KeyCode key, int shift);
   int EntryKeyPress(int c);
   void EntryLineMouseDown() { resultShown_ = false; }
   // The line's text changed: an error's colour goes.
@@ -74,21 +77,22 @@ class CalculatorLogic {
   void ClearEntryKey();
   void LastAnswerKey();
   void RecordInHistory();
-  void OutputKey(int key);
-  void AngleUnitKey(int key);
+  void OutputKey(Key key);
+  void AngleUnitKey(Key key);
   void ShiftKey(bool arc);
   void ConstantsKey();
   void ClearVariablesKey();
   void HelpKey();
+  void LightOneKeyOf(KeyRole role, Key lit);
   void LightOutputKey(std::int32_t mode);
   void LightAngleUnitKey(AngleUnit unit);
   // The shift keys back at rest, the indicator hidden, once no shift is
   // pending: run after every action that may clear a shift.
   void RestShiftKeys();
-  void WindowKeyDown(int keyCode, int shift);
+  void WindowKeyDown(KeyCode key, int shift);
   int WindowKeyPress(int c);
   int EntryLineKeyPress(int c);
-  void EntryLineKeyDown(int keyCode);
+  void EntryLineKeyDown(KeyCode key);
 
   MainControls& c_;
   Calculator calculator_;

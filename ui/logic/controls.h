@@ -11,6 +11,7 @@
 
 #include "core/menu_entry.h"
 #include "engine/state.h"
+#include "ui/logic/keypad.h"
 
 namespace tarvo {
 
@@ -60,13 +61,13 @@ class MainControls {
   virtual void SetClipboardText(const std::string& text) = 0;
   virtual void SetBusy(bool busy) = 0;
 
-  // Key pictures: the lit or the normal picture of keypad key k.
-  virtual void SetKeyLit(int key, bool lit) = 0;
+  // Key pictures: the lit or the normal picture of a keypad key.
+  virtual void SetKeyLit(Key key, bool lit) = 0;
 
-  // The keypad: where key k sits (its resting place, or one pixel right and
+  // The keypad: where a key sits (its resting place, or one pixel right and
   // down while pressed) and whether its page shows it.
-  virtual void MoveKey(int key, int left, int top) = 0;
-  virtual void SetKeyVisible(int key, bool visible) = 0;
+  virtual void MoveKey(Key key, int left, int top) = 0;
+  virtual void SetKeyVisible(Key key, bool visible) = 0;
   // The frame around the trigonometric keys while a shift is pending.
   virtual void SetShiftIndicatorVisible(bool visible) = 0;
   // The page selector: the picture of page 0 or 1, and its pressed frame.

@@ -23,8 +23,8 @@ void VariableListLogic::FillList() {
   c_.SetButtonEnabled(VarListButton::kClear, !rows_.empty());
 }
 
-void VariableListLogic::WindowKeyDown(int keyCode) {
-  if (keyCode == kVarListKeyEscape) c_.CloseWindow();
+void VariableListLogic::WindowKeyDown(KeyCode key) {
+  if (key == KeyCode::kEscape) c_.CloseWindow();
 }
 
 void VariableListLogic::EndSession() { engine_.ForgetComplexPair(); }

@@ -9,6 +9,7 @@
 
 #include "engine/state.h"
 #include "ui/logic/controls.h"
+#include "ui/logic/key_codes.h"
 
 namespace tarvo {
 
@@ -21,8 +22,6 @@ inline constexpr int kVarListButtonTop = 8;
 inline constexpr int kVarListButtonPressedTop = 9;
 inline constexpr Rgb kVarListButtonColor{0, 0, 192};
 inline constexpr Rgb kVarListButtonPressedColor{128, 128, 255};
-
-inline constexpr int kVarListKeyEscape = 27;
 
 class VarListControls {
  public:
@@ -51,7 +50,7 @@ class VariableListLogic {
 
   void StartSession() { FillList(); }
   void WindowActivated() { c_.SetDefaultPointer(); }
-  void WindowKeyDown(int keyCode);
+  void WindowKeyDown(KeyCode key);
   void EndSession();
 
   void ClickCopy();

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "core/entry_encoding.h"
@@ -48,7 +49,8 @@ int Screenshot(const QString& file, const QString& entry, const QString& keys, b
     window.SetEntryText(tarvo::Utf8ToBytes(entry.toStdString()));
     window.Logic().ExecuteKey();
   }
-  for (const QString& k : keys.split(',', Qt::SkipEmptyParts)) window.Logic().ClickKey(k.toInt());
+  for (const QString& k : keys.split(',', Qt::SkipEmptyParts))
+    if (const std::optional<tarvo::Key> key = tarvo::KeyNumbered(k.toInt())) window.Logic().ClickKey(*key);
   if (varlist && picture.isNull()) window.Logic().VariableListKey();
   QApplication::processEvents();
   if (picture.isNull()) picture = window.grab();

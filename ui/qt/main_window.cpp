@@ -44,9 +44,6 @@ constexpr int kTrigFrameWidth = 128, kTrigFrameHeight = 63;
 
 std::string Bytes(const QString& text) { return Utf8ToBytes(text.toStdString()); }
 
-// The shortcuts_ entry of the pin, which is no keypad key.
-constexpr int kPinShortcut = 0;
-
 // A binding as a person reads it ("Alt+S") as one key combination.
 int Combined(std::string_view keys) {
   const QKeySequence sequence = QKeySequence::fromString(
@@ -119,7 +116,7 @@ void MainWindow::BuildControls() {
   // is refused whole (OnEntryEdited) instead of being cut at the limit.
   entryLine_->setMaxLength(4 * kMaxEntryLength);
   entryLine_->onShortcut = [this](QKeyCombination key) { return PressShortcut(key); };
-  entryLine_->onKeyDown = [this](int code, int shift) { logic_.EntryKeyDown(code, shift); };
+  entryLine_->onKeyDown = [this](KeyCode key, int shift) { logic_.EntryKeyDown(key, shift); };
   entryLine_->onKeyPress = [this](int c) { return logic_.EntryKeyPress(c); };
   entryLine_->onMouse = [this] { logic_.EntryLineMouseDown(); };
   QObject::connect(entryLine_, &QLineEdit::textChanged, this, [this] { OnEntryEdited(); });
@@ -198,21 +195,20 @@ void MainWindow::BuildControls() {
 }
 
 void MainWindow::BuildKeys() {
-  for (int k = 1; k <= kKeyCount; ++k) {
+  for (const KeyDef& row : KeyTable()) {
+    const tarvo::Key k = row.key;
     auto* key = new KeyImage(k, KeyPicture(k, false, dpr_), KeyPicture(k, true, dpr_), this);
-    const KeyDef& def = KeyTable()[static_cast<size_t>(k)];
-    key->move(def.left, def.top);
+    key->move(row.left, row.top);
     key->onPress = [this, k](QPoint) { logic_.HoldKey(k); };
     key->onRelease = [this, k] { logic_.ReleaseKey(k); };
     key->onClick = [this, k] {
       EntryLine::EditStep step(*entryLine_, EntryLine::EditKind::kCommand);
       logic_.ClickKey(k);
     };
-    keys_[static_cast<size_t>(k)] = key;
-    const KeyBinding& binding = KeyBindings()[static_cast<size_t>(k)];
-    if (!binding.typed) shortcuts_.insert(Combined(binding.keys), k);
+    keys_[IndexOf(k)] = key;
+    if (!row.binding.typed) shortcuts_.insert(Combined(row.binding.keys), k);
   }
-  shortcuts_.insert(Combined(kPinBinding), kPinShortcut);
+  pinShortcut_ = Combined(kPinBinding);
   DescribeControls();
 }
 
@@ -220,14 +216,15 @@ void MainWindow::BuildKeys() {
 // binding, and a focus order that starts at the entry line and reads the
 // result and the messages after it.
 void MainWindow::DescribeControls() {
-  for (int k = 1; k <= kKeyCount; ++k) {
-    KeyImage* key = keys_[static_cast<size_t>(k)];
-    const QString binding = Text(KeyBindings()[static_cast<size_t>(k)].keys);
-    const QString help = OneLine(KeyTable()[static_cast<size_t>(k)].help);
-    key->setAccessibleName(KeyCaption(k));
+  for (const KeyDef& row : KeyTable()) {
+    KeyImage* key = Key(row.key);
+    const QString caption = Text(row.caption);
+    const QString binding = Text(row.binding.keys);
+    const QString help = OneLine(row.help);
+    key->setAccessibleName(caption);
     key->setAccessibleDescription(help.isEmpty() ? QStringLiteral("Key: %1").arg(binding)
                                                  : QStringLiteral("%1. Key: %2").arg(help, binding));
-    key->setToolTip(QStringLiteral("%1   (%2)").arg(KeyCaption(k), binding));
+    key->setToolTip(QStringLiteral("%1   (%2)").arg(caption, binding));
   }
   entryLine_->setAccessibleName(QStringLiteral("Entry"));
   entryLine_->setAccessibleDescription(QStringLiteral("The calculation to work out; Enter calculates it"));
@@ -255,15 +252,15 @@ void MainWindow::DescribeControls() {
 }
 
 bool MainWindow::PressShortcut(QKeyCombination key) {
-  const auto found = shortcuts_.constFind(key.toCombined());
-  if (found == shortcuts_.constEnd()) return false;
-  if (found.value() == kPinShortcut) {
+  if (key.toCombined() == pinShortcut_) {
     logic_.ToggleAlwaysOnTop();
     return true;
   }
+  const auto found = shortcuts_.constFind(key.toCombined());
+  if (found == shortcuts_.constEnd()) return false;
   shortcutKey_ = found.value();
-  logic_.ClickKey(shortcutKey_);
-  shortcutKey_ = 0;
+  logic_.ClickKey(found.value());
+  shortcutKey_.reset();
   return true;
 }
 
@@ -276,9 +273,7 @@ QWidget* MainWindow::BoxParent() {
   return nullptr;
 }
 
-KeyImage* MainWindow::Key(int key) const {
-  return key >= 1 && key <= kKeyCount ? keys_[static_cast<size_t>(key)] : nullptr;
-}
+KeyImage* MainWindow::Key(tarvo::Key key) const { return IsKey(key) ? keys_[IndexOf(key)] : nullptr; }
 
 namespace {
 
@@ -473,7 +468,7 @@ void MainWindow::SetBusy(bool busy) {
   else if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }
 
-void MainWindow::SetKeyLit(int key, bool lit) {
+void MainWindow::SetKeyLit(tarvo::Key key, bool lit) {
   if (KeyImage* k = Key(key)) k->SetLit(lit);
 }
 
@@ -493,18 +488,18 @@ int MainWindow::PopupMenu(const std::vector<MenuEntry>& entries) {
   }
   // From the keyboard the menu opens under its key and takes the arrow keys
   // and Enter.
-  const KeyImage* key = Key(shortcutKey_);
+  const KeyImage* key = shortcutKey_ ? Key(*shortcutKey_) : nullptr;
   QAction* chosen = menu.exec(key != nullptr ? key->mapToGlobal(QPoint(0, key->height())) : QCursor::pos());
   for (size_t i = 0; i < actions.size(); ++i)
     if (chosen != nullptr && actions[i] == chosen) return static_cast<int>(i);
   return -1;
 }
 
-void MainWindow::MoveKey(int key, int left, int top) {
+void MainWindow::MoveKey(tarvo::Key key, int left, int top) {
   if (KeyImage* k = Key(key)) k->move(left, top);
 }
 
-void MainWindow::SetKeyVisible(int key, bool visible) {
+void MainWindow::SetKeyVisible(tarvo::Key key, bool visible) {
   if (KeyImage* k = Key(key)) k->setVisible(visible);
 }
 
@@ -633,10 +628,7 @@ void MainWindow::paintEvent(QPaintEvent*) {
   }
 
   // The wells the keys sit in.
-  for (int k = 1; k <= kKeyCount; ++k) {
-    const size_t i = static_cast<size_t>(k);
-    p.drawPixmap(KeyTable()[i].left - 2, KeyTable()[i].top - 2, KeyFrame(k, dpr_));
-  }
+  for (const KeyDef& row : KeyTable()) p.drawPixmap(row.left - 2, row.top - 2, KeyFrame(row.key, dpr_));
 
   // The page selector's frame (ShapeSELTEC), wider while pressed.
   p.setPen(QPen(QColor(90, 96, 110), selectorBorder_));

@@ -79,7 +79,7 @@ class MainWindow : public QWidget, public MainControls {
   DisplayBox* Display() const { return display_; }
   QLabel* UpperMessageLine() const { return upperMessage_; }
   QLabel* LowerMessageLine() const { return lowerMessage_; }
-  KeyImage* Key(int key) const;
+  KeyImage* Key(tarvo::Key key) const;
   PictureButton* PageSelector() const { return selector_; }
   PictureButton* AlwaysVisibleSwitch() const { return alwaysOnTopPin_; }
   PictureButton* ReviewKey() const { return historyReview_; }
@@ -103,10 +103,10 @@ class MainWindow : public QWidget, public MainControls {
   void Beep() override;
   void SetClipboardText(const std::string& text) override;
   void SetBusy(bool busy) override;
-  void SetKeyLit(int key, bool lit) override;
+  void SetKeyLit(tarvo::Key key, bool lit) override;
   int PopupMenu(const std::vector<MenuEntry>& entries) override;
-  void MoveKey(int key, int left, int top) override;
-  void SetKeyVisible(int key, bool visible) override;
+  void MoveKey(tarvo::Key key, int left, int top) override;
+  void SetKeyVisible(tarvo::Key key, bool visible) override;
   void SetShiftIndicatorVisible(bool visible) override;
   void SetPagePicture(int page) override;
   void SetPageSelectorPressed(bool pressed) override;
@@ -178,7 +178,7 @@ class MainWindow : public QWidget, public MainControls {
   PictureButton* historyReview_ = nullptr;
   PictureButton* selector_ = nullptr;
   PictureButton* alwaysOnTopPin_ = nullptr;
-  std::array<KeyImage*, 93> keys_{};
+  std::array<KeyImage*, kKeyCount> keys_{};
 
   Rgb entryColor_ = kBlack;
   bool shiftIndicator_ = false;
@@ -191,11 +191,13 @@ class MainWindow : public QWidget, public MainControls {
   // The readouts changed since the last announcement, in the order changed.
   std::vector<QWidget*> toAnnounce_;
   QTimer announcer_;
-  // The keypad's shortcuts (QKeyCombination::toCombined()) and their keys.
-  QHash<int, int> shortcuts_;
+  // The keypad's shortcuts (QKeyCombination::toCombined()) and their keys,
+  // and the pin's.
+  QHash<int, tarvo::Key> shortcuts_;
+  int pinShortcut_ = 0;
   // The key a shortcut is pressing, while it runs: its pop-up menu opens
   // at the key rather than at the mouse pointer.
-  int shortcutKey_ = 0;
+  std::optional<tarvo::Key> shortcutKey_;
 };
 
 }  // namespace tarvo::ui

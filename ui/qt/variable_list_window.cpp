@@ -176,7 +176,7 @@ void VariableListWindow::done(int r) {
 void VariableListWindow::keyPressEvent(QKeyEvent* e) {
   // Escape goes through the logic, not QDialog's own reject.
   if (e->key() == Qt::Key_Escape) {
-    logic_.WindowKeyDown(kVarListKeyEscape);
+    logic_.WindowKeyDown(KeyCode::kEscape);
     return;
   }
   QDialog::keyPressEvent(e);

@@ -37,7 +37,7 @@ void PictureButton::mouseReleaseEvent(QMouseEvent* e) {
   if (inside && onClick) onClick();
 }
 
-KeyImage::KeyImage(int key, const QPixmap& normal, const QPixmap& lit, QWidget* parent)
+KeyImage::KeyImage(tarvo::Key key, const QPixmap& normal, const QPixmap& lit, QWidget* parent)
     : PictureButton(parent), key_(key), normal_(normal), lit_picture_(lit) {
   SetPicture(normal_);
 }

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/logic/keypad.h"
+
 namespace tarvo::ui {
 
 // A picture that reports mouse press (with the point), release and click.
@@ -33,13 +35,13 @@ class PictureButton : public QWidget {
 // A keypad key: its normal and lit pictures.
 class KeyImage : public PictureButton {
  public:
-  KeyImage(int key, const QPixmap& normal, const QPixmap& lit, QWidget* parent);
-  int Key() const { return key_; }
+  KeyImage(tarvo::Key key, const QPixmap& normal, const QPixmap& lit, QWidget* parent);
+  tarvo::Key Key() const { return key_; }
   void SetLit(bool lit);
   bool Lit() const { return lit_; }
 
  private:
-  int key_;
+  tarvo::Key key_;
   QPixmap normal_, lit_picture_;
   bool lit_ = false;
 };
