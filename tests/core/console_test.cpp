@@ -9,6 +9,7 @@
 
 #include "engine/errors.h"
 #include "engine/state.h"
+#include "tests/base/test_support.h"
 
 namespace tarvo {
 namespace {
@@ -42,6 +43,9 @@ TEST_F(ConsoleTest, OutcomesOfEntriesAndDirectives) {
       {":sci 12", O::kSuccess, {"6.00000000000E0"}},
       {":nonsense", O::kUnknownCommand, {}},
       {std::string(kMaxEntryLength + 1, ' '), O::kNotice, {"Error: Entry too long"}},
+      // 40,003 characters, though the lone halves of two-character signs
+      // stand for no byte of the entry.
+      {test::Repeat("\u207F", 40000) + "1+1", O::kNotice, {"Error: Entry too long"}},
   };
   for (const Row& r : rows) EXPECT_EQ(Run(r.line, r.outcome), r.printed) << r.line;
   ASSERT_EQ(err.size(), 5u);
