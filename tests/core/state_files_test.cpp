@@ -177,16 +177,25 @@ TEST_F(StateFiles, AFullFilesystemRewritesBothFilesInPlace) {
     GTEST_SKIP() << "no tmpfs: " << std::strerror(errno);
   const std::unique_ptr<const char, void (*)(const char*)> unmount(dir.c_str(), [](auto p) { umount2(p, MNT_DETACH); });
   for (int n = 1; n <= 4; ++n) EXPECT_EQ(Run({"n=n+1"}).status, 0) << n;
-  std::ofstream(At("filler")) << std::string(16384, 'x');  // takes what is left
-  const struct { bool flagsRemoved; int status; std::string error; } rows[] = {
-      {false, 0, ""}, {false, 0, ""}, {true, 1, "Error: cannot save " + At(kFlagFile).string() + ": No space left on device\n"}};
-  for (int n = 5; const auto& row : rows) {
+  const auto fill = [this] { std::ofstream(At("filler")) << std::string(16384, 'x'); };  // takes what is left
+  fill();
+  // `pending`: a save killed after its commit left the pair with n = 100.
+  const struct { bool flagsRemoved, pending; int status; std::string error; double n; } rows[] = {
+      {false, false, 0, "", 5}, {false, false, 0, "", 6}, {false, true, 0, "", 101},
+      {true, false, 1, "Error: cannot save " + At(kFlagFile).string() + ": No space left on device\n", 0}};
+  for (const auto& row : rows) {
     if (row.flagsRemoved) fs::remove(At(kFlagFile));
+    if (row.pending) {
+      std::string values = Read(kValueFile);
+      const double hundred = 100;
+      values.replace(('n' - 'a') * 8, 8, reinterpret_cast<const char*>(&hundred), 8);
+      fs::remove(At("filler")), Write(kPendingFile, values + Read(kFlagFile)), fill();
+    }
     const std::string before = Read(kValueFile);
     const Result r = Run({"n=n+1"});
     EXPECT_EQ(std::pair(r.status, r.err), std::pair(row.status << 8, row.error));
     EXPECT_EQ(Entries(), row.flagsRemoved ? 3 : 4) << "the files, the lock and the filler: no temporaries";
-    EXPECT_TRUE(row.flagsRemoved ? Read(kValueFile) == before : Stored('n') == n++) << n;
+    EXPECT_TRUE(row.flagsRemoved ? Read(kValueFile) == before : Stored('n') == row.n) << row.n;
   }
 }
 
@@ -294,6 +303,69 @@ TEST_F(StateFiles, AHundredParallelRunsLoseNothing) {
   EXPECT_EQ(Run({"sin(100)"}).out, "1\n");
   for (const auto& [unit, entry] : {std::pair{":rad", "sin(pi/2)"}, {":deg", "-cos(180)"}})
     EXPECT_EQ((Run({unit}), Run({entry}).out), "1\n") << unit;
+}
+
+// Someone who may not read the state files may not read them after a save
+// either, whatever the folder gives new files: its group (set-group-ID
+// folder), a group the saver cannot give (the saver's own then), the
+// entries of a default ACL. Each row: the folder's group and mode, the
+// files' group, the ACL the folder gives new files (none: ""), who saves
+// (nobody, or root) and who tries to read (uid and gid).
+TEST_F(StateFiles, ASaveMakesTheFilesNoMoreReadable) {
+  if (geteuid() != 0) GTEST_SKIP() << "other users and groups need root";
+  constexpr gid_t kUsers = 100, kNogroup = kNobody;
+  constexpr uid_t kReader = 4321;
+  const struct { const char* name; gid_t folderGroup; mode_t folderMode; gid_t filesGroup; std::string acl;
+                 bool byNobody; gid_t readerGroup; } rows[] = {
+      {"set-group-ID folder", kUsers, 02775, kNogroup, "", true, kUsers},
+      {"a group the saver is not in", kNogroup, 0755, kUsers, "", true, kNogroup},
+      {"a default ACL", 0, 0755, 0, "d:u:4321:r", false, kReader}};
+  auto readable = [this](gid_t group) {  // by the reader, in a child of that identity
+    const pid_t child = fork();
+    if (child == 0) {
+      if (setgroups(0, nullptr) != 0 || setgid(group) != 0 || setuid(kReader) != 0) _exit(2);
+      _exit(open(At(kValueFile).c_str(), O_RDONLY) >= 0 ? 0 : 1);
+    }
+    return Wait(child) == 0;
+  };
+  for (const auto& row : rows) {
+    Fresh();
+    ASSERT_EQ(Run({"x=1"}, "", BecomeUnprivileged).status, 0) << row.name;
+    const uid_t owner = row.byNobody ? kNobody : 0;
+    for (const char* name : {kValueFile, kFlagFile})
+      ASSERT_TRUE(chown(At(name).c_str(), owner, row.filesGroup) == 0 && chmod(At(name).c_str(), 0640) == 0);
+    ASSERT_TRUE(chown(dir.c_str(), owner, row.folderGroup) == 0 && chmod(dir.c_str(), row.folderMode) == 0);
+    if (!row.acl.empty() && system(("setfacl -m " + row.acl + " " + dir + " 2>/dev/null").c_str()) != 0) {
+      ADD_FAILURE() << row.name << ": setfacl is missing or the file system has no ACLs";
+      continue;
+    }
+    ASSERT_FALSE(readable(row.readerGroup)) << row.name;
+    const Result r = Run({"x=2"}, "", row.byNobody ? BecomeUnprivileged : [] {});
+    EXPECT_EQ(r.status, 0) << row.name << r.err;
+    EXPECT_FALSE(readable(row.readerGroup)) << row.name << ": readable after the save";
+  }
+}
+
+// Two users' runs in one folder exclude each other whoever made its lock
+// file: here root, under a umask that leaves others no read permission on
+// it, in a folder of nobody's where both may save. Forty runs of each add
+// to one counter at once; none fails or loses another's count.
+TEST_F(StateFiles, RunsOfTwoUsersExcludeEachOther) {
+  if (geteuid() != 0) GTEST_SKIP() << "another user's runs need root";
+  for (const mode_t lockMask : {027, 077}) {
+    Fresh();
+    ASSERT_EQ(Run({"n=0"}, "", BecomeUnprivileged).status, 0);
+    fs::remove(At(kLockFile));
+    ASSERT_EQ(Run({"n=n+0"}, "", [lockMask] { umask(lockMask); }).status, 0);  // root's run makes the lock file
+    std::vector<pid_t> children;
+    for (int i = 0; i < 80; ++i)
+      children.push_back(Start({"n=n+1"}, [i] {
+        Redirect("/dev/null", 1), Redirect("/dev/null", 2);
+        if (i % 2 == 1) BecomeUnprivileged();
+      }));
+    EXPECT_EQ(std::count_if(children.begin(), children.end(), [](pid_t c) { return Wait(c) == 0; }), 80) << std::oct << lockMask;
+    EXPECT_EQ(Stored('n'), 80) << "umask " << std::oct << lockMask;
+  }
 }
 
 // What a non-root user meets: files and folders without permissions. Each
