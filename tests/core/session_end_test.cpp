@@ -97,7 +97,8 @@ TEST_F(SessionEnd, InputThatFailsEndsTheSessionAfterSaving) {
 // Memory that runs out where no entry's cycle catches it never aborts the
 // session: under every address-space limit from the least that tarvo-cli
 // starts in to 8 MB more, a session of `n=n+1` and a line of 300,000 digits
-// ends with 0 or 1, and when the first entry ran, its n is saved.
+// ends with 0 or 1, and when the first entry ran, its n is saved; so does
+// a run of `n=n+1` and 20,000 more entries on the command line.
 TEST_F(SessionEnd, MemoryRunningOutNeverEndsASessionUnsaved) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
@@ -116,14 +117,19 @@ TEST_F(SessionEnd, MemoryRunningOutNeverEndsASessionUnsaved) {
     fs::remove(At(kValueFile));
     (Run({"1"}, "", limited(mid)).status == 0 ? high : low) = mid;
   }
+  std::vector<std::string> many = {"n=n+1"};
+  for (int i = 0; i < 20000; ++i) many.push_back(std::to_string(i));
   int saved = 0;
-  for (rlim_t limit = high; limit <= high + (8 << 20); limit += 512 << 10) {
-    fs::remove(At(kValueFile)), fs::remove(At(kFlagFile));
-    const Result r = Run({}, input, limited(limit));
-    ASSERT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) <= 1) << limit << ": " << r.status << " " << r.err;
-    if (r.out.rfind("1\n", 0) == 0) {
-      EXPECT_EQ(Stored('n'), 1) << limit << ": " << r.err;
-      ++saved;
+  for (const bool arguments : {false, true}) {
+    for (rlim_t limit = high; limit <= high + (8 << 20); limit += 512 << 10) {
+      fs::remove(At(kValueFile)), fs::remove(At(kFlagFile));
+      const Result r = arguments ? Run(many, "", limited(limit)) : Run({}, input, limited(limit));
+      ASSERT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) <= 1)
+          << limit << (arguments ? " with arguments: " : ": ") << r.status << " " << r.err;
+      if (r.out.rfind("1\n", 0) == 0) {
+        EXPECT_EQ(Stored('n'), 1) << limit << ": " << r.err;
+        ++saved;
+      }
     }
   }
   EXPECT_GT(saved, 0) << "no limit let the first entry run";
