@@ -7,6 +7,7 @@
 #include <sys/random.h>
 #include <sys/sysmacros.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <bit>
@@ -223,13 +224,15 @@ FileResult ReadStart(const StateFile& file, unsigned char* out, size_t size, siz
   return ReadAll(fd.get(), file.shown, out, size, got);
 }
 
-// A pending pair counts only when it is whole and was left by this user or
-// by root: in a shared folder anyone could plant one.
+// A pending pair counts only when it is whole and was left by someone who
+// could have written the files anyway: this user, root, or the folder's
+// owner. In a shared folder anyone else could plant one.
 bool ReadPending(int dirFd, StoredPair& pair) {
   Fd fd(openat(dirFd, kPendingFile, O_RDONLY | kOpenFlags));
-  struct stat st {};
-  if (!fd || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      st.st_size != static_cast<off_t>(kValueBytes + kFlagBytes) || (st.st_uid != geteuid() && st.st_uid != 0))
+  struct stat st {}, folder {};
+  if (!fd || fstat(fd.get(), &st) != 0 || fstat(dirFd, &folder) != 0 || !S_ISREG(st.st_mode) ||
+      st.st_size != static_cast<off_t>(kValueBytes + kFlagBytes) ||
+      (st.st_uid != geteuid() && st.st_uid != 0 && st.st_uid != folder.st_uid))
     return false;
   unsigned char all[kValueBytes + kFlagBytes];
   size_t got = 0;
@@ -310,9 +313,9 @@ bool Acquire(int fd, int operation, const LockWait& wait, FileResult& refusal, c
   return true;
 }
 
-// Holds flock(2) on the folder's lock file, or on the folder itself where
-// the lock file can be neither made nor opened (a read-only folder, or
-// something that is not a regular file planted at its name).
+// Holds flock(2) on the state folder itself. Every session that uses the
+// folder can open it, whoever made what in it and under whatever umask, so
+// all of them lock one object.
 Fd LockFolder(int dirFd, int operation, const LockWait& wait, FileResult& refusal, const std::string& shown) {
   struct stat folder {};
   if (heldLock.fd >= 0 && fstat(dirFd, &folder) == 0 && folder.st_dev == heldLock.device &&
@@ -323,11 +326,9 @@ Fd LockFolder(int dirFd, int operation, const LockWait& wait, FileResult& refusa
     if (!fd) refusal = Failure(shown, errno);
     return fd;
   }
-  Fd fd(openat(dirFd, kLockFile, O_RDWR | O_CREAT | kOpenFlags, 0644));
-  if (!fd) fd = Fd(openat(dirFd, kLockFile, O_RDONLY | kOpenFlags));
-  struct stat st {};
-  if (fd && (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))) fd.Reset();
-  if (!fd) fd = Duplicate(dirFd);
+  // A descriptor of its own: flock(2) belongs to the open file, and the
+  // caller's descriptor of the folder must not carry the lock.
+  Fd fd(openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!fd) {
     refusal = Failure(shown, errno);
     return fd;
@@ -337,6 +338,13 @@ Fd LockFolder(int dirFd, int operation, const LockWait& wait, FileResult& refusa
 }
 
 std::string FolderOrDot(const std::string& dir) { return dir.empty() ? "." : dir; }
+
+// The folder's full path, as messages show it.
+std::string FolderShown(const std::string& dir) {
+  std::error_code ec;
+  const fs::path base = fs::absolute(FolderOrDot(dir), ec);
+  return ec ? FolderOrDot(dir) : base.lexically_normal().string();
+}
 
 // The full path of a name in the folder, as messages show it.
 std::string Shown(const std::string& dir, const char* name) {
@@ -416,13 +424,67 @@ constexpr size_t kTemporaryLetters = 8;
 // may still work.
 bool NoNewFile(int err) { return err == EACCES || err == EPERM || err == ENOSPC || err == EDQUOT; }
 
-// The permission bits of a new file that stands in for `files`: never more
-// than the strictest of them allows; those of a new pair, what the umask
-// leaves of 0666.
-mode_t ModeFor(std::initializer_list<const StateFile*> files) {
-  mode_t mode = 0666;
+// The state files whose access a new file is to take: the existing ones
+// among `files`, in order.
+using Likeness = std::vector<const StateFile*>;
+Likeness Existing(std::initializer_list<const StateFile*> files) {
+  Likeness out;
   for (const StateFile* file : files)
-    if (file->exists) mode &= file->status.st_mode & 0777;
+    if (file->exists) out.push_back(file);
+  return out;
+}
+
+// The access control list a file carries beyond its permission bits; empty
+// when it has none (or the file system keeps none).
+constexpr const char* kAclName = "system.posix_acl_access";
+std::string AclOf(const StateFile& file) {
+  const Fd fd(openat(file.folder.get(), file.name.c_str(), O_RDONLY | kOpenFlags));
+  char value[4096];
+  const ssize_t n = fd ? fgetxattr(fd.get(), kAclName, value, sizeof value) : -1;
+  return n > 0 ? std::string(value, static_cast<size_t>(n)) : std::string();
+}
+
+// Gives the new file `fd` no more access than the files it stands in for,
+// whatever the folder gives new files (its set-group-ID group, a default
+// ACL): one file's owner where the saver may give it, their group (where it
+// cannot be given, no group permission at all), the strictest of their
+// permission bits and, for one file, its ACL (none otherwise). Without
+// files, a new file keeps what the umask and the folder give.
+bool MatchAccess(int fd, const Likeness& like) {
+  if (like.empty()) return true;
+  const struct stat& first = like.front()->status;
+  mode_t mode = 07777;
+  bool oneGroup = true;
+  for (const StateFile* file : like) {
+    mode &= file->status.st_mode & 07777;
+    oneGroup = oneGroup && file->status.st_gid == first.st_gid;
+  }
+  if (like.size() == 1 && first.st_uid != geteuid()) (void)!fchown(fd, first.st_uid, first.st_gid);
+  if (oneGroup) (void)!fchown(fd, static_cast<uid_t>(-1), first.st_gid);
+  struct stat made {};
+  if (fstat(fd, &made) != 0) return false;
+  if (!oneGroup || made.st_gid != first.st_gid) mode &= ~static_cast<mode_t>(070);
+  const std::string acl = like.size() == 1 ? AclOf(*like.front()) : std::string();
+  if (!acl.empty()) {
+    if (fsetxattr(fd, kAclName, acl.data(), acl.size(), 0) != 0) return false;
+  } else if (fremovexattr(fd, kAclName) != 0 && errno != ENODATA && errno != ENOTSUP) {
+    return false;
+  }
+  return fchmod(fd, mode) == 0;  // last: with an ACL, the group bits are its mask
+}
+
+// The permission bits a new file is made with: never more than the
+// strictest of the files it stands in for allows, nor than the umask leaves
+// of 0666 where there are none.
+// A state file's new copy takes its access; a file not yet made, its
+// sibling's.
+Likeness ValuesLike(const StateFile& file, const StateFile& sibling) {
+  return file.exists ? Existing({&file}) : Existing({&sibling});
+}
+
+mode_t ModeFor(const Likeness& like) {
+  mode_t mode = 0666;
+  for (const StateFile* file : like) mode &= file->status.st_mode & 0777;
   return mode;
 }
 
@@ -437,22 +499,17 @@ class Temporary {
     if (!name_.empty()) unlinkat(folder_, name_.c_str(), 0);
   }
 
-  // Made with `mode` (the umask may take more away). `refused` tells a
-  // folder that takes no new file (NoNewFile) from any other failure.
-  FileResult Write(const StateFile& file, mode_t mode, const unsigned char* data, size_t size, bool& refused) {
+  // Made with the access of the files `like` (see MatchAccess). `refused`
+  // tells a folder that takes no new file (NoNewFile) from any other
+  // failure.
+  FileResult Write(const StateFile& file, const Likeness& like, const unsigned char* data, size_t size,
+                   bool& refused) {
     refused = false;
     folder_ = file.folder.get();
-    Fd fd = Create(file, mode);
+    Fd fd = Create(file, ModeFor(like));
     int err = errno;
     FileResult r = fd ? FileResult{} : Failure(file.shown, err);
-    if (r.ok && file.exists) {
-      // The old file's owner where the saver may give it (root), its group
-      // where the saver belongs to it; then its permission bits.
-      const struct stat& st = file.status;
-      if ((st.st_uid != geteuid() || st.st_gid != getegid()) && fchown(fd.get(), st.st_uid, st.st_gid) != 0)
-        (void)!fchown(fd.get(), static_cast<uid_t>(-1), st.st_gid);
-      if (fchmod(fd.get(), st.st_mode & 07777) != 0) r = Failure(file.shown, err = errno);
-    }
+    if (r.ok && !MatchAccess(fd.get(), like)) r = Failure(file.shown, err = errno);
     if (r.ok) r = WriteAll(fd.get(), file.shown, data, size, 0), err = errno;
     if (r.ok && fsync(fd.get()) != 0) r = Failure(file.shown, err = errno);
     if (r.ok && close(fd.Release()) != 0) r = Failure(file.shown, err = errno);
@@ -522,13 +579,20 @@ void SyncFolders(const StateFile& values, const StateFile& flags) {
 }
 
 // Completes a save that was killed after it committed its pair.
-FileResult FinishPendingSave(int dirFd, const StateFile& values, const StateFile& flags, const StoredPair& pair) {
+// `files` is what the two files hold meanwhile. Where no new file can be
+// made, they are rewritten in place, as for any save.
+FileResult FinishPendingSave(int dirFd, const StateFile& values, const StateFile& flags, const StoredPair& pair,
+                             const DiskPair& files) {
   Temporary v, f;
   bool refused = false;
-  FileResult r = v.Write(values, ModeFor({&values}), pair.values.data(), kValueBytes, refused);
-  if (r.ok) r = f.Write(flags, ModeFor({&flags}), pair.flags.data(), kFlagBytes, refused);
-  if (r.ok) r = f.RenameOver(flags);
-  if (r.ok) r = v.RenameOver(values);
+  FileResult r = v.Write(values, ValuesLike(values, flags), pair.values.data(), kValueBytes, refused);
+  if (r.ok) r = f.Write(flags, ValuesLike(flags, values), pair.flags.data(), kFlagBytes, refused);
+  if (!r.ok && refused) {
+    r = RewriteInPlace(values, flags, pair, files, r);
+  } else {
+    if (r.ok) r = f.RenameOver(flags);
+    if (r.ok) r = v.RenameOver(values);
+  }
   if (!r.ok) return r;  // the pending pair stays in force
   SyncFolders(values, flags);
   unlinkat(dirFd, kPendingFile, 0);
@@ -564,29 +628,31 @@ bool PutBackFlags(const StateFile& flags, const DiskPair& old) {
   if (!flags.exists) return unlinkat(flags.folder.get(), flags.name.c_str(), 0) == 0;
   Temporary undo;
   bool refused = false;
-  return undo.Write(flags, ModeFor({&flags}), old.bytes.flags.data(), old.flagBytes, refused).ok && undo.RenameOver(flags).ok;
+  return undo.Write(flags, Existing({&flags}), old.bytes.flags.data(), old.flagBytes, refused).ok && undo.RenameOver(flags).ok;
 }
 
 // Both temporaries and the pending pair are written and flushed before
 // anything is renamed: the rename of the pending pair commits the save, and
 // from then on a session that reads the folder sees the new pair even if
 // this process dies before both files are in place.
-FileResult CommitPair(int dirFd, const std::string& dir, const StateFile& values, const StateFile& flags,
+FileResult CommitPair(int dirFd, const StateFile& values, const StateFile& flags,
                       const StoredPair& pair, const DiskPair& old) {
   StateFile pending;  // outlives its temporary, which removes itself through the folder
-  pending.shown = Shown(dir, kPendingFile);
+  // A pending pair that cannot be made is a pair that cannot be saved: the
+  // user knows it by its value file.
+  pending.shown = values.shown;
   pending.folder = Duplicate(dirFd);
   pending.name = kPendingFile;
   Temporary v, f, p;
   bool refused = false;
-  FileResult r = v.Write(values, ModeFor({&values}), pair.values.data(), kValueBytes, refused);
-  if (r.ok) r = f.Write(flags, ModeFor({&flags}), pair.flags.data(), kFlagBytes, refused);
+  FileResult r = v.Write(values, ValuesLike(values, flags), pair.values.data(), kValueBytes, refused);
+  if (r.ok) r = f.Write(flags, ValuesLike(flags, values), pair.flags.data(), kFlagBytes, refused);
   if (r.ok && !pending.folder) r = Failure(pending.shown, errno);
   if (r.ok) {
     unsigned char all[kValueBytes + kFlagBytes];
     std::memcpy(all, pair.values.data(), kValueBytes);
     std::memcpy(all + kValueBytes, pair.flags.data(), kFlagBytes);
-    r = p.Write(pending, ModeFor({&values, &flags}), all, sizeof all, refused);
+    r = p.Write(pending, Existing({&values, &flags}), all, sizeof all, refused);
   }
   if (!r.ok) return refused ? RewriteInPlace(values, flags, pair, old, r) : r;
   Step("temporaries written");
@@ -628,7 +694,7 @@ FileResult LoadStateFiles(const std::string& dir, SavedState& state, const LockW
     if (errno != ENOENT) r = Failure(valuesShown, errno);  // no folder yet: a first run
     return r;
   }
-  const Fd lock = LockFolder(folder.get(), LOCK_SH, wait, r, Shown(dir, kLockFile));
+  const Fd lock = LockFolder(folder.get(), LOCK_SH, wait, r, FolderShown(dir));
   StateFile values, flags;
   DiskPair disk;
   bool pending = false;
@@ -647,7 +713,7 @@ SaveResult SaveStateFiles(const std::string& dir, const SavedState& state, const
   Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder) return Failure(valuesShown, errno);
   FileResult refusal;
-  const Fd lock = LockFolder(folder.get(), LOCK_EX, wait, refusal, Shown(dir, kLockFile));
+  const Fd lock = LockFolder(folder.get(), LOCK_EX, wait, refusal, FolderShown(dir));
   if (!lock) return refusal;
   StateFile values, flags;
   FileResult r = Locate(folder.get(), valuesShown, kValueFile, values);
@@ -656,13 +722,16 @@ SaveResult SaveStateFiles(const std::string& dir, const SavedState& state, const
   bool pending = false;
   if (r.ok) r = ReadPair(folder.get(), values, flags, disk, pending);
   if (r.ok && pending) {
-    r = FinishPendingSave(folder.get(), values, flags, disk.bytes);
+    DiskPair files;
+    r = ReadStart(values, files.bytes.values.data(), kValueBytes, files.valueBytes);
+    if (r.ok) r = ReadStart(flags, files.bytes.flags.data(), kFlagBytes, files.flagBytes);
+    if (r.ok) r = FinishPendingSave(folder.get(), values, flags, disk.bytes, files);
     // The files were replaced: their owner and bits are now the ones kept.
     if (r.ok) r = Locate(folder.get(), valuesShown, kValueFile, values);
     if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
   }
   if (!r.ok) return r;
-  r = CommitPair(folder.get(), dir, values, flags, Merge(session, asRead ? &*asRead : nullptr, written, disk), disk);
+  r = CommitPair(folder.get(), values, flags, Merge(session, asRead ? &*asRead : nullptr, written, disk), disk);
   if (r.ok) RemoveStaleTemporaries(folder.get());
   return r;
 }
@@ -672,10 +741,10 @@ StateFolderLock::StateFolderLock(const std::string& dir, const LockWait& wait) {
   struct stat st {};
   if (heldLock.fd >= 0) return;
   if (!folder || fstat(folder.get(), &st) != 0) {
-    result_ = Failure(Shown(dir, kLockFile), errno);
+    result_ = Failure(FolderShown(dir), errno);
     return;
   }
-  Fd lock = LockFolder(folder.get(), LOCK_EX, wait, result_, Shown(dir, kLockFile));
+  Fd lock = LockFolder(folder.get(), LOCK_EX, wait, result_, FolderShown(dir));
   if (!lock) return;
   heldLock = {st.st_dev, st.st_ino, lock.Release()};  // unlocked when the descriptor closes
   held_ = true;

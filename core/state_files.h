@@ -3,10 +3,9 @@
 // "Varreal.dat" (28 little-endian doubles: a..z, AngleFactor, LastAnswer)
 // and "vardimr.dat" (26 little-endian 16-bit defined-flags).
 //
-// Sessions sharing a folder exclude each other with flock(2) on the folder's
-// ".tarvo.lock" (on the folder itself where that file cannot be made): a
-// shared lock while a session reads the pair, an exclusive one while it
-// reads, merges and writes it. A save keeps what other sessions saved since
+// Sessions sharing a folder exclude each other with flock(2) on the folder
+// itself: a shared lock while a session reads the pair, an exclusive one
+// while it reads, merges and writes it. A save keeps what other sessions saved since
 // it read the files, except where it wrote itself (a variable, the angle
 // factor, the last answer), so sessions that overlap keep each other's
 // values; where both wrote a variable the later save wins.
@@ -33,7 +32,6 @@ namespace tarvo {
 
 inline constexpr const char* kValueFile = "Varreal.dat";
 inline constexpr const char* kFlagFile = "vardimr.dat";
-inline constexpr const char* kLockFile = ".tarvo.lock";
 inline constexpr const char* kPendingFile = ".tarvo.pending";
 
 // What the state files hold, field by field. "Varreal.dat" holds the 26

@@ -40,7 +40,7 @@ TEST_F(StateFiles, LayoutModesLoadAndMerge) {
   // a = 1 first, the last answer -2.5 last; a and e (always defined) flagged
   EXPECT_EQ(values.substr(0, 8) + values.substr(216), std::string("\0\0\0\0\0\0\xF0\x3F\0\0\0\0\0\0\x04\xC0", 16));
   EXPECT_EQ(flags.substr(0, 10), std::string("\xFF\xFF\0\0\0\0\0\0\xFF\xFF", 10));
-  EXPECT_EQ(Entries(), 3);
+  EXPECT_EQ(Entries(), 2);
   EXPECT_EQ(fs::status(At(kValueFile)).permissions(), fs::perms(0640));
   const std::tuple<const char*, mode_t, uid_t> modes[] = {{kValueFile, 0444, kNobody}, {kFlagFile, 0604, 0}};
   for (const auto& [name, mode, owner] : modes)
@@ -49,6 +49,9 @@ TEST_F(StateFiles, LayoutModesLoadAndMerge) {
   for (struct stat st {}; const auto& [name, mode, owner] : modes)
     EXPECT_TRUE(stat(At(name).c_str(), &st) == 0 && (st.st_mode & 07777) == mode &&
                 st.st_uid == (geteuid() != 0 ? geteuid() : owner)) << name;
+  // A file made anew beside its sibling takes the sibling's bits.
+  ASSERT_TRUE(chmod(At(kValueFile).c_str(), 0600) == 0 && fs::remove(At(kFlagFile)) && SaveStateFiles(dir, state).ok);
+  EXPECT_EQ(fs::status(At(kFlagFile)).permissions(), fs::perms(0600));
   EXPECT_TRUE(LoadStateFiles(dir + "/no-such-folder", state).ok);
   const double loaded[] = {3.0, std::nan(""), HUGE_VAL};
   Write(kValueFile, std::string(reinterpret_cast<const char*>(loaded), sizeof loaded) + std::string(7, '\x12'));
@@ -86,8 +89,7 @@ TEST_F(StateFiles, NothingPlantedAtANameIsFollowedOrHangs) {
       {kValueFile, kForeignLink, "owned by another user"}, {kFlagFile, kForeignLink, "owned by another user"},
       {kValueFile, kFifo, "not a regular file"},           {kFlagFile, kFifo, "not a regular file"},
       {kValueFile, kFolder, "not a regular file"},         {kValueFile, kOwnLinkToInput, "another link"},
-      {kLockFile, kForeignLink, nullptr},                  {kLockFile, kFifo, nullptr},
-      {kLockFile, kFolder, nullptr},                       {kPendingFile, kForeignLink, nullptr},
+      {kPendingFile, kForeignLink, nullptr},
       {kPendingFile, kFifo, nullptr},                      {"Varreal.dat.tmp", kForeignLink, nullptr},
       {"vardimr.dat.tmp", kFifo, nullptr},                 {kValueFile, kOwnLink, nullptr},
       {kValueFile, kOwnLinkViaForeignLink, "reached through a symbolic link owned by another user"},
@@ -182,7 +184,7 @@ TEST_F(StateFiles, AFullFilesystemRewritesBothFilesInPlace) {
   // `pending`: a save killed after its commit left the pair with n = 100.
   const struct { bool flagsRemoved, pending; int status; std::string error; double n; } rows[] = {
       {false, false, 0, "", 5}, {false, false, 0, "", 6}, {false, true, 0, "", 101},
-      {true, false, 1, "Error: cannot save " + At(kFlagFile).string() + ": No space left on device\n", 0}};
+      {true, false, 1, "Error: cannot save " + At(kValueFile).string() + ": No space left on device\n", 0}};
   for (const auto& row : rows) {
     if (row.flagsRemoved) fs::remove(At(kFlagFile));
     if (row.pending) {
@@ -194,7 +196,7 @@ TEST_F(StateFiles, AFullFilesystemRewritesBothFilesInPlace) {
     const std::string before = Read(kValueFile);
     const Result r = Run({"n=n+1"});
     EXPECT_EQ(std::pair(r.status, r.err), std::pair(row.status << 8, row.error));
-    EXPECT_EQ(Entries(), row.flagsRemoved ? 3 : 4) << "the files, the lock and the filler: no temporaries";
+    EXPECT_EQ(Entries(), row.flagsRemoved ? 2 : 3) << "the files and the filler: no temporaries";
     EXPECT_TRUE(row.flagsRemoved ? Read(kValueFile) == before : Stored('n') == row.n) << row.n;
   }
 }
@@ -231,8 +233,7 @@ TEST_F(StateFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
     const int status = Wait(-1);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << row.step;
     for (const fs::directory_entry& left : fs::directory_iterator(dir))
-      EXPECT_TRUE(left.path().filename() == kLockFile ||
-                  (left.status().permissions() & (fs::perms::group_all | fs::perms::others_all)) == fs::perms::none)
+      EXPECT_TRUE((left.status().permissions() & (fs::perms::group_all | fs::perms::others_all)) == fs::perms::none)
           << row.step << ": " << left.path();
     for (int pass = 0; pass < 2; ++pass) {  // as left, then after the next save
       EXPECT_EQ(std::pair(std::isnan(Stored('a')) ? -1 : Stored('a'), Stored('b')),
@@ -243,7 +244,7 @@ TEST_F(StateFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
       Define(state, 'c', 3);
       ASSERT_TRUE(SaveStateFiles(dir, state, &read).ok);
     }
-    EXPECT_TRUE(row.byOwner || Entries() == 3) << row.step;  // the killed save's temporaries are gone too
+    EXPECT_TRUE(row.byOwner || Entries() == 2) << row.step;  // the killed save's temporaries are gone too
   }
 }
 
@@ -305,7 +306,7 @@ TEST_F(StateFiles, AHundredParallelRunsLoseNothing) {
     EXPECT_EQ(std::pair(Stored(counters[k]), Stored(singles[k])),
               std::pair(k < 4 ? 8 * k + 336.0 : 7 * k + 252.0, 88.0 + k)) << k;
   EXPECT_EQ(Stored('z'), 77);
-  EXPECT_EQ(Entries(), 3);
+  EXPECT_EQ(Entries(), 2);
   EXPECT_EQ(Run({"sin(100)"}).out, "1\n");
   for (const auto& [unit, entry] : {std::pair{":rad", "sin(pi/2)"}, {":deg", "-cos(180)"}})
     EXPECT_EQ((Run({unit}), Run({entry}).out), "1\n") << unit;
@@ -352,22 +353,19 @@ TEST_F(StateFiles, ASaveMakesTheFilesNoMoreReadable) {
   }
 }
 
-// Two users' runs in one folder exclude each other whoever made its lock
-// file: here root, under a umask that leaves others no read permission on
-// it, in a folder of nobody's where both may save. Forty runs of each add
-// to one counter at once; none fails or loses another's count.
+// Two users' runs in one folder exclude each other, whatever umask root's
+// runs have: in a folder of nobody's where both may save, forty runs of
+// each add to one counter at once; none fails or loses another's count.
 TEST_F(StateFiles, RunsOfTwoUsersExcludeEachOther) {
   if (geteuid() != 0) GTEST_SKIP() << "another user's runs need root";
   for (const mode_t lockMask : {027, 077}) {
     Fresh();
     ASSERT_EQ(Run({"n=0"}, "", BecomeUnprivileged).status, 0);
-    fs::remove(At(kLockFile));
-    ASSERT_EQ(Run({"n=n+0"}, "", [lockMask] { umask(lockMask); }).status, 0);  // root's run makes the lock file
     std::vector<pid_t> children;
     for (int i = 0; i < 80; ++i)
-      children.push_back(Start({"n=n+1"}, [i] {
+      children.push_back(Start({"n=n+1"}, [i, lockMask] {
         Redirect("/dev/null", 1), Redirect("/dev/null", 2);
-        if (i % 2 == 1) BecomeUnprivileged();
+        i % 2 == 1 ? BecomeUnprivileged() : (void)umask(lockMask);
       }));
     EXPECT_EQ(std::count_if(children.begin(), children.end(), [](pid_t c) { return Wait(c) == 0; }), 80) << std::oct << lockMask;
     EXPECT_EQ(Stored('n'), 80) << "umask " << std::oct << lockMask;
@@ -385,7 +383,7 @@ TEST_F(StateFiles, FilesAndFoldersWithoutPermissions) {
   const struct { std::string removed; mode_t valuesMode, dirMode; bool sticky; int status; std::string error; double x; }
   rows[] = {
       {"", 0, 0755, false, 1, "cannot read " + values + ": Permission denied", 0},
-      {"lock", 0640, 0555, false, 0, "", 5},  // read-only folder, writable files: saved in place
+      {"", 0640, 0555, false, 0, "", 5},  // read-only folder, writable files: saved in place
       {"pair", 0640, 0555, false, 1, "cannot save " + values + ": Permission denied", std::nan("")},
       {"", 0666, 01777, true, 1, "cannot save " + values + ": Operation not permitted", 0},
       {"", 0640, 0, false, 1, "cannot read " + values + ": Permission denied", 0}};
@@ -394,7 +392,6 @@ TEST_F(StateFiles, FilesAndFoldersWithoutPermissions) {
     Fresh();
     ASSERT_EQ(Run({"x=0", "a=11"}, "", BecomeUnprivileged).status, 0);
     const std::string before = Read(kValueFile);
-    if (row.removed == "lock") fs::remove(At(kLockFile));  // the folder itself is locked then
     if (row.removed == "pair") fs::remove(At(kValueFile)), fs::remove(At(kFlagFile));
     ASSERT_TRUE(!row.sticky || (chown(values.c_str(), 0, 0) == 0 && chown(dir.c_str(), 0, 0) == 0));
     chmod(values.c_str(), row.valuesMode), chmod(dir.c_str(), row.dirMode);
