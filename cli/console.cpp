@@ -20,7 +20,9 @@ bool IsAscii(std::string_view s) {
 }
 
 // ASCII is the same in UTF-8 and Windows-1252: most lines need no conversion.
-std::string ToBytes(const std::string& utf8) { return IsAscii(utf8) ? utf8 : Utf8ToBytes(utf8); }
+std::string ToBytes(const std::string& utf8, size_t& dropped) {
+  return IsAscii(utf8) ? utf8 : Utf8ToBytes(utf8, &dropped);
+}
 std::string ToUtf8(std::string bytes) { return IsAscii(bytes) ? bytes : BytesToUtf8(bytes); }
 
 }  // namespace
@@ -50,18 +52,17 @@ void Console::Print(const AnswerView& view) {
 }
 
 Console::Outcome Console::Run(const std::string& line, bool cutShort) {
-  if (cutShort) {
+  size_t dropped = 0;
+  std::string bytes = cutShort ? std::string() : ToBytes(line, dropped);
+  // The characters that stand for no byte count too: a line is refused past
+  // the limit however little of it makes an entry.
+  if (cutShort || bytes.size() + dropped > static_cast<size_t>(kMaxEntryLength)) {
     out_(RTrim(std::string(ErrorMessage(kErrEntryTooLong))));
     return Outcome::kNotice;
   }
-  std::string bytes = ToBytes(line);
-  // A line over the entry-length limit goes to the cycle, which refuses it,
-  // whatever it holds (only blanks, or a directive).
-  if (bytes.size() <= static_cast<size_t>(kMaxEntryLength)) {
-    const size_t first = bytes.find_first_not_of(' ');
-    if (first == std::string::npos) return Outcome::kNothing;
-    if (bytes[first] == ':') return RunDirective(Trim(bytes));
-  }
+  const size_t first = bytes.find_first_not_of(' ');
+  if (first == std::string::npos) return Outcome::kNothing;
+  if (bytes[first] == ':') return RunDirective(Trim(bytes));
 
   // What the keyboard rules of the entry line make of typed characters.
   for (char& c : bytes) c = static_cast<char>(TypedCharacter(Code(c)));

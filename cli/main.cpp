@@ -21,6 +21,7 @@
 #include "input.h"
 #include "cli/console.h"
 #include "core/state_files.h"
+#include "core/stop_signals.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ constexpr const char* kUsage =
     "or a notice, or when the variable files or the results could not be read or\n"
     "written, 2 for bad options or an unknown directive.\n";
 
-// The signal that asked the session to end (SIGINT, SIGHUP, SIGTERM), or 0,
+// The signal that asked the session to end (see SessionEndingSignals), or 0,
 // and how many such signals came: a wait for the lock gives up at the first
 // one that comes while it waits.
 volatile std::sig_atomic_t stopSignal = 0;
@@ -68,10 +69,9 @@ void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no restart: a blocked read returns
-  for (int sig : {SIGINT, SIGHUP, SIGTERM}) sigaction(sig, &action, nullptr);
-  // A reader that went away is a failed write, seen where it happens.
-  std::signal(SIGPIPE, SIG_IGN);
+  action.sa_flags = 0;  // no restart: a blocked read or write returns
+  for (int sig : tarvo::SessionEndingSignals()) sigaction(sig, &action, nullptr);
+  tarvo::IgnoreOutputSignals();
 }
 
 // A standard stream the caller closed would otherwise be the number the next
@@ -100,12 +100,16 @@ void UseUtf8Characters() {
 // What a session prints, in order: straight to the streams, or, while a
 // command-line run holds the folder's lock, kept until it has saved and let
 // the lock go, so that no run holds the lock while a reader keeps it waiting.
+// Written with write(2), so that a stop signal ends a write a stalled reader
+// holds up (the rest of the output is then dropped, and the session saves).
 class Output {
  public:
   explicit Output(bool flushEachLine) : flushEachLine_(flushEachLine) {}
   void Hold(bool hold) { holding_ = hold; }
   void Result(const std::string& line) { holding_ ? held_.push_back({true, line}) : WriteResult(line); }
   void Diagnostic(const std::string& line) { holding_ ? held_.push_back({false, line}) : WriteDiagnostic(line); }
+  // Said now, even while results are held: why the session waits or stops.
+  void Tell(const std::string& line) { WriteDiagnostic(line); }
   // Writes what was held, stopping at the first failed write of a result.
   void WriteHeld() {
     holding_ = false;
@@ -116,31 +120,47 @@ class Output {
     held_.clear();
   }
   void Flush() {
-    std::cout.flush();
-    Check();
+    if (!buffer_.empty() && error_ == 0 && !WriteAll(STDOUT_FILENO, buffer_)) error_ = errno;
+    buffer_.clear();
   }
   // The first failed write of the results (a reader that left, a full
-  // disk) ends the session; its errno is kept for the report.
+  // disk, a stop signal while it waited) ends the session; its errno is
+  // kept for the report.
   int Error() const { return error_; }
 
  private:
+  static constexpr size_t kBufferBytes = 65536;
+
   void WriteResult(const std::string& line) {
-    std::cout << line << '\n';
-    if (flushEachLine_) std::cout.flush();
-    Check();
+    if (error_ != 0) return;
+    buffer_ += line;
+    buffer_ += '\n';
+    if (flushEachLine_ || buffer_.size() >= kBufferBytes) Flush();
   }
   // Diagnostics flush the results first, so the two streams keep their order.
   void WriteDiagnostic(const std::string& line) {
     Flush();
-    std::cerr << line << '\n';
+    WriteAll(STDERR_FILENO, line + "\n");
   }
-  void Check() {
-    if (error_ == 0 && !std::cout) error_ = errno != 0 ? errno : EIO;
+  // False with errno set when the bytes could not all be written; a write
+  // that a stop signal interrupts is not tried again.
+  static bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t n = write(fd, bytes.data(), bytes.size());
+      if (n < 0 && errno == EINTR && stopSignal == 0) continue;
+      if (n <= 0) {
+        if (n == 0) errno = EIO;
+        return false;
+      }
+      bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
   }
 
   const bool flushEachLine_;
   bool holding_ = false;
   std::vector<std::pair<bool, std::string>> held_;
+  std::string buffer_;
   int error_ = 0;
 };
 
@@ -156,10 +176,9 @@ tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
       std::string folder = std::filesystem::absolute(stateDir, ec).lexically_normal().string();
       if (ec) folder = stateDir;
       if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-      output.Flush();
-      std::cerr << "tarvo-cli: another Tarvo session"
-                << (turn.holder > 0 ? " (process " + std::to_string(turn.holder) + ")" : std::string())
-                << " is saving in " << folder << "; waiting for it to finish" << std::endl;
+      output.Tell("tarvo-cli: another Tarvo session" +
+                  (turn.holder > 0 ? " (process " + std::to_string(turn.holder) + ")" : std::string()) +
+                  " is saving in " + folder + "; waiting for it to finish");
     }
     return true;
   };
@@ -167,8 +186,6 @@ tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
 
 // Ends the process the way the stop signal asked, so the caller sees it.
 [[noreturn]] void EndBySignal(int signal) {
-  std::cout.flush();
-  std::cerr.flush();
   std::signal(signal, SIG_DFL);
   std::raise(signal);
   std::_Exit(128 + signal);
@@ -177,7 +194,6 @@ tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
 int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
   // Results are buffered, and flushed per line only when someone watches:
   // a flush per entry would cost a write(2) each when piping thousands.
-  std::ios::sync_with_stdio(false);
   Output output(isatty(STDOUT_FILENO) != 0 || isatty(STDIN_FILENO) != 0);
   tarvo::Console console([&output](const std::string& s) { output.Result(s); },
                          [&output](const std::string& s) { output.Diagnostic(s); });
@@ -222,7 +238,8 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
     } else {
       if (interactive) UseUtf8Characters();
       const std::unique_ptr<tarvo::cli::LineSource> lines =
-          interactive ? tarvo::cli::PromptLines() : tarvo::cli::PlainLines();
+          interactive ? tarvo::cli::PromptLines([&output] { output.Flush(); })
+                      : tarvo::cli::PlainLines([&output] { output.Flush(); });
       while (goOn()) {
         const tarvo::cli::InputLine line = lines->Next();
         if (line.kind == tarvo::cli::InputLine::Kind::kError) inputError = line.error;
@@ -253,15 +270,15 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
   output.WriteHeld();
   output.Flush();
   if (!stopReason.empty()) {
-    std::cerr << "tarvo-cli: the session stops: " << stopReason << '\n';
+    output.Tell("tarvo-cli: the session stops: " + stopReason);
     status = 1;
   }
   if (inputError != 0) {
-    std::cerr << "tarvo-cli: cannot read the entries: " << std::strerror(inputError) << '\n';
+    output.Tell(std::string("tarvo-cli: cannot read the entries: ") + std::strerror(inputError));
     status = 1;
   }
   if (output.Error() != 0) {
-    std::cerr << "tarvo-cli: cannot write the results: " << std::strerror(output.Error()) << '\n';
+    output.Tell(std::string("tarvo-cli: cannot write the results: ") + std::strerror(output.Error()));
     if (status == 0 || status == 2) status = 1;
   }
   // Saved (or the wait for the save given up): now end the way the signal
@@ -270,10 +287,8 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  KeepStandardStreamsTaken();
+// The options and the entries of the command line, then the session.
+int Main(int argc, char** argv) {
   bool useState = true;
   std::string stateDir = ".";
   std::vector<std::string> entries;
@@ -311,9 +326,17 @@ int main(int argc, char** argv) {
   }
 
   if (!useState) stateDir.clear();
-  // What escapes Run came before the first entry: there is nothing to save.
+  return Run(entries, stateDir);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  KeepStandardStreamsTaken();
+  // What escapes Main came before the first entry (the session catches what
+  // comes after it): there is nothing to save.
   try {
-    return Run(entries, stateDir);
+    return Main(argc, argv);
   } catch (const std::bad_alloc&) {
     std::fputs("tarvo-cli: the session stops: out of memory\n", stderr);
   } catch (const std::exception& e) {

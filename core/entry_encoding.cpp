@@ -111,7 +111,7 @@ std::string BytesToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::string Utf8ToBytes(std::string_view utf8) {
+std::string Utf8ToBytes(std::string_view utf8, size_t* dropped) {
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
@@ -131,7 +131,10 @@ std::string Utf8ToBytes(std::string_view utf8) {
       continue;
     }
     i += len;
-    if (IsSignLead(cp)) continue;
+    if (IsSignLead(cp)) {
+      if (dropped != nullptr) ++*dropped;
+      continue;
+    }
     const int b = CodePointToByte(cp);
     out += b < 0 ? '?' : static_cast<char>(b);
   }
