@@ -82,6 +82,20 @@ int Run(tarvo::ui::Application& app) {
     return Screenshot(option(QStringLiteral("--screenshot")), option(QStringLiteral("--entry")),
                       option(QStringLiteral("--keys")), args.contains(QStringLiteral("--varlist")));
 
+  // A stop signal closes the window as its Exit does, which saves (asking
+  // where the save fails); before there is a window, it ends a question at
+  // start. Then the program ends by that signal.
+  std::unique_ptr<tarvo::ui::MainWindow> window;
+  int stopSignal = 0;
+  app.onStopSignal = [&](int signal) {
+    stopSignal = signal;
+    tarvo::ui::CloseOnStopSignal(window.get());
+  };
+  const auto endBySignal = [&stopSignal] {
+    std::signal(stopSignal, SIG_DFL);
+    std::raise(stopSignal);
+  };
+
   std::string stateDir = ".";
   if (args.contains(QStringLiteral("--state-dir"))) {
     stateDir = option(QStringLiteral("--state-dir")).toStdString();
@@ -91,6 +105,7 @@ int Run(tarvo::ui::Application& app) {
     }
   } else if (args.contains(QStringLiteral("--user-state"))) {
     const std::optional<std::string> folder = tarvo::ui::UserStateFolder(StartWithoutSaving);
+    if (stopSignal != 0) endBySignal();
     if (!folder) return 1;
     stateDir = *folder;
   }
@@ -98,7 +113,6 @@ int Run(tarvo::ui::Application& app) {
   tarvo::ui::SplashWindow splash;
   // The main window (92 key pictures) is built once the splash is on its way
   // to the screen, so that the splash shows as early as a bare window would.
-  std::unique_ptr<tarvo::ui::MainWindow> window;
   const auto build = [&window, &stateDir] {
     if (!window) window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
   };
@@ -109,13 +123,6 @@ int Run(tarvo::ui::Application& app) {
     window->activateWindow();
   };
 
-  // A stop signal closes the window as its Exit does, which saves (asking
-  // where the save fails); then the program ends by that signal.
-  int stopSignal = 0;
-  app.onStopSignal = [&](int signal) {
-    stopSignal = signal;
-    tarvo::ui::CloseOnStopSignal(window.get());
-  };
   int status = 0;
   app.onUncaught = [&](const QString& reason) {
     status = 1;
@@ -131,10 +138,7 @@ int Run(tarvo::ui::Application& app) {
   tarvo::ui::StopCaretBlinkWhenIdle(app);
   const int exitCode = QApplication::exec();
   window.reset();
-  if (stopSignal != 0 && status == 0) {
-    std::signal(stopSignal, SIG_DFL);
-    std::raise(stopSignal);
-  }
+  if (stopSignal != 0 && status == 0) endBySignal();
   return status != 0 ? status : exitCode;
 }
 

@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QWindow>
-#include <chrono>
 
 #include "engine/errors.h"
 #include "engine/state.h"
@@ -349,16 +348,15 @@ QMessageBox* MainWindow::LockWaitMessage() const {
   return nullptr;
 }
 
-bool MainWindow::SaveBeforeStopping() {
-  if (!loaded_ || unloaded_ || withoutSavedValues_) return false;
-  const auto start = std::chrono::steady_clock::now();
-  const SaveResult r = logic_.EndSession(stateDir_, [start](const LockWaitTurn&) {
-    return std::chrono::steady_clock::now() - start < std::chrono::seconds(5);
-  });
-  unloaded_ = true;
-  return r.ok;
+void MainWindow::CloseForStopSignal() {
+  for (LockWaitBox* wait : {loadWait_, saveWait_}) {
+    if (wait != nullptr && wait->Waiting()) {
+      wait->Stop();
+      unloaded_ = true;
+    }
+  }
+  close();
 }
-
 // ---- MainControls ----------------------------------------------------------
 
 std::string MainWindow::EntryText() const { return Bytes(entryLine_->text()); }

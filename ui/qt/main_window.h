@@ -57,10 +57,9 @@ class MainWindow : public QWidget, public MainControls {
   // to quit; it loads as soon as the lock is free.
   void Load();
   bool Loaded() const { return loaded_; }
-  // Ends the session after a failure the window cannot go on from: saves
-  // what it can (waiting a few seconds at most for the lock) and says
-  // whether the save went through.
-  bool SaveBeforeStopping();
+  // A stop signal: closes as Exit does, but a wait for another session's
+  // lock (to load or to save) ends at once, with nothing written.
+  void CloseForStopSignal();
   // The box of a wait for the lock (load or save), while it shows.
   QMessageBox* LockWaitMessage() const;
   void SetMessageBox(MessageBoxFn fn) { messageBox_ = std::move(fn); }
