@@ -23,7 +23,7 @@ class FakeControls : public MainControls {
   void SetEntryColor(Rgb c) override { color = c; }
   void FocusEntry() override { ++focusCalls; }
   void SetUpperMessage(const std::string& text) override { upper = text; }
-  void SetLowerMessage(const std::string&) override {}
+  void SetLowerMessage(const std::string& text) override { lower = text; }
   void ClearDisplay() override { display.clear(); }
   void DrawResultText(const std::string& text) override { display = text; }
   void Beep() override {}
@@ -62,7 +62,7 @@ class FakeControls : public MainControls {
     opened.push_back("! " + title + ": " + text);
   }
 
-  std::string entry, upper, display, clipboard;
+  std::string entry, upper, lower, display, clipboard;
   int caret = 0, selected = 0, focusCalls = 0;
   Rgb color = kBlack;
   std::vector<bool> busy;

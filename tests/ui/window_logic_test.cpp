@@ -47,7 +47,7 @@ struct Window {
   // ("_" for a blank), t<text> types the text (the same), E is Enter, U D L the arrows, ^ Ctrl alone, F1, mN answers the
   // next pop-up menu with entry N, cN puts the caret at N, sN selects N
   // characters from the caret, P clicks the pin, yN clicks the history
-  // review picture at height N.
+  // review picture at height N, M presses the mouse in the entry line.
   void Do(std::string_view steps) {
     while (!steps.empty()) {
       const size_t end = std::min(steps.find(' '), steps.size());
@@ -61,6 +61,7 @@ struct Window {
         case 's': c.selected = n; break;
         case 'y': logic.ReviewHistory(n); break;
         case 'P': logic.ToggleAlwaysOnTop(); break;
+        case 'M': logic.EntryLineMouseDown(); break;
         case 'E': logic.EntryKeyPress(kEnterCharacter); break;
         case 'U': logic.EntryKeyDown(KeyCode::kUp, 0); break;
         case 'D': logic.EntryKeyDown(KeyCode::kDown, 0); break;
@@ -104,7 +105,11 @@ constexpr Rgb kR = kErrorRed;
 constexpr Rgb kG = kNoticeGreen;
 
 TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
-  struct Row { const char* steps; const char* line; const char* display; const char* upper; Rgb color; };
+  struct Row {
+    const char *steps, *line, *display, *upper;
+    Rgb color;
+    const char* lower = "";  // the lower message line
+  };
   const Row rows[] = {
       // The processing cycle.
       {"t2+3 E", "2+3|", " 5", "", k_},
@@ -114,31 +119,37 @@ TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
       {"tx=4 E tx", "x=4x|", " 4", "", k_},  // a letter after a result adds to the line
       {"t1/0 E", "1/0|", " 0", "Error: Division by zero ", kR},
       {"t7 E t1/0 E t+", "1/0+|", " 7", "Error: Division by zero ", k_},  // editing ends the red
+      {"k√ t16/0 E", "\xC1 16/0|", " 0", "Error: Division by zero ", kR},  // over a key's help
+      {"ta=b=c E", "a=b=c|", " 0", "Internal error ", kR},  // "b=c" is no assignment but an operator
       {"ts2x2(x+y=1,_2x+2y=2) E", "s2x2(x+y=1, 2x+2y=2)|", " 0", "Not found solutions / Infinite solutions ", kG},
       {"t___ E", "   |", " 0", "", k_},  // a blank entry only beeps
       // Completion with the last answer, and continuing from a result.
       {"t16 E k√ E", "\xC1 16|", " 4", "", k_},
       {"t-2 E t+1 E", "(-2)+1|", " -1", "", k_},
       {"t2+3 E t+1 E", "5+1|", " 6", "", k_},
-      {"t2+3 E t%", "5%|", " 5", "Last answer ", k_},
+      {"t2+3 E t%", "5%|", " 5", "Last answer ", k_, " "},
       {"t2+3 E k+ k2 E", "5 + 2|", " 7", "", k_},
       {"t2+3 E t7", "7|", " 5", "", k_},
       {"t2+3 E L t+", "2+3+|", " 5", "", k_},         // an arrow ends the result state
       {"t2+3 E c1 t-", "2-|+3", " 5", "", k_},         // so does a caret away from the end
+      {"t2+3 E M t+", "2+3+|", " 5", "", k_},          // and a click in the line
+      {"t2 E kx³ E", "2\xB3|", " 8", "", k_},            // the cube and reciprocal keys too
+      {"t4 E kx⁻¹ E", "4\xD3|", " .25", "", k_},
       {"teq2d(x^2-1) E t+", "eq2d(x^2-1)+|", " 1", "", k_},  // equation results do not continue
-      {"t-2.5 E kAC kANS", "(-2.5)|", " -2.5", "Last answer ", k_},
+      {"t-2.5 E kAC kANS", "(-2.5)|", " -2.5", "Last answer ", k_, " "},
       // Editing at the caret.
       {"t12 c1 k+", "1 + |2", " 0", " Normal output format", k_},
       {"t1_ k+", "1 + |", " 0", " Normal output format", k_},  // no second blank
       {"t_ k+", " + |", " 0", " Normal output format", k_},
-      {"t2+3 E k°", "5\xB0|", " 5", "Arc degrees input ", k_},  // a postfix key continues too
+      // A postfix key continues too.
+      {"t2+3 E k°", "5\xB0|", " 5", "Arc degrees input ", k_, "Example:  12\xBA 34' 56\" "},
       {"te E", "e|", " 2.71828182845905", "", k_},
       {"t123 c1 s1 k+", "1 + |3", " 0", " Normal output format", k_},
       {"t123 kDEL", "12|", " 0", " Normal output format", k_},
       {"t123 c1 kDEL", "|23", " 0", " Normal output format", k_},
       {"t123 c0 s2 kDEL", "|3", " 0", " Normal output format", k_},
       {"t12 kAC", "|", " 0", "", k_},
-      {"kEXP", "E|", " 0", "Scientific notation input. ", k_},
+      {"kEXP", "E|", " 0", "Scientific notation input. ", k_, "Example:  5000 = 5E3,  0.007 = 7E-3 "},
       // The history: Up older, Down newer, stopping at the ends; a line not
       // yet executed is kept before the review leaves it.
       {"t1 E t2 E t3 E U U", "1|", " 3", "", k_},
@@ -151,23 +162,23 @@ TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
       {"t1 E t2 E kAC U", "1|", " 2", "", k_},
       {"U", "0|", " 0", " Normal output format", k_},  // the start's 0 is the first entry
       // The shifts and the trigonometric keys.
-      {"ksin", "sin |", " 0", "Trigonometric function sin ", k_},
-      {"kARC ksin", "Arcsin |", " 0", "Inverse trigonometric function arcsin ", k_},
-      {"kHYP kcosec", "cosech |", " 0", "Hyperbolic function cosech ", k_},
-      {"kARC kHYP ktan", "Argtanh |", " 0", "Inverse hyperbolic function argtanh ", k_},
-      {"kARC ksin ksin", "Arcsin sin |", " 0", "Trigonometric function sin ", k_},
+      {"ksin", "sin |", " 0", "Trigonometric function sin ", k_, " "},
+      {"kARC ksin", "Arcsin |", " 0", "Inverse trigonometric function arcsin ", k_, " "},
+      {"kHYP kcosec", "cosech |", " 0", "Hyperbolic function cosech ", k_, " "},
+      {"kARC kHYP ktan", "Argtanh |", " 0", "Inverse hyperbolic function argtanh ", k_, " "},
+      {"kARC ksin ksin", "Arcsin sin |", " 0", "Trigonometric function sin ", k_, " "},
       {"kARC", "|", " 0", " Inverse trigonometric function for Arcsin, Arccos and Arctan", k_},
       {"kHYP", "|", " 0", " Hyperbolic function for sinh, cosh and tanh", k_},
       {"kARC kHYP", "|", " 0", " Inverse hyperbolic function for Argsinh, Argcosh and Argtanh", k_},
       {"kHYP kARC kARC", "|", " 0", " Hyperbolic function for sinh, cosh and tanh", k_},
       {"kARC kHYP kHYP", "|", " 0", " Inverse trigonometric function for Arcsin, Arccos and Arctan", k_},
       {"kARC kARC", "|", " 0", "", k_},
-      {"kARC kDEL ksin", "sin |", " 0", "Trigonometric function sin ", k_},
+      {"kARC kDEL ksin", "sin |", " 0", "Trigonometric function sin ", k_, " "},
       // Angle units.
       {"tsin(30) E", "sin(30)|", " .5", "", k_},
       {"kRAD tcos(0) E", "cos(0)|", " 1", "", k_},
       {"kGRA tsin(100) E", "sin(100)|", " 1", "", k_},
-      {"kRAD", "|", " 0", "Angular unit is radian: 1 right angle = \xCB/2 rad ", k_},
+      {"kRAD", "|", " 0", "Angular unit is radian: 1 right angle = \xCB/2 rad ", k_, " "},
       // Output formats: toggles, the FIX and SCI menus, and new answers in
       // the format in force.
       {"t0.75 E kFRAC", "0.75|", " 3/4", " Fractions / \xCB fractions / rationalized roots output format", k_},
@@ -177,6 +188,9 @@ TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
       {"t255 E kHEX kBIN", "255|", " &b 11111111", " Binary (base 2) output format", k_},
       {"t1E20 E kHEX", "1E20|", " 1E+20", " Normal output format", k_},  // beyond hexadecimal
       {"t5 E kHEX t1E20 E t7 E", "7|", " 7", "", k_},                    // and it stays off
+      {"t2454171.5 E kDATE", "2454171.5|", " Monday, March 12th, 2007", " Date output format for a given Julian day", k_,
+       " Example: JULD(3, 12, 2007) = 2454171.5 = Monday, March 12th, 2007"},
+      {"t2454171.5 E kDATE m2 kFIX", "2454171.5|", " 2454171.50", " Output format with 2 decimals", k_},
       {"t1.5 E kDMS", "1.5|", " 1\xB0 30' 0\"", " Sexagesimal output format: Degrees, minutes and seconds of arc", k_},
       {"t2 E m2 kFIX", "2|", " 2.00", " Output format with 2 decimals", k_},
       {"t2 E m1 kFIX", "2|", " 2.0", " Output format with 1 decimal", k_},
@@ -191,9 +205,9 @@ TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
       {"t2 E m2 kFIX kNOR", "2|", " 2", " Normal output format", k_},
       {"t2 E m12 kSCI", "2|", " 2", " Normal output format", k_},  // the separator is no choice
       // The constants menu and the clear-variables key.
-      {"m16 kCONST", "\xCB |", " 0", "N\xFAmero \xCB ", k_},
-      {"m17 kCONST", "2.7182818284590452|", " 0", "e constant ", k_},
-      {"t2 E m0 kCONST", "299792458|", " 2", "Speed of light in vacuum = 299792458 [ m / s ] ", k_},
+      {"m16 kCONST", "\xCB |", " 0", "N\xFAmero \xCB ", k_, " "},
+      {"m17 kCONST", "2.7182818284590452|", " 0", "e constant ", k_, " "},
+      {"t2 E m0 kCONST", "299792458|", " 2", "Speed of light in vacuum = 299792458 [ m / s ] ", k_, " "},
       {"kCONST", "|", " 0", " Normal output format", k_},
       {"tx=4 E kCLR_VAR kAC tx E", "x|", " 0", "", k_},  // x is gone
       {"kCLR_VAR", "|", " 0", " Variables were cleared", k_},
@@ -205,6 +219,7 @@ TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
     EXPECT_EQ(w.Line(), r.line);
     EXPECT_EQ(w.c.display, r.display);
     EXPECT_EQ(w.c.upper, r.upper);
+    EXPECT_EQ(w.c.lower, r.lower);
     EXPECT_EQ(w.c.color, r.color);
   }
 }
