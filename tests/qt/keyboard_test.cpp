@@ -47,11 +47,17 @@ class KeyboardTest : public QObject {
       QCOMPARE(w->Entry()->text(), QStringLiteral("a") + sign + QStringLiteral("b"));
       QCOMPARE(w->Entry()->cursorPosition(), 2);
     }
-    // An operator or postfix sign after a result goes on from it.
-    for (const QString& typed : QStringList{"%", "'", "\"", "!", "*", "+", "-", "/", "\\", "^", "²", "°"}) {
-      Calculate(*w, QStringLiteral("2+3"));
-      Type(w->Entry(), typed);
-      QCOMPARE(w->Entry()->text(), QStringLiteral("5") + (typed == QStringLiteral("*") ? QStringLiteral("·") : typed));
+    // An operator or postfix sign after a result goes on from it, unless a
+    // click in the line (at its end) came first.
+    const QPoint end(w->Entry()->width() - 2, w->Entry()->height() / 2);
+    for (const QString& typed : QStringList{"%", "'", "\"", "!", "*", "+", "-", "/", "\\", "^", "²", "³", "°"}) {
+      for (const bool click : {false, true}) {
+        Calculate(*w, QStringLiteral("2+3"));
+        if (click) QTest::mouseClick(w->Entry(), Qt::LeftButton, {}, end);
+        Type(w->Entry(), typed);
+        QCOMPARE(w->Entry()->text(), (click ? QStringLiteral("2+3") : QStringLiteral("5")) +
+                                         (typed == QStringLiteral("*") ? QStringLiteral("·") : typed));
+      }
     }
   }
 
@@ -61,6 +67,7 @@ class KeyboardTest : public QObject {
     const QStringList entries = {
         "(2+3)*4", "&h2A5F+&b101", "7*8(2+3)", "2^10-1", "17\\5",  "17 mod 5", "40//60", "5!/3!",
         "25%600",  "|-3.5|+[1]",   "{2}/8",    "1-4",    "30'+1\"", "a=5",      "a*2",    "ncr(5,2)",
+        "a=b=c",   "a",
         "6÷4−1",   "2·3²",         "(2",       "2)",     "½+1",    "1.5E20*2", "1/0",    "1E3+e", "2+",
     };
     QProcess cli;
