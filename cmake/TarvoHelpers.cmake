@@ -18,15 +18,21 @@ function(tarvo_library name)
 endfunction()
 
 # tarvo_test(NAME SOURCES... DEPS ...) adds one GoogleTest executable and
-# registers its cases with CTest.
+# registers its cases with CTest, labelled "unit", except the cases of the
+# suites named in TARVO_STATE_SUITES (they read and write the variable
+# files), which are labelled "state".
 function(tarvo_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   # Tests share helpers under tests/ and may reach into any layer they link.
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  list(TRANSFORM TARVO_STATE_SUITES APPEND ".*" OUTPUT_VARIABLE state)
+  list(JOIN state ":" state)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${state}"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS unit)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${state}"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS state)
 endfunction()
 
 # Turns TARVO_BUILD_TESTS into ON or OFF for the rest of the build: a plain
