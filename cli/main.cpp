@@ -1,9 +1,11 @@
 // tarvo-cli: the calculator's processing cycle at a console prompt.
 #include <fcntl.h>
+#include <poll.h>
 #include <langinfo.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <clocale>
@@ -120,7 +122,7 @@ class Output {
     held_.clear();
   }
   void Flush() {
-    if (!buffer_.empty() && error_ == 0 && !WriteAll(STDOUT_FILENO, buffer_)) error_ = errno;
+    if (!buffer_.empty() && error_ == 0 && !WriteAll(STDOUT_FILENO, buffer_, true)) error_ = errno;
     buffer_.clear();
   }
   // The first failed write of the results (a reader that left, a full
@@ -140,14 +142,23 @@ class Output {
   // Diagnostics flush the results first, so the two streams keep their order.
   void WriteDiagnostic(const std::string& line) {
     Flush();
-    WriteAll(STDERR_FILENO, line + "\n");
+    WriteAll(STDERR_FILENO, line + "\n", false);
   }
-  // False with errno set when the bytes could not all be written; a write
-  // that a stop signal interrupts is not tried again.
-  static bool WriteAll(int fd, std::string_view bytes) {
+  // False with errno set when the bytes could not all be written. The
+  // results (`stoppable`) give up once a stop signal has come: they wait
+  // for room in pieces a pipe takes whole, so that no write blocks past the
+  // signal, whenever it comes.
+  static bool WriteAll(int fd, std::string_view bytes, bool stoppable) {
+    constexpr size_t kPiece = 4096;  // PIPE_BUF: what a writable pipe takes at once
     while (!bytes.empty()) {
-      const ssize_t n = write(fd, bytes.data(), bytes.size());
-      if (n < 0 && errno == EINTR && stopSignal == 0) continue;
+      if (stoppable) {
+        if (stopSignal != 0) return errno = EINTR, false;
+        pollfd room{fd, POLLOUT, 0};
+        const int ready = poll(&room, 1, 100);
+        if (ready == 0 || (ready < 0 && errno == EINTR)) continue;  // no room yet, or a signal: ask again
+      }
+      const ssize_t n = write(fd, bytes.data(), stoppable ? std::min(bytes.size(), kPiece) : bytes.size());
+      if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         if (n == 0) errno = EIO;
         return false;
