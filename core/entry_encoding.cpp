@@ -74,6 +74,13 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
 
 }  // namespace
 
+bool IsUtf8(std::string_view text) {
+  char32_t cp = 0;
+  for (size_t i = 0, len = 0; i < text.size(); i += len)
+    if ((len = DecodeUtf8(text, i, cp)) == 0) return false;
+  return true;
+}
+
 int CodePointToByte(char32_t cp) {
   for (const Sign& s : kSigns) {
     char32_t single = 0;
