@@ -86,6 +86,10 @@ void AppendField(std::string& out, std::string_view bytes) {
 }
 
 bool ParseField(std::string_view field, std::string& bytes) {
+  if (field.find('\\') == std::string_view::npos) {  // nothing escaped
+    bytes = Utf8ToBytes(field);
+    return true;
+  }
   std::string utf8;
   utf8.reserve(field.size());
   const auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1; };
