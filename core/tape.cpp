@@ -31,11 +31,11 @@ constexpr const char* kNotUtf8 = "some of it is not UTF-8 text";
 constexpr const char* kNotRows = "some of its lines are no rows of a tape";
 
 // The times a row can be written with: years 0000 to 9999.
-constexpr std::int64_t kLastTime = 253402300799999;
+constexpr std::int64_t kFirstTime = -62167219200000, kLastTime = 253402300799999;
 
 void AppendTime(std::string& out, std::int64_t ms) {
   using namespace std::chrono;
-  const sys_time<milliseconds> t{milliseconds(std::clamp<std::int64_t>(ms, 0, kLastTime))};
+  const sys_time<milliseconds> t{milliseconds(std::clamp(ms, kFirstTime, kLastTime))};
   const sys_days day = floor<days>(t);
   const year_month_day date(day);
   const hh_mm_ss<milliseconds> clock(t - day);
@@ -98,8 +98,11 @@ bool ParseField(std::string_view field, std::string& bytes) {
       utf8 += field[i];
     } else if (i + 1 < field.size() && field[i + 1] == '\\') {
       utf8 += '\\', ++i;
-    } else if (i + 3 < field.size() && field[i + 1] == 'x' && hex(field[i + 2]) >= 0 && hex(field[i + 3]) >= 0) {
-      utf8 += static_cast<char>(hex(field[i + 2]) * 16 + hex(field[i + 3]));
+    } else if (i + 3 < field.size() && field[i + 1] == 'x') {
+      const int high = hex(field[i + 2]), low = hex(field[i + 3]);
+      const int code = high < 0 || low < 0 ? -1 : high * 16 + low;
+      if ((code < 0 || code >= 0x20) && code != 0x7F) return false;  // only what AppendField escapes
+      utf8 += static_cast<char>(code);
       i += 3;
     } else {
       return false;

@@ -50,6 +50,7 @@ TEST(TapeText, RowsKeepEveryByteThroughTheFile) {
   for (int b = 0; b < 256; ++b)
     if (b != 0xF7) every += static_cast<char>(b);  // a typed "÷" is the "/" it reads as
   const std::vector<TapeRow> rows = {
+      Row(-62167219200000, "0000-01-01T00:00:00.000Z", "the first time a row can have"),
       Row(0, "a\\b\tc\nd\re", "\\x41", Kind::kNotice),
       Row(1773480413589, "2sin\xB2(30)+|-3|", "3.5"),
       Row(1773480413590, "1/0", "Error: Division by zero", Kind::kError),
@@ -80,6 +81,7 @@ TEST(TapeText, LinesThatAreNoRowsArePassedOver) {
       {"unknown kind", time + "\tresult\t1\t1\n", 0, noRow},
       {"unknown escape", time + "\tanswer\t\\q\t1\n", 0, noRow},
       {"escape cut short", time + "\tanswer\t1\t\\x4\n", 0, noRow},
+      {"an escaped byte that needs none", time + "\tanswer\t\\xF7\t1\n", 0, noRow},
       {"not UTF-8, the first reason kept", time + "\tanswer\t\xFF\t1\n" + "x\n" + good, 1, notUtf8},
       {"overlong UTF-8", time + "\tanswer\t\xC0\xAF\t1\n", 0, notUtf8},
   };
