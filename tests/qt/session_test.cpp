@@ -67,10 +67,11 @@ class SessionTest : public QObject {
  private slots:
   // Three entries, then the tape from the keyboard: beside the window and
   // moving with it, a row each (the error in red), read by a screen reader
-  // as they read; Enter puts a row's entry back, a key typed there goes on
-  // in the entry line, Ctrl+C copies the chosen rows, the help menu's
-  // checked entry closes and opens it, Ctrl+Shift+Del empties it, Esc
-  // closes it. The next run has kept what came after the Clear.
+  // as they read; a double-click or Enter puts a row's entry back, a key
+  // typed there goes on in the entry line, Ctrl+C copies the chosen rows,
+  // the help menu's checked entry closes and opens it, Ctrl+Shift+Del
+  // empties it and its file, Esc closes it. The next run has kept what came
+  // after the Clear.
   void aTapeKeepsEachEntryAndItsResultAcrossRuns() {
     folder = dir.filePath(QStringLiteral("tape"));
     QDir().mkpath(folder);
@@ -98,6 +99,9 @@ class SessionTest : public QObject {
       QVERIFY(!tape->geometry().intersects(at));
     }
 
+    QListWidget* shown = tape->List();
+    QTest::mouseDClick(shown->viewport(), Qt::LeftButton, {}, shown->visualItemRect(shown->item(2)).center());
+    QCOMPARE(w->Entry()->text(), QStringLiteral("2·4"));
     QTest::keyClick(tape->List(), Qt::Key_Home);
     QTest::keyClick(tape->List(), Qt::Key_Return);
     QCOMPARE(w->Entry()->text(), QStringLiteral("2+3"));
@@ -121,6 +125,8 @@ class SessionTest : public QObject {
     QCOMPARE(checked, QList<bool>({true, false}));
     QTest::keyClick(tape->List(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(tape->ShownRows(), QStringList());
+    std::vector<tarvo::TapeRow> saved = {{}};
+    QVERIFY(tarvo::ReadTapeFile(folder.toStdString(), saved).ok && saved.empty());  // its file at once
     Calculate(*w, QStringLiteral("6*7"));
     QCOMPARE(tape->ShownRows(), QStringList(QStringLiteral("6·7 = 42")));
     QTest::keyClick(tape->List(), Qt::Key_Escape);
