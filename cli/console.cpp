@@ -8,6 +8,7 @@
 #include "output/draw.h"
 #include "core/processing_cycle.h"
 #include "core/entry_encoding.h"
+#include "core/tape.h"
 #include "core/variable_rows.h"
 
 namespace tarvo {
@@ -28,6 +29,7 @@ std::string ToUtf8(std::string bytes) { return IsAscii(bytes) ? bytes : BytesToU
 }  // namespace
 
 bool Console::Start(const std::string& stateDir) {
+  stateDir_ = stateDir;
   const SessionStart start = calculator_.Start(stateDir, wait_);
   started_ = start.files;
   if (!start.files.ok && !start.files.busy)
@@ -44,6 +46,14 @@ bool Console::Finish(const std::string& stateDir) {
 void Console::PrintVariables(const VariableListShow& shown) {
   for (const std::string& row : VariableListRows(shown, kListOpen)) out_(BytesToUtf8(row));
   calculator_.GetEngine().ForgetComplexPair();
+}
+
+bool Console::PrintTape() {
+  std::vector<TapeRow> rows;
+  const FileResult r = stateDir_.empty() ? FileResult{} : ReadTapeFile(stateDir_, rows, wait_);
+  for (const TapeRow& row : rows) out_(ToUtf8(TapeLine(row)));
+  if (!r.ok && !r.busy) err_("Error: cannot read " + r.file + ": " + r.reason);
+  return r.ok;
 }
 
 void Console::Print(const AnswerView& view) {
@@ -93,6 +103,7 @@ Console::Outcome Console::RunDirective(const std::string& directive) {
   else if (name == ":rad") calculator_.SetAngleUnit(AngleUnit::kRadian);
   else if (name == ":gra") calculator_.SetAngleUnit(AngleUnit::kGradient);
   else if (name == ":vars") PrintVariables(VariablesShown(calculator_.GetEngine()));
+  else if (name == ":tape") return PrintTape() ? Outcome::kSuccess : Outcome::kNotice;
   else if (name == ":clear") {
     ClearVariables(calculator_.GetEngine());
     out_("Variables were cleared");

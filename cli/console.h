@@ -41,11 +41,15 @@ class Console {
   void Print(const AnswerView& view);
   // The variable list's rows as a list window would show them.
   void PrintVariables(const VariableListShow& shown);
+  // The window's tape in the state folder, a row a line; false (reported
+  // on `err`) when it could not be read whole.
+  bool PrintTape();
 
   std::function<void(const std::string&)> out_, err_;
   Calculator calculator_;
   LockWait wait_;
   FileResult started_;
+  std::string stateDir_;  // as the run started: where ":tape" reads
   std::string line_;  // the result line being printed, its storage reused
 };
 

@@ -20,6 +20,9 @@ std::string BytesToUtf8(std::string_view bytes);
 // lone first halves of two-character signs).
 std::string Utf8ToBytes(std::string_view utf8, size_t* dropped = nullptr);
 
+// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
+bool IsUtf8(std::string_view text);
+
 // The byte of one typed character, or -1 when it has none.
 int CodePointToByte(char32_t cp);
 

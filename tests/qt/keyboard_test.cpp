@@ -10,6 +10,7 @@
 #include "engine/errors.h"
 #include "tests/qt/window_driver.h"
 #include "ui/logic/keypad.h"
+#include "ui/logic/tape_logic.h"
 
 using namespace tarvo::test;
 
@@ -121,7 +122,8 @@ class KeyboardTest : public QObject {
     };
     // The line's, the window's and the desktop's own keys.
     QList<QKeyCombination> taken = {Qt::Key_Escape, Qt::Key_F1, Qt::Key_F11, Qt::Key_Menu,
-                                    Qt::ShiftModifier | Qt::Key_F10, combination(tarvo::kPinBinding)};
+                                    Qt::ShiftModifier | Qt::Key_F10, combination(tarvo::kPinBinding),
+                                    combination(tarvo::kTapeBinding)};
     for (const tarvo::KeyDef& row : tarvo::KeyTable()) {
       const tarvo::KeyBinding& b = row.binding;
       const tarvo::Key k = row.key;

@@ -5,6 +5,7 @@
 
 #include "engine/bytes.h"
 #include "engine/errors.h"
+#include "output/draw.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/menus.h"
 #include "core/processing_cycle.h"
@@ -19,8 +20,14 @@ constexpr int kReviewOlderHeight = 13;
 
 FileResult CalculatorLogic::StartSession(const std::string& stateDir, const LockWait& wait) {
   shifts_.Clear();
+  // The variables and the tape are read as one step, which no save of
+  // another session comes between.
+  std::optional<StateFolderLock> lock;
+  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) return lock->Result();
   const SessionStart start = calculator_.Start(stateDir, wait);
   if (start.files.busy) return start.files;
+  stateDir_ = stateDir;
+  const FileResult tapeRead = tape_.Load(stateDir, wait);
   for (const KeyDef& row : KeyTable()) {
     c_.MoveKey(row.key, row.left, row.top);
     c_.SetKeyVisible(row.key, true);
@@ -37,11 +44,16 @@ FileResult CalculatorLogic::StartSession(const std::string& stateDir, const Lock
   c_.SetEntryColor(kBlack);
   ShowAnswer(format_.ShowAnswer(start.firstAnswer.normalText));
   c_.SetEntryText("");
+  if (!tapeRead.ok) c_.SetUpperMessage("The tape could not be read: " + tapeRead.reason + " ");
   return start.files;
 }
 
 SaveResult CalculatorLogic::EndSession(const std::string& stateDir, const LockWait& wait) {
-  return calculator_.End(stateDir, wait);
+  std::optional<StateFolderLock> lock;  // one step, as at the start
+  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) return lock->Result();
+  const SaveResult variables = calculator_.End(stateDir, wait);
+  const SaveResult tape = tape_.Save(stateDir, wait);
+  return variables.ok ? tape : variables;
 }
 
 void CalculatorLogic::ShowError() {
@@ -62,7 +74,9 @@ void CalculatorLogic::ShowAnswer(const AnswerView& view) {
 
 void CalculatorLogic::ProcessEntry() {
   CycleHooks hooks;
-  hooks.entryRead = [this](const std::string& entry, bool completed) {
+  std::string read;  // the entry as the cycle read it
+  hooks.entryRead = [this, &read](const std::string& entry, bool completed) {
+    read = entry;
     c_.SetEntryColor(kBlack);
     if (!completed) {
       history_.Record(entry);  // the line still holds it, blanks around
@@ -87,6 +101,7 @@ void CalculatorLogic::ProcessEntry() {
         return;
       case CycleResult::Outcome::kError:
         ShowError();
+        RecordOnTape(read, nullptr);
         return;
       case CycleResult::Outcome::kAnswer:
         break;
@@ -95,11 +110,43 @@ void CalculatorLogic::ProcessEntry() {
     // before a minus sign; an assignment's answer is not copied.
     const double x = engine_.LastAnswer;
     if (!r.normalText.empty() && x != 0) c_.SetClipboardText(x < 0 ? r.normalText.substr(1) : r.normalText);
-    ShowAnswer(format_.ShowAnswer(r.normalText));
+    const AnswerView view = format_.ShowAnswer(r.normalText);
+    ShowAnswer(view);
+    RecordOnTape(read, &view);
   } catch (const std::bad_alloc&) {
     engine_.ErrorCode = kErrTooComplex;
     ShowError();
+    RecordOnTape(read, nullptr);
   }
+}
+
+void CalculatorLogic::RecordOnTape(const std::string& entry, const AnswerView* answer) {
+  if (entry.empty()) return;  // refused before it was read
+  TapeRow row;
+  row.time = TapeTimeNow();
+  row.entry = entry;
+  if (answer != nullptr) {
+    row.shown = PlainResultText(answer->text);
+  } else {
+    row.kind = IsNotice(engine_.ErrorCode) ? TapeRow::Kind::kNotice : TapeRow::Kind::kError;
+    row.shown = RTrim(ErrorMessage(engine_.ErrorCode));
+  }
+  tape_.Add(std::move(row));
+  c_.TapeRowAdded();
+}
+
+void CalculatorLogic::PutEntryBack(const std::string& entry) {
+  if (history_.AtNewest()) RecordInHistory();  // what was typed stays one Up away
+  resultShown_ = false;
+  c_.SetEntryText(entry);
+  c_.SetSelection(static_cast<int>(entry.size()), 0);
+  c_.FocusEntry();
+}
+
+void CalculatorLogic::ClearTape() {
+  tape_.Clear(TapeTimeNow());
+  const SaveResult r = tape_.Save(stateDir_, [](const LockWaitTurn&) { return false; });
+  if (!r.ok && !r.busy) c_.SetUpperMessage("The tape's file could not be emptied: " + r.reason + " ");
 }
 
 void CalculatorLogic::ExecuteKey() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/calculator.h"
+#include "core/tape.h"
 #include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/help_actions.h"
@@ -22,11 +23,13 @@ class CalculatorLogic {
  public:
   explicit CalculatorLogic(MainControls& controls) : c_(controls), pin_(controls, shifts_), help_(controls, pin_) {}
 
-  // Start of a run: the calculator's start (see Calculator::Start), the
-  // keypad, and the start's "0" on the display. End of a run: the save.
-  // Where `wait` gives up the wait for another session's lock, nothing
-  // starts or is saved and the result says `busy`: the window tries again
-  // later.
+  // Start of a run: the calculator's start (see Calculator::Start) and the
+  // tape, read as one step, the keypad, and the start's "0" on the display;
+  // a tape that could not be read whole is named on the message line. End
+  // of a run: the variables' save and the tape's, as one step; the result
+  // names the first that failed. Where `wait` gives up the wait for another
+  // session's lock, nothing starts or is saved and the result says `busy`:
+  // the window tries again later.
   FileResult StartSession(const std::string& stateDir, const LockWait& wait = {});
   SaveResult EndSession(const std::string& stateDir, const LockWait& wait = {});
 
@@ -61,8 +64,19 @@ class CalculatorLogic {
   // variables as they stand; the pin drops while it is open.
   void ShowVariableList(const std::optional<VariableListShow>& shown);
 
-  // The execute key: the processing cycle on the entry line.
+  // The execute key: the processing cycle on the entry line, its entry and
+  // result (or message) a new row of the tape.
   void ExecuteKey();
+
+  // The tape window opens or closes (its key, the help menu's entry).
+  void ToggleTape() { help_.ToggleTape(); }
+  // A row of the tape chosen: its entry replaces the line, as the history
+  // review's do.
+  void PutEntryBack(const std::string& entry);
+  // Empties the tape, and its file at once where no other session holds the
+  // state folder (else the save at the end does).
+  void ClearTape();
+  const Tape& GetTape() const { return tape_; }
 
   const EntryHistory& History() const { return history_; }
   Calculator& Calc() { return calculator_; }
@@ -77,6 +91,9 @@ class CalculatorLogic {
   void ClearEntryKey();
   void LastAnswerKey();
   void RecordInHistory();
+  // A row of the tape: the entry the cycle read, and the answer shown or,
+  // without one, the engine's error.
+  void RecordOnTape(const std::string& entry, const AnswerView* answer);
   void OutputKey(Key key);
   void AngleUnitKey(Key key);
   void ShiftKey(bool arc);
@@ -104,6 +121,8 @@ class CalculatorLogic {
   AlwaysOnTopPin pin_;
   HelpActions help_;
   int keypadPage_ = 0;
+  Tape tape_;
+  std::string stateDir_;  // as the session started
   // A result is on show: a typed operator continues from it, anything else
   // starts a new entry.
   bool resultShown_ = false;

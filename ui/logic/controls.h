@@ -101,6 +101,11 @@ class MainControls {
   virtual bool OpenUrl(const std::string& /*url*/) { return false; }
   // A modal warning box.
   virtual void ShowWarning(const std::string& /*title*/, const std::string& /*text*/) {}
+  // The tape window beside this one: whether it shows; shown (taking the
+  // keyboard) or closed; told of a row the tape gained while it shows.
+  virtual bool TapeWindowShown() const { return false; }
+  virtual void ShowTapeWindow(bool /*shown*/) {}
+  virtual void TapeRowAdded() {}
 };
 
 }  // namespace tarvo

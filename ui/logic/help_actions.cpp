@@ -38,6 +38,7 @@ void HelpActions::Run(int choice) {
     case static_cast<int>(HelpChoice::kHomePage): OpenHomePage(); break;
     case static_cast<int>(HelpChoice::kDonate): OpenDonationPage(); break;
     case static_cast<int>(HelpChoice::kAbout): ShowAbout(); break;
+    case static_cast<int>(HelpChoice::kTape): ToggleTape(); break;
     default: break;  // closed without a choice
   }
 }

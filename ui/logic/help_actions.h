@@ -43,6 +43,8 @@ class HelpActions {
   void OpenHomePage();
   void OpenDonationPage();
   void ShowAbout();
+  // The tape window opens beside the calculator, or closes.
+  void ToggleTape() { c_.ShowTapeWindow(!c_.TapeWindowShown()); }
 
  private:
   MainControls& c_;

@@ -1,10 +1,11 @@
 // The calculator window's program. Besides the ordinary start it takes
-//   --screenshot FILE [--entry TEXT] [--keys N,N,...] [--varlist]
+//   --screenshot FILE [--entry TEXT ...] [--keys N,N,...] [--varlist | --tape]
 // which, without a splash and without the variable files, calculates the
-// entry, then clicks the keys (numbers as on the keypad) and saves a picture
-// of the window to FILE. With --varlist the picture shows the variable list
-// over the window, as the entry left it (an equation's roots) or as the
-// list key opens it. Modal windows close by themselves in this mode.
+// entries in turn, then clicks the keys (numbers as on the keypad) and saves
+// a picture of the window to FILE. With --varlist the picture shows the
+// variable list over the window, as the entry left it (an equation's roots)
+// or as the list key opens it; with --tape, the tape beside the window.
+// Modal windows close by themselves in this mode.
 //
 // The variable files are kept in the current directory, in DIR with
 // --state-dir DIR, or with --user-state (the desktop menu's entry) in the
@@ -31,7 +32,7 @@
 
 namespace {
 
-int Screenshot(const QString& file, const QString& entry, const QString& keys, bool varlist) {
+int Screenshot(const QString& file, const QStringList& entries, const QString& keys, bool varlist, bool tape) {
   tarvo::ui::MainWindow window("");
   window.Load();
   window.show();
@@ -45,14 +46,25 @@ int Screenshot(const QString& file, const QString& entry, const QString& keys, b
     }
     modal->close();
   });
-  if (!entry.isEmpty()) {
+  for (const QString& entry : entries) {
     window.SetEntryText(tarvo::Utf8ToBytes(entry.toStdString()));
     window.Logic().ExecuteKey();
   }
   for (const QString& k : keys.split(',', Qt::SkipEmptyParts))
     if (const std::optional<tarvo::Key> key = tarvo::KeyNumbered(k.toInt())) window.Logic().ClickKey(*key);
   if (varlist && picture.isNull()) window.Logic().VariableListKey();
+  if (tape) window.ShowTapeWindow(true);
   QApplication::processEvents();
+  if (tape) {
+    // Both windows where they stand, on the desktop's grey.
+    const QRect both = window.geometry().united(window.Tape()->geometry());
+    picture = QPixmap(both.size() * window.devicePixelRatio());
+    picture.setDevicePixelRatio(window.devicePixelRatio());
+    picture.fill(QColor(96, 100, 110));
+    QPainter p(&picture);
+    for (QWidget* shown : {static_cast<QWidget*>(&window), static_cast<QWidget*>(window.Tape())})
+      p.drawPixmap(shown->pos() - both.topLeft(), shown->grab());
+  }
   if (picture.isNull()) picture = window.grab();
   if (!picture.save(file)) {
     std::fprintf(stderr, "tarvo: cannot write %s\n", file.toLocal8Bit().constData());
@@ -78,9 +90,13 @@ int Run(tarvo::ui::Application& app) {
     const qsizetype i = args.indexOf(name);
     return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
   };
-  if (args.contains(QStringLiteral("--screenshot")))
-    return Screenshot(option(QStringLiteral("--screenshot")), option(QStringLiteral("--entry")),
-                      option(QStringLiteral("--keys")), args.contains(QStringLiteral("--varlist")));
+  if (args.contains(QStringLiteral("--screenshot"))) {
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < args.size(); ++i)
+      if (args.at(i) == QStringLiteral("--entry")) entries << args.at(i + 1);
+    return Screenshot(option(QStringLiteral("--screenshot")), entries, option(QStringLiteral("--keys")),
+                      args.contains(QStringLiteral("--varlist")), args.contains(QStringLiteral("--tape")));
+  }
 
   // A stop signal closes the window as its Exit does, which saves (asking
   // where the save fails); before there is a window, it ends a question at

@@ -208,6 +208,7 @@ void MainWindow::BuildKeys() {
     if (!row.binding.typed) shortcuts_.insert(Combined(row.binding.keys), k);
   }
   pinShortcut_ = Combined(kPinBinding);
+  tapeShortcut_ = Combined(kTapeBinding);
   DescribeControls();
 }
 
@@ -253,6 +254,10 @@ void MainWindow::DescribeControls() {
 bool MainWindow::PressShortcut(QKeyCombination key) {
   if (key.toCombined() == pinShortcut_) {
     logic_.ToggleAlwaysOnTop();
+    return true;
+  }
+  if (key.toCombined() == tapeShortcut_) {
+    logic_.ToggleTape();
     return true;
   }
   const auto found = shortcuts_.constFind(key.toCombined());
@@ -533,6 +538,31 @@ void MainWindow::ShowVariableListWindow(const std::optional<VariableListShow>& s
   list.exec();
 }
 
+void MainWindow::ShowTapeWindow(bool shown) {
+  if (!shown) {
+    if (tape_ != nullptr) tape_->close();
+    return;
+  }
+  if (tape_ == nullptr) {
+    tape_ = new TapeWindow(logic_, this);
+    // Typed there, a key goes on in the entry line, as from the display.
+    tape_->onOtherKey = [this](QKeyEvent* e) {
+      activateWindow();
+      FocusEntry();
+      QCoreApplication::sendEvent(entryLine_, e);
+    };
+    tape_->onLeave = [this] {
+      activateWindow();
+      FocusEntry();
+    };
+  }
+  tape_->Open();
+}
+
+void MainWindow::TapeRowAdded() {
+  if (TapeWindowShown()) tape_->Logic().RowAdded();
+}
+
 void MainWindow::ShowAboutBox() {
   SplashWindow about;
   about.openUrl = openUrl_;
@@ -696,8 +726,11 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     }
     if (r.ok) break;
     const ExitChoice choice =
-        saveFailed_(QStringLiteral("The variables could not be saved in \"%1\": %2")
-                        .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
+        saveFailed_(QStringLiteral("The %1 could not be saved in \"%2\": %3")
+                        .arg(QFileInfo(QString::fromStdString(r.file)).fileName() == QLatin1String(kTapeFile)
+                                 ? QStringLiteral("tape")
+                                 : QStringLiteral("variables"),
+                             QString::fromStdString(r.file), QString::fromStdString(r.reason)));
     if (choice == ExitChoice::kQuitWithoutSaving) break;
     if (choice == ExitChoice::kStayOpen) {
       e->ignore();
@@ -705,14 +738,28 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     }
   }
   unloaded_ = true;
+  if (tape_ != nullptr) tape_->hide();
   e->accept();
 }
 
 void MainWindow::changeEvent(QEvent* e) {
-  // The caption shows only on the task bar while the window is minimised.
-  if (e->type() == QEvent::WindowStateChange && !isMinimized()) setWindowTitle(QString());
+  // The caption shows only on the task bar while the window is minimised,
+  // and the tape goes and comes back with the window.
+  if (e->type() == QEvent::WindowStateChange && !isMinimized()) {
+    setWindowTitle(QString());
+    if (std::exchange(tapeBeforeMinimised_, false) && tape_ != nullptr) tape_->show();
+  }
+  if (e->type() == QEvent::WindowStateChange && isMinimized() && TapeWindowShown()) {
+    tapeBeforeMinimised_ = true;
+    tape_->hide();
+  }
   if (e->type() == QEvent::ActivationChange && isActiveWindow()) FocusEntry();
   QWidget::changeEvent(e);
+}
+
+void MainWindow::moveEvent(QMoveEvent* e) {
+  if (TapeWindowShown()) tape_->FollowCalculator();
+  QWidget::moveEvent(e);
 }
 
 }  // namespace tarvo::ui

@@ -21,6 +21,7 @@
 #include "ui/qt/entry_line.h"
 #include "ui/qt/lock_wait_box.h"
 #include "ui/qt/splash_window.h"
+#include "ui/qt/tape_window.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
@@ -83,6 +84,8 @@ class MainWindow : public QWidget, public MainControls {
   PictureButton* AlwaysVisibleSwitch() const { return alwaysOnTopPin_; }
   PictureButton* ReviewKey() const { return historyReview_; }
   bool ShiftIndicatorShown() const { return shiftIndicator_; }
+  // The tape window, once it has been opened.
+  TapeWindow* Tape() const { return tape_; }
   int SelectorBorder() const { return selectorBorder_; }
 
   // MainControls
@@ -118,12 +121,16 @@ class MainWindow : public QWidget, public MainControls {
   bool OpenDocument(const std::string& path) override;
   bool OpenUrl(const std::string& url) override;
   void ShowWarning(const std::string& title, const std::string& text) override;
+  bool TapeWindowShown() const override { return tape_ != nullptr && tape_->isVisible(); }
+  void ShowTapeWindow(bool shown) override;
+  void TapeRowAdded() override;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
 
  private:
   void BuildControls();
@@ -194,9 +201,13 @@ class MainWindow : public QWidget, public MainControls {
   // and the pin's.
   QHash<int, tarvo::Key> shortcuts_;
   int pinShortcut_ = 0;
+  int tapeShortcut_ = 0;
   // The key a shortcut is pressing, while it runs: its pop-up menu opens
   // at the key rather than at the mouse pointer.
   std::optional<tarvo::Key> shortcutKey_;
+  TapeWindow* tape_ = nullptr;
+  // The tape was open when the window was minimised: it opens again with it.
+  bool tapeBeforeMinimised_ = false;
 };
 
 }  // namespace tarvo::ui

@@ -13,11 +13,14 @@
 
 namespace tarvo::ui {
 
-// A label that reports press, release and click, for the list's buttons.
+// A label that reports press, release and click, for the list windows'
+// buttons (this one's and the tape's).
 class TextButton : public QLabel {
  public:
   TextButton(const QString& text, QWidget* parent);
   std::function<void()> onPress, onRelease, onClick;
+  // Its colour while enabled, and its place; disabled, its text is greyed.
+  void SetLook(Rgb color, QPoint at);
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;

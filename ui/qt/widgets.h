@@ -2,6 +2,7 @@
 // with a pressed look. None of them decides anything; they call back.
 #pragma once
 
+#include <QAbstractScrollArea>
 #include <QLabel>
 #include <QPixmap>
 #include <QWidget>
@@ -74,6 +75,12 @@ QString WholeLines(const QString& text);
 // A modal warning box with WholeLines over `parent` (centred on the screen
 // without one).
 void ShowWarningBox(QWidget* parent, const QString& title, const QString& text);
+
+// The list windows (the variable list, the tape) look like the main
+// window: its light panel, the list in the dark bezel of its display, in
+// the entry line's pale green, and an edge of their own.
+void StyleListRows(QAbstractScrollArea* list);
+void PaintListWindow(QWidget* window, const QRect& list);
 
 // The windows' text font at a pixel size.
 QFont SansFont(int pixels, bool bold = false);
