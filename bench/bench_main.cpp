@@ -2,14 +2,19 @@
 // normaliser, the evaluator, the whole processing cycle (each entry on its
 // own, then the median over the entries), the cycle in each output format,
 // the format routines themselves, SOLVE at its 10,000-step limit, entries
-// that spend the whole work budget on each kind of work, and the preparation
-// of entries up to a megabyte long.
+// that spend the whole work budget on each kind of work, the preparation
+// of entries up to a megabyte long, and the read of a full tape.
 //
 //   bash bench/run.sh [benchmark options]
+//
+// window_bench.cpp measures the window itself (the tape open and closed).
 #include <benchmark/benchmark.h>
+
+#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -23,6 +28,7 @@
 #include "cli/console.h"
 #include "core/processing_cycle.h"
 #include "core/entry_encoding.h"
+#include "core/tape.h"
 
 namespace {
 
@@ -44,9 +50,8 @@ void Quiet(const std::string&) {}
 // A console that has already run the whole corpus once, so that the
 // variables the entries assign are defined.
 struct Session {
-  tarvo::ConsoleSession session{Quiet, Quiet};
-  tarvo::Console& console = session.console;
-  tarvo::Engine& engine = session.engine;
+  tarvo::Console console{Quiet, Quiet};
+  tarvo::Engine& engine = console.Calc().GetEngine();
   Session() {
     console.Start("");
     for (const std::string& e : Corpus()) console.Run(e);
@@ -178,14 +183,14 @@ void BM_Solve(benchmark::State& state, const char* entry) {
 // lasts at the entry's rate, its time itself when the entry spends it all.
 void BM_Limit(benchmark::State& state, const std::string& entry) {
   std::string last;
-  tarvo::ConsoleSession session([&last](const std::string& line) { last = line; }, Quiet);
-  tarvo::Console& console = session.console;
+  tarvo::Console console([&last](const std::string& line) { last = line; }, Quiet);
+  const tarvo::Engine& engine = console.Calc().GetEngine();
   console.Start("");
   console.Run(":deg");
   double budgets = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(console.Run(entry));
-    const auto spent = std::min(tarvo::kWorkBudget, tarvo::kWorkBudget - session.engine.Work.Remaining);
+    const auto spent = std::min(tarvo::kWorkBudget, tarvo::kWorkBudget - engine.Work.Remaining);
     budgets += static_cast<double>(spent) / static_cast<double>(tarvo::kWorkBudget);
   }
   state.counters["budget_s"] = benchmark::Counter(budgets, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
@@ -307,6 +312,45 @@ void RegisterPreparation() {
   }
 }
 
+// A state folder of its own holding a full tape: the corpus's entries, each
+// repeated until it is `entryBytes` long, with what the console printed
+// for them, until the tape has its thousand rows or its megabyte.
+class TapeFolder {
+ public:
+  explicit TapeFolder(size_t entryBytes) {
+    char folder[] = "/tmp/tarvo-bench-XXXXXX";
+    dir_ = mkdtemp(folder);
+    std::string printed;
+    tarvo::Console console([&printed](const std::string& line) { printed = line; }, Quiet);
+    console.Start("");
+    tarvo::Tape tape;
+    for (size_t i = 0; i < tarvo::kTapeRows; ++i) {
+      const std::string& entry = Corpus()[i % Corpus().size()];
+      console.Run(entry);
+      std::string typed = entry;
+      while (typed.size() < entryBytes) typed += "+" + entry;
+      tape.Add({static_cast<std::int64_t>(i), tarvo::TapeRow::Kind::kAnswer, tarvo::Utf8ToBytes(typed),
+                tarvo::Utf8ToBytes(printed)});
+    }
+    if (!tape.Save(dir_).ok) std::fprintf(stderr, "cannot write a tape in %s\n", dir_.c_str());
+  }
+  ~TapeFolder() { std::filesystem::remove_all(dir_); }
+  const std::string& Dir() const { return dir_; }
+
+ private:
+  std::string dir_;
+};
+
+// A window's start reads the whole tape (under the folder's lock, its
+// UTF-8 checked, its rows parsed and sorted by time).
+void BM_TapeLoad(benchmark::State& state, size_t entryBytes) {
+  const TapeFolder folder(entryBytes);
+  tarvo::Tape tape;
+  for (auto _ : state) benchmark::DoNotOptimize(tape.Load(folder.Dir()));
+  state.counters["rows"] = static_cast<double>(tape.Rows().size());
+  state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(folder.Dir() + "/" + tarvo::kTapeFile));
+}
+
 // Prints the median of the per-entry cycle times after the usual table.
 class MedianReporter : public benchmark::ConsoleReporter {
  public:
@@ -352,6 +396,8 @@ int main(int argc, char** argv) {
 
   RegisterLimits();
   RegisterPreparation();
+  benchmark::RegisterBenchmark("Tape/load_1000_typical_rows", BM_TapeLoad, 0)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("Tape/load_1MB_of_long_rows", BM_TapeLoad, 1000)->Unit(benchmark::kMillisecond);
 
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

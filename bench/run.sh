@@ -5,11 +5,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
-dpkg-query -W -f='${Status}' libbenchmark-dev 2>/dev/null | grep -q "install ok installed" || {
-  sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends libbenchmark-dev
-}
+source tools/install_missing.sh
+install_missing libbenchmark-dev cmake ninja-build g++
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVO_BUILD_UI=OFF \
   -DTARVO_BUILD_TESTS=OFF -DTARVO_BUILD_BENCH=ON >/dev/null
 cmake --build build-bench --target tarvo_bench -j 2 >/dev/null

@@ -10,16 +10,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
 runs=${1:-10}
 
-need=(xvfb libx11-dev qt6-base-dev build-essential cmake ninja-build)
-missing=()
-for p in "${need[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source tools/install_missing.sh
+install_missing xvfb libx11-dev qt6-base-dev libgl-dev pkg-config build-essential cmake ninja-build
 
 build=${BUILD_DIR:-build-bench-window}
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -8,6 +8,7 @@
 #include "output/draw.h"
 #include "core/processing_cycle.h"
 #include "core/entry_encoding.h"
+#include "core/tape.h"
 #include "core/variable_rows.h"
 
 namespace tarvo {
@@ -20,17 +21,16 @@ bool IsAscii(std::string_view s) {
 }
 
 // ASCII is the same in UTF-8 and Windows-1252: most lines need no conversion.
-std::string ToBytes(const std::string& utf8) { return IsAscii(utf8) ? utf8 : Utf8ToBytes(utf8); }
+std::string ToBytes(const std::string& utf8, size_t& dropped) {
+  return IsAscii(utf8) ? utf8 : Utf8ToBytes(utf8, &dropped);
+}
 std::string ToUtf8(std::string bytes) { return IsAscii(bytes) ? bytes : BytesToUtf8(bytes); }
 
 }  // namespace
 
 bool Console::Start(const std::string& stateDir) {
-  StartEngine(engine_);
-  const SessionStart start = session_.Start(engine_, stateDir, wait_);
-  // A run starts from a calculated 0, as the window's does.
-  ProcessEntryLine(engine_, "0");
-  Session::BeginEntries(engine_);
+  stateDir_ = stateDir;
+  const SessionStart start = calculator_.Start(stateDir, wait_);
   started_ = start.files;
   if (!start.files.ok && !start.files.busy)
     err_("Error: cannot read " + start.files.file + ": " + start.files.reason);
@@ -38,18 +38,23 @@ bool Console::Start(const std::string& stateDir) {
 }
 
 bool Console::Finish(const std::string& stateDir) {
-  const SaveResult r = session_.End(engine_, stateDir, wait_);
+  const SaveResult r = calculator_.End(stateDir, wait_);
   if (!r.ok && !r.busy) err_("Error: cannot save " + r.file + ": " + r.reason);
   return r.ok;
 }
 
-void Console::ShowVariableList() {
-  // The list window: rows while it is open, the complex pair dropped when it closes.
-  for (const std::string& row : VariableListRows(engine_, kListOpen)) out_(BytesToUtf8(row));
-  engine_.ComplexMarker = 0;
+void Console::PrintVariables(const VariableListShow& shown) {
+  for (const std::string& row : VariableListRows(shown, kListOpen)) out_(BytesToUtf8(row));
+  calculator_.GetEngine().ForgetComplexPair();
 }
 
-void Console::ReportSelfCheck(const std::string& text, bool) { err_(BytesToUtf8(text)); }
+bool Console::PrintTape() {
+  std::vector<TapeRow> rows;
+  const FileResult r = stateDir_.empty() ? FileResult{} : ReadTapeFile(stateDir_, rows, wait_);
+  for (const TapeRow& row : rows) out_(ToUtf8(TapeLine(row)));
+  if (!r.ok && !r.busy) err_("Error: cannot read " + r.file + ": " + r.reason);
+  return r.ok;
+}
 
 void Console::Print(const AnswerView& view) {
   PlainResultText(view.text, line_);
@@ -57,27 +62,29 @@ void Console::Print(const AnswerView& view) {
 }
 
 Console::Outcome Console::Run(const std::string& line, bool cutShort) {
-  if (cutShort) {
+  size_t dropped = 0;
+  std::string bytes = cutShort ? std::string() : ToBytes(line, dropped);
+  // The characters that stand for no byte count too: a line is refused past
+  // the limit however little of it makes an entry.
+  if (cutShort || bytes.size() + dropped > static_cast<size_t>(kMaxEntryLength)) {
     out_(std::string(ErrorMessage(ErrorNumber::kEntryTooLong)));
     return Outcome::kNotice;
   }
-  std::string bytes = ToBytes(line);
-  // A line over the entry-length limit goes to the cycle, which refuses it,
-  // whatever it holds (only blanks, or a directive).
-  if (bytes.size() <= static_cast<size_t>(kMaxEntryLength)) {
-    const size_t first = bytes.find_first_not_of(' ');
-    if (first == std::string::npos) return Outcome::kNothing;
-    if (bytes[first] == ':') return RunDirective(Trim(bytes));
-  }
+  const size_t first = bytes.find_first_not_of(' ');
+  if (first == std::string::npos) return Outcome::kNothing;
+  if (bytes[first] == ':') return RunDirective(Trim(bytes));
 
   // What the keyboard rules of the entry line make of typed characters.
   for (char& c : bytes) c = static_cast<char>(TypedCharacter(Code(c)));
-  const CycleResult r = ProcessEntryLine(engine_, bytes);
+  const CycleResult r = calculator_.Calculate(bytes);
+  // The lists a solver asked for come before the entry's own line, as a
+  // list window would open before the result shows.
+  for (const VariableListShow& shown : r.requests.variableLists) PrintVariables(shown);
   if (r.outcome != CycleResult::Outcome::kAnswer) {
-    out_(ToUtf8(std::string(ErrorMessage(engine_.ErrorCode))));
+    out_(ToUtf8(std::string(ErrorMessage(calculator_.GetEngine().ErrorCode))));
     return Outcome::kNotice;
   }
-  Print(format_.ShowAnswer(r.normalText));
+  Print(calculator_.Format().ShowAnswer(r.normalText));
   return Outcome::kSuccess;
 }
 
@@ -91,21 +98,23 @@ Console::Outcome Console::RunDirective(const std::string& directive) {
            name.size() > prefix.size() && name[prefix.size()] == ' ';
   };
   int n = 0;
-  if (name == ":deg") SetAngleUnit(engine_, AngleUnit::kDegree);
-  else if (name == ":rad") SetAngleUnit(engine_, AngleUnit::kRadian);
-  else if (name == ":gra") SetAngleUnit(engine_, AngleUnit::kGradient);
-  else if (name == ":vars") ShowVariableList();
+  OutputFormat& format = calculator_.Format();
+  if (name == ":deg") calculator_.SetAngleUnit(AngleUnit::kDegree);
+  else if (name == ":rad") calculator_.SetAngleUnit(AngleUnit::kRadian);
+  else if (name == ":gra") calculator_.SetAngleUnit(AngleUnit::kGradient);
+  else if (name == ":vars") PrintVariables(VariablesShown(calculator_.GetEngine()));
+  else if (name == ":tape") return PrintTape() ? Outcome::kSuccess : Outcome::kNotice;
   else if (name == ":clear") {
-    ClearVariables(engine_);
+    ClearVariables(calculator_.GetEngine());
     out_("Variables were cleared");
-  } else if (name == ":norm") Print(format_.Normal());
-  else if (numberAfter(":fix", 0, 9, n)) Print(*format_.ChooseFromFixedMenu(n));
-  else if (numberAfter(":sci", 1, 12, n)) Print(*format_.ChooseFromScientificMenu(n - 1));
-  else if (name == ":frac") Print(format_.Toggle(OUT_FRAC));
-  else if (name == ":dms") Print(format_.Toggle(OUT_DMS));
-  else if (name == ":bin") Print(format_.Toggle(OUT_BIN));
-  else if (name == ":hex") Print(format_.Toggle(OUT_HEX));
-  else if (name == ":date") Print(format_.Toggle(OUT_DATE));
+  } else if (name == ":norm") Print(format.Normal());
+  else if (numberAfter(":fix", 0, 9, n)) Print(*format.ChooseFromFixedMenu(n));
+  else if (numberAfter(":sci", 1, 12, n)) Print(*format.ChooseFromScientificMenu(n - 1));
+  else if (name == ":frac") Print(format.Toggle(OUT_FRAC));
+  else if (name == ":dms") Print(format.Toggle(OUT_DMS));
+  else if (name == ":bin") Print(format.Toggle(OUT_BIN));
+  else if (name == ":hex") Print(format.Toggle(OUT_HEX));
+  else if (name == ":date") Print(format.Toggle(OUT_DATE));
   else {
     err_("Unknown command: " + BytesToUtf8(directive));
     return Outcome::kUnknownCommand;

@@ -7,21 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/host.h"
-#include "engine/state.h"
-#include "core/output_format.h"
-#include "core/session.h"
+#include "core/calculator.h"
 
 namespace tarvo {
 
-class Console : public EngineHost {
+class Console {
  public:
-  // Drives `engine`, whose host is to be this console (the engine's owner
-  // makes the two together). Output lines (UTF-8) go to `out`, diagnostics
-  // to `err`.
-  Console(Engine& engine, std::function<void(const std::string&)> out,
-          std::function<void(const std::string&)> err)
-      : out_(std::move(out)), err_(std::move(err)), engine_(engine), format_(engine) {}
+  // Output lines (UTF-8) go to `out`, diagnostics to `err`.
+  Console(std::function<void(const std::string&)> out, std::function<void(const std::string&)> err)
+      : out_(std::move(out)), err_(std::move(err)) {}
 
   // How the loads and saves wait while another session holds the state
   // folder's lock (quietly, until it is free, unless set).
@@ -40,30 +34,23 @@ class Console : public EngineHost {
   // entry, which the cycle refuses; so is a line its reader cut short.
   Outcome Run(const std::string& line, bool cutShort = false);
 
-  // EngineHost
-  void ShowVariableList() override;
-  void ReportSelfCheck(const std::string& text, bool critical) override;
+  Calculator& Calc() { return calculator_; }
 
  private:
   Outcome RunDirective(const std::string& directive);
   void Print(const AnswerView& view);
+  // The variable list's rows as a list window would show them.
+  void PrintVariables(const VariableListShow& shown);
+  // The window's tape in the state folder, a row a line; false (reported
+  // on `err`) when it could not be read whole.
+  bool PrintTape();
 
   std::function<void(const std::string&)> out_, err_;
-  Engine& engine_;
-  Session session_;
+  Calculator calculator_;
   LockWait wait_;
   FileResult started_;
-  OutputFormat format_;
+  std::string stateDir_;  // as the run started: where ":tape" reads
   std::string line_;  // the result line being printed, its storage reused
-};
-
-// A console and the engine it drives, made together: the console is the
-// engine's host, and only keeps the reference until the engine exists.
-struct ConsoleSession {
-  ConsoleSession(std::function<void(const std::string&)> out, std::function<void(const std::string&)> err)
-      : console(engine, std::move(out), std::move(err)) {}
-  Console console;
-  Engine engine{console};
 };
 
 }  // namespace tarvo

@@ -1,7 +1,9 @@
 #include "input.h"
 
+#include <poll.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
@@ -18,6 +20,8 @@ namespace {
 class InputBytes {
  public:
   static constexpr int kEnd = -1, kFailed = -2;
+
+  explicit InputBytes(BeforeWait beforeWait) : beforeWait_(std::move(beforeWait)) {}
 
   // The next byte, kEnd or kFailed (Error() tells why).
   int Next() {
@@ -39,19 +43,25 @@ class InputBytes {
 
  private:
   bool Fill() {
-    // What was calculated goes out before the session waits for more: a
-    // peer that waits for the results before it sends more lines would
-    // otherwise wait for ever.
-    std::cout.flush();
+    if (beforeWait_) beforeWait_();
     ssize_t n = 0;
-    do n = read(STDIN_FILENO, buffer_, sizeof buffer_);
-    while (n < 0 && errno == EINTR);
+    for (;;) {
+      n = read(STDIN_FILENO, buffer_, sizeof buffer_);
+      if (n >= 0 || errno == EINTR) {
+        if (n >= 0) break;
+        continue;
+      }
+      if (errno != EAGAIN && errno != EWOULDBLOCK) break;
+      pollfd ready{STDIN_FILENO, POLLIN, 0};
+      poll(&ready, 1, -1);  // a signal ends it, and the read is tried again
+    }
     if (n < 0) error_ = errno;
     pos_ = 0;
     end_ = n > 0 ? static_cast<size_t>(n) : 0;
     return n > 0;
   }
 
+  BeforeWait beforeWait_;
   char buffer_[65536];
   size_t pos_ = 0, end_ = 0;
   int error_ = 0;
@@ -59,6 +69,8 @@ class InputBytes {
 
 class Plain : public LineSource {
  public:
+  explicit Plain(BeforeWait beforeWait) : bytes_(std::move(beforeWait)) {}
+
   InputLine Next() override {
     InputLine line;
     line.text.reserve(256);
@@ -84,14 +96,21 @@ class Plain : public LineSource {
 
 #if defined(TARVO_HAVE_EDITLINE)
 
+volatile std::sig_atomic_t resized = 0;
+void OnResize(int) { resized = 1; }
+
 // libedit reads its characters through ReadCharacter, which decodes them
-// from the locale's multibyte text and stops handing them over once a line
-// is longer than an entry may be: the editor then holds a bounded line
+// from the locale's multibyte text and stops handing them over once the
+// line is longer than an entry may be: the editor then holds a bounded line
 // however much is typed or pasted, and the rest of it is dropped unread by
-// the editor.
+// the editor. Keys that repeat a command (Esc and a count) do nothing, and
+// the user's own bindings are not read, since a repeated command would
+// grow the line far beyond the limit in one step. The editor leaves the
+// signals to tarvo-cli: its own handlers would pass each on to the whole
+// process group, the shell that started tarvo-cli included.
 class Prompt : public LineSource {
  public:
-  Prompt() {
+  explicit Prompt(BeforeWait beforeWait) : beforeWait_(std::move(beforeWait)), bytes_(nullptr) {
     editor_ = el_init("tarvo-cli", stdin, stdout, stderr);
     history_ = history_init();
     HistEvent event;
@@ -99,10 +118,16 @@ class Prompt : public LineSource {
     el_set(editor_, EL_EDITOR, "emacs");
     el_set(editor_, EL_HIST, history, history_);
     el_set(editor_, EL_PROMPT, &PromptText);
-    el_set(editor_, EL_SIGNAL, 1);
+    el_set(editor_, EL_SIGNAL, 0);
     el_set(editor_, EL_CLIENTDATA, this);
     el_set(editor_, EL_GETCFN, &ReadCharacter);
-    el_source(editor_, nullptr);  // the user's own bindings (~/.editrc)
+    for (const char* key : {"^[0", "^[1", "^[2", "^[3", "^[4", "^[5", "^[6", "^[7", "^[8", "^[9", "^[-"})
+      el_set(editor_, EL_BIND, key, "ed-unassigned", nullptr);
+    struct sigaction action {};
+    action.sa_handler = OnResize;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGWINCH, &action, nullptr);
   }
   ~Prompt() override {
     el_end(editor_);
@@ -115,6 +140,7 @@ class Prompt : public LineSource {
     InputLine line;
     characters_ = 0;
     cutShort_ = false;
+    if (beforeWait_) beforeWait_();
     int count = 0;
     const char* text = el_gets(editor_, &count);
     if (text == nullptr) {
@@ -144,8 +170,16 @@ class Prompt : public LineSource {
 
   // 1 with a character, 0 at the end of the input, -1 on a failed read.
   int Decode(wchar_t* out) {
+    if (resized != 0) {
+      resized = 0;
+      el_resize(editor_);
+    }
     for (;;) {
-      if (characters_ >= kMaxLineCharacters) {
+      // The line as the editor holds it: a yank can grow it by more than
+      // the characters typed.
+      const LineInfoW* held = el_wline(editor_);
+      const size_t length = held != nullptr ? static_cast<size_t>(held->lastchar - held->buffer) : 0;
+      if (characters_ >= kMaxLineCharacters || length >= kMaxLineCharacters) {
         cutShort_ = true;
         characters_ = 0;
         if (!bytes_.SkipLine()) return bytes_.Error() != 0 ? -1 : 0;
@@ -168,6 +202,7 @@ class Prompt : public LineSource {
     }
   }
 
+  BeforeWait beforeWait_;
   EditLine* editor_ = nullptr;
   History* history_ = nullptr;
   InputBytes bytes_;
@@ -180,17 +215,22 @@ class Prompt : public LineSource {
 
 class Prompt : public Plain {
  public:
+  explicit Prompt(BeforeWait beforeWait) : Plain(beforeWait), beforeWait_(std::move(beforeWait)) {}
   InputLine Next() override {
+    if (beforeWait_) beforeWait_();  // the results before the prompt
     std::cout << "tarvo> " << std::flush;
     return Plain::Next();
   }
+
+ private:
+  BeforeWait beforeWait_;
 };
 
 #endif
 
 }  // namespace
 
-std::unique_ptr<LineSource> PlainLines() { return std::make_unique<Plain>(); }
-std::unique_ptr<LineSource> PromptLines() { return std::make_unique<Prompt>(); }
+std::unique_ptr<LineSource> PlainLines(BeforeWait beforeWait) { return std::make_unique<Plain>(std::move(beforeWait)); }
+std::unique_ptr<LineSource> PromptLines(BeforeWait beforeWait) { return std::make_unique<Prompt>(std::move(beforeWait)); }
 
 }  // namespace tarvo::cli

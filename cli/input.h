@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,12 +34,19 @@ class LineSource {
   virtual InputLine Next() = 0;
 };
 
+// Runs before the input is waited for: the results so far go out first,
+// since the one who reads them may be the one who writes the next line.
+using BeforeWait = std::function<void()>;
+
 // Lines of standard input as they come. A read that a signal interrupts is
-// tried again: the stop signals leave an empty standard input behind.
-std::unique_ptr<LineSource> PlainLines();
+// tried again: the stop signals leave an empty standard input behind. Input
+// that is not ready yet (a descriptor in non-blocking mode) is waited for.
+std::unique_ptr<LineSource> PlainLines(BeforeWait beforeWait);
 
 // The interactive prompt "tarvo> " with line editing and a history, where
-// the build has libedit; otherwise the prompt over PlainLines.
-std::unique_ptr<LineSource> PromptLines();
+// the build has libedit; otherwise the prompt over PlainLines. The line is
+// cut where it grows longer than an entry may be, however it grew (typed,
+// pasted, yanked), so that the editor never holds much more of it.
+std::unique_ptr<LineSource> PromptLines(BeforeWait beforeWait);
 
 }  // namespace tarvo::cli

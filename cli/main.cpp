@@ -1,9 +1,11 @@
 // tarvo-cli: the calculator's processing cycle at a console prompt.
 #include <fcntl.h>
+#include <poll.h>
 #include <langinfo.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <clocale>
@@ -21,6 +23,7 @@
 #include "input.h"
 #include "cli/console.h"
 #include "core/state_files.h"
+#include "core/stop_signals.h"
 
 namespace {
 
@@ -37,13 +40,14 @@ constexpr const char* kUsage =
     "      --version        show the version and exit\n"
     "\n"
     "Lines starting with ':' are directives: :deg :rad :gra :norm :fix N :sci N\n"
-    ":frac :dms :bin :hex :date :vars :clear\n"
+    ":frac :dms :bin :hex :date :vars :clear, and :tape, which prints the tape of\n"
+    "entries and results that the window keeps in the state folder\n"
     "\n"
     "Exit status: 0 when the last entry succeeded, 1 when it ended with an error\n"
     "or a notice, or when the variable files or the results could not be read or\n"
     "written, 2 for bad options or an unknown directive.\n";
 
-// The signal that asked the session to end (SIGINT, SIGHUP, SIGTERM), or 0,
+// The signal that asked the session to end (see SessionEndingSignals), or 0,
 // and how many such signals came: a wait for the lock gives up at the first
 // one that comes while it waits.
 volatile std::sig_atomic_t stopSignal = 0;
@@ -68,10 +72,9 @@ void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no restart: a blocked read returns
-  for (int sig : {SIGINT, SIGHUP, SIGTERM}) sigaction(sig, &action, nullptr);
-  // A reader that went away is a failed write, seen where it happens.
-  std::signal(SIGPIPE, SIG_IGN);
+  action.sa_flags = 0;  // no restart: a blocked read or write returns
+  for (int sig : tarvo::SessionEndingSignals()) sigaction(sig, &action, nullptr);
+  tarvo::IgnoreOutputSignals();
 }
 
 // A standard stream the caller closed would otherwise be the number the next
@@ -100,12 +103,16 @@ void UseUtf8Characters() {
 // What a session prints, in order: straight to the streams, or, while a
 // command-line run holds the folder's lock, kept until it has saved and let
 // the lock go, so that no run holds the lock while a reader keeps it waiting.
+// Written with write(2), so that a stop signal ends a write a stalled reader
+// holds up (the rest of the output is then dropped, and the session saves).
 class Output {
  public:
   explicit Output(bool flushEachLine) : flushEachLine_(flushEachLine) {}
   void Hold(bool hold) { holding_ = hold; }
   void Result(const std::string& line) { holding_ ? held_.push_back({true, line}) : WriteResult(line); }
   void Diagnostic(const std::string& line) { holding_ ? held_.push_back({false, line}) : WriteDiagnostic(line); }
+  // Said now, even while results are held: why the session waits or stops.
+  void Tell(const std::string& line) { WriteDiagnostic(line); }
   // Writes what was held, stopping at the first failed write of a result.
   void WriteHeld() {
     holding_ = false;
@@ -116,31 +123,56 @@ class Output {
     held_.clear();
   }
   void Flush() {
-    std::cout.flush();
-    Check();
+    if (!buffer_.empty() && error_ == 0 && !WriteAll(STDOUT_FILENO, buffer_, true)) error_ = errno;
+    buffer_.clear();
   }
   // The first failed write of the results (a reader that left, a full
-  // disk) ends the session; its errno is kept for the report.
+  // disk, a stop signal while it waited) ends the session; its errno is
+  // kept for the report.
   int Error() const { return error_; }
 
  private:
+  static constexpr size_t kBufferBytes = 65536;
+
   void WriteResult(const std::string& line) {
-    std::cout << line << '\n';
-    if (flushEachLine_) std::cout.flush();
-    Check();
+    if (error_ != 0) return;
+    buffer_ += line;
+    buffer_ += '\n';
+    if (flushEachLine_ || buffer_.size() >= kBufferBytes) Flush();
   }
   // Diagnostics flush the results first, so the two streams keep their order.
   void WriteDiagnostic(const std::string& line) {
     Flush();
-    std::cerr << line << '\n';
+    WriteAll(STDERR_FILENO, line + "\n", false);
   }
-  void Check() {
-    if (error_ == 0 && !std::cout) error_ = errno != 0 ? errno : EIO;
+  // False with errno set when the bytes could not all be written. The
+  // results (`stoppable`) give up once a stop signal has come: they wait
+  // for room in pieces a pipe takes whole, so that no write blocks past the
+  // signal, whenever it comes.
+  static bool WriteAll(int fd, std::string_view bytes, bool stoppable) {
+    constexpr size_t kPiece = 4096;  // PIPE_BUF: what a writable pipe takes at once
+    while (!bytes.empty()) {
+      if (stoppable) {
+        if (stopSignal != 0) return errno = EINTR, false;
+        pollfd room{fd, POLLOUT, 0};
+        const int ready = poll(&room, 1, 100);
+        if (ready == 0 || (ready < 0 && errno == EINTR)) continue;  // no room yet, or a signal: ask again
+      }
+      const ssize_t n = write(fd, bytes.data(), stoppable ? std::min(bytes.size(), kPiece) : bytes.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n == 0) errno = EIO;
+        return false;
+      }
+      bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
   }
 
   const bool flushEachLine_;
   bool holding_ = false;
   std::vector<std::pair<bool, std::string>> held_;
+  std::string buffer_;
   int error_ = 0;
 };
 
@@ -156,10 +188,9 @@ tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
       std::string folder = std::filesystem::absolute(stateDir, ec).lexically_normal().string();
       if (ec) folder = stateDir;
       if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-      output.Flush();
-      std::cerr << "tarvo-cli: another Tarvo session"
-                << (turn.holder > 0 ? " (process " + std::to_string(turn.holder) + ")" : std::string())
-                << " is saving in " << folder << "; waiting for it to finish" << std::endl;
+      output.Tell("tarvo-cli: another Tarvo session" +
+                  (turn.holder > 0 ? " (process " + std::to_string(turn.holder) + ")" : std::string()) +
+                  " is saving in " + folder + "; waiting for it to finish");
     }
     return true;
   };
@@ -167,8 +198,6 @@ tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
 
 // Ends the process the way the stop signal asked, so the caller sees it.
 [[noreturn]] void EndBySignal(int signal) {
-  std::cout.flush();
-  std::cerr.flush();
   std::signal(signal, SIG_DFL);
   std::raise(signal);
   std::_Exit(128 + signal);
@@ -177,11 +206,9 @@ tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
 int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
   // Results are buffered, and flushed per line only when someone watches:
   // a flush per entry would cost a write(2) each when piping thousands.
-  std::ios::sync_with_stdio(false);
   Output output(isatty(STDOUT_FILENO) != 0 || isatty(STDIN_FILENO) != 0);
-  tarvo::ConsoleSession session([&output](const std::string& s) { output.Result(s); },
-                                [&output](const std::string& s) { output.Diagnostic(s); });
-  tarvo::Console& console = session.console;
+  tarvo::Console console([&output](const std::string& s) { output.Result(s); },
+                         [&output](const std::string& s) { output.Diagnostic(s); });
   const bool interactive = entries.empty() && isatty(STDIN_FILENO) != 0;
   // The terminal as it was: a signal at the prompt may leave the line editor
   // no chance to put it back.
@@ -223,7 +250,8 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
     } else {
       if (interactive) UseUtf8Characters();
       const std::unique_ptr<tarvo::cli::LineSource> lines =
-          interactive ? tarvo::cli::PromptLines() : tarvo::cli::PlainLines();
+          interactive ? tarvo::cli::PromptLines([&output] { output.Flush(); })
+                      : tarvo::cli::PlainLines([&output] { output.Flush(); });
       while (goOn()) {
         const tarvo::cli::InputLine line = lines->Next();
         if (line.kind == tarvo::cli::InputLine::Kind::kError) inputError = line.error;
@@ -254,15 +282,15 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
   output.WriteHeld();
   output.Flush();
   if (!stopReason.empty()) {
-    std::cerr << "tarvo-cli: the session stops: " << stopReason << '\n';
+    output.Tell("tarvo-cli: the session stops: " + stopReason);
     status = 1;
   }
   if (inputError != 0) {
-    std::cerr << "tarvo-cli: cannot read the entries: " << std::strerror(inputError) << '\n';
+    output.Tell(std::string("tarvo-cli: cannot read the entries: ") + std::strerror(inputError));
     status = 1;
   }
   if (output.Error() != 0) {
-    std::cerr << "tarvo-cli: cannot write the results: " << std::strerror(output.Error()) << '\n';
+    output.Tell(std::string("tarvo-cli: cannot write the results: ") + std::strerror(output.Error()));
     if (status == 0 || status == 2) status = 1;
   }
   // Saved (or the wait for the save given up): now end the way the signal
@@ -271,10 +299,8 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  KeepStandardStreamsTaken();
+// The options and the entries of the command line, then the session.
+int Main(int argc, char** argv) {
   bool useState = true;
   std::string stateDir = ".";
   std::vector<std::string> entries;
@@ -312,9 +338,17 @@ int main(int argc, char** argv) {
   }
 
   if (!useState) stateDir.clear();
-  // What escapes Run came before the first entry: there is nothing to save.
+  return Run(entries, stateDir);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  KeepStandardStreamsTaken();
+  // What escapes Main came before the first entry (the session catches what
+  // comes after it): there is nothing to save.
   try {
-    return Run(entries, stateDir);
+    return Main(argc, argv);
   } catch (const std::bad_alloc&) {
     std::fputs("tarvo-cli: the session stops: out of memory\n", stderr);
   } catch (const std::exception& e) {

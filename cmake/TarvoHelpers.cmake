@@ -18,13 +18,52 @@ function(tarvo_library name)
 endfunction()
 
 # tarvo_test(NAME SOURCES... DEPS ...) adds one GoogleTest executable and
-# registers its cases with CTest.
+# registers its cases with CTest, labelled "unit", except the cases of the
+# suites named in TARVO_STATE_SUITES (they read and write the variable
+# files), which are labelled "state".
 function(tarvo_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   # Tests share helpers under tests/ and may reach into any layer they link.
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  list(TRANSFORM TARVO_STATE_SUITES APPEND ".*" OUTPUT_VARIABLE state)
+  list(JOIN state ":" state)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${state}"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS unit)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${state}"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS state)
+endfunction()
+
+# Turns TARVO_BUILD_TESTS into ON or OFF for the rest of the build: a plain
+# variable over the cached choice, so that AUTO is decided afresh at each
+# configure. TARVO_TESTS_REQUIRED tells whether the tests were asked for.
+function(tarvo_decide_tests)
+  string(TOUPPER "${TARVO_BUILD_TESTS}" choice)
+  set(auto FALSE)
+  if(choice STREQUAL "AUTO")
+    set(auto TRUE)
+  endif()
+  set(build OFF)
+  if(auto AND NOT PROJECT_IS_TOP_LEVEL)
+    message(STATUS "Tests off: Tarvo is part of another project's build; -DTARVO_BUILD_TESTS=ON builds them")
+  elseif(auto OR choice)
+    find_package(GTest QUIET)
+    if(GTest_FOUND AND TARGET GTest::gtest AND TARGET GTest::gtest_main AND TARGET GTest::gmock)
+      set(build ON)
+    elseif(auto)
+      message(STATUS "Tests off: GoogleTest not found; install it (Debian: libgtest-dev libgmock-dev) "
+                     "and configure again, or require it with -DTARVO_BUILD_TESTS=ON")
+    else()
+      message(FATAL_ERROR "TARVO_BUILD_TESTS is ON but GoogleTest (gtest, gtest_main and gmock) was not "
+                          "found: install it (Debian: libgtest-dev libgmock-dev), point CMake at it with "
+                          "-DGTest_ROOT=DIR, or configure with -DTARVO_BUILD_TESTS=OFF")
+    endif()
+  endif()
+  set(TARVO_BUILD_TESTS ${build} PARENT_SCOPE)
+  if(build AND NOT auto)
+    set(TARVO_TESTS_REQUIRED ON PARENT_SCOPE)
+  else()
+    set(TARVO_TESTS_REQUIRED OFF PARENT_SCOPE)
+  endif()
 endfunction()

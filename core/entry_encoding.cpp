@@ -74,6 +74,13 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
 
 }  // namespace
 
+bool IsUtf8(std::string_view text) {
+  char32_t cp = 0;
+  for (size_t i = 0, len = 0; i < text.size(); i += len)
+    if ((len = static_cast<unsigned char>(text[i]) < 0x80 ? 1 : DecodeUtf8(text, i, cp)) == 0) return false;
+  return true;
+}
+
 int CodePointToByte(char32_t cp) {
   for (const Sign& s : kSigns) {
     char32_t single = 0;
@@ -102,6 +109,10 @@ std::string BytesToUtf8(std::string_view bytes) {
   out.reserve(bytes.size() * 2);
   for (char c : bytes) {
     const unsigned char b = static_cast<unsigned char>(c);
+    if (b < 0x80) {  // ASCII is itself, and no symbol letter
+      out += c;
+      continue;
+    }
     const Sign* sign = nullptr;
     for (const Sign& s : kSigns)
       if (s.byte == b) sign = &s;
@@ -111,10 +122,14 @@ std::string BytesToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::string Utf8ToBytes(std::string_view utf8) {
+std::string Utf8ToBytes(std::string_view utf8, size_t* dropped) {
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
+    if (static_cast<unsigned char>(utf8[i]) < 0x80) {  // ASCII is itself, and starts no sign
+      out += utf8[i++];
+      continue;
+    }
     const Sign* sign = nullptr;
     for (const Sign& s : kSigns)
       if (utf8.substr(i, s.utf8.size()) == s.utf8) sign = &s;
@@ -131,7 +146,10 @@ std::string Utf8ToBytes(std::string_view utf8) {
       continue;
     }
     i += len;
-    if (IsSignLead(cp)) continue;
+    if (IsSignLead(cp)) {
+      if (dropped != nullptr) ++*dropped;
+      continue;
+    }
     const int b = CodePointToByte(cp);
     out += b < 0 ? '?' : static_cast<char>(b);
   }

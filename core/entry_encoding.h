@@ -3,6 +3,7 @@
 // entry line, which show as their mathematical signs.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,12 @@ std::string BytesToUtf8(std::string_view bytes);
 // keyboard's division and minus signs to "/" and "-", any other character of
 // Windows-1252 to its byte, anything else to "?". Malformed UTF-8 is read one
 // byte at a time as Windows-1252.
-std::string Utf8ToBytes(std::string_view utf8);
+// `dropped`, when given, counts the characters that stand for no byte (the
+// lone first halves of two-character signs).
+std::string Utf8ToBytes(std::string_view utf8, size_t* dropped = nullptr);
+
+// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
+bool IsUtf8(std::string_view text);
 
 // The byte of one typed character, or -1 when it has none.
 int CodePointToByte(char32_t cp);

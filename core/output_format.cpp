@@ -33,28 +33,28 @@ std::vector<MenuEntry> CountMenu(int first, int last, std::string_view unit, int
 }  // namespace
 
 AnswerView OutputFormat::ShowAnswer(std::string normalText) {
-  switch (state_.OutputMode) {
+  switch (mode_) {
     case OUT_FIX: return FixedView(false);
     case OUT_SCI: return ScientificView(false);
     case OUT_NORMAL: return Normal(std::move(normalText));
     default: {
       // A toggle format is switched on again for the new answer.
-      const std::int32_t mode = state_.OutputMode;
-      state_.OutputMode = OUT_NORMAL;
+      const std::int32_t mode = mode_;
+      mode_ = OUT_NORMAL;
       return Toggle(mode);
     }
   }
 }
 
 AnswerView OutputFormat::Normal(std::string normalText) {
-  state_.OutputMode = OUT_NORMAL;
+  mode_ = OUT_NORMAL;
   if (normalText.empty()) normalText = NormalAnswerText(state_.LastAnswer);
   return {std::move(normalText), " Normal output format", "", OUT_NORMAL};
 }
 
 AnswerView OutputFormat::Toggle(std::int32_t mode) {
-  if (state_.OutputMode == mode) return Normal();
-  state_.OutputMode = mode;
+  if (mode_ == mode) return Normal();
+  mode_ = mode;
   const double answer = state_.LastAnswer;
   std::optional<std::string> text;
   AnswerView view;
@@ -92,35 +92,35 @@ AnswerView OutputFormat::Toggle(std::int32_t mode) {
 }
 
 std::vector<MenuEntry> OutputFormat::FixedMenu() const {
-  return CountMenu(0, 9, "decimal", state_.OutputMode == OUT_FIX ? fixDecimals_ : -1, state_.OutputMode == OUT_NORMAL);
+  return CountMenu(0, 9, "decimal", mode_ == OUT_FIX ? fixDecimals_ : -1, mode_ == OUT_NORMAL);
 }
 
 std::vector<MenuEntry> OutputFormat::ScientificMenu() const {
-  return CountMenu(1, 12, "digit", state_.OutputMode == OUT_SCI ? sciDigits_ : -1, state_.OutputMode == OUT_NORMAL);
+  return CountMenu(1, 12, "digit", mode_ == OUT_SCI ? sciDigits_ : -1, mode_ == OUT_NORMAL);
 }
 
 std::optional<AnswerView> OutputFormat::ChooseFromFixedMenu(int choice) {
   if (choice >= 0 && choice <= 9) {
     fixDecimals_ = choice;
-    state_.OutputMode = OUT_FIX;
+    mode_ = OUT_FIX;
   } else if (choice == kFixedNormalEntry) {
-    state_.OutputMode = OUT_NORMAL;
+    mode_ = OUT_NORMAL;
   }
-  if (state_.OutputMode == OUT_NORMAL) return Normal();
+  if (mode_ == OUT_NORMAL) return Normal();
   // Closed without a choice in another format: the display stays as it was.
-  if (state_.OutputMode != OUT_FIX) return std::nullopt;
+  if (mode_ != OUT_FIX) return std::nullopt;
   return FixedView(true);
 }
 
 std::optional<AnswerView> OutputFormat::ChooseFromScientificMenu(int choice) {
   if (choice >= 0 && choice <= 11) {
     sciDigits_ = choice + 1;
-    state_.OutputMode = OUT_SCI;
+    mode_ = OUT_SCI;
   } else if (choice == kScientificNormalEntry) {
-    state_.OutputMode = OUT_NORMAL;
+    mode_ = OUT_NORMAL;
   }
-  if (state_.OutputMode == OUT_NORMAL) return Normal();
-  if (state_.OutputMode != OUT_SCI) return std::nullopt;
+  if (mode_ == OUT_NORMAL) return Normal();
+  if (mode_ != OUT_SCI) return std::nullopt;
   return ScientificView(true);
 }
 

@@ -13,6 +13,18 @@
 
 namespace tarvo {
 
+// The output formats; the code only tells the values apart.
+enum OutputModeValue : std::int32_t {
+  OUT_DMS = 1,
+  OUT_BIN = 2,
+  OUT_FRAC = 3,
+  OUT_FIX = 7,
+  OUT_SCI = 8,
+  OUT_NORMAL = 9,
+  OUT_DATE = 12,
+  OUT_HEX = 16,
+};
+
 // What the display and the message lines show for the last answer.
 struct AnswerView {
   std::string text;  // a blank, then the number in the format
@@ -23,8 +35,12 @@ struct AnswerView {
 
 class OutputFormat {
  public:
-  // The format itself lives in the engine's state (OutputMode).
-  explicit OutputFormat(EngineState& state) : state_(state) {}
+  // Shows the last answer of `state`.
+  explicit OutputFormat(const EngineState& state) : state_(state) {}
+
+  // The normal format, as a run starts.
+  void Reset() { mode_ = OUT_NORMAL; }
+  std::int32_t Mode() const { return mode_; }
 
   // A new answer in the format in force: a toggle format stays on from one
   // answer to the next, FIX and SCI draw without their caption, and a format
@@ -50,7 +66,8 @@ class OutputFormat {
   AnswerView FixedView(bool caption) const;
   AnswerView ScientificView(bool caption) const;
 
-  EngineState& state_;
+  const EngineState& state_;
+  std::int32_t mode_ = OUT_NORMAL;
   int fixDecimals_ = 0;
   int sciDigits_ = 0;
 };

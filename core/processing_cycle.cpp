@@ -90,6 +90,19 @@ std::string CompleteWithLastAnswer(const EngineState& state, std::string_view en
 
 namespace {
 
+CycleResult Failed() {
+  CycleResult r;
+  r.outcome = CycleResult::Outcome::kError;
+  return r;
+}
+
+CycleResult Answered(std::string normalText) {
+  CycleResult r;
+  r.outcome = CycleResult::Outcome::kAnswer;
+  r.normalText = std::move(normalText);
+  return r;
+}
+
 // The cycle itself; ProcessEntryLine turns an allocation failure in it into
 // the entry's error.
 CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) {
@@ -104,32 +117,30 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
 
   engine.ErrorCode = ErrorNumber::kNone;
   std::string tokens = NormalizeExpression(engine, TrimmedView(completed));
-  if (engine.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
+  if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
 
   tokens = MoveEquationTexts(engine, std::move(tokens));
-  if (engine.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
+  if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
 
   if (tokens.size() >= 2 && tokens[1] == '=') {
     const char target = LowerByte(tokens[0]);
     busy(true);
     const double x = Evaluate(engine, std::string_view(tokens).substr(2));
     busy(false);
-    if (engine.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
+    if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
     engine.LastAnswer = x;
-    engine.Written.set(kStoreLastAnswer);
     AssignVariable(engine, target, x);
-    if (engine.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
-    return {CycleResult::Outcome::kAnswer, {}};
+    if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
+    return Answered({});
   }
 
   engine.ErrorCode = ErrorNumber::kNone;
   busy(true);
   const double x = Evaluate(engine, tokens);
   busy(false);
-  if (engine.ErrorCode != ErrorNumber::kNone) return {CycleResult::Outcome::kError, {}};
+  if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
   engine.LastAnswer = x;
-  engine.Written.set(kStoreLastAnswer);
-  return {CycleResult::Outcome::kAnswer, NormalAnswerText(x)};
+  return Answered(NormalAnswerText(x));
 }
 
 }  // namespace
@@ -140,17 +151,23 @@ CycleResult ProcessEntryLine(Engine& engine, std::string_view line, const CycleH
   // tarvo-cli hands over no more than a few times this of a longer line.
   if (line.size() > static_cast<size_t>(kMaxEntryLength)) {
     Fail(engine, ErrorNumber::kEntryTooLong);
-    return {CycleResult::Outcome::kError, {}};
+    return Failed();
   }
+  // What the engine asks of the front end belongs to this entry alone.
+  engine.Requests = {};
+  CycleResult result;
   // Running out of memory anywhere in one entry ends that entry like any
   // other error; the session, its variables and its history go on.
   try {
-    return Run(engine, line, hooks);
+    result = Run(engine, line, hooks);
   } catch (const std::bad_alloc&) {
     if (hooks.busy) hooks.busy(false);
     Fail(engine, ErrorNumber::kTooComplex);
-    return {CycleResult::Outcome::kError, {}};
+    result = Failed();
   }
+  result.requests = std::move(engine.Requests);
+  engine.Requests = {};
+  return result;
 }
 
 }  // namespace tarvo

@@ -45,6 +45,9 @@ struct CycleResult {
   // For an answer that was no assignment: its normal-format text (a blank,
   // then NumberText), which the display and the clipboard share.
   std::string normalText;
+  // What the front end is to do now that the entry is done, whatever its
+  // outcome: show the variable list for each solver that asked, beep.
+  EntryRequests requests;
 };
 
 // Runs one entry line on `engine`. An entry over kMaxEntryLength is refused

@@ -1,50 +1,39 @@
-// A run of the calculator as both front ends share it: the presets and the
-// variable files it starts from, the angle unit they imply, and the save at
-// its end. Also the angle-unit keys, which the console has as directives.
+// A run's saved state: what it read from the state files at its start, and
+// the save at its end that keeps what other sessions saved meanwhile.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "engine/state.h"
 #include "core/state_files.h"
 
 namespace tarvo {
 
 enum class AngleUnit { kDegree, kRadian, kGradient };
 
-// Sets the engine's angle unit and returns the help text that says so.
-std::string_view SetAngleUnit(EngineState& state, AngleUnit unit);
-
-struct SessionStart {
-  FileResult files;
-  // The unit the saved angle factor stood for, now in force; none when the
-  // saved factor matched no unit (the factor is then left as it was).
-  std::optional<AngleUnit> angleUnit;
-};
+// The unit a saved angle factor stands for: near enough to one of the units'
+// factors (or 0, a first run) picks that unit; a factor that matches none
+// picks none.
+std::optional<AngleUnit> SavedAngleUnit(double savedFactor);
 
 class Session {
  public:
-  // Presets, the variable files of `stateDir` (none when empty), the angle
-  // unit they imply, the normal output format and the saved last answer.
-  // Files that exist but cannot be read are left alone (the run starts from
-  // the presets) and named in the result.
-  // `wait` says how to wait while another session holds the folder's lock;
-  // given up, the run starts from the presets (`files.busy`).
-  SessionStart Start(Engine& engine, const std::string& stateDir, const LockWait& wait = {});
-  // From here on what the engine's store holds is the user's doing: the
-  // start's own calculation does not count as a value the session wrote.
-  static void BeginEntries(Engine& engine) { engine.Written.reset(); }
-  // Writes the run's store into the variable files of `stateDir` (nothing
-  // when empty), keeping what other sessions saved meanwhile where this one
-  // did not write. It may be tried again after a failure.
-  SaveResult End(Engine& engine, const std::string& stateDir, const LockWait& wait = {});
+  // Reads the state files of `stateDir` (none when empty) over `state`.
+  // Files that exist but cannot be read are left alone (`state` keeps what
+  // it held) and named in the result; `wait` says how to wait while another
+  // session holds the folder's lock (given up: `busy`).
+  FileResult Load(const std::string& stateDir, SavedState& state, const LockWait& wait = {});
+  // Writes `state` into the state files of `stateDir` (nothing when empty),
+  // keeping what other sessions saved meanwhile where this one wrote
+  // nothing. It may be tried again after a failure.
+  SaveResult Save(const std::string& stateDir, const SavedState& state, const WrittenFields& written,
+                  const LockWait& wait = {});
 
  private:
-  // The variables as the files gave them at load: a slot the files no
-  // longer hold as read was saved by another session in between.
-  StoredPair loaded_ = {};
+  // As the files gave it at load: a field the files no longer hold as read
+  // was saved by another session in between.
+  SavedState loaded_;
 };
 
 }  // namespace tarvo

@@ -3,10 +3,9 @@
 // "Varreal.dat" (28 little-endian doubles: a..z, AngleFactor, LastAnswer)
 // and "vardimr.dat" (26 little-endian 16-bit defined-flags).
 //
-// Sessions sharing a folder exclude each other with flock(2) on the folder's
-// ".tarvo.lock" (on the folder itself where that file cannot be made): a
-// shared lock while a session reads the pair, an exclusive one while it
-// reads, merges and writes it. A save keeps what other sessions saved since
+// Sessions sharing a folder exclude each other with flock(2) on the folder
+// itself: a shared lock while a session reads the pair, an exclusive one
+// while it reads, merges and writes it. A save keeps what other sessions saved since
 // it read the files, except where it wrote itself (a variable, the angle
 // factor, the last answer), so sessions that overlap keep each other's
 // values; where both wrote a variable the later save wins.
@@ -21,6 +20,7 @@
 #include <sys/types.h>
 
 #include <array>
+#include <bitset>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -32,10 +32,20 @@ namespace tarvo {
 
 inline constexpr const char* kValueFile = "Varreal.dat";
 inline constexpr const char* kFlagFile = "vardimr.dat";
-inline constexpr const char* kLockFile = ".tarvo.lock";
 inline constexpr const char* kPendingFile = ".tarvo.pending";
 
-inline constexpr size_t kValueBytes = kStoreSize * 8;
+// What the state files hold, field by field. "Varreal.dat" holds the 26
+// values, the angle factor and the last answer as little-endian doubles
+// (224 bytes); "vardimr.dat" the 26 defined-flags as little-endian 16-bit
+// values (52 bytes).
+struct SavedState {
+  std::array<double, kVariableCount> values = EngineState::PresetStore();
+  std::array<std::int16_t, kVariableCount> flags = EngineState::PresetFlags();
+  double angleFactor = 0;  // 0: none saved, a first run
+  double lastAnswer = 0;
+};
+
+inline constexpr size_t kValueBytes = (kVariableCount + 2) * 8;
 inline constexpr size_t kFlagBytes = kVariableCount * 2;
 
 // The pair in its file layout: what a session read, or what it would write.
@@ -44,9 +54,13 @@ struct StoredPair {
   std::array<unsigned char, kFlagBytes> flags{};
 };
 
-// The engine's store in file layout (AngleFactor and LastAnswer copied into
-// their slots first).
-StoredPair EncodeStore(EngineState& state);
+// What a session wrote (whatever the value): its save puts these fields
+// over what other sessions saved meanwhile.
+struct WrittenFields {
+  std::bitset<kVariableCount> variables;
+  bool angleFactor = false;
+  bool lastAnswer = false;
+};
 
 struct FileResult {
   bool ok = true;
@@ -69,25 +83,23 @@ struct LockWaitTurn {
 using LockWait = std::function<bool(const LockWaitTurn&)>;
 using SaveResult = FileResult;
 
-// Reads both files from `dir` into the engine's store. A short file fills
-// only its leading entries; a value that is not a finite number is ignored
-// (the preset stays). Missing files are a first run, no error. A file that
-// exists but cannot be read (permissions, not a regular file, a link that
-// may not be followed) is reported and nothing is loaded. `read`, when
-// given, receives the store as loaded, for the save's merge.
-FileResult LoadVariableFiles(EngineState& state, const std::string& dir, StoredPair* read = nullptr,
-                             const LockWait& wait = {});
+// Reads both files from `dir` over what `state` holds. A short file fills
+// only its leading fields; a value that is not a finite number is ignored
+// (what `state` held stays). Missing files are a first run, no error. A file
+// that exists but cannot be read (permissions, not a regular file, a link
+// that may not be followed) is reported and nothing is loaded.
+FileResult LoadStateFiles(const std::string& dir, SavedState& state, const LockWait& wait = {});
 
-// Writes the store into `dir`. With `read` (what the session loaded), a
-// slot the session did not write (EngineState::Written) and that another
-// session saved in between keeps what the files hold now; without it the
-// whole store is written. Files that cannot be read are not
+// Writes `state` into `dir`. With `read` (what the session loaded), a
+// field the session did not write and that another session saved in
+// between keeps what the files hold now; without it all of `state` is
+// written. Files that cannot be read are not
 // overwritten. Each file keeps its permission bits and, where the saver
 // may, its owner; nothing the save creates on the way is more readable than
 // they are. Where the folder allows no new files, or the file system has no
 // room for them, but both files are writable, they are rewritten in place.
-SaveResult SaveVariableFiles(EngineState& state, const std::string& dir, const StoredPair* read = nullptr,
-                             const LockWait& wait = {});
+SaveResult SaveStateFiles(const std::string& dir, const SavedState& state, const SavedState* read = nullptr,
+                          const WrittenFields& written = {}, const LockWait& wait = {});
 
 // Keeps the state folder's exclusive lock from construction to destruction,
 // so that a short run (tarvo-cli with its entries on the command line) loads,

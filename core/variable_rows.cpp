@@ -25,9 +25,9 @@ std::string ValueText(double v) {
 
 // "i2", "i0.5", or just "i" for a unit imaginary part; empty unless the last
 // polynomial equation left a complex pair.
-std::string ImaginaryText(const EngineState& st) {
-  const double i = st.VariableStore['i' - 'a'];
-  if (i == 0 || (st.ComplexMarker != 2 && st.ComplexMarker != 3)) return "";
+std::string ImaginaryText(const VariableListShow& shown) {
+  const double i = shown.values['i' - 'a'];
+  if (i == 0 || (shown.complexMarker != 2 && shown.complexMarker != 3)) return "";
   std::string t = Trim(NumberText(i));
   if (t == "1") return "i";
   if (StartsWith(t, ".")) t = "0" + t;
@@ -36,19 +36,19 @@ std::string ImaginaryText(const EngineState& st) {
 
 }  // namespace
 
-std::vector<std::string> VariableListRows(const EngineState& st, int listMode) {
+std::vector<std::string> VariableListRows(const VariableListShow& shown, int listMode) {
   std::vector<std::string> rows;
   if (listMode != 1) return rows;
-  const std::string imaginary = ImaginaryText(st);
-  const bool pair = st.ComplexMarker == 2 || st.ComplexMarker == 3;
+  const std::string imaginary = ImaginaryText(shown);
+  const bool pair = shown.complexMarker == 2 || shown.complexMarker == 3;
   // The letters holding the pair: a and b after EQ2D, b and c after EQ3D.
-  const char plusLetter = st.ComplexMarker == 2 ? 'a' : 'b';
-  const char minusLetter = st.ComplexMarker == 2 ? 'b' : 'c';
+  const char plusLetter = shown.complexMarker == 2 ? 'a' : 'b';
+  const char minusLetter = shown.complexMarker == 2 ? 'b' : 'c';
   for (char letter = 'a'; letter <= 'z'; ++letter) {
     const size_t index = static_cast<size_t>(letter - 'a');
-    if (st.DefinedFlag[index] == kUndefined || letter == 'e') continue;
+    if (shown.flags[index] == kUndefined || letter == 'e') continue;
     if (pair && letter == 'i') continue;
-    std::string value = ValueText(st.VariableStore[index]);
+    std::string value = ValueText(shown.values[index]);
     // An imaginary part of 0 (underflowed) leaves the pair's rows plain
     // rather than ending in a dangling " + ".
     const bool complexRow = !imaginary.empty();

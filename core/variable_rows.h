@@ -13,8 +13,8 @@ namespace tarvo {
 inline constexpr int kListOpen = 1;
 
 // Rows as the list shows them ("x =  5", "a =  1 + i2"); empty unless the
-// list mode is 1.
-std::vector<std::string> VariableListRows(const EngineState& state, int listMode);
+// list mode is 1. The variables as they stand are VariablesShown(state).
+std::vector<std::string> VariableListRows(const VariableListShow& shown, int listMode);
 
 // What "Copy" puts on the clipboard: each row followed by CR LF.
 std::string VariableListClipboardText(const std::vector<std::string>& rows);

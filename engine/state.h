@@ -10,33 +10,17 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/errors.h"
-#include "engine/host.h"
 #include "engine/random.h"
 
 namespace tarvo {
 
 inline constexpr int kVariableCount = 26;      // a..z
-inline constexpr int kStoreSize = 28;          // + AngleFactor and LastAnswer when saved
-inline constexpr int kStoreAngleFactor = 26;
-inline constexpr int kStoreLastAnswer = 27;
 inline constexpr int kEquationSlots = 10;      // slots 0..9; a calculation fills 1..9
 inline constexpr std::int16_t kDefined = -1;
 inline constexpr std::int16_t kUndefined = 0;
-
-// The output format in force (EngineState::OutputMode); the code only tells
-// the values apart.
-enum OutputModeValue : std::int32_t {
-  OUT_DMS = 1,
-  OUT_BIN = 2,
-  OUT_FRAC = 3,
-  OUT_FIX = 7,
-  OUT_SCI = 8,
-  OUT_NORMAL = 9,
-  OUT_DATE = 12,
-  OUT_HEX = 16,
-};
 
 inline double Exp1() { return std::exp(1.0); }
 
@@ -61,30 +45,44 @@ struct WorkBudget {
   std::int32_t Abandoned = 0;
 };
 
+// The variables as a solver left them for the variable list to show once
+// the entry is done: the engine never calls out while it calculates.
+struct VariableListShow {
+  std::array<double, kVariableCount> values{};
+  std::array<std::int16_t, kVariableCount> flags{};
+  std::int32_t complexMarker = 0;
+};
+
+// What the front end is to do once the entry is done, as the engine asked
+// while it calculated; the processing cycle hands it over with the result.
+struct EntryRequests {
+  std::vector<VariableListShow> variableLists;  // one per solver that showed its roots, in order
+  bool beep = false;  // brackets the entry left open were closed
+};
+
 struct EngineState {
   ErrorNumber ErrorCode = ErrorNumber::kNone;  // recorded through Fail
   double Pi = 4.0 * std::atan(1.0);
   double AngleFactor = 1.0;
   double LastAnswer = 0.0;
-  // Index = letter code - 97; 26 and 27 only carry AngleFactor and
-  // LastAnswer through the saved file.
-  std::array<double, kStoreSize> VariableStore = PresetStore();
+  // Index = letter code - 97.
+  std::array<double, kVariableCount> VariableStore = PresetStore();
   std::array<std::int16_t, kVariableCount> DefinedFlag = PresetFlags();
-  // The store's slots (a..z, the angle factor, the last answer) that the
-  // session has written since its start, whatever the value: its save puts
-  // these over what other sessions saved meanwhile, even where the value is
-  // the one it read.
-  std::bitset<kStoreSize> Written{};
+  // The variables the engine has written since the session's start,
+  // whatever the value (an assignment, a solver's result, a cleared store):
+  // the session's save puts these over what other sessions saved meanwhile,
+  // even where the value is the one it read.
+  std::bitset<kVariableCount> Written{};
   // 0 none; 2 the last quadratic, 3 the last cubic left a complex pair (imaginary part in i).
   std::int32_t ComplexMarker = 0;
   std::array<std::string, kEquationSlots> EquationSlots{};
   std::int32_t EquationSlotCount = 0;
-  std::int32_t OutputMode = OUT_NORMAL;
   RandomGenerator Random{};
   WorkBudget Work{};
+  EntryRequests Requests{};
 
-  static std::array<double, kStoreSize> PresetStore() {
-    std::array<double, kStoreSize> s{};
+  static std::array<double, kVariableCount> PresetStore() {
+    std::array<double, kVariableCount> s{};
     s[4] = Exp1();
     return s;
   }
@@ -95,29 +93,46 @@ struct EngineState {
   }
 };
 
-// One calculator engine: its state, work budget and random generator, and
-// the front end it reports to. Not copyable: the host and whoever evaluates
-// hold it by reference.
+// One calculator engine: its state, work budget and random generator. It
+// never calls out while it calculates: what a front end is to do afterwards
+// it leaves in Requests. Not copyable: whoever evaluates holds it by
+// reference.
 class Engine : public EngineState {
  public:
-  // An engine with no front end: its host ignores every request.
-  Engine() : host_(&quietHost_) {}
-  explicit Engine(EngineHost& host) : host_(&host) {}
+  Engine() = default;
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
-  EngineHost& Host() const { return *host_; }
-  // Back to the start-up presets; the host stays.
+  // Back to the start-up presets.
   void Reset() { static_cast<EngineState&>(*this) = EngineState{}; }
 
- private:
-  EngineHost quietHost_;
-  EngineHost* host_;
+  // The variables a session starts from (its saved state): e stays the
+  // constant exp(1), whatever they hold, and nothing counts as written.
+  void RestoreVariables(const std::array<double, kVariableCount>& values,
+                        const std::array<std::int16_t, kVariableCount>& flags) {
+    VariableStore = values;
+    DefinedFlag = flags;
+    VariableStore['e' - 'a'] = Exp1();
+    DefinedFlag['e' - 'a'] = kDefined;
+    Written.reset();
+  }
+  // The complex pair a polynomial solver left belongs to the list that
+  // showed it: once that list has been seen, its letters are plain numbers.
+  void ForgetComplexPair() { ComplexMarker = 0; }
 };
 
-// The engine's start-up: presets the state (all but ErrorCode, which start-up
-// leaves alone).
+// The engine's start-up: presets the state, all but ErrorCode, which
+// start-up leaves alone.
 void StartEngine(Engine& engine);
+
+// The variables as they stand, as the variable list shows them.
+inline VariableListShow VariablesShown(const EngineState& s) {
+  VariableListShow show;
+  for (size_t i = 0; i < show.values.size(); ++i) show.values[i] = s.VariableStore[i];
+  show.flags = s.DefinedFlag;
+  show.complexMarker = s.ComplexMarker;
+  return show;
+}
 
 // Variable index of a letter byte, or -1 when it is not a..z.
 inline int VariableIndex(char c) {

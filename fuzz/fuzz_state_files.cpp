@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::ofstream(dir + "/" + tarvo::kFlagFile, std::ios::binary)
       .write(bytes + 1 + split, static_cast<std::streamsize>(size - 1 - split));
   auto quiet = [](const std::string&) {};
-  tarvo::ConsoleSession session(quiet, quiet);
-  session.console.Start(dir);
+  tarvo::Console console(quiet, quiet);
+  console.Start(dir);
   for (const char* entry : {"a+b*c-ans", ":vars", "sin(x)+y/z", "eq2d(x^2+a x+b)", ":frac", ":hex"})
-    session.console.Run(entry);
-  session.console.Finish(dir);
+    console.Run(entry);
+  console.Finish(dir);
   return 0;
 }

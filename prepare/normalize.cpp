@@ -103,7 +103,7 @@ std::string Normalize(Engine& engine, std::string text) {
   const long balance = GroupBalance(t);
   if (balance < 0) return Fail(engine, ErrorNumber::kParenClosed);
   if (balance > 0) {
-    engine.Host().Beep();
+    engine.Requests.beep = true;
     t.edit().append(static_cast<size_t>(balance), ')');
   }
 
@@ -531,8 +531,8 @@ void WriteZeroBeforeLeadingSigns(WorkText& t) {
 }
 
 // Implicit products around digits, "%" and ")"; "2e3" stays a number.
-// One walk for what were two: the rules fire on different first bytes, and
-// the ImplicitProduct one writes after a digit starts no pair either fires on.
+// Both rules share one walk: they fire on different first bytes, and the
+// ImplicitProduct one writes after a digit starts no pair either fires on.
 void InsertProductsAfterNumbers(WorkText& t) {
   InsertBetween(t, [](char c, char next) {
     const bool fires = IsDigit(c) ? next != 'e' : c == '%' || c == ')';
@@ -564,9 +564,9 @@ void ReplaceFunctionNames(WorkText& t) {
 }
 
 // Letters left are variables: "ab" is a times b, "x2" is x squared.
-// One walk for what were three passes: no pair meets two of the rules (a
-// digit starts no operand), and neither ImplicitProduct nor "^" makes a
-// pair that any of them fires on, so the order they ran in cannot show.
+// The three rules share one walk: no pair meets two of them (a digit starts
+// no operand), and neither ImplicitProduct nor "^" makes a pair that any of
+// them fires on, so the order they would run in cannot show.
 void InsertProductsAfterVariables(WorkText& t) {
   InsertBetween(t, [](char c, char next) {
     if (IsLetter(c)) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the window if needed, runs it without a display, calculates one entry
-# and saves a picture of the window.
+# Installs what is missing, builds the window if needed, runs it without a
+# display, calculates one entry and saves a picture of the window.
 #   tools/screenshot.sh [OUTPUT.png] [ENTRY]
 # SCALE=2 draws it at a device-pixel ratio of 2; BUILD_DIR picks the build.
 set -euo pipefail
@@ -10,6 +10,8 @@ cd "$here"
 out=${1:-docs/screenshot.png}
 entry=${2:-"2sin²(30)+|-3|"}
 build=${BUILD_DIR:-build}
+source tools/install_missing.sh
+install_missing build-essential cmake ninja-build qt6-base-dev libgl-dev fonts-dejavu-core
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DTARVO_BUILD_UI=ON >/dev/null

@@ -460,8 +460,8 @@ class Evaluation {
   // One entry per prefix level: the slot current when the level was pushed.
   std::array<std::int32_t, kPrefixLevels> groupBase_{};
   // The lists are made (all zero) at the first write: most strings have none,
-  // and clearing sixteen lists for each evaluation was a quarter of its
-  // cost. Until then every list reads as the zero list it would be.
+  // and clearing sixteen lists for each evaluation would be a quarter of
+  // its cost. Until then every list reads as the zero list it would be.
   std::optional<ArgumentLists> lists_;
   ArgumentLists& Lists() {
     if (!lists_) lists_.emplace();

@@ -41,10 +41,9 @@ bool FailsDegreeCheck(CheckedArith& f, double p, double ft) {
   return !f.Failed() && ratio > 0.001;
 }
 
-// The roots are on display now; the value of the call was taken before, so
-// that clearing the list cannot change it.
+// The roots as the variable list is to show them once the entry is done.
 double ShowAndReturn(Engine& engine, double a) {
-  engine.Host().ShowVariableList();
+  engine.Requests.variableLists.push_back(VariablesShown(engine));
   return a;
 }
 

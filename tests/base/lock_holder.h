@@ -22,7 +22,7 @@ class LockHolder {
     pid_ = fork();
     if (pid_ == 0) {
       close(held[0]), close(release_[1]);
-      const int fd = open((dir + "/" + kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+      const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(1);
       char byte = 1, wait = 0;
       (void)!write(held[1], &byte, 1);

@@ -9,6 +9,7 @@
 
 #include "engine/errors.h"
 #include "engine/state.h"
+#include "tests/base/test_support.h"
 
 namespace tarvo {
 namespace {
@@ -16,10 +17,8 @@ namespace {
 class ConsoleTest : public ::testing::Test {
  protected:
   std::vector<std::string> out, err;
-  ConsoleSession session{[this](const std::string& s) { out.push_back(s); },
-                         [this](const std::string& s) { err.push_back(s); }};
-  Console& console = session.console;
-  Engine& engine = session.engine;
+  Console console{[this](const std::string& s) { out.push_back(s); },
+                  [this](const std::string& s) { err.push_back(s); }};
   void SetUp() override { console.Start(""); }
   std::vector<std::string> Run(const std::string& line, Console::Outcome expected) {
     out.clear();
@@ -44,6 +43,9 @@ TEST_F(ConsoleTest, OutcomesOfEntriesAndDirectives) {
       {":sci 12", O::kSuccess, {"6.00000000000E0"}},
       {":nonsense", O::kUnknownCommand, {}},
       {std::string(kMaxEntryLength + 1, ' '), O::kNotice, {"Error: Entry too long"}},
+      // 40,003 characters, though the lone halves of two-character signs
+      // stand for no byte of the entry.
+      {test::Repeat("\u207F", 40000) + "1+1", O::kNotice, {"Error: Entry too long"}},
   };
   for (const Row& r : rows) EXPECT_EQ(Run(r.line, r.outcome), r.printed) << r.line;
   ASSERT_EQ(err.size(), 5u);
@@ -54,11 +56,11 @@ TEST_F(ConsoleTest, OutcomesOfEntriesAndDirectives) {
 // fresh console and engine.
 std::vector<std::string> SessionOutput(const std::vector<std::string>& script, int rounds) {
   std::vector<std::string> printed;
-  ConsoleSession session([&printed](const std::string& s) { printed.push_back(s); },
-                         [&printed](const std::string& s) { printed.push_back("! " + s); });
-  session.console.Start("");
+  Console console([&printed](const std::string& s) { printed.push_back(s); },
+                  [&printed](const std::string& s) { printed.push_back("! " + s); });
+  console.Start("");
   for (int i = 0; i < rounds; ++i)
-    for (const std::string& line : script) session.console.Run(line);
+    for (const std::string& line : script) console.Run(line);
   return printed;
 }
 

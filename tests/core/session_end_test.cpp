@@ -8,6 +8,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -17,6 +18,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <thread>
 
 #include "tests/base/lock_holder.h"
@@ -34,6 +36,15 @@ bool Appears(const std::string& path, const std::string& text) {
   for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms))
     if (ReadText(path).find(text) != std::string::npos) return true;
   return false;
+}
+
+// In a child: `fd` appends to a file of 4,096 bytes that the file-size
+// limit allows no more of.
+void AppendToFull(const std::string& path, int fd) {
+  std::ofstream(path) << std::string(4096, 'x');
+  const int f = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  const rlimit limit{4096, 4096};
+  if (f < 0 || dup2(f, fd) < 0 || setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
 }
 
 // Standard input that fails ends the input as its end would: the session
@@ -83,10 +94,28 @@ TEST_F(SessionEnd, InputThatFailsEndsTheSessionAfterSaving) {
   EXPECT_EQ(Stored('n'), kLines);
 }
 
+// Standard input that is not ready is waited for, even where the caller
+// left it in non-blocking mode: the lines that come later are the session's.
+TEST_F(SessionEnd, InputNotReadyYetIsWaitedFor) {
+  int input[2];
+  ASSERT_EQ(pipe(input), 0);
+  const pid_t child = Start({"--"}, [&] {
+    close(input[1]), dup2(input[0], 0), Redirect(root + "/out", 1);
+    fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
+  });
+  close(input[0]);
+  std::this_thread::sleep_for(300ms);
+  ASSERT_EQ(write(input[1], "x=5\n", 4), 4);
+  close(input[1]);
+  EXPECT_EQ(Wait(child), 0);
+  EXPECT_EQ(std::pair(ReadText(root + "/out"), Stored('x')), std::pair(std::string("5\n"), 5.0));
+}
+
 // Memory that runs out where no entry's cycle catches it never aborts the
 // session: under every address-space limit from the least that tarvo-cli
 // starts in to 8 MB more, a session of `n=n+1` and a line of 300,000 digits
-// ends with 0 or 1, and when the first entry ran, its n is saved.
+// ends with 0 or 1, and when the first entry ran, its n is saved; so does
+// a run of `n=n+1` and 20,000 more entries on the command line.
 TEST_F(SessionEnd, MemoryRunningOutNeverEndsASessionUnsaved) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
@@ -105,14 +134,19 @@ TEST_F(SessionEnd, MemoryRunningOutNeverEndsASessionUnsaved) {
     fs::remove(At(kValueFile));
     (Run({"1"}, "", limited(mid)).status == 0 ? high : low) = mid;
   }
+  std::vector<std::string> many = {"n=n+1"};
+  for (int i = 0; i < 20000; ++i) many.push_back(std::to_string(i));
   int saved = 0;
-  for (rlim_t limit = high; limit <= high + (8 << 20); limit += 512 << 10) {
-    fs::remove(At(kValueFile)), fs::remove(At(kFlagFile));
-    const Result r = Run({}, input, limited(limit));
-    ASSERT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) <= 1) << limit << ": " << r.status << " " << r.err;
-    if (r.out.rfind("1\n", 0) == 0) {
-      EXPECT_EQ(Stored('n'), 1) << limit << ": " << r.err;
-      ++saved;
+  for (const bool arguments : {false, true}) {
+    for (rlim_t limit = high; limit <= high + (8 << 20); limit += 512 << 10) {
+      fs::remove(At(kValueFile)), fs::remove(At(kFlagFile));
+      const Result r = arguments ? Run(many, "", limited(limit)) : Run({}, input, limited(limit));
+      ASSERT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) <= 1)
+          << limit << (arguments ? " with arguments: " : ": ") << r.status << " " << r.err;
+      if (r.out.rfind("1\n", 0) == 0) {
+        EXPECT_EQ(Stored('n'), 1) << limit << ": " << r.err;
+        ++saved;
+      }
     }
   }
   EXPECT_GT(saved, 0) << "no limit let the first entry run";
@@ -157,6 +191,53 @@ TEST_F(SessionEnd, SignalsSaveBeforeTheSessionEnds) {
   }
 }
 
+// Any signal that would end the process saves the session first, and so
+// does a stop signal while the results wait for a reader that stalls (a
+// pipe that is full): the session then ends by that signal. On a pipe.
+// (SIGPIPE and SIGXFSZ are ignored: a failed write says what went wrong.)
+TEST_F(SessionEnd, EverySignalThatEndsASessionSavesItFirst) {
+  const struct { int signal; bool stalledReader; } rows[] = {
+      {SIGTERM, true}, {SIGINT, true}, {SIGHUP, true}, {SIGQUIT, false}, {SIGUSR1, false},
+      {SIGALRM, false}, {SIGXCPU, false}, {SIGPWR, false}, {SIGRTMIN + 1, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(strsignal(row.signal)) + (row.stalledReader ? ", the reader stalled" : ""));
+    Fresh();
+    const std::string out = root + "/out";
+    fs::remove(out);  // what Appears waits for is this row's own output
+    int input[2], output[2];
+    ASSERT_TRUE(pipe(input) == 0 && pipe(output) == 0);
+    const pid_t child = Start({}, [&] {
+      const rlimit noCore{0, 0};
+      setrlimit(RLIMIT_CORE, &noCore);
+      close(input[1]), close(output[0]), dup2(input[0], 0);
+      row.stalledReader ? (void)dup2(output[1], 1) : Redirect(out, 1);
+    });
+    close(input[0]), close(output[1]);
+    ASSERT_EQ(write(input[1], "x=5\n", 4), 4);
+    if (row.stalledReader) {
+      // Results enough to fill the pipe, which nobody reads.
+      const std::string ones = Repeat("1\n", 40000);
+      ASSERT_EQ(write(input[1], ones.data(), ones.size()), static_cast<ssize_t>(ones.size()));
+      // Full: what it holds no longer grows.
+      int queued = 0, before = -1;
+      for (int i = 0, still = 0; i < 500 && still < 20; ++i, std::this_thread::sleep_for(10ms))
+        before = queued, ioctl(output[0], FIONREAD, &queued), still = queued == before && queued > 0 ? still + 1 : 0;
+      EXPECT_GT(queued, fcntl(output[0], F_GETPIPE_SZ) / 2) << "the pipe is full";
+    } else {
+      EXPECT_TRUE(Appears(out, "5\n"));  // x = 5 is taken
+    }
+    kill(child, row.signal);
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 500 && (ended = waitpid(child, &status, WNOHANG)) == 0; ++i) std::this_thread::sleep_for(10ms);
+    if (ended == 0) kill(child, SIGKILL), Wait(child);
+    close(input[1]), close(output[0]);
+    EXPECT_EQ(ended, child) << "still running five seconds after the signal";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == row.signal) << status;
+    EXPECT_EQ(Stored('x'), 5);
+  }
+}
+
 // A reader that leaves, a full device, a closed output: the session ends,
 // saves what it had, says why on standard error and exits with 1.
 TEST_F(SessionEnd, OutputThatCannotBeWrittenEndsTheSessionAfterSaving) {
@@ -164,7 +245,11 @@ TEST_F(SessionEnd, OutputThatCannotBeWrittenEndsTheSessionAfterSaving) {
       {{}, [] { if (int p[2]; pipe(p) == 0) signal(SIGPIPE, SIG_DFL), close(p[0]), dup2(p[1], 1); }, "Broken pipe"},
       {{"x=7"}, [] { Redirect("/dev/full", 1); }, "No space left on device"},
       {{}, [] { Redirect("/dev/full", 1); }, "No space left on device"},
-      {{"x=7"}, [] { close(1); }, "Bad file descriptor"}};
+      {{"x=7"}, [] { close(1); }, "Bad file descriptor"},
+      // Output that reaches the file-size limit: the state files, new and
+      // small, stay below it.
+      {{}, [this] { AppendToFull(root + "/limited", 1); }, "File too large"},
+      {{"x=7"}, [this] { AppendToFull(root + "/limited", 1); }, "File too large"}};
   for (const auto& row : rows) {
     fs::remove(At(kValueFile));
     const Result r = Run(row.args, "x=7\n1\n2\n", row.output);
@@ -173,12 +258,44 @@ TEST_F(SessionEnd, OutputThatCannotBeWrittenEndsTheSessionAfterSaving) {
   }
 }
 
+// A stop signal for tarvo-cli at its prompt ends tarvo-cli, not the other
+// processes of its group: the script that started it goes on after it.
+TEST_F(SessionEnd, AStopSignalAtThePromptEndsTarvoCliAlone) {
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    int master = -1;
+    const std::string script = cli + " -n; echo the script goes on";
+    const pid_t shell = forkpty(&master, nullptr, nullptr, nullptr);
+    if (shell == 0) execl("/bin/sh", "sh", "-c", script.c_str(), nullptr), _exit(127);
+    std::string seen;
+    char buf[4096];
+    auto await = [&](const std::string& text) {
+      for (int waited = 0; seen.find(text) == std::string::npos && waited < 50; ++waited) {
+        pollfd p{master, POLLIN, 0};
+        const ssize_t n = poll(&p, 1, 100) > 0 ? read(master, buf, sizeof buf) : 0;
+        if (n < 0) break;
+        seen.append(buf, static_cast<size_t>(n));
+      }
+      return seen.find(text) != std::string::npos;
+    };
+    EXPECT_TRUE(await("tarvo> ")) << seen;
+    pid_t prompt = 0;
+    std::ifstream(("/proc/" + std::to_string(shell) + "/task/" + std::to_string(shell) + "/children").c_str()) >> prompt;
+    ASSERT_GT(prompt, 0);
+    kill(prompt, signal);
+    EXPECT_TRUE(await("the script goes on")) << strsignal(signal) << ": " << seen;
+    kill(shell, SIGKILL), Wait(shell), close(master);
+  }
+}
+
 // A line at the terminal's prompt is refused past the entry-length limit
 // however long it is typed or pasted, as on a pipe, and the next line works.
 TEST_F(SessionEnd, TheLineCapHoldsAtThePrompt) {
   const std::string longest = Repeat("1+", 16383) + "1";  // 32,767 characters
   const struct { std::string line; std::string result; } rows[] = {
-      {longest, "16384"}, {longest + "0", "Error: Entry too long"}, {std::string(2000000, '1'), "Error: Entry too long"}};
+      {longest, "16384"}, {longest + "0", "Error: Entry too long"}, {std::string(2000000, '1'), "Error: Entry too long"},
+      // Esc and a number would repeat the next key that many times (9 keys
+      // for a line of 9,999,999 characters): the digits are typed instead.
+      {"\x1b" "9999999a", "0"}};
   for (const auto& row : rows) {
     int master = -1;
     const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
@@ -209,7 +326,13 @@ TEST_F(SessionEnd, TheLineCapHoldsAtThePrompt) {
         if (n > 0) typed.erase(0, static_cast<size_t>(n));
       }
     }
+    // The session's peak memory: a line is held to a few times the limit.
+    std::string peak;
+    std::ifstream status("/proc/" + std::to_string(child) + "/status");
+    for (std::string field; status >> field && field != "VmHWM:";) {}
+    status >> peak;
     kill(child, SIGKILL), Wait(child), close(master);
+    EXPECT_LT(std::stol(peak.empty() ? "0" : peak), 32 * 1024) << "kB at the peak; line of " << row.line.size();
     EXPECT_NE(seen.find("\r\n" + row.result + "\r\n"), std::string::npos) << row.line.size();
     EXPECT_NE(seen.find("\r\n5\r\n"), std::string::npos) << row.line.size();
   }

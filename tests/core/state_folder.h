@@ -29,9 +29,9 @@ inline std::string ReadText(const fs::path& path) {
 }
 
 // Gives variable `name` a value and marks it defined (undefined: NaN).
-inline void Define(EngineState& e, char name, double value) {
-  e.VariableStore[static_cast<size_t>(name - 'a')] = std::isnan(value) ? 0 : value;
-  e.DefinedFlag[static_cast<size_t>(name - 'a')] = std::isnan(value) ? 0 : -1;
+inline void Define(SavedState& s, char name, double value) {
+  s.values[static_cast<size_t>(name - 'a')] = std::isnan(value) ? 0 : value;
+  s.flags[static_cast<size_t>(name - 'a')] = std::isnan(value) ? 0 : -1;
 }
 
 // In a child before its exec (the file itself closes at the exec): reads
@@ -55,7 +55,7 @@ inline void BecomeUnprivileged() {
 // Old files worth keeping: a save that fails must leave exactly these bytes.
 inline const std::string kOldValues(kValueBytes, '\x11'), kOldFlags(kFlagBytes, '\x22');
 
-class StateFolder : public FreshEngine {
+class StateFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     char templ[] = "/tmp/tarvo-state-XXXXXX";
@@ -80,10 +80,10 @@ class StateFolder : public FreshEngine {
   }
   // Variable `name` as the next session loads it; NaN when undefined.
   double Stored(char name) const {
-    Engine next;
-    EXPECT_TRUE(LoadVariableFiles(next, dir).ok);
+    SavedState next;
+    EXPECT_TRUE(LoadStateFiles(dir, next).ok);
     const size_t i = static_cast<size_t>(name - 'a');
-    return next.DefinedFlag[i] != 0 ? next.VariableStore[i] : std::nan("");
+    return next.flags[i] != 0 ? next.values[i] : std::nan("");
   }
   // Starts tarvo-cli on the folder with `args`; `setup` runs in the child
   // before the exec (redirections, a session of its own, another user).
@@ -106,6 +106,7 @@ class StateFolder : public FreshEngine {
     return {status, ReadText(out), ReadText(err)};
   }
   std::string root, dir, cli;
+  SavedState state;  // what the direct calls save
 };
 
 }  // namespace tarvo::test

@@ -36,18 +36,23 @@ TEST_F(Variables, ReadAssignAndClear) {
   SetVariable(engine, '?', 1);
   SetVariable(engine, 'A', 1);
   EXPECT_TRUE(store == storeBefore && flags == flagsBefore);
-  // Clearing keeps e (even as a loaded file may leave it) and the two
-  // saved-file entries, which are no variables.
+  // What the session's save writes over other sessions: each variable
+  // written, even to the value it held; refusals write nothing.
+  engine.Written.reset();
+  SetVariable(engine, 'q', store['q' - 'a']);
+  EXPECT_EQ(engine.Written.to_ulong(), 1ul << ('q' - 'a'));
+  // Clearing keeps e (even as a loaded file may leave it), the angle factor
+  // and the last answer, and counts as writing every variable.
   store['e' - 'a'] = 5;
   flags['e' - 'a'] = kUndefined;
-  store[kStoreAngleFactor] = 9;
-  store[kStoreLastAnswer] = 8;
+  engine.AngleFactor = 9;
+  engine.LastAnswer = 8;
   ClearVariables(engine);
   for (int i = 0; i < 26; ++i) {
     EXPECT_EQ(i == 4 ? std::exp(1.0) : 0.0, store[static_cast<size_t>(i)]) << i;
     EXPECT_EQ(i == 4 ? kDefined : kUndefined, flags[static_cast<size_t>(i)]) << i;
   }
-  EXPECT_TRUE(store[kStoreAngleFactor] == 9 && store[kStoreLastAnswer] == 8);
+  EXPECT_TRUE(engine.AngleFactor == 9 && engine.LastAnswer == 8 && engine.Written.all());
 }
 
 }  // namespace

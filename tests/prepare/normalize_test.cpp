@@ -7,7 +7,6 @@
 #include <string>
 
 #include "engine/errors.h"
-#include "engine/host.h"
 #include "engine/state.h"
 #include "prepare/normalize.h"
 #include "tests/base/test_support.h"
@@ -21,12 +20,6 @@ using test::Readable;
 using test::Repeat;
 using test::Tok;
 
-class BeepCounter : public EngineHost {
- public:
-  void Beep() override { ++beeps; }
-  int beeps = 0;
-};
-
 std::string NestedCalls(int depth) { return Repeat("ncr(", depth) + "1" + Repeat(",2)", depth); }
 
 TEST(Normalize, TokenStringsErrorsAndBeeps) {
@@ -34,7 +27,7 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
     std::string input;
     std::string want;  // Tok() notation; "*" for any text
     ErrorNumber error = kNone;
-    int beeps = 0;
+    bool beep = false;  // asked for once the entry is done
   };
   const Row rows[] = {
       {"2sin\xB2(30)+|-3|", "2{ImplicitProduct}{PowerOf2}{sin}(30)+{AbsoluteBars}(0-3):"},
@@ -54,9 +47,9 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
       {"1)%(", "", kSyntax},
       {"(1)%+(23)%", "((1)/100)+((23)/100):"},
       {"ncr(ncr(5),2)", "{ncr}({ArgumentMark}2):", kSyntax},
-      {"(2+3", "(2+3):", kNone, 1},
-      {"((2", "((2)):", kNone, 1},
-      {")(", "){ImplicitProduct}(:", kNone, 0},
+      {"(2+3", "(2+3):", kNone, true},
+      {"((2", "((2)):", kNone, true},
+      {")(", "){ImplicitProduct}(:", kNone, false},
       {"2+3)", "", kParenClosed},
       {"&h", "", kOutOfRange},
       {"|3", "", kParenOpen},
@@ -66,13 +59,12 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
       {NestedCalls(200), "*"},
   };
   for (const Row& r : rows) {
-    BeepCounter host;
-    Engine engine(host);
+    Engine engine;
     const std::string got = NormalizeExpression(engine, r.input);
     if (r.want != "*") EXPECT_EQ(Readable(got), Readable(Tok(r.want))) << r.input;
     else EXPECT_EQ(got.back(), ':') << "nesting at the limit";
     EXPECT_EQ(engine.ErrorCode, r.error) << r.input;
-    EXPECT_EQ(host.beeps, r.beeps) << r.input;
+    EXPECT_EQ(engine.Requests.beep, r.beep) << r.input;
   }
 }
 

@@ -10,13 +10,14 @@
 #include "engine/errors.h"
 #include "tests/qt/window_driver.h"
 #include "ui/logic/keypad.h"
+#include "ui/logic/tape_logic.h"
 
 using namespace tarvo::test;
 
 // Everything a key may change that a person can see.
 QStringList Look(const MainWindow& w, const Recorder& rec) {
   QString lit;
-  for (int k = 1; k <= tarvo::kKeyCount; ++k) lit += w.Key(k)->Lit() ? u'1' : u'0';
+  for (const tarvo::KeyDef& row : tarvo::KeyTable()) lit += w.Key(row.key)->Lit() ? u'1' : u'0';
   return {w.Entry()->text(), w.UpperMessageLine()->text(), w.LowerMessageLine()->text(), lit, w.Display()->ShownText(),
           SecondPage(w) ? "page 2" : "page 1", QString::number(rec.menus), QString::number(rec.windows)};
 }
@@ -47,11 +48,17 @@ class KeyboardTest : public QObject {
       QCOMPARE(w->Entry()->text(), QStringLiteral("a") + sign + QStringLiteral("b"));
       QCOMPARE(w->Entry()->cursorPosition(), 2);
     }
-    // An operator or postfix sign after a result goes on from it.
-    for (const QString& typed : QStringList{"%", "'", "\"", "!", "*", "+", "-", "/", "\\", "^", "²", "°"}) {
-      Calculate(*w, QStringLiteral("2+3"));
-      Type(w->Entry(), typed);
-      QCOMPARE(w->Entry()->text(), QStringLiteral("5") + (typed == QStringLiteral("*") ? QStringLiteral("·") : typed));
+    // An operator or postfix sign after a result goes on from it, unless a
+    // click in the line (at its end) came first.
+    const QPoint end(w->Entry()->width() - 2, w->Entry()->height() / 2);
+    for (const QString& typed : QStringList{"%", "'", "\"", "!", "*", "+", "-", "/", "\\", "^", "²", "³", "°"}) {
+      for (const bool click : {false, true}) {
+        Calculate(*w, QStringLiteral("2+3"));
+        if (click) QTest::mouseClick(w->Entry(), Qt::LeftButton, {}, end);
+        Type(w->Entry(), typed);
+        QCOMPARE(w->Entry()->text(), (click ? QStringLiteral("2+3") : QStringLiteral("5")) +
+                                         (typed == QStringLiteral("*") ? QStringLiteral("·") : typed));
+      }
     }
   }
 
@@ -61,6 +68,7 @@ class KeyboardTest : public QObject {
     const QStringList entries = {
         "(2+3)*4", "&h2A5F+&b101", "7*8(2+3)", "2^10-1", "17\\5",  "17 mod 5", "40//60", "5!/3!",
         "25%600",  "|-3.5|+[1]",   "{2}/8",    "1-4",    "30'+1\"", "a=5",      "a*2",    "ncr(5,2)",
+        "a=b=c",   "a",
         "6÷4−1",   "2·3²",         "(2",       "2)",     "½+1",    "1.5E20*2", "1/0",    "1E3+e", "2+",
     };
     QProcess cli;
@@ -97,13 +105,13 @@ class KeyboardTest : public QObject {
     }
     // Ctrl alone turns the page and back; Ctrl held over another key does not.
     QTest::keyClick(w->Entry(), Qt::Key_Control);
-    QVERIFY(SecondPage(*w) && !w->Key(34)->isVisibleTo(w.get()));
+    QVERIFY(SecondPage(*w) && !w->Key(tarvo::Key::NaturalLogarithm)->isVisibleTo(w.get()));
     QTest::keyPress(w->Entry(), Qt::Key_Control);
     QTest::keyClick(w->Entry(), Qt::Key_Home, Qt::ControlModifier);
     QTest::keyRelease(w->Entry(), Qt::Key_Control);
     QVERIFY(SecondPage(*w));
     QTest::keyClick(w->Entry(), Qt::Key_Control);
-    QVERIFY(!SecondPage(*w) && w->Key(34)->isVisibleTo(w.get()));
+    QVERIFY(!SecondPage(*w) && w->Key(tarvo::Key::NaturalLogarithm)->isVisibleTo(w.get()));
   }
 
   // From the same start, a click on each key and its binding leave the same face.
@@ -114,9 +122,11 @@ class KeyboardTest : public QObject {
     };
     // The line's, the window's and the desktop's own keys.
     QList<QKeyCombination> taken = {Qt::Key_Escape, Qt::Key_F1, Qt::Key_F11, Qt::Key_Menu,
-                                    Qt::ShiftModifier | Qt::Key_F10, combination(tarvo::kPinBinding)};
-    for (int k = 1; k <= tarvo::kKeyCount; ++k) {
-      const tarvo::KeyBinding& b = tarvo::KeyBindings()[static_cast<size_t>(k)];
+                                    Qt::ShiftModifier | Qt::Key_F10, combination(tarvo::kPinBinding),
+                                    combination(tarvo::kTapeBinding)};
+    for (const tarvo::KeyDef& row : tarvo::KeyTable()) {
+      const tarvo::KeyBinding& b = row.binding;
+      const tarvo::Key k = row.key;
       const QString keys = QString::fromUtf8(b.keys.data(), static_cast<qsizetype>(b.keys.size()));
       const QKeyCombination combo = combination(b.keys);
       // A shortcut never takes a key the line, the window, the desktop or another key already uses.
@@ -174,7 +184,7 @@ class KeyboardTest : public QObject {
   // through their action; Tab goes from the line to the display and the
   // messages, and typing there goes on in the line.
   void aScreenReaderPressesKeysAndTabsThroughTheWindow() {
-    QList<QAccessibleInterface*> buttons = {QAccessible::queryAccessibleInterface(w->Key(35)),
+    QList<QAccessibleInterface*> buttons = {QAccessible::queryAccessibleInterface(w->Key(tarvo::Key::SquareRoot)),
                                             QAccessible::queryAccessibleInterface(w->AlwaysVisibleSwitch())};
     for (const QString& title : {QStringLiteral("Minimize"), QStringLiteral("Exit")})
       for (QLabel* label : w->findChildren<QLabel*>())
@@ -212,11 +222,11 @@ class KeyboardTest : public QObject {
     const struct { QString before, keys, text; int caret; QStringList heard; } rows[] = {
         {"12", "7", "127", 3, {"+7@2"}},                                  // a typed digit
         {"12<L>", "*", "1·2", 2, {"+·@1"}},                               // a typed sign
-        {"12<L>", "<k35>", "1√ 2", 3, {"+√ @1"}},                         // a keypad key
+        {"12<L>", "<k√>", "1√ 2", 3, {"+√ @1"}},                         // a keypad key
         {"123<L><R>+45", "^Z", "123", 3, {"-+45@3"}},                     // the run after a move
         {"123<L><R>+45^Z", "6", "1236", 4, {"+6@3"}},                     // nothing left selected
         {"7*6^Z", "^+Z", "7·6", 3, {"+7·6@0"}},                           // redo
-        {"12<k35>4", "^Z^Z", "12", 2, {"-4@4", "-√ @2"}},                 // a key is a step of its own
+        {"12<k√>4", "^Z^Z", "12", 2, {"-4@4", "-√ @2"}},                 // a key is a step of its own
         {"2+3<Enter>+4", "^Z", "2+3", 3, {"-5+4@0", "+2+3@0"}},           // the answer put first: one step
         {"2+3^A5", "^Z6", "2+36", 4, {"-5@0", "+2+3@0", "+6@3"}},         // a selection typed over
         {"12<BS><BS>3", "^Z^Z", "12", 2, {"-3@0", "+12@0"}},              // deletions are a run
@@ -261,7 +271,7 @@ class KeyboardTest : public QObject {
   // Shift+F10 opens the line's own menu and types nothing; its Undo goes
   // through the line's history.
   void shiftF10OpensTheLinesMenu() {
-    Press(*w, "12<k35>4");
+    Press(*w, "12<k√>4");
     QTest::keyClick(w->Entry(), Qt::Key_F10, Qt::ShiftModifier);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     QVERIFY(menu != nullptr);
@@ -298,7 +308,7 @@ class KeyboardTest : public QObject {
       if (r.how == kPaste) Paste(r.added);
       if (r.how == kDrop) QApplication::sendEvent(w->Entry(), &enter), QApplication::sendEvent(w->Entry(), &drop);
       if (r.how == kType) Type(w->Entry(), r.added);
-      if (r.how == kLogKey) QTest::mouseClick(w->Key(33), Qt::LeftButton);
+      if (r.how == kLogKey) QTest::mouseClick(w->Key(tarvo::Key::DecimalLogarithm), Qt::LeftButton);
       if (r.refused) {
         QCOMPARE(w->Entry()->text(), r.start);
         QCOMPARE(w->Entry()->cursorPosition(), r.start.size());

@@ -2,7 +2,9 @@
 // holds the state folder's lock the window waits without blocking its event
 // loop and offers the ways out; a stop signal and an exception no handler
 // caught save before the program ends; a user state folder that cannot be
-// used is named and never swapped for another.
+// used is named and never swapped for another; the tape keeps each entry
+// and its result from one run to the next.
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -11,6 +13,7 @@
 #include "tests/base/lock_holder.h"
 #include "tests/qt/window_driver.h"
 #include "core/state_files.h"
+#include "ui/logic/menus.h"
 #include "ui/qt/application.h"
 
 using namespace tarvo::test;
@@ -20,10 +23,10 @@ namespace {
 
 // Variable `name` as the next session loads it from `dir`; NaN when undefined.
 double Stored(const QString& dir, char name) {
-  tarvo::Engine next;
-  if (!tarvo::LoadVariableFiles(next, dir.toStdString()).ok) return -1;
+  tarvo::SavedState next;
+  if (!tarvo::LoadStateFiles(dir.toStdString(), next).ok) return -1;
   const size_t i = static_cast<size_t>(name - 'a');
-  return next.DefinedFlag[i] != 0 ? next.VariableStore[i] : std::nan("");
+  return next.flags[i] != 0 ? next.values[i] : std::nan("");
 }
 
 // Presses the button of the lock's wait box that reads `caption`.
@@ -62,6 +65,111 @@ class SessionTest : public QObject {
   }
 
  private slots:
+  // Three entries, then the tape from the keyboard: beside the window and
+  // moving with it, a row each (the error in red), read by a screen reader
+  // as they read; a double-click or Enter puts a row's entry back, a key
+  // typed there goes on in the entry line, Ctrl+C copies the chosen rows,
+  // the help menu's checked entry closes and opens it, Ctrl+Shift+Del
+  // empties it and its file, Esc closes it. The next run has kept what came
+  // after the Clear.
+  void aTapeKeepsEachEntryAndItsResultAcrossRuns() {
+    folder = dir.filePath(QStringLiteral("tape"));
+    QDir().mkpath(folder);
+    auto w = NewWindow(rec, folder.toStdString());
+    for (const char* entry : {"2+3", "1/0", "2*4"}) Calculate(*w, QString::fromUtf8(entry));
+    QTest::keyClick(w->Entry(), Qt::Key_F12, Qt::ShiftModifier);
+    tarvo::ui::TapeWindow* tape = w->Tape();
+    QVERIFY(tape != nullptr && tape->isVisible());
+    QTRY_VERIFY(tape->List()->hasFocus());
+    const QStringList rows = {"2+3 = 5", "1/0 = Error: Division by zero", "2·4 = 8"};
+    QCOMPARE(tape->ShownRows(), rows);
+    QCOMPARE(tape->List()->currentRow(), 2);
+    QCOMPARE(tape->List()->item(1)->foreground().color(), QColor(192, 0, 0));
+    QStringList named;
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(tape->List());
+    for (int i = 0; i < list->childCount(); ++i)
+      if (list->child(i)->role() == QAccessible::ListItem) named << list->child(i)->text(QAccessible::Name);
+    QCOMPARE(named, rows);
+    for (const QPoint by : {QPoint(0, 0), QPoint(40, 30)}) {
+      w->move(w->pos() + by);
+      const QRect at = w->geometry(), free = w->screen()->availableGeometry();
+      const tarvo::Box place = tarvo::PlaceTapeWindow({at.x(), at.y(), at.width(), at.height()},
+                                                      {free.x(), free.y(), free.width(), free.height()});
+      QCOMPARE(tape->geometry(), QRect(place.left, place.top, place.width, place.height));
+      QVERIFY(!tape->geometry().intersects(at));
+    }
+
+    QListWidget* shown = tape->List();
+    QTest::mouseDClick(shown->viewport(), Qt::LeftButton, {}, shown->visualItemRect(shown->item(2)).center());
+    QCOMPARE(w->Entry()->text(), QStringLiteral("2·4"));
+    QTest::keyClick(tape->List(), Qt::Key_Home);
+    QTest::keyClick(tape->List(), Qt::Key_Return);
+    QCOMPARE(w->Entry()->text(), QStringLiteral("2+3"));
+    QTest::keyClick(tape->List(), Qt::Key_Asterisk, Qt::NoModifier);
+    QCOMPARE(w->Entry()->text(), QStringLiteral("2+3·"));
+    QVERIFY(tape->isVisible());
+    QTest::keyClick(tape->List(), Qt::Key_End);
+    QTest::keyClick(tape->List(), Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(tape->List(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), rows[1] + u'\n' + rows[2]);
+
+    QList<bool> checked;
+    w->SetPopupMenu([&](const std::vector<tarvo::MenuEntry>& entries) {
+      checked << entries.at(static_cast<size_t>(tarvo::HelpChoice::kTape)).checked;
+      return static_cast<int>(tarvo::HelpChoice::kTape);
+    });
+    for (const bool shown : {false, true}) {
+      QTest::keyClick(w->Entry(), Qt::Key_F12);
+      QCOMPARE(tape->isVisible(), shown);
+    }
+    QCOMPARE(checked, QList<bool>({true, false}));
+    QTest::keyClick(tape->List(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(tape->ShownRows(), QStringList());
+    std::vector<tarvo::TapeRow> saved = {{}};
+    QVERIFY(tarvo::ReadTapeFile(folder.toStdString(), saved).ok && saved.empty());  // its file at once
+    Calculate(*w, QStringLiteral("6*7"));
+    QCOMPARE(tape->ShownRows(), QStringList(QStringLiteral("6·7 = 42")));
+    QTest::keyClick(tape->List(), Qt::Key_Escape);
+    QVERIFY(!tape->isVisible() && w->isVisible());
+    w->close();
+
+    w = NewWindow(rec, folder.toStdString());
+    QTest::keyClick(w->Entry(), Qt::Key_F12, Qt::ShiftModifier);
+    QCOMPARE(w->Tape()->ShownRows(), QStringList(QStringLiteral("6·7 = 42")));
+    QVERIFY(!Described(w->UpperMessageLine()).contains(QStringLiteral("tape")));  // read whole
+    w->close();
+  }
+
+  // A tape that cannot be read whole starts with what could be read and
+  // says so once on the message line; one that cannot be written is asked
+  // about at exit, as the variable files are, which are saved all the same.
+  void aTapeThatCannotBeReadOrWrittenIsNamed() {
+    const struct { const char* name; QByteArray content; QString read; QStringList rows; QString asked; } rows[] = {
+        {"not UTF-8", "2026-01-01T00:00:00.000Z\tanswer\t1+1\t2\n2026-01-01T00:00:01.000Z\tanswer\t\xFF\t3\n",
+         "some of it is not UTF-8 text", {"1+1 = 2"}, ""},
+        {"a folder", {}, "it is not a regular file", {}, "The tape could not be saved in \"%1\": it is not a regular file"},
+    };
+    for (const auto& row : rows) {
+      folder = dir.filePath(QString::fromUtf8(row.name));
+      QDir().mkpath(folder);
+      const QString file = folder + QStringLiteral("/tape.txt");
+      QFile out(file);
+      QVERIFY(row.content.isEmpty() ? QDir().mkpath(file)
+                                    : out.open(QIODevice::WriteOnly) && out.write(row.content) == row.content.size());
+      out.close();
+      auto w = NewWindow(rec, folder.toStdString());
+      QCOMPARE(Described(w->UpperMessageLine()), QStringLiteral("The tape could not be read: ") + row.read);
+      QTest::keyClick(w->Entry(), Qt::Key_F12, Qt::ShiftModifier);
+      QCOMPARE(w->Tape()->ShownRows(), row.rows);
+      Calculate(*w, QStringLiteral("v=3*3"));
+      QStringList asked;
+      w->SetSaveFailed([&](const QString& text) { return asked << text, Choice::kQuitWithoutSaving; });
+      w->close();
+      QCOMPARE(asked, row.asked.isEmpty() ? QStringList() : QStringList(row.asked.arg(file)));
+      QCOMPARE(Stored(folder, 'v'), 9.0);  // the variables are saved all the same
+    }
+  }
+
   // Started while another session saves: the window waits, disabled, and
   // after half a second a box names the process and the folder. The lock let
   // go, it loads the saved values; "Start without the saved values" starts
@@ -108,9 +216,13 @@ class SessionTest : public QObject {
   }
 
   // Closed while another session saves: the window stays open and says so,
-  // then saves and closes as soon as the lock is free; or quits unsaved.
+  // then saves and closes as soon as the lock is free; or quits unsaved, at
+  // the user's word or at a stop signal, which ends the wait at once.
   void anExitWaitsForAnotherSessionsLock() {
-    for (const bool letGo : {true, false}) {
+    enum class End { kLetGo, kQuit, kSignal };
+    const std::pair<End, const char*> rows[] = {
+        {End::kLetGo, "lock let go"}, {End::kQuit, "quit without saving"}, {End::kSignal, "SIGTERM"}};
+    for (const auto& [end, name] : rows) {
       auto w = Saved();
       Calculate(*w, QStringLiteral("x=9"));
       LockHolder holder(folder.toStdString());
@@ -118,10 +230,16 @@ class SessionTest : public QObject {
       QVERIFY(w->isVisible());
       QTRY_VERIFY(w->LockWaitMessage() != nullptr);
       QVERIFY(w->LockWaitMessage()->text().endsWith(QStringLiteral("Tarvo saves its own as soon as it has finished.")));
-      letGo ? holder.Release() : (void)Choose(*w, QStringLiteral("Quit without saving"));
-      QTRY_VERIFY(!w->isVisible());
+      if (end == End::kLetGo) holder.Release();
+      if (end == End::kQuit) QVERIFY(Choose(*w, QStringLiteral("Quit without saving")));
+      if (end == End::kSignal) {
+        tarvo::ui::Application::CatchStopSignals();  // from the test library's crash handler
+        static_cast<tarvo::ui::Application*>(qApp)->onStopSignal = [&w](int) { tarvo::ui::CloseOnStopSignal(w.get()); };
+        std::raise(SIGTERM);
+      }
+      QTRY_VERIFY2_WITH_TIMEOUT(!w->isVisible(), name, 2000);
       holder.Release();
-      QCOMPARE(Stored(folder, 'x'), letGo ? 9.0 : 7.0);
+      QCOMPARE(Stored(folder, 'x'), end == End::kLetGo ? 9.0 : 7.0);
     }
   }
 
@@ -140,7 +258,7 @@ class SessionTest : public QObject {
   }
 
   // An exception that no event handler caught ends the program through the
-  // application, which saves first and says why.
+  // application, which says why and closes the window as Exit does, saving.
   void anUncaughtExceptionSavesAndSaysWhy() {
     auto w = Saved();
     Calculate(*w, QStringLiteral("x=11"));
@@ -151,7 +269,8 @@ class SessionTest : public QObject {
     Failing failing;
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&failing, &event);
-    QCOMPARE(told, QStringLiteral("Tarvo stops: out of memory. The variables were saved."));
+    QCOMPARE(told, QStringLiteral("Tarvo stops: out of memory"));
+    QVERIFY(!w->isVisible());
     QCOMPARE(Stored(folder, 'x'), 11.0);
   }
 

@@ -10,6 +10,7 @@
 #include <qpa/qplatformintegration.h>
 #include <memory>
 
+#include "ui/logic/keypad.h"
 #include "ui/qt/main_window.h"
 
 namespace tarvo::test {
@@ -108,9 +109,16 @@ inline QString Calculate(MainWindow& w, const QString& text) {
 
 // Types `script` into the line: characters as typed, and <L> <R> (arrows),
 // <BS> (Backspace), <Enter>, ^A ^Z ^+Z (Ctrl+A, Ctrl+Z, Ctrl+Shift+Z) and
-// <kN> (a click on keypad key N).
+// <k√> (a click on the keypad key of that caption).
+// The key whose picture shows `caption`.
+inline tarvo::Key Captioned(const QString& caption) {
+  for (const tarvo::KeyDef& row : tarvo::KeyTable())
+    if (QString::fromUtf8(row.caption.data(), static_cast<qsizetype>(row.caption.size())) == caption) return row.key;
+  qFatal("no key %s", qPrintable(caption));
+}
+
 inline void Press(MainWindow& w, const QString& script) {
-  static const QRegularExpression token(QStringLiteral(R"(<L>|<R>|<BS>|<Enter>|\^\+Z|\^Z|\^A|<k(\d+)>|.)"));
+  static const QRegularExpression token(QStringLiteral(R"(<L>|<R>|<BS>|<Enter>|\^\+Z|\^Z|\^A|<k([^>]+)>|.)"));
   static const QHash<QString, QKeyCombination> named = {
       {"<L>", Qt::Key_Left}, {"<R>", Qt::Key_Right}, {"<BS>", Qt::Key_Backspace}, {"<Enter>", Qt::Key_Return},
       {"^A", Qt::ControlModifier | Qt::Key_A}, {"^Z", Qt::ControlModifier | Qt::Key_Z},
@@ -120,14 +128,14 @@ inline void Press(MainWindow& w, const QString& script) {
       const QKeyCombination k = named[m.captured(0)];
       QTest::keyClick(w.Entry(), k.key(), k.keyboardModifiers());
     } else if (m.hasCaptured(1)) {
-      QTest::mouseClick(w.Key(m.captured(1).toInt()), Qt::LeftButton);
+      QTest::mouseClick(w.Key(Captioned(m.captured(1))), Qt::LeftButton);
     } else {
       Type(w.Entry(), m.captured(0));
     }
   }
 }
 
-// Key 27 ("|") is on the second page only.
-inline bool SecondPage(const MainWindow& w) { return w.Key(27)->isVisibleTo(&w); }
+// |x| is on the second page only.
+inline bool SecondPage(const MainWindow& w) { return w.Key(tarvo::Key::AbsoluteValue)->isVisibleTo(&w); }
 
 }  // namespace tarvo::test

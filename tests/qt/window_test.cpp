@@ -16,6 +16,7 @@
 #include "ui/qt/variable_list_window.h"
 
 using namespace tarvo::test;
+using tarvo::Key;
 using tarvo::VarListButton;
 using tarvo::ui::DisplayBox;
 using tarvo::ui::VariableListWindow;
@@ -49,9 +50,9 @@ class WindowTest : public QObject {
 
   void opensFramelessWithItsKeysDrawnForTheScreen() {
     QVERIFY(w->windowFlags().testFlag(Qt::FramelessWindowHint) && !w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(w->Key(76)->Lit() && w->Key(84)->Lit() && !w->Key(85)->Lit());  // NOR and DEG, not RAD
-    QCOMPARE(w->Key(20)->Picture().deviceIndependentSize().toSize(), w->Key(20)->size());
-    QCOMPARE(tarvo::ui::KeyPicture(20, false, 2.0).size(), w->Key(20)->size() * 2);
+    QVERIFY(w->Key(Key::NormalFormat)->Lit() && w->Key(Key::Degrees)->Lit() && !w->Key(Key::Radians)->Lit());
+    QCOMPARE(w->Key(Key::Execute)->Picture().deviceIndependentSize().toSize(), w->Key(Key::Execute)->size());
+    QCOMPARE(tarvo::ui::KeyPicture(Key::Execute, false, 2.0).size(), w->Key(Key::Execute)->size() * 2);
     QVERIFY(rec.texts.isEmpty());
     QTest::mouseClick(w->AlwaysVisibleSwitch(), Qt::LeftButton);
     QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w->windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -60,47 +61,47 @@ class WindowTest : public QObject {
     // The list drops always-on-top while it is open, and the window takes it back.
     bool onTopWhileOpen = true;
     w->SetModalHook([&](QWidget* list) { onTopWhileOpen = w->windowFlags().testFlag(Qt::WindowStaysOnTopHint), list->close(); });
-    QTest::mouseClick(w->Key(tarvo::kKeyVarList), Qt::LeftButton);
+    QTest::mouseClick(w->Key(Key::VariableList), Qt::LeftButton);
     QVERIFY(!onTopWhileOpen && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w->isVisible());
     QTest::mouseClick(w->AlwaysVisibleSwitch(), Qt::LeftButton);
     QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   }
 
   void clickedKeysWriteTheirSignsAndHelp() {
-    const QPoint rest = w->Key(7)->pos();
-    QTest::mousePress(w->Key(7), Qt::LeftButton);
-    QCOMPARE(w->Key(7)->pos(), rest + QPoint(1, 1));  // a pressed key sinks one pixel
-    QTest::mouseRelease(w->Key(7), Qt::LeftButton);
-    QCOMPARE(w->Key(7)->pos(), rest);
-    QTest::mouseClick(w->Key(35), Qt::LeftButton);
-    QTest::mouseClick(w->Key(38), Qt::LeftButton);
+    const QPoint rest = w->Key(Key::Seven)->pos();
+    QTest::mousePress(w->Key(Key::Seven), Qt::LeftButton);
+    QCOMPARE(w->Key(Key::Seven)->pos(), rest + QPoint(1, 1));  // a pressed key sinks one pixel
+    QTest::mouseRelease(w->Key(Key::Seven), Qt::LeftButton);
+    QCOMPARE(w->Key(Key::Seven)->pos(), rest);
+    QTest::mouseClick(w->Key(Key::SquareRoot), Qt::LeftButton);
+    QTest::mouseClick(w->Key(Key::Pi), Qt::LeftButton);
     QCOMPARE(w->Entry()->text(), QStringLiteral("7√ π "));
     QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Constant π =3.14159265358979 "));
     QCOMPARE(w->LowerMessageLine()->text(), QStringLiteral("Also pi "));
     // Del takes the sign before the caret, one sign however many bytes.
     Start(*w, QStringLiteral("x*π√y²"));
     w->Entry()->setCursorPosition(3);
-    QTest::mouseClick(w->Key(tarvo::kKeyDel), Qt::LeftButton);
+    QTest::mouseClick(w->Key(Key::Delete), Qt::LeftButton);
     QCOMPARE(w->Entry()->text(), QStringLiteral("x·√y²"));
     QCOMPARE(w->Entry()->cursorPosition(), 2);
     // The shifts light, show their indicator and choose the next trig key's function.
-    const struct { QList<int> shifts; QString written; } rows[] = {
-        {{}, "sin "}, {{tarvo::kKeyArc}, "Arcsin "}, {{tarvo::kKeyHyp}, "sinh "},
-        {{tarvo::kKeyArc, tarvo::kKeyHyp}, "Argsinh "}, {{tarvo::kKeyArc, tarvo::kKeyArc}, "sin "}};
+    const struct { QList<Key> shifts; QString written; } rows[] = {
+        {{}, "sin "}, {{Key::InverseShift}, "Arcsin "}, {{Key::HyperbolicShift}, "sinh "},
+        {{Key::InverseShift, Key::HyperbolicShift}, "Argsinh "}, {{Key::InverseShift, Key::InverseShift}, "sin "}};
     for (const auto& r : rows) {
       Start(*w);
-      for (int key : r.shifts) QTest::mouseClick(w->Key(key), Qt::LeftButton);
-      QCOMPARE(w->ShiftIndicatorShown(), w->Key(tarvo::kKeyArc)->Lit() || w->Key(tarvo::kKeyHyp)->Lit());
-      QTest::mouseClick(w->Key(21), Qt::LeftButton);
+      for (Key key : r.shifts) QTest::mouseClick(w->Key(key), Qt::LeftButton);
+      QCOMPARE(w->ShiftIndicatorShown(), w->Key(Key::InverseShift)->Lit() || w->Key(Key::HyperbolicShift)->Lit());
+      QTest::mouseClick(w->Key(Key::Sine), Qt::LeftButton);
       QCOMPARE(w->Entry()->text(), r.written);
-      QVERIFY(!w->Key(tarvo::kKeyArc)->Lit() && !w->Key(tarvo::kKeyHyp)->Lit() && !w->ShiftIndicatorShown());
+      QVERIFY(!w->Key(Key::InverseShift)->Lit() && !w->Key(Key::HyperbolicShift)->Lit() && !w->ShiftIndicatorShown());
     }
     // The selector turns the page; the constants' "pi constant" shows its sign.
     QTest::mouseClick(w->PageSelector(), Qt::LeftButton);
-    QVERIFY(SecondPage(*w) && !w->Key(34)->isVisible());
+    QVERIFY(SecondPage(*w) && !w->Key(Key::NaturalLogarithm)->isVisible());
     w->SetPopupMenu([](const std::vector<tarvo::MenuEntry>&) { return 16; });  // "pi constant"
     Start(*w);
-    QTest::mouseClick(w->Key(tarvo::kKeyConst), Qt::LeftButton);
+    QTest::mouseClick(w->Key(Key::Constants), Qt::LeftButton);
     QCOMPARE(w->Entry()->text(), QStringLiteral("π "));
     QCOMPARE(w->UpperMessageLine()->text(), QStringLiteral("Número π "));
     // An error colours the line red until it is edited.
@@ -243,9 +244,20 @@ class WindowTest : public QObject {
     QVERIFY(!list.isVisible());
   }
 
-  // A solver's complex roots are listed from inside the calculation, without
-  // the busy pointer; the pair is shown once, then the list is plain again.
+  // A solver's complex roots are listed as it left them once the entry is
+  // done, before its result shows, without the busy pointer; the pair is
+  // shown once, then the list is plain again. Each solver of an entry has a
+  // list of its own.
   void aSolverShowsItsRootsInTheList() {
+    QList<QStringList> lists;
+    QStringList displayed;
+    w->SetModalHook([&](QWidget* window) {
+      lists << dynamic_cast<VariableListWindow*>(window)->ShownRows(), displayed << Described(w->Display()), window->close();
+    });
+    QCOMPARE(Calculate(*w, QStringLiteral("6*7")), QStringLiteral("42"));
+    QCOMPARE(Calculate(*w, QStringLiteral("EQ2D(x^2-1)+EQ3D(x^3-4x)")), QStringLiteral("-1"));
+    QCOMPARE(lists, QList<QStringList>({{"a =  1", "b = -1"}, {"a = -2", "b =  2", "c =  0"}}));
+    QCOMPARE(displayed, QStringList({"42", "42"}));
     QList<QStringList> shown;
     bool busyWhileOpen = false;
     w->SetModalHook([&](QWidget* window) {
@@ -256,14 +268,14 @@ class WindowTest : public QObject {
     });
     QCOMPARE(Calculate(*w, QStringLiteral("EQ2D(x^2-2x+5)")), QStringLiteral("1"));
     QVERIFY(rec.texts.isEmpty());
-    QTest::mouseClick(w->Key(tarvo::kKeyVarList), Qt::LeftButton);
+    QTest::mouseClick(w->Key(Key::VariableList), Qt::LeftButton);
     QCOMPARE(shown, QList<QStringList>({{"a =  1 + i2", "b =  1 - i2"}, {"a =  1", "b =  1", "i =  2"}}));
     QVERIFY(!busyWhileOpen && QApplication::overrideCursor() == nullptr && !w->Busy());
     // Escape closes the list and drops the pair as well.
     w->SetModalHook([](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); });
     QTest::keyClick(w->Entry(), Qt::Key_Return);
     w->SetModalHook([&](QWidget* window) { shown << dynamic_cast<VariableListWindow*>(window)->ShownRows(), window->close(); });
-    QTest::mouseClick(w->Key(tarvo::kKeyVarList), Qt::LeftButton);
+    QTest::mouseClick(w->Key(Key::VariableList), Qt::LeftButton);
     QCOMPARE(shown.last(), QStringList({"a =  1", "b =  1", "i =  2"}));
   }
 
@@ -304,7 +316,7 @@ class WindowTest : public QObject {
         else QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(10, 10));
       });
       if (r.choice < 0) QTest::keyClick(w->Entry(), Qt::Key_F1);
-      else QTest::mouseClick(w->Key(tarvo::kKeyHelp), Qt::LeftButton);  // returns once a box is gone
+      else QTest::mouseClick(w->Key(Key::Help), Qt::LeftButton);  // returns once a box is gone
       QCOMPARE(rec.urls, r.urls);
       QCOMPARE(rec.texts, r.texts);
       QCOMPARE(stays, r.choice == int(HelpChoice::kAbout));
@@ -338,7 +350,7 @@ class WindowTest : public QObject {
   // In the key pictures the degree and minute marks stand high, unlike the
   // comma, and a long caption is as tall as a short one of its row.
   void keyCaptionsReadAtOneToOne() {
-    const auto ink = [](int key) {  // the rows the caption's white ink spans
+    const auto ink = [](Key key) {  // the rows the caption's white ink spans
       const QImage image = tarvo::ui::KeyPicture(key, false, 1.0).toImage();
       int top = image.height(), bottom = -1;
       for (int y = 3; y < image.height() - 4; ++y)
@@ -347,14 +359,20 @@ class WindowTest : public QObject {
             top = std::min(top, y), bottom = std::max(bottom, y);
       return std::pair{top, bottom};
     };
-    for (const int mark : {30, 31, 32}) QVERIFY2(ink(mark).second < ink(42).first, qPrintable(QString::number(mark)));
-    const struct { int longer, shorter; } rows[] = {{63, 64}, {65, 23}, {79, 77}, {83, 80}, {43, 69}};
+    for (const Key mark : {Key::DegreeMark, Key::MinuteMark, Key::SecondMark})
+      QVERIFY2(ink(mark).second < ink(Key::Comma).first, tarvo::KeyRow(mark).caption.data());
+    const struct { Key longer, shorter; } rows[] = {{Key::Cosecant, Key::Secant},
+                                                    {Key::Cotangent, Key::Tangent},
+                                                    {Key::FractionFormat, Key::FixedFormat},
+                                                    {Key::DateFormat, Key::SexagesimalFormat},
+                                                    {Key::Random, Key::RatioInterval}};
     for (const auto& r : rows) {
       const auto [longTop, longBottom] = ink(r.longer);
       const auto [shortTop, shortBottom] = ink(r.shorter);
       QVERIFY2(std::abs((longBottom - longTop) - (shortBottom - shortTop)) <= 1,
-               qPrintable(QStringLiteral("%1: %2 rows, %3: %4").arg(r.longer).arg(longBottom - longTop)
-                              .arg(r.shorter).arg(shortBottom - shortTop)));
+               qPrintable(QStringLiteral("%1: %2 rows, %3: %4").arg(tarvo::KeyRow(r.longer).caption.data())
+                              .arg(longBottom - longTop).arg(tarvo::KeyRow(r.shorter).caption.data())
+                              .arg(shortBottom - shortTop)));
     }
   }
 

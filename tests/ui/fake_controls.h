@@ -23,18 +23,18 @@ class FakeControls : public MainControls {
   void SetEntryColor(Rgb c) override { color = c; }
   void FocusEntry() override { ++focusCalls; }
   void SetUpperMessage(const std::string& text) override { upper = text; }
-  void SetLowerMessage(const std::string&) override {}
+  void SetLowerMessage(const std::string& text) override { lower = text; }
   void ClearDisplay() override { display.clear(); }
   void DrawResultText(const std::string& text) override { display = text; }
   void Beep() override {}
   void SetClipboardText(const std::string& text) override { clipboard = text; }
   void SetBusy(bool on) override { busy.push_back(on); }
-  void SetKeyLit(int key, bool on) override {
+  void SetKeyLit(Key key, bool on) override {
     if (on) lit.insert(key);
     else lit.erase(key);
   }
-  void MoveKey(int key, int left, int top) override { place[key] = {left, top}; }
-  void SetKeyVisible(int, bool) override {}
+  void MoveKey(Key key, int left, int top) override { place[key] = {left, top}; }
+  void SetKeyVisible(Key key, bool on) override { visible[key] = on; }
   void SetShiftIndicatorVisible(bool on) override { shiftIndicator = on; }
   void SetPagePicture(int) override {}
   void SetPageSelectorPressed(bool) override {}
@@ -47,7 +47,9 @@ class FakeControls : public MainControls {
     answers.pop_front();
     return a;
   }
-  void ShowVariableListWindow() override { opened.push_back(onTop ? "list on top" : "list"); }
+  void ShowVariableListWindow(const std::optional<VariableListShow>&) override {
+    opened.push_back(onTop ? "list on top" : "list");
+  }
   void ShowAboutBox() override { opened.push_back(onTop ? "about on top" : "about"); }
   std::string ProgramDirectory() const override { return "/opt/tarvo/bin"; }
   bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
@@ -60,12 +62,13 @@ class FakeControls : public MainControls {
     opened.push_back("! " + title + ": " + text);
   }
 
-  std::string entry, upper, display, clipboard;
+  std::string entry, upper, lower, display, clipboard;
   int caret = 0, selected = 0, focusCalls = 0;
   Rgb color = kBlack;
   std::vector<bool> busy;
-  std::set<int> lit;
-  std::map<int, std::pair<int, int>> place;
+  std::set<Key> lit;
+  std::map<Key, std::pair<int, int>> place;
+  std::map<Key, bool> visible;
   bool shiftIndicator = false, onTop = false, desktopAccepts = true;
   std::vector<MenuEntry> menu;  // the last pop-up menu
   std::deque<int> answers;      // what the next pop-up menus return

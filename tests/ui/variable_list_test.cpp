@@ -46,8 +46,8 @@ TEST(VariableList, Rows) {
     engine.ComplexMarker = r.marker;
     Define(engine, r.values);
     engine.VariableStore['q' - 'a'] = 9;  // a value without its flag is not listed
-    EXPECT_EQ(VariableListRows(engine, kListOpen), r.rows) << r.marker << " " << r.rows.size();
-    EXPECT_TRUE(VariableListRows(engine, 0).empty());
+    EXPECT_EQ(VariableListRows(VariablesShown(engine), kListOpen), r.rows) << r.marker << " " << r.rows.size();
+    EXPECT_TRUE(VariableListRows(VariablesShown(engine), 0).empty());
   }
 }
 
@@ -88,9 +88,9 @@ TEST(VariableListWindow, ButtonsCopyClearAndClose) {
     list.ReleaseButton(b);
     EXPECT_EQ(c.look[b], std::make_pair(Rgb{0, 0, 192}, std::make_pair(left, 8)));
   }
-  for (int key : {13, int{'X'}, 112}) list.WindowKeyDown(key);
+  for (KeyCode key : {KeyCode::kOther, KeyCode::kF1, KeyCode::kControl}) list.WindowKeyDown(key);
   EXPECT_EQ(c.closes, 0);
-  list.WindowKeyDown(27);
+  list.WindowKeyDown(KeyCode::kEscape);
   list.ClickExit();
   EXPECT_EQ(c.closes, 2);
   list.WindowActivated();

@@ -5,13 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <new>
+#include <optional>
 #include <set>
 #include <vector>
 #include <string>
 #include <string_view>
 
+#include "core/state_files.h"
+#include "engine/bytes.h"
 #include "engine/errors.h"
 #include "engine/state.h"
 #include "tests/ui/fake_controls.h"
@@ -23,17 +28,26 @@ namespace {
 
 // A fresh window after its start, and a user at it.
 struct Window {
-  // `savedAngleFactor`: what the variable files held for the angle unit.
-  explicit Window(double savedAngleFactor = 0) {
-    engine.VariableStore[kStoreAngleFactor] = savedAngleFactor;
-    logic.StartSession("");
+  // `savedAngleFactor`: what the variable files held for the angle unit
+  // (none: there are no files).
+  explicit Window(std::optional<double> savedAngleFactor = std::nullopt) {
+    std::string dir;
+    if (savedAngleFactor) {
+      char folder[] = "/tmp/tarvo-window-XXXXXX";
+      dir = mkdtemp(folder);
+      SavedState saved;
+      saved.angleFactor = *savedAngleFactor;
+      EXPECT_TRUE(SaveStateFiles(dir, saved).ok);
+    }
+    logic.StartSession(dir);
+    if (!dir.empty()) std::filesystem::remove_all(dir);
   }
 
-  // Steps separated by blanks: kN clicks key N, t<text> types it ("_" for a
-  // blank), E is Enter, U D L the arrows, ^ Ctrl alone, F1, mN answers the
+  // Steps separated by blanks: k<caption> clicks the key of that caption
+  // ("_" for a blank), t<text> types the text (the same), E is Enter, U D L the arrows, ^ Ctrl alone, F1, mN answers the
   // next pop-up menu with entry N, cN puts the caret at N, sN selects N
   // characters from the caret, P clicks the pin, yN clicks the history
-  // review picture at height N.
+  // review picture at height N, M presses the mouse in the entry line.
   void Do(std::string_view steps) {
     while (!steps.empty()) {
       const size_t end = std::min(steps.find(' '), steps.size());
@@ -41,18 +55,19 @@ struct Window {
       steps.remove_prefix(std::min(end + 1, steps.size()));
       const int n = step.size() > 1 && std::isdigit(static_cast<unsigned char>(step[1])) ? std::stoi(step.substr(1)) : 0;
       switch (step[0]) {
-        case 'k': logic.ClickKey(n); break;
+        case 'k': logic.ClickKey(Captioned(step.substr(1))); break;
         case 'm': c.answers.push_back(n); break;
         case 'c': c.SetSelection(n, 0); break;
         case 's': c.selected = n; break;
         case 'y': logic.ReviewHistory(n); break;
         case 'P': logic.ToggleAlwaysOnTop(); break;
-        case 'E': logic.EntryKeyPress(13); break;
-        case 'U': logic.EntryKeyDown(38, 0); break;
-        case 'D': logic.EntryKeyDown(40, 0); break;
-        case 'L': logic.EntryKeyDown(37, 0); break;
-        case '^': logic.EntryKeyDown(17, 2); break;
-        case 'F': logic.EntryKeyDown(112, 0); break;
+        case 'M': logic.EntryLineMouseDown(); break;
+        case 'E': logic.EntryKeyPress(kEnterCharacter); break;
+        case 'U': logic.EntryKeyDown(KeyCode::kUp, 0); break;
+        case 'D': logic.EntryKeyDown(KeyCode::kDown, 0); break;
+        case 'L': logic.EntryKeyDown(KeyCode::kLeft, 0); break;
+        case '^': logic.EntryKeyDown(KeyCode::kControl, kCtrlHeld); break;
+        case 'F': logic.EntryKeyDown(KeyCode::kF1, 0); break;
         case 't':
           for (char ch : step.substr(1)) Type(ch == '_' ? ' ' : ch);
           break;
@@ -71,9 +86,18 @@ struct Window {
   // The entry line with "|" at the caret.
   std::string Line() const { return c.entry.substr(0, static_cast<size_t>(c.caret)) + "|" + c.entry.substr(static_cast<size_t>(c.caret)); }
 
+  // The key whose picture shows `caption` ("_" for a blank).
+  static Key Captioned(std::string caption) {
+    std::replace(caption.begin(), caption.end(), '_', ' ');
+    for (const KeyDef& row : KeyTable())
+      if (row.caption == caption) return row.key;
+    ADD_FAILURE() << "no key " << caption;
+    return Key::AllClear;
+  }
+
   test::FakeControls c;
-  Engine engine;
-  CalculatorLogic logic{c, engine};
+  CalculatorLogic logic{c};
+  Engine& engine = logic.Calc().GetEngine();
 };
 
 constexpr Rgb k_ = kBlack;
@@ -81,41 +105,51 @@ constexpr Rgb kR = kErrorRed;
 constexpr Rgb kG = kNoticeGreen;
 
 TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
-  struct Row { const char* steps; const char* line; const char* display; const char* upper; Rgb color; };
+  struct Row {
+    const char *steps, *line, *display, *upper;
+    Rgb color;
+    const char* lower = "";  // the lower message line
+  };
   const Row rows[] = {
       // The processing cycle.
       {"t2+3 E", "2+3|", " 5", "", k_},
       {"t2*3 E", "2\xB7" "3|", " 6", "", k_},
       {"t1;5:", "1.50|", " 0", " Normal output format", k_},  // ":" and ";" are 0 and the point
-      {"tx=4 E k14 tx*2 E", "x\xB7" "2|", " 8", "", k_},
+      {"tx=4 E kAC tx*2 E", "x\xB7" "2|", " 8", "", k_},
       {"tx=4 E tx", "x=4x|", " 4", "", k_},  // a letter after a result adds to the line
       {"t1/0 E", "1/0|", " 0", "Error: Division by zero ", kR},
       {"t7 E t1/0 E t+", "1/0+|", " 7", "Error: Division by zero ", k_},  // editing ends the red
+      {"k√ t16/0 E", "\xC1 16/0|", " 0", "Error: Division by zero ", kR},  // over a key's help
+      {"ta=b=c E", "a=b=c|", " 0", "Internal error ", kR},  // "b=c" is no assignment but an operator
       {"ts2x2(x+y=1,_2x+2y=2) E", "s2x2(x+y=1, 2x+2y=2)|", " 0", "Not found solutions / Infinite solutions ", kG},
       {"t___ E", "   |", " 0", "", k_},  // a blank entry only beeps
       // Completion with the last answer, and continuing from a result.
-      {"t16 E k35 E", "\xC1 16|", " 4", "", k_},
+      {"t16 E k√ E", "\xC1 16|", " 4", "", k_},
       {"t-2 E t+1 E", "(-2)+1|", " -1", "", k_},
       {"t2+3 E t+1 E", "5+1|", " 6", "", k_},
-      {"t2+3 E t%", "5%|", " 5", "Last answer ", k_},
-      {"t2+3 E k19 k2 E", "5 + 2|", " 7", "", k_},
+      {"t2+3 E t%", "5%|", " 5", "Last answer ", k_, " "},
+      {"t2+3 E k+ k2 E", "5 + 2|", " 7", "", k_},
       {"t2+3 E t7", "7|", " 5", "", k_},
       {"t2+3 E L t+", "2+3+|", " 5", "", k_},         // an arrow ends the result state
       {"t2+3 E c1 t-", "2-|+3", " 5", "", k_},         // so does a caret away from the end
+      {"t2+3 E M t+", "2+3+|", " 5", "", k_},          // and a click in the line
+      {"t2 E kx³ E", "2\xB3|", " 8", "", k_},            // the cube and reciprocal keys too
+      {"t4 E kx⁻¹ E", "4\xD3|", " .25", "", k_},
       {"teq2d(x^2-1) E t+", "eq2d(x^2-1)+|", " 1", "", k_},  // equation results do not continue
-      {"t-2.5 E k14 k47", "(-2.5)|", " -2.5", "Last answer ", k_},
+      {"t-2.5 E kAC kANS", "(-2.5)|", " -2.5", "Last answer ", k_, " "},
       // Editing at the caret.
-      {"t12 c1 k19", "1 + |2", " 0", " Normal output format", k_},
-      {"t1_ k19", "1 + |", " 0", " Normal output format", k_},  // no second blank
-      {"t_ k19", " + |", " 0", " Normal output format", k_},
-      {"t2+3 E k30", "5\xB0|", " 5", "Arc degrees input ", k_},  // a postfix key continues too
+      {"t12 c1 k+", "1 + |2", " 0", " Normal output format", k_},
+      {"t1_ k+", "1 + |", " 0", " Normal output format", k_},  // no second blank
+      {"t_ k+", " + |", " 0", " Normal output format", k_},
+      // A postfix key continues too.
+      {"t2+3 E k°", "5\xB0|", " 5", "Arc degrees input ", k_, "Example:  12\xBA 34' 56\" "},
       {"te E", "e|", " 2.71828182845905", "", k_},
-      {"t123 c1 s1 k19", "1 + |3", " 0", " Normal output format", k_},
-      {"t123 k13", "12|", " 0", " Normal output format", k_},
-      {"t123 c1 k13", "|23", " 0", " Normal output format", k_},
-      {"t123 c0 s2 k13", "|3", " 0", " Normal output format", k_},
-      {"t12 k14", "|", " 0", "", k_},
-      {"k12", "E|", " 0", "Scientific notation input. ", k_},
+      {"t123 c1 s1 k+", "1 + |3", " 0", " Normal output format", k_},
+      {"t123 kDEL", "12|", " 0", " Normal output format", k_},
+      {"t123 c1 kDEL", "|23", " 0", " Normal output format", k_},
+      {"t123 c0 s2 kDEL", "|3", " 0", " Normal output format", k_},
+      {"t12 kAC", "|", " 0", "", k_},
+      {"kEXP", "E|", " 0", "Scientific notation input. ", k_, "Example:  5000 = 5E3,  0.007 = 7E-3 "},
       // The history: Up older, Down newer, stopping at the ends; a line not
       // yet executed is kept before the review leaves it.
       {"t1 E t2 E t3 E U U", "1|", " 3", "", k_},
@@ -125,55 +159,58 @@ TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
       {"t1 E t1 E t2 E U U", "0|", " 2", "", k_},  // a repeat is kept once
       {"t1 E t2+ U D", "2+|", " 1", "", k_},
       {"t1 E t2 E t3 E y13 y14", "3|", " 3", "", k_},
-      {"t1 E t2 E k14 U", "1|", " 2", "", k_},
+      {"t1 E t2 E kAC U", "1|", " 2", "", k_},
       {"U", "0|", " 0", " Normal output format", k_},  // the start's 0 is the first entry
       // The shifts and the trigonometric keys.
-      {"k21", "sin |", " 0", "Trigonometric function sin ", k_},
-      {"k87 k21", "Arcsin |", " 0", "Inverse trigonometric function arcsin ", k_},
-      {"k88 k63", "cosech |", " 0", "Hyperbolic function cosech ", k_},
-      {"k87 k88 k23", "Argtanh |", " 0", "Inverse hyperbolic function argtanh ", k_},
-      {"k87 k21 k21", "Arcsin sin |", " 0", "Trigonometric function sin ", k_},
-      {"k87", "|", " 0", " Inverse trigonometric function for Arcsin, Arccos and Arctan", k_},
-      {"k88", "|", " 0", " Hyperbolic function for sinh, cosh and tanh", k_},
-      {"k87 k88", "|", " 0", " Inverse hyperbolic function for Argsinh, Argcosh and Argtanh", k_},
-      {"k88 k87 k87", "|", " 0", " Hyperbolic function for sinh, cosh and tanh", k_},
-      {"k87 k88 k88", "|", " 0", " Inverse trigonometric function for Arcsin, Arccos and Arctan", k_},
-      {"k87 k87", "|", " 0", "", k_},
-      {"k87 k13 k21", "sin |", " 0", "Trigonometric function sin ", k_},
+      {"ksin", "sin |", " 0", "Trigonometric function sin ", k_, " "},
+      {"kARC ksin", "Arcsin |", " 0", "Inverse trigonometric function arcsin ", k_, " "},
+      {"kHYP kcosec", "cosech |", " 0", "Hyperbolic function cosech ", k_, " "},
+      {"kARC kHYP ktan", "Argtanh |", " 0", "Inverse hyperbolic function argtanh ", k_, " "},
+      {"kARC ksin ksin", "Arcsin sin |", " 0", "Trigonometric function sin ", k_, " "},
+      {"kARC", "|", " 0", " Inverse trigonometric function for Arcsin, Arccos and Arctan", k_},
+      {"kHYP", "|", " 0", " Hyperbolic function for sinh, cosh and tanh", k_},
+      {"kARC kHYP", "|", " 0", " Inverse hyperbolic function for Argsinh, Argcosh and Argtanh", k_},
+      {"kHYP kARC kARC", "|", " 0", " Hyperbolic function for sinh, cosh and tanh", k_},
+      {"kARC kHYP kHYP", "|", " 0", " Inverse trigonometric function for Arcsin, Arccos and Arctan", k_},
+      {"kARC kARC", "|", " 0", "", k_},
+      {"kARC kDEL ksin", "sin |", " 0", "Trigonometric function sin ", k_, " "},
       // Angle units.
       {"tsin(30) E", "sin(30)|", " .5", "", k_},
-      {"k85 tcos(0) E", "cos(0)|", " 1", "", k_},
-      {"k86 tsin(100) E", "sin(100)|", " 1", "", k_},
-      {"k85", "|", " 0", "Angular unit is radian: 1 right angle = \xCB/2 rad ", k_},
+      {"kRAD tcos(0) E", "cos(0)|", " 1", "", k_},
+      {"kGRA tsin(100) E", "sin(100)|", " 1", "", k_},
+      {"kRAD", "|", " 0", "Angular unit is radian: 1 right angle = \xCB/2 rad ", k_, " "},
       // Output formats: toggles, the FIX and SCI menus, and new answers in
       // the format in force.
-      {"t0.75 E k79", "0.75|", " 3/4", " Fractions / \xCB fractions / rationalized roots output format", k_},
-      {"t0.75 E k79 k79", "0.75|", " .75", " Normal output format", k_},
-      {"t0.75 E k79 t0.5 E", "0.5|", " 1/2", "", k_},
-      {"t255 E k82", "255|", " &h FF", " Hexadecimal (base 16) output format", k_},
-      {"t255 E k82 k81", "255|", " &b 11111111", " Binary (base 2) output format", k_},
-      {"t1E20 E k82", "1E20|", " 1E+20", " Normal output format", k_},  // beyond hexadecimal
-      {"t5 E k82 t1E20 E t7 E", "7|", " 7", "", k_},                    // and it stays off
-      {"t1.5 E k80", "1.5|", " 1\xB0 30' 0\"", " Sexagesimal output format: Degrees, minutes and seconds of arc", k_},
-      {"t2 E m2 k77", "2|", " 2.00", " Output format with 2 decimals", k_},
-      {"t2 E m1 k77", "2|", " 2.0", " Output format with 1 decimal", k_},
-      {"t2 E m2 k77 t1/3 E", "1/3|", " 0.33", "", k_},
-      {"t2 E m2 k77 m11 k77", "2|", " 2", " Normal output format", k_},
-      {"t2 E m2 k77 k77", "2|", " 2.00", " Output format with 2 decimals", k_},  // closed: drawn again
-      {"t2 E k77", "2|", " 2", " Normal output format", k_},
-      {"t0.5 E k79 k77", "0.5|", " 1/2", " Fractions / \xCB fractions / rationalized roots output format", k_},
-      {"t1234 E m2 k78", "1234|", " 1.23E3", " Scientific notation output with 3 digits", k_},
-      {"t1234 E m0 k78", "1234|", " 1E3", " Scientific notation output with 1 digit", k_},
-      {"t2 E m2 k78 m13 k78", "2|", " 2", " Normal output format", k_},
-      {"t2 E m2 k77 k76", "2|", " 2", " Normal output format", k_},
-      {"t2 E m12 k78", "2|", " 2", " Normal output format", k_},  // the separator is no choice
+      {"t0.75 E kFRAC", "0.75|", " 3/4", " Fractions / \xCB fractions / rationalized roots output format", k_},
+      {"t0.75 E kFRAC kFRAC", "0.75|", " .75", " Normal output format", k_},
+      {"t0.75 E kFRAC t0.5 E", "0.5|", " 1/2", "", k_},
+      {"t255 E kHEX", "255|", " &h FF", " Hexadecimal (base 16) output format", k_},
+      {"t255 E kHEX kBIN", "255|", " &b 11111111", " Binary (base 2) output format", k_},
+      {"t1E20 E kHEX", "1E20|", " 1E+20", " Normal output format", k_},  // beyond hexadecimal
+      {"t5 E kHEX t1E20 E t7 E", "7|", " 7", "", k_},                    // and it stays off
+      {"t2454171.5 E kDATE", "2454171.5|", " Monday, March 12th, 2007", " Date output format for a given Julian day", k_,
+       " Example: JULD(3, 12, 2007) = 2454171.5 = Monday, March 12th, 2007"},
+      {"t2454171.5 E kDATE m2 kFIX", "2454171.5|", " 2454171.50", " Output format with 2 decimals", k_},
+      {"t1.5 E kDMS", "1.5|", " 1\xB0 30' 0\"", " Sexagesimal output format: Degrees, minutes and seconds of arc", k_},
+      {"t2 E m2 kFIX", "2|", " 2.00", " Output format with 2 decimals", k_},
+      {"t2 E m1 kFIX", "2|", " 2.0", " Output format with 1 decimal", k_},
+      {"t2 E m2 kFIX t1/3 E", "1/3|", " 0.33", "", k_},
+      {"t2 E m2 kFIX m11 kFIX", "2|", " 2", " Normal output format", k_},
+      {"t2 E m2 kFIX kFIX", "2|", " 2.00", " Output format with 2 decimals", k_},  // closed: drawn again
+      {"t2 E kFIX", "2|", " 2", " Normal output format", k_},
+      {"t0.5 E kFRAC kFIX", "0.5|", " 1/2", " Fractions / \xCB fractions / rationalized roots output format", k_},
+      {"t1234 E m2 kSCI", "1234|", " 1.23E3", " Scientific notation output with 3 digits", k_},
+      {"t1234 E m0 kSCI", "1234|", " 1E3", " Scientific notation output with 1 digit", k_},
+      {"t2 E m2 kSCI m13 kSCI", "2|", " 2", " Normal output format", k_},
+      {"t2 E m2 kFIX kNOR", "2|", " 2", " Normal output format", k_},
+      {"t2 E m12 kSCI", "2|", " 2", " Normal output format", k_},  // the separator is no choice
       // The constants menu and the clear-variables key.
-      {"m16 k89", "\xCB |", " 0", "N\xFAmero \xCB ", k_},
-      {"m17 k89", "2.7182818284590452|", " 0", "e constant ", k_},
-      {"t2 E m0 k89", "299792458|", " 2", "Speed of light in vacuum = 299792458 [ m / s ] ", k_},
-      {"k89", "|", " 0", " Normal output format", k_},
-      {"tx=4 E k90 k14 tx E", "x|", " 0", "", k_},  // x is gone
-      {"k90", "|", " 0", " Variables were cleared", k_},
+      {"m16 kCONST", "\xCB |", " 0", "N\xFAmero \xCB ", k_, " "},
+      {"m17 kCONST", "2.7182818284590452|", " 0", "e constant ", k_, " "},
+      {"t2 E m0 kCONST", "299792458|", " 2", "Speed of light in vacuum = 299792458 [ m / s ] ", k_, " "},
+      {"kCONST", "|", " 0", " Normal output format", k_},
+      {"tx=4 E kCLR_VAR kAC tx E", "x|", " 0", "", k_},  // x is gone
+      {"kCLR_VAR", "|", " 0", " Variables were cleared", k_},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.steps);
@@ -182,6 +219,7 @@ TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
     EXPECT_EQ(w.Line(), r.line);
     EXPECT_EQ(w.c.display, r.display);
     EXPECT_EQ(w.c.upper, r.upper);
+    EXPECT_EQ(w.c.lower, r.lower);
     EXPECT_EQ(w.c.color, r.color);
   }
 }
@@ -189,45 +227,45 @@ TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
 // What the scripts leave on the keypad: the lit output and angle keys, the
 // shift keys' look, the page, the pin, the windows and pages opened.
 TEST(WindowLogic, ScriptsLeaveTheKeypadAndDesktop) {
-  const KeyDef& arc = KeyTable()[kKeyArc];
+  const KeyDef& arc = KeyRow(Key::InverseShift);
   struct Row {
     const char* steps;
-    std::set<int> lit;
+    std::set<Key> lit;
     bool shiftIndicator, onTop;
     std::vector<std::string> opened;
     std::pair<int, int> arcPlace;
   };
   const std::pair<int, int> rest{arc.left, arc.top}, held{arc.left + 1, arc.top + 1};
   const Row rows[] = {
-      {"", {kKeyNor, kKeyDeg}, false, false, {}, rest},
-      {"k85", {kKeyNor, kKeyRad}, false, false, {}, rest},
-      {"k86 k84", {kKeyNor, kKeyDeg}, false, false, {}, rest},
-      {"k82", {kKeyHex, kKeyDeg}, false, false, {}, rest},
-      {"m3 k77", {kKeyFix, kKeyDeg}, false, false, {}, rest},
-      {"m3 k77 t2 E", {kKeyFix, kKeyDeg}, false, false, {}, rest},
-      {"m3 k78 k76", {kKeyNor, kKeyDeg}, false, false, {}, rest},
-      {"k83 k83", {kKeyNor, kKeyDeg}, false, false, {}, rest},
-      {"k87", {kKeyNor, kKeyDeg, kKeyArc}, true, false, {}, held},
-      {"k88", {kKeyNor, kKeyDeg, kKeyHyp}, true, false, {}, rest},
-      {"k87 k21", {kKeyNor, kKeyDeg}, false, false, {}, rest},
-      {"k87 k1", {kKeyNor, kKeyDeg}, false, false, {}, rest},
-      {"k87 k87", {kKeyNor, kKeyDeg}, false, false, {}, rest},
-      {"k87 ^", {kKeyNor, kKeyDeg, kKeyArc}, true, false, {}, held},
-      {"P", {kKeyNor, kKeyDeg}, false, true, {}, rest},
-      {"P P", {kKeyNor, kKeyDeg}, false, false, {}, rest},
-      {"k87 P", {kKeyNor, kKeyDeg}, false, true, {}, rest},
+      {"", {Key::NormalFormat, Key::Degrees}, false, false, {}, rest},
+      {"kRAD", {Key::NormalFormat, Key::Radians}, false, false, {}, rest},
+      {"kGRA kDEG", {Key::NormalFormat, Key::Degrees}, false, false, {}, rest},
+      {"kHEX", {Key::HexadecimalFormat, Key::Degrees}, false, false, {}, rest},
+      {"m3 kFIX", {Key::FixedFormat, Key::Degrees}, false, false, {}, rest},
+      {"m3 kFIX t2 E", {Key::FixedFormat, Key::Degrees}, false, false, {}, rest},
+      {"m3 kSCI kNOR", {Key::NormalFormat, Key::Degrees}, false, false, {}, rest},
+      {"kDATE kDATE", {Key::NormalFormat, Key::Degrees}, false, false, {}, rest},
+      {"kARC", {Key::NormalFormat, Key::Degrees, Key::InverseShift}, true, false, {}, held},
+      {"kHYP", {Key::NormalFormat, Key::Degrees, Key::HyperbolicShift}, true, false, {}, rest},
+      {"kARC ksin", {Key::NormalFormat, Key::Degrees}, false, false, {}, rest},
+      {"kARC k1", {Key::NormalFormat, Key::Degrees}, false, false, {}, rest},
+      {"kARC kARC", {Key::NormalFormat, Key::Degrees}, false, false, {}, rest},
+      {"kARC ^", {Key::NormalFormat, Key::Degrees, Key::InverseShift}, true, false, {}, held},
+      {"P", {Key::NormalFormat, Key::Degrees}, false, true, {}, rest},
+      {"P P", {Key::NormalFormat, Key::Degrees}, false, false, {}, rest},
+      {"kARC P", {Key::NormalFormat, Key::Degrees}, false, true, {}, rest},
       // Modal windows open below no window kept on top, which comes back.
-      {"k91", {kKeyNor, kKeyDeg}, false, false, {"list"}, rest},
-      {"P k91", {kKeyNor, kKeyDeg}, false, true, {"list"}, rest},
-      {"P m3 k92", {kKeyNor, kKeyDeg}, false, true, {"about"}, rest},
-      {"m1 k92", {kKeyNor, kKeyDeg}, false, false, {"https://tarvo.example.org/"}, rest},
-      {"m2 k92", {kKeyNor, kKeyDeg}, false, false, {"https://tarvo.example.org/donate"}, rest},
-      {"k92", {kKeyNor, kKeyDeg}, false, false, {}, rest},
+      {"kVAR_LIST", {Key::NormalFormat, Key::Degrees}, false, false, {"list"}, rest},
+      {"P kVAR_LIST", {Key::NormalFormat, Key::Degrees}, false, true, {"list"}, rest},
+      {"P m3 kHELP", {Key::NormalFormat, Key::Degrees}, false, true, {"about"}, rest},
+      {"m1 kHELP", {Key::NormalFormat, Key::Degrees}, false, false, {"https://tarvo.example.org/"}, rest},
+      {"m2 kHELP", {Key::NormalFormat, Key::Degrees}, false, false, {"https://tarvo.example.org/donate"}, rest},
+      {"kHELP", {Key::NormalFormat, Key::Degrees}, false, false, {}, rest},
       // The manual, from the menu or F1: the pin stays down, the viewer
       // being a window of its own.
-      {"P F1", {kKeyNor, kKeyDeg}, false, false,
+      {"P F1", {Key::NormalFormat, Key::Degrees}, false, false,
        {"! Error: Can't find/open file /opt/tarvo/bin/Manual_Tarvo.pdf"}, rest},
-      {"m0 k92", {kKeyNor, kKeyDeg}, false, false,
+      {"m0 kHELP", {Key::NormalFormat, Key::Degrees}, false, false,
        {"! Error: Can't find/open file /opt/tarvo/bin/Manual_Tarvo.pdf"}, rest},
   };
   for (const Row& r : rows) {
@@ -238,8 +276,28 @@ TEST(WindowLogic, ScriptsLeaveTheKeypadAndDesktop) {
     EXPECT_EQ(w.c.shiftIndicator, r.shiftIndicator);
     EXPECT_EQ(w.c.onTop, r.onTop);
     EXPECT_EQ(w.c.opened, r.opened);
-    EXPECT_EQ(w.c.place[kKeyArc], r.arcPlace);
+    EXPECT_EQ(w.c.place[Key::InverseShift], r.arcPlace);
   }
+}
+
+// Each page shows one key at each of the keypad's places, the eighteen it
+// shares with the other page included; no two keys share a caption, by
+// which a screen reader names them.
+TEST(WindowLogic, EachPageShowsOneKeyAtEachPlace) {
+  Window w;
+  std::set<std::pair<int, int>> places;
+  for (const auto& [key, place] : w.c.place) places.insert(place);
+  EXPECT_EQ(places.size(), static_cast<size_t>(kKeyCount - 18));
+  for (const int page : {1, 2}) {
+    std::map<std::pair<int, int>, int> shown;
+    for (const auto& [key, visible] : w.c.visible)
+      if (visible) ++shown[w.c.place[key]];
+    EXPECT_EQ(shown.size(), places.size()) << "page " << page;
+    for (const auto& [place, keys] : shown) EXPECT_EQ(keys, 1) << "page " << page << " at " << place.first << "," << place.second;
+    w.logic.TurnKeypadPage();
+  }
+  std::set<std::string_view> captions;
+  for (const KeyDef& row : KeyTable()) EXPECT_TRUE(captions.insert(row.caption).second) << row.caption;
 }
 
 TEST(WindowLogic, AManualTheDesktopCannotOpenIsNamed) {
@@ -253,16 +311,16 @@ TEST(WindowLogic, AManualTheDesktopCannotOpenIsNamed) {
 }
 
 TEST(WindowLogic, MenusCheckTheFormatInForce) {
-  struct Row { const char* steps; int menuKey; std::vector<int> checked; };
+  struct Row { const char* steps; Key menuKey; std::vector<int> checked; };
   const Row rows[] = {
-      {"", kKeyFix, {11}},          // Normal
-      {"m4 k77", kKeyFix, {4}},
-      {"m4 k77", kKeySci, {}},
-      {"m4 k78", kKeySci, {4}},     // 5 digits
-      {"m4 k78 m4 k77", kKeySci, {}},
-      {"m4 k78 k76", kKeySci, {13}},
-      {"k79", kKeyFix, {}},         // a toggle format checks nothing
-      {"k79 k79", kKeyFix, {11}},
+      {"", Key::FixedFormat, {11}},          // Normal
+      {"m4 kFIX", Key::FixedFormat, {4}},
+      {"m4 kFIX", Key::ScientificFormat, {}},
+      {"m4 kSCI", Key::ScientificFormat, {4}},     // 5 digits
+      {"m4 kSCI m4 kFIX", Key::ScientificFormat, {}},
+      {"m4 kSCI kNOR", Key::ScientificFormat, {13}},
+      {"kFRAC", Key::FixedFormat, {}},         // a toggle format checks nothing
+      {"kFRAC kFRAC", Key::FixedFormat, {11}},
   };
   for (const Row& r : rows) {
     Window w;
@@ -271,15 +329,15 @@ TEST(WindowLogic, MenusCheckTheFormatInForce) {
     std::vector<int> checked;
     for (size_t i = 0; i < w.c.menu.size(); ++i)
       if (w.c.menu[i].checked) checked.push_back(static_cast<int>(i));
-    EXPECT_EQ(checked, r.checked) << r.steps << " then " << r.menuKey;
+    EXPECT_EQ(checked, r.checked) << r.steps << " then " << KeyRow(r.menuKey).caption;
   }
   Window w;
-  w.Do("k77");
+  w.Do("kFIX");
   ASSERT_EQ(w.c.menu.size(), 12u);
   EXPECT_EQ(w.c.menu[0].caption + "," + w.c.menu[1].caption + "," + w.c.menu[9].caption + "," + w.c.menu[11].caption,
             "0 decimals,1 decimal,9 decimals,Normal");
   EXPECT_TRUE(w.c.menu[10].separator);
-  w.Do("k78");
+  w.Do("kSCI");
   ASSERT_EQ(w.c.menu.size(), 14u);
   EXPECT_EQ(w.c.menu[0].caption + "," + w.c.menu[11].caption, "1 digit,12 digits");
 }
@@ -287,17 +345,17 @@ TEST(WindowLogic, MenusCheckTheFormatInForce) {
 // A saved factor near a unit's picks it; one that matches none is kept as
 // the engine had it, with no angle key lit.
 TEST(WindowLogic, SavedAngleFactorChoosesTheUnit) {
-  struct Row { double saved; double factor; std::set<int> lit; };
+  struct Row { double saved; double factor; std::set<Key> lit; };
   const double deg = 180 / std::acos(-1.0), gra = 200 / std::acos(-1.0);
-  const Row rows[] = {{0, deg, {kKeyDeg}},         {deg, deg, {kKeyDeg}}, {deg + 0.09, deg, {kKeyDeg}},
-                      {1, 1, {kKeyRad}},           {gra - 0.09, gra, {kKeyGra}}, {gra + 0.11, 1, {}},
+  const Row rows[] = {{0, deg, {Key::Degrees}},         {deg, deg, {Key::Degrees}}, {deg + 0.09, deg, {Key::Degrees}},
+                      {1, 1, {Key::Radians}},           {gra - 0.09, gra, {Key::Gradients}}, {gra + 0.11, 1, {}},
                       {2.5, 1, {}}};
   for (const Row& r : rows) {
     Window w(r.saved);
     EXPECT_DOUBLE_EQ(w.engine.AngleFactor, r.factor) << r.saved;
-    std::set<int> lit;
-    for (int k : {kKeyDeg, kKeyRad, kKeyGra}) lit.insert(w.c.lit.count(k) ? k : 0);
-    lit.erase(0);
+    std::set<Key> lit;
+    for (Key k : {Key::Degrees, Key::Radians, Key::Gradients})
+      if (w.c.lit.count(k)) lit.insert(k);
     EXPECT_EQ(lit, r.lit) << r.saved;
   }
 }
@@ -305,7 +363,7 @@ TEST(WindowLogic, SavedAngleFactorChoosesTheUnit) {
 TEST(WindowLogic, EveryConstantReadsBackAsItsValue) {
   for (const Constant& k : kConstants) {
     Window w;
-    w.Do("m" + std::to_string(k.index - 1) + " k89 E");
+    w.Do("m" + std::to_string(k.index - 1) + " kCONST E");
     ASSERT_EQ(w.engine.ErrorCode, ErrorNumber::kNone) << k.index << " " << w.c.upper;
     EXPECT_DOUBLE_EQ(w.engine.LastAnswer, k.index == kPiConstant ? w.engine.Pi : std::stod(std::string(k.text)))
         << k.index;
@@ -316,22 +374,40 @@ TEST(WindowLogic, ResultsGoToTheClipboardAndTheBusyPointer) {
   Window w;
   w.Do("t2+3 E");
   EXPECT_EQ(w.c.clipboard, " 5");
-  EXPECT_EQ(w.c.busy, (std::vector<bool>{true, false, true, false}));  // the start's 0, then 2+3
-  w.Do("k14 t2-2 E k14 tx=7 E");  // zero and assignments leave the clipboard alone
+  EXPECT_EQ(w.c.busy, (std::vector<bool>{true, false}));  // while 2+3 calculates
+  w.Do("kAC t2-2 E kAC tx=7 E");  // zero and assignments leave the clipboard alone
   EXPECT_EQ(w.c.clipboard, " 5");
-  w.Do("k14 t0-7 E");
+  w.Do("kAC t0-7 E");
   EXPECT_EQ(w.c.clipboard, "-7");  // no blank before the minus sign
 }
 
 // After a result the operator and postfix keys go on from the answer
-// (· ^ - / + ⁻¹ ° ' " % ! ² ³ ⁿ√ \ // mod); every other key starts anew,
-// and ANS writes the answer alone.
-TEST(WindowLogic, OperatorKeysGoOnFromTheAnswer) {
-  const std::set<int> goOn = {15, 16, 17, 18, 19, 26, 30, 31, 32, 37, 41, 44, 45, 51, 52, 53, 54};
-  for (int k = 1; k <= kKeyCount; ++k) {
+// (· ^ - / + ⁻¹ ° ' " % ! ² ³ ⁿ√ \ // mod), and so do their signs typed
+// ("*" and "º" type "·" and "°"), but for the n-th root's; every other key
+// and character starts anew, and ANS writes the answer alone.
+TEST(WindowLogic, OperatorKeysAndTheirSignsGoOnFromTheAnswer) {
+  const std::set<Key> goOn = {Key::Multiply,      Key::Power,         Key::Minus,      Key::Divide,     Key::Plus,
+                              Key::Reciprocal,    Key::DegreeMark,    Key::MinuteMark, Key::SecondMark, Key::Percent,
+                              Key::Factorial,     Key::Square,        Key::Cube,       Key::NthRoot,    Key::IntegerDivide,
+                              Key::ReciprocalSum, Key::Modulo};
+  const std::string_view typedGoOn = "\xB7+-/\\^!%\xB2\xB3\xD3\xB0'\"*\xBA";
+  const auto wentOn = [](const Window& w) { return w.c.entry.rfind("13", 0) == 0 && w.c.entry != "13"; };
+  for (const KeyDef& row : KeyTable()) {
     Window w;
-    w.Do("t6+7 E k" + std::to_string(k));
-    EXPECT_EQ(w.c.entry.rfind("13", 0) == 0 && w.c.entry != "13", goOn.count(k) == 1) << k << ": " << w.c.entry;
+    w.Do("t6+7 E");
+    w.logic.ClickKey(row.key);
+    EXPECT_EQ(wentOn(w), goOn.count(row.key) == 1) << row.caption << ": " << w.c.entry;
+    const std::string sign = Trim(row.text);
+    if (goOn.count(row.key) == 1 && row.key != Key::NthRoot && sign.size() == 1) {
+      EXPECT_NE(typedGoOn.find(sign[0]), std::string_view::npos) << row.caption << "'s sign typed goes on as it does";
+    }
+  }
+  for (int c = 1; c < 256; ++c) {
+    if (c == kEnterCharacter || c == kEscapeCharacter) continue;
+    Window w;
+    w.Do("t6+7 E");
+    w.Type(static_cast<char>(c));
+    EXPECT_EQ(wentOn(w), typedGoOn.find(static_cast<char>(c)) != std::string_view::npos) << c << ": " << w.c.entry;
   }
   Window w;  // a fresh session defines e and nothing else
   for (size_t i = 0; i < 26; ++i) EXPECT_EQ(w.engine.DefinedFlag[i] != kUndefined, i == 'e' - 'a') << i;
@@ -340,11 +416,12 @@ TEST(WindowLogic, OperatorKeysGoOnFromTheAnswer) {
 // An output key hands the focus back to the line, so that typing goes on
 // there after a click; NOR alone leaves it where it is.
 TEST(WindowLogic, OutputKeysButNormalHandTheFocusBack) {
-  for (int k = kKeyNor; k <= kKeyDate; ++k) {
+  for (const KeyDef& row : KeyTable()) {
+    if (row.role != KeyRole::kOutput) continue;
     Window w;
     const int before = w.c.focusCalls;
-    w.logic.ClickKey(k);
-    EXPECT_EQ(w.c.focusCalls - before, k == kKeyNor ? 0 : 1) << k;
+    w.logic.ClickKey(row.key);
+    EXPECT_EQ(w.c.focusCalls - before, row.key == Key::NormalFormat ? 0 : 1) << row.caption;
   }
 }
 
@@ -371,7 +448,7 @@ TEST(WindowLogic, EntriesOverTheLengthLimitAreRefusedBeforeAnyWork) {
   EXPECT_EQ(w.logic.History().Last(), 2) << "only the start's 0 and the longest kept";
   EXPECT_EQ(w.engine.LastAnswer, (kMaxEntryLength + 1) / 2);
   w.c.SetEntryText(longest);  // a key that would make the line too long writes nothing
-  w.Do("c" + std::to_string(kMaxEntryLength) + " L k21");
+  w.Do("c" + std::to_string(kMaxEntryLength) + " L ksin");
   EXPECT_EQ(w.c.entry, longest);
   EXPECT_EQ(w.c.upper, "Error: Entry too long ");
 }
@@ -388,8 +465,8 @@ TEST(WindowLogic, AnEntryOutOfMemoryEndsInAnErrorAndTheSessionGoesOn) {
     }
     bool fail = false;
   } c;
-  Engine engine;
-  CalculatorLogic logic(c, engine);
+  CalculatorLogic logic(c);
+  Engine& engine = logic.Calc().GetEngine();
   logic.StartSession("");
   for (const char* entry : {"6*7", "x=2+3", "ans+1"}) {
     c.fail = entry[0] == 'x';

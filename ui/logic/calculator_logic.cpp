@@ -5,6 +5,7 @@
 
 #include "engine/bytes.h"
 #include "engine/errors.h"
+#include "output/draw.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/menus.h"
 #include "core/processing_cycle.h"
@@ -12,53 +13,47 @@
 namespace tarvo {
 namespace {
 
-// Characters that continue a calculation from its result when typed first.
-constexpr std::string_view kContinueChars = "\xB7+-/\\^!%\xB2\xB3\xD3\xB0'\"";
-
-// Key codes and the shift state of the window's key events.
-constexpr int kEnter = 13;
-constexpr int kLeft = 37;
-constexpr int kUp = 38;
-constexpr int kRight = 39;
-constexpr int kDown = 40;
-constexpr int kShiftCtrl = 2;  // the Ctrl key alone among the shift keys
-constexpr int kControlKey = 17;
-constexpr int kEscape = 27;
-constexpr int kF1 = 112;
 // The review picture's upper half (y up to this) goes to older entries.
 constexpr int kReviewOlderHeight = 13;
-
-const KeyDef& Key(int key) { return KeyTable()[static_cast<size_t>(key)]; }
 
 }  // namespace
 
 FileResult CalculatorLogic::StartSession(const std::string& stateDir, const LockWait& wait) {
   shifts_.Clear();
-  const SessionStart start = session_.Start(engine_, stateDir, wait);
+  // The variables and the tape are read as one step, which no save of
+  // another session comes between.
+  std::optional<StateFolderLock> lock;
+  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) return lock->Result();
+  const SessionStart start = calculator_.Start(stateDir, wait);
   if (start.files.busy) return start.files;
-  for (int k = 1; k <= kKeyCount; ++k) {
-    c_.MoveKey(k, Key(k).left, Key(k).top);
-    c_.SetKeyVisible(k, true);
+  stateDir_ = stateDir;
+  const FileResult tapeRead = tape_.Load(stateDir, wait);
+  for (const KeyDef& row : KeyTable()) {
+    c_.MoveKey(row.key, row.left, row.top);
+    c_.SetKeyVisible(row.key, true);
   }
   if (start.angleUnit) LightAngleUnitKey(*start.angleUnit);
   c_.SetUpperMessage("");
   c_.SetLowerMessage("");
-  c_.SetKeyLit(kKeyNor, true);
-  history_ = EntryHistory();
+  c_.SetKeyLit(Key::NormalFormat, true);
   pin_.Set(false);  // leaves the window off the top-most band
   keypadPage_ = 1;
   TurnKeypadPage();  // shows the first page
-  c_.SetEntryText("0");
-  ProcessEntry();
-  Session::BeginEntries(engine_);
-  // The display keeps showing the 0 (a cleared display at start would read
-  // as a fault).
+  // The display shows the start's 0 (a cleared display at start would read
+  // as a fault); the entry line stays empty.
+  c_.SetEntryColor(kBlack);
+  ShowAnswer(format_.ShowAnswer(start.firstAnswer.normalText));
   c_.SetEntryText("");
+  if (!tapeRead.ok) c_.SetUpperMessage("The tape could not be read: " + tapeRead.reason + " ");
   return start.files;
 }
 
 SaveResult CalculatorLogic::EndSession(const std::string& stateDir, const LockWait& wait) {
-  return session_.End(engine_, stateDir, wait);
+  std::optional<StateFolderLock> lock;  // one step, as at the start
+  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) return lock->Result();
+  const SaveResult variables = calculator_.End(stateDir, wait);
+  const SaveResult tape = tape_.Save(stateDir, wait);
+  return variables.ok ? tape : variables;
 }
 
 void CalculatorLogic::ShowError() {
@@ -79,7 +74,9 @@ void CalculatorLogic::ShowAnswer(const AnswerView& view) {
 
 void CalculatorLogic::ProcessEntry() {
   CycleHooks hooks;
-  hooks.entryRead = [this](const std::string& entry, bool completed) {
+  std::string read;  // the entry as the cycle read it
+  hooks.entryRead = [this, &read](const std::string& entry, bool completed) {
+    read = entry;
     c_.SetEntryColor(kBlack);
     if (!completed) {
       history_.Record(entry);  // the line still holds it, blanks around
@@ -93,13 +90,18 @@ void CalculatorLogic::ProcessEntry() {
   // Running out of memory while the answer is drawn ends the entry like an
   // error in the calculation does.
   try {
-    const CycleResult r = ProcessEntryLine(engine_, c_.EntryText(), hooks);
+    const CycleResult r = calculator_.Calculate(c_.EntryText(), hooks);
+    // What the engine asked for while it calculated, before the result
+    // shows: the beep of closed brackets, then a list of roots per solver.
+    if (r.requests.beep) c_.Beep();
+    for (const VariableListShow& shown : r.requests.variableLists) ShowVariableList(shown);
     switch (r.outcome) {
       case CycleResult::Outcome::kBlank:
         c_.Beep();
         return;
       case CycleResult::Outcome::kError:
         ShowError();
+        RecordOnTape(read, nullptr);
         return;
       case CycleResult::Outcome::kAnswer:
         break;
@@ -108,11 +110,43 @@ void CalculatorLogic::ProcessEntry() {
     // before a minus sign; an assignment's answer is not copied.
     const double x = engine_.LastAnswer;
     if (!r.normalText.empty() && x != 0) c_.SetClipboardText(x < 0 ? r.normalText.substr(1) : r.normalText);
-    ShowAnswer(format_.ShowAnswer(r.normalText));
+    const AnswerView view = format_.ShowAnswer(r.normalText);
+    ShowAnswer(view);
+    RecordOnTape(read, &view);
   } catch (const std::bad_alloc&) {
     Fail(engine_, ErrorNumber::kTooComplex);
     ShowError();
+    RecordOnTape(read, nullptr);
   }
+}
+
+void CalculatorLogic::RecordOnTape(const std::string& entry, const AnswerView* answer) {
+  if (entry.empty()) return;  // refused before it was read
+  TapeRow row;
+  row.time = TapeTimeNow();
+  row.entry = entry;
+  if (answer != nullptr) {
+    row.shown = PlainResultText(answer->text);
+  } else {
+    row.kind = IsNotice(engine_.ErrorCode) ? TapeRow::Kind::kNotice : TapeRow::Kind::kError;
+    row.shown = std::string(ErrorMessage(engine_.ErrorCode));
+  }
+  tape_.Add(std::move(row));
+  c_.TapeRowAdded();
+}
+
+void CalculatorLogic::PutEntryBack(const std::string& entry) {
+  if (history_.AtNewest()) RecordInHistory();  // what was typed stays one Up away
+  resultShown_ = false;
+  c_.SetEntryText(entry);
+  c_.SetSelection(static_cast<int>(entry.size()), 0);
+  c_.FocusEntry();
+}
+
+void CalculatorLogic::ClearTape() {
+  tape_.Clear(TapeTimeNow());
+  const SaveResult r = tape_.Save(stateDir_, [](const LockWaitTurn&) { return false; });
+  if (!r.ok && !r.busy) c_.SetUpperMessage("The tape's file could not be emptied: " + r.reason + " ");
 }
 
 void CalculatorLogic::ExecuteKey() {
@@ -192,13 +226,13 @@ void CalculatorLogic::EntryLineChanged() {
 }
 
 int CalculatorLogic::EntryLineKeyPress(int c) {
-  if (c == kEnter) {
+  if (c == kEnterCharacter) {
     ExecuteKey();
     return 0;
   }
   c = TypedCharacter(c);
   if (c_.SelectionStart() != static_cast<int>(c_.EntryText().size())) resultShown_ = false;
-  if (resultShown_ && c > 0 && c < 256 && kContinueChars.find(static_cast<char>(c)) != std::string_view::npos) {
+  if (resultShown_ && TypedCharacterContinues(c)) {
     resultShown_ = false;
     ClearEntryKey();
     LastAnswerKey();
@@ -207,16 +241,16 @@ int CalculatorLogic::EntryLineKeyPress(int c) {
   return c;
 }
 
-void CalculatorLogic::EntryLineKeyDown(int keyCode) {
-  switch (keyCode) {
-    case kLeft:
-    case kRight:
+void CalculatorLogic::EntryLineKeyDown(KeyCode key) {
+  switch (key) {
+    case KeyCode::kLeft:
+    case KeyCode::kRight:
       resultShown_ = false;
       break;
-    case kUp:
+    case KeyCode::kUp:
       ReviewHistory(kReviewOlderHeight);
       break;
-    case kDown:
+    case KeyCode::kDown:
       ReviewHistory(kReviewOlderHeight + 1);
       break;
     default:
@@ -228,35 +262,26 @@ void CalculatorLogic::EntryLineKeyDown(int keyCode) {
 // the entry line's shortcuts (select all, copy, paste, undo...) and must
 // leave the page alone. The window reports the Ctrl key when it is let go
 // with nothing pressed in between.
-void CalculatorLogic::WindowKeyDown(int keyCode, int shift) {
-  if (keyCode == kF1) help_.OpenManual();
-  if (keyCode == kControlKey && shift == kShiftCtrl) TurnKeypadPage();
+void CalculatorLogic::WindowKeyDown(KeyCode key, int shift) {
+  if (key == KeyCode::kF1) help_.OpenManual();
+  if (key == KeyCode::kControl && shift == kCtrlHeld) TurnKeypadPage();
 }
 
 int CalculatorLogic::WindowKeyPress(int c) {
-  if (c == kEscape) {
+  if (c == kEscapeCharacter) {
     c_.CloseWindow();
     return 0;
   }
-  // ":" and ";" are the keys after "9" on the keypad: 0 and the point.
-  if (c >= '1' && c <= ';') {
-    ClickKey(c - '0');
-    return 0;
-  }
-  if (c == '0') {
-    ClickKey(10);
-    return 0;
-  }
-  if (c == '.') {
-    ClickKey(11);
+  if (const std::optional<Key> key = DigitKeyTyped(c)) {
+    ClickKey(*key);
     return 0;
   }
   return c;
 }
 
-void CalculatorLogic::EntryKeyDown(int keyCode, int shift) {
-  WindowKeyDown(keyCode, shift);
-  EntryLineKeyDown(keyCode);
+void CalculatorLogic::EntryKeyDown(KeyCode key, int shift) {
+  WindowKeyDown(key, shift);
+  EntryLineKeyDown(key);
   RestShiftKeys();
 }
 

@@ -1,40 +1,46 @@
-// What the main window does, without a widget. It joins the parts that each
-// do one job (the processing cycle, the history, the output format, the
-// shifts, the pin and help actions, the keypad table) to the keys and the
-// controls of one window, which it drives through MainControls.
+// What the main window does, without a widget. It joins the calculator both
+// front ends share (engine, session, output format, history) and the parts
+// that each do one window job (the shifts, the pin and help actions, the
+// keypad table) to the keys and the controls of one window, which it drives
+// through MainControls.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "core/calculator.h"
+#include "core/tape.h"
 #include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/help_actions.h"
-#include "core/entry_history.h"
-#include "core/output_format.h"
-#include "core/session.h"
+#include "ui/logic/key_codes.h"
+#include "ui/logic/keypad.h"
 #include "ui/logic/shift_state.h"
 
 namespace tarvo {
 
 class CalculatorLogic {
  public:
-  CalculatorLogic(MainControls& controls, Engine& engine)
-      : c_(controls), engine_(engine), format_(engine), pin_(controls, shifts_), help_(controls, pin_) {}
+  explicit CalculatorLogic(MainControls& controls) : c_(controls), pin_(controls, shifts_), help_(controls, pin_) {}
 
-  // Start of a run: the session's presets and files, the keypad, then one
-  // calculation of "0". End of a run: the save (see Session). Where `wait`
-  // gives up the wait for another session's lock, nothing starts or is
-  // saved and the result says `busy`: the window tries again later.
+  // Start of a run: the calculator's start (see Calculator::Start) and the
+  // tape, read as one step, the keypad, and the start's "0" on the display;
+  // a tape that could not be read whole is named on the message line. End
+  // of a run: the variables' save and the tape's, as one step; the result
+  // names the first that failed. Where `wait` gives up the wait for another
+  // session's lock, nothing starts or is saved and the result says `busy`:
+  // the window tries again later.
   FileResult StartSession(const std::string& stateDir, const LockWait& wait = {});
   SaveResult EndSession(const std::string& stateDir, const LockWait& wait = {});
 
   // A keypad key clicked (or its keyboard binding), pressed and let go.
-  void ClickKey(int key);
-  void HoldKey(int key);
-  void ReleaseKey(int key);
-  // Keys pressed in the entry line: the window sees them first. The result
-  // of EntryKeyPress is the character the line receives (0: none).
-  void EntryKeyDown(int keyCode, int shift);
+  void ClickKey(Key key);
+  void HoldKey(Key key);
+  void ReleaseKey(Key key);
+  // Keys pressed in the entry line: the window sees them first. `shift`
+  // holds the kShiftHeld, kCtrlHeld and kAltHeld bits. The result of
+  // EntryKeyPress is the character the line receives (0: none).
+  void EntryKeyDown(KeyCode key, int shift);
   int EntryKeyPress(int c);
   void EntryLineMouseDown() { resultShown_ = false; }
   // The line's text changed: an error's colour goes.
@@ -54,11 +60,26 @@ class CalculatorLogic {
     RestShiftKeys();  // the pin clears a pending shift, so its key must not look held
   }
   void VariableListKey();
+  // The variable list over the window, as `shown` (a solver's roots) or the
+  // variables as they stand; the pin drops while it is open.
+  void ShowVariableList(const std::optional<VariableListShow>& shown);
 
-  // The execute key: the processing cycle on the entry line.
+  // The execute key: the processing cycle on the entry line, its entry and
+  // result (or message) a new row of the tape.
   void ExecuteKey();
 
+  // The tape window opens or closes (its key, the help menu's entry).
+  void ToggleTape() { help_.ToggleTape(); }
+  // A row of the tape chosen: its entry replaces the line, as the history
+  // review's do.
+  void PutEntryBack(const std::string& entry);
+  // Empties the tape, and its file at once where no other session holds the
+  // state folder (else the save at the end does).
+  void ClearTape();
+  const Tape& GetTape() const { return tape_; }
+
   const EntryHistory& History() const { return history_; }
+  Calculator& Calc() { return calculator_; }
   int KeypadPage() const { return keypadPage_; }
 
  private:
@@ -70,31 +91,38 @@ class CalculatorLogic {
   void ClearEntryKey();
   void LastAnswerKey();
   void RecordInHistory();
-  void OutputKey(int key);
-  void AngleUnitKey(int key);
+  // A row of the tape: the entry the cycle read, and the answer shown or,
+  // without one, the engine's error.
+  void RecordOnTape(const std::string& entry, const AnswerView* answer);
+  void OutputKey(Key key);
+  void AngleUnitKey(Key key);
   void ShiftKey(bool arc);
   void ConstantsKey();
   void ClearVariablesKey();
   void HelpKey();
+  void LightOneKeyOf(KeyRole role, Key lit);
   void LightOutputKey(std::int32_t mode);
   void LightAngleUnitKey(AngleUnit unit);
   // The shift keys back at rest, the indicator hidden, once no shift is
   // pending: run after every action that may clear a shift.
   void RestShiftKeys();
-  void WindowKeyDown(int keyCode, int shift);
+  void WindowKeyDown(KeyCode key, int shift);
   int WindowKeyPress(int c);
   int EntryLineKeyPress(int c);
-  void EntryLineKeyDown(int keyCode);
+  void EntryLineKeyDown(KeyCode key);
 
   MainControls& c_;
-  Engine& engine_;
-  Session session_;
-  EntryHistory history_;
-  OutputFormat format_;
+  Calculator calculator_;
+  // The calculator's parts this logic works with.
+  Engine& engine_ = calculator_.GetEngine();
+  EntryHistory& history_ = calculator_.History();
+  OutputFormat& format_ = calculator_.Format();
   ShiftState shifts_;
   AlwaysOnTopPin pin_;
   HelpActions help_;
   int keypadPage_ = 0;
+  Tape tape_;
+  std::string stateDir_;  // as the session started
   // A result is on show: a typed operator continues from it, anything else
   // starts a new entry.
   bool resultShown_ = false;

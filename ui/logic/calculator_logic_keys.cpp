@@ -9,37 +9,34 @@
 namespace tarvo {
 namespace {
 
-bool IsKey(int key) { return key >= 1 && key <= kKeyCount; }
-
-const KeyDef& Key(int key) { return KeyTable()[static_cast<size_t>(key)]; }
-
 // The output key that shows a format, and the key of an angle unit.
-int OutputKeyOf(std::int32_t mode) {
+Key OutputKeyOf(std::int32_t mode) {
   switch (mode) {
-    case OUT_FIX: return kKeyFix;
-    case OUT_SCI: return kKeySci;
-    case OUT_FRAC: return kKeyFrac;
-    case OUT_DMS: return kKeyDms;
-    case OUT_BIN: return kKeyBin;
-    case OUT_HEX: return kKeyHex;
-    case OUT_DATE: return kKeyDate;
-    default: return kKeyNor;
+    case OUT_FIX: return Key::FixedFormat;
+    case OUT_SCI: return Key::ScientificFormat;
+    case OUT_FRAC: return Key::FractionFormat;
+    case OUT_DMS: return Key::SexagesimalFormat;
+    case OUT_BIN: return Key::BinaryFormat;
+    case OUT_HEX: return Key::HexadecimalFormat;
+    case OUT_DATE: return Key::DateFormat;
+    default: return Key::NormalFormat;
   }
 }
 
-int AngleUnitKeyOf(AngleUnit unit) {
+Key AngleUnitKeyOf(AngleUnit unit) {
   switch (unit) {
-    case AngleUnit::kRadian: return kKeyRad;
-    case AngleUnit::kGradient: return kKeyGra;
-    default: return kKeyDeg;
+    case AngleUnit::kRadian: return Key::Radians;
+    case AngleUnit::kGradient: return Key::Gradients;
+    default: return Key::Degrees;
   }
 }
 
 }  // namespace
 
-void CalculatorLogic::ClickKey(int key) {
+void CalculatorLogic::ClickKey(Key key) {
   if (!IsKey(key)) return;
-  if (IsContinuingKey(key)) {
+  const KeyDef& row = KeyRow(key);
+  if (row.fromResult != FromResult::kStartsAnew) {
     if (c_.SelectionStart() != static_cast<int>(c_.EntryText().size())) resultShown_ = false;
     if (resultShown_) {
       resultShown_ = false;
@@ -47,15 +44,14 @@ void CalculatorLogic::ClickKey(int key) {
       LastAnswerKey();
     }
   }
-  const KeyDef& def = Key(key);
-  switch (RoleOfKey(key)) {
-    case KeyRole::kText: InsertAtCaret(std::string(def.tag), def.help); break;
+  switch (row.role) {
+    case KeyRole::kText: InsertAtCaret(std::string(row.text), row.help); break;
     case KeyRole::kDel: DeleteKey(); break;
     case KeyRole::kAc: ClearEntryKey(); break;
     case KeyRole::kAns: LastAnswerKey(); break;
     case KeyRole::kTrig:
       // The text depends on the shifts, which writing it clears.
-      InsertAtCaret(shifts_.TrigonometricText(def.tag), shifts_.TrigonometricHelp(def.tag));
+      InsertAtCaret(shifts_.TrigonometricText(row.text), shifts_.TrigonometricHelp(row.text));
       break;
     case KeyRole::kExe: ExecuteKey(); break;
     case KeyRole::kOutput: OutputKey(key); break;
@@ -66,10 +62,9 @@ void CalculatorLogic::ClickKey(int key) {
     case KeyRole::kClearVars: ClearVariablesKey(); break;
     case KeyRole::kVarList: VariableListKey(); break;
     case KeyRole::kHelp: HelpKey(); break;
-    case KeyRole::kNone: break;
   }
   // Keys that edit the line start a new entry after a result.
-  switch (RoleOfKey(key)) {
+  switch (row.role) {
     case KeyRole::kText:
     case KeyRole::kDel:
     case KeyRole::kAc:
@@ -80,54 +75,56 @@ void CalculatorLogic::ClickKey(int key) {
   RestShiftKeys();
 }
 
-void CalculatorLogic::HoldKey(int key) {
-  if (IsKey(key)) c_.MoveKey(key, Key(key).left + 1, Key(key).top + 1);
+void CalculatorLogic::HoldKey(Key key) {
+  if (IsKey(key)) c_.MoveKey(key, KeyRow(key).left + 1, KeyRow(key).top + 1);
 }
 
-void CalculatorLogic::ReleaseKey(int key) {
-  if (IsKey(key)) c_.MoveKey(key, Key(key).left, Key(key).top);
+void CalculatorLogic::ReleaseKey(Key key) {
+  if (IsKey(key)) c_.MoveKey(key, KeyRow(key).left, KeyRow(key).top);
 }
 
-void CalculatorLogic::OutputKey(int key) {
+void CalculatorLogic::OutputKey(Key key) {
   // Every output key but NOR hands the focus back to the entry line before
   // it opens a menu or switches a format.
-  if (key != kKeyNor) c_.FocusEntry();
+  if (key != Key::NormalFormat) c_.FocusEntry();
   shifts_.Clear();
   std::optional<AnswerView> view;
   switch (key) {
-    case kKeyNor: view = format_.Normal(); break;
-    case kKeyFix: view = format_.ChooseFromFixedMenu(c_.PopupMenu(format_.FixedMenu())); break;
-    case kKeySci: view = format_.ChooseFromScientificMenu(c_.PopupMenu(format_.ScientificMenu())); break;
-    case kKeyFrac: view = format_.Toggle(OUT_FRAC); break;
-    case kKeyDms: view = format_.Toggle(OUT_DMS); break;
-    case kKeyBin: view = format_.Toggle(OUT_BIN); break;
-    case kKeyHex: view = format_.Toggle(OUT_HEX); break;
+    case Key::NormalFormat: view = format_.Normal(); break;
+    case Key::FixedFormat: view = format_.ChooseFromFixedMenu(c_.PopupMenu(format_.FixedMenu())); break;
+    case Key::ScientificFormat: view = format_.ChooseFromScientificMenu(c_.PopupMenu(format_.ScientificMenu())); break;
+    case Key::FractionFormat: view = format_.Toggle(OUT_FRAC); break;
+    case Key::SexagesimalFormat: view = format_.Toggle(OUT_DMS); break;
+    case Key::BinaryFormat: view = format_.Toggle(OUT_BIN); break;
+    case Key::HexadecimalFormat: view = format_.Toggle(OUT_HEX); break;
     default: view = format_.Toggle(OUT_DATE); break;
   }
   if (view) ShowAnswer(*view);
 }
 
-void CalculatorLogic::LightOutputKey(std::int32_t mode) {
-  const int lit = OutputKeyOf(mode);
-  for (int k = kKeyNor; k <= kKeyDate; ++k) c_.SetKeyLit(k, k == lit);
+// Lights `lit` and puts out the other keys of its role.
+void CalculatorLogic::LightOneKeyOf(KeyRole role, Key lit) {
+  for (const KeyDef& row : KeyTable())
+    if (row.role == role) c_.SetKeyLit(row.key, row.key == lit);
 }
 
-void CalculatorLogic::AngleUnitKey(int key) {
-  const AngleUnit unit = key == kKeyRad ? AngleUnit::kRadian : key == kKeyGra ? AngleUnit::kGradient : AngleUnit::kDegree;
+void CalculatorLogic::LightOutputKey(std::int32_t mode) { LightOneKeyOf(KeyRole::kOutput, OutputKeyOf(mode)); }
+
+void CalculatorLogic::AngleUnitKey(Key key) {
+  const AngleUnit unit =
+      key == Key::Radians ? AngleUnit::kRadian : key == Key::Gradients ? AngleUnit::kGradient : AngleUnit::kDegree;
   LightAngleUnitKey(unit);
-  InsertAtCaret("", SetAngleUnit(engine_, unit));
+  InsertAtCaret("", calculator_.SetAngleUnit(unit));
 }
 
-void CalculatorLogic::LightAngleUnitKey(AngleUnit unit) {
-  const int lit = AngleUnitKeyOf(unit);
-  for (int k = kKeyDeg; k <= kKeyGra; ++k) c_.SetKeyLit(k, k == lit);
-}
+void CalculatorLogic::LightAngleUnitKey(AngleUnit unit) { LightOneKeyOf(KeyRole::kAngleUnit, AngleUnitKeyOf(unit)); }
 
 void CalculatorLogic::TurnKeypadPage() {
   keypadPage_ = keypadPage_ != 0 ? 0 : 1;
   c_.SetPagePicture(keypadPage_);
-  for (int k : kFirstPageKeys) c_.SetKeyVisible(k, keypadPage_ == 0);
-  for (int k : kSecondPageKeys) c_.SetKeyVisible(k, keypadPage_ == 1);
+  const KeyPage shown = keypadPage_ == 0 ? KeyPage::kFirst : KeyPage::kSecond;
+  for (const KeyDef& row : KeyTable())
+    if (row.page != KeyPage::kBoth) c_.SetKeyVisible(row.key, row.page == shown);
 }
 
 void CalculatorLogic::PressPageSelector() {
@@ -140,24 +137,21 @@ void CalculatorLogic::ReleasePageSelector() { c_.SetPageSelectorPressed(false); 
 
 void CalculatorLogic::ShiftKey(bool arc) {
   bool& shift = arc ? shifts_.arc : shifts_.hyp;
-  const int key = arc ? kKeyArc : kKeyHyp;
+  const KeyDef& row = KeyRow(arc ? Key::InverseShift : Key::HyperbolicShift);
   shift = !shift;
   // A pending shift shows as its key held down and lit.
-  c_.MoveKey(key, Key(key).left + (shift ? 1 : 0), Key(key).top + (shift ? 1 : 0));
-  c_.SetKeyLit(key, shift);
+  c_.MoveKey(row.key, row.left + (shift ? 1 : 0), row.top + (shift ? 1 : 0));
+  c_.SetKeyLit(row.key, shift);
   c_.SetUpperMessage(std::string(shifts_.Message()));
   c_.SetLowerMessage("");
   c_.SetShiftIndicatorVisible(shifts_.Pending());
 }
 
 void CalculatorLogic::RestShiftKeys() {
-  if (!shifts_.arc) {
-    c_.MoveKey(kKeyArc, Key(kKeyArc).left, Key(kKeyArc).top);
-    c_.SetKeyLit(kKeyArc, false);
-  }
-  if (!shifts_.hyp) {
-    c_.MoveKey(kKeyHyp, Key(kKeyHyp).left, Key(kKeyHyp).top);
-    c_.SetKeyLit(kKeyHyp, false);
+  for (const auto& [pending, key] : {std::pair{shifts_.arc, Key::InverseShift}, {shifts_.hyp, Key::HyperbolicShift}}) {
+    if (pending) continue;
+    ReleaseKey(key);
+    c_.SetKeyLit(key, false);
   }
   if (!shifts_.Pending()) c_.SetShiftIndicatorVisible(false);
 }
@@ -180,10 +174,12 @@ void CalculatorLogic::ClearVariablesKey() {
   c_.SetLowerMessage("");
 }
 
-void CalculatorLogic::VariableListKey() {
+void CalculatorLogic::VariableListKey() { ShowVariableList(std::nullopt); }
+
+void CalculatorLogic::ShowVariableList(const std::optional<VariableListShow>& shown) {
   shifts_.Clear();
   const bool pinned = pin_.Drop();
-  c_.ShowVariableListWindow();
+  c_.ShowVariableListWindow(shown);
   pin_.Set(pinned);
   c_.FocusEntry();
 }
@@ -191,7 +187,7 @@ void CalculatorLogic::VariableListKey() {
 void CalculatorLogic::HelpKey() {
   shifts_.Clear();
   c_.FocusEntry();
-  help_.Run(c_.PopupMenu(HelpMenuEntries()));
+  help_.Run(c_.PopupMenu(HelpMenuEntries(c_.TapeWindowShown())));
 }
 
 }  // namespace tarvo

@@ -5,10 +5,13 @@
 #pragma once
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/menu_entry.h"
+#include "engine/state.h"
+#include "ui/logic/keypad.h"
 
 namespace tarvo {
 
@@ -58,13 +61,13 @@ class MainControls {
   virtual void SetClipboardText(const std::string& text) = 0;
   virtual void SetBusy(bool busy) = 0;
 
-  // Key pictures: the lit or the normal picture of keypad key k.
-  virtual void SetKeyLit(int key, bool lit) = 0;
+  // Key pictures: the lit or the normal picture of a keypad key.
+  virtual void SetKeyLit(Key key, bool lit) = 0;
 
-  // The keypad: where key k sits (its resting place, or one pixel right and
+  // The keypad: where a key sits (its resting place, or one pixel right and
   // down while pressed) and whether its page shows it.
-  virtual void MoveKey(int key, int left, int top) = 0;
-  virtual void SetKeyVisible(int key, bool visible) = 0;
+  virtual void MoveKey(Key key, int left, int top) = 0;
+  virtual void SetKeyVisible(Key key, bool visible) = 0;
   // The frame around the trigonometric keys while a shift is pending.
   virtual void SetShiftIndicatorVisible(bool visible) = 0;
   // The page selector: the picture of page 0 or 1, and its pressed frame.
@@ -83,8 +86,10 @@ class MainControls {
   // front end without them (the console) keeps these defaults, under which
   // nothing opens and every hand-over to the desktop fails quietly.
   //
-  // The variable list window, modal: returns once it has been closed.
-  virtual void ShowVariableListWindow() {}
+  // The variable list window, modal: returns once it has been closed. It
+  // shows `shown` (a solver's roots) or, without it, the variables as they
+  // stand.
+  virtual void ShowVariableListWindow(const std::optional<VariableListShow>& /*shown*/) {}
   // The splash window as the About box: modal, its timer off.
   virtual void ShowAboutBox() {}
   // Where the program lies; the manual is looked for beside it first.
@@ -96,6 +101,11 @@ class MainControls {
   virtual bool OpenUrl(const std::string& /*url*/) { return false; }
   // A modal warning box.
   virtual void ShowWarning(const std::string& /*title*/, const std::string& /*text*/) {}
+  // The tape window beside this one: whether it shows; shown (taking the
+  // keyboard) or closed; told of a row the tape gained while it shows.
+  virtual bool TapeWindowShown() const { return false; }
+  virtual void ShowTapeWindow(bool /*shown*/) {}
+  virtual void TapeRowAdded() {}
 };
 
 }  // namespace tarvo

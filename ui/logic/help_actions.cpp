@@ -18,26 +18,13 @@ void ShowHelpText(MainControls& c, std::string_view help) {
   }
 }
 
-void AlwaysOnTopPin::Set(bool on) {
-  on_ = on;
-  c_.SetAlwaysOnTop(on);
-  shifts_.Clear();
-  c_.FocusEntry();
-  ShowHelpText(c_, on ? "Always visible mode enabled. This window is always on top" : "Always visible mode disabled");
-}
-
-bool AlwaysOnTopPin::Drop() {
-  const bool was = on_;
-  Set(false);
-  return was;
-}
-
 void HelpActions::Run(int choice) {
   switch (choice) {
     case static_cast<int>(HelpChoice::kManual): OpenManual(); break;
     case static_cast<int>(HelpChoice::kHomePage): OpenHomePage(); break;
     case static_cast<int>(HelpChoice::kDonate): OpenDonationPage(); break;
     case static_cast<int>(HelpChoice::kAbout): ShowAbout(); break;
+    case static_cast<int>(HelpChoice::kTape): ToggleTape(); break;
     default: break;  // closed without a choice
   }
 }

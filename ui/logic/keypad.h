@@ -1,48 +1,59 @@
 // The keypad: 92 keys on a grid of 17 columns and 5 rows, eighteen places of
-// which hold one key of each page. The table is fixed data; the window only
-// reads it.
+// which hold one key of each page. One table describes every key, one row a
+// key; every rule about keys (what a click does, the pages, the keys that go
+// on from a result, the tooltips, the shortcuts) is read from it.
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace tarvo {
 
 inline constexpr int kKeyCount = 92;
 
-// Key numbers the window logic names besides the output keys of calculator_logic.h.
-inline constexpr int kKeyDel = 13;
-inline constexpr int kKeyAc = 14;
-inline constexpr int kKeyExe = 20;
-inline constexpr int kKeyAns = 47;
-inline constexpr int kKeyNor = 76;  // the output keys, NOR to DATE
-inline constexpr int kKeyFix = 77;
-inline constexpr int kKeySci = 78;
-inline constexpr int kKeyFrac = 79;
-inline constexpr int kKeyDms = 80;
-inline constexpr int kKeyBin = 81;
-inline constexpr int kKeyHex = 82;
-inline constexpr int kKeyDate = 83;
-inline constexpr int kKeyDeg = 84;  // the angle-unit keys
-inline constexpr int kKeyRad = 85;
-inline constexpr int kKeyGra = 86;
-inline constexpr int kKeyArc = 87;
-inline constexpr int kKeyHyp = 88;
-inline constexpr int kKeyConst = 89;
-inline constexpr int kKeyClearVars = 90;
-inline constexpr int kKeyVarList = 91;
-inline constexpr int kKeyHelp = 92;
+// The keys. Their numbers are the keypad's own (1..92), the order of the
+// table and of the picture sheets; nothing else needs them.
+enum class Key {
+  One = 1, Two, Three, Four, Five, Six, Seven, Eight, Nine, Zero, Point, Exponent,
+  Delete, AllClear,
+  Multiply, Power, Minus, Divide, Plus, Execute,
+  Sine, Cosine, Tangent,
+  TenPower, Exponential, Reciprocal, AbsoluteValue, OpenBracket, CloseBracket,
+  DegreeMark, MinuteMark, SecondMark,
+  DecimalLogarithm, NaturalLogarithm, SquareRoot, CubeRoot, Percent, Pi,
+  Combinations, Permutations, Factorial, Comma, Random, Square, Cube, Assign, LastAnswer,
+  Rectangular, Polar, IntegerPart, NthRoot, IntegerDivide, ReciprocalSum, Modulo,
+  HexadecimalInput, BinaryInput, LeastCommonMultiple, GreatestCommonMeasure,
+  InverseNormal, MeanInterval, Binomial, PrimeTest,
+  Cosecant, Secant, Cotangent,
+  BaseLogarithm, NormalProbability, Determinant, RatioInterval, JulianDay,
+  System2x2, System3x3, QuadraticEquation, CubicEquation, Solve,
+  NormalFormat, FixedFormat, ScientificFormat, FractionFormat, SexagesimalFormat, BinaryFormat,
+  HexadecimalFormat, DateFormat,
+  Degrees, Radians, Gradients,
+  InverseShift, HyperbolicShift,
+  Constants, ClearVariables, VariableList, Help,
+};
+
+// A key's place in the table and in lists of all keys: 0..91.
+constexpr std::size_t IndexOf(Key key) { return static_cast<std::size_t>(key) - 1; }
+// True for the 92 keys of the keypad.
+constexpr bool IsKey(Key key) { return static_cast<int>(key) >= 1 && static_cast<int>(key) <= kKeyCount; }
+// The key of keypad number `number` (1..92), for a list of key numbers
+// given from outside (the screenshot mode's).
+std::optional<Key> KeyNumbered(int number);
 
 // What a click on a key does.
 enum class KeyRole {
-  kNone,       // no key (index 0)
-  kText,       // writes its tag with its help text
+  kText,       // writes its text with its help text
   kDel,
   kAc,
   kExe,
   kAns,
-  kTrig,       // writes the function its base name and the shifts select
-  kOutput,     // NOR .. DATE
+  kTrig,       // writes the function its text names as the shifts select it
+  kOutput,     // one of the output formats
   kAngleUnit,  // DEG, RAD, GRA
   kArc,
   kHyp,
@@ -55,12 +66,15 @@ enum class KeyRole {
 // Which page a key belongs to: both, only the first, only the second.
 enum class KeyPage { kBoth, kFirst, kSecond };
 
-struct KeyDef {
-  std::string_view tag;   // Windows-1252 bytes; empty for keys 76..92
-  int left = 0;           // resting position in window pixels
-  int top = 0;
-  KeyPage page = KeyPage::kBoth;
-  std::string_view help;  // one line, or two separated by CR LF
+// The family a key's picture belongs to: its colours and its well. A mark
+// (degree, minute, second) is a function key whose sign stands high.
+enum class KeyLook { kDigit, kEdit, kExecute, kOperator, kFunction, kMark, kMode, kShift, kUtility };
+
+// What a key does while a result is on show with the caret at the end.
+enum class FromResult {
+  kStartsAnew,         // a key that writes starts a new entry
+  kContinues,          // the last answer, then the key: so does its sign typed
+  kContinuesClicked,   // the same for a click; its sign typed starts anew
 };
 
 // How a key is reached from the keyboard, as a person reads it ("Alt+S",
@@ -75,22 +89,33 @@ struct KeyBinding {
   bool typed = false;
 };
 
+struct KeyDef {
+  Key key;
+  std::string_view caption;  // UTF-8: the sign or name its picture shows, which names the key
+  std::string_view text;     // Windows-1252 bytes it writes (a trigonometric key: its base name)
+  KeyBinding binding;
+  KeyPage page;
+  int left, top;  // resting position in window pixels
+  KeyRole role;
+  KeyLook look;
+  FromResult fromResult;
+  std::string_view help;  // one line, or two separated by CR LF
+};
+
 // The always-on-top pin's shortcut, which no keypad key has.
 inline constexpr std::string_view kPinBinding = "Alt+Shift+A";
 
-// The key table, index = key number (entry 0 is no key).
-const std::array<KeyDef, kKeyCount + 1>& KeyTable();
-KeyRole RoleOfKey(int key);
-// The binding of each key, index = key number (entry 0 is no key).
-const std::array<KeyBinding, kKeyCount + 1>& KeyBindings();
-// Operator and postfix keys continue a calculation from its result.
-bool IsContinuingKey(int key);
-
-// The keys of each page, in the order the page selector shows and hides them.
-inline constexpr std::array<int, 18> kFirstPageKeys = {15, 16, 17, 18, 24, 25, 30, 31, 32,
-                                                       33, 34, 39, 40, 48, 49, 57, 58, 67};
-inline constexpr std::array<int, 18> kSecondPageKeys = {26, 27, 37, 41, 43, 51, 52, 53, 54,
-                                                        55, 56, 59, 60, 61, 62, 66, 69, 70};
+// The table, in key order.
+const std::array<KeyDef, kKeyCount>& KeyTable();
+// The row of `key`, which must be one of the keypad's.
+const KeyDef& KeyRow(Key key);
+// Whether character `c`, typed first after a result, goes on from it: it is
+// the whole text, blanks aside, of a key that continues, sign and all.
+bool TypedCharacterContinues(int c);
+// The number block's key that typing `c` clicks, if any: a digit's or the
+// point's, and for ":" and ";", which follow "9" as the keypad's "0" and "."
+// follow its "9", those of "0" and ".".
+std::optional<Key> DigitKeyTyped(int c);
 
 // Places of the page selector and the frames painted around it and the
 // trigonometric block.

@@ -2,6 +2,7 @@
 
 #include "engine/bytes.h"
 #include "ui/logic/calculator_logic.h"
+#include "ui/logic/tape_logic.h"
 
 namespace tarvo {
 
@@ -58,11 +59,12 @@ std::vector<MenuEntry> ConstantsMenuEntries() {
   return entries;
 }
 
-std::vector<MenuEntry> HelpMenuEntries() {
+std::vector<MenuEntry> HelpMenuEntries(bool tapeShown) {
   std::vector<MenuEntry> entries;
   for (const char* caption :
        {"User's manual (PDF document)...", "Tarvo Home Page...", "Make a donation...", "About..."})
     entries.push_back({caption, false, false, false});
+  entries.push_back({"Tape\t" + std::string(kTapeBinding), tapeShown, false, true});
   return entries;
 }
 

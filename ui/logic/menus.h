@@ -38,9 +38,10 @@ std::string ConstantDescription(int index);
 // The pop-up's entries in menu order: entry k is constant k + 1.
 std::vector<MenuEntry> ConstantsMenuEntries();
 
-// The help menu, in menu order; a pop-up choice is one of these.
-enum class HelpChoice { kManual = 0, kHomePage = 1, kDonate = 2, kAbout = 3 };
-inline constexpr int kHelpEntryCount = 4;
-std::vector<MenuEntry> HelpMenuEntries();
+// The help menu, in menu order; a pop-up choice is one of these. The tape's
+// entry is checked while the tape shows.
+enum class HelpChoice { kManual = 0, kHomePage = 1, kDonate = 2, kAbout = 3, kTape = 4 };
+inline constexpr int kHelpEntryCount = 5;
+std::vector<MenuEntry> HelpMenuEntries(bool tapeShown = false);
 
 }  // namespace tarvo

@@ -17,19 +17,17 @@ int VarListButtonLeft(VarListButton b) {
 
 void VariableListLogic::FillList() {
   c_.ClearList();
-  rows_ = VariableListRows(engine_, listMode_);
+  rows_ = VariableListRows(shown_ ? *shown_ : VariablesShown(engine_), listMode_);
   for (const std::string& row : rows_) c_.AddRow(row);
   c_.SetButtonEnabled(VarListButton::kCopy, !rows_.empty());
   c_.SetButtonEnabled(VarListButton::kClear, !rows_.empty());
 }
 
-void VariableListLogic::WindowKeyDown(int keyCode) {
-  if (keyCode == kVarListKeyEscape) c_.CloseWindow();
+void VariableListLogic::WindowKeyDown(KeyCode key) {
+  if (key == KeyCode::kEscape) c_.CloseWindow();
 }
 
-// The complex pair belongs to the solver's call that opened the list; once
-// the list has been seen, a and b (or b and c) are plain numbers again.
-void VariableListLogic::EndSession() { engine_.ComplexMarker = 0; }
+void VariableListLogic::EndSession() { engine_.ForgetComplexPair(); }
 
 void VariableListLogic::ClickCopy() {
   if (rows_.empty()) return;
@@ -37,7 +35,10 @@ void VariableListLogic::ClickCopy() {
 }
 
 void VariableListLogic::ClickClear() {
-  if (listMode_ == 1) ClearVariables(engine_);
+  if (listMode_ == 1) {
+    ClearVariables(engine_);
+    shown_.reset();
+  }
   FillList();
 }
 

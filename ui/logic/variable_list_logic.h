@@ -3,11 +3,13 @@
 // tests' fake drive it through VarListControls.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/state.h"
 #include "ui/logic/controls.h"
+#include "ui/logic/key_codes.h"
 
 namespace tarvo {
 
@@ -20,8 +22,6 @@ inline constexpr int kVarListButtonTop = 8;
 inline constexpr int kVarListButtonPressedTop = 9;
 inline constexpr Rgb kVarListButtonColor{0, 0, 192};
 inline constexpr Rgb kVarListButtonPressedColor{128, 128, 255};
-
-inline constexpr int kVarListKeyEscape = 27;
 
 class VarListControls {
  public:
@@ -41,13 +41,16 @@ class VarListControls {
 class VariableListLogic {
  public:
   // `listMode` is the window logic's list mode while this list is open: rows
-  // show and Clear acts only when it is 1.
-  VariableListLogic(VarListControls& controls, Engine& engine, int listMode)
-      : c_(controls), engine_(engine), listMode_(listMode) {}
+  // show and Clear acts only when it is 1. The list shows `shown` (a
+  // solver's roots as it left them) until Clear, otherwise the variables as
+  // they stand.
+  VariableListLogic(VarListControls& controls, Engine& engine, int listMode,
+                    std::optional<VariableListShow> shown = std::nullopt)
+      : c_(controls), engine_(engine), listMode_(listMode), shown_(std::move(shown)) {}
 
   void StartSession() { FillList(); }
   void WindowActivated() { c_.SetDefaultPointer(); }
-  void WindowKeyDown(int keyCode);
+  void WindowKeyDown(KeyCode key);
   void EndSession();
 
   void ClickCopy();
@@ -64,6 +67,7 @@ class VariableListLogic {
   VarListControls& c_;
   Engine& engine_;
   int listMode_;
+  std::optional<VariableListShow> shown_;
   std::vector<std::string> rows_;
 };
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "ui/qt/display_box.h"
+#include "ui/qt/variable_list_window.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
@@ -109,6 +110,7 @@ class ReadoutAccessible : public QAccessibleWidget, public QAccessibleTextInterf
 QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (auto* picture = dynamic_cast<PictureButton*>(object)) return new PressAccessible(picture, picture->onClick);
   if (auto* label = dynamic_cast<TitleButton*>(object)) return new PressAccessible(label, label->onClick);
+  if (auto* label = dynamic_cast<TextButton*>(object)) return new PressAccessible(label, label->onClick);
   if (dynamic_cast<DisplayBox*>(object) != nullptr || dynamic_cast<MessageLine*>(object) != nullptr)
     return new ReadoutAccessible(static_cast<QWidget*>(object));
   return nullptr;

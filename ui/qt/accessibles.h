@@ -1,6 +1,7 @@
-// The calculator window as a screen reader sees it: the keys, the pin and
-// the title line's Minimize and Exit are buttons it can press; the display
-// and the message lines are status bars whose name is the text they show.
+// The calculator window as a screen reader sees it: the keys, the pin, the
+// title line's Minimize and Exit and the list windows' text buttons are
+// buttons it can press; the display and the message lines are status bars
+// whose name is the text they show.
 #pragma once
 
 #include <QAccessible>

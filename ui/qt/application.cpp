@@ -9,6 +9,7 @@
 #include <new>
 
 #include "core/state_files.h"
+#include "core/stop_signals.h"
 #include "ui/qt/main_window.h"
 
 namespace tarvo::ui {
@@ -43,11 +44,12 @@ void Application::CatchStopSignals() {
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (int sig : {SIGINT, SIGHUP, SIGTERM}) sigaction(sig, &action, nullptr);
+  for (int sig : SessionEndingSignals()) sigaction(sig, &action, nullptr);
+  IgnoreOutputSignals();
 }
 
 Application::~Application() {
-  for (int sig : {SIGINT, SIGHUP, SIGTERM}) std::signal(sig, SIG_DFL);
+  for (int sig : SessionEndingSignals()) std::signal(sig, SIG_DFL);
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {
@@ -66,16 +68,25 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void CloseOnStopSignal(MainWindow* window) {
-  if (window != nullptr && window->isVisible()) window->close();
-  else QApplication::quit();
+  if (window != nullptr && window->isVisible()) {
+    window->CloseForStopSignal();
+    return;
+  }
+  if (QWidget* question = QApplication::activeModalWidget()) question->close();
+  QApplication::quit();
 }
 
 QString StopAfterFailure(MainWindow* window, const QString& reason) {
-  const bool saved = window != nullptr && window->SaveBeforeStopping();
-  const QString text = QStringLiteral("Tarvo stops: %1. %2").arg(
-      reason, saved ? QStringLiteral("The variables were saved.") : QStringLiteral("The variables could not be saved."));
+  const QString text = QStringLiteral("Tarvo stops: %1").arg(reason);
   std::fprintf(stderr, "tarvo: %s\n", text.toLocal8Bit().constData());
-  QApplication::exit(1);
+  // A second failure on the way out ends it there.
+  static bool stopping = false;
+  if (window != nullptr && window->isVisible() && !stopping) {
+    stopping = true;
+    window->close();
+  } else {
+    QApplication::exit(1);
+  }
   return text;
 }
 

@@ -2,7 +2,8 @@
 // (memory running out outside an entry's calculation, say) reaches
 // `onUncaught` instead of aborting the program, so that the session can be
 // saved on the way out; SIGINT, SIGTERM and SIGHUP reach `onStopSignal` on
-// the event loop, where the window may save and close as usual.
+// the event loop, where the window may save and close as usual; so does
+// every other signal that would end the process (SessionEndingSignals).
 #pragma once
 
 #include <QApplication>
@@ -19,7 +20,8 @@ class Application : public QApplication {
   ~Application() override;
 
   bool notify(QObject* receiver, QEvent* event) override;
-  // (Re)takes SIGINT, SIGTERM and SIGHUP, from whatever handled them before.
+  // (Re)takes the signals that would end the process, from whatever handled
+  // them before.
   static void CatchStopSignals();
 
   std::function<void(const QString& reason)> onUncaught;
@@ -32,12 +34,13 @@ class Application : public QApplication {
 class MainWindow;
 
 // A stop signal: the window closes as its Exit does, which saves (and asks
-// where the save fails); with no window shown the program just quits.
+// where the save fails); a wait for another session's lock ends at once,
+// unsaved; with no window shown (a question at start) the program quits.
 void CloseOnStopSignal(MainWindow* window);
 
-// An exception no handler caught: the window's session is saved if it can
-// be, standard error hears why the program stops, and the event loop ends
-// with 1. Returns what it told.
+// An exception no handler caught: standard error hears why the program
+// stops, and the window closes as its Exit does, which saves; without a
+// window the event loop ends at once. Returns what it told.
 QString StopAfterFailure(MainWindow* window, const QString& reason);
 
 // The user's state folder for --user-state. Where it cannot be used (its

@@ -12,22 +12,22 @@
 namespace tarvo::ui {
 namespace {
 
-// Only the keys the window's handlers name become key codes: a printable
-// character's Qt code ("(" is 0x28) must never pass for an arrow key.
-int KeyCode(int qtKey) {
+// The keys the window's handlers name; Ctrl reaches them only on its own,
+// when it is let go.
+KeyCode CodeOf(int qtKey) {
   switch (qtKey) {
-    case Qt::Key_Left: return EntryLine::kCodeLeft;
-    case Qt::Key_Up: return EntryLine::kCodeUp;
-    case Qt::Key_Right: return EntryLine::kCodeRight;
-    case Qt::Key_Down: return EntryLine::kCodeDown;
-    case Qt::Key_F1: return EntryLine::kCodeF1;
-    default: return 0;
+    case Qt::Key_Left: return KeyCode::kLeft;
+    case Qt::Key_Up: return KeyCode::kUp;
+    case Qt::Key_Right: return KeyCode::kRight;
+    case Qt::Key_Down: return KeyCode::kDown;
+    case Qt::Key_F1: return KeyCode::kF1;
+    default: return KeyCode::kOther;
   }
 }
 
-// Shift, Ctrl and Alt as the bits 1, 2 and 4.
 int ShiftState(Qt::KeyboardModifiers m) {
-  return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+  return (m & Qt::ShiftModifier ? kShiftHeld : 0) | (m & Qt::ControlModifier ? kCtrlHeld : 0) |
+         (m & Qt::AltModifier ? kAltHeld : 0);
 }
 
 bool IsModifierKey(int k) {
@@ -196,15 +196,15 @@ void EntryLine::keyPressEvent(QKeyEvent* e) {
     e->accept();
     return;
   }
-  if (onKeyDown) onKeyDown(KeyCode(key), ShiftState(e->modifiers()));
+  if (onKeyDown) onKeyDown(CodeOf(key), ShiftState(e->modifiers()));
   if (key == Qt::Key_Up || key == Qt::Key_Down) {
     Classify(EditKind::kCommand);
     return;
   }
 
   int control = -1;
-  if (key == Qt::Key_Return || key == Qt::Key_Enter) control = 13;
-  else if (key == Qt::Key_Escape) control = 27;
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) control = kEnterCharacter;
+  else if (key == Qt::Key_Escape) control = kEscapeCharacter;
   if (control > 0) {
     Classify(EditKind::kCommand);
     if (onKeyPress) onKeyPress(control);
@@ -246,7 +246,7 @@ void EntryLine::keyPressEvent(QKeyEvent* e) {
 void EntryLine::keyReleaseEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Control && !e->isAutoRepeat() && ctrlAlone_) {
     ctrlAlone_ = false;
-    if (onKeyDown) onKeyDown(kCodeControl, kShiftCtrl);
+    if (onKeyDown) onKeyDown(KeyCode::kControl, kCtrlHeld);
   }
   QLineEdit::keyReleaseEvent(e);
 }

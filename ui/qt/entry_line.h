@@ -9,6 +9,8 @@
 #include <functional>
 #include <vector>
 
+#include "ui/logic/key_codes.h"
+
 namespace tarvo::ui {
 
 // A key that is one of the keypad's shortcuts goes to `onShortcut` and no
@@ -20,10 +22,6 @@ namespace tarvo::ui {
 // its context menu, as the Menu key does.
 class EntryLine : public QLineEdit {
  public:
-  // The key codes the window's handlers name; any other key is code 0.
-  static constexpr int kCodeControl = 17, kCodeLeft = 37, kCodeUp = 38, kCodeRight = 39, kCodeDown = 40,
-                       kCodeF1 = 112;
-  static constexpr int kShiftCtrl = 2;
   // The undo history keeps this many steps.
   static constexpr size_t kHistorySteps = 100;
 
@@ -64,7 +62,7 @@ class EntryLine : public QLineEdit {
   bool CanRedo() const { return !redo_.empty() && text() == recorded_.text; }
 
   std::function<bool(QKeyCombination key)> onShortcut;
-  std::function<void(int keyCode, int shift)> onKeyDown;
+  std::function<void(KeyCode key, int shift)> onKeyDown;
   std::function<int(int c)> onKeyPress;
   std::function<void()> onMouse;
 

@@ -8,7 +8,6 @@
 #include <QRadialGradient>
 #include <algorithm>
 
-#include "ui/logic/calculator_logic.h"
 #include "ui/logic/keypad.h"
 
 namespace tarvo::ui {
@@ -19,29 +18,17 @@ struct KeyStyle {
   QColor top, bottom, text, edge;
 };
 
-enum class Family { kDigit, kEdit, kExe, kOperator, kFunction, kMode, kShift, kUtility };
-
-Family FamilyOf(int key) {
-  if (key == kKeyDel || key == kKeyAc) return Family::kEdit;
-  if (key == kKeyExe) return Family::kExe;
-  if ((key >= 1 && key <= 12)) return Family::kDigit;
-  if ((key >= 15 && key <= 19) || (key >= 51 && key <= 54)) return Family::kOperator;
-  if (key == kKeyArc || key == kKeyHyp) return Family::kShift;
-  if (key >= 76 && key <= 86) return Family::kMode;
-  if (key >= 89) return Family::kUtility;
-  return Family::kFunction;
-}
-
-KeyStyle StyleOf(Family f) {
-  switch (f) {
-    case Family::kDigit: return {QColor(252, 252, 248), QColor(214, 214, 206), QColor(30, 30, 34), QColor(120, 120, 112)};
-    case Family::kEdit: return {QColor(250, 140, 90), QColor(206, 70, 36), QColor(255, 255, 255), QColor(120, 40, 20)};
-    case Family::kExe: return {QColor(92, 150, 232), QColor(34, 84, 168), QColor(255, 255, 255), QColor(20, 46, 96)};
-    case Family::kOperator: return {QColor(196, 204, 220), QColor(146, 156, 178), QColor(20, 24, 40), QColor(84, 90, 110)};
-    case Family::kFunction: return {QColor(92, 96, 108), QColor(46, 48, 56), QColor(255, 255, 255), QColor(20, 20, 24)};
-    case Family::kMode: return {QColor(70, 92, 150), QColor(36, 52, 100), QColor(255, 255, 255), QColor(18, 26, 60)};
-    case Family::kShift: return {QColor(250, 214, 92), QColor(214, 160, 30), QColor(50, 34, 0), QColor(120, 86, 10)};
-    case Family::kUtility: return {QColor(120, 160, 130), QColor(64, 104, 76), QColor(255, 255, 255), QColor(30, 56, 38)};
+KeyStyle StyleOf(KeyLook look) {
+  switch (look) {
+    case KeyLook::kDigit: return {QColor(252, 252, 248), QColor(214, 214, 206), QColor(30, 30, 34), QColor(120, 120, 112)};
+    case KeyLook::kEdit: return {QColor(250, 140, 90), QColor(206, 70, 36), QColor(255, 255, 255), QColor(120, 40, 20)};
+    case KeyLook::kExecute: return {QColor(92, 150, 232), QColor(34, 84, 168), QColor(255, 255, 255), QColor(20, 46, 96)};
+    case KeyLook::kOperator: return {QColor(196, 204, 220), QColor(146, 156, 178), QColor(20, 24, 40), QColor(84, 90, 110)};
+    case KeyLook::kFunction:
+    case KeyLook::kMark: return {QColor(92, 96, 108), QColor(46, 48, 56), QColor(255, 255, 255), QColor(20, 20, 24)};
+    case KeyLook::kMode: return {QColor(70, 92, 150), QColor(36, 52, 100), QColor(255, 255, 255), QColor(18, 26, 60)};
+    case KeyLook::kShift: return {QColor(250, 214, 92), QColor(214, 160, 30), QColor(50, 34, 0), QColor(120, 86, 10)};
+    case KeyLook::kUtility: return {QColor(120, 160, 130), QColor(64, 104, 76), QColor(255, 255, 255), QColor(30, 56, 38)};
   }
   return {};
 }
@@ -87,113 +74,23 @@ void DrawCaption(QPainter& p, const QRectF& area, const QString& caption, qreal 
 
 }  // namespace
 
-QSize KeySize(int key) {
-  if (key >= kKeyConst && key <= kKeyHelp) return {78, 26};
+QSize KeySize(Key key) {
+  const KeyDef& row = KeyRow(key);
+  if (row.look == KeyLook::kUtility) return {78, 26};
   // The number block's columns are a pixel wider apart than the others.
-  if (key >= 1 && key <= kKeyCount && KeyTable()[static_cast<size_t>(key)].left >= 529) return {39, 26};
+  if (row.left >= 529) return {39, 26};
   return {38, 26};
 }
 
-QString KeyCaption(int key) {
-  switch (key) {
-    case 10: return QStringLiteral("0");
-    case 11: return QStringLiteral(".");
-    case 12: return QStringLiteral("EXP");
-    case 13: return QStringLiteral("DEL");
-    case 14: return QStringLiteral("AC");
-    case 15: return QStringLiteral("×");
-    case 16: return QStringLiteral("xʸ");
-    case 17: return QStringLiteral("−");
-    case 18: return QStringLiteral("÷");
-    case 19: return QStringLiteral("+");
-    case 20: return QStringLiteral("EXE");
-    case 21: return QStringLiteral("sin");
-    case 22: return QStringLiteral("cos");
-    case 23: return QStringLiteral("tan");
-    case 24: return QStringLiteral("10ˣ");
-    case 25: return QStringLiteral("eˣ");
-    case 26: return QStringLiteral("x⁻¹");
-    case 27: return QStringLiteral("|x|");
-    case 28: return QStringLiteral("(");
-    case 29: return QStringLiteral(")");
-    case 30: return QStringLiteral("°");
-    case 31: return QStringLiteral("′");
-    case 32: return QStringLiteral("″");
-    case 33: return QStringLiteral("log");
-    case 34: return QStringLiteral("ln");
-    case 35: return QStringLiteral("√");
-    case 36: return QStringLiteral("∛");
-    case 37: return QStringLiteral("%");
-    case 38: return QStringLiteral("π");
-    case 39: return QStringLiteral("nCr");
-    case 40: return QStringLiteral("nPr");
-    case 41: return QStringLiteral("x!");
-    case 42: return QStringLiteral(",");
-    case 43: return QStringLiteral("Ran#");
-    case 44: return QStringLiteral("x²");
-    case 45: return QStringLiteral("x³");
-    case 46: return QStringLiteral("=");
-    case 47: return QStringLiteral("ANS");
-    case 48: return QStringLiteral("Rec");
-    case 49: return QStringLiteral("Pol");
-    case 50: return QStringLiteral("Int");
-    case 51: return QStringLiteral("ⁿ√");
-    case 52: return QStringLiteral("a\\b");
-    case 53: return QStringLiteral("//");
-    case 54: return QStringLiteral("mod");
-    case 55: return QStringLiteral("&h");
-    case 56: return QStringLiteral("&b");
-    case 57: return QStringLiteral("LCM");
-    case 58: return QStringLiteral("GCM");
-    case 59: return QStringLiteral("Znor");
-    case 60: return QStringLiteral("MIE");
-    case 61: return QStringLiteral("Bin");
-    case 62: return QStringLiteral("Prim");
-    case 63: return QStringLiteral("cosec");
-    case 64: return QStringLiteral("sec");
-    case 65: return QStringLiteral("cotan");
-    case 66: return QStringLiteral("logᵦ");
-    case 67: return QStringLiteral("Nor");
-    case 68: return QStringLiteral("Det");
-    case 69: return QStringLiteral("RIE");
-    case 70: return QStringLiteral("JulD");
-    case 71: return QStringLiteral("S2×2");
-    case 72: return QStringLiteral("S3×3");
-    case 73: return QStringLiteral("EQ2D");
-    case 74: return QStringLiteral("EQ3D");
-    case 75: return QStringLiteral("Solve");
-    case 76: return QStringLiteral("NOR");
-    case 77: return QStringLiteral("FIX");
-    case 78: return QStringLiteral("SCI");
-    case 79: return QStringLiteral("FRAC");
-    case 80: return QStringLiteral("DMS");
-    case 81: return QStringLiteral("BIN");
-    case 82: return QStringLiteral("HEX");
-    case 83: return QStringLiteral("DATE");
-    case 84: return QStringLiteral("DEG");
-    case 85: return QStringLiteral("RAD");
-    case 86: return QStringLiteral("GRA");
-    case 87: return QStringLiteral("ARC");
-    case 88: return QStringLiteral("HYP");
-    case 89: return QStringLiteral("CONST");
-    case 90: return QStringLiteral("CLR VAR");
-    case 91: return QStringLiteral("VAR LIST");
-    case 92: return QStringLiteral("HELP");
-    default: break;
-  }
-  if (key >= 1 && key <= 9) return QString::number(key);
-  return {};
-}
-
-QPixmap KeyPicture(int key, bool lit, qreal dpr) {
+QPixmap KeyPicture(Key key, bool lit, qreal dpr) {
   const QSize size = KeySize(key);
   QPixmap pm = Canvas(size, dpr);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
 
-  const Family family = FamilyOf(key);
-  KeyStyle st = StyleOf(family);
+  const KeyDef& row = KeyRow(key);
+  KeyStyle st = StyleOf(row.look);
   if (lit) {
     st.top = st.top.lighter(135);
     st.bottom = st.bottom.lighter(140);
@@ -229,9 +126,9 @@ QPixmap KeyPicture(int key, bool lit, qreal dpr) {
     textArea.adjust(0, 3, 0, 0);
   }
 
-  const QString caption = KeyCaption(key);
-  const QColor ink = lit && family != Family::kShift ? QColor(255, 236, 140) : st.text;
-  if (key == 30 || key == 31 || key == 32) {
+  const QString caption = QString::fromUtf8(row.caption.data(), static_cast<qsizetype>(row.caption.size()));
+  const QColor ink = lit && row.look != KeyLook::kShift ? QColor(255, 236, 140) : st.text;
+  if (row.look == KeyLook::kMark) {
     // The degree, minute and second marks are small: drawn large, and high
     // in the key as they stand high beside a number, so that the degree is
     // no letter o and the minute no comma.
@@ -241,13 +138,13 @@ QPixmap KeyPicture(int key, bool lit, qreal dpr) {
     p.fillPath(mark.translated(textArea.center().x() - box.center().x(), textArea.top() + 3 - box.top()), ink);
     return pm;
   }
-  const bool large = family == Family::kDigit || family == Family::kOperator || caption.size() <= 2;
+  const bool large = row.look == KeyLook::kDigit || row.look == KeyLook::kOperator || caption.size() <= 2;
   p.setPen(ink);
   DrawCaption(p, textArea.adjusted(1.5, 0, -1.5, 0), caption, large ? 15 : 12);
   return pm;
 }
 
-QPixmap KeyFrame(int key, qreal dpr) {
+QPixmap KeyFrame(Key key, qreal dpr) {
   const QSize size = KeySize(key) + QSize(4, 4);
   QPixmap pm = Canvas(size, dpr);
   QPainter p(&pm);
@@ -261,8 +158,9 @@ QPixmap KeyFrame(int key, qreal dpr) {
   // The editing and entry keys sit in a warmer well, the utility keys in a
   // greener one, the way the three frame pictures set them apart.
   QColor well(0, 0, 0, 35);
-  if (key == kKeyDel || key == kKeyAc || key == kKeyExe) well = QColor(160, 60, 20, 50);
-  if (key >= kKeyConst) well = QColor(20, 80, 40, 45);
+  const KeyLook look = KeyRow(key).look;
+  if (look == KeyLook::kEdit || look == KeyLook::kExecute) well = QColor(160, 60, 20, 50);
+  if (look == KeyLook::kUtility) well = QColor(20, 80, 40, 45);
   p.setBrush(well);
   p.drawRoundedRect(QRectF(1, 1, size.width() - 2, size.height() - 2), 5.5, 5.5);
   return pm;

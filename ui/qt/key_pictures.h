@@ -6,18 +6,18 @@
 
 #include <QPixmap>
 #include <QSize>
-#include <QString>
+
+#include "ui/logic/keypad.h"
 
 namespace tarvo::ui {
 
-// Size of key k's picture (the wide utility keys, the rest).
-QSize KeySize(int key);
-// What the key shows: its sign or name.
-QString KeyCaption(int key);
-QPixmap KeyPicture(int key, bool lit, qreal dpr);
+// Size of a key's picture (the wide utility keys, the rest).
+QSize KeySize(Key key);
+// The key's caption on its face, in the colours of its look.
+QPixmap KeyPicture(Key key, bool lit, qreal dpr);
 // The recessed frame a key sits in, painted on the window at the key's
 // resting place less two pixels.
-QPixmap KeyFrame(int key, qreal dpr);
+QPixmap KeyFrame(Key key, qreal dpr);
 
 inline constexpr int kSelectorWidth = 118, kSelectorHeight = 26;
 QPixmap PageSelectorPicture(int page, qreal dpr);

@@ -1,10 +1,11 @@
 // The calculator window's program. Besides the ordinary start it takes
-//   --screenshot FILE [--entry TEXT] [--keys N,N,...] [--varlist]
+//   --screenshot FILE [--entry TEXT ...] [--keys N,N,...] [--varlist | --tape]
 // which, without a splash and without the variable files, calculates the
-// entry, then clicks the keys (numbers as on the keypad) and saves a picture
-// of the window to FILE. With --varlist the picture shows the variable list
-// over the window, as the entry left it (an equation's roots) or as the
-// list key opens it. Modal windows close by themselves in this mode.
+// entries in turn, then clicks the keys (numbers as on the keypad) and saves
+// a picture of the window to FILE. With --varlist the picture shows the
+// variable list over the window, as the entry left it (an equation's roots)
+// or as the list key opens it; with --tape, the tape beside the window.
+// Modal windows close by themselves in this mode.
 //
 // The variable files are kept in the current directory, in DIR with
 // --state-dir DIR, or with --user-state (the desktop menu's entry) in the
@@ -20,6 +21,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "core/entry_encoding.h"
@@ -30,7 +32,7 @@
 
 namespace {
 
-int Screenshot(const QString& file, const QString& entry, const QString& keys, bool varlist) {
+int Screenshot(const QString& file, const QStringList& entries, const QString& keys, bool varlist, bool tape) {
   tarvo::ui::MainWindow window("");
   window.Load();
   window.show();
@@ -44,13 +46,25 @@ int Screenshot(const QString& file, const QString& entry, const QString& keys, b
     }
     modal->close();
   });
-  if (!entry.isEmpty()) {
+  for (const QString& entry : entries) {
     window.SetEntryText(tarvo::Utf8ToBytes(entry.toStdString()));
     window.Logic().ExecuteKey();
   }
-  for (const QString& k : keys.split(',', Qt::SkipEmptyParts)) window.Logic().ClickKey(k.toInt());
+  for (const QString& k : keys.split(',', Qt::SkipEmptyParts))
+    if (const std::optional<tarvo::Key> key = tarvo::KeyNumbered(k.toInt())) window.Logic().ClickKey(*key);
   if (varlist && picture.isNull()) window.Logic().VariableListKey();
+  if (tape) window.ShowTapeWindow(true);
   QApplication::processEvents();
+  if (tape) {
+    // Both windows where they stand, on the desktop's grey.
+    const QRect both = window.geometry().united(window.Tape()->geometry());
+    picture = QPixmap(both.size() * window.devicePixelRatio());
+    picture.setDevicePixelRatio(window.devicePixelRatio());
+    picture.fill(QColor(96, 100, 110));
+    QPainter p(&picture);
+    for (QWidget* shown : {static_cast<QWidget*>(&window), static_cast<QWidget*>(window.Tape())})
+      p.drawPixmap(shown->pos() - both.topLeft(), shown->grab());
+  }
   if (picture.isNull()) picture = window.grab();
   if (!picture.save(file)) {
     std::fprintf(stderr, "tarvo: cannot write %s\n", file.toLocal8Bit().constData());
@@ -76,9 +90,27 @@ int Run(tarvo::ui::Application& app) {
     const qsizetype i = args.indexOf(name);
     return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
   };
-  if (args.contains(QStringLiteral("--screenshot")))
-    return Screenshot(option(QStringLiteral("--screenshot")), option(QStringLiteral("--entry")),
-                      option(QStringLiteral("--keys")), args.contains(QStringLiteral("--varlist")));
+  if (args.contains(QStringLiteral("--screenshot"))) {
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < args.size(); ++i)
+      if (args.at(i) == QStringLiteral("--entry")) entries << args.at(i + 1);
+    return Screenshot(option(QStringLiteral("--screenshot")), entries, option(QStringLiteral("--keys")),
+                      args.contains(QStringLiteral("--varlist")), args.contains(QStringLiteral("--tape")));
+  }
+
+  // A stop signal closes the window as its Exit does, which saves (asking
+  // where the save fails); before there is a window, it ends a question at
+  // start. Then the program ends by that signal.
+  std::unique_ptr<tarvo::ui::MainWindow> window;
+  int stopSignal = 0;
+  app.onStopSignal = [&](int signal) {
+    stopSignal = signal;
+    tarvo::ui::CloseOnStopSignal(window.get());
+  };
+  const auto endBySignal = [&stopSignal] {
+    std::signal(stopSignal, SIG_DFL);
+    std::raise(stopSignal);
+  };
 
   std::string stateDir = ".";
   if (args.contains(QStringLiteral("--state-dir"))) {
@@ -89,6 +121,7 @@ int Run(tarvo::ui::Application& app) {
     }
   } else if (args.contains(QStringLiteral("--user-state"))) {
     const std::optional<std::string> folder = tarvo::ui::UserStateFolder(StartWithoutSaving);
+    if (stopSignal != 0) endBySignal();
     if (!folder) return 1;
     stateDir = *folder;
   }
@@ -96,7 +129,6 @@ int Run(tarvo::ui::Application& app) {
   tarvo::ui::SplashWindow splash;
   // The main window (92 key pictures) is built once the splash is on its way
   // to the screen, so that the splash shows as early as a bare window would.
-  std::unique_ptr<tarvo::ui::MainWindow> window;
   const auto build = [&window, &stateDir] {
     if (!window) window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
   };
@@ -107,13 +139,6 @@ int Run(tarvo::ui::Application& app) {
     window->activateWindow();
   };
 
-  // A stop signal closes the window as its Exit does, which saves (asking
-  // where the save fails); then the program ends by that signal.
-  int stopSignal = 0;
-  app.onStopSignal = [&](int signal) {
-    stopSignal = signal;
-    tarvo::ui::CloseOnStopSignal(window.get());
-  };
   int status = 0;
   app.onUncaught = [&](const QString& reason) {
     status = 1;
@@ -129,10 +154,7 @@ int Run(tarvo::ui::Application& app) {
   tarvo::ui::StopCaretBlinkWhenIdle(app);
   const int exitCode = QApplication::exec();
   window.reset();
-  if (stopSignal != 0 && status == 0) {
-    std::signal(stopSignal, SIG_DFL);
-    std::raise(stopSignal);
-  }
+  if (stopSignal != 0 && status == 0) endBySignal();
   return status != 0 ? status : exitCode;
 }
 

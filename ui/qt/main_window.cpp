@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QWindow>
-#include <chrono>
 
 #include "engine/errors.h"
 #include "engine/state.h"
@@ -43,9 +42,6 @@ constexpr QColor kBackground(236, 236, 236);
 constexpr int kTrigFrameWidth = 128, kTrigFrameHeight = 63;
 
 std::string Bytes(const QString& text) { return Utf8ToBytes(text.toStdString()); }
-
-// The shortcuts_ entry of the pin, which is no keypad key.
-constexpr int kPinShortcut = 0;
 
 // A binding as a person reads it ("Alt+S") as one key combination.
 int Combined(std::string_view keys) {
@@ -80,7 +76,7 @@ MainWindow::ExitChoice AskAtExit(QWidget* parent, QMessageBox::Icon icon, const 
 MainWindow::MainWindow(std::string stateDir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       stateDir_(std::move(stateDir)),
-      logic_(*this, engine_),
+      logic_(*this),
       messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       saveFailed_([this](const QString& text) {
@@ -99,7 +95,6 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
   dpr_ = qApp ? qApp->devicePixelRatio() : 1.0;
   BuildControls();
   BuildKeys();
-  StartEngine(engine_);
 }
 
 MainWindow::~MainWindow() = default;
@@ -120,7 +115,7 @@ void MainWindow::BuildControls() {
   // is refused whole (OnEntryEdited) instead of being cut at the limit.
   entryLine_->setMaxLength(4 * kMaxEntryLength);
   entryLine_->onShortcut = [this](QKeyCombination key) { return PressShortcut(key); };
-  entryLine_->onKeyDown = [this](int code, int shift) { logic_.EntryKeyDown(code, shift); };
+  entryLine_->onKeyDown = [this](KeyCode key, int shift) { logic_.EntryKeyDown(key, shift); };
   entryLine_->onKeyPress = [this](int c) { return logic_.EntryKeyPress(c); };
   entryLine_->onMouse = [this] { logic_.EntryLineMouseDown(); };
   QObject::connect(entryLine_, &QLineEdit::textChanged, this, [this] { OnEntryEdited(); });
@@ -199,21 +194,21 @@ void MainWindow::BuildControls() {
 }
 
 void MainWindow::BuildKeys() {
-  for (int k = 1; k <= kKeyCount; ++k) {
+  for (const KeyDef& row : KeyTable()) {
+    const tarvo::Key k = row.key;
     auto* key = new KeyImage(k, KeyPicture(k, false, dpr_), KeyPicture(k, true, dpr_), this);
-    const KeyDef& def = KeyTable()[static_cast<size_t>(k)];
-    key->move(def.left, def.top);
+    key->move(row.left, row.top);
     key->onPress = [this, k](QPoint) { logic_.HoldKey(k); };
     key->onRelease = [this, k] { logic_.ReleaseKey(k); };
     key->onClick = [this, k] {
       EntryLine::EditStep step(*entryLine_, EntryLine::EditKind::kCommand);
       logic_.ClickKey(k);
     };
-    keys_[static_cast<size_t>(k)] = key;
-    const KeyBinding& binding = KeyBindings()[static_cast<size_t>(k)];
-    if (!binding.typed) shortcuts_.insert(Combined(binding.keys), k);
+    keys_[IndexOf(k)] = key;
+    if (!row.binding.typed) shortcuts_.insert(Combined(row.binding.keys), k);
   }
-  shortcuts_.insert(Combined(kPinBinding), kPinShortcut);
+  pinShortcut_ = Combined(kPinBinding);
+  tapeShortcut_ = Combined(kTapeBinding);
   DescribeControls();
 }
 
@@ -221,14 +216,15 @@ void MainWindow::BuildKeys() {
 // binding, and a focus order that starts at the entry line and reads the
 // result and the messages after it.
 void MainWindow::DescribeControls() {
-  for (int k = 1; k <= kKeyCount; ++k) {
-    KeyImage* key = keys_[static_cast<size_t>(k)];
-    const QString binding = Text(KeyBindings()[static_cast<size_t>(k)].keys);
-    const QString help = OneLine(KeyTable()[static_cast<size_t>(k)].help);
-    key->setAccessibleName(KeyCaption(k));
+  for (const KeyDef& row : KeyTable()) {
+    KeyImage* key = Key(row.key);
+    const QString caption = Text(row.caption);
+    const QString binding = Text(row.binding.keys);
+    const QString help = OneLine(row.help);
+    key->setAccessibleName(caption);
     key->setAccessibleDescription(help.isEmpty() ? QStringLiteral("Key: %1").arg(binding)
                                                  : QStringLiteral("%1. Key: %2").arg(help, binding));
-    key->setToolTip(QStringLiteral("%1   (%2)").arg(KeyCaption(k), binding));
+    key->setToolTip(QStringLiteral("%1   (%2)").arg(caption, binding));
   }
   entryLine_->setAccessibleName(QStringLiteral("Entry"));
   entryLine_->setAccessibleDescription(QStringLiteral("The calculation to work out; Enter calculates it"));
@@ -256,15 +252,19 @@ void MainWindow::DescribeControls() {
 }
 
 bool MainWindow::PressShortcut(QKeyCombination key) {
-  const auto found = shortcuts_.constFind(key.toCombined());
-  if (found == shortcuts_.constEnd()) return false;
-  if (found.value() == kPinShortcut) {
+  if (key.toCombined() == pinShortcut_) {
     logic_.ToggleAlwaysOnTop();
     return true;
   }
+  if (key.toCombined() == tapeShortcut_) {
+    logic_.ToggleTape();
+    return true;
+  }
+  const auto found = shortcuts_.constFind(key.toCombined());
+  if (found == shortcuts_.constEnd()) return false;
   shortcutKey_ = found.value();
-  logic_.ClickKey(shortcutKey_);
-  shortcutKey_ = 0;
+  logic_.ClickKey(found.value());
+  shortcutKey_.reset();
   return true;
 }
 
@@ -277,9 +277,7 @@ QWidget* MainWindow::BoxParent() {
   return nullptr;
 }
 
-KeyImage* MainWindow::Key(int key) const {
-  return key >= 1 && key <= kKeyCount ? keys_[static_cast<size_t>(key)] : nullptr;
-}
+KeyImage* MainWindow::Key(tarvo::Key key) const { return IsKey(key) ? keys_[IndexOf(key)] : nullptr; }
 
 namespace {
 
@@ -355,16 +353,15 @@ QMessageBox* MainWindow::LockWaitMessage() const {
   return nullptr;
 }
 
-bool MainWindow::SaveBeforeStopping() {
-  if (!loaded_ || unloaded_ || withoutSavedValues_) return false;
-  const auto start = std::chrono::steady_clock::now();
-  const SaveResult r = logic_.EndSession(stateDir_, [start](const LockWaitTurn&) {
-    return std::chrono::steady_clock::now() - start < std::chrono::seconds(5);
-  });
-  unloaded_ = true;
-  return r.ok;
+void MainWindow::CloseForStopSignal() {
+  for (LockWaitBox* wait : {loadWait_, saveWait_}) {
+    if (wait != nullptr && wait->Waiting()) {
+      wait->Stop();
+      unloaded_ = true;
+    }
+  }
+  close();
 }
-
 // ---- MainControls ----------------------------------------------------------
 
 std::string MainWindow::EntryText() const { return Bytes(entryLine_->text()); }
@@ -474,7 +471,7 @@ void MainWindow::SetBusy(bool busy) {
   else if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
 }
 
-void MainWindow::SetKeyLit(int key, bool lit) {
+void MainWindow::SetKeyLit(tarvo::Key key, bool lit) {
   if (KeyImage* k = Key(key)) k->SetLit(lit);
 }
 
@@ -494,18 +491,18 @@ int MainWindow::PopupMenu(const std::vector<MenuEntry>& entries) {
   }
   // From the keyboard the menu opens under its key and takes the arrow keys
   // and Enter.
-  const KeyImage* key = Key(shortcutKey_);
+  const KeyImage* key = shortcutKey_ ? Key(*shortcutKey_) : nullptr;
   QAction* chosen = menu.exec(key != nullptr ? key->mapToGlobal(QPoint(0, key->height())) : QCursor::pos());
   for (size_t i = 0; i < actions.size(); ++i)
     if (chosen != nullptr && actions[i] == chosen) return static_cast<int>(i);
   return -1;
 }
 
-void MainWindow::MoveKey(int key, int left, int top) {
+void MainWindow::MoveKey(tarvo::Key key, int left, int top) {
   if (KeyImage* k = Key(key)) k->move(left, top);
 }
 
-void MainWindow::SetKeyVisible(int key, bool visible) {
+void MainWindow::SetKeyVisible(tarvo::Key key, bool visible) {
   if (KeyImage* k = Key(key)) k->setVisible(visible);
 }
 
@@ -531,14 +528,39 @@ void MainWindow::SetAlwaysOnTop(bool on) {
   alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(on, dpr_));
 }
 
-void MainWindow::ShowVariableListWindow() {
-  VariableListWindow list(engine_, kListOpen, this);
+void MainWindow::ShowVariableListWindow(const std::optional<VariableListShow>& shown) {
+  VariableListWindow list(logic_.Calc().GetEngine(), kListOpen, shown, this);
   // Centred over the calculator, whose keypad it covers while it is open.
   list.move(geometry().center() - QPoint(VariableListWindow::kWidth / 2, VariableListWindow::kHeight / 2));
   if (modalHook_) {
     QTimer::singleShot(0, &list, [this, &list] { modalHook_(&list); });
   }
   list.exec();
+}
+
+void MainWindow::ShowTapeWindow(bool shown) {
+  if (!shown) {
+    if (tape_ != nullptr) tape_->close();
+    return;
+  }
+  if (tape_ == nullptr) {
+    tape_ = new TapeWindow(logic_, this);
+    // Typed there, a key goes on in the entry line, as from the display.
+    tape_->onOtherKey = [this](QKeyEvent* e) {
+      activateWindow();
+      FocusEntry();
+      QCoreApplication::sendEvent(entryLine_, e);
+    };
+    tape_->onLeave = [this] {
+      activateWindow();
+      FocusEntry();
+    };
+  }
+  tape_->Open();
+}
+
+void MainWindow::TapeRowAdded() {
+  if (TapeWindowShown()) tape_->Logic().RowAdded();
 }
 
 void MainWindow::ShowAboutBox() {
@@ -567,19 +589,6 @@ bool MainWindow::OpenUrl(const std::string& url) { return openUrl_(QUrl(Unicode(
 
 void MainWindow::ShowWarning(const std::string& title, const std::string& text) {
   messageBox_(Unicode(title), Unicode(text));
-}
-
-void MainWindow::ShowVariableList() {
-  // The list is read while the calculation waits for it: the pointer must
-  // not say "busy" then, and says it again once the calculation goes on.
-  const bool wasBusy = busy_;
-  if (wasBusy) SetBusy(false);
-  logic_.VariableListKey();
-  if (wasBusy) SetBusy(true);
-}
-
-void MainWindow::ReportSelfCheck(const std::string& text, bool) {
-  messageBox_(QStringLiteral("Tarvo"), Unicode(text));
 }
 
 // ---- Events ----------------------------------------------------------------
@@ -647,10 +656,7 @@ void MainWindow::paintEvent(QPaintEvent*) {
   }
 
   // The wells the keys sit in.
-  for (int k = 1; k <= kKeyCount; ++k) {
-    const size_t i = static_cast<size_t>(k);
-    p.drawPixmap(KeyTable()[i].left - 2, KeyTable()[i].top - 2, KeyFrame(k, dpr_));
-  }
+  for (const KeyDef& row : KeyTable()) p.drawPixmap(row.left - 2, row.top - 2, KeyFrame(row.key, dpr_));
 
   // The page selector's frame (ShapeSELTEC), wider while pressed.
   p.setPen(QPen(QColor(90, 96, 110), selectorBorder_));
@@ -720,8 +726,11 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     }
     if (r.ok) break;
     const ExitChoice choice =
-        saveFailed_(QStringLiteral("The variables could not be saved in \"%1\": %2")
-                        .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
+        saveFailed_(QStringLiteral("The %1 could not be saved in \"%2\": %3")
+                        .arg(QFileInfo(QString::fromStdString(r.file)).fileName() == QLatin1String(kTapeFile)
+                                 ? QStringLiteral("tape")
+                                 : QStringLiteral("variables"),
+                             QString::fromStdString(r.file), QString::fromStdString(r.reason)));
     if (choice == ExitChoice::kQuitWithoutSaving) break;
     if (choice == ExitChoice::kStayOpen) {
       e->ignore();
@@ -729,14 +738,28 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     }
   }
   unloaded_ = true;
+  if (tape_ != nullptr) tape_->hide();
   e->accept();
 }
 
 void MainWindow::changeEvent(QEvent* e) {
-  // The caption shows only on the task bar while the window is minimised.
-  if (e->type() == QEvent::WindowStateChange && !isMinimized()) setWindowTitle(QString());
+  // The caption shows only on the task bar while the window is minimised,
+  // and the tape goes and comes back with the window.
+  if (e->type() == QEvent::WindowStateChange && !isMinimized()) {
+    setWindowTitle(QString());
+    if (std::exchange(tapeBeforeMinimised_, false) && tape_ != nullptr) tape_->show();
+  }
+  if (e->type() == QEvent::WindowStateChange && isMinimized() && TapeWindowShown()) {
+    tapeBeforeMinimised_ = true;
+    tape_->hide();
+  }
   if (e->type() == QEvent::ActivationChange && isActiveWindow()) FocusEntry();
   QWidget::changeEvent(e);
+}
+
+void MainWindow::moveEvent(QMoveEvent* e) {
+  if (TapeWindowShown()) tape_->FollowCalculator();
+  QWidget::moveEvent(e);
 }
 
 }  // namespace tarvo::ui

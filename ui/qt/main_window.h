@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/host.h"
 #include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/calculator_logic.h"
@@ -22,11 +21,12 @@
 #include "ui/qt/entry_line.h"
 #include "ui/qt/lock_wait_box.h"
 #include "ui/qt/splash_window.h"
+#include "ui/qt/tape_window.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
 
-class MainWindow : public QWidget, public MainControls, public EngineHost {
+class MainWindow : public QWidget, public MainControls {
  public:
   inline static constexpr int kWidth = 752;
   inline static constexpr int kHeight = 346;
@@ -58,10 +58,9 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   // to quit; it loads as soon as the lock is free.
   void Load();
   bool Loaded() const { return loaded_; }
-  // Ends the session after a failure the window cannot go on from: saves
-  // what it can (waiting a few seconds at most for the lock) and says
-  // whether the save went through.
-  bool SaveBeforeStopping();
+  // A stop signal: closes as Exit does, but a wait for another session's
+  // lock (to load or to save) ends at once, with nothing written.
+  void CloseForStopSignal();
   // The box of a wait for the lock (load or save), while it shows.
   QMessageBox* LockWaitMessage() const;
   void SetMessageBox(MessageBoxFn fn) { messageBox_ = std::move(fn); }
@@ -75,16 +74,18 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   bool Busy() const { return busy_; }
 
   tarvo::CalculatorLogic& Logic() { return logic_; }
-  tarvo::Engine& CalculatorEngine() { return engine_; }
+  tarvo::Engine& CalculatorEngine() { return logic_.Calc().GetEngine(); }
   EntryLine* Entry() const { return entryLine_; }
   DisplayBox* Display() const { return display_; }
   QLabel* UpperMessageLine() const { return upperMessage_; }
   QLabel* LowerMessageLine() const { return lowerMessage_; }
-  KeyImage* Key(int key) const;
+  KeyImage* Key(tarvo::Key key) const;
   PictureButton* PageSelector() const { return selector_; }
   PictureButton* AlwaysVisibleSwitch() const { return alwaysOnTopPin_; }
   PictureButton* ReviewKey() const { return historyReview_; }
   bool ShiftIndicatorShown() const { return shiftIndicator_; }
+  // The tape window, once it has been opened.
+  TapeWindow* Tape() const { return tape_; }
   int SelectorBorder() const { return selectorBorder_; }
 
   // MainControls
@@ -104,33 +105,32 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   void Beep() override;
   void SetClipboardText(const std::string& text) override;
   void SetBusy(bool busy) override;
-  void SetKeyLit(int key, bool lit) override;
+  void SetKeyLit(tarvo::Key key, bool lit) override;
   int PopupMenu(const std::vector<MenuEntry>& entries) override;
-  void MoveKey(int key, int left, int top) override;
-  void SetKeyVisible(int key, bool visible) override;
+  void MoveKey(tarvo::Key key, int left, int top) override;
+  void SetKeyVisible(tarvo::Key key, bool visible) override;
   void SetShiftIndicatorVisible(bool visible) override;
   void SetPagePicture(int page) override;
   void SetPageSelectorPressed(bool pressed) override;
   void SetAlwaysOnTop(bool on) override;
   void CloseWindow() override { close(); }
-  void ShowVariableListWindow() override;
+  void ShowVariableListWindow(const std::optional<VariableListShow>& shown) override;
   void ShowAboutBox() override;
   std::string ProgramDirectory() const override;
   bool FileExists(const std::string& path) const override;
   bool OpenDocument(const std::string& path) override;
   bool OpenUrl(const std::string& url) override;
   void ShowWarning(const std::string& title, const std::string& text) override;
-
-  // EngineHost: a solver's roots, shown in the list window from inside the
-  // calculation.
-  void ShowVariableList() override;
-  void ReportSelfCheck(const std::string& text, bool critical) override;
+  bool TapeWindowShown() const override { return tape_ != nullptr && tape_->isVisible(); }
+  void ShowTapeWindow(bool shown) override;
+  void TapeRowAdded() override;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
 
  private:
   void BuildControls();
@@ -154,8 +154,6 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   QWidget* BoxParent();
 
   std::string stateDir_;
-  // This window is the engine's host; the logic evaluates on it.
-  tarvo::Engine engine_{*this};
   tarvo::CalculatorLogic logic_;
   MessageBoxFn messageBox_;
   OpenUrlFn openUrl_;
@@ -186,7 +184,7 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   PictureButton* historyReview_ = nullptr;
   PictureButton* selector_ = nullptr;
   PictureButton* alwaysOnTopPin_ = nullptr;
-  std::array<KeyImage*, 93> keys_{};
+  std::array<KeyImage*, kKeyCount> keys_{};
 
   Rgb entryColor_ = kBlack;
   bool shiftIndicator_ = false;
@@ -199,11 +197,17 @@ class MainWindow : public QWidget, public MainControls, public EngineHost {
   // The readouts changed since the last announcement, in the order changed.
   std::vector<QWidget*> toAnnounce_;
   QTimer announcer_;
-  // The keypad's shortcuts (QKeyCombination::toCombined()) and their keys.
-  QHash<int, int> shortcuts_;
+  // The keypad's shortcuts (QKeyCombination::toCombined()) and their keys,
+  // and the pin's.
+  QHash<int, tarvo::Key> shortcuts_;
+  int pinShortcut_ = 0;
+  int tapeShortcut_ = 0;
   // The key a shortcut is pressing, while it runs: its pop-up menu opens
   // at the key rather than at the mouse pointer.
-  int shortcutKey_ = 0;
+  std::optional<tarvo::Key> shortcutKey_;
+  TapeWindow* tape_ = nullptr;
+  // The tape was open when the window was minimised: it opens again with it.
+  bool tapeBeforeMinimised_ = false;
 };
 
 }  // namespace tarvo::ui

@@ -6,9 +6,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLinearGradient>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QWindow>
 
 #include "core/entry_encoding.h"
@@ -16,12 +14,7 @@
 namespace tarvo::ui {
 namespace {
 
-// The main window's colours: its light panel, its dark bezel, the entry
-// line's pale green.
-constexpr QColor kBackground(236, 236, 236);
-constexpr QColor kListBase(236, 242, 232);
 constexpr int kListLeft = 14, kListTop = 40;
-constexpr int kBezelMargin = 6;
 
 void SetTextColor(QWidget* w, const QColor& c) {
   QPalette pal = w->palette();
@@ -40,6 +33,17 @@ void TextButton::mousePressEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton && onPress) onPress();
 }
 
+void TextButton::SetLook(Rgb color, QPoint at) {
+  // The colour of an enabled button; a disabled one keeps the greyed text
+  // that tells it has nothing to act on.
+  QPalette pal = palette();
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+    pal.setColor(g, QPalette::WindowText, QColor(color.r, color.g, color.b));
+  pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(160, 162, 170));
+  setPalette(pal);
+  move(at);
+}
+
 void TextButton::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
   // The press moved the label; where the pointer was released is judged
@@ -49,8 +53,9 @@ void TextButton::mouseReleaseEvent(QMouseEvent* e) {
   if (inside && onClick) onClick();
 }
 
-VariableListWindow::VariableListWindow(tarvo::Engine& engine, int listMode, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), logic_(*this, engine, listMode) {
+VariableListWindow::VariableListWindow(tarvo::Engine& engine, int listMode,
+                                       std::optional<tarvo::VariableListShow> shown, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), logic_(*this, engine, listMode, std::move(shown)) {
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QStringLiteral("List of variables"));
   setModal(true);
@@ -69,12 +74,8 @@ VariableListWindow::VariableListWindow(tarvo::Engine& engine, int listMode, QWid
   listRows_ = new QListWidget(this);
   listRows_->setGeometry(kListLeft, kListTop, kWidth - 2 * kListLeft, kHeight - kListTop - 14);
   listRows_->setFont(ListFont());
-  listRows_->setFrameShape(QFrame::NoFrame);
   listRows_->setSelectionMode(QAbstractItemView::SingleSelection);
-  QPalette lp = listRows_->palette();
-  lp.setColor(QPalette::Base, kListBase);
-  lp.setColor(QPalette::Text, Qt::black);
-  listRows_->setPalette(lp);
+  StyleListRows(listRows_);
 
   logic_.StartSession();
 }
@@ -142,16 +143,7 @@ void VariableListWindow::SetButtonEnabled(VarListButton b, bool enabled) {
 }
 
 void VariableListWindow::SetButtonLook(VarListButton b, Rgb color, int left, int top) {
-  TextButton* button = Button(b);
-  if (button == nullptr) return;
-  // The colour of an enabled button; a disabled one keeps the greyed text
-  // that tells it has nothing to act on.
-  QPalette pal = button->palette();
-  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
-    pal.setColor(g, QPalette::WindowText, QColor(color.r, color.g, color.b));
-  pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(160, 162, 170));
-  button->setPalette(pal);
-  button->move(left, top);
+  if (TextButton* button = Button(b)) button->SetLook(color, QPoint(left, top));
 }
 
 void VariableListWindow::SetClipboardText(const std::string& text) {
@@ -175,7 +167,7 @@ void VariableListWindow::done(int r) {
 void VariableListWindow::keyPressEvent(QKeyEvent* e) {
   // Escape goes through the logic, not QDialog's own reject.
   if (e->key() == Qt::Key_Escape) {
-    logic_.WindowKeyDown(kVarListKeyEscape);
+    logic_.WindowKeyDown(KeyCode::kEscape);
     return;
   }
   QDialog::keyPressEvent(e);
@@ -186,23 +178,6 @@ void VariableListWindow::changeEvent(QEvent* e) {
   QDialog::changeEvent(e);
 }
 
-void VariableListWindow::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.fillRect(rect(), kBackground);
-  p.setRenderHint(QPainter::Antialiasing);
-  // The list sits in the same dark bezel as the main window's display.
-  QLinearGradient bezel(0, kListTop - kBezelMargin, 0, height() - 8);
-  bezel.setColorAt(0, QColor(70, 74, 84));
-  bezel.setColorAt(1, QColor(34, 36, 42));
-  p.setPen(QPen(QColor(20, 20, 24), 1));
-  p.setBrush(bezel);
-  const QRect list = listRows_->geometry();
-  p.drawRoundedRect(QRectF(list.adjusted(-kBezelMargin, -kBezelMargin, kBezelMargin, kBezelMargin)).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
-  // A frameless window needs an edge of its own.
-  p.setRenderHint(QPainter::Antialiasing, false);
-  p.setPen(QPen(QColor(120, 124, 134), 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawRect(rect().adjusted(0, 0, -1, -1));
-}
+void VariableListWindow::paintEvent(QPaintEvent*) { PaintListWindow(this, listRows_->geometry()); }
 
 }  // namespace tarvo::ui

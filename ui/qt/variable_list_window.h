@@ -13,11 +13,14 @@
 
 namespace tarvo::ui {
 
-// A label that reports press, release and click, for the list's buttons.
+// A label that reports press, release and click, for the list windows'
+// buttons (this one's and the tape's).
 class TextButton : public QLabel {
  public:
   TextButton(const QString& text, QWidget* parent);
   std::function<void()> onPress, onRelease, onClick;
+  // Its colour while enabled, and its place; disabled, its text is greyed.
+  void SetLook(Rgb color, QPoint at);
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
@@ -29,8 +32,10 @@ class VariableListWindow : public QDialog, public VarListControls {
   inline static constexpr int kWidth = 400;
   inline static constexpr int kHeight = 236;
 
-  // Lists `engine`'s variables while the window logic's list mode is `listMode`.
-  VariableListWindow(tarvo::Engine& engine, int listMode, QWidget* parent = nullptr);
+  // Lists `shown` (a solver's roots) or `engine`'s variables while the
+  // window logic's list mode is `listMode`.
+  VariableListWindow(tarvo::Engine& engine, int listMode, std::optional<tarvo::VariableListShow> shown = std::nullopt,
+                     QWidget* parent = nullptr);
   ~VariableListWindow() override;
 
   tarvo::VariableListLogic& Logic() { return logic_; }

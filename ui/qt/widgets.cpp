@@ -1,5 +1,6 @@
 #include "ui/qt/widgets.h"
 
+#include <QLinearGradient>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -37,7 +38,7 @@ void PictureButton::mouseReleaseEvent(QMouseEvent* e) {
   if (inside && onClick) onClick();
 }
 
-KeyImage::KeyImage(int key, const QPixmap& normal, const QPixmap& lit, QWidget* parent)
+KeyImage::KeyImage(tarvo::Key key, const QPixmap& normal, const QPixmap& lit, QWidget* parent)
     : PictureButton(parent), key_(key), normal_(normal), lit_picture_(lit) {
   SetPicture(normal_);
 }
@@ -91,6 +92,32 @@ QFont SansFont(int pixels, bool bold) {
   f.setPixelSize(pixels);
   f.setBold(bold);
   return f;
+}
+
+void StyleListRows(QAbstractScrollArea* list) {
+  list->setFrameShape(QFrame::NoFrame);
+  QPalette pal = list->palette();
+  pal.setColor(QPalette::Base, QColor(236, 242, 232));
+  pal.setColor(QPalette::Text, Qt::black);
+  list->setPalette(pal);
+}
+
+void PaintListWindow(QWidget* window, const QRect& list) {
+  constexpr int kBezelMargin = 6;
+  QPainter p(window);
+  p.fillRect(window->rect(), QColor(236, 236, 236));
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient bezel(0, list.top() - kBezelMargin, 0, window->height() - 8);
+  bezel.setColorAt(0, QColor(70, 74, 84));
+  bezel.setColorAt(1, QColor(34, 36, 42));
+  p.setPen(QPen(QColor(20, 20, 24), 1));
+  p.setBrush(bezel);
+  p.drawRoundedRect(
+      QRectF(list.adjusted(-kBezelMargin, -kBezelMargin, kBezelMargin, kBezelMargin)).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setPen(QPen(QColor(120, 124, 134), 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(window->rect().adjusted(0, 0, -1, -1));
 }
 
 QString Unicode(const std::string& bytes) { return QString::fromStdString(BytesToUtf8(bytes)); }

@@ -2,11 +2,14 @@
 // with a pressed look. None of them decides anything; they call back.
 #pragma once
 
+#include <QAbstractScrollArea>
 #include <QLabel>
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
 #include <string>
+
+#include "ui/logic/keypad.h"
 
 namespace tarvo::ui {
 
@@ -33,13 +36,13 @@ class PictureButton : public QWidget {
 // A keypad key: its normal and lit pictures.
 class KeyImage : public PictureButton {
  public:
-  KeyImage(int key, const QPixmap& normal, const QPixmap& lit, QWidget* parent);
-  int Key() const { return key_; }
+  KeyImage(tarvo::Key key, const QPixmap& normal, const QPixmap& lit, QWidget* parent);
+  tarvo::Key Key() const { return key_; }
   void SetLit(bool lit);
   bool Lit() const { return lit_; }
 
  private:
-  int key_;
+  tarvo::Key key_;
   QPixmap normal_, lit_picture_;
   bool lit_ = false;
 };
@@ -72,6 +75,12 @@ QString WholeLines(const QString& text);
 // A modal warning box with WholeLines over `parent` (centred on the screen
 // without one).
 void ShowWarningBox(QWidget* parent, const QString& title, const QString& text);
+
+// The list windows (the variable list, the tape) look like the main
+// window: its light panel, the list in the dark bezel of its display, in
+// the entry line's pale green, and an edge of their own.
+void StyleListRows(QAbstractScrollArea* list);
+void PaintListWindow(QWidget* window, const QRect& list);
 
 // The windows' text font at a pixel size.
 QFont SansFont(int pixels, bool bold = false);

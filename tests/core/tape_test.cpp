@@ -1,0 +1,261 @@
+// The tape kept between runs: its file's text, the lines of a file that
+// are no rows, the merge of two sessions' rows, and the file as a session
+// and the real tarvo-cli's ":tape" meet it in a state folder: missing,
+// linked, unreadable, not UTF-8, ten times too long, a FIFO, saved by two
+// sessions at once.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <sstream>
+
+#include "core/entry_encoding.h"
+#include "core/tape.h"
+#include "tests/core/state_folder.h"
+
+namespace tarvo {
+
+void PrintTo(const TapeRow& row, std::ostream* out) { *out << row.time << " " << TapeLine(row); }
+
+namespace {
+
+using namespace test;
+using Kind = TapeRow::Kind;
+using TapeFile = StateFolder;
+
+TapeRow Row(std::int64_t time, std::string entry, std::string shown = "1", Kind kind = Kind::kAnswer) {
+  return {time, kind, std::move(entry), std::move(shown)};
+}
+
+// "a1 b3": rows with entries a and b at times 1 and 3.
+std::vector<TapeRow> Rows(const std::string& spec) {
+  std::vector<TapeRow> rows;
+  std::istringstream in(spec);
+  for (std::string word; in >> word;) rows.push_back(Row(std::stoll(word.substr(1)), word.substr(0, 1)));
+  return rows;
+}
+
+std::string Spec(const std::vector<TapeRow>& rows) {
+  std::string spec;
+  for (const TapeRow& r : rows) spec += (spec.empty() ? "" : " ") + r.entry + std::to_string(r.time);
+  return spec;
+}
+
+// Every byte an entry or a result can hold comes back from the file's
+// text, whatever must be escaped there; the lines read as a person expects.
+TEST(TapeText, RowsKeepEveryByteThroughTheFile) {
+  std::string every;
+  for (int b = 0; b < 256; ++b)
+    if (b != 0xF7) every += static_cast<char>(b);  // a typed "÷" is the "/" it reads as
+  const std::vector<TapeRow> rows = {
+      Row(-62167219200000, "0000-01-01T00:00:00.000Z", "the first time a row can have"),
+      Row(0, "a\\b\tc\nd\re", "\\x41", Kind::kNotice),
+      Row(1773480413589, "2sin\xB2(30)+|-3|", "3.5"),
+      Row(1773480413590, "1/0", "Error: Division by zero", Kind::kError),
+      Row(253402300799999, every, every),
+  };
+  const std::string text = EncodeTape(rows);
+  std::string damage;
+  EXPECT_EQ(DecodeTape(text, &damage), rows);
+  EXPECT_EQ(damage, "");
+  EXPECT_TRUE(IsUtf8(text));
+  EXPECT_NE(text.find("\n2026-03-14T09:26:53.589Z\tanswer\t2sin\u00B2(30)+|-3|\t3.5\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\n1970-01-01T00:00:00.000Z\tnotice\ta\\\\b\\x09c\\x0Ad\\x0De\t\\\\x41\n"), std::string::npos);
+}
+
+// A line that is no row is passed over and named once; the others count.
+TEST(TapeText, LinesThatAreNoRowsArePassedOver) {
+  const std::string time = "2026-03-14T09:26:53.589Z", good = time + "\tanswer\t1+1\t2\n";
+  const std::string noRow = "some of its lines are no rows of a tape", notUtf8 = "some of it is not UTF-8 text";
+  const struct { const char* name; std::string text; size_t rows; std::string damage; } rows[] = {
+      {"empty", "", 0, ""},
+      {"comments and blank lines", "# x\n\n" + good, 1, ""},
+      {"CR LF, no last line break", time + "\tanswer\t1\t1\r\n" + time + "\terror\t1\t1", 2, ""},
+      {"three fields", time + "\tanswer\t2\n" + good, 1, noRow},
+      {"five fields", time + "\tanswer\t2\t2\t2\n", 0, noRow},
+      {"a day that is none", "2026-02-30T09:26:53.589Z\tanswer\t1\t1\n", 0, noRow},
+      {"hour 24", "2026-03-14T24:00:00.000Z\tanswer\t1\t1\n", 0, noRow},
+      {"time without its Z", time.substr(0, 23) + "\tanswer\t1\t1\n", 0, noRow},
+      {"unknown kind", time + "\tresult\t1\t1\n", 0, noRow},
+      {"unknown escape", time + "\tanswer\t\\q\t1\n", 0, noRow},
+      {"escape cut short", time + "\tanswer\t1\t\\x4\n", 0, noRow},
+      {"an escaped byte that needs none", time + "\tanswer\t\\xF7\t1\n", 0, noRow},
+      {"not UTF-8, the first reason kept", time + "\tanswer\t\xFF\t1\n" + "x\n" + good, 1, notUtf8},
+      {"overlong UTF-8", time + "\tanswer\t\xC0\xAF\t1\n", 0, notUtf8},
+  };
+  for (const auto& row : rows) {
+    std::string damage;
+    EXPECT_EQ(DecodeTape(row.text, &damage).size(), row.rows) << row.name;
+    EXPECT_EQ(damage, row.damage) << row.name;
+  }
+}
+
+// Rows come oldest first and at most a thousand; a file text keeps the
+// newest rows that fit in its size.
+TEST(TapeText, TheNewestRowsAreKept) {
+  std::vector<TapeRow> rows;
+  for (int t = 1001; t >= 1; --t) rows.push_back(Row(t, std::to_string(t)));
+  std::string text = "# backwards\n";
+  for (const TapeRow& row : rows) text += EncodeTape({row}).substr(EncodeTape({}).size());
+  const std::vector<TapeRow> read = DecodeTape(text);
+  ASSERT_EQ(read.size(), kTapeRows);
+  EXPECT_EQ(Spec({read.front(), read.back()}), "22 10011001");
+
+  std::vector<TapeRow> wide;
+  for (int t = 1; t <= 1000; ++t) wide.push_back(Row(t, std::string(2000, 'x'), std::to_string(t)));
+  const std::string fitted = EncodeTape(wide);
+  const std::vector<TapeRow> newest = DecodeTape(fitted);
+  EXPECT_LE(fitted.size(), kTapeBytes);
+  EXPECT_GT(fitted.size() + 2100, kTapeBytes);
+  EXPECT_TRUE(!newest.empty() && newest.back() == wide.back() && newest.size() < wide.size());
+}
+
+// A save's rows: the file's and this session's in order of time, the
+// file's first where the times are equal, the file's rows up to a Clear
+// gone, the newest thousand.
+TEST(TapeText, AMergeKeepsBothSessionsRowsInOrderOfTime) {
+  const struct { const char* file; const char* added; std::optional<std::int64_t> cleared; const char* merged; } rows[] = {
+      {"a1 b2", "", std::nullopt, "a1 b2"},
+      {"", "c3", std::nullopt, "c3"},
+      {"a1 c3 e5", "b2 d4", std::nullopt, "a1 b2 c3 d4 e5"},
+      {"a2", "b2", std::nullopt, "a2 b2"},
+      {"a1 b3 c5", "d6", 3, "c5 d6"},
+      {"a1", "", 1, ""},
+  };
+  for (const auto& row : rows) {
+    const std::vector<TapeRow> added = Rows(row.added);
+    EXPECT_EQ(Spec(MergeTape(Rows(row.file), {added.begin(), added.end()}, row.cleared)), row.merged) << row.file;
+  }
+  std::vector<TapeRow> file;
+  for (int t = 1; t <= 1000; ++t) file.push_back(Row(t, "f"));
+  const std::vector<TapeRow> full = MergeTape(file, {Row(2000, "n")}, std::nullopt);
+  EXPECT_EQ(std::pair(full.size(), Spec({full.front(), full.back()})), std::pair(kTapeRows, std::string("f2 n2000")));
+}
+
+enum class Plant { kNothing, kRows, kOwnLink, kForeignLink, kUnreadable, kNotUtf8, kTenMegabytes, kFifo };
+
+// Whatever stands at the tape's name, a session starts with what it could
+// read (and the reason it could not read all), calculates a row and saves;
+// tarvo-cli's ":tape" prints what the session read. A file that cannot be
+// read is never written; one read in part keeps what was read and the new
+// row; the file's bits, a link of the user's own and the newest rows stay.
+TEST_F(TapeFile, WhateverStandsAtItsNameNeverStopsTheCalculator) {
+  using enum Plant;
+  const struct { const char* name; Plant plant; const char* reason; size_t loaded; bool saves; } rows[] = {
+      {"missing", kNothing, nullptr, 0, true},
+      {"two rows and a killed save's temporary", kRows, nullptr, 2, true},
+      {"own link", kOwnLink, nullptr, 2, true},
+      {"another user's link", kForeignLink, "owned by another user", 0, false},
+      {"unreadable", kUnreadable, "Permission denied", 0, false},
+      {"not UTF-8", kNotUtf8, "not UTF-8", 2, true},
+      {"10 MB", kTenMegabytes, "longer than 1 MB", kTapeRows, true},
+      {"a FIFO", kFifo, "not a regular file", 0, false},
+  };
+  const std::string rowLine = "2026-01-01T00:00:00.000Z\tanswer\t", twoRows = rowLine + "1\t1\n" + rowLine + "2\t2\n";
+  const fs::path victim = fs::path(root) / "victim";
+  const fs::path tape = At(kTapeFile);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.plant == kForeignLink && geteuid() != 0) continue;  // only root can plant another's link
+    Fresh();
+    std::ofstream(victim) << "precious";
+    std::string before;  // what the file holds that cannot be read
+    switch (row.plant) {
+      case kNothing: break;
+      case kRows: Write(kTapeFile, twoRows), chmod(tape.c_str(), 0640), Write(".tape.txt.a1B2c3D4", "left"); break;
+      case kOwnLink: fs::create_directory(At("kept")), Write("kept/tape", twoRows), fs::create_symlink("kept/tape", tape); break;
+      case kForeignLink: fs::create_symlink(victim, tape), lchown(tape.c_str(), kNobody, kNobody); break;
+      case kUnreadable: Write(kTapeFile, before = twoRows), chmod(tape.c_str(), 0); break;
+      case kNotUtf8: Write(kTapeFile, rowLine + "1\t1\n" + rowLine + "\xFF\t2\n" + rowLine + "3\t3\n"); break;
+      case kTenMegabytes: {
+        std::ofstream out(tape);
+        for (int i = 0; i < 250'000; ++i) out << rowLine << i << '\t' << i << '\n';
+        break;
+      }
+      case kFifo: mkfifo(tape.c_str(), 0666); break;
+    }
+    const bool unprivileged = row.plant == kUnreadable;  // root reads anything
+    const Result printed = Run({":tape"}, "", unprivileged ? BecomeUnprivileged : +[] {});
+    EXPECT_EQ(printed.status, row.reason == nullptr ? 0 : 1 << 8) << printed.err;
+    EXPECT_EQ(std::count(printed.out.begin(), printed.out.end(), '\n'), static_cast<long>(row.loaded));
+    EXPECT_TRUE(row.reason == nullptr ? printed.err.empty()
+                                      : printed.err.find("Error: cannot read " + tape.string() + ": ") == 0 &&
+                                            printed.err.find(row.reason) != std::string::npos)
+        << printed.err;
+    // The session, as another user where permissions are to apply.
+    const auto session = [&] {
+      alarm(20);  // a hang ends the test binary instead of the suite's time
+      Tape t;
+      const FileResult load = t.Load(dir);
+      t.Add(Row(TapeTimeNow(), "9\xB7" "9", "81"));
+      const SaveResult save = t.Save(dir);
+      alarm(0);
+      return load.ok == (row.reason == nullptr) && t.Rows().size() == std::min(row.loaded + 1, kTapeRows) &&
+             (row.reason == nullptr || (load.reason.find(row.reason) != std::string::npos && load.file == tape)) &&
+             save.ok == row.saves && (row.saves || save.file == tape);
+    };
+    if (!unprivileged || getuid() != 0) {
+      EXPECT_TRUE(session());
+    } else if (const pid_t child = fork(); child == 0) {
+      BecomeUnprivileged();
+      _exit(session() ? 0 : 1);
+    } else {
+      EXPECT_EQ(Wait(child), 0);
+    }
+    EXPECT_EQ(ReadText(victim), "precious");
+    if (!row.saves) {
+      EXPECT_TRUE(row.plant != kUnreadable || Read(kTapeFile) == before) << "not a byte changed";
+      continue;
+    }
+    std::vector<TapeRow> after;
+    ASSERT_TRUE(ReadTapeFile(dir, after).ok);
+    EXPECT_EQ(after.size(), std::min(row.loaded + 1, kTapeRows));
+    EXPECT_EQ(after.back().entry, "9\xB7" "9");
+    EXPECT_EQ(after.size() < 2 ? "" : after[after.size() - 2].entry, row.plant == kTenMegabytes ? "249999"
+                                                                      : row.loaded > 0 ? (row.plant == kNotUtf8 ? "3" : "2")
+                                                                                       : "");
+    EXPECT_LE(fs::file_size(tape), kTapeBytes);
+    EXPECT_TRUE(row.plant != kRows || (fs::status(tape).permissions() == fs::perms(0640) &&
+                                       !fs::exists(At(".tape.txt.a1B2c3D4"))))
+        << "the bits kept, the killed save's temporary gone";
+    EXPECT_TRUE(row.plant != kOwnLink || (fs::is_symlink(tape) && ReadText(At("kept/tape")).find("81") != std::string::npos));
+  }
+}
+
+// Sessions on one tape: each save adds what its session calculated to what
+// the file holds, in order of time, whether one saves after the other or
+// four save at the same moment.
+TEST_F(TapeFile, TwoSessionsKeepBothSessionsRows) {
+  Tape first, second;
+  ASSERT_TRUE(first.Load(dir).ok && second.Load(dir).ok);
+  for (int i = 0; i < 3; ++i) first.Add(Row(1000 + 2 * i, "a")), second.Add(Row(1001 + 2 * i, "b"));
+  ASSERT_TRUE(second.Save(dir).ok && first.Save(dir).ok && first.Save(dir).ok);  // nothing new: no second copy
+  std::vector<TapeRow> rows;
+  ASSERT_TRUE(ReadTapeFile(dir, rows).ok);
+  EXPECT_EQ(Spec(rows), "a1000 b1001 a1002 b1003 a1004 b1005");
+
+  pid_t children[4];
+  for (int k = 0; k < 4; ++k) {
+    if ((children[k] = fork()) != 0) continue;
+    Tape session;
+    bool ok = session.Load(dir).ok;
+    for (int i = 0; i < 150; ++i) session.Add(Row(TapeTimeNow(), std::to_string(k), std::to_string(i)));
+    _exit(ok && session.Save(dir).ok ? 0 : 1);
+  }
+  for (const pid_t child : children) EXPECT_EQ(Wait(child), 0);
+  ASSERT_TRUE(ReadTapeFile(dir, rows).ok);
+  ASSERT_EQ(rows.size(), 606u);
+  for (const char* session : {"0", "1", "2", "3"}) {
+    std::vector<std::string> shown;
+    for (const TapeRow& r : rows)
+      if (r.entry == session) shown.push_back(r.shown);
+    EXPECT_EQ(shown.size(), 150u);
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end(), [](auto& a, auto& b) { return std::stoi(a) < std::stoi(b); }));
+  }
+  EXPECT_EQ(Run({"-n", ":tape"}).out, "");  // without a state folder there is no tape
+}
+
+}  // namespace
+}  // namespace tarvo

@@ -1,0 +1,128 @@
+// The tape as the window logic keeps it: the row each entry leaves (the
+// entry as the line shows it, the result in the format in force, the
+// message of an error or a notice), the list of a tape window that follows
+// it to its limit, and where the tape window stands beside the calculator.
+#include <gtest/gtest.h>
+
+#include "tests/ui/fake_controls.h"
+#include "ui/logic/calculator_logic.h"
+#include "ui/logic/keypad.h"
+#include "ui/logic/tape_logic.h"
+
+namespace tarvo {
+namespace {
+
+using Kind = TapeRow::Kind;
+
+struct FakeTape : TapeControls {
+  void ClearRows() override { rows.clear(); }
+  void AddRow(const TapeRow& row) override { rows.push_back(TapeLine(row)); }
+  void RemoveOldestRow() override { rows.erase(rows.begin()); }
+  void ShowNewestRow() override { newest = rows.empty() ? "" : rows.back(); }
+  void SetClipboardText(const std::string& text) override { clipboard = text; }
+  void CloseWindow() override {}
+  std::vector<std::string> rows;
+  std::string newest, clipboard;
+};
+
+struct Session {
+  Session() { logic.StartSession(""); }
+  // Entries separated by "|", each typed (as the entry line takes keys)
+  // and calculated with Enter; "FIX2" chooses two decimals instead.
+  void Enter(std::string_view entries) {
+    while (!entries.empty()) {
+      const size_t end = std::min(entries.find('|'), entries.size());
+      const std::string entry(entries.substr(0, end));
+      entries.remove_prefix(std::min(end + 1, entries.size()));
+      if (entry == "FIX2") {
+        c.answers.push_back(2);
+        logic.ClickKey(Key::FixedFormat);
+        continue;
+      }
+      for (const char ch : entry) {
+        const int passed = logic.EntryKeyPress(static_cast<unsigned char>(ch));
+        if (passed > 0) c.entry.insert(static_cast<size_t>(c.caret++), 1, static_cast<char>(passed));
+      }
+      logic.EntryKeyPress('\r');
+    }
+  }
+  test::FakeControls c;
+  CalculatorLogic logic{c};
+};
+
+TEST(TapeLogic, EachEntryLeavesWhatItShowed) {
+  const struct { const char* entries; std::vector<std::string> rows; Kind last; } rows[] = {
+      {"2+3", {"2+3 = 5"}, Kind::kAnswer},
+      {"2*3", {"2\xB7" "3 = 6"}, Kind::kAnswer},  // the signs of the line
+      {"2+3|+1", {"2+3 = 5", "5+1 = 6"}, Kind::kAnswer},  // going on from a result
+      {"2+3|*", {"2+3 = 5", "5\xB7 5 = 25"}, Kind::kAnswer},  // as completed with the last answer
+      {"1/0", {"1/0 = Error: Division by zero"}, Kind::kError},
+      {"s2x2(x+y=1, 2x+2y=2)", {"s2x2(x+y=1, 2x+2y=2) = Not found solutions / Infinite solutions"}, Kind::kNotice},
+      {"   ", {}, Kind::kAnswer},  // a blank entry only beeps
+      {"  7  ", {"7 = 7"}, Kind::kAnswer},
+      {"x=4", {"x=4 = 4"}, Kind::kAnswer},
+      {"1/8|FIX2|1/3", {"1/8 = 0.125", "1/3 = 0.33"}, Kind::kAnswer},  // the format in force then
+      {"-2.5", {"-2.5 = -2.5"}, Kind::kAnswer},
+      {"2^1024", {"2^1024 = Error: Overflow"}, Kind::kError},
+  };
+  for (const auto& row : rows) {
+    Session s;
+    s.Enter(row.entries);
+    std::vector<std::string> lines;
+    for (const TapeRow& r : s.logic.GetTape().Rows()) lines.push_back(TapeLine(r));
+    EXPECT_EQ(lines, row.rows) << row.entries;
+    EXPECT_TRUE(lines.empty() || s.logic.GetTape().Rows().back().kind == row.last) << row.entries;
+  }
+}
+
+// A tape window open while the tape fills: it lists the newest rows, at
+// most as many as the tape keeps, the newest current; Clear empties both;
+// Copy takes the chosen rows in order, once each; a row's entry goes back
+// into the line, the caret after it, what was typed one Up away.
+TEST(TapeLogic, TheWindowFollowsTheTape) {
+  Session s;
+  FakeTape window;
+  TapeLogic tape(window, s.logic);
+  s.Enter("1");
+  tape.Fill();
+  for (size_t i = 2; i <= kTapeRows + 1; ++i) {
+    s.Enter(std::to_string(i));
+    tape.RowAdded();
+  }
+  ASSERT_EQ(window.rows.size(), kTapeRows);
+  EXPECT_EQ(window.rows.front() + " .. " + window.newest, "2 = 2 .. 1001 = 1001");
+  tape.CopyRows({5, 3, 5, -1, 5000});
+  EXPECT_EQ(window.clipboard, "5 = 5\n7 = 7");
+  s.c.SetEntryText("9+");
+  tape.UseRow(1);
+  EXPECT_EQ(s.c.entry + "|" + std::to_string(s.c.caret) + "|" + s.logic.History().Entry(s.logic.History().Last()),
+            "3|1|9+");
+  tape.Clear();
+  EXPECT_TRUE(window.rows.empty() && s.logic.GetTape().Rows().empty());
+}
+
+// Beside the calculator where the whole width fits (right first), else on
+// the side with more room, narrower; else below or above it; never over it.
+TEST(TapeLogic, TheWindowStandsBesideTheCalculator) {
+  const struct { const char* name; Box window, screen, tape; } rows[] = {
+      {"room right", {100, 100, 752, 346}, {0, 0, 1920, 1080}, {858, 100, 320, 346}},
+      {"room left only", {1100, 100, 752, 346}, {0, 0, 1920, 1080}, {774, 100, 320, 346}},
+      {"narrower, on the side with more room", {300, 211, 752, 346}, {0, 0, 1366, 768}, {1058, 211, 308, 346}},
+      {"narrower, left", {320, 211, 752, 346}, {0, 0, 1366, 768}, {0, 211, 314, 346}},
+      {"on a second screen", {2000, 50, 752, 346}, {1920, 0, 1280, 1024}, {2758, 50, 320, 346}},
+      {"kept on the screen's height", {100, 900, 752, 346}, {0, 0, 1920, 1080}, {858, 734, 320, 346}},
+      {"below", {0, 0, 752, 346}, {0, 0, 800, 600}, {432, 352, 320, 248}},
+      {"above", {0, 400, 752, 346}, {0, 0, 800, 746}, {432, 48, 320, 346}},
+      {"no room anywhere: off the screen", {0, 0, 752, 346}, {0, 0, 800, 400}, {758, 0, 320, 346}},
+  };
+  for (const auto& row : rows) {
+    const Box tape = PlaceTapeWindow(row.window, row.screen);
+    EXPECT_EQ(tape, row.tape) << row.name << ": " << tape.left << "," << tape.top << " " << tape.width << "x" << tape.height;
+    const bool apart = tape.left >= row.window.left + row.window.width || tape.left + tape.width <= row.window.left ||
+                       tape.top >= row.window.top + row.window.height || tape.top + tape.height <= row.window.top;
+    EXPECT_TRUE(apart) << row.name;
+  }
+}
+
+}  // namespace
+}  // namespace tarvo
