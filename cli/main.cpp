@@ -77,20 +77,6 @@ void CatchStopSignals() {
   tarvo::IgnoreOutputSignals();
 }
 
-// A standard stream the caller closed would otherwise be the number the next
-// open file gets, and results would land in it. Reopened on /dev/null for
-// reading, a closed output still fails every write, as it should.
-void KeepStandardStreamsTaken() {
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    const int filler = open("/dev/null", O_RDONLY);
-    if (filler >= 0 && filler != fd) {
-      dup2(filler, fd);
-      close(filler);
-    }
-  }
-}
-
 // The line editor reads characters by the locale's character type: without
 // a UTF-8 one it drops every sign (², √, π) typed at the prompt. Only the
 // character type is set; numbers never depend on the locale here.
@@ -344,7 +330,7 @@ int Main(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  KeepStandardStreamsTaken();
+  tarvo::KeepStandardStreamsTaken();
   // What escapes Main came before the first entry (the session catches what
   // comes after it): there is nothing to save.
   try {

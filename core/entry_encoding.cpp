@@ -81,6 +81,11 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
+bool IsControlByte(unsigned char b) {
+  const char32_t cp = Windows1252(b);
+  return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+}
+
 int CodePointToByte(char32_t cp) {
   for (const Sign& s : kSigns) {
     char32_t single = 0;

@@ -23,6 +23,10 @@ std::string Utf8ToBytes(std::string_view utf8, size_t* dropped = nullptr);
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
 bool IsUtf8(std::string_view text);
 
+// True for a byte that decodes to a control character: C0, DEL, or one of
+// the five bytes Windows-1252 leaves undefined, which decode to C1 controls.
+bool IsControlByte(unsigned char b);
+
 // The byte of one typed character, or -1 when it has none.
 int CodePointToByte(char32_t cp);
 

@@ -1,5 +1,9 @@
 #include "core/stop_signals.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 
 namespace tarvo {
@@ -18,6 +22,17 @@ std::vector<int> SessionEndingSignals() {
 void IgnoreOutputSignals() {
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void KeepStandardStreamsTaken() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int filler = open("/dev/null", O_RDONLY);
+    if (filler >= 0 && filler != fd) {
+      dup2(filler, fd);
+      close(filler);
+    }
+  }
 }
 
 }  // namespace tarvo

@@ -1,6 +1,7 @@
-// The signals after which a session must save before it ends. Both front
-// ends catch them (tarvo-cli through its handler, the window through its
-// event loop).
+// The signals after which a session must save before it ends, and the
+// standard streams, as both front ends set them up before anything else.
+// Both catch the signals (tarvo-cli through its handler, the window through
+// its event loop).
 #pragma once
 
 #include <vector>
@@ -18,5 +19,12 @@ std::vector<int> SessionEndingSignals();
 // A reader that went away (SIGPIPE) and a file that reached its size limit
 // (SIGXFSZ) become failed writes, seen and reported where they happen.
 void IgnoreOutputSignals();
+
+// A standard stream the caller closed would otherwise be the number the next
+// open file gets (a lock, a temporary, the window system's connection), and
+// what is written to the stream would land in it. Each closed one is
+// reopened on /dev/null for reading, so that a write to it still fails, as
+// it should.
+void KeepStandardStreamsTaken();
 
 }  // namespace tarvo

@@ -68,21 +68,33 @@ bool ParseTime(std::string_view s, std::int64_t& ms) {
   return true;
 }
 
+void AppendEscaped(std::string& out, unsigned char u) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += "\\x";
+  out += kHex[u >> 4];
+  out += kHex[u & 15];
+}
+
 // A field's bytes as UTF-8 with the backslash and control characters escaped.
 void AppendField(std::string& out, std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   for (const char c : BytesToUtf8(bytes)) {
     const auto u = static_cast<unsigned char>(c);
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (u < 0x20 || u == 0x7F) {
-      out += "\\x";
-      out += kHex[u >> 4];
-      out += kHex[u & 15];
-    } else {
-      out += c;
-    }
+    if (c == '\\') out += "\\\\";
+    else if (u < 0x20 || u == 0x7F) AppendEscaped(out, u);
+    else out += c;
   }
+}
+
+// A field's bytes as a line shows them: a control character escaped as in
+// the file, so that a row stays one line and no terminal acts on it.
+std::string OnOneLine(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) {
+    if (IsControlByte(static_cast<unsigned char>(c))) AppendEscaped(out, static_cast<unsigned char>(c));
+    else out += c;
+  }
+  return out;
 }
 
 bool ParseField(std::string_view field, std::string& bytes) {
@@ -173,7 +185,7 @@ std::int64_t TapeTimeNow() {
   return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-std::string TapeLine(const TapeRow& row) { return row.entry + " = " + row.shown; }
+std::string TapeLine(const TapeRow& row) { return OnOneLine(row.entry) + " = " + OnOneLine(row.shown); }
 
 std::string EncodeTape(const std::vector<TapeRow>& rows) {
   std::vector<std::string> lines;

@@ -52,7 +52,8 @@ struct TapeRow {
 std::int64_t TapeTimeNow();
 
 // "entry = shown": a row as the tape window lists it and the clipboard and
-// tarvo-cli's ":tape" take it.
+// tarvo-cli's ":tape" take it, on one line: a control character in either
+// (a tab, a line break, an escape) shows as "\xHH".
 std::string TapeLine(const TapeRow& row);
 
 // The file's text for `rows` (oldest first): the newest rows that fit in

@@ -134,11 +134,12 @@ TEST(TapeText, AMergeKeepsBothSessionsRowsInOrderOfTime) {
   EXPECT_EQ(std::pair(full.size(), Spec({full.front(), full.back()})), std::pair(kTapeRows, std::string("f2 n2000")));
 }
 
-enum class Plant { kNothing, kRows, kOwnLink, kForeignLink, kUnreadable, kNotUtf8, kTenMegabytes, kFifo };
+enum class Plant { kNothing, kRows, kControls, kOwnLink, kForeignLink, kUnreadable, kNotUtf8, kTenMegabytes, kFifo };
 
 // Whatever stands at the tape's name, a session starts with what it could
 // read (and the reason it could not read all), calculates a row and saves;
-// tarvo-cli's ":tape" prints what the session read. A file that cannot be
+// tarvo-cli's ":tape" prints what the session read, a line a row, where no
+// terminal acts on a control character a row holds. A file that cannot be
 // read is never written; one read in part keeps what was read and the new
 // row; the file's bits, a link of the user's own and the newest rows stay.
 TEST_F(TapeFile, WhateverStandsAtItsNameNeverStopsTheCalculator) {
@@ -146,6 +147,7 @@ TEST_F(TapeFile, WhateverStandsAtItsNameNeverStopsTheCalculator) {
   const struct { const char* name; Plant plant; const char* reason; size_t loaded; bool saves; } rows[] = {
       {"missing", kNothing, nullptr, 0, true},
       {"two rows and a killed save's temporary", kRows, nullptr, 2, true},
+      {"control characters in a row", kControls, nullptr, 2, true},
       {"own link", kOwnLink, nullptr, 2, true},
       {"another user's link", kForeignLink, "owned by another user", 0, false},
       {"unreadable", kUnreadable, "Permission denied", 0, false},
@@ -165,6 +167,7 @@ TEST_F(TapeFile, WhateverStandsAtItsNameNeverStopsTheCalculator) {
     switch (row.plant) {
       case kNothing: break;
       case kRows: Write(kTapeFile, twoRows), chmod(tape.c_str(), 0640), Write(".tape.txt.a1B2c3D4", "left"); break;
+      case kControls: Write(kTapeFile, rowLine + "1\\x0A2\\x1B]0;x\\x07\t3\\x0D\xC2\x9D\n" + rowLine + "2\t2\n"); break;
       case kOwnLink: fs::create_directory(At("kept")), Write("kept/tape", twoRows), fs::create_symlink("kept/tape", tape); break;
       case kForeignLink: fs::create_symlink(victim, tape), lchown(tape.c_str(), kNobody, kNobody); break;
       case kUnreadable: Write(kTapeFile, before = twoRows), chmod(tape.c_str(), 0); break;
@@ -180,6 +183,8 @@ TEST_F(TapeFile, WhateverStandsAtItsNameNeverStopsTheCalculator) {
     const Result printed = Run({":tape"}, "", unprivileged ? BecomeUnprivileged : +[] {});
     EXPECT_EQ(printed.status, row.reason == nullptr ? 0 : 1 << 8) << printed.err;
     EXPECT_EQ(std::count(printed.out.begin(), printed.out.end(), '\n'), static_cast<long>(row.loaded));
+    EXPECT_EQ(printed.out.find_first_of("\x07\x1B\r"), std::string::npos) << printed.out;
+    EXPECT_TRUE(row.plant != kControls || printed.out.find("1\\x0A2\\x1B]0;x\\x07 = 3\\x0D\\x9D\n") == 0) << printed.out;
     EXPECT_TRUE(row.reason == nullptr ? printed.err.empty()
                                       : printed.err.find("Error: cannot read " + tape.string() + ": ") == 0 &&
                                             printed.err.find(row.reason) != std::string::npos)

@@ -8,6 +8,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
 
 #include "tests/base/lock_holder.h"
@@ -255,6 +259,30 @@ class SessionTest : public QObject {
       QTRY_VERIFY(!w->isVisible());
       QCOMPARE(Stored(folder, 'x'), double(signal));
     }
+  }
+
+  // The window's program started with its standard streams closed, the
+  // toolkit's debug lines on: what it writes there lands nowhere (not in the
+  // pipe its stop signals go through), so that only the stop signal ends
+  // it, and it saves.
+  void theProgramRunsWithItsStandardStreamsClosed() {
+    folder = dir.filePath(QStringLiteral("closed"));
+    QDir().mkpath(folder);
+    const QByteArray state = folder.toLocal8Bit();
+    const pid_t child = fork();
+    if (child == 0) {
+      for (const int fd : {0, 1, 2}) close(fd);
+      setenv("QT_LOGGING_RULES", "qt.*.debug=true", 1);
+      execl(TARVO_WINDOW, TARVO_WINDOW, "--state-dir", state.constData(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    QTest::qWait(1500);  // the start's debug lines are written by then
+    QCOMPARE(waitpid(child, &status, WNOHANG), 0);
+    kill(child, SIGTERM);
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    QVERIFY(QFile::exists(folder + QStringLiteral("/Varreal.dat")));
   }
 
   // An exception that no event handler caught ends the program through the

@@ -25,6 +25,7 @@
 #include <string>
 
 #include "core/entry_encoding.h"
+#include "core/stop_signals.h"
 #include "ui/qt/application.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/splash_window.h"
@@ -161,6 +162,8 @@ int Run(tarvo::ui::Application& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before the window system's connection and the signal pipe are opened.
+  tarvo::KeepStandardStreamsTaken();
   try {
     tarvo::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvo"));
