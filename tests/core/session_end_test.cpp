@@ -196,11 +196,14 @@ TEST_F(SessionEnd, SignalsSaveBeforeTheSessionEnds) {
 // pipe that is full): the session then ends by that signal. On a pipe.
 // (SIGPIPE and SIGXFSZ are ignored: a failed write says what went wrong.)
 TEST_F(SessionEnd, EverySignalThatEndsASessionSavesItFirst) {
-  const struct { int signal; bool stalledReader; } rows[] = {
+  // A signal ignored by whoever started the session (nohup) stays ignored:
+  // the session goes on to the end of its input.
+  const struct { int signal; bool stalledReader; bool ignoredAtStart = false; } rows[] = {
       {SIGTERM, true}, {SIGINT, true}, {SIGHUP, true}, {SIGQUIT, false}, {SIGUSR1, false},
-      {SIGALRM, false}, {SIGXCPU, false}, {SIGPWR, false}, {SIGRTMIN + 1, false}};
+      {SIGALRM, false}, {SIGXCPU, false}, {SIGPWR, false}, {SIGRTMIN + 1, false}, {SIGHUP, false, true}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(strsignal(row.signal)) + (row.stalledReader ? ", the reader stalled" : ""));
+    SCOPED_TRACE(std::string(strsignal(row.signal)) + (row.stalledReader ? ", the reader stalled" : "") +
+                 (row.ignoredAtStart ? ", ignored at start" : ""));
     Fresh();
     const std::string out = root + "/out";
     fs::remove(out);  // what Appears waits for is this row's own output
@@ -209,6 +212,7 @@ TEST_F(SessionEnd, EverySignalThatEndsASessionSavesItFirst) {
     const pid_t child = Start({}, [&] {
       const rlimit noCore{0, 0};
       setrlimit(RLIMIT_CORE, &noCore);
+      if (row.ignoredAtStart) signal(row.signal, SIG_IGN);
       close(input[1]), close(output[0]), dup2(input[0], 0);
       row.stalledReader ? (void)dup2(output[1], 1) : Redirect(out, 1);
     });
@@ -227,12 +231,23 @@ TEST_F(SessionEnd, EverySignalThatEndsASessionSavesItFirst) {
       EXPECT_TRUE(Appears(out, "5\n"));  // x = 5 is taken
     }
     kill(child, row.signal);
+    if (row.ignoredAtStart) {
+      ASSERT_EQ(write(input[1], "x=x+1\n", 6), 6);
+      EXPECT_TRUE(Appears(out, "6\n")) << "goes on after the signal";
+      close(input[1]), input[1] = -1;
+    }
     int status = 0;
     pid_t ended = 0;
     for (int i = 0; i < 500 && (ended = waitpid(child, &status, WNOHANG)) == 0; ++i) std::this_thread::sleep_for(10ms);
     if (ended == 0) kill(child, SIGKILL), Wait(child);
-    close(input[1]), close(output[0]);
+    if (input[1] >= 0) close(input[1]);
+    close(output[0]);
     EXPECT_EQ(ended, child) << "still running five seconds after the signal";
+    if (row.ignoredAtStart) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+      EXPECT_EQ(Stored('x'), 6);
+      continue;
+    }
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == row.signal) << status;
     EXPECT_EQ(Stored('x'), 5);
   }
