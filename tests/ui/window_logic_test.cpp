@@ -145,6 +145,7 @@ TEST(WindowLogic, ScriptsShowTheirLineDisplayAndMessage) {
       {"t2+3 E k°", "5\xB0|", " 5", "Arc degrees input ", k_, "Example:  12\xBA 34' 56\" "},
       {"te E", "e|", " 2.71828182845905", "", k_},
       {"t123 c1 s1 k+", "1 + |3", " 0", " Normal output format", k_},
+      {"t23 c0 k1", "1|23", " 0", " Normal output format", k_},  // at the line's start
       {"t123 kDEL", "12|", " 0", " Normal output format", k_},
       {"t123 c1 kDEL", "|23", " 0", " Normal output format", k_},
       {"t123 c0 s2 kDEL", "|3", " 0", " Normal output format", k_},
