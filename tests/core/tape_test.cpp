@@ -51,7 +51,7 @@ TEST(TapeText, RowsKeepEveryByteThroughTheFile) {
     if (b != 0xF7) every += static_cast<char>(b);  // a typed "÷" is the "/" it reads as
   const std::vector<TapeRow> rows = {
       Row(-62167219200000, "0000-01-01T00:00:00.000Z", "the first time a row can have"),
-      Row(0, "a\\b\tc\nd\re", "\\x41", Kind::kNotice),
+      Row(0, "a\\b\tc\nd\re\t", "\\x41", Kind::kNotice),  // an escape last in its field too
       Row(1773480413589, "2sin\xB2(30)+|-3|", "3.5"),
       Row(1773480413590, "1/0", "Error: Division by zero", Kind::kError),
       Row(253402300799999, every, every),
@@ -62,7 +62,7 @@ TEST(TapeText, RowsKeepEveryByteThroughTheFile) {
   EXPECT_EQ(damage, "");
   EXPECT_TRUE(IsUtf8(text));
   EXPECT_NE(text.find("\n2026-03-14T09:26:53.589Z\tanswer\t2sin\u00B2(30)+|-3|\t3.5\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("\n1970-01-01T00:00:00.000Z\tnotice\ta\\\\b\\x09c\\x0Ad\\x0De\t\\\\x41\n"), std::string::npos);
+  EXPECT_NE(text.find("\n1970-01-01T00:00:00.000Z\tnotice\ta\\\\b\\x09c\\x0Ad\\x0De\\x09\t\\\\x41\n"), std::string::npos);
 }
 
 // A line that is no row is passed over and named once; the others count.
