@@ -310,11 +310,13 @@ TEST_F(SessionEnd, TheLineCapHoldsAtThePrompt) {
       {longest, "16384"}, {longest + "0", "Error: Entry too long"}, {std::string(2000000, '1'), "Error: Entry too long"},
       // Esc and a number would repeat the next key that many times (9 keys
       // for a line of 9,999,999 characters): the digits are typed instead.
-      {"\x1b" "9999999a", "0"}};
+      {"\x1b" "9999999a", "0"},
+      {"3\u00B2", "9"}};  // a sign reaches the editor one byte at a time
   for (const auto& row : rows) {
     int master = -1;
     const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
-    if (child == 0) execl(cli.c_str(), cli.c_str(), "-n", nullptr), _exit(127);
+    // A terminal in the C locale: the editor still takes the signs.
+    if (child == 0) setenv("LC_ALL", "C", 1), execl(cli.c_str(), cli.c_str(), "-n", nullptr), _exit(127);
     std::string seen, typed = row.line + "\r2+3\r";
     char buf[65536];
     // Typed only once the prompt shows and the editor has the terminal in

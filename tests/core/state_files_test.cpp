@@ -65,8 +65,11 @@ TEST_F(StateFiles, LayoutModesLoadAndMerge) {
   SavedState other = theirs;
   state = mine;
   Define(other, 'q', 9), Define(state, 'x', 7);
+  other.lastAnswer = 6;  // the file's last slot merges as any other
   ASSERT_TRUE(SaveStateFiles(dir, other, &theirs).ok && SaveStateFiles(dir, state, &mine).ok);
   EXPECT_EQ(std::pair(Stored('q'), Stored('x')), std::pair(9.0, 7.0));
+  SavedState merged;
+  EXPECT_TRUE(LoadStateFiles(dir, merged).ok && merged.lastAnswer == 6);
   // Cut short in between, mid-entry: an entry the file no longer holds whole
   // keeps this session's value.
   Define(state, 'd', 4);
