@@ -106,7 +106,7 @@ fuzz() {
     return
   fi
   local t corpus status
-  for t in entry state_files; do
+  for t in entry state_files tape; do
     corpus=$(mktemp -d)
     cp fuzz/corpus/$t/* "$corpus"/
     status=0
