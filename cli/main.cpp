@@ -1,6 +1,7 @@
 // tarvo-cli: the calculator's processing cycle at a console prompt.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <langinfo.h>
 #include <termios.h>
 #include <unistd.h>
@@ -29,13 +30,19 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: tarvo-cli [options] [ENTRY ...]\n"
-    "Evaluates each ENTRY in order, or the lines of standard input when none is\n"
-    "given, and prints one result line per entry.\n"
+    "       tarvo-cli [options] -f FILE\n"
+    "Evaluates each ENTRY in order, or the lines of FILE or of standard input\n"
+    "when none is given, and prints one result line per entry. Lines starting\n"
+    "with '#' are comments.\n"
     "\n"
     "Options:\n"
+    "  -f, --file FILE      read the entries from FILE ('-': standard input)\n"
     "  -n, --no-state       neither read nor write the variable files\n"
     "      --state-dir DIR  keep the variable files in DIR (default: the\n"
     "                       current directory)\n"
+    "      --user-state     keep them in the user's state folder, as the\n"
+    "                       window started from the desktop menu does\n"
+    "                       ($XDG_STATE_HOME/tarvo, ~/.local/state/tarvo)\n"
     "  -h, --help           show this help and exit\n"
     "      --version        show the version and exit\n"
     "\n"
@@ -45,7 +52,15 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 when the last entry succeeded, 1 when it ended with an error\n"
     "or a notice, or when the variable files or the results could not be read or\n"
-    "written, 2 for bad options or an unknown directive.\n";
+    "written, 2 for bad options, a FILE that cannot be read, or an unknown\n"
+    "directive. A reader that stops early (| head) ends it by SIGPIPE, quietly,\n"
+    "once it has saved.\n";
+
+// A line of a file or of standard input that is a comment, not an entry.
+bool IsComment(const std::string& line) {
+  const size_t first = line.find_first_not_of(" \t");
+  return first != std::string::npos && line[first] == '#';
+}
 
 // The signal that asked the session to end (see SessionEndingSignals), or 0,
 // and how many such signals came: a wait for the lock gives up at the first
@@ -189,7 +204,9 @@ tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
   std::_Exit(128 + signal);
 }
 
-int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
+// `inputName` names standard input in a message: the file it was opened
+// from, or "the entries".
+int Run(const std::vector<std::string>& entries, const std::string& stateDir, const std::string& inputName) {
   // Results are buffered, and flushed per line only when someone watches:
   // a flush per entry would cost a write(2) each when piping thousands.
   Output output(isatty(STDOUT_FILENO) != 0 || isatty(STDIN_FILENO) != 0);
@@ -242,6 +259,7 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
         const tarvo::cli::InputLine line = lines->Next();
         if (line.kind == tarvo::cli::InputLine::Kind::kError) inputError = line.error;
         if (line.kind != tarvo::cli::InputLine::Kind::kLine || stopSignal != 0) break;
+        if (IsComment(line.text)) continue;
         run(line.text, line.cutShort);
       }
       if (interactive && goOn() && inputError == 0) output.Result("");
@@ -272,41 +290,79 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
     status = 1;
   }
   if (inputError != 0) {
-    output.Tell(std::string("tarvo-cli: cannot read the entries: ") + std::strerror(inputError));
+    output.Tell("tarvo-cli: cannot read " + inputName + ": " + std::strerror(inputError));
     status = 1;
   }
-  if (output.Error() != 0) {
+  // A reader that stopped early (`| head -1`) is no failure to report: the
+  // session has saved, and ends as a filter does when its reader leaves.
+  const bool readerLeft = output.Error() == EPIPE;
+  if (output.Error() != 0 && !readerLeft) {
     output.Tell(std::string("tarvo-cli: cannot write the results: ") + std::strerror(output.Error()));
     if (status == 0 || status == 2) status = 1;
   }
   // Saved (or the wait for the save given up): now end the way the signal
   // asked.
   if (stopSignal != 0) EndBySignal(stopSignal);
+  if (readerLeft) EndBySignal(SIGPIPE);
   return status;
 }
 
 // The options and the entries of the command line, then the session.
+// Makes FILE the session's standard input ("-" keeps it). False, with the
+// reason in errno, when it cannot be opened for reading or is a folder.
+bool ReadEntriesFrom(const std::string& file) {
+  if (file == "-") return true;
+  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const int err = fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+  if (err == 0 && dup2(fd, STDIN_FILENO) >= 0) return close(fd), true;
+  const int failed = err != 0 ? err : errno;
+  close(fd);
+  errno = failed;
+  return false;
+}
+
 int Main(int argc, char** argv) {
   bool useState = true;
-  std::string stateDir = ".";
+  bool userState = false;
+  std::string stateDir;
+  std::optional<std::string> file;
   std::vector<std::string> entries;
+  // The value of an option that takes one ("--opt VALUE", "--opt=VALUE"),
+  // or nullopt after reporting it missing.
+  auto value = [&](int& i, const std::string& arg, const std::string& name,
+                   const char* what) -> std::optional<std::string> {
+    std::optional<std::string> v;
+    if (arg.size() > name.size()) v = arg.substr(name.size() + 1);
+    else if (i + 1 < argc) v = argv[++i];
+    if (!v || v->empty()) {
+      std::cerr << "tarvo-cli: " << name << " needs " << what << "\n" << kUsage;
+      return std::nullopt;
+    }
+    return v;
+  };
+  auto named = [](const std::string& arg, const std::string& name) {
+    return arg == name || arg.rfind(name + "=", 0) == 0;
+  };
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "-n" || arg == "--no-state") {
       useState = false;
-    } else if (arg == "--state-dir" || arg.rfind("--state-dir=", 0) == 0) {
-      if (arg.size() > 11) {
-        stateDir = arg.substr(12);
-      } else if (i + 1 < argc) {
-        stateDir = argv[++i];
-      } else {
-        std::cerr << "tarvo-cli: --state-dir needs a folder\n" << kUsage;
+    } else if (named(arg, "--state-dir")) {
+      const std::optional<std::string> dir = value(i, arg, "--state-dir", "a folder");
+      if (!dir) return 2;
+      stateDir = *dir;
+    } else if (arg == "--user-state") {
+      userState = true;
+    } else if (arg == "-f" || named(arg, "--file")) {
+      const std::optional<std::string> f = value(i, arg, arg == "-f" ? "-f" : "--file", "a file");
+      if (!f) return 2;
+      if (file) {
+        std::cerr << "tarvo-cli: only one file of entries may be given\n" << kUsage;
         return 2;
       }
-      if (stateDir.empty()) {
-        std::cerr << "tarvo-cli: --state-dir needs a folder\n" << kUsage;
-        return 2;
-      }
+      file = *f;
     } else if (arg == "-h" || arg == "--help") {
       std::cout << kUsage;
       return 0;
@@ -323,8 +379,29 @@ int Main(int argc, char** argv) {
     }
   }
 
+  if (file && !entries.empty()) {
+    std::cerr << "tarvo-cli: entries come either from the command line or from -f FILE\n" << kUsage;
+    return 2;
+  }
+  // Before the state is touched: a run that cannot read its entries does
+  // nothing else.
+  if (file && !ReadEntriesFrom(*file)) {
+    std::cerr << "tarvo-cli: cannot read " << *file << ": " << std::strerror(errno) << "\n";
+    return 2;
+  }
+  // --state-dir names the folder outright; --user-state finds the desktop's.
+  if (useState && stateDir.empty() && userState) {
+    std::string why;
+    stateDir = tarvo::UserStateDirectory(&why);
+    if (stateDir.empty()) {
+      std::cerr << "tarvo-cli: the folder for the saved variables cannot be used: " << why
+                << " (-n runs without it)\n";
+      return 1;
+    }
+  }
+  if (stateDir.empty()) stateDir = ".";
   if (!useState) stateDir.clear();
-  return Run(entries, stateDir);
+  return Run(entries, stateDir, file && *file != "-" ? *file : "the entries");
 }
 
 }  // namespace

@@ -73,6 +73,7 @@ void InsertProductsAfterNumbers(WorkText& t);
 void ReplaceFunctionNames(WorkText& t);
 void InsertProductsAfterVariables(WorkText& t);
 long GroupBalance(const WorkText& t);
+bool CommasSeparateListArguments(const std::string& t);
 std::optional<std::string> Assemble(const std::string& t);
 
 std::string Normalize(Engine& engine, std::string text) {
@@ -102,6 +103,10 @@ std::string Normalize(Engine& engine, std::string text) {
   // Only the total counts: ")(" passes.
   const long balance = GroupBalance(t);
   if (balance < 0) return Fail(engine, ErrorNumber::kParenClosed);
+  // Checked last, so that every other refusal keeps its own message; a
+  // splitter failure already refused the entry.
+  if (engine.ErrorCode == ErrorNumber::kNone && !CommasSeparateListArguments(t.str()))
+    return Fail(engine, ErrorNumber::kSyntax);
   if (balance > 0) {
     engine.Requests.beep = true;
     t.edit().append(static_cast<size_t>(balance), ')');
@@ -584,6 +589,30 @@ long GroupBalance(const WorkText& t) {
     else if (c == ')') --balance;
   }
   return balance;
+}
+
+// A comma means "the next argument of this list" and nothing else: the
+// evaluator would read any other one as the list operator and drop what
+// follows it ("1,5+1" would be 1). So each comma must stand at the own level
+// of a call whose first separator the splitter marked; a decimal comma, a
+// comma in a plain group or in a one-argument call is refused.
+bool CommasSeparateListArguments(const std::string& t) {
+  if (t.find(',') == std::string::npos) return true;
+  constexpr char kMark = ByteOf(Token::ArgumentMark);
+  // For each open group, outermost first: whether its list has begun.
+  std::vector<bool> listBegun{false};
+  for (const char c : t) {
+    if (c == '(') {
+      listBegun.push_back(false);
+    } else if (c == ')') {
+      if (listBegun.size() > 1) listBegun.pop_back();
+    } else if (c == kMark) {
+      listBegun.back() = true;
+    } else if (c == ',' && !listBegun.back()) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace

@@ -132,10 +132,7 @@ case "${1:-}" in
     if [ -x build/ui/qt/tarvo ]; then
       exec build/ui/qt/tarvo --user-state
     fi
-    state="${XDG_STATE_HOME:-$HOME/.local/state}"
-    [ "${state#/}" != "$state" ] || state="$HOME/.local/state"
-    mkdir -p -m 700 "$state/tarvo"
-    exec build/cli/tarvo-cli --state-dir "$state/tarvo"
+    exec build/cli/tarvo-cli --user-state
     ;;
   test)
     install_tools

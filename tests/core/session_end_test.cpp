@@ -253,11 +253,14 @@ TEST_F(SessionEnd, EverySignalThatEndsASessionSavesItFirst) {
   }
 }
 
-// A reader that leaves, a full device, a closed output: the session ends,
-// saves what it had, says why on standard error and exits with 1.
+// A reader that leaves, a full device, a closed output: the session ends and
+// saves what it had. A reader that left ends it quietly by SIGPIPE, as it
+// ends any filter; any other failure is said on standard error, with status 1.
 TEST_F(SessionEnd, OutputThatCannotBeWrittenEndsTheSessionAfterSaving) {
+  const auto readerLeft = [] { if (int p[2]; pipe(p) == 0) signal(SIGPIPE, SIG_DFL), close(p[0]), dup2(p[1], 1); };
   const struct { std::vector<std::string> args; std::function<void()> output; std::string reason; } rows[] = {
-      {{}, [] { if (int p[2]; pipe(p) == 0) signal(SIGPIPE, SIG_DFL), close(p[0]), dup2(p[1], 1); }, "Broken pipe"},
+      {{}, readerLeft, ""},
+      {{"x=7"}, readerLeft, ""},
       {{"x=7"}, [] { Redirect("/dev/full", 1); }, "No space left on device"},
       {{}, [] { Redirect("/dev/full", 1); }, "No space left on device"},
       {{"x=7"}, [] { close(1); }, "Bad file descriptor"},
@@ -268,7 +271,12 @@ TEST_F(SessionEnd, OutputThatCannotBeWrittenEndsTheSessionAfterSaving) {
   for (const auto& row : rows) {
     fs::remove(At(kValueFile));
     const Result r = Run(row.args, "x=7\n1\n2\n", row.output);
-    EXPECT_EQ(std::pair(r.status, r.err), std::pair(1 << 8, "tarvo-cli: cannot write the results: " + row.reason + "\n"));
+    if (row.reason.empty()) {
+      EXPECT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == SIGPIPE) << r.status;
+      EXPECT_EQ(r.err, "");
+    } else {
+      EXPECT_EQ(std::pair(r.status, r.err), std::pair(1 << 8, "tarvo-cli: cannot write the results: " + row.reason + "\n"));
+    }
     EXPECT_EQ(Stored('x'), 7) << row.reason;
   }
 }

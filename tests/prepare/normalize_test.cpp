@@ -34,7 +34,11 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
       {"30\xBA", "((30)):"},
       {"2\xB7-3", "2*{Negate}3:"},
       {"x AND y", "x{ImplicitProduct}a{ImplicitProduct}n{ImplicitProduct}d{ImplicitProduct}y:"},
-      {"#vla(1,2)", "{#vla}(1,2):"},
+      // A comma outside a split list is refused, not read as the list
+      // operator; a refused entry asks for no beep, even when it lacks ")".
+      {"#vla(1,2)", "", kSyntax},
+      {"(1,5", "", kSyntax, false},
+      {"lcm(4,6,8)", "{lcm}(4{ArgumentMark}6,8):"},
       {"1#opaf2", "1{ArgumentMark}2:"},
       {"2=>3", "2{GreaterOrEqual}3:"},
       {"2><3", "2{NotEqual}3:"},

@@ -210,7 +210,11 @@ void EntryLine::keyPressEvent(QKeyEvent* e) {
     if (onKeyPress) onKeyPress(control);
     return;
   }
-  const QString text = e->text();
+  // The keypad's decimal key writes the point in every layout: a German
+  // one gives it ",", which separates arguments here.
+  const bool keypadDecimal = (e->modifiers() & Qt::KeypadModifier) &&
+                             (key == Qt::Key_Comma || key == Qt::Key_Period);
+  const QString text = keypadDecimal ? QStringLiteral(".") : e->text();
   if (text.isEmpty() || !text.at(0).isPrint() || (mods & (Qt::ControlModifier | Qt::MetaModifier))) {
     // Editing and clipboard keys: the line does them; the logic still hears
     // of the character (it ends a shown result).

@@ -19,10 +19,12 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/entry_encoding.h"
 #include "core/stop_signals.h"
@@ -32,6 +34,96 @@
 #include "ui/qt/idle.h"
 
 namespace {
+
+// The window's options, as --help lists them. `value` is how an option's
+// value is written after its name: " DIR" as the next argument, "=NAME"
+// joined to it, empty for none. A new option is a new row here.
+struct Option {
+  std::string_view name, value, help;
+};
+constexpr Option kOptions[] = {
+    {"--user-state", "", "keep the variables and the tape in the user's state\n"
+                         "folder, $XDG_STATE_HOME/tarvo (~/.local/state/tarvo),\n"
+                         "as the desktop menu starts it"},
+    {"--state-dir", " DIR", "keep them in DIR (default: the current directory)"},
+    {"--screenshot", " FILE", "save a picture of the window to FILE and exit,\n"
+                              "without the saved variables; with:"},
+    {"--entry", " TEXT", "  an entry to calculate first (one option each)"},
+    {"--keys", " N,N,...", "  keypad keys to click, by number"},
+    {"--varlist", "", "  the variable list over the window"},
+    {"--tape", "", "  the tape beside the window"},
+    {"-h, --help", "", "show this help and exit"},
+    {"--version", "", "show the version and exit"},
+};
+
+// The toolkit's own options (Qt reads and removes them), with "-" or "--";
+// `value` as above.
+constexpr Option kToolkitOptions[] = {
+    {"-platform", " NAME", ""},  {"-platformpluginpath", " DIR", ""}, {"-platformtheme", " NAME", ""},
+    {"-plugin", " NAME", ""},    {"-qwindowgeometry", " GEOMETRY", ""}, {"-qwindowicon", " FILE", ""},
+    {"-qwindowtitle", " TITLE", ""}, {"-session", " ID", ""},       {"-display", " DISPLAY", ""},
+    {"-geometry", " GEOMETRY", ""}, {"-title", " TITLE", ""},       {"-name", " NAME", ""},
+    {"-style", " STYLE", ""},    {"-stylesheet", " FILE", ""},      {"-reverse", "", ""},
+    {"-widgetcount", "", ""},    {"-nograb", "", ""},               {"-dograb", "", ""},
+    {"-sync", "", ""},           {"-qmljsdebugger", "=OPTIONS", ""},
+};
+
+void PrintUsage(std::FILE* to) {
+  std::fputs("Usage: tarvo [options]\n"
+             "The Tarvo scientific calculator window; tarvo-cli is the calculator at\n"
+             "a console prompt.\n\nOptions:\n",
+             to);
+  for (const Option& o : kOptions) {
+    const std::string head = std::string(o.name) + std::string(o.value);
+    std::string help(o.help);
+    for (size_t at = 0; (at = help.find('\n', at)) != std::string::npos; at += 24) help.insert(at + 1, 24, ' ');
+    std::fprintf(to, "  %-20s  %s\n", head.c_str(), help.c_str());
+  }
+  std::fputs("\nThe toolkit's own options (-platform NAME, -style NAME, ...) are taken too.\n", to);
+}
+
+enum class CommandLine { kRun, kHelp, kVersion, kWrong };
+
+// Looks through the arguments before anything else is done, so that the
+// help and the version need no display, open no window and write no file,
+// and a wrong option stops before any of that too.
+CommandLine CheckCommandLine(int argc, char** argv) {
+  const auto matches = [](std::string_view arg, const Option& o, bool toolkit) {
+    // The toolkit takes "--name" as "-name".
+    if (toolkit && arg.substr(0, 2) == "--") arg.remove_prefix(1);
+    for (std::string_view name = o.name; !name.empty();) {  // "-h, --help": each spelling
+      const size_t comma = name.find(", ");
+      const std::string_view one = name.substr(0, comma);
+      if (arg == one) return o.value.empty() || o.value.front() == ' ' ? 1 : -1;
+      if (!o.value.empty() && o.value.front() == '=' && arg.size() > one.size() + 1 &&
+          arg.substr(0, one.size() + 1) == std::string(one) + "=")
+        return 2;  // joined value
+      name = comma == std::string_view::npos ? std::string_view() : name.substr(comma + 2);
+    }
+    return 0;
+  };
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "-h" || arg == "--help") return CommandLine::kHelp;
+    if (arg == "--version") return CommandLine::kVersion;
+    const Option* found = nullptr;
+    int how = 0;
+    for (const Option& o : kOptions)
+      if ((how = matches(arg, o, false)) != 0) { found = &o; break; }
+    for (const Option& o : kToolkitOptions)
+      if (found == nullptr && (how = matches(arg, o, true)) != 0) { found = &o; break; }
+    if (found == nullptr || how < 0) {
+      std::fprintf(stderr, "tarvo: %s %s\n", arg.substr(0, 1) == "-" ? "unknown option" : "unexpected argument",
+                   argv[i]);
+      return CommandLine::kWrong;
+    }
+    if (how == 1 && !found->value.empty() && (++i >= argc || argv[i][0] == '\0')) {
+      std::fprintf(stderr, "tarvo: %s needs%s\n", argv[i - 1], std::string(found->value).c_str());
+      return CommandLine::kWrong;
+    }
+  }
+  return CommandLine::kRun;
+}
 
 int Screenshot(const QString& file, const QStringList& entries, const QString& keys, bool varlist, bool tape) {
   tarvo::ui::MainWindow window("");
@@ -164,6 +256,12 @@ int Run(tarvo::ui::Application& app) {
 int main(int argc, char** argv) {
   // Before the window system's connection and the signal pipe are opened.
   tarvo::KeepStandardStreamsTaken();
+  switch (CheckCommandLine(argc, argv)) {
+    case CommandLine::kRun: break;
+    case CommandLine::kHelp: PrintUsage(stdout); return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    case CommandLine::kVersion: return std::printf("tarvo %s\n", TARVO_VERSION) > 0 && std::fflush(stdout) == 0 ? 0 : 1;
+    case CommandLine::kWrong: PrintUsage(stderr); return 2;
+  }
   try {
     tarvo::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvo"));
