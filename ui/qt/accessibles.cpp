@@ -26,7 +26,12 @@ namespace {
 class PressAccessible : public QAccessibleWidget {
  public:
   PressAccessible(QWidget* widget, const std::function<void()>& press)
-      : QAccessibleWidget(widget, RoleOf(widget)), press_(press) {}
+      : QAccessibleWidget(widget, QAccessible::Button), press_(press) {}
+  // Asked each time: the key's kind may be told after the interface is made.
+  QAccessible::Role role() const override {
+    const auto* key = dynamic_cast<const KeyImage*>(widget());
+    return key != nullptr && key->Toggles() == KeyImage::kOneOfGroup ? QAccessible::RadioButton : QAccessible::Button;
+  }
   QStringList actionNames() const override { return {pressAction()}; }
   void doAction(const QString& name) override {
     if (name == pressAction() && press_) press_();
@@ -47,11 +52,6 @@ class PressAccessible : public QAccessibleWidget {
   }
 
  private:
-  static QAccessible::Role RoleOf(QWidget* widget) {
-    const auto* key = dynamic_cast<const KeyImage*>(widget);
-    return key != nullptr && key->Toggles() == KeyImage::kOneOfGroup ? QAccessible::RadioButton : QAccessible::Button;
-  }
-
   // The widget's own handler, which lives as long as the widget does.
   const std::function<void()>& press_;
 };
