@@ -216,6 +216,8 @@ def main():
         question_every_text_object("1/0 calculated")
 
         check_buttons("the calculator")
+        if entry.parent is None or not entry.parent.name:
+            fail("the calculator's window has no name")
         for title in ("Minimize", "Exit"):
             if named("push button", title) is None:
                 fail("no button named " + title)

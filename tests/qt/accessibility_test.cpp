@@ -280,6 +280,8 @@ class AccessibilityTest : public QObject {
       if (iface->role() == QAccessible::Button && iface->object() != nullptr && qobject_cast<QLabel*>(iface->object()))
         title << iface->text(QAccessible::Name);
     QCOMPARE(title, QStringList({QStringLiteral("Minimize"), QStringLiteral("Exit")}));
+    QCOMPARE(Of(w.get())->text(QAccessible::Name), QStringLiteral("Tarvo Scientific Calculator"));
+    QVERIFY(w->windowTitle().isEmpty());
     w->SetModalHook([&](QWidget* list) {
       check(list);
       QCOMPARE(Of(list)->text(QAccessible::Name), QStringLiteral("List of variables"));

@@ -233,6 +233,9 @@ void MainWindow::DescribeControls() {
     const bool onOff = row.role == KeyRole::kArc || row.role == KeyRole::kHyp;
     key->SetToggles(oneOfGroup ? KeyImage::kOneOfGroup : onOff ? KeyImage::kOnOff : KeyImage::kNoToggle);
   }
+  // The caption stays empty, as the window shows none; a screen reader
+  // still says which window it is in.
+  setAccessibleName(QStringLiteral("Tarvo Scientific Calculator"));
   entryLine_->setAccessibleName(QStringLiteral("Entry"));
   entryLine_->setAccessibleDescription(QStringLiteral("The calculation to work out; Enter calculates it"));
   display_->setAccessibleDescription(QStringLiteral("Result"));
