@@ -1,5 +1,7 @@
 #include "ui/logic/menus.h"
 
+#include <cctype>
+
 #include "engine/bytes.h"
 #include "ui/logic/calculator_logic.h"
 #include "ui/logic/tape_logic.h"
@@ -66,6 +68,24 @@ std::vector<MenuEntry> HelpMenuEntries(bool tapeShown) {
     entries.push_back({caption, false, false, false});
   entries.push_back({"Tape\t" + std::string(kTapeBinding), tapeShown, false, true});
   return entries;
+}
+
+TypedCount CountTyped(const std::vector<std::string_view>& captions, std::string_view typed) {
+  const auto count = [](std::string_view caption) {
+    size_t digits = 0;
+    while (digits < caption.size() && std::isdigit(static_cast<unsigned char>(caption[digits]))) ++digits;
+    return caption.substr(0, digits);
+  };
+  TypedCount found;
+  if (typed.empty()) return found;
+  bool longer = false;
+  for (size_t i = 0; i < captions.size(); ++i) {
+    const std::string_view c = count(captions[i]);
+    if (c == typed && found.entry < 0) found.entry = static_cast<int>(i);
+    else if (c.size() > typed.size() && c.substr(0, typed.size()) == typed) longer = true;
+  }
+  found.final = found.entry >= 0 && !longer;
+  return found;
 }
 
 }  // namespace tarvo

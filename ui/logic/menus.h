@@ -44,4 +44,16 @@ enum class HelpChoice { kManual = 0, kHomePage = 1, kDonate = 2, kAbout = 3, kTa
 inline constexpr int kHelpEntryCount = 5;
 std::vector<MenuEntry> HelpMenuEntries(bool tapeShown = false);
 
+// In a menu whose entries are counts ("0 decimals", "1 digit"... "12
+// digits"), the digits typed so far choose an entry: the one whose count
+// they spell. It is taken at once when no other count begins with them
+// (in a menu of 1 to 12, "2" takes 2 and "1" waits for a second digit, or
+// for Enter).
+struct TypedCount {
+  int entry = -1;      // the entry whose count was typed, -1 for none
+  bool final = false;  // no longer count begins with what was typed
+};
+// `captions` in menu order; a caption not starting with a digit is no count.
+TypedCount CountTyped(const std::vector<std::string_view>& captions, std::string_view typed);
+
 }  // namespace tarvo

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/entry_encoding.h"
+#include "ui/qt/popup_menus.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
@@ -285,6 +286,7 @@ void EntryLine::contextMenuEvent(QContextMenuEvent* e) {
     });
   }
   menu->setAttribute(Qt::WA_DeleteOnClose);
+  EquipMenu(menu, QStringLiteral("Edit"), onAnnounce);
   const QPoint at = e->reason() == QContextMenuEvent::Mouse ? e->globalPos() : mapToGlobal(cursorRect().bottomLeft());
   menu->popup(at);
   e->accept();

@@ -27,6 +27,7 @@
 #include "core/variable_rows.h"
 #include "ui/qt/accessibles.h"
 #include "ui/qt/key_pictures.h"
+#include "ui/qt/popup_menus.h"
 #include "ui/qt/variable_list_window.h"
 
 namespace tarvo::ui {
@@ -118,6 +119,7 @@ void MainWindow::BuildControls() {
   entryLine_->onKeyDown = [this](KeyCode key, int shift) { logic_.EntryKeyDown(key, shift); };
   entryLine_->onKeyPress = [this](int c) { return logic_.EntryKeyPress(c); };
   entryLine_->onMouse = [this] { logic_.EntryLineMouseDown(); };
+  entryLine_->onAnnounce = [this](const QString& text) { Announce(display_, text); };
   QObject::connect(entryLine_, &QLineEdit::textChanged, this, [this] { OnEntryEdited(); });
   QObject::connect(entryLine_, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
     if (!normalising_ && entryLine_->text() == acceptedText_) acceptedCaret_ = now;
@@ -202,7 +204,9 @@ void MainWindow::BuildKeys() {
     key->onRelease = [this, k] { logic_.ReleaseKey(k); };
     key->onClick = [this, k] {
       EntryLine::EditStep step(*entryLine_, EntryLine::EditKind::kCommand);
+      menuKey_ = k;
       logic_.ClickKey(k);
+      menuKey_.reset();
     };
     keys_[IndexOf(k)] = key;
     if (!row.binding.typed) shortcuts_.insert(Combined(row.binding.keys), k);
@@ -225,7 +229,13 @@ void MainWindow::DescribeControls() {
     key->setAccessibleDescription(help.isEmpty() ? QStringLiteral("Key: %1").arg(binding)
                                                  : QStringLiteral("%1. Key: %2").arg(help, binding));
     key->setToolTip(QStringLiteral("%1   (%2)").arg(caption, binding));
+    const bool oneOfGroup = row.role == KeyRole::kOutput || row.role == KeyRole::kAngleUnit;
+    const bool onOff = row.role == KeyRole::kArc || row.role == KeyRole::kHyp;
+    key->SetToggles(oneOfGroup ? KeyImage::kOneOfGroup : onOff ? KeyImage::kOnOff : KeyImage::kNoToggle);
   }
+  // The caption stays empty, as the window shows none; a screen reader
+  // still says which window it is in.
+  setAccessibleName(QStringLiteral("Tarvo Scientific Calculator"));
   entryLine_->setAccessibleName(QStringLiteral("Entry"));
   entryLine_->setAccessibleDescription(QStringLiteral("The calculation to work out; Enter calculates it"));
   display_->setAccessibleDescription(QStringLiteral("Result"));
@@ -238,6 +248,8 @@ void MainWindow::DescribeControls() {
   alwaysOnTopPin_->setAccessibleName(QStringLiteral("Always visible"));
   alwaysOnTopPin_->setAccessibleDescription(
       QStringLiteral("Keeps the window above all others, or stops doing so. Key: %1").arg(Text(kPinBinding)));
+  minimize_->setAccessibleName(minimize_->text());
+  exit_->setAccessibleName(exit_->text());
   minimize_->setAccessibleDescription(QStringLiteral("Minimizes the window"));
   exit_->setAccessibleDescription(QStringLiteral("Closes the calculator. Key: Esc"));
   exit_->setToolTip(QStringLiteral("Exit (Esc)"));
@@ -262,9 +274,10 @@ bool MainWindow::PressShortcut(QKeyCombination key) {
   }
   const auto found = shortcuts_.constFind(key.toCombined());
   if (found == shortcuts_.constEnd()) return false;
-  shortcutKey_ = found.value();
+  shortcutKey_ = menuKey_ = found.value();
   logic_.ClickKey(found.value());
   shortcutKey_.reset();
+  menuKey_.reset();
   return true;
 }
 
@@ -478,6 +491,9 @@ void MainWindow::SetKeyLit(tarvo::Key key, bool lit) {
 int MainWindow::PopupMenu(const std::vector<MenuEntry>& entries) {
   if (popup_) return popup_(entries);
   QMenu menu(this);
+  const KeyImage* opener = menuKey_ ? Key(*menuKey_) : nullptr;
+  EquipMenu(&menu, opener != nullptr ? opener->accessibleName() : QString(),
+            [this](const QString& text) { Announce(display_, text); });
   std::vector<QAction*> actions;
   for (const MenuEntry& e : entries) {
     if (e.separator) {

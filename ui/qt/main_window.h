@@ -205,6 +205,8 @@ class MainWindow : public QWidget, public MainControls {
   // The key a shortcut is pressing, while it runs: its pop-up menu opens
   // at the key rather than at the mouse pointer.
   std::optional<tarvo::Key> shortcutKey_;
+  // The key being pressed, by click or shortcut: its menu bears its name.
+  std::optional<tarvo::Key> menuKey_;
   TapeWindow* tape_ = nullptr;
   // The tape was open when the window was minimised: it opens again with it.
   bool tapeBeforeMinimised_ = false;

@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 
 #include "ui/logic/calculator_logic.h"
+#include "ui/qt/accessibles.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
@@ -116,6 +117,12 @@ TapeWindow::TapeWindow(tarvo::CalculatorLogic& calculator, QWidget* calculatorWi
   list_->installEventFilter(this);
   QObject::connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { UseRow(list_->row(item)); });
   setFocusProxy(list_);
+  TellCurrentRowOnFocus(list_);
+  setAccessibleName(windowTitle());
+  setTabOrder(list_, copy_);
+  setTabOrder(copy_, clear_);
+  setTabOrder(clear_, close_);
+  for (TextButton* button : {copy_, clear_, close_}) button->installEventFilter(this);
 }
 
 TextButton* TapeWindow::MakeButton(const QString& text, const QString& help, const std::function<void()>& action) {
@@ -198,10 +205,16 @@ void TapeWindow::SetClipboardText(const std::string& text) {
 
 // ---- Events ----------------------------------------------------------------
 
+// The list's keys, and the tape's own on its buttons too; a button takes
+// Enter and Space itself.
 bool TapeWindow::eventFilter(QObject* watched, QEvent* e) {
-  if (watched != list_ || e->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, e);
+  const bool button = watched == copy_ || watched == clear_ || watched == close_;
+  if ((watched != list_ && !button) || e->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, e);
   auto* key = static_cast<QKeyEvent*>(e);
-  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) UseRow(list_->currentRow());
+  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+  if (button && (enter || key->key() == Qt::Key_Space || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab))
+    return false;
+  if (enter) UseRow(list_->currentRow());
   else if (key->matches(QKeySequence::Copy)) logic_.CopyRows(SelectedRows());
   else if (Is(key, kTapeClearBinding)) logic_.Clear();
   else if (key->key() == Qt::Key_Escape || Is(key, kTapeBinding)) logic_.Close();

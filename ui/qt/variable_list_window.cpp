@@ -1,4 +1,5 @@
 #include "ui/qt/variable_list_window.h"
+#include "ui/qt/accessibles.h"
 #include "ui/qt/widgets.h"
 
 #include <QApplication>
@@ -7,6 +8,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <QWindow>
 
 #include "core/entry_encoding.h"
@@ -24,9 +27,36 @@ void SetTextColor(QWidget* w, const QColor& c) {
 
 }  // namespace
 
-TextButton::TextButton(const QString& text, QWidget* parent) : QLabel(text, parent) {
-  setFocusPolicy(Qt::NoFocus);
+// The text is set once the object is a TextButton: the accessible
+// interface a screen reader gets is made at the first change it hears of,
+// and a label's is a label's.
+TextButton::TextButton(const QString& text, QWidget* parent) : QLabel(parent) {
+  setText(text);
+  // A click leaves the focus where it was, as a label's does.
+  setFocusPolicy(Qt::TabFocus);
   setCursor(Qt::PointingHandCursor);
+}
+
+void TextButton::keyPressEvent(QKeyEvent* e) {
+  const int key = e->key();
+  if ((key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) ||
+      (e->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    QLabel::keyPressEvent(e);
+    return;
+  }
+  if (onPress) onPress();
+  if (onRelease) onRelease();
+  if (onClick) onClick();
+}
+
+void TextButton::paintEvent(QPaintEvent* e) {
+  QLabel::paintEvent(e);
+  if (!hasFocus()) return;
+  QPainter p(this);
+  QStyleOptionFocusRect frame;
+  frame.initFrom(this);
+  frame.rect = rect();
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &p, this);
 }
 
 void TextButton::mousePressEvent(QMouseEvent* e) {
@@ -76,8 +106,23 @@ VariableListWindow::VariableListWindow(tarvo::Engine& engine, int listMode,
   listRows_->setFont(ListFont());
   listRows_->setSelectionMode(QAbstractItemView::SingleSelection);
   StyleListRows(listRows_);
+  listRows_->setAccessibleName(QStringLiteral("Variables"));
+  TellCurrentRowOnFocus(listRows_);
+  setAccessibleName(windowTitle());
+  setTabOrder(listRows_, copyButton_);
+  setTabOrder(copyButton_, clearButton_);
+  setTabOrder(clearButton_, exitButton_);
 
   logic_.StartSession();
+}
+
+void VariableListWindow::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  // The list takes the keyboard with its first row current, so that a
+  // screen reader reads that row as the window opens.
+  if (listRows_->count() > 0 && listRows_->currentRow() < 0)
+    listRows_->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+  listRows_->setFocus(Qt::OtherFocusReason);
 }
 
 VariableListWindow::~VariableListWindow() {
@@ -134,9 +179,16 @@ QFont VariableListWindow::ListFont() {
 
 // ---- VarListControls -------------------------------------------------------
 
-void VariableListWindow::ClearList() { listRows_->clear(); }
+// An empty list says so to a screen reader, which would only say "list".
+void VariableListWindow::ClearList() {
+  listRows_->clear();
+  listRows_->setAccessibleDescription(QStringLiteral("No variable is defined"));
+}
 
-void VariableListWindow::AddRow(const std::string& row) { listRows_->addItem(Unicode(row)); }
+void VariableListWindow::AddRow(const std::string& row) {
+  listRows_->addItem(Unicode(row));
+  listRows_->setAccessibleDescription(QString());
+}
 
 void VariableListWindow::SetButtonEnabled(VarListButton b, bool enabled) {
   if (TextButton* button = Button(b)) button->setEnabled(enabled);

@@ -14,7 +14,8 @@
 namespace tarvo::ui {
 
 // A label that reports press, release and click, for the list windows'
-// buttons (this one's and the tape's).
+// buttons (this one's and the tape's). It is in the tab order: Enter and
+// Space press it, and a dotted frame shows it has the focus.
 class TextButton : public QLabel {
  public:
   TextButton(const QString& text, QWidget* parent);
@@ -25,6 +26,8 @@ class TextButton : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
 };
 
 class VariableListWindow : public QDialog, public VarListControls {
@@ -63,6 +66,7 @@ class VariableListWindow : public QDialog, public VarListControls {
   void paintEvent(QPaintEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   TextButton* MakeButton(VarListButton b, const QString& text);

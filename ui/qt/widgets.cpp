@@ -1,5 +1,6 @@
 #include "ui/qt/widgets.h"
 
+#include <QAccessible>
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -47,6 +48,11 @@ void KeyImage::SetLit(bool lit) {
   if (lit == lit_) return;
   lit_ = lit;
   SetPicture(lit ? lit_picture_ : normal_);
+  if (toggles_ == kNoToggle) return;
+  QAccessible::State changed;
+  changed.checked = true;
+  QAccessibleStateChangeEvent event(this, changed);
+  QAccessible::updateAccessibility(&event);
 }
 
 // The text is set once the object is a TitleButton: the accessible

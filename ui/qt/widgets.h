@@ -33,18 +33,26 @@ class PictureButton : public QWidget {
   QPixmap picture_;
 };
 
-// A keypad key: its normal and lit pictures.
+// A keypad key: its normal and lit pictures. A key whose lit picture tells
+// a state (the one in force of its group, a pending shift) says so to a
+// screen reader: checked while lit.
 class KeyImage : public PictureButton {
  public:
+  enum Toggle { kNoToggle, kOneOfGroup, kOnOff };
+
   KeyImage(tarvo::Key key, const QPixmap& normal, const QPixmap& lit, QWidget* parent);
   tarvo::Key Key() const { return key_; }
   void SetLit(bool lit);
   bool Lit() const { return lit_; }
+  // Set before a screen reader first asks for the key.
+  void SetToggles(Toggle toggles) { toggles_ = toggles; }
+  Toggle Toggles() const { return toggles_; }
 
  private:
   tarvo::Key key_;
   QPixmap normal_, lit_picture_;
   bool lit_ = false;
+  Toggle toggles_ = kNoToggle;
 };
 
 // The title line's "Minimize" and "Exit": pressed, they turn pink and move
