@@ -228,9 +228,8 @@ TEST_F(StateFiles, ASaveKilledAtAnyStepLeavesTheOldOrTheNewPair) {
     if (fork() == 0) {
       if (row.byOwner) BecomeUnprivileged();
       umask(0);
-      SetSaveInterruptionForTest([](const char* step) { std::strcmp(step, stopAt) == 0 && raise(SIGKILL); });
       Define(state, 'a', std::nan("")), Define(state, 'b', 20);  // the new pair
-      SaveStateFiles(dir, state);
+      SaveStateFiles(dir, state, nullptr, {}, {}, [](const char* step) { std::strcmp(step, stopAt) == 0 && raise(SIGKILL); });
       _exit(0);  // not reached when the hook works
     }
     const int status = Wait(-1);

@@ -42,6 +42,14 @@ bool Choose(MainWindow& w, const QString& caption) {
   return false;
 }
 
+// Stop signals close `w` as in the program, which then goes on (the next
+// test's window is another).
+void CatchStopSignals(MainWindow& w) {
+  tarvo::ui::Application::CatchStopSignals();  // from the test library's crash handler
+  static_cast<tarvo::ui::Application*>(qApp)->onStopSignal = [&w](int) { tarvo::ui::CloseOnStopSignal(&w); };
+  w.onStopped = [] { tarvo::ui::Application::StopFinished(); };
+}
+
 // An object whose every event fails as memory running out would.
 class Failing : public QObject {
  public:
@@ -150,7 +158,7 @@ class SessionTest : public QObject {
   void aTapeThatCannotBeReadOrWrittenIsNamed() {
     const struct { const char* name; QByteArray content; QString read; QStringList rows; QString asked; } rows[] = {
         {"not UTF-8", "2026-01-01T00:00:00.000Z\tanswer\t1+1\t2\n2026-01-01T00:00:01.000Z\tanswer\t\xFF\t3\n",
-         "some of it is not UTF-8 text", {"1+1 = 2"}, ""},
+         "line 2 is not UTF-8 text (such lines are kept as they stand)", {"1+1 = 2"}, ""},
         {"a folder", {}, "it is not a regular file", {}, "The tape could not be saved in \"%1\": it is not a regular file"},
     };
     for (const auto& row : rows) {
@@ -237,8 +245,7 @@ class SessionTest : public QObject {
       if (end == End::kLetGo) holder.Release();
       if (end == End::kQuit) QVERIFY(Choose(*w, QStringLiteral("Quit without saving")));
       if (end == End::kSignal) {
-        tarvo::ui::Application::CatchStopSignals();  // from the test library's crash handler
-        static_cast<tarvo::ui::Application*>(qApp)->onStopSignal = [&w](int) { tarvo::ui::CloseOnStopSignal(w.get()); };
+        CatchStopSignals(*w);
         std::raise(SIGTERM);
       }
       QTRY_VERIFY2_WITH_TIMEOUT(!w->isVisible(), name, 2000);
@@ -252,9 +259,7 @@ class SessionTest : public QObject {
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
       auto w = Saved();
       Calculate(*w, QStringLiteral("x=%1").arg(signal));
-      auto* app = static_cast<tarvo::ui::Application*>(qApp);
-      tarvo::ui::Application::CatchStopSignals();  // from the test library's crash handler
-      app->onStopSignal = [&w](int) { tarvo::ui::CloseOnStopSignal(w.get()); };
+      CatchStopSignals(*w);
       std::raise(signal);
       QTRY_VERIFY(!w->isVisible());
       QCOMPARE(Stored(folder, 'x'), double(signal));

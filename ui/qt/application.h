@@ -4,13 +4,22 @@
 // saved on the way out; SIGINT, SIGTERM and SIGHUP reach `onStopSignal` on
 // the event loop, where the window may save and close as usual; so does
 // every other signal that would end the process (SessionEndingSignals).
+// Where the event loop does not take a stop signal within a second (it is
+// blocked: a toolkit wait that never ends), the program says so on standard
+// error and ends by that signal all the same, unsaved, since nothing can be
+// saved safely from outside the loop; once taken, the stop has five seconds
+// to save. The toolkit's messages go to standard error without waiting for
+// a reader past a stop signal.
 #pragma once
 
 #include <QApplication>
 #include <QSocketNotifier>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "core/stop_signals.h"
 
 namespace tarvo::ui {
 
@@ -23,13 +32,28 @@ class Application : public QApplication {
   // (Re)takes the signals that would end the process, from whatever handled
   // them before.
   static void CatchStopSignals();
+  // The stop a signal asked for is over (saved, or found unsavable): the
+  // watchdog rests, and the next stop signal starts it again.
+  static void StopFinished();
 
   std::function<void(const QString& reason)> onUncaught;
   std::function<void(int signal)> onStopSignal;
 
  private:
   QSocketNotifier* signals_ = nullptr;
+  std::unique_ptr<StopTimer> watchdog_;
 };
+
+// A line on standard error ("tarvo: ..." as given), written as the toolkit's
+// own messages are: a reader that does not read holds it up only until a
+// stop signal comes.
+void TellStandardError(const QString& line);
+
+// The toolkit's image work waits for threads of its own pool, which a tight
+// memory limit may keep from starting: the wait would never end. One thread
+// with a small stack is started now and kept, and takes all that work;
+// false (with `why`) where not even that one can start.
+bool KeepOneWorkerThread(QString& why);
 
 class MainWindow;
 

@@ -91,6 +91,11 @@ int Run(tarvo::ui::Application& app) {
     const qsizetype i = args.indexOf(name);
     return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
   };
+  QString why;
+  if (!tarvo::ui::KeepOneWorkerThread(why)) {
+    tarvo::ui::TellStandardError(QStringLiteral("tarvo: Tarvo cannot start: %1").arg(why));
+    return 1;
+  }
   if (args.contains(QStringLiteral("--screenshot"))) {
     QStringList entries;
     for (qsizetype i = 0; i + 1 < args.size(); ++i)
