@@ -30,6 +30,13 @@ int signalPipe[2] = {-1, -1};
 // The first stop signal, and whether the event loop has taken it.
 volatile std::sig_atomic_t stopSignal = 0;
 volatile std::sig_atomic_t stopTaken = 0;
+// The window is not up yet and its start is watched: the event loop beats
+// while it runs (in a question's loop too), and the watchdog counts the
+// seconds it has not.
+volatile std::sig_atomic_t starting = 0;
+volatile std::sig_atomic_t beat = 0;
+volatile std::sig_atomic_t stillSeconds = 0;
+constexpr int kStillSecondsAtStart = 20;
 // Tenths of a second since the stop signal, counted by the watchdog.
 volatile std::sig_atomic_t stopTicks = 0;
 const StopTimer* watchdog = nullptr;
@@ -59,6 +66,13 @@ void SayNow(const char* text) {
 // five, the program ends by the stop signal from here.
 void OnWatchdog(int, siginfo_t* info, void*) {
   if (info->si_code != SI_TIMER || info->si_value.sival_int != StopTimer::kMark) return;
+  if (stopSignal == 0) {
+    stillSeconds = beat != 0 ? 0 : stillSeconds + 1;
+    beat = 0;
+    if (starting == 0 || stillSeconds < kStillSecondsAtStart) return;
+    SayNow("tarvo: Tarvo cannot start: the toolkit stopped before the window was up (too little memory?)\n");
+    _exit(1);
+  }
   const int saved = errno;
   stopTicks = stopTicks + 1;
   const bool notTaken = stopTaken == 0 && stopTicks >= kTicksToTake;
@@ -111,6 +125,32 @@ void Application::CatchStopSignals() {
   action.sa_flags = SA_RESTART;
   for (int sig : SessionEndingSignals()) sigaction(sig, &action, nullptr);
   IgnoreOutputSignals();
+}
+
+constexpr size_t kThreadStack = 1 << 20;
+
+void UseSmallThreadStacks() {
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) return;
+  if (pthread_attr_setstacksize(&attributes, kThreadStack) == 0) pthread_setattr_default_np(&attributes);
+  pthread_attr_destroy(&attributes);
+}
+
+void Application::WatchStart() {
+  starting = 1;
+  beat = 1;
+  stillSeconds = 0;
+  heartbeat_.setInterval(250);
+  QObject::connect(&heartbeat_, &QTimer::timeout, [] { beat = 1; });
+  heartbeat_.start();
+  if (watchdog != nullptr && stopSignal == 0) watchdog->Arm(std::chrono::seconds(1), std::chrono::seconds(1));
+}
+
+void Application::Started() {
+  if (starting == 0) return;
+  starting = 0;
+  if (watchdog != nullptr && stopSignal == 0) watchdog->Arm(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+  heartbeat_.stop();
 }
 
 void Application::StopFinished() {
@@ -172,7 +212,7 @@ void TellStandardError(const QString& line) {
 }
 
 bool KeepOneWorkerThread(QString& why) {
-  constexpr uint kStackBytes = 512 * 1024;
+  constexpr size_t kStackBytes = kThreadStack;
   // Whether a thread can start at all, seen at once (the pool would only
   // warn, and its work would wait for ever).
   pthread_attr_t attributes;
@@ -187,7 +227,7 @@ bool KeepOneWorkerThread(QString& why) {
   }
   pthread_join(probe, nullptr);
   QThreadPool* pool = QThreadPool::globalInstance();
-  pool->setStackSize(kStackBytes);
+  pool->setStackSize(static_cast<uint>(kStackBytes));
   pool->setExpiryTimeout(-1);  // never let go, so never started again
   pool->setMaxThreadCount(1);
   const auto started = std::make_shared<QSemaphore>();

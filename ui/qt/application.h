@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,6 +36,12 @@ class Application : public QApplication {
   // The stop a signal asked for is over (saved, or found unsavable): the
   // watchdog rests, and the next stop signal starts it again.
   static void StopFinished();
+  // Until Started(), the event loop must turn at least every 20 seconds
+  // (in a question's loop too): where the toolkit is stuck before the window
+  // is up (a thread it waits for that could not start), the program says so
+  // and ends with status 1.
+  void WatchStart();
+  void Started();
 
   std::function<void(const QString& reason)> onUncaught;
   std::function<void(int signal)> onStopSignal;
@@ -42,6 +49,7 @@ class Application : public QApplication {
  private:
   QSocketNotifier* signals_ = nullptr;
   std::unique_ptr<StopTimer> watchdog_;
+  QTimer heartbeat_;
 };
 
 // A line on standard error ("tarvo: ..." as given), written as the toolkit's
@@ -49,10 +57,15 @@ class Application : public QApplication {
 // stop signal comes.
 void TellStandardError(const QString& line);
 
+// Threads the toolkit starts (its window-system reader, its D-Bus
+// connection, its worker pool) get a small stack, so that a tight memory
+// limit leaves room for them; before the application object.
+void UseSmallThreadStacks();
+
 // The toolkit's image work waits for threads of its own pool, which a tight
 // memory limit may keep from starting: the wait would never end. One thread
-// with a small stack is started now and kept, and takes all that work;
-// false (with `why`) where not even that one can start.
+// is started now and kept, and takes all that work; false (with `why`)
+// where not even that one can start.
 bool KeepOneWorkerThread(QString& why);
 
 class MainWindow;

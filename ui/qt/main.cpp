@@ -91,6 +91,8 @@ int Run(tarvo::ui::Application& app) {
     const qsizetype i = args.indexOf(name);
     return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
   };
+  // A start the toolkit never finishes ends with a message all the same.
+  app.WatchStart();
   QString why;
   if (!tarvo::ui::KeepOneWorkerThread(why)) {
     tarvo::ui::TellStandardError(QStringLiteral("tarvo: Tarvo cannot start: %1").arg(why));
@@ -138,11 +140,12 @@ int Run(tarvo::ui::Application& app) {
   const auto build = [&window, &stateDir] {
     if (!window) window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
   };
-  splash.onUnload = [&window, &build] {
+  splash.onUnload = [&window, &build, &app] {
     build();
     window->Load();
     window->show();
     window->activateWindow();
+    app.Started();
   };
 
   int status = 0;
@@ -169,6 +172,7 @@ int Run(tarvo::ui::Application& app) {
 int main(int argc, char** argv) {
   // Before the window system's connection and the signal pipe are opened.
   tarvo::KeepStandardStreamsTaken();
+  tarvo::ui::UseSmallThreadStacks();
   try {
     tarvo::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvo"));
