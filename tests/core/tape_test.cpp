@@ -3,17 +3,20 @@
 // and the real tarvo-cli's ":tape" meet it in a state folder: missing,
 // linked, unreadable, not UTF-8, ten times too long, a FIFO, saved by two
 // sessions at once.
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <sstream>
 
 #include "core/entry_encoding.h"
 #include "core/tape.h"
+#include "tests/base/lock_holder.h"
 #include "tests/core/state_folder.h"
 
 namespace tarvo {
@@ -299,6 +302,104 @@ TEST_F(TapeFile, TwoSessionsKeepBothSessionsRows) {
     EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end(), [](auto& a, auto& b) { return std::stoi(a) < std::stoi(b); }));
   }
   EXPECT_EQ(Run({"-n", ":tape"}).out, "");  // without a state folder there is no tape
+}
+
+}  // namespace
+}  // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+using namespace test;
+using TapeClear = StateFolder;
+
+// Every row's entry in a folder's tape, in the file's order.
+std::string TapeEntries(const std::string& dir) {
+  std::vector<TapeRow> rows;
+  (void)ReadTapeFile(dir, rows);
+  std::string out;
+  for (const TapeRow& r : rows) out += (out.empty() ? "" : " ") + r.entry;
+  return out;
+}
+
+// Clear empties the file of every line it holds at that moment, whatever
+// the rows' times: another session's rows stamped by a clock ten minutes
+// ahead, a row of 2099, a line that is no row. Each row keeps the time it
+// was stamped with (no row is pushed past a later one). Where another
+// session holds the lock, the Clear is done by the next save: what the
+// file held at the Clear goes, and the rows saved after it stay. A session
+// that never read the file (started without the saved values) leaves the
+// file's rows alone: its Clear and its save touch only its own.
+TEST_F(TapeClear, ClearTakesWhatTheFileHoldsWhateverItsTimes) {
+  const std::int64_t now = 1773480413589, ahead = now + 600000;  // a shared home's clocks ten minutes apart
+  Write(kTapeFile, EncodeTape({Row(4102444800000, "y2100")}) + "what is this\n");
+  Tape here, there;
+  ASSERT_FALSE(here.Load(dir).ok);  // the line that is no row is named
+  ASSERT_FALSE(there.Load(dir).ok);
+  there.Add(Row(ahead, "ahead1")), there.Add(Row(ahead + 1, "ahead2"));
+  ASSERT_TRUE(there.Save(dir).ok);
+  EXPECT_EQ(here.Add(Row(now, "here")).time, now) << "stamped as calculated, not after the rows of 2100";
+  EXPECT_EQ(TapeEntries(dir), "ahead1 ahead2 y2100");
+  ASSERT_TRUE(here.Clear(dir).ok);
+  EXPECT_EQ(std::pair(TapeEntries(dir), Read(kTapeFile)), std::pair(std::string(), EncodeTape({})));
+  here.Add(Row(now + 1, "after"));
+  ASSERT_TRUE(here.Save(dir).ok);
+  Tape next;
+  EXPECT_TRUE(next.Load(dir).ok);
+  ASSERT_EQ(next.Rows().size(), 1u);
+  EXPECT_EQ(next.Rows()[0], Row(now + 1, "after"));
+
+  // Another session holds the lock at the Clear.
+  there.Add(Row(ahead + 2, "before"));
+  ASSERT_TRUE(there.Save(dir).ok);
+  {
+    LockHolder holder(dir);
+    ASSERT_TRUE(holder.Holding());
+    const SaveResult cleared = here.Clear(dir, [](const LockWaitTurn&) { return false; });
+    EXPECT_TRUE(cleared.busy);
+  }
+  there.Add(Row(ahead + 3, "later"));  // saved after the Clear: it stays
+  ASSERT_TRUE(there.Save(dir).ok);
+  EXPECT_EQ(TapeEntries(dir), "after before later");
+  ASSERT_TRUE(here.Save(dir).ok);
+  EXPECT_EQ(TapeEntries(dir), "later");
+
+  // Started without the saved values: its Clear and its save keep the
+  // folder's rows, and add its own.
+  Tape without;
+  ASSERT_TRUE(without.Load("").ok);
+  without.Add(Row(now + 5, "mine"));
+  EXPECT_TRUE(without.Clear("").ok);
+  without.Add(Row(now + 6, "kept"));
+  ASSERT_TRUE(without.Save(dir).ok);
+  EXPECT_EQ(TapeEntries(dir), "kept later");
+}
+
+// A full file system: the tape is rewritten in place where that needs no
+// new room (a Clear, fewer bytes), and where it does, the save fails and
+// leaves the file as it was; the variables beside it are another matter.
+// Through a 16 KB tmpfs.
+TEST_F(TapeClear, AFullDiskTakesARewriteInPlace) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
+  if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=16k,mode=0755") != 0)
+    GTEST_SKIP() << "no tmpfs: " << std::strerror(errno);
+  const std::unique_ptr<const char, void (*)(const char*)> unmount(dir.c_str(), [](auto p) { umount2(p, MNT_DETACH); });
+  Tape tape;
+  ASSERT_TRUE(tape.Load(dir).ok);
+  for (int i = 0; i < 40; ++i) tape.Add(Row(1000 + i, "row" + std::to_string(i), std::string(40, 'r')));
+  ASSERT_TRUE(tape.Save(dir).ok);
+  std::ofstream(At("filler")) << std::string(16384, 'x');  // takes what is left
+  const std::string full = Read(kTapeFile);
+  tape.Add(Row(2000, "more", std::string(4000, 'm')));  // needs a page more
+  const SaveResult refused = tape.Save(dir);
+  EXPECT_EQ(std::pair(refused.ok, refused.reason), std::pair(false, std::string("No space left on device")));
+  EXPECT_EQ(Read(kTapeFile), full) << "not a byte changed";
+  EXPECT_TRUE(tape.Clear(dir).ok) << "a Clear needs no new room";
+  EXPECT_EQ(Read(kTapeFile), EncodeTape({}));
+  tape.Add(Row(3000, "small"));
+  EXPECT_TRUE(tape.Save(dir).ok);
+  EXPECT_EQ(TapeEntries(dir), "small");
+  EXPECT_EQ(Entries(), 2) << "the tape and the filler: no temporaries";
 }
 
 }  // namespace
