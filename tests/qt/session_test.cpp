@@ -7,18 +7,22 @@
 #include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <optional>
 
 #include "tests/base/lock_holder.h"
 #include "tests/qt/window_driver.h"
 #include "core/state_files.h"
 #include "ui/logic/menus.h"
 #include "ui/qt/application.h"
+#include "ui/qt/widgets.h"
 
 using namespace tarvo::test;
 using Choice = MainWindow::ExitChoice;
@@ -48,6 +52,40 @@ void CatchStopSignals(MainWindow& w) {
   tarvo::ui::Application::CatchStopSignals();  // from the test library's crash handler
   static_cast<tarvo::ui::Application*>(qApp)->onStopSignal = [&w](int) { tarvo::ui::CloseOnStopSignal(&w); };
   w.onStopped = [] { tarvo::ui::Application::StopFinished(); };
+}
+
+// Standard error, taken into a file while it lives.
+class StandardError {
+ public:
+  StandardError() : saved_(dup(2)) {
+    file_.open();
+    dup2(file_.handle(), 2);
+  }
+  ~StandardError() { Restore(); }
+  QString Restore() {
+    if (saved_ >= 0) dup2(saved_, 2), close(saved_), saved_ = -1;
+    file_.seek(0);
+    return QString::fromLocal8Bit(file_.readAll());
+  }
+
+ private:
+  QTemporaryFile file_;
+  int saved_;
+};
+
+// Raises `signal` once something waits for a person: a modal window, a menu
+// or a box of a wait for the lock.
+void RaiseWhenAsked(MainWindow& w, int signal) {
+  auto* poll = new QTimer(qApp);
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, &w, signal] {
+    if (QApplication::activeModalWidget() == nullptr && QApplication::activePopupWidget() == nullptr &&
+        w.LockWaitMessage() == nullptr)
+      return;
+    poll->deleteLater();
+    poll->stop();
+    std::raise(signal);
+  });
+  poll->start(20);
 }
 
 // An object whose every event fails as memory running out would.
@@ -288,6 +326,87 @@ class SessionTest : public QObject {
     QCOMPARE(waitpid(child, &status, 0), child);
     QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
     QVERIFY(QFile::exists(folder + QStringLiteral("/Varreal.dat")));
+  }
+
+  // Whatever waits for a person when a stop signal comes (a question at
+  // exit, a message box, the variable list a solver opened, the About box,
+  // a pop-up menu, a wait for another session's lock), the window does not
+  // wait: the question closes, the work it interrupted ends (the solver's
+  // entry reaches the tape), the session is saved without a question, and
+  // standard error hears what could not be saved.
+  void aStopSignalNeverWaitsForAPerson() {
+    enum class Open { kSaveFailed, kSaveOver, kWarning, kSolverList, kAbout, kMenu, kExitLock, kStartLock };
+    const struct { Open open; const char* name; int signal; double x; QString said; } rows[] = {
+        {Open::kSaveFailed, "the question of a failed save", SIGTERM, 9,
+         "tarvo: The tape could not be saved in \"%1/tape.txt\": it is not a regular file\n"},
+        {Open::kSaveOver, "the question before saving over the saved values", SIGHUP, 9, ""},
+        {Open::kWarning, "a warning box", SIGTERM, 9, ""},
+        {Open::kSolverList, "the variable list of a solver (which clears the others)", SIGINT, std::nan(""), ""},
+        {Open::kAbout, "the About box", SIGTERM, 9, ""},
+        {Open::kMenu, "a pop-up menu", SIGHUP, 9, ""},
+        {Open::kExitLock, "the wait for another session's lock at exit", SIGTERM, 7,
+         "tarvo: Another Tarvo session (process %2) is saving in \"%1\": the variables and the tape are not saved\n"},
+        {Open::kStartLock, "the wait for another session's lock at start", SIGTERM, 7, ""},
+    };
+    for (const auto& row : rows) {
+      auto w = Saved();  // x = 7 saved
+      std::optional<LockHolder> holder;
+      if (row.open == Open::kStartLock || row.open == Open::kSaveOver) {
+        w.reset();
+        holder.emplace(folder.toStdString());
+        w = NewWindow(rec, folder.toStdString());
+        QTRY_VERIFY(w->LockWaitMessage() != nullptr);
+        if (row.open == Open::kSaveOver) {
+          QVERIFY(Choose(*w, QStringLiteral("Start without the saved values")));
+          holder.reset();
+        }
+      }
+      w->SetMessageBox([&w](const QString& title, const QString& text) { tarvo::ui::ShowWarningBox(w.get(), title, text); });
+      w->SetModalHook({});
+      w->SetPopupMenu({});
+      w->SetOpenUrl([](const QUrl&) { return false; });
+      if (row.open != Open::kStartLock) Calculate(*w, QStringLiteral("x=9"));
+      CatchStopSignals(*w);
+      StandardError err;
+      RaiseWhenAsked(*w, row.signal);
+      QElapsedTimer took;
+      took.start();
+      switch (row.open) {
+        case Open::kSaveFailed:
+          QVERIFY(QFile::remove(folder + QStringLiteral("/tape.txt")) && QDir(folder).mkdir(QStringLiteral("tape.txt")));
+          QTest::keyClick(w->Entry(), Qt::Key_Escape);
+          break;
+        case Open::kSaveOver: QTest::keyClick(w->Entry(), Qt::Key_Escape); break;
+        case Open::kWarning: QTest::keyClick(w->Entry(), Qt::Key_F1); break;
+        case Open::kSolverList: Calculate(*w, QStringLiteral("eq2d(x^2-5x+6)")); break;
+        case Open::kAbout: w->ShowAboutBox(); break;
+        case Open::kMenu: QTest::mouseClick(w->Key(tarvo::Key::FixedFormat), Qt::LeftButton); break;
+        case Open::kExitLock:
+          holder.emplace(folder.toStdString());
+          QTest::keyClick(w->Entry(), Qt::Key_Escape);
+          break;
+        case Open::kStartLock: break;
+      }
+      QTRY_VERIFY2_WITH_TIMEOUT(!w->isVisible(), row.name, 3000);
+      const qint64 ms = took.elapsed();
+      const QString said = err.Restore();
+      QString expected = row.said;
+      expected.replace(QStringLiteral("%1"), folder).replace(QStringLiteral("%2"), QString::number(holder ? holder->Pid() : 0));
+      holder.reset();
+      QVERIFY2(ms < (row.open == Open::kExitLock ? 2500 : 1500), row.name);
+      QCOMPARE(said, expected);
+      const double x = Stored(folder, 'x');
+      QVERIFY2(std::isnan(row.x) ? std::isnan(x) : x == row.x, row.name);
+      // What the session never wrote keeps its saved value.
+      QVERIFY2(Stored(folder, 'm') == 1.0 || row.open == Open::kSolverList, row.name);
+      if (row.open == Open::kSolverList) {
+        QCOMPARE(std::pair(Stored(folder, 'a'), Stored(folder, 'b')), std::pair(3.0, 2.0));  // the roots
+        std::vector<tarvo::TapeRow> rows;
+        QVERIFY(tarvo::ReadTapeFile(folder.toStdString(), rows).ok && !rows.empty());
+        QCOMPARE(QString::fromStdString(rows.back().entry), QStringLiteral("eq2d(x^2-5x+6)"));
+      }
+      QDir(folder + QStringLiteral("/tape.txt")).removeRecursively();
+    }
   }
 
   // An exception that no event handler caught ends the program through the
