@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -406,6 +408,54 @@ class SessionTest : public QObject {
         QCOMPARE(QString::fromStdString(rows.back().entry), QStringLiteral("eq2d(x^2-5x+6)"));
       }
       QDir(folder + QStringLiteral("/tape.txt")).removeRecursively();
+    }
+  }
+
+  // The window's program with its standard error nobody reads (a full FIFO,
+  // a full socket) or that takes nothing (/dev/full), the toolkit's debug
+  // lines on: a stop signal still ends it within a second, saved.
+  void theProgramEndsAtAStopSignalWhateverItsStandardErrorDoes() {
+    enum class Err { kFullFifo, kFullSocket, kDevFull };
+    for (const Err kind : {Err::kFullFifo, Err::kFullSocket, Err::kDevFull}) {
+      folder = dir.filePath(QStringLiteral("stderr%1").arg(static_cast<int>(kind)));
+      QDir().mkpath(folder);
+      const QByteArray state = folder.toLocal8Bit(), fifo = (folder + QStringLiteral("/err")).toLocal8Bit();
+      int err = -1, other = -1;
+      if (kind == Err::kFullFifo) {
+        QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+        other = open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        err = open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      } else if (kind == Err::kFullSocket) {
+        int pair[2];
+        QCOMPARE(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pair), 0);
+        err = pair[0], other = pair[1];
+      } else {
+        err = open("/dev/full", O_WRONLY | O_CLOEXEC);
+      }
+      const QByteArray block(4096, 'x');
+      if (kind != Err::kDevFull)
+        while (write(err, block.constData(), static_cast<size_t>(block.size())) > 0) {}
+      fcntl(err, F_SETFL, fcntl(err, F_GETFL) & ~O_NONBLOCK);
+      const pid_t child = fork();
+      if (child == 0) {
+        dup2(err, 2);
+        setenv("QT_LOGGING_RULES", "qt.*.debug=true", 1);
+        execl(TARVO_WINDOW, TARVO_WINDOW, "--state-dir", state.constData(), static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      QTest::qWait(1500);  // stuck writing its debug lines by then
+      int status = 0;
+      QCOMPARE(waitpid(child, &status, WNOHANG), 0);
+      QElapsedTimer took;
+      took.start();
+      kill(child, SIGTERM);
+      pid_t ended = 0;
+      while ((ended = waitpid(child, &status, WNOHANG)) == 0 && took.elapsed() < 3000) QTest::qWait(10);
+      if (ended == 0) kill(child, SIGKILL), waitpid(child, &status, 0);
+      close(err), close(other);
+      QVERIFY2(ended == child && took.elapsed() < 1000, qPrintable(QString::number(took.elapsed())));
+      QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+      QVERIFY(QFile::exists(folder + QStringLiteral("/Varreal.dat")));
     }
   }
 

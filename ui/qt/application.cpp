@@ -91,17 +91,26 @@ void OnWatchdog(int, siginfo_t* info, void*) {
   errno = saved;
 }
 
+// The window's lines on standard error never wait for a reader: what the
+// stream does not take at once is dropped, whether or not a stop came.
+constexpr std::sig_atomic_t kNeverWait = 1;
+
+void WriteLine(const QByteArray& line) {
+  (void)WriteUnlessStopped(STDERR_FILENO, std::string_view(line.constData(), static_cast<size_t>(line.size())),
+                           kNeverWait);
+}
+
 void WriteMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  QByteArray line = qFormatLogMessage(type, context, message).toLocal8Bit();
-  line += '\n';
-  (void)WriteUnlessStopped(STDERR_FILENO, std::string_view(line.constData(), static_cast<size_t>(line.size())), stopSignal);
+  WriteLine(qFormatLogMessage(type, context, message).toLocal8Bit() + '\n');
   if (type == QtFatalMsg) std::abort();
 }
 
 }  // namespace
 
+void WriteMessagesWithoutWaiting() { qInstallMessageHandler(WriteMessage); }
+
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
-  qInstallMessageHandler(WriteMessage);
+  WriteMessagesWithoutWaiting();
   // The watchdog's signal reaches this, the main thread, whichever thread
   // takes the stop signal.
   watchdog_ = std::make_unique<StopTimer>(OnWatchdog);
@@ -205,11 +214,7 @@ QString StopAfterFailure(MainWindow* window, const QString& reason) {
   return text;
 }
 
-void TellStandardError(const QString& line) {
-  const QByteArray bytes = line.toLocal8Bit() + '\n';
-  (void)WriteUnlessStopped(STDERR_FILENO, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                           stopSignal);
-}
+void TellStandardError(const QString& line) { WriteLine(line.toLocal8Bit() + '\n'); }
 
 bool KeepOneWorkerThread(QString& why) {
   constexpr size_t kStackBytes = kThreadStack;

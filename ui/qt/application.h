@@ -8,8 +8,8 @@
 // blocked: a toolkit wait that never ends), the program says so on standard
 // error and ends by that signal all the same, unsaved, since nothing can be
 // saved safely from outside the loop; once taken, the stop has five seconds
-// to save. The toolkit's messages go to standard error without waiting for
-// a reader past a stop signal.
+// to save. The toolkit's messages go to standard error without ever
+// waiting for a reader: what it does not take at once is dropped.
 #pragma once
 
 #include <QApplication>
@@ -52,9 +52,12 @@ class Application : public QApplication {
   QTimer heartbeat_;
 };
 
+// The toolkit's messages from now on, the application object's own start
+// included, go to standard error without waiting (see Application).
+void WriteMessagesWithoutWaiting();
+
 // A line on standard error ("tarvo: ..." as given), written as the toolkit's
-// own messages are: a reader that does not read holds it up only until a
-// stop signal comes.
+// own messages are: dropped where the stream does not take it at once.
 void TellStandardError(const QString& line);
 
 // Threads the toolkit starts (its window-system reader, its D-Bus

@@ -173,6 +173,7 @@ int main(int argc, char** argv) {
   // Before the window system's connection and the signal pipe are opened.
   tarvo::KeepStandardStreamsTaken();
   tarvo::ui::UseSmallThreadStacks();
+  tarvo::ui::WriteMessagesWithoutWaiting();
   try {
     tarvo::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvo"));
