@@ -13,7 +13,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev libedit-dev
           qt6-base-dev qt6-base-private-dev libgl-dev fonts-dejavu-core
-          desktop-file-utils appstream strace acl locales
+          desktop-file-utils appstream strace acl locales xvfb xauth
           clang)
 
 install_tools() {

@@ -90,6 +90,17 @@ void RaiseWhenAsked(MainWindow& w, int signal) {
   poll->start(20);
 }
 
+// The window's program running on `folder`, or 0.
+pid_t WindowProcess(const QString& folder) {
+  const std::string command = "pgrep -n -f -x '" + std::string(TARVO_WINDOW) + " --state-dir " + folder.toStdString() + "'";
+  char found[32] = "";
+  if (FILE* pgrep = popen(command.c_str(), "r")) {
+    if (fgets(found, sizeof found, pgrep) == nullptr) found[0] = '\0';
+    pclose(pgrep);
+  }
+  return static_cast<pid_t>(std::atol(found));
+}
+
 // An object whose every event fails as memory running out would.
 class Failing : public QObject {
  public:
@@ -457,6 +468,62 @@ class SessionTest : public QObject {
       QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
       QVERIFY(QFile::exists(folder + QStringLiteral("/Varreal.dat")));
     }
+  }
+
+  // Started under an address-space limit with a 1.2 MB tape, on an X server
+  // (where the toolkit's threads and their waits are), the window either
+  // runs (and a stop signal ends it within a second, saved) or ends by
+  // itself with a message and status 1; it never hangs.
+  void theProgramStartsOrEndsUnderAMemoryLimit() {
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address sanitizer reserves more address space than any limit allows");
+#endif
+    if (system("command -v xvfb-run >/dev/null 2>&1") != 0) QSKIP("xvfb-run is missing (Debian: xvfb xauth)");
+    const QString tape = dir.filePath(QStringLiteral("tape.txt"));
+    {
+      QFile out(tape);
+      QVERIFY(out.open(QIODevice::WriteOnly));
+      for (int i = 0; out.size() < 1'200'000; ++i)
+        out.write(QStringLiteral("2026-01-01T00:00:00.000Z\tanswer\t%1+%1*sin(30)\t%2\n").arg(i).arg(i * 1.5).toUtf8());
+    }
+    int ran = 0, ended = 0;
+    for (const int limit : {150000, 200000, 230000, 250000, 300000}) {
+      folder = dir.filePath(QStringLiteral("limit%1").arg(limit));
+      QDir().mkpath(folder);
+      QVERIFY(QFile::copy(tape, folder + QStringLiteral("/tape.txt")));
+      const QString err = folder + QStringLiteral("/err");
+      // The X server outside the limit, the window inside it.
+      const QString command = QStringLiteral("exec xvfb-run -a sh -c 'ulimit -v %1; exec %2 --state-dir %3 2>%4'")
+                                  .arg(limit).arg(QStringLiteral(TARVO_WINDOW), folder, err);
+      const pid_t child = fork();
+      if (child == 0) {
+        unsetenv("QT_QPA_PLATFORM");
+        execl("/bin/sh", "sh", "-c", command.toLocal8Bit().constData(), static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      QTest::qWait(4000);
+      int status = 0;
+      const QString name = QString::number(limit);
+      const pid_t window = WindowProcess(folder);
+      if (window > 0) {
+        ++ran;
+        QElapsedTimer took;
+        took.start();
+        kill(window, SIGTERM);
+        while (kill(window, 0) == 0 && took.elapsed() < 3000) QTest::qWait(10);
+        QVERIFY2(kill(window, 0) != 0, qPrintable(name + ": still running three seconds after SIGTERM"));
+        QVERIFY2(took.elapsed() < 1500, qPrintable(name + ": " + QString::number(took.elapsed()) + " ms"));
+        QVERIFY2(QFile::exists(folder + QStringLiteral("/Varreal.dat")), qPrintable(name + ": not saved"));
+      } else {
+        ++ended;
+        QFile said(err);
+        QVERIFY(said.open(QIODevice::ReadOnly));
+        QVERIFY2(said.readAll().contains("tarvo: "), qPrintable(name + ": ended without a message"));
+      }
+      QCOMPARE(waitpid(child, &status, 0), child);
+    }
+    QVERIFY(ran > 0);
+    qInfo("%d limits ran, %d ended with a message", ran, ended);
   }
 
   // An exception that no event handler caught ends the program through the
