@@ -491,36 +491,43 @@ class SessionTest : public QObject {
       folder = dir.filePath(QStringLiteral("limit%1").arg(limit));
       QDir().mkpath(folder);
       QVERIFY(QFile::copy(tape, folder + QStringLiteral("/tape.txt")));
-      const QString err = folder + QStringLiteral("/err");
+      const QString err = folder + QStringLiteral("/err"), name = QString::number(limit);
       // The X server outside the limit, the window inside it.
       const QString command = QStringLiteral("exec xvfb-run -a sh -c 'ulimit -v %1; exec %2 --state-dir %3 2>%4'")
                                   .arg(limit).arg(QStringLiteral(TARVO_WINDOW), folder, err);
-      const pid_t child = fork();
-      if (child == 0) {
-        unsetenv("QT_QPA_PLATFORM");
-        execl("/bin/sh", "sh", "-c", command.toLocal8Bit().constData(), static_cast<char*>(nullptr));
-        _exit(127);
-      }
-      QTest::qWait(4000);
-      int status = 0;
-      const QString name = QString::number(limit);
-      const pid_t window = WindowProcess(folder);
-      if (window > 0) {
-        ++ran;
-        QElapsedTimer took;
-        took.start();
-        kill(window, SIGTERM);
-        while (kill(window, 0) == 0 && took.elapsed() < 3000) QTest::qWait(10);
-        QVERIFY2(kill(window, 0) != 0, qPrintable(name + ": still running three seconds after SIGTERM"));
-        QVERIFY2(took.elapsed() < 1500, qPrintable(name + ": " + QString::number(took.elapsed()) + " ms"));
-        QVERIFY2(QFile::exists(folder + QStringLiteral("/Varreal.dat")), qPrintable(name + ": not saved"));
-      } else {
-        ++ended;
+      // A busy machine may still be starting the window when it is
+      // signalled (nothing to save yet): then once more, given longer.
+      for (const int startMs : {4000, 12000}) {
+        const pid_t child = fork();
+        if (child == 0) {
+          unsetenv("QT_QPA_PLATFORM");
+          execl("/bin/sh", "sh", "-c", command.toLocal8Bit().constData(), static_cast<char*>(nullptr));
+          _exit(127);
+        }
+        QTest::qWait(startMs);
+        const pid_t window = WindowProcess(folder);
+        if (window > 0) {
+          QElapsedTimer took;
+          took.start();
+          kill(window, SIGTERM);
+          while (kill(window, 0) == 0 && took.elapsed() < 3000) QTest::qWait(10);
+          QVERIFY2(kill(window, 0) != 0, qPrintable(name + ": still running three seconds after SIGTERM"));
+          QVERIFY2(took.elapsed() < 1500, qPrintable(name + ": " + QString::number(took.elapsed()) + " ms"));
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
         QFile said(err);
-        QVERIFY(said.open(QIODevice::ReadOnly));
-        QVERIFY2(said.readAll().contains("tarvo: "), qPrintable(name + ": ended without a message"));
+        const bool told = said.open(QIODevice::ReadOnly) && said.readAll().contains("tarvo: ");
+        if (window > 0 && QFile::exists(folder + QStringLiteral("/Varreal.dat"))) {
+          ++ran;
+        } else if (told) {
+          ++ended;
+        } else {
+          QVERIFY2(window > 0 && startMs < 12000, qPrintable(name + ": ended unsaved, without a message"));
+          continue;
+        }
+        break;
       }
-      QCOMPARE(waitpid(child, &status, 0), child);
     }
     QVERIFY(ran > 0);
     qInfo("%d limits ran, %d ended with a message", ran, ended);
