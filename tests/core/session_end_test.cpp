@@ -514,15 +514,18 @@ TEST_F(StopOnEveryStream, AStopSignalEndsAnyWaitSaved) {
       if (row.stream != Stream::kOutput) Redirect("/dev/null", 1);
       if (row.stream != Stream::kError) Redirect("/dev/null", 2);
     });
-    close(input[0]);
     if (row.stream == Stream::kInput) {
       ASSERT_EQ(write(stalled.other, lines.data(), 4), 4);  // x=7, and nothing more
     } else {
       ASSERT_EQ(write(input[1], lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
     }
-    // x = 7 is taken before the signal: the session's files say so only at
-    // its end, so the test waits until it blocks.
-    std::this_thread::sleep_for(500ms);
+    // x = 7 is taken before the signal: the session has read all its input
+    // (however slowly it started), and a moment later it waits.
+    const int taken = row.stream == Stream::kInput ? stalled.fd : input[0];
+    for (int i = 0, queued = 1; i < 1000 && queued > 0; ++i)
+      ioctl(taken, FIONREAD, &queued), std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(300ms);
+    close(input[0]);
     ASSERT_EQ(waitpid(child, nullptr, WNOHANG), 0) << "it waits";
     const auto asked = std::chrono::steady_clock::now();
     kill(child, row.signal);

@@ -77,15 +77,16 @@ class StandardError {
 };
 
 // Raises `signal` once something waits for a person: a modal window, a menu
-// or a box of a wait for the lock.
-void RaiseWhenAsked(MainWindow& w, int signal) {
+// or a box of a wait for the lock; `raised` starts then.
+void RaiseWhenAsked(MainWindow& w, int signal, QElapsedTimer& raised) {
   auto* poll = new QTimer(qApp);
-  QObject::connect(poll, &QTimer::timeout, poll, [poll, &w, signal] {
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, &w, signal, &raised] {
     if (QApplication::activeModalWidget() == nullptr && QApplication::activePopupWidget() == nullptr &&
         w.LockWaitMessage() == nullptr)
       return;
     poll->deleteLater();
     poll->stop();
+    raised.start();
     std::raise(signal);
   });
   poll->start(20);
@@ -391,9 +392,8 @@ class SessionTest : public QObject {
       if (row.open != Open::kStartLock) Calculate(*w, QStringLiteral("x=9"));
       CatchStopSignals(*w);
       StandardError err;
-      RaiseWhenAsked(*w, row.signal);
       QElapsedTimer took;
-      took.start();
+      RaiseWhenAsked(*w, row.signal, took);
       switch (row.open) {
         case Open::kSaveFailed:
           QVERIFY(QFile::remove(folder + QStringLiteral("/tape.txt")) && QDir(folder).mkdir(QStringLiteral("tape.txt")));
@@ -411,12 +411,14 @@ class SessionTest : public QObject {
         case Open::kStartLock: break;
       }
       QTRY_VERIFY2_WITH_TIMEOUT(!w->isVisible(), row.name, 3000);
-      const qint64 ms = took.elapsed();
+      const qint64 ms = took.isValid() ? took.elapsed() : -1;
       const QString said = err.Restore();
       QString expected = row.said;
       expected.replace(QStringLiteral("%1"), folder).replace(QStringLiteral("%2"), QString::number(holder ? holder->Pid() : 0));
       holder.reset();
-      QVERIFY2(ms < (row.open == Open::kExitLock ? 2500 : 1500), row.name);
+      // From the signal: a second, and the second another session's save
+      // may be waited for.
+      QVERIFY2(ms >= 0 && ms < (row.open == Open::kExitLock ? 2500 : 1500), qPrintable(QString::number(ms) + " ms: " + row.name));
       QCOMPARE(said, expected);
       const double x = Stored(folder, 'x');
       QVERIFY2(std::isnan(row.x) ? std::isnan(x) : x == row.x, row.name);
