@@ -68,22 +68,33 @@ bool IsComment(const std::string& line) {
 volatile std::sig_atomic_t stopSignal = 0;
 volatile std::sig_atomic_t stopSignals = 0;
 
+// After a stop signal the session's own waits give up (each looks at
+// stopSignal at least every tenth of a second); this timer's signal ends a
+// system call that began an instant before the stop was looked for.
+const tarvo::StopTimer* stopTimer = nullptr;
+
 // Ends the session at its next step: standard input becomes empty, so a
 // read waiting at the prompt or on a pipe returns at once with its end,
 // and the main loop saves before it exits. Only async-signal-safe calls.
 void OnStopSignal(int sig) {
   const int saved = errno;
-  stopSignal = sig;
+  if (stopSignal == 0) stopSignal = sig;
   stopSignals = stopSignals + 1;
   const int empty = open("/dev/null", O_RDONLY | O_CLOEXEC);
   if (empty >= 0) {
     dup2(empty, STDIN_FILENO);
     close(empty);
   }
+  if (stopTimer != nullptr) stopTimer->Arm(std::chrono::milliseconds(100), std::chrono::milliseconds(100));
   errno = saved;
 }
 
+// The timer's signal only interrupts.
+void OnTimer(int, siginfo_t*, void*) {}
+
 void CatchStopSignals() {
+  static const tarvo::StopTimer timer(OnTimer);
+  stopTimer = &timer;
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
@@ -104,8 +115,9 @@ void UseUtf8Characters() {
 // What a session prints, in order: straight to the streams, or, while a
 // command-line run holds the folder's lock, kept until it has saved and let
 // the lock go, so that no run holds the lock while a reader keeps it waiting.
-// Written with write(2), so that a stop signal ends a write a stalled reader
-// holds up (the rest of the output is then dropped, and the session saves).
+// Written so that a stop signal ends a write a stalled reader holds up, on
+// either stream (the rest of the output is then dropped, and the session
+// saves); what is said after a stop goes out only where there is room.
 class Output {
  public:
   explicit Output(bool flushEachLine) : flushEachLine_(flushEachLine) {}
@@ -124,7 +136,8 @@ class Output {
     held_.clear();
   }
   void Flush() {
-    if (!buffer_.empty() && error_ == 0 && !WriteAll(STDOUT_FILENO, buffer_, true)) error_ = errno;
+    if (!buffer_.empty() && error_ == 0 && !tarvo::WriteUnlessStopped(STDOUT_FILENO, buffer_, stopSignal))
+      error_ = errno;
     buffer_.clear();
   }
   // The first failed write of the results (a reader that left, a full
@@ -144,30 +157,7 @@ class Output {
   // Diagnostics flush the results first, so the two streams keep their order.
   void WriteDiagnostic(const std::string& line) {
     Flush();
-    WriteAll(STDERR_FILENO, line + "\n", false);
-  }
-  // False with errno set when the bytes could not all be written. The
-  // results (`stoppable`) give up once a stop signal has come: they wait
-  // for room in pieces a pipe takes whole, so that no write blocks past the
-  // signal, whenever it comes.
-  static bool WriteAll(int fd, std::string_view bytes, bool stoppable) {
-    constexpr size_t kPiece = 4096;  // PIPE_BUF: what a writable pipe takes at once
-    while (!bytes.empty()) {
-      if (stoppable) {
-        if (stopSignal != 0) return errno = EINTR, false;
-        pollfd room{fd, POLLOUT, 0};
-        const int ready = poll(&room, 1, 100);
-        if (ready == 0 || (ready < 0 && errno == EINTR)) continue;  // no room yet, or a signal: ask again
-      }
-      const ssize_t n = write(fd, bytes.data(), stoppable ? std::min(bytes.size(), kPiece) : bytes.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        if (n == 0) errno = EIO;
-        return false;
-      }
-      bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
+    (void)tarvo::WriteUnlessStopped(STDERR_FILENO, line + "\n", stopSignal);
   }
 
   const bool flushEachLine_;
@@ -183,6 +173,9 @@ tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
   const int signalsBefore = stopSignals;
   return [=, &output, told = false](const tarvo::LockWaitTurn& turn) mutable {
     if (stopSignals != signalsBefore) return false;
+    // The save after a stop signal waits a second at most, then says it
+    // could not save.
+    if (stopSignal != 0 && turn.waited >= std::chrono::seconds(1)) return false;
     if (!told && turn.waited >= std::chrono::milliseconds(500)) {
       told = true;
       std::error_code ec;
@@ -229,6 +222,7 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir, co
   if (!entries.empty() && !stateDir.empty()) {
     wholeRun.emplace(stateDir, WaitForLock(stateDir, output));
     if (wholeRun->Result().busy) EndBySignal(stopSignal);
+    console.SetHeldLock(&*wholeRun);
     output.Hold(true);
   }
   console.SetLockWait(WaitForLock(stateDir, output));
@@ -282,6 +276,7 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir, co
                       (dynamic_cast<const std::bad_alloc*>(&e) != nullptr ? "out of memory" : e.what()));
   }
   if (!saved && status == 0) status = 1;
+  console.SetHeldLock(nullptr);
   wholeRun.reset();
   output.WriteHeld();
   output.Flush();

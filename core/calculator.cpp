@@ -2,11 +2,11 @@
 
 namespace tarvo {
 
-SessionStart Calculator::Start(const std::string& stateDir, const LockWait& wait) {
+SessionStart Calculator::Start(const std::string& stateDir, const FolderLocking& locking) {
   SessionStart start;
   StartEngine(engine_);
   SavedState saved;
-  start.files = session_.Load(stateDir, saved, wait);
+  start.files = session_.Load(stateDir, saved, locking);
   if (start.files.busy) return start;
   engine_.RestoreVariables(saved.values, saved.flags);
   start.angleUnit = SavedAngleUnit(saved.angleFactor);
@@ -25,13 +25,13 @@ SessionStart Calculator::Start(const std::string& stateDir, const LockWait& wait
   return start;
 }
 
-SaveResult Calculator::End(const std::string& stateDir, const LockWait& wait) {
+SaveResult Calculator::End(const std::string& stateDir, const FolderLocking& locking) {
   SavedState now;
   now.values = engine_.VariableStore;
   now.flags = engine_.DefinedFlag;
   now.angleFactor = engine_.AngleFactor;
   now.lastAnswer = engine_.LastAnswer;
-  return session_.Save(stateDir, now, {engine_.Written, angleWritten_, answerWritten_}, wait);
+  return session_.Save(stateDir, now, Written(), locking);
 }
 
 CycleResult Calculator::Calculate(std::string_view line, const CycleHooks& hooks) {

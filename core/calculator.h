@@ -34,12 +34,14 @@ class Calculator {
   // (none when empty), the angle unit they imply, the normal output format,
   // the saved last answer, then one calculation of "0", the history's first
   // entry. Files that exist but cannot be read leave the presets in force
-  // and are named in the result. Where `wait` gives up the wait for another
-  // session's lock, nothing else happens and `files.busy` says so.
-  SessionStart Start(const std::string& stateDir, const LockWait& wait = {});
+  // and are named in the result. Where `locking`'s wait for another
+  // session's lock is given up, nothing else happens and `files.busy` says so.
+  SessionStart Start(const std::string& stateDir, const FolderLocking& locking = {});
   // End of a run: saves what the run wrote, keeping what other sessions
   // saved meanwhile elsewhere. It may be tried again after a failure.
-  SaveResult End(const std::string& stateDir, const LockWait& wait = {});
+  SaveResult End(const std::string& stateDir, const FolderLocking& locking = {});
+  // What the run wrote since its start: what its End saves over others'.
+  WrittenFields Written() const { return {engine_.Written, angleWritten_, answerWritten_}; }
 
   // One entry line through the processing cycle.
   CycleResult Calculate(std::string_view line, const CycleHooks& hooks = {});

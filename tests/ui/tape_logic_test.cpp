@@ -101,6 +101,28 @@ TEST(TapeLogic, TheWindowFollowsTheTape) {
   EXPECT_TRUE(window.rows.empty() && s.logic.GetTape().Rows().empty());
 }
 
+// A row is stamped with the clock's time when it was calculated, whatever
+// the rows before it hold (a clock set back, a row from another machine's
+// clock); what a save would write is named in words.
+TEST(TapeLogic, RowsAreStampedByTheClockAndASaveIsNamed) {
+  Session s;
+  EXPECT_EQ(s.logic.WhatASaveWrites(), "");
+  std::int64_t now = 5000;
+  s.logic.SetTapeClock([&now] { return now; });
+  const auto enter = [&s](const char* entry) { s.c.SetEntryText(""), s.Enter(entry); };  // each on an empty line
+  enter("2+3");
+  now = 4000;  // set back
+  enter("x=4"), enter("y=x");
+  std::vector<std::int64_t> times;
+  for (const TapeRow& row : s.logic.GetTape().Rows()) times.push_back(row.time);
+  EXPECT_EQ(times, std::vector<std::int64_t>({5000, 4000, 4000}));
+  EXPECT_EQ(s.logic.WhatASaveWrites(), "the variables x and y, the last answer and 3 rows of the tape");
+  s.logic.ClickKey(Key::Radians);
+  s.logic.ClearTape();
+  enter("z=1");
+  EXPECT_EQ(s.logic.WhatASaveWrites(), "the variables x, y and z, the angle unit, the last answer and 1 row of the tape");
+}
+
 // Beside the calculator where the whole width fits (right first), else on
 // the side with more room, narrower; else below or above it; never over it.
 TEST(TapeLogic, TheWindowStandsBesideTheCalculator) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 #include "engine/bytes.h"
 #include "engine/errors.h"
@@ -24,10 +25,11 @@ FileResult CalculatorLogic::StartSession(const std::string& stateDir, const Lock
   // another session comes between.
   std::optional<StateFolderLock> lock;
   if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) return lock->Result();
-  const SessionStart start = calculator_.Start(stateDir, wait);
+  const FolderLocking locking(wait, lock ? &*lock : nullptr);
+  const SessionStart start = calculator_.Start(stateDir, locking);
   if (start.files.busy) return start.files;
   stateDir_ = stateDir;
-  const FileResult tapeRead = tape_.Load(stateDir, wait);
+  const FileResult tapeRead = tape_.Load(stateDir, locking);
   for (const KeyDef& row : KeyTable()) {
     c_.MoveKey(row.key, row.left, row.top);
     c_.SetKeyVisible(row.key, true);
@@ -48,12 +50,34 @@ FileResult CalculatorLogic::StartSession(const std::string& stateDir, const Lock
   return start.files;
 }
 
-SaveResult CalculatorLogic::EndSession(const std::string& stateDir, const LockWait& wait) {
+CalculatorLogic::Saved CalculatorLogic::EndSession(const std::string& stateDir, const LockWait& wait, Parts parts) {
+  Saved saved;
   std::optional<StateFolderLock> lock;  // one step, as at the start
-  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) return lock->Result();
-  const SaveResult variables = calculator_.End(stateDir, wait);
-  const SaveResult tape = tape_.Save(stateDir, wait);
-  return variables.ok ? tape : variables;
+  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) {
+    saved.variables = saved.tape = lock->Result();
+    return saved;
+  }
+  const FolderLocking locking(wait, lock ? &*lock : nullptr);
+  if (parts != Parts::kTape) saved.variables = calculator_.End(stateDir, locking);
+  if (parts != Parts::kVariables) saved.tape = tape_.Save(stateDir, locking);
+  return saved;
+}
+
+std::string CalculatorLogic::WhatASaveWrites() const {
+  const WrittenFields written = calculator_.Written();
+  std::vector<std::string> parts;
+  std::string letters;
+  for (size_t i = 0; i < written.variables.size(); ++i)
+    if (written.variables[i]) letters += (letters.empty() ? "" : ", ") + std::string(1, static_cast<char>('a' + i));
+  if (const size_t last = letters.rfind(", "); last != std::string::npos) letters.replace(last, 2, " and ");
+  if (!letters.empty()) parts.push_back((written.variables.count() == 1 ? "the variable " : "the variables ") + letters);
+  if (written.angleFactor) parts.push_back("the angle unit");
+  if (written.lastAnswer) parts.push_back("the last answer");
+  if (const size_t rows = tape_.Unsaved(); rows > 0)
+    parts.push_back(std::to_string(rows) + (rows == 1 ? " row of the tape" : " rows of the tape"));
+  std::string out;
+  for (size_t i = 0; i < parts.size(); ++i) out += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+  return out;
 }
 
 void CalculatorLogic::ShowError() {
@@ -123,7 +147,7 @@ void CalculatorLogic::ProcessEntry() {
 void CalculatorLogic::RecordOnTape(const std::string& entry, const AnswerView* answer) {
   if (entry.empty()) return;  // refused before it was read
   TapeRow row;
-  row.time = TapeTimeNow();
+  row.time = clock_();
   row.entry = entry;
   if (answer != nullptr) {
     row.shown = PlainResultText(answer->text);
@@ -144,8 +168,7 @@ void CalculatorLogic::PutEntryBack(const std::string& entry) {
 }
 
 void CalculatorLogic::ClearTape() {
-  tape_.Clear(TapeTimeNow());
-  const SaveResult r = tape_.Save(stateDir_, [](const LockWaitTurn&) { return false; });
+  const SaveResult r = tape_.Clear(stateDir_, [](const LockWaitTurn&) { return false; });
   if (!r.ok && !r.busy) c_.SetUpperMessage("The tape's file could not be emptied: " + r.reason + " ");
 }
 

@@ -26,12 +26,25 @@ class CalculatorLogic {
   // Start of a run: the calculator's start (see Calculator::Start) and the
   // tape, read as one step, the keypad, and the start's "0" on the display;
   // a tape that could not be read whole is named on the message line. End
-  // of a run: the variables' save and the tape's, as one step; the result
-  // names the first that failed. Where `wait` gives up the wait for another
-  // session's lock, nothing starts or is saved and the result says `busy`:
-  // the window tries again later.
+  // of a run: the variables' save and the tape's, as one step; `parts` says
+  // which (after a failure, the one that failed is tried again). Where
+  // `wait` gives up the wait for another session's lock, nothing starts or
+  // is saved and the result says `busy`: the window tries again later.
   FileResult StartSession(const std::string& stateDir, const LockWait& wait = {});
-  SaveResult EndSession(const std::string& stateDir, const LockWait& wait = {});
+  struct Saved {
+    SaveResult variables, tape;
+    bool Busy() const { return variables.busy || tape.busy; }
+    bool Ok() const { return variables.ok && tape.ok; }
+  };
+  enum class Parts { kBoth, kVariables, kTape };
+  Saved EndSession(const std::string& stateDir, const LockWait& wait = {}, Parts parts = Parts::kBoth);
+  // What the end of the run would write into the state folder (the
+  // variables it wrote, the angle unit, the last answer, the tape's new
+  // rows), in words: "the variables x and y, the last answer and 3 rows of
+  // the tape"; empty when nothing.
+  std::string WhatASaveWrites() const;
+  // The clock the tape's rows are stamped with (this machine's unless set).
+  void SetTapeClock(TapeClock clock) { clock_ = std::move(clock); }
 
   // A keypad key clicked (or its keyboard binding), pressed and let go.
   void ClickKey(Key key);
@@ -73,8 +86,10 @@ class CalculatorLogic {
   // A row of the tape chosen: its entry replaces the line, as the history
   // review's do.
   void PutEntryBack(const std::string& entry);
-  // Empties the tape, and its file at once where no other session holds the
-  // state folder (else the save at the end does).
+  // Empties the tape, and its file of every line it holds now, at once where
+  // no other session holds the state folder (else the save at the end
+  // does); a session that started without the saved values empties only
+  // what it saved itself.
   void ClearTape();
   const Tape& GetTape() const { return tape_; }
 
@@ -122,6 +137,7 @@ class CalculatorLogic {
   HelpActions help_;
   int keypadPage_ = 0;
   Tape tape_;
+  TapeClock clock_ = TapeTimeNow;
   std::string stateDir_;  // as the session started
   // A result is on show: a typed operator continues from it, anything else
   // starts a new entry.

@@ -183,6 +183,13 @@ int Run(tarvo::ui::Application& app) {
     const qsizetype i = args.indexOf(name);
     return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
   };
+  // A start the toolkit never finishes ends with a message all the same.
+  app.WatchStart();
+  QString why;
+  if (!tarvo::ui::KeepOneWorkerThread(why)) {
+    tarvo::ui::TellStandardError(QStringLiteral("tarvo: Tarvo cannot start: %1").arg(why));
+    return 1;
+  }
   if (args.contains(QStringLiteral("--screenshot"))) {
     QStringList entries;
     for (qsizetype i = 0; i + 1 < args.size(); ++i)
@@ -225,11 +232,12 @@ int Run(tarvo::ui::Application& app) {
   const auto build = [&window, &stateDir] {
     if (!window) window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
   };
-  splash.onUnload = [&window, &build] {
+  splash.onUnload = [&window, &build, &app] {
     build();
     window->Load();
     window->show();
     window->activateWindow();
+    app.Started();
   };
 
   int status = 0;
@@ -262,6 +270,8 @@ int main(int argc, char** argv) {
     case CommandLine::kVersion: return std::printf("tarvo %s\n", TARVO_VERSION) > 0 && std::fflush(stdout) == 0 ? 0 : 1;
     case CommandLine::kWrong: PrintUsage(stderr); return 2;
   }
+  tarvo::ui::UseSmallThreadStacks();
+  tarvo::ui::WriteMessagesWithoutWaiting();
   try {
     tarvo::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvo"));

@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QPainter>
+#include <QThread>
 #include <QWindow>
 
 #include "engine/errors.h"
@@ -26,6 +27,7 @@
 #include "core/entry_encoding.h"
 #include "core/variable_rows.h"
 #include "ui/qt/accessibles.h"
+#include "ui/qt/application.h"
 #include "ui/qt/key_pictures.h"
 #include "ui/qt/popup_menus.h"
 #include "ui/qt/variable_list_window.h"
@@ -59,17 +61,28 @@ QString OneLine(std::string_view help) {
 }
 
 // A question at exit: `save` saves (again), Cancel keeps the window open,
-// and the third button quits without saving.
+// and the third button (`quit`) quits without saving.
 MainWindow::ExitChoice AskAtExit(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                                 QMessageBox::StandardButton save, QMessageBox::StandardButton preferred) {
+                                 QMessageBox::StandardButton save, QMessageBox::StandardButton preferred,
+                                 const QString& quit) {
   QMessageBox box(icon, QStringLiteral("Tarvo"), WholeLines(text), save | QMessageBox::Cancel | QMessageBox::Discard,
                   parent);
   box.setTextFormat(Qt::RichText);
-  box.button(QMessageBox::Discard)->setText(QStringLiteral("Quit without saving"));
+  box.button(QMessageBox::Discard)->setText(quit);
   box.setDefaultButton(preferred);
   const int chosen = box.exec();
   if (chosen == save) return MainWindow::ExitChoice::kSave;
   return chosen == QMessageBox::Discard ? MainWindow::ExitChoice::kQuitWithoutSaving : MainWindow::ExitChoice::kStayOpen;
+}
+
+// Every window that waits for a person: message boxes, modal windows (the
+// variable list, the About box) and menus. Closed, each returns as if the
+// user had dismissed it.
+void CloseQuestions(const QWidget* keep) {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w == keep || !w->isVisible()) continue;
+    if (w->isModal() || qobject_cast<QDialog*>(w) != nullptr || qobject_cast<QMenu*>(w) != nullptr) w->close();
+  }
 }
 
 }  // namespace
@@ -81,10 +94,11 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
       messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       saveFailed_([this](const QString& text) {
-        return AskAtExit(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry);
+        return AskAtExit(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry, quitUnsaved_);
       }),
       saveOver_([this](const QString& text) {
-        return AskAtExit(this, QMessageBox::Question, text, QMessageBox::Save, QMessageBox::Cancel);
+        return AskAtExit(this, QMessageBox::Question, text, QMessageBox::Save, QMessageBox::Cancel,
+                         QStringLiteral("Quit without saving"));
       }) {
   InstallAccessibles();
   setFixedSize(kWidth, kHeight);
@@ -353,8 +367,8 @@ bool MainWindow::TryLoad(pid_t& holder) {
 }
 
 bool MainWindow::TrySave(pid_t& holder) {
-  const SaveResult r = logic_.EndSession(stateDir_, GiveUpAtOnce(holder));
-  if (r.busy) return false;
+  const CalculatorLogic::Saved r = logic_.EndSession(stateDir_, GiveUpAtOnce(holder), exitParts_);
+  if (r.Busy()) return false;
   savedAtExit_ = r;
   QTimer::singleShot(0, this, [this] { close(); });
   return true;
@@ -367,14 +381,65 @@ QMessageBox* MainWindow::LockWaitMessage() const {
 }
 
 void MainWindow::CloseForStopSignal() {
-  for (LockWaitBox* wait : {loadWait_, saveWait_}) {
-    if (wait != nullptr && wait->Waiting()) {
-      wait->Stop();
-      unloaded_ = true;
-    }
-  }
-  close();
+  if (stopping_) return;
+  stopping_ = true;
+  for (LockWaitBox* wait : {loadWait_, saveWait_})
+    if (wait != nullptr) wait->Stop();
+  CloseQuestions(this);
+  QTimer::singleShot(0, this, [this] { FinishStop(0); });
 }
+
+void MainWindow::FinishStop(int turn) {
+  // Closed, a question or a modal window returns to the work it
+  // interrupted (an entry whose roots it listed, an exit that asked), which
+  // ends before the save: at the outermost event loop. Whatever opens in
+  // between is closed too, for a tenth of a second at most.
+  constexpr int kTurns = 10;
+  if (turn < kTurns && (QThread::currentThread()->loopLevel() > 1 || QApplication::activeModalWidget() != nullptr ||
+                        QApplication::activePopupWidget() != nullptr)) {
+    CloseQuestions(this);
+    QTimer::singleShot(10, this, [this, turn] { FinishStop(turn + 1); });
+    return;
+  }
+  if (loaded_ && !unloaded_) {
+    // Another session's save takes milliseconds: one that holds the lock
+    // longer is not waited for beyond a second.
+    pid_t holder = 0;
+    const CalculatorLogic::Saved r =
+        logic_.EndSession(stateDir_, [&holder](const LockWaitTurn& t) {
+          holder = t.holder;
+          return t.waited < std::chrono::seconds(1);
+        }, exitParts_);
+    QString unsaved;
+    if (r.Busy()) {
+      unsaved = QStringLiteral("Another Tarvo session%1 is saving in \"%2\": the variables and the tape are not saved")
+                    .arg(holder > 0 ? QStringLiteral(" (process %1)").arg(holder) : QString(), StateFolderShown());
+    } else if (!r.Ok()) {
+      unsaved = SaveFailure(r);
+    }
+    for (const QString& line : unsaved.split(u'\n', Qt::SkipEmptyParts))
+      TellStandardError(QStringLiteral("tarvo: %1").arg(line));
+  }
+  unloaded_ = true;
+  if (tape_ != nullptr) tape_->hide();
+  hide();
+  if (onStopped) onStopped();
+}
+
+QString MainWindow::SaveFailure(const CalculatorLogic::Saved& saved) {
+  QStringList lines;
+  for (const auto& [result, what] : {std::pair{&saved.variables, QStringLiteral("variables")},
+                                     std::pair{&saved.tape, QStringLiteral("tape")}}) {
+    if (!result->ok)
+      lines << QStringLiteral("The %1 could not be saved in \"%2\": %3")
+                   .arg(what, QString::fromStdString(result->file), QString::fromStdString(result->reason));
+  }
+  quitUnsaved_ = !saved.variables.ok && !saved.tape.ok ? QStringLiteral("Quit without saving")
+                 : !saved.variables.ok               ? QStringLiteral("Quit without saving the variables")
+                                                      : QStringLiteral("Quit without saving the tape");
+  return lines.join(u'\n');
+}
+
 // ---- MainControls ----------------------------------------------------------
 
 std::string MainWindow::EntryText() const { return Bytes(entryLine_->text()); }
@@ -701,15 +766,28 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+  if (stopping_) {  // the stop ends the window itself, without a question
+    e->ignore();
+    return;
+  }
   if (loadWait_ != nullptr && !loaded_) loadWait_->Stop();  // quit while waiting to start: nothing to save
   if (saveWait_ != nullptr && saveWait_->Waiting()) {
     e->ignore();
     return;
   }
   if (loaded_ && !unloaded_ && withoutSavedValues_ && !savedAtExit_) {
-    const ExitChoice choice = saveOver_(
-        QStringLiteral("Tarvo started without the saved variables of \"%1\". Save this session's variables there?")
-            .arg(StateFolderShown()));
+    // Saved, the session writes only what it wrote itself: the question
+    // names all of it, and a session that wrote nothing has nothing to ask.
+    const std::string written = logic_.WhatASaveWrites();
+    const ExitChoice choice =
+        written.empty() ? ExitChoice::kQuitWithoutSaving
+                        : saveOver_(QStringLiteral("Tarvo started without the saved values of \"%1\". Save what this "
+                                                   "session wrote there: %2?")
+                                        .arg(StateFolderShown(), Unicode(written)));
+    if (stopping_) {
+      e->ignore();
+      return;
+    }
     if (choice == ExitChoice::kQuitWithoutSaving) unloaded_ = true;
     if (choice == ExitChoice::kStayOpen) {
       e->ignore();
@@ -718,12 +796,14 @@ void MainWindow::closeEvent(QCloseEvent* e) {
   }
   // A failed save never loses the session silently: the user may try again
   // (after freeing space or mending permissions), keep the window open, or
-  // quit knowing that the variables are not saved.
+  // quit knowing what is not saved. What was saved is not asked about or
+  // saved again.
   while (loaded_ && !unloaded_) {
     pid_t holder = 0;
-    const SaveResult r = savedAtExit_ ? *savedAtExit_ : logic_.EndSession(stateDir_, GiveUpAtOnce(holder));
+    const CalculatorLogic::Saved r =
+        savedAtExit_ ? *savedAtExit_ : logic_.EndSession(stateDir_, GiveUpAtOnce(holder), exitParts_);
     savedAtExit_.reset();
-    if (r.busy) {
+    if (r.Busy()) {
       // Waits without blocking: the wait's save closes the window again.
       e->ignore();
       if (saveWait_ == nullptr) saveWait_ = new LockWaitBox(this);
@@ -740,15 +820,18 @@ void MainWindow::closeEvent(QCloseEvent* e) {
           });
       return;
     }
-    if (r.ok) break;
-    const ExitChoice choice =
-        saveFailed_(QStringLiteral("The %1 could not be saved in \"%2\": %3")
-                        .arg(QFileInfo(QString::fromStdString(r.file)).fileName() == QLatin1String(kTapeFile)
-                                 ? QStringLiteral("tape")
-                                 : QStringLiteral("variables"),
-                             QString::fromStdString(r.file), QString::fromStdString(r.reason)));
+    if (r.Ok()) break;
+    exitParts_ = !r.variables.ok && !r.tape.ok ? CalculatorLogic::Parts::kBoth
+                 : !r.variables.ok             ? CalculatorLogic::Parts::kVariables
+                                               : CalculatorLogic::Parts::kTape;
+    const ExitChoice choice = saveFailed_(SaveFailure(r));
+    if (stopping_) {
+      e->ignore();
+      return;
+    }
     if (choice == ExitChoice::kQuitWithoutSaving) break;
     if (choice == ExitChoice::kStayOpen) {
+      exitParts_ = CalculatorLogic::Parts::kBoth;  // the session goes on: its next exit saves all
       e->ignore();
       return;
     }

@@ -4,6 +4,7 @@
 // is decided by tarvo::CalculatorLogic.
 #pragma once
 
+#include <QApplication>
 #include <QHash>
 #include <QLabel>
 #include <QTimer>
@@ -58,9 +59,17 @@ class MainWindow : public QWidget, public MainControls {
   // to quit; it loads as soon as the lock is free.
   void Load();
   bool Loaded() const { return loaded_; }
-  // A stop signal: closes as Exit does, but a wait for another session's
-  // lock (to load or to save) ends at once, with nothing written.
+  // A stop signal: the window ends without waiting for anyone. Every
+  // question, box, menu and modal window closes as if dismissed, a wait for
+  // another session's lock ends; then, once the work they interrupted is
+  // done, the session is saved without a question (a lock another session
+  // holds is waited for a second at most), standard error hears what could
+  // not be saved, and the event loops end.
   void CloseForStopSignal();
+  bool Stopping() const { return stopping_; }
+  // Runs when a stop has saved what it could: ends every event loop unless
+  // set otherwise (a test goes on).
+  std::function<void()> onStopped = [] { QApplication::exit(0); };
   // The box of a wait for the lock (load or save), while it shows.
   QMessageBox* LockWaitMessage() const;
   void SetMessageBox(MessageBoxFn fn) { messageBox_ = std::move(fn); }
@@ -147,6 +156,11 @@ class MainWindow : public QWidget, public MainControls {
   // session holds the lock (its process in `holder`).
   bool TryLoad(pid_t& holder);
   bool TrySave(pid_t& holder);
+  // The stop's save and the end of the event loops, once no question or
+  // modal window is open any more.
+  void FinishStop(int turn);
+  // The exit question after a failed save: what was not saved and why.
+  QString SaveFailure(const CalculatorLogic::Saved& saved);
   QString StateFolderShown() const;
   // Presses the key whose shortcut `key` is (or the pin); false when it is none.
   bool PressShortcut(QKeyCombination key);
@@ -169,7 +183,13 @@ class MainWindow : public QWidget, public MainControls {
   // locked): its save at exit goes over them only when the user says so.
   bool withoutSavedValues_ = false;
   // A save made by the wait at exit, for the close that follows it.
-  std::optional<SaveResult> savedAtExit_;
+  std::optional<CalculatorLogic::Saved> savedAtExit_;
+  // What the exit still has to save: after a failure, what failed.
+  CalculatorLogic::Parts exitParts_ = CalculatorLogic::Parts::kBoth;
+  // The caption of the failed save's button that quits: it names what
+  // stays unsaved.
+  QString quitUnsaved_;
+  bool stopping_ = false;
   LockWaitBox* loadWait_ = nullptr;
   LockWaitBox* saveWait_ = nullptr;
   qreal dpr_ = 1;
