@@ -12,6 +12,7 @@
 #include "core/menu_entry.h"
 #include "engine/state.h"
 #include "ui/logic/keypad.h"
+#include "ui/logic/look.h"
 
 namespace tarvo {
 
@@ -75,6 +76,9 @@ class MainControls {
   virtual void SetPageSelectorPressed(bool pressed) = 0;
   // Keeps the window above all others (and shows the switch's picture).
   virtual void SetAlwaysOnTop(bool on) = 0;
+  // Whether the window system lets a window keep itself above the others
+  // (a Wayland compositor decides that alone).
+  virtual bool CanKeepOnTop() const { return true; }
   // Closes the window the way its Exit label does (the variables are saved).
   virtual void CloseWindow() = 0;
 
@@ -106,6 +110,8 @@ class MainControls {
   virtual bool TapeWindowShown() const { return false; }
   virtual void ShowTapeWindow(bool /*shown*/) {}
   virtual void TapeRowAdded() {}
+  // Every picture, line and list of the window and its windows in `look`.
+  virtual void ShowLook(Look /*look*/) {}
 };
 
 }  // namespace tarvo

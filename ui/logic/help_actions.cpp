@@ -25,6 +25,10 @@ void HelpActions::Run(int choice) {
     case static_cast<int>(HelpChoice::kDonate): OpenDonationPage(); break;
     case static_cast<int>(HelpChoice::kAbout): ShowAbout(); break;
     case static_cast<int>(HelpChoice::kTape): ToggleTape(); break;
+    case static_cast<int>(HelpChoice::kDefaultLook):
+    case static_cast<int>(HelpChoice::kHighContrastLook):
+    case static_cast<int>(HelpChoice::kDarkLook):
+    case static_cast<int>(HelpChoice::kDesktopLook): ChooseLook(LookOfChoice(static_cast<HelpChoice>(choice))); break;
     default: break;  // closed without a choice
   }
 }
@@ -43,6 +47,13 @@ void HelpActions::OpenHomePage() {
 
 void HelpActions::OpenDonationPage() {
   if (!c_.OpenUrl(std::string(kDonationUrl))) c_.ShowWarning("Tarvo", ConnectFailureText());
+}
+
+void HelpActions::ChooseLook(std::optional<Look> look) {
+  const SaveResult kept = looks_.Choose(look);
+  c_.ShowLook(looks_.InForce());
+  c_.SetUpperMessage(std::string(look ? LookCaption(*look) : "Look of the desktop") + " ");
+  c_.SetLowerMessage(kept.ok ? " " : "It could not be kept for the next runs: " + kept.reason + " (" + kept.file + ") ");
 }
 
 void HelpActions::ShowAbout() {

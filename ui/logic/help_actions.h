@@ -6,6 +6,7 @@
 
 #include "ui/logic/controls.h"
 #include "ui/logic/always_on_top_pin.h"
+#include "ui/logic/look.h"
 
 namespace tarvo {
 
@@ -15,7 +16,8 @@ void ShowHelpText(MainControls& controls, std::string_view help);
 
 class HelpActions {
  public:
-  HelpActions(MainControls& controls, AlwaysOnTopPin& pin) : c_(controls), pin_(pin) {}
+  HelpActions(MainControls& controls, AlwaysOnTopPin& pin, LookSettings& looks)
+      : c_(controls), pin_(pin), looks_(looks) {}
 
   // Runs the help menu's entry `choice` (a HelpChoice; -1 for none).
   void Run(int choice);
@@ -27,10 +29,14 @@ class HelpActions {
   void ShowAbout();
   // The tape window opens beside the calculator, or closes.
   void ToggleTape() { c_.ShowTapeWindow(!c_.TapeWindowShown()); }
+  // A look chosen (none: the desktop's): shown at once, kept for the next
+  // runs, and named on the message lines with whether it could be kept.
+  void ChooseLook(std::optional<Look> look);
 
  private:
   MainControls& c_;
   AlwaysOnTopPin& pin_;
+  LookSettings& looks_;
 };
 
 }  // namespace tarvo
