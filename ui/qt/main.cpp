@@ -7,6 +7,9 @@
 // or as the list key opens it; with --tape, the tape beside the window.
 // Modal windows close by themselves in this mode.
 //
+// --look=default|high-contrast|dark (or --look NAME) shows that look for
+// this run, whatever was chosen before or the desktop has.
+//
 // The variable files are kept in the current directory, in DIR with
 // --state-dir DIR, or with --user-state (the desktop menu's entry) in the
 // user's state folder, $XDG_STATE_HOME/tarvo.
@@ -33,8 +36,31 @@
 
 namespace {
 
-int Screenshot(const QString& file, const QStringList& entries, const QString& keys, bool varlist, bool tape) {
+// The look --look asks for, if given; `known` is false for a name that is
+// no look's.
+struct LookOption {
+  bool given = false, known = true;
+  std::optional<tarvo::Look> look;
+};
+
+LookOption LookAskedFor(const QStringList& args) {
+  LookOption option;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    QString name;
+    if (args.at(i).startsWith(QLatin1String("--look="))) name = args.at(i).mid(7);
+    else if (args.at(i) == QLatin1String("--look")) name = i + 1 < args.size() ? args.at(i + 1) : QString();
+    else continue;
+    option.given = true;
+    option.look = tarvo::LookNamed(name.toStdString());
+    option.known = option.look.has_value();
+  }
+  return option;
+}
+
+int Screenshot(const QString& file, const QStringList& entries, const QString& keys, bool varlist, bool tape,
+               const LookOption& look) {
   tarvo::ui::MainWindow window("");
+  if (look.given) window.SetLookForThisRun(look.look);
   window.Load();
   window.show();
   QPixmap picture;
@@ -91,12 +117,17 @@ int Run(tarvo::ui::Application& app) {
     const qsizetype i = args.indexOf(name);
     return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
   };
+  const LookOption look = LookAskedFor(args);
+  if (!look.known) {
+    std::fprintf(stderr, "tarvo: --look takes default, high-contrast or dark\n");
+    return 2;
+  }
   if (args.contains(QStringLiteral("--screenshot"))) {
     QStringList entries;
     for (qsizetype i = 0; i + 1 < args.size(); ++i)
       if (args.at(i) == QStringLiteral("--entry")) entries << args.at(i + 1);
     return Screenshot(option(QStringLiteral("--screenshot")), entries, option(QStringLiteral("--keys")),
-                      args.contains(QStringLiteral("--varlist")), args.contains(QStringLiteral("--tape")));
+                      args.contains(QStringLiteral("--varlist")), args.contains(QStringLiteral("--tape")), look);
   }
 
   // A stop signal closes the window as its Exit does, which saves (asking
@@ -130,8 +161,10 @@ int Run(tarvo::ui::Application& app) {
   tarvo::ui::SplashWindow splash;
   // The main window (92 key pictures) is built once the splash is on its way
   // to the screen, so that the splash shows as early as a bare window would.
-  const auto build = [&window, &stateDir] {
-    if (!window) window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
+  const auto build = [&window, &stateDir, &look] {
+    if (window) return;
+    window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
+    if (look.given) window->SetLookForThisRun(look.look);
   };
   splash.onUnload = [&window, &build] {
     build();

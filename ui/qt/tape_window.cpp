@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyledItemDelegate>
+#include <QWindow>
 
 #include "ui/logic/calculator_logic.h"
 #include "ui/qt/widgets.h"
@@ -41,6 +42,9 @@ bool ListKey(const QKeyEvent* e) {
 // Where a row's entry ends in its text (its name for a screen reader and
 // what Copy takes): the rest is " = " and the result.
 constexpr int kEntryLength = Qt::UserRole;
+// The colour the window logic gives a row of an error or a notice, which
+// each look shows in its own.
+constexpr int kRowColour = Qt::UserRole + 1;
 
 // A row as on a paper tape: the entry at the left, "= result" at the right.
 // A row too long for the list keeps the start and the end of its entry and
@@ -84,13 +88,14 @@ class TapeRowLook : public QStyledItemDelegate {
 TapeWindow::TapeWindow(tarvo::CalculatorLogic& calculator, QWidget* calculatorWindow)
     : QWidget(calculatorWindow, Qt::Tool | Qt::FramelessWindowHint), logic_(*this, calculator) {
   setWindowTitle(QStringLiteral("Tape"));
+  // A window that belongs to the calculator's: a compositor that places
+  // windows itself (Wayland) keeps it with the calculator and above it.
+  create();
+  if (calculatorWindow->windowHandle() != nullptr) windowHandle()->setTransientParent(calculatorWindow->windowHandle());
   resize(kTapeWidth, calculatorWindow->height());
 
   auto* title = new QLabel(QStringLiteral("Tape"), this);
   title->setFont(SansFont(13, true));
-  QPalette tp = title->palette();
-  tp.setColor(QPalette::WindowText, QColor(24, 28, 40));
-  title->setPalette(tp);
   title->adjustSize();
   title->move(kMargin, 9);
 
@@ -103,7 +108,6 @@ TapeWindow::TapeWindow(tarvo::CalculatorLogic& calculator, QWidget* calculatorWi
 
   list_ = new QListWidget(this);
   list_->setFont(SansFont(13));
-  StyleListRows(list_);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setUniformItemSizes(true);
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -116,6 +120,7 @@ TapeWindow::TapeWindow(tarvo::CalculatorLogic& calculator, QWidget* calculatorWi
   list_->installEventFilter(this);
   QObject::connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { UseRow(list_->row(item)); });
   setFocusProxy(list_);
+  ShowLook(look_);
 }
 
 TextButton* TapeWindow::MakeButton(const QString& text, const QString& help, const std::function<void()>& action) {
@@ -124,8 +129,8 @@ TextButton* TapeWindow::MakeButton(const QString& text, const QString& help, con
   button->adjustSize();
   button->setToolTip(help);
   button->setAccessibleDescription(help);
-  button->onPress = [button] { button->SetLook(kVarListButtonPressedColor, button->pos() + QPoint(1, 1)); };
-  button->onRelease = [button] { button->SetLook(kVarListButtonColor, button->pos() - QPoint(1, 1)); };
+  button->onPress = [this, button] { button->SetLook(InkRgb(look_, kVarListButtonPressedColor), button->pos() + QPoint(1, 1)); };
+  button->onRelease = [this, button] { button->SetLook(InkRgb(look_, kVarListButtonColor), button->pos() - QPoint(1, 1)); };
   button->onClick = action;
   return button;
 }
@@ -133,7 +138,7 @@ TextButton* TapeWindow::MakeButton(const QString& text, const QString& help, con
 void TapeWindow::resizeEvent(QResizeEvent*) {
   int right = width() - kMargin;
   for (TextButton* button : {close_, clear_, copy_}) {
-    button->SetLook(kVarListButtonColor, QPoint(right - button->width(), kVarListButtonTop));
+    button->SetLook(InkRgb(look_, kVarListButtonColor), QPoint(right - button->width(), kVarListButtonTop));
     right -= button->width() + kButtonSpacing;
   }
   list_->setGeometry(kMargin, kListTop, width() - 2 * kMargin, height() - kListTop - kMargin);
@@ -183,7 +188,8 @@ void TapeWindow::AddRow(const TapeRow& row) {
   if (item->text().size() > 36) item->setToolTip(item->text());  // too long for the list, perhaps
   if (row.kind != TapeRow::Kind::kAnswer) {
     const Rgb c = row.kind == TapeRow::Kind::kError ? kErrorRed : kNoticeGreen;
-    item->setForeground(QColor(c.r, c.g, c.b));
+    item->setData(kRowColour, QColor(c.r, c.g, c.b));
+    item->setForeground(Ink(look_, c));
   }
 }
 
@@ -210,7 +216,22 @@ bool TapeWindow::eventFilter(QObject* watched, QEvent* e) {
   return true;
 }
 
-void TapeWindow::paintEvent(QPaintEvent*) { PaintListWindow(this, list_->geometry()); }
+void TapeWindow::paintEvent(QPaintEvent*) { PaintListWindow(this, list_->geometry(), look_); }
+
+void TapeWindow::ShowLook(Look look) {
+  look_ = look;
+  StyleListWindow(this, look);
+  StyleListRows(list_, look);
+  for (int i = 0; i < list_->count(); ++i) {
+    QListWidgetItem* item = list_->item(i);
+    if (const QColor c = item->data(kRowColour).value<QColor>(); c.isValid())
+      item->setForeground(Ink(look, {c.red(), c.green(), c.blue()}));
+  }
+  for (TextButton* button : {copy_, clear_, close_}) button->SetLook(InkRgb(look, kVarListButtonColor), button->pos());
+  if (focusRing_ == nullptr) focusRing_ = new FocusRing(this);
+  focusRing_->SetLook(look);
+  update();
+}
 
 void TapeWindow::closeEvent(QCloseEvent* e) {
   QWidget::closeEvent(e);
