@@ -70,6 +70,8 @@ class CalculatorLogic {
   // result (or message) a new row of the tape.
   void ExecuteKey();
 
+  // The desktop, having taken the manual, could not open it after all.
+  void ManualNotOpened(const std::string& path) { help_.ManualNotOpened(path); }
   // The tape window opens or closes (its key, the help menu's entry).
   void ToggleTape() { help_.ToggleTape(); }
   // A row of the tape chosen: its entry replaces the line, as the history

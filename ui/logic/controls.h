@@ -100,7 +100,8 @@ class MainControls {
   virtual std::string ProgramDirectory() const { return {}; }
   virtual bool FileExists(const std::string& /*path*/) const { return false; }
   // Hand a local document, or a web or mail address, to the desktop; false
-  // when the desktop refused it.
+  // when the desktop refused it (a document's launcher that fails later is
+  // told to CalculatorLogic::ManualNotOpened).
   virtual bool OpenDocument(const std::string& /*path*/) { return false; }
   virtual bool OpenUrl(const std::string& /*url*/) { return false; }
   // A modal warning box.

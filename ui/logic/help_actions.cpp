@@ -38,8 +38,10 @@ void HelpActions::OpenManual() {
   const ManualLocation manual =
       LocateManual(c_.ProgramDirectory(), [this](const std::string& path) { return c_.FileExists(path); });
   if (!manual.found) c_.ShowWarning("Error", ManualFailureText(manual.path));
-  else if (!c_.OpenDocument(manual.path)) c_.ShowWarning("Error", ManualNotOpenedText(manual.path));
+  else if (!c_.OpenDocument(manual.path)) ManualNotOpened(manual.path);
 }
+
+void HelpActions::ManualNotOpened(const std::string& path) { c_.ShowWarning("Error", ManualNotOpenedText(path)); }
 
 void HelpActions::OpenHomePage() {
   if (!c_.OpenUrl(std::string(kHomePageUrl))) c_.ShowWarning("Tarvo", ConnectFailureText());

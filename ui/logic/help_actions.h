@@ -2,6 +2,7 @@
 // cover, and a key's help on the message lines.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "ui/logic/controls.h"
@@ -24,6 +25,8 @@ class HelpActions {
   // The manual's viewer opens as a window of its own, which a calculator
   // kept on top would cover; the pin is not put back, since the viewer stays.
   void OpenManual();
+  // The desktop took the manual at first and then failed to open it.
+  void ManualNotOpened(const std::string& path);
   void OpenHomePage();
   void OpenDonationPage();
   void ShowAbout();

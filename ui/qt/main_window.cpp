@@ -26,6 +26,7 @@
 #include "core/entry_encoding.h"
 #include "core/variable_rows.h"
 #include "ui/qt/accessibles.h"
+#include "ui/qt/document_opener.h"
 #include "ui/qt/key_pictures.h"
 #include "ui/qt/variable_list_window.h"
 
@@ -77,7 +78,12 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
       stateDir_(std::move(stateDir)),
       logic_(*this),
       messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      opener_(new DocumentOpener(this)),
+      // A document goes through the opener, which hears of a launcher
+      // that fails afterwards.
+      openUrl_([this](const QUrl& url) {
+        return url.isLocalFile() ? opener_->Open(url.toLocalFile()) : QDesktopServices::openUrl(url);
+      }),
       saveFailed_([this](const QString& text) {
         return AskAtExit(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry);
       }),
@@ -91,6 +97,7 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
   announcer_.setSingleShot(true);
   announcer_.setInterval(0);
   QObject::connect(&announcer_, &QTimer::timeout, this, [this] { AnnounceReadouts(); });
+  opener_->onFailed = [this](const QString& path) { logic_.ManualNotOpened(path.toStdString()); };
   dpr_ = qApp ? qApp->devicePixelRatio() : 1.0;
   // The look is known before anything is drawn: the one chosen in an
   // earlier run, else the desktop's.

@@ -27,6 +27,8 @@
 
 namespace tarvo::ui {
 
+class DocumentOpener;
+
 class MainWindow : public QWidget, public MainControls {
  public:
   inline static constexpr int kWidth = 752;
@@ -168,6 +170,7 @@ class MainWindow : public QWidget, public MainControls {
   std::string stateDir_;
   tarvo::CalculatorLogic logic_;
   MessageBoxFn messageBox_;
+  DocumentOpener* opener_ = nullptr;
   OpenUrlFn openUrl_;
   ModalHook modalHook_;
   ExitQuestionFn saveFailed_;

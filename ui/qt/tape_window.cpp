@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyledItemDelegate>
-#include <QWindow>
 
 #include "ui/logic/calculator_logic.h"
 #include "ui/qt/widgets.h"
@@ -87,11 +86,10 @@ class TapeRowLook : public QStyledItemDelegate {
 
 TapeWindow::TapeWindow(tarvo::CalculatorLogic& calculator, QWidget* calculatorWindow)
     : QWidget(calculatorWindow, Qt::Tool | Qt::FramelessWindowHint), logic_(*this, calculator) {
+  // A window of the calculator's (Qt makes the calculator its transient
+  // parent): a compositor that places windows itself (Wayland) keeps it
+  // above the calculator, and places it where it will.
   setWindowTitle(QStringLiteral("Tape"));
-  // A window that belongs to the calculator's: a compositor that places
-  // windows itself (Wayland) keeps it with the calculator and above it.
-  create();
-  if (calculatorWindow->windowHandle() != nullptr) windowHandle()->setTransientParent(calculatorWindow->windowHandle());
   resize(kTapeWidth, calculatorWindow->height());
 
   auto* title = new QLabel(QStringLiteral("Tape"), this);
