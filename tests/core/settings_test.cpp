@@ -163,6 +163,15 @@ TEST_F(SettingsFile, ASaveTakesTheAccessOfTheFilesBesideIt) {
     EXPECT_FALSE(save.ok) << r.name << "=" << r.value;
     EXPECT_EQ(Read(kSettingsFile), "# Tarvo settings: one name=value a line\nlook=dark\n");
   }
+  // A file that grows to the limit is written; one byte more is refused,
+  // the file as it was.
+  const std::string header = "# Tarvo settings: one name=value a line\nlook=dark\n";
+  const size_t room = kSettingsBytes - header.size() - std::string("pad=\n").size();
+  for (const size_t extra : {size_t{0}, size_t{1}}) {
+    const SaveResult r = SaveSetting(dir, "pad", std::string(room + extra, 'x'));
+    EXPECT_EQ(r.ok, extra == 0) << extra;
+    EXPECT_EQ(fs::file_size(At(kSettingsFile)), kSettingsBytes) << extra;
+  }
   const SaveResult nowhere = SaveSetting(dir + "/missing", "look", "dark");
   EXPECT_FALSE(nowhere.ok);
   EXPECT_EQ(nowhere.file, dir + "/missing/" + kSettingsFile);

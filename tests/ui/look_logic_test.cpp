@@ -4,6 +4,13 @@
 // the window system keeps no window on top.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -97,6 +104,12 @@ TEST(Looks, ALookChosenFromTheHelpMenuIsKept) {
     w.logic.DesktopLookChanged(Look::kDark);
     EXPECT_EQ(w.c.looks, std::vector<Look>{Look::kDark});
     EXPECT_EQ(w.Checked(), "Dark look,Look of the desktop");
+    // After the tape, a separator and the four looks, each a choice with a
+    // check box.
+    std::string shape;
+    for (size_t i = static_cast<size_t>(HelpChoice::kTape) + 1; i < w.c.menu.size(); ++i)
+      shape += (w.c.menu[i].separator ? "-" : w.c.menu[i].caption) + (w.c.menu[i].checkable ? "[]" : "") + "|";
+    EXPECT_EQ(shape, "-|Default look[]|High-contrast look[]|Dark look[]|Look of the desktop[]|");
     w.Help(HelpChoice::kHighContrastLook);
     EXPECT_EQ(w.c.looks.back(), Look::kHighContrast);
     EXPECT_EQ(w.c.upper + "|" + w.c.lower, "High-contrast look | ");
@@ -136,6 +149,36 @@ TEST(Looks, ALookThatCannotBeKeptStillShows) {
   Window unsaved;  // no state folder: nothing to keep, nothing said of it
   unsaved.Help(HelpChoice::kDarkLook);
   EXPECT_EQ(unsaved.c.upper + "|" + unsaved.c.lower, "Dark look | ");
+}
+
+// A look chosen while another session holds the state folder (saving its
+// files) shows at once; keeping it waits for the folder no more than about
+// two seconds, then the message line says why it was not kept.
+TEST(Looks, AChoiceWaitsBrieflyForAnotherSessionsSave) {
+  Folder folder;
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    const int fd = open(folder.path.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(1);
+    (void)!write(ready[1], "x", 1);
+    sleep(20);
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  Window w(folder.path);
+  const auto start = std::chrono::steady_clock::now();
+  w.Help(HelpChoice::kDarkLook);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  close(ready[0]), close(ready[1]);
+  EXPECT_EQ(w.c.looks.back(), Look::kDark);
+  EXPECT_GE(waited, std::chrono::milliseconds(1900));
+  EXPECT_LT(waited, std::chrono::seconds(5));
+  EXPECT_NE(w.c.lower.find("another Tarvo session is saving"), std::string::npos) << w.c.lower;
 }
 
 // Names the command line and the settings file take.

@@ -112,6 +112,8 @@ bool Apart(const Box& a, const Box& b) {
 TEST(TapeLogic, TheWindowStandsBesideTheCalculator) {
   const struct { const char* name; Box window, screen, tape; bool apart; } rows[] = {
       {"room right", {100, 100, 752, 346}, {0, 0, 1920, 1080}, {858, 100, 320, 346}, true},
+      {"exactly room right", {100, 100, 752, 346}, {0, 0, 1178, 1080}, {858, 100, 320, 346}, true},
+      {"exactly room left", {326, 100, 752, 346}, {0, 0, 1078, 1080}, {0, 100, 320, 346}, true},
       {"room left only", {1100, 100, 752, 346}, {0, 0, 1920, 1080}, {774, 100, 320, 346}, true},
       {"narrower, on the side with more room", {300, 211, 752, 346}, {0, 0, 1366, 768}, {1058, 211, 308, 346}, true},
       {"narrower, left", {320, 211, 752, 346}, {0, 0, 1366, 768}, {0, 211, 314, 346}, true},
