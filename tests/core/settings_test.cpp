@@ -172,10 +172,18 @@ TEST_F(SettingsFile, ASaveTakesTheAccessOfTheFilesBesideIt) {
     EXPECT_EQ(r.ok, extra == 0) << extra;
     EXPECT_EQ(fs::file_size(At(kSettingsFile)), kSettingsBytes) << extra;
   }
+  // A file longer than the limit is read up to its last whole line there:
+  // a setting the limit cuts in two is not taken.
+  std::string cut(kSettingsBytes - 5, '#');
+  cut[cut.size() - 1] = '\n';
+  Write(kSettingsFile, "look=dark\n" + cut.substr(10) + "look=high-contrast\n");
+  std::optional<std::string> look;
+  const FileResult read = ReadSetting(dir, "look", look);
+  EXPECT_EQ(look, "dark");
+  EXPECT_NE(read.reason.find("longer than 64 KB"), std::string::npos) << read.reason;
   const SaveResult nowhere = SaveSetting(dir + "/missing", "look", "dark");
   EXPECT_FALSE(nowhere.ok);
   EXPECT_EQ(nowhere.file, dir + "/missing/" + kSettingsFile);
-  std::optional<std::string> look;
   EXPECT_TRUE(ReadSetting(dir + "/missing", "look", look).ok && !look) << "no folder yet: no settings";
 }
 
