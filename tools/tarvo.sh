@@ -14,6 +14,7 @@ packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev libedit-dev
           qt6-base-dev qt6-base-private-dev libgl-dev fonts-dejavu-core
           desktop-file-utils appstream strace acl locales
+          weston qt6-wayland
           clang
           # The real window under a screen reader's buses (tests/atspi).
           xvfb xauth dbus-daemon openbox xdotool at-spi2-core python3-pyatspi gir1.2-atspi-2.0)

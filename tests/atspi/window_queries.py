@@ -61,7 +61,9 @@ def ask(what, call, may_refuse=False):
     return answer
 
 
-def wait_for(what, predicate, seconds=20):
+# Waits are for the window (a loaded machine may take long to show a
+# change); how quickly each question is answered is measured apart.
+def wait_for(what, predicate, seconds=60):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         try:

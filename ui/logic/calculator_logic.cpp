@@ -315,4 +315,10 @@ int CalculatorLogic::EntryKeyPress(int c) {
   return passed;
 }
 
+void CalculatorLogic::DesktopLookChanged(std::optional<Look> look) {
+  const Look before = looks_.InForce();
+  looks_.SetDesktop(look);
+  if (looks_.InForce() != before) c_.ShowLook(looks_.InForce());
+}
+
 }  // namespace tarvo

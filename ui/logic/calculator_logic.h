@@ -15,13 +15,15 @@
 #include "ui/logic/help_actions.h"
 #include "ui/logic/key_codes.h"
 #include "ui/logic/keypad.h"
+#include "ui/logic/look.h"
 #include "ui/logic/shift_state.h"
 
 namespace tarvo {
 
 class CalculatorLogic {
  public:
-  explicit CalculatorLogic(MainControls& controls) : c_(controls), pin_(controls, shifts_), help_(controls, pin_) {}
+  explicit CalculatorLogic(MainControls& controls)
+      : c_(controls), pin_(controls, shifts_), help_(controls, pin_, looks_) {}
 
   // Start of a run: the calculator's start (see Calculator::Start) and the
   // tape, read as one step, the keypad, and the start's "0" on the display;
@@ -81,6 +83,8 @@ class CalculatorLogic {
   // result (or message) a new row of the tape.
   void ExecuteKey();
 
+  // The desktop, having taken the manual, could not open it after all.
+  void ManualNotOpened(const std::string& path) { help_.ManualNotOpened(path); }
   // The tape window opens or closes (its key, the help menu's entry).
   void ToggleTape() { help_.ToggleTape(); }
   // A row of the tape chosen: its entry replaces the line, as the history
@@ -92,6 +96,12 @@ class CalculatorLogic {
   // what it saved itself.
   void ClearTape();
   const Tape& GetTape() const { return tape_; }
+
+  // The window's looks: the one in force, and whence it comes.
+  LookSettings& Looks() { return looks_; }
+  // The desktop's look changed (none: it reports none); shown where the
+  // window follows it.
+  void DesktopLookChanged(std::optional<Look> look);
 
   const EntryHistory& History() const { return history_; }
   Calculator& Calc() { return calculator_; }
@@ -133,6 +143,7 @@ class CalculatorLogic {
   EntryHistory& history_ = calculator_.History();
   OutputFormat& format_ = calculator_.Format();
   ShiftState shifts_;
+  LookSettings looks_;
   AlwaysOnTopPin pin_;
   HelpActions help_;
   int keypadPage_ = 0;

@@ -61,12 +61,15 @@ std::vector<MenuEntry> ConstantsMenuEntries() {
   return entries;
 }
 
-std::vector<MenuEntry> HelpMenuEntries(bool tapeShown) {
+std::vector<MenuEntry> HelpMenuEntries(bool tapeShown, Look look, bool followsDesktop) {
   std::vector<MenuEntry> entries;
   for (const char* caption :
        {"User's manual (PDF document)...", "Tarvo Home Page...", "Make a donation...", "About..."})
     entries.push_back({caption, false, false, false});
   entries.push_back({"Tape\t" + std::string(kTapeBinding), tapeShown, false, true});
+  entries.push_back({"", false, true, false});
+  for (const Look each : kLooks) entries.push_back({std::string(LookCaption(each)), each == look, false, true});
+  entries.push_back({"Look of the desktop", followsDesktop, false, true});
   return entries;
 }
 
@@ -86,6 +89,15 @@ TypedCount CountTyped(const std::vector<std::string_view>& captions, std::string
   }
   found.final = found.entry >= 0 && !longer;
   return found;
+}
+
+std::optional<Look> LookOfChoice(HelpChoice choice) {
+  switch (choice) {
+    case HelpChoice::kHighContrastLook: return Look::kHighContrast;
+    case HelpChoice::kDarkLook: return Look::kDark;
+    case HelpChoice::kDefaultLook: return Look::kDefault;
+    default: return std::nullopt;
+  }
 }
 
 }  // namespace tarvo

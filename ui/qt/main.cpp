@@ -7,6 +7,9 @@
 // or as the list key opens it; with --tape, the tape beside the window.
 // Modal windows close by themselves in this mode.
 //
+// --look=default|high-contrast|dark (or --look NAME) shows that look for
+// this run, whatever was chosen before or the desktop has.
+//
 // The variable files are kept in the current directory, in DIR with
 // --state-dir DIR, or with --user-state (the desktop menu's entry) in the
 // user's state folder, $XDG_STATE_HOME/tarvo.
@@ -28,6 +31,7 @@
 
 #include "core/entry_encoding.h"
 #include "core/stop_signals.h"
+#include "ui/logic/look.h"
 #include "ui/qt/application.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/splash_window.h"
@@ -46,6 +50,8 @@ constexpr Option kOptions[] = {
                          "folder, $XDG_STATE_HOME/tarvo (~/.local/state/tarvo),\n"
                          "as the desktop menu starts it"},
     {"--state-dir", " DIR", "keep them in DIR (default: the current directory)"},
+    {"--look", "=LOOK", "show the window in LOOK for this run: default,\n"
+                        "high-contrast or dark"},
     {"--screenshot", " FILE", "save a picture of the window to FILE and exit,\n"
                               "without the saved variables; with:"},
     {"--entry", " TEXT", "  an entry to calculate first (one option each)"},
@@ -106,6 +112,10 @@ CommandLine CheckCommandLine(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "-h" || arg == "--help") return CommandLine::kHelp;
     if (arg == "--version") return CommandLine::kVersion;
+    if (arg.substr(0, 7) == "--look=" && !tarvo::LookNamed(arg.substr(7))) {
+      std::fprintf(stderr, "tarvo: --look takes default, high-contrast or dark, not %s\n", argv[i] + 7);
+      return CommandLine::kWrong;
+    }
     const Option* found = nullptr;
     int how = 0;
     for (const Option& o : kOptions)
@@ -125,8 +135,27 @@ CommandLine CheckCommandLine(int argc, char** argv) {
   return CommandLine::kRun;
 }
 
-int Screenshot(const QString& file, const QStringList& entries, const QString& keys, bool varlist, bool tape) {
+// The look --look asks for, if given (CheckCommandLine refused a name that
+// is no look's).
+struct LookOption {
+  bool given = false;
+  std::optional<tarvo::Look> look;
+};
+
+LookOption LookAskedFor(const QStringList& args) {
+  LookOption option;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    if (!args.at(i).startsWith(QLatin1String("--look="))) continue;
+    option.given = true;
+    option.look = tarvo::LookNamed(args.at(i).mid(7).toStdString());
+  }
+  return option;
+}
+
+int Screenshot(const QString& file, const QStringList& entries, const QString& keys, bool varlist, bool tape,
+               const LookOption& look) {
   tarvo::ui::MainWindow window("");
+  if (look.given) window.SetLookForThisRun(look.look);
   window.Load();
   window.show();
   QPixmap picture;
@@ -190,12 +219,13 @@ int Run(tarvo::ui::Application& app) {
     tarvo::ui::TellStandardError(QStringLiteral("tarvo: Tarvo cannot start: %1").arg(why));
     return 1;
   }
+  const LookOption look = LookAskedFor(args);
   if (args.contains(QStringLiteral("--screenshot"))) {
     QStringList entries;
     for (qsizetype i = 0; i + 1 < args.size(); ++i)
       if (args.at(i) == QStringLiteral("--entry")) entries << args.at(i + 1);
     return Screenshot(option(QStringLiteral("--screenshot")), entries, option(QStringLiteral("--keys")),
-                      args.contains(QStringLiteral("--varlist")), args.contains(QStringLiteral("--tape")));
+                      args.contains(QStringLiteral("--varlist")), args.contains(QStringLiteral("--tape")), look);
   }
 
   // A stop signal closes the window as its Exit does, which saves (asking
@@ -229,8 +259,10 @@ int Run(tarvo::ui::Application& app) {
   tarvo::ui::SplashWindow splash;
   // The main window (92 key pictures) is built once the splash is on its way
   // to the screen, so that the splash shows as early as a bare window would.
-  const auto build = [&window, &stateDir] {
-    if (!window) window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
+  const auto build = [&window, &stateDir, &look] {
+    if (window) return;
+    window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
+    if (look.given) window->SetLookForThisRun(look.look);
   };
   splash.onUnload = [&window, &build, &app] {
     build();

@@ -28,6 +28,7 @@
 #include "core/variable_rows.h"
 #include "ui/qt/accessibles.h"
 #include "ui/qt/application.h"
+#include "ui/qt/document_opener.h"
 #include "ui/qt/key_pictures.h"
 #include "ui/qt/popup_menus.h"
 #include "ui/qt/variable_list_window.h"
@@ -39,7 +40,6 @@ namespace {
 // entry line, the display and the title line.
 constexpr int kBezelLeft = 8, kBezelTop = 5, kBezelWidth = 735, kBezelBottom = 117;
 constexpr int kTitleTop = 89;
-constexpr QColor kBackground(236, 236, 236);
 
 // The trigonometric block's frame, shown while a shift is pending.
 constexpr int kTrigFrameWidth = 128, kTrigFrameHeight = 63;
@@ -92,7 +92,12 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
       stateDir_(std::move(stateDir)),
       logic_(*this),
       messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      opener_(new DocumentOpener(this)),
+      // A document goes through the opener, which hears of a launcher
+      // that fails afterwards.
+      openUrl_([this](const QUrl& url) {
+        return url.isLocalFile() ? opener_->Open(url.toLocalFile()) : QDesktopServices::openUrl(url);
+      }),
       saveFailed_([this](const QString& text) {
         return AskAtExit(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry, quitUnsaved_);
       }),
@@ -107,9 +112,20 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
   announcer_.setSingleShot(true);
   announcer_.setInterval(0);
   QObject::connect(&announcer_, &QTimer::timeout, this, [this] { AnnounceReadouts(); });
+  opener_->onFailed = [this](const QString& path) { logic_.ManualNotOpened(path.toStdString()); };
   dpr_ = qApp ? qApp->devicePixelRatio() : 1.0;
+  // The look is known before anything is drawn: the one chosen in an
+  // earlier run, else the desktop's.
+  settingsRead_ = logic_.Looks().Load(stateDir_);
+  logic_.Looks().SetDesktop(DesktopLook());
+  look_ = logic_.Looks().InForce();
   BuildControls();
   BuildKeys();
+  focusRing_ = new FocusRing(this);
+  ApplyColours();
+  // The desktop's scheme changed: where no look was given or chosen, the
+  // window takes the desktop's.
+  (new DesktopSchemeWatch(this))->onChange = [this] { logic_.DesktopLookChanged(DesktopLook()); };
 }
 
 MainWindow::~MainWindow() = default;
@@ -121,10 +137,6 @@ void MainWindow::BuildControls() {
   entryLine_->setGeometry(19, 13, w - 50, 22);
   entryLine_->setFrame(false);
   entryLine_->setFont(SansFont(15));
-  QPalette pal = entryLine_->palette();
-  pal.setColor(QPalette::Base, QColor(236, 242, 232));
-  pal.setColor(QPalette::Text, Qt::black);
-  entryLine_->setPalette(pal);
   entryLine_->setTextMargins(4, 0, 4, 0);
   // Well beyond the longest entry, so that a longer text arrives whole and
   // is refused whole (OnEntryEdited) instead of being cut at the limit.
@@ -143,28 +155,24 @@ void MainWindow::BuildControls() {
   display_->setGeometry(14, 38, w - 29, 44);
 
   historyReview_ = new PictureButton(this);
-  historyReview_->SetPicture(ReviewPicture(0, dpr_));
+  historyReview_->SetPicture(ReviewPicture(0, dpr_, look_));
   historyReview_->move(display_->x() + display_->width() - historyReview_->width() + 4, 10);
   historyReview_->setToolTip(QStringLiteral("Review last expressions (Up, Down)"));
   historyReview_->onPress = [this](QPoint pt) {
     EntryLine::EditStep step(*entryLine_, EntryLine::EditKind::kCommand);
     logic_.ReviewHistory(pt.y());
-    if (!logic_.History().Empty()) historyReview_->SetPicture(ReviewPicture(pt.y() <= 13 ? 1 : 2, dpr_));
+    if (!logic_.History().Empty()) historyReview_->SetPicture(ReviewPicture(pt.y() <= 13 ? 1 : 2, dpr_, look_));
   };
-  historyReview_->onRelease = [this] { historyReview_->SetPicture(ReviewPicture(0, dpr_)); };
+  historyReview_->onRelease = [this] { historyReview_->SetPicture(ReviewPicture(0, dpr_, look_)); };
 
   title_ = new QLabel(this);
   title_->setTextFormat(Qt::RichText);
-  title_->setText(QStringLiteral(
-      "<span style='color:#ffffff; font-size:16px; font-weight:bold; letter-spacing:2px'>TARVO</span>"
-      "&nbsp;&nbsp;<span style='color:#b8c4d8; font-size:12px'>Scientific Calculator</span>"));
   title_->setFont(SansFont(12));
-  title_->adjustSize();
   title_->move(20, kTitleTop + 3);
   (new WindowDrag(this))->Watch(title_);
 
   alwaysOnTopPin_ = new PictureButton(this);
-  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(false, dpr_));
+  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(false, dpr_, look_));
   alwaysOnTopPin_->move(596, kTitleTop + 5);
   alwaysOnTopPin_->setToolTip(QStringLiteral("Always visible (%1)").arg(Text(kPinBinding)));
   alwaysOnTopPin_->onClick = [this] { logic_.ToggleAlwaysOnTop(); };
@@ -189,16 +197,13 @@ void MainWindow::BuildControls() {
   for (MessageLine** label : {&upperMessage_, &lowerMessage_}) {
     *label = new MessageLine(this);
     (*label)->setFont(SansFont(12));
-    QPalette lp = (*label)->palette();
-    lp.setColor(QPalette::WindowText, QColor(24, 28, 40));
-    (*label)->setPalette(lp);
     (*label)->setTextFormat(Qt::PlainText);
   }
   upperMessage_->setGeometry(kMessageLeft + 4, 127, kMessageWidth - 8, 16);
   lowerMessage_->setGeometry(kMessageLeft + 4, 143, kMessageWidth - 8, 16);
 
   selector_ = new PictureButton(this);
-  selector_->SetPicture(PageSelectorPicture(0, dpr_));
+  selector_->SetPicture(PageSelectorPicture(0, dpr_, look_));
   selector_->move(kSelectorLeft, kSelectorTop);
   selector_->setToolTip(QStringLiteral("Keypad page (Ctrl alone)"));
   selector_->onPress = [this](QPoint) { logic_.PressPageSelector(); };
@@ -212,7 +217,7 @@ void MainWindow::BuildControls() {
 void MainWindow::BuildKeys() {
   for (const KeyDef& row : KeyTable()) {
     const tarvo::Key k = row.key;
-    auto* key = new KeyImage(k, KeyPicture(k, false, dpr_), KeyPicture(k, true, dpr_), this);
+    auto* key = new KeyImage(k, KeyPicture(k, false, dpr_, look_), KeyPicture(k, true, dpr_, look_), this);
     key->move(row.left, row.top);
     key->onPress = [this, k](QPoint) { logic_.HoldKey(k); };
     key->onRelease = [this, k] { logic_.ReleaseKey(k); };
@@ -359,6 +364,8 @@ bool MainWindow::TryLoad(pid_t& holder) {
                 QStringLiteral("The saved variables could not be read from \"%1\": %2\n\n"
                                "The calculator starts without them and leaves the file as it is.")
                     .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
+  // A settings file that could not be read leaves the desktop's look.
+  if (!settingsRead_.ok) SetLowerMessage("The settings could not be read: " + settingsRead_.reason + " ");
   // The start's calculation of "0" is no news.
   toAnnounce_.clear();
   announcer_.stop();
@@ -487,9 +494,7 @@ void MainWindow::SetSelection(int start, int length) {
 
 void MainWindow::SetEntryColor(Rgb color) {
   entryColor_ = color;
-  QPalette pal = entryLine_->palette();
-  pal.setColor(QPalette::Text, QColor(color.r, color.g, color.b));
-  entryLine_->setPalette(pal);
+  SetColours(entryLine_, {{QPalette::Text, Ink(look_, color)}});
 }
 
 void MainWindow::FocusEntry() { entryLine_->setFocus(Qt::OtherFocusReason); }
@@ -593,7 +598,10 @@ void MainWindow::SetShiftIndicatorVisible(bool visible) {
   update(QRect(kTrigFrameLeft - 2, kTrigFrameTop - 2, kTrigFrameWidth + 4, kTrigFrameHeight + 4));
 }
 
-void MainWindow::SetPagePicture(int page) { selector_->SetPicture(PageSelectorPicture(page, dpr_)); }
+void MainWindow::SetPagePicture(int page) {
+  page_ = page;
+  selector_->SetPicture(PageSelectorPicture(page, dpr_, look_));
+}
 
 void MainWindow::SetPageSelectorPressed(bool pressed) {
   selectorBorder_ = pressed ? 2 : 1;
@@ -606,11 +614,57 @@ void MainWindow::SetAlwaysOnTop(bool on) {
   // Changing a window's flags hides it; a compositor may ignore the request,
   // which is no fault.
   if (shown) show();
-  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(on, dpr_));
+  pinned_ = on;
+  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(on, dpr_, look_));
+}
+
+// A Wayland compositor alone decides which window stays on top: the
+// request reaches no one.
+bool MainWindow::CanKeepOnTop() const { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+void MainWindow::SetLookForThisRun(std::optional<Look> look) {
+  logic_.Looks().SetThisRun(look);
+  if (logic_.Looks().InForce() != look_) ShowLook(logic_.Looks().InForce());
+}
+
+void MainWindow::ShowLook(Look look) {
+  look_ = look;
+  for (KeyImage* key : keys_) key->SetPictures(KeyPicture(key->Key(), false, dpr_, look), KeyPicture(key->Key(), true, dpr_, look));
+  selector_->SetPicture(PageSelectorPicture(page_, dpr_, look));
+  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(pinned_, dpr_, look));
+  historyReview_->SetPicture(ReviewPicture(0, dpr_, look));
+  ApplyColours();
+  if (tape_ != nullptr) tape_->ShowLook(look);
+  update();
+}
+
+void MainWindow::ApplyColours() {
+  const LookColours& c = ColoursOf(look_);
+  // The style's own selection where it serves (the default look).
+  const QPalette style = QApplication::palette(entryLine_);
+  const bool own = look_ != Look::kDefault;
+  SetColours(entryLine_, {{QPalette::Base, c.entryBase},
+                          {QPalette::Text, Ink(look_, entryColor_)},
+                          {QPalette::Highlight, own ? c.selection : style.color(QPalette::Highlight)},
+                          {QPalette::HighlightedText, own ? c.selectedText : style.color(QPalette::HighlightedText)}});
+  for (QLabel* line : {static_cast<QLabel*>(upperMessage_), static_cast<QLabel*>(lowerMessage_)}) {
+    QPalette lp = line->palette();
+    lp.setColor(QPalette::WindowText, c.message);
+    line->setPalette(lp);
+  }
+  display_->SetLook(look_);
+  title_->setText(QStringLiteral("<span style='color:%1; font-size:16px; font-weight:bold; letter-spacing:2px'>TARVO</span>"
+                                 "&nbsp;&nbsp;<span style='color:%2; font-size:12px'>Scientific Calculator</span>")
+                      .arg(c.title.name(), c.subtitle.name()));
+  title_->adjustSize();
+  minimize_->SetRestingColor(c.titleButton);
+  exit_->SetRestingColor(c.titleButton);
+  focusRing_->SetLook(look_);
 }
 
 void MainWindow::ShowVariableListWindow(const std::optional<VariableListShow>& shown) {
   VariableListWindow list(logic_.Calc().GetEngine(), kListOpen, shown, this);
+  list.ShowLook(look_);
   // Centred over the calculator, whose keypad it covers while it is open.
   list.move(geometry().center() - QPoint(VariableListWindow::kWidth / 2, VariableListWindow::kHeight / 2));
   if (modalHook_) {
@@ -626,6 +680,7 @@ void MainWindow::ShowTapeWindow(bool shown) {
   }
   if (tape_ == nullptr) {
     tape_ = new TapeWindow(logic_, this);
+    tape_->ShowLook(look_);
     // Typed there, a key goes on in the entry line, as from the display.
     tape_->onOtherKey = [this](QKeyEvent* e) {
       activateWindow();
@@ -703,44 +758,52 @@ void MainWindow::OnEntryEdited() {
 }
 
 void MainWindow::paintEvent(QPaintEvent*) {
+  const LookColours& c = ColoursOf(look_);
   QPainter p(this);
-  p.fillRect(rect(), kBackground);
+  p.fillRect(rect(), c.window);
   p.setRenderHint(QPainter::Antialiasing);
 
   // The bezel around the entry line, the display and the title line.
   QLinearGradient bezel(0, kBezelTop, 0, kBezelBottom);
-  bezel.setColorAt(0, QColor(70, 74, 84));
-  bezel.setColorAt(1, QColor(34, 36, 42));
-  p.setPen(QPen(QColor(20, 20, 24), 1));
+  bezel.setColorAt(0, c.bezelTop);
+  bezel.setColorAt(1, c.bezelBottom);
+  p.setPen(QPen(c.bezelEdge, 1));
   p.setBrush(bezel);
   p.drawRoundedRect(QRectF(kBezelLeft + 0.5, kBezelTop + 0.5, kBezelWidth, kBezelBottom - kBezelTop), 8, 8);
-  p.setPen(QPen(QColor(255, 255, 255, 40), 1));
+  p.setPen(QPen(c.flat ? c.bezelEdge : QColor(255, 255, 255, 40), 1));
   p.drawLine(QPointF(kBezelLeft + 10, kTitleTop - 1.5), QPointF(kBezelLeft + kBezelWidth - 10, kTitleTop - 1.5));
+  // On a flat bezel the entry line, as dark as it, needs an edge of its own.
+  if (c.flat) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(c.displayEdge, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(entryLine_->geometry().adjusted(-2, -2, 1, 1));
+  }
 
   // The keypad panel: its boxes and etched lines, exactly where they belong.
   p.setRenderHint(QPainter::Antialiasing, false);
   for (const PanelShape& s : kPanelShapes) {
-    const QColor c(s.r, s.g, s.b);
+    const QColor shape = PanelColour(look_, s);
     const QRect box(QPoint(std::min(s.x0, s.x1), std::min(s.y0, s.y1)), QPoint(std::max(s.x0, s.x1), std::max(s.y0, s.y1)));
     switch (s.kind) {
-      case PanelShape::kFilledBox: p.fillRect(box, c); break;
+      case PanelShape::kFilledBox: p.fillRect(box, shape); break;
       case PanelShape::kBox:
-        p.setPen(QPen(c, 1));
+        p.setPen(QPen(shape, 1));
         p.setBrush(Qt::NoBrush);
         p.drawRect(box.adjusted(0, 0, -1, -1));
         break;
       case PanelShape::kLine:
-        p.setPen(QPen(c, 1));
+        p.setPen(QPen(shape, 1));
         p.drawLine(s.x0, s.y0, s.x1, s.y1);
         break;
     }
   }
 
   // The wells the keys sit in.
-  for (const KeyDef& row : KeyTable()) p.drawPixmap(row.left - 2, row.top - 2, KeyFrame(row.key, dpr_));
+  for (const KeyDef& row : KeyTable()) p.drawPixmap(row.left - 2, row.top - 2, KeyFrame(row.key, dpr_, look_));
 
   // The page selector's frame (ShapeSELTEC), wider while pressed.
-  p.setPen(QPen(QColor(90, 96, 110), selectorBorder_));
+  p.setPen(QPen(c.selectorFrame, selectorBorder_));
   p.setBrush(Qt::NoBrush);
   const qreal inset = selectorBorder_ / 2.0;
   p.drawRect(QRectF(kSelectorFrameLeft + inset - 0.5, kSelectorFrameTop + inset - 0.5,
@@ -749,7 +812,7 @@ void MainWindow::paintEvent(QPaintEvent*) {
   // The shift indicator (ShapeTRIHIP) around the trigonometric keys.
   if (shiftIndicator_) {
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(226, 150, 20), 2));
+    p.setPen(QPen(c.shiftFrame, c.shiftFrameWidth));
     p.drawRoundedRect(QRectF(kTrigFrameLeft + 1, kTrigFrameTop + 1, kTrigFrameWidth - 2, kTrigFrameHeight - 2), 5, 5);
   }
 }

@@ -21,11 +21,14 @@
 #include "ui/qt/display_box.h"
 #include "ui/qt/entry_line.h"
 #include "ui/qt/lock_wait_box.h"
+#include "ui/qt/look_colours.h"
 #include "ui/qt/splash_window.h"
 #include "ui/qt/tape_window.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
+
+class DocumentOpener;
 
 class MainWindow : public QWidget, public MainControls {
  public:
@@ -78,6 +81,12 @@ class MainWindow : public QWidget, public MainControls {
   void SetSaveFailed(ExitQuestionFn fn) { saveFailed_ = std::move(fn); }
   void SetSaveOver(ExitQuestionFn fn) { saveOver_ = std::move(fn); }
   void SetPopupMenu(PopupFn fn) { popup_ = std::move(fn); }
+  // The look for this run only (the command line's), in place of the one
+  // chosen before and the desktop's; none: those.
+  void SetLookForThisRun(std::optional<Look> look);
+  Look CurrentLook() const { return look_; }
+  // The ring that marks the focus in the looks that have one.
+  const FocusRing* FocusMark() const { return focusRing_; }
   // Where the manual is looked for first (the program's directory unless set).
   void SetProgramDirectory(std::string dir) { programDir_ = std::move(dir); }
   bool Busy() const { return busy_; }
@@ -122,6 +131,7 @@ class MainWindow : public QWidget, public MainControls {
   void SetPagePicture(int page) override;
   void SetPageSelectorPressed(bool pressed) override;
   void SetAlwaysOnTop(bool on) override;
+  bool CanKeepOnTop() const override;
   void CloseWindow() override { close(); }
   void ShowVariableListWindow(const std::optional<VariableListShow>& shown) override;
   void ShowAboutBox() override;
@@ -133,6 +143,7 @@ class MainWindow : public QWidget, public MainControls {
   bool TapeWindowShown() const override { return tape_ != nullptr && tape_->isVisible(); }
   void ShowTapeWindow(bool shown) override;
   void TapeRowAdded() override;
+  void ShowLook(Look look) override;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -145,6 +156,9 @@ class MainWindow : public QWidget, public MainControls {
   void BuildControls();
   void BuildKeys();
   void DescribeControls();
+  // The colours of the look in force on the lines, the display, the title
+  // line and the focus ring (the pictures are drawn in it).
+  void ApplyColours();
   void OnEntryEdited();
   // A byte position of the entry line's text as a position in the line.
   int LinePosition(int byte) const;
@@ -170,6 +184,7 @@ class MainWindow : public QWidget, public MainControls {
   std::string stateDir_;
   tarvo::CalculatorLogic logic_;
   MessageBoxFn messageBox_;
+  DocumentOpener* opener_ = nullptr;
   OpenUrlFn openUrl_;
   ModalHook modalHook_;
   ExitQuestionFn saveFailed_;
@@ -193,6 +208,12 @@ class MainWindow : public QWidget, public MainControls {
   LockWaitBox* loadWait_ = nullptr;
   LockWaitBox* saveWait_ = nullptr;
   qreal dpr_ = 1;
+  Look look_ = Look::kDefault;
+  // Why the settings could not be read at the start, for the message line.
+  FileResult settingsRead_;
+  int page_ = 0;
+  bool pinned_ = false;
+  FocusRing* focusRing_ = nullptr;
 
   EntryLine* entryLine_ = nullptr;
   DisplayBox* display_ = nullptr;

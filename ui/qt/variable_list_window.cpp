@@ -19,12 +19,6 @@ namespace {
 
 constexpr int kListLeft = 14, kListTop = 40;
 
-void SetTextColor(QWidget* w, const QColor& c) {
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::WindowText, c);
-  w->setPalette(pal);
-}
-
 }  // namespace
 
 // The text is set once the object is a TextButton: the accessible
@@ -92,7 +86,6 @@ VariableListWindow::VariableListWindow(tarvo::Engine& engine, int listMode,
 
   title_ = new QLabel(QStringLiteral("List of variables"), this);
   title_->setFont(SansFont(13, true));
-  SetTextColor(title_, QColor(24, 28, 40));
   title_->adjustSize();
   title_->move(14, 9);
   (new WindowDrag(this))->Watch(title_);
@@ -105,15 +98,14 @@ VariableListWindow::VariableListWindow(tarvo::Engine& engine, int listMode,
   listRows_->setGeometry(kListLeft, kListTop, kWidth - 2 * kListLeft, kHeight - kListTop - 14);
   listRows_->setFont(ListFont());
   listRows_->setSelectionMode(QAbstractItemView::SingleSelection);
-  StyleListRows(listRows_);
   listRows_->setAccessibleName(QStringLiteral("Variables"));
   TellCurrentRowOnFocus(listRows_);
   setAccessibleName(windowTitle());
   setTabOrder(listRows_, copyButton_);
   setTabOrder(copyButton_, clearButton_);
   setTabOrder(clearButton_, exitButton_);
-
   logic_.StartSession();
+  ShowLook(look_);
 }
 
 void VariableListWindow::showEvent(QShowEvent* e) {
@@ -195,7 +187,18 @@ void VariableListWindow::SetButtonEnabled(VarListButton b, bool enabled) {
 }
 
 void VariableListWindow::SetButtonLook(VarListButton b, Rgb color, int left, int top) {
-  if (TextButton* button = Button(b)) button->SetLook(color, QPoint(left, top));
+  if (TextButton* button = Button(b)) button->SetLook(InkRgb(look_, color), QPoint(left, top));
+}
+
+void VariableListWindow::ShowLook(Look look) {
+  look_ = look;
+  StyleListWindow(this, look);
+  StyleListRows(listRows_, look);
+  for (const VarListButton b : {VarListButton::kCopy, VarListButton::kClear, VarListButton::kExit})
+    SetButtonLook(b, kVarListButtonColor, VarListButtonLeft(b), kVarListButtonTop);
+  if (focusRing_ == nullptr) focusRing_ = new FocusRing(this);
+  focusRing_->SetLook(look);
+  update();
 }
 
 void VariableListWindow::SetClipboardText(const std::string& text) {
@@ -230,6 +233,6 @@ void VariableListWindow::changeEvent(QEvent* e) {
   QDialog::changeEvent(e);
 }
 
-void VariableListWindow::paintEvent(QPaintEvent*) { PaintListWindow(this, listRows_->geometry()); }
+void VariableListWindow::paintEvent(QPaintEvent*) { PaintListWindow(this, listRows_->geometry(), look_); }
 
 }  // namespace tarvo::ui

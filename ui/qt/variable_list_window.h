@@ -9,7 +9,9 @@
 #include <array>
 #include <functional>
 
+#include "ui/logic/look.h"
 #include "ui/logic/variable_list_logic.h"
+#include "ui/qt/look_colours.h"
 
 namespace tarvo::ui {
 
@@ -50,6 +52,8 @@ class VariableListWindow : public QDialog, public VarListControls {
   // The list's font: "Courier New" when the system has it, else its own
   // fixed-pitch font.
   static QFont ListFont();
+  // The window, its rows and buttons in `look`.
+  void ShowLook(Look look);
 
   // VarListControls
   void ClearList() override;
@@ -78,6 +82,8 @@ class VariableListWindow : public QDialog, public VarListControls {
   TextButton* copyButton_ = nullptr;
   TextButton* exitButton_ = nullptr;
   bool unloaded_ = false;
+  Look look_ = Look::kDefault;
+  FocusRing* focusRing_ = nullptr;
 };
 
 }  // namespace tarvo::ui
