@@ -31,7 +31,7 @@ for help in --help -h "--user-state --help" "-platform xcb -h"; do
   expect "$help: status" 0 "$status"
   expect "$help: standard error" "" "$(cat "$work/err")"
   case $out in "Usage: tarvo [options]"*) ;; *) fail "$help: no usage: [$out]";; esac
-  for option in --user-state "--state-dir DIR" --help --version; do
+  for option in --user-state "--state-dir DIR" --look=LOOK --help --version; do
     case $out in *"$option"*) ;; *) fail "$help: $option not listed";; esac
   done
   nothing_written "$help"
@@ -75,12 +75,15 @@ check_wrong "tarvo: --state-dir needs DIR" --state-dir
 check_wrong "tarvo: --state-dir needs DIR" --state-dir ""
 check_wrong "tarvo: -platform needs NAME" -platform
 check_wrong "tarvo: --screenshot needs FILE" --screenshot
+check_wrong "tarvo: --look takes default, high-contrast or dark, not bright" --look=bright
+check_wrong "tarvo: --look takes default, high-contrast or dark, not " --look=
+check_wrong "tarvo: unknown option --look" --look dark
 
 # The options it takes start it: a picture of the window on the offscreen
 # platform, chosen by the toolkit's own option in both spellings.
 for platform in -platform --platform; do
   rm -f "$work/shot.png"
-  bare "$platform" offscreen --screenshot "$work/shot.png" --entry 1+1 --keys 1,2 2>"$work/err"
+  bare "$platform" offscreen --look=dark --screenshot "$work/shot.png" --entry 1+1 --keys 1,2 2>"$work/err"
   status=$?
   expect "$platform offscreen --screenshot: status" 0 "$status"
   [ -s "$work/shot.png" ] || fail "$platform offscreen --screenshot: no picture ($(cat "$work/err"))"
