@@ -15,6 +15,8 @@ packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-private-dev libgl-dev fonts-dejavu-core
           desktop-file-utils appstream strace acl locales
           clang
+          # Generated entries through tarvo-cli (tests/cli/entry_sweep.py).
+          python3
           # The real window under a screen reader's buses (tests/atspi).
           xvfb xauth dbus-daemon openbox xdotool at-spi2-core python3-pyatspi gir1.2-atspi-2.0)
 
