@@ -61,7 +61,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // A line of a file or of standard input that is a comment, not an entry.
 bool IsComment(const std::string& line) {
-  const size_t first = line.find_first_not_of(" \t");
+  const size_t first = line.find_first_not_of(' ');
   return first != std::string::npos && line[first] == '#';
 }
 
@@ -267,6 +267,9 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir, co
         // file is no part of its first line, which may be a comment.
         if (firstLine && line.text.rfind(kByteOrderMark, 0) == 0) line.text.erase(0, kByteOrderMark.size());
         firstLine = false;
+        // A tab is a blank, as it is to a comment: an indented entry or
+        // directive is what it is without its indent.
+        std::replace(line.text.begin(), line.text.end(), '\t', ' ');
         if (IsComment(line.text)) continue;
         run(line.text, line.cutShort);
       }

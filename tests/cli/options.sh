@@ -77,6 +77,10 @@ printf '\357\273\277# saved from an editor\n2+3\n' >bom.txt
 expect "byte order mark, then a comment" "5" "$("$cli" -n -f bom.txt)"
 printf '\357\273\2771+2\n' >bom.txt
 expect "byte order mark, then an entry" "3" "$("$cli" -n <bom.txt)"
+# A tab is a blank there: a line of blanks prints nothing, an indented entry
+# or directive is itself.
+printf '\t\n \t \n\t:rad\n\t# c\n2\t+\t2\n' >tabs.txt
+expect "tabs are blanks" "4" "$("$cli" -n -f tabs.txt)"
 # A closed standard input to read the entries from: named, status 2, nothing
 # calculated or saved; entries on the command line need none.
 mkdir closed
