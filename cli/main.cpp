@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -52,13 +53,15 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 when the last entry succeeded, 1 when it ended with an error\n"
     "or a notice, or when the variable files or the results could not be read or\n"
-    "written, 2 for bad options, a FILE that cannot be read, or an unknown\n"
-    "directive. A reader that stops early (| head) ends it by SIGPIPE, quietly,\n"
-    "once it has saved.\n";
+    "written, 2 for bad options, a FILE or a closed standard input that cannot\n"
+    "be read, or an unknown directive. A reader that stops early (| head) ends\n"
+    "it by SIGPIPE, quietly, once it has saved.\n";
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // A line of a file or of standard input that is a comment, not an entry.
 bool IsComment(const std::string& line) {
-  const size_t first = line.find_first_not_of(" \t");
+  const size_t first = line.find_first_not_of(' ');
   return first != std::string::npos && line[first] == '#';
 }
 
@@ -249,10 +252,18 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir, co
       const std::unique_ptr<tarvo::cli::LineSource> lines =
           interactive ? tarvo::cli::PromptLines([&output] { output.Flush(); })
                       : tarvo::cli::PlainLines([&output] { output.Flush(); });
+      bool firstLine = true;
       while (goOn()) {
-        const tarvo::cli::InputLine line = lines->Next();
+        tarvo::cli::InputLine line = lines->Next();
         if (line.kind == tarvo::cli::InputLine::Kind::kError) inputError = line.error;
         if (line.kind != tarvo::cli::InputLine::Kind::kLine || stopSignal != 0) break;
+        // The byte order mark some editors write at the start of a UTF-8
+        // file is no part of its first line, which may be a comment.
+        if (firstLine && line.text.rfind(kByteOrderMark, 0) == 0) line.text.erase(0, kByteOrderMark.size());
+        firstLine = false;
+        // A tab is a blank, as it is to a comment: an indented entry or
+        // directive is what it is without its indent.
+        std::replace(line.text.begin(), line.text.end(), '\t', ' ');
         if (IsComment(line.text)) continue;
         run(line.text, line.cutShort);
       }
@@ -318,7 +329,23 @@ bool ReadEntriesFrom(const std::string& file) {
   return false;
 }
 
-int Main(int argc, char** argv) {
+// Prints the help or the version: 0, or 1 with the reason when it could
+// not be written (a full disk, a closed output).
+int PrintAndExit(std::string_view text, const char* what) {
+  while (!text.empty()) {
+    const ssize_t n = write(STDOUT_FILENO, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      std::cerr << "tarvo-cli: cannot write " << what << ": " << std::strerror(n < 0 ? errno : EIO) << "\n";
+      return 1;
+    }
+    text.remove_prefix(static_cast<size_t>(n));
+  }
+  return 0;
+}
+
+// `inputClosed`: standard input was closed when the program started.
+int Main(int argc, char** argv, bool inputClosed) {
   bool useState = true;
   bool userState = false;
   std::string stateDir;
@@ -359,11 +386,9 @@ int Main(int argc, char** argv) {
       }
       file = *f;
     } else if (arg == "-h" || arg == "--help") {
-      std::cout << kUsage;
-      return 0;
+      return PrintAndExit(kUsage, "the help");
     } else if (arg == "--version") {
-      std::cout << "tarvo-cli " << TARVO_VERSION << "\n";
-      return 0;
+      return PrintAndExit(std::string("tarvo-cli ") + TARVO_VERSION + "\n", "the version");
     } else if (arg == "--") {
       for (++i; i < argc; ++i) entries.emplace_back(argv[i]);
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
@@ -380,6 +405,10 @@ int Main(int argc, char** argv) {
   }
   // Before the state is touched: a run that cannot read its entries does
   // nothing else.
+  if (inputClosed && entries.empty() && (!file || *file == "-")) {
+    std::cerr << "tarvo-cli: cannot read the entries: " << std::strerror(EBADF) << "\n";
+    return 2;
+  }
   if (file && !ReadEntriesFrom(*file)) {
     std::cerr << "tarvo-cli: cannot read " << *file << ": " << std::strerror(errno) << "\n";
     return 2;
@@ -402,11 +431,14 @@ int Main(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Noticed before the stream is filled with an empty one: entries to read
+  // from a closed standard input are a failure, not an empty session.
+  const bool inputClosed = fcntl(STDIN_FILENO, F_GETFD) == -1 && errno == EBADF;
   tarvo::KeepStandardStreamsTaken();
   // What escapes Main came before the first entry (the session catches what
   // comes after it): there is nothing to save.
   try {
-    return Main(argc, argv);
+    return Main(argc, argv, inputClosed);
   } catch (const std::bad_alloc&) {
     std::fputs("tarvo-cli: the session stops: out of memory\n", stderr);
   } catch (const std::exception& e) {

@@ -595,20 +595,31 @@ long GroupBalance(const WorkText& t) {
 // evaluator would read any other one as the list operator and drop what
 // follows it ("1,5+1" would be 1). So each comma must stand at the own level
 // of a call whose first separator the splitter marked; a decimal comma, a
-// comma in a plain group or in a one-argument call is refused.
+// comma in a plain group or in a one-argument call is refused. The mark
+// itself must be its call's one first separator: a bar pair written around
+// a list ("ncr(|5,2|)") becomes a group of its own after the split, whose
+// value would be the list's number, so the bars would be dropped and a
+// decimal comma in them read as a separator; and a typed list operator
+// ("#opaf") would start a list of lists.
 bool CommasSeparateListArguments(const std::string& t) {
-  if (t.find(',') == std::string::npos) return true;
+  if (t.find(',') == std::string::npos && t.find(ByteOf(Token::ArgumentMark)) == std::string::npos) return true;
   constexpr char kMark = ByteOf(Token::ArgumentMark);
-  // For each open group, outermost first: whether its list has begun.
-  std::vector<bool> listBegun{false};
-  for (const char c : t) {
+  struct Group {
+    bool call;       // the own group of a call that takes a list
+    bool listBegun;  // its first separator has been passed
+  };
+  // The open groups, outermost first.
+  std::vector<Group> open{{false, false}};
+  for (size_t i = 0; i < t.size(); ++i) {
+    const char c = t[i];
     if (c == '(') {
-      listBegun.push_back(false);
+      open.push_back({i > 0 && kKinds.call[Code(t[i - 1])], false});
     } else if (c == ')') {
-      if (listBegun.size() > 1) listBegun.pop_back();
+      if (open.size() > 1) open.pop_back();
     } else if (c == kMark) {
-      listBegun.back() = true;
-    } else if (c == ',' && !listBegun.back()) {
+      if (!open.back().call || open.back().listBegun) return false;
+      open.back().listBegun = true;
+    } else if (c == ',' && !open.back().listBegun) {
       return false;
     }
   }

@@ -16,6 +16,8 @@ packages=(build-essential cmake ninja-build pkg-config
           desktop-file-utils appstream strace acl locales
           weston qt6-wayland
           clang
+          # Generated entries through tarvo-cli (tests/cli/entry_sweep.py).
+          python3
           # The real window under a screen reader's buses (tests/atspi).
           xvfb xauth dbus-daemon openbox xdotool at-spi2-core python3-pyatspi gir1.2-atspi-2.0)
 

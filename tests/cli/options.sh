@@ -71,6 +71,36 @@ expect "comments on standard input" "5
 printf '1+1\r\n# note\r\n2+2' >crlf.txt
 expect "CR LF and no final line end" "2
 4" "$("$cli" -n -f crlf.txt)"
+# A byte order mark before the first line is no part of it, whether that is
+# an entry or a comment; later, the same bytes are what they are.
+printf '\357\273\277# saved from an editor\n2+3\n' >bom.txt
+expect "byte order mark, then a comment" "5" "$("$cli" -n -f bom.txt)"
+printf '\357\273\2771+2\n' >bom.txt
+expect "byte order mark, then an entry" "3" "$("$cli" -n <bom.txt)"
+# A tab is a blank there: a line of blanks prints nothing, an indented entry
+# or directive is itself.
+printf '\t\n \t \n\t:rad\n\t# c\n2\t+\t2\n' >tabs.txt
+expect "tabs are blanks" "4" "$("$cli" -n -f tabs.txt)"
+# A closed standard input to read the entries from: named, status 2, nothing
+# calculated or saved; entries on the command line need none.
+mkdir closed
+msg=$(cd closed && "$cli" <&- 2>&1)
+expect "closed standard input: status" 2 "$?"
+expect "closed standard input: message" "tarvo-cli: cannot read the entries: Bad file descriptor" "$msg"
+msg=$(cd closed && "$cli" -f - <&- 2>&1)
+expect "-f - from a closed standard input: status" 2 "$?"
+[ ! -e closed/Varreal.dat ] || fail "closed standard input: the variable files were written"
+expect "entries beside a closed standard input" 4 "$("$cli" -n 2+2 <&-)"
+# The help and the version that cannot be written: the reason, status 1.
+for what in help version; do
+  if [ -w /dev/full ]; then
+    msg=$("$cli" --$what 2>&1 >/dev/full)
+    expect "--$what to a full device: status" 1 "$?"
+    expect "--$what to a full device: message" "tarvo-cli: cannot write the $what: No space left on device" "$msg"
+  fi
+  msg=$("$cli" --$what 2>&1 >&-)
+  expect "--$what to a closed output: status" 1 "$?"
+done
 # An argument that starts with "#" is an entry as given, not a comment.
 expect "argument starting with #" "Syntax error" "$("$cli" -n '#x')"
 # A file of comments only prints nothing and succeeds.

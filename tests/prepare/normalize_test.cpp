@@ -39,7 +39,14 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
       {"#vla(1,2)", "", kSyntax},
       {"(1,5", "", kSyntax, false},
       {"lcm(4,6,8)", "{lcm}(4{ArgumentMark}6,8):"},
-      {"1#opaf2", "1{ArgumentMark}2:"},
+      // A list operator anywhere but at its call's first separator (typed by
+      // its spelling or as its byte, or left inside a bar pair of its own)
+      // would read one list as another's argument, or drop the bars.
+      {"1#opaf2", "", kSyntax},
+      {"lcm(4#opaf6,8)", "", kSyntax},
+      {"ncr(|5,2|)", "", kSyntax},
+      {std::string("2\x1D" "3"), "", kSyntax},
+      {std::string("ncr(5\x1D" "2)"), "{ncr}(5{ArgumentMark}2):"},
       {"2=>3", "2{GreaterOrEqual}3:"},
       {"2><3", "2{NotEqual}3:"},
       {"lcm(4,+6)", "{lcm}(4{ArgumentMark}6):"},

@@ -47,11 +47,18 @@ expect "--version: text" "tarvo $version" "$out"
 expect "--version: standard error" "" "$(cat "$work/err")"
 nothing_written "--version"
 
-# Output that cannot be written is a failure, not a silent success.
-if [ -w /dev/full ]; then
-  bare --help >/dev/full 2>/dev/null
-  expect "--help to a full device: status" 1 "$?"
-fi
+# Output that cannot be written is a failure, not a silent success, and says
+# why: a full device, a closed standard output.
+for what in help version; do
+  if [ -w /dev/full ]; then
+    err=$(bare --$what 2>&1 >/dev/full)
+    expect "--$what to a full device: status" 1 "$?"
+    expect "--$what to a full device: message" "tarvo: cannot write the $what: No space left on device" "$err"
+  fi
+  err=$(bare --$what 2>&1 >&-)
+  expect "--$what to a closed output: status" 1 "$?"
+  expect "--$what to a closed output: message" "tarvo: cannot write the $what: Bad file descriptor" "$err"
+done
 
 # Wrong command lines: status 2, the reason and the usage on standard error,
 # nothing on standard output, nothing written, no window.
@@ -88,6 +95,22 @@ for platform in -platform --platform; do
   expect "$platform offscreen --screenshot: status" 0 "$status"
   [ -s "$work/shot.png" ] || fail "$platform offscreen --screenshot: no picture ($(cat "$work/err"))"
 done
+
+# An option given twice counts as given last, as in tarvo-cli: the session
+# saves in the second folder. A stop signal ends it once it has started
+# (before, it has nothing to save: then it is asked again after longer).
+mkdir "$work/first" "$work/second"
+for wait in 2 6 15; do
+  (cd "$work/cwd" && exec env HOME="$work/home" XDG_RUNTIME_DIR="$work/home" \
+     "$tarvo" -platform offscreen --state-dir "$work/first" --state-dir "$work/second" >/dev/null 2>&1) &
+  window=$!  # the window itself: the subshell became it
+  sleep "$wait"
+  kill -TERM "$window"
+  wait "$window" 2>/dev/null
+  [ -e "$work/second/Varreal.dat" ] || [ -e "$work/first/Varreal.dat" ] && break
+done
+[ -e "$work/second/Varreal.dat" ] || fail "--state-dir twice: nothing saved in the second folder"
+[ ! -e "$work/first/Varreal.dat" ] || fail "--state-dir twice: saved in the first folder"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failures" >&2

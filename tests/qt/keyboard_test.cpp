@@ -107,6 +107,31 @@ class KeyboardTest : public QObject {
     keypad(w->Display(), Qt::Key_5, "5");
     QCOMPARE(w->Entry()->text(), QStringLiteral("1.5+2.5.5"));
     QCOMPARE(Calculate(*w, "1.5+2.5"), QStringLiteral("4"));
+    // The key as X and Wayland deliver it where the layout gives it a plain
+    // comma (the "Four-level key with comma" option, no keypad flag), the
+    // Arabic decimal separator, or its AltGr level's comma; the main
+    // keyboard's comma (scan code 59) stays a comma.
+    const auto scanned = [](QWidget* target, quint32 scanCode, int key, const QString& text) {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, scanCode, 0, 0, text);
+      QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, scanCode, 0, 0, text);
+      QApplication::sendEvent(target, &press);
+      QApplication::sendEvent(target, &release);
+    };
+    Start(*w);
+    Type(w->Entry(), "1");
+    scanned(w->Entry(), 91, Qt::Key_Comma, ",");
+    Type(w->Entry(), "5+2");
+    scanned(w->Entry(), 91, 0x066B, QString(QChar(0x066B)));
+    Type(w->Entry(), "5+3");
+    QTest::keyClick(w->Entry(), Qt::Key_Tab);
+    scanned(w->Display(), 91, Qt::Key_Comma, ",");
+    Type(w->Entry(), "5");
+    QCOMPARE(w->Entry()->text(), QStringLiteral("1.5+2.5+3.5"));
+    QCOMPARE(Calculate(*w, w->Entry()->text()), QStringLiteral("7.5"));
+    Start(*w, "lcm(4");
+    scanned(w->Entry(), 59, Qt::Key_Comma, ",");
+    Type(w->Entry(), "6)");
+    QCOMPARE(w->Entry()->text(), QStringLiteral("lcm(4,6)"));
     Start(*w, "ncr(5");
     QTest::keyClick(w->Entry(), Qt::Key_Comma);
     Type(w->Entry(), "2)");

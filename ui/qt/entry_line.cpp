@@ -67,6 +67,20 @@ bool TakeFrom(QAction* action, QLineEdit* line, const char* slot, void (QLineEdi
          QObject::disconnect(action, &QAction::triggered, line, method);
 }
 
+// The number block's decimal key as the X server and Wayland number it
+// (the kernel's KEY_KPDOT plus 8), whatever its layout makes it type: a
+// plain comma ("Four-level key with comma"), an Arabic decimal separator
+// that the entry line has no sign for, or the comma of its AltGr level.
+constexpr quint32 kKeypadDecimalScanCode = 91;
+
+// Whether a key event is the number block's decimal key typing its sign.
+bool IsKeypadDecimal(const QKeyEvent& e) {
+  const int key = e.key();
+  if ((e.modifiers() & Qt::KeypadModifier) && (key == Qt::Key_Comma || key == Qt::Key_Period)) return true;
+  const QString text = e.text();
+  return e.nativeScanCode() == kKeypadDecimalScanCode && text.size() == 1 && text.at(0).isPrint();
+}
+
 }  // namespace
 
 EntryLine::EditStep::EditStep(EntryLine& line, EditKind kind) : line_(line) {
@@ -213,9 +227,7 @@ void EntryLine::keyPressEvent(QKeyEvent* e) {
   }
   // The keypad's decimal key writes the point in every layout: a German
   // one gives it ",", which separates arguments here.
-  const bool keypadDecimal = (e->modifiers() & Qt::KeypadModifier) &&
-                             (key == Qt::Key_Comma || key == Qt::Key_Period);
-  const QString text = keypadDecimal ? QStringLiteral(".") : e->text();
+  const QString text = IsKeypadDecimal(*e) ? QStringLiteral(".") : e->text();
   if (text.isEmpty() || !text.at(0).isPrint() || (mods & (Qt::ControlModifier | Qt::MetaModifier))) {
     // Editing and clipboard keys: the line does them; the logic still hears
     // of the character (it ends a shown result).

@@ -20,6 +20,7 @@
 #include <QPixmap>
 #include <QStringList>
 #include <QTimer>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -86,6 +87,14 @@ void PrintUsage(std::FILE* to) {
     std::fprintf(to, "  %-20s  %s\n", head.c_str(), help.c_str());
   }
   std::fputs("\nThe toolkit's own options (-platform NAME, -style NAME, ...) are taken too.\n", to);
+}
+
+// 0 once standard output has taken the help or the version (`what`), 1 with
+// the reason when it could not (a full disk, a closed output).
+int Written(const char* what) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  std::fprintf(stderr, "tarvo: cannot write %s: %s\n", what, std::strerror(errno));
+  return 1;
 }
 
 enum class CommandLine { kRun, kHelp, kVersion, kWrong };
@@ -208,8 +217,9 @@ bool StartWithoutSaving(const QString& problem) {
 
 int Run(tarvo::ui::Application& app) {
   const QStringList args = QApplication::arguments();
+  // An option given twice counts as given last, as in tarvo-cli.
   const auto option = [&](const QString& name) {
-    const qsizetype i = args.indexOf(name);
+    const qsizetype i = args.lastIndexOf(name);
     return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
   };
   // A start the toolkit never finishes ends with a message all the same.
@@ -298,8 +308,8 @@ int main(int argc, char** argv) {
   tarvo::KeepStandardStreamsTaken();
   switch (CheckCommandLine(argc, argv)) {
     case CommandLine::kRun: break;
-    case CommandLine::kHelp: PrintUsage(stdout); return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
-    case CommandLine::kVersion: return std::printf("tarvo %s\n", TARVO_VERSION) > 0 && std::fflush(stdout) == 0 ? 0 : 1;
+    case CommandLine::kHelp: PrintUsage(stdout); return Written("the help");
+    case CommandLine::kVersion: std::printf("tarvo %s\n", TARVO_VERSION); return Written("the version");
     case CommandLine::kWrong: PrintUsage(stderr); return 2;
   }
   tarvo::ui::UseSmallThreadStacks();
