@@ -206,6 +206,18 @@ TEST(SessionLifecycle, AFreeStartReadsAtOnceAndNamesAFileItCannotRead) {
   EXPECT_EQ(free.s.log, (Log{"enable", "started"}));
   EXPECT_EQ(free.Calculate("x"), " 7");
 
+  // Closed while it waits to start (by the window manager: the window is
+  // disabled), it stops waiting and closes with nothing to save.
+  Session closed(SavedFolder());
+  {
+    LockHolder holder(closed.dir);
+    closed.lifecycle.Start();
+    EXPECT_TRUE(closed.lifecycle.CloseAsked());
+  }
+  EXPECT_EQ(closed.s.log, (Log{"disable", "wait start", "stop wait start"}));
+  EXPECT_FALSE(closed.s.LockWaiting(Wait::kStart));
+  EXPECT_EQ(Stored(closed.dir, 'x'), 7);
+
   Session fifo(SavedFolder());
   const std::string values = fifo.dir + "/Varreal.dat";
   ASSERT_TRUE(fs::remove(values) && mkfifo(values.c_str(), 0600) == 0);
@@ -322,7 +334,11 @@ TEST(SessionLifecycle, AStartWithoutTheSavedValuesAsksBeforeSavingOverThem) {
     }
     if (*row.entry != '\0') w.Calculate(row.entry);
     w.s.answers = row.answers;
+    std::optional<LockHolder> saving;
+    if (*row.entry == '\0') saving.emplace(w.dir);  // nothing to save: nothing waits
     EXPECT_EQ(w.lifecycle.CloseAsked(), row.closes);
+    EXPECT_FALSE(w.s.LockWaiting(Wait::kExit));
+    saving.reset();
     if (*row.entry == '\0') {
       EXPECT_TRUE(w.s.asked.empty());
     } else {
