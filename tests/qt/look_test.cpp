@@ -4,7 +4,10 @@
 // the title line, and the tape's and the variable list's rows, titles and
 // buttons; the ring that marks the focus; the look that follows the
 // desktop, the one chosen from the help menu and kept, and --look.
+#include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -283,6 +286,69 @@ class LookTest : public QObject {
       }
       qInfo("%s look: %d texts, the weakest %s at %.2f", tarvo::LookName(look).data(), measured, qPrintable(weakest), least);
       QVERIFY(measured > 150);
+    }
+  }
+
+  // What opens over the calculator and what a press shows, from their
+  // pixels: the title line's buttons held down, the help menu's entries
+  // (the one under the keyboard and the others), a warning box's text and
+  // button, and the About window's texts; each look's least contrast.
+  void whatOpensOverTheCalculatorStandsOut() {
+    for (const Look look : tarvo::kLooks) {
+      std::vector<Sample> samples;
+      rec = {}, w = NewWindow(rec);
+      w->ShowLook(look);
+      QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+      for (QLabel* l : w->findChildren<QLabel*>()) {
+        if (l->text() != QStringLiteral("Minimize") && l->text() != QStringLiteral("Exit")) continue;
+        QTest::mousePress(l, Qt::LeftButton);
+        samples.push_back({l->text() + QStringLiteral(" held"), w->grab().toImage(), Within(l, w.get(), 0)});
+        QTest::mouseRelease(l, Qt::LeftButton, {}, QPoint(-40, -40));  // let go away from it: no click
+      }
+      // The help menu as it really opens, its second entry under the keyboard.
+      w->SetPopupMenu({});
+      QTimer::singleShot(300, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) return;
+        const QList<QAction*> actions = menu->actions();
+        menu->setActiveAction(actions.at(1));
+        const QImage face = menu->grab().toImage();
+        samples.push_back({QStringLiteral("menu entry"), face, menu->actionGeometry(actions.at(0)).adjusted(2, 1, -2, -1)});
+        samples.push_back({QStringLiteral("menu entry, selected"), face, menu->actionGeometry(actions.at(1)).adjusted(2, 1, -2, -1)});
+        menu->close();
+      });
+      QTest::mouseClick(w->Key(Key::Help), Qt::LeftButton);
+      // F1 without a manual: the warning box.
+      w->SetProgramDirectory("/nonexistent-tarvo-folder");
+      w->SetMessageBox([this](const QString& title, const QString& text) { tarvo::ui::ShowWarningBox(w.get(), title, text, w->CurrentLook()); });
+      QTimer::singleShot(300, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        const QImage face = box->grab().toImage();
+        for (QLabel* l : box->findChildren<QLabel*>())
+          if (l->text().contains(QStringLiteral("nonexistent"))) samples.push_back({QStringLiteral("warning box text"), face, Within(l, box, 0)});
+        for (QPushButton* b : box->findChildren<QPushButton*>())
+          samples.push_back({QStringLiteral("warning box button"), face, Within(b, box, 4)});
+        box->reject();
+      });
+      QTest::keyClick(w->Entry(), Qt::Key_F1);
+      // About.
+      w->SetModalHook([&](QWidget* window) {
+        const QImage face = window->grab().toImage();
+        for (QLabel* l : window->findChildren<QLabel*>())
+          samples.push_back({QStringLiteral("About: ") + l->text(), face, Within(l, window, 0)});
+        window->close();
+      });
+      w->SetPopupMenu([](const std::vector<tarvo::MenuEntry>&) { return static_cast<int>(HelpChoice::kAbout); });
+      QTest::mouseClick(w->Key(Key::Help), Qt::LeftButton);
+      QVERIFY2(samples.size() >= 11, qPrintable(QString::number(samples.size())));
+      for (const Sample& s : samples) {
+        const Contrast c = Measure(s.image, s.area);
+        qInfo("%s look, %s: %.2f", tarvo::LookName(look).data(), qPrintable(s.name), c.ratio);
+        QVERIFY2(c.textPixels >= 8, qPrintable(s.name + ": no text found"));
+        QVERIFY2(c.ratio >= Least(look),
+                 qPrintable(QStringLiteral("%1 look, %2: %3").arg(tarvo::LookName(look).data(), s.name).arg(c.ratio)));
+      }
     }
   }
 

@@ -18,6 +18,7 @@ LookColours DefaultColours() {
   c.window = QColor(236, 236, 236);
   c.bezelTop = QColor(70, 74, 84), c.bezelBottom = QColor(34, 36, 42), c.bezelEdge = QColor(20, 20, 24);
   c.title = Qt::white, c.subtitle = QColor(184, 196, 216), c.titleButton = Qt::white;
+  c.titleButtonPressed = QColor(255, 92, 92);
   c.entryBase = QColor(236, 242, 232), c.entryText = Qt::black;
   c.errorText = QColor(kErrorRed.r, kErrorRed.g, kErrorRed.b);
   c.noticeText = QColor(kNoticeGreen.r, kNoticeGreen.g, kNoticeGreen.b);
@@ -42,6 +43,7 @@ LookColours HighContrastColours() {
   c.modeBox = black, c.keysBox = black, c.panelDark = white, c.panelLight = black;
   c.bezelTop = black, c.bezelBottom = black, c.bezelEdge = white;
   c.title = white, c.subtitle = white, c.titleButton = yellow;
+  c.titleButtonPressed = QColor(255, 150, 150);
   c.entryBase = black, c.entryText = white, c.errorText = QColor(255, 150, 150), c.noticeText = QColor(130, 255, 130);
   c.displayTop = c.displayMiddle = c.displayBottom = black;
   c.displayEdge = white, c.displayText = white;
@@ -60,6 +62,7 @@ LookColours DarkColours() {
   c.panelLight = QColor(74, 77, 86);
   c.bezelTop = QColor(28, 29, 33), c.bezelBottom = QColor(14, 15, 17), c.bezelEdge = QColor(0, 0, 0);
   c.title = QColor(240, 240, 240), c.subtitle = QColor(170, 180, 200), c.titleButton = QColor(235, 235, 235);
+  c.titleButtonPressed = QColor(255, 128, 128);
   c.entryBase = QColor(22, 26, 24), c.entryText = QColor(232, 236, 230);
   c.errorText = QColor(255, 128, 128), c.noticeText = QColor(128, 224, 128);
   c.displayTop = QColor(20, 29, 22), c.displayMiddle = QColor(24, 34, 27), c.displayBottom = QColor(17, 25, 19);
@@ -198,6 +201,34 @@ void SetColours(QWidget* widget, std::initializer_list<std::pair<QPalette::Color
   for (const QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
     for (const auto& [role, colour] : roles) pal.setColor(g, role, colour);
   widget->setPalette(pal);
+}
+
+void StyleBox(QWidget* window, Look look) {
+  if (look == Look::kDefault) return;
+  const LookColours& c = ColoursOf(look);
+  const bool contrast = look == Look::kHighContrast;
+  const QColor text = c.listText, back = c.listBase;
+  // The style draws bevels and frames from these; in high contrast every
+  // one of them is the text's colour or the background's.
+  const QColor raised = contrast ? back : c.window, edge = contrast ? text : c.panelLight;
+  QPalette pal = window->palette();
+  for (const QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    const bool off = g == QPalette::Disabled;
+    // Entries that cannot be chosen stay readable: 9:1 on black, 5:1 on graphite.
+    const QColor shown = off ? (contrast ? QColor(170, 170, 170) : QColor(150, 152, 160)) : text;
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText,
+                                           QPalette::PlaceholderText, QPalette::BrightText})
+      pal.setColor(g, role, shown);
+    for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::AlternateBase, QPalette::ToolTipBase})
+      pal.setColor(g, role, back);
+    pal.setColor(g, QPalette::Button, raised);
+    pal.setColor(g, QPalette::Light, edge), pal.setColor(g, QPalette::Midlight, raised);
+    pal.setColor(g, QPalette::Mid, edge), pal.setColor(g, QPalette::Dark, edge), pal.setColor(g, QPalette::Shadow, edge);
+    pal.setColor(g, QPalette::Highlight, c.selection);
+    pal.setColor(g, QPalette::HighlightedText, c.selectedText);
+    pal.setColor(g, QPalette::Link, c.button), pal.setColor(g, QPalette::LinkVisited, c.button);
+  }
+  window->setPalette(pal);
 }
 
 void StyleListWindow(QWidget* window, Look look) {

@@ -64,9 +64,10 @@ QString OneLine(std::string_view help) {
 // and the third button (`quit`) quits without saving.
 MainWindow::ExitChoice AskAtExit(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                  QMessageBox::StandardButton save, QMessageBox::StandardButton preferred,
-                                 const QString& quit) {
+                                 const QString& quit, Look look) {
   QMessageBox box(icon, QStringLiteral("Tarvo"), WholeLines(text), save | QMessageBox::Cancel | QMessageBox::Discard,
                   parent);
+  StyleBox(&box, look);
   box.setTextFormat(Qt::RichText);
   box.button(QMessageBox::Discard)->setText(quit);
   box.setDefaultButton(preferred);
@@ -91,7 +92,7 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       stateDir_(std::move(stateDir)),
       logic_(*this),
-      messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
+      messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text, look_); }),
       opener_(new DocumentOpener(this)),
       // A document goes through the opener, which hears of a launcher
       // that fails afterwards.
@@ -99,11 +100,11 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
         return url.isLocalFile() ? opener_->Open(url.toLocalFile()) : QDesktopServices::openUrl(url);
       }),
       saveFailed_([this](const QString& text) {
-        return AskAtExit(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry, quitUnsaved_);
+        return AskAtExit(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry, quitUnsaved_, look_);
       }),
       saveOver_([this](const QString& text) {
         return AskAtExit(this, QMessageBox::Question, text, QMessageBox::Save, QMessageBox::Cancel,
-                         QStringLiteral("Quit without saving"));
+                         QStringLiteral("Quit without saving"), look_);
       }) {
   InstallAccessibles();
   setFixedSize(kWidth, kHeight);
@@ -561,6 +562,7 @@ void MainWindow::SetKeyLit(tarvo::Key key, bool lit) {
 int MainWindow::PopupMenu(const std::vector<MenuEntry>& entries) {
   if (popup_) return popup_(entries);
   QMenu menu(this);
+  StyleBox(&menu, look_);
   const KeyImage* opener = menuKey_ ? Key(*menuKey_) : nullptr;
   EquipMenu(&menu, opener != nullptr ? opener->accessibleName() : QString(),
             [this](const QString& text) { Announce(display_, text); });
@@ -659,6 +661,8 @@ void MainWindow::ApplyColours() {
   title_->adjustSize();
   minimize_->SetRestingColor(c.titleButton);
   exit_->SetRestingColor(c.titleButton);
+  minimize_->SetPressedColor(c.titleButtonPressed);
+  exit_->SetPressedColor(c.titleButtonPressed);
   focusRing_->SetLook(look_);
 }
 
