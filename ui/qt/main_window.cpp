@@ -695,6 +695,10 @@ void MainWindow::ShowTapeWindow(bool shown) {
       activateWindow();
       FocusEntry();
     };
+    tape_->readouts = [this] {
+      return QRect(entryLine_->mapToGlobal(QPoint(0, 0)), entryLine_->size())
+          .united(QRect(display_->mapToGlobal(QPoint(0, 0)), display_->size()));
+    };
   }
   tape_->Open();
 }
