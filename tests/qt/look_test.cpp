@@ -418,6 +418,36 @@ class LookTest : public QObject {
     QApplication::setPalette(original);
   }
 
+  // A look given for the run wins over the desktop's, at the start and when
+  // the desktop changes; given as "default" on a dark desktop, the window is
+  // the calculator's own while the menus it opens keep the desktop's colours.
+  void aLookGivenForTheRunWinsOverTheDesktop() {
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    for (const auto& [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 48)}, {QPalette::WindowText, QColor(230, 230, 230)},
+                                       {QPalette::Base, QColor(30, 30, 30)}, {QPalette::Text, QColor(230, 230, 230)}})
+      dark.setColor(role, colour);
+    const struct { Look given; } rows[] = {{Look::kDefault}, {Look::kHighContrast}};
+    for (const auto& r : rows) {
+      QApplication::setPalette(dark);
+      QCoreApplication::processEvents();
+      auto started = std::make_unique<MainWindow>("");
+      started->SetLookForThisRun(r.given);
+      QCOMPARE(started->CurrentLook(), r.given);
+      QApplication::setPalette(original);
+      QCoreApplication::processEvents();
+      QCOMPARE(started->CurrentLook(), r.given);
+      QApplication::setPalette(dark);
+      QCoreApplication::processEvents();
+      QCOMPARE(started->CurrentLook(), r.given);
+      QMenu menu(started.get());
+      tarvo::ui::StyleBox(&menu, started->CurrentLook());
+      QCOMPARE(menu.palette().color(QPalette::Window),
+               r.given == Look::kDefault ? QColor(45, 45, 48) : tarvo::ui::ColoursOf(r.given).listBase);
+    }
+    QApplication::setPalette(original);
+  }
+
   // A look chosen from the help menu shows at once and is kept in the state
   // folder's settings, which the next window reads; a look given for the
   // run shows without being kept.
