@@ -344,6 +344,8 @@ class LookTest : public QObject {
       QVERIFY2(samples.size() >= 11, qPrintable(QString::number(samples.size())));
       for (const Sample& s : samples) {
         const Contrast c = Measure(s.image, s.area);
+        if (qEnvironmentVariableIsSet("TARVO_LOOK_CROPS"))
+          s.image.save(QStringLiteral("%1/%2-%3.png").arg(qEnvironmentVariable("TARVO_LOOK_CROPS"), tarvo::LookName(look).data(), QString(s.name).left(12).replace(QRegularExpression("[^A-Za-z0-9]"), "_")));
         qInfo("%s look, %s: %.2f", tarvo::LookName(look).data(), qPrintable(s.name), c.ratio);
         QVERIFY2(c.textPixels >= 8, qPrintable(s.name + ": no text found"));
         QVERIFY2(c.ratio >= Least(look),
