@@ -358,7 +358,7 @@ class LookTest : public QObject {
   // mark the focus, the pixels all round the control that takes it change
   // by 3:1 or more, the least the guidelines ask of a focus mark.
   void theFocusIsAlwaysMarked() {
-    for (const Look look : {Look::kHighContrast, Look::kDark}) {
+    for (const Look look : tarvo::kLooks) {
       rec = {}, w = NewWindow(rec);
       w->ShowLook(look);
       w->activateWindow();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPainter>
 #include <QStyleHints>
 #include <QtGlobal>
@@ -32,6 +33,10 @@ LookColours DefaultColours() {
   c.button = QColor(kVarListButtonColor.r, kVarListButtonColor.g, kVarListButtonColor.b);
   c.buttonPressed = QColor(kVarListButtonPressedColor.r, kVarListButtonPressedColor.g, kVarListButtonPressedColor.b);
   c.selectorFrame = QColor(90, 96, 110), c.shiftFrame = QColor(226, 150, 20);
+  // The entry line keeps its plain look with the focus (its caret marks
+  // it); the display, the message lines and the lists show a ring once
+  // the keyboard reaches them.
+  c.focus = QColor(0, 70, 180), c.focusWidth = 3, c.focusHalo = Qt::white, c.ringTextFields = false;
   return c;
 }
 
@@ -263,6 +268,8 @@ FocusRing::FocusRing(QWidget* window) : QWidget(window) {
 void FocusRing::SetLook(Look look) {
   colour_ = ColoursOf(look).focus;
   width_ = ColoursOf(look).focusWidth;
+  halo_ = ColoursOf(look).focusHalo;
+  ringTextFields_ = ColoursOf(look).ringTextFields;
   Follow(QApplication::focusWidget());
 }
 
@@ -277,7 +284,8 @@ void FocusRing::Follow(QWidget* focused) {
 }
 
 void FocusRing::Place() {
-  if (!colour_.isValid() || width_ <= 0 || target_ == nullptr || !target_->isVisible()) {
+  if (!colour_.isValid() || width_ <= 0 || target_ == nullptr || !target_->isVisible() ||
+      (!ringTextFields_ && qobject_cast<QLineEdit*>(target_.data()) != nullptr)) {
     hide();
     return;
   }
@@ -303,6 +311,12 @@ bool FocusRing::eventFilter(QObject* watched, QEvent* e) {
 void FocusRing::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), colour_);
+  if (!halo_.isValid()) return;
+  // The mask's inner edge, where the control is.
+  const QRect around = mask().boundingRect();
+  const QRect inner = around.adjusted(width_ - 1, width_ - 1, -width_, -width_);
+  p.setPen(halo_);
+  p.drawRect(inner);
 }
 
 }  // namespace tarvo::ui

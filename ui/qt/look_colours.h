@@ -46,6 +46,11 @@ struct LookColours {
   // The ring around the control that has the focus; none where invalid.
   QColor focus;
   int focusWidth = 0;
+  // A line along the ring's inner edge, so that one ring shows on the light
+  // panel and in the dark bezels alike; none where invalid.
+  QColor focusHalo;
+  // Whether a text field, whose caret already marks it, is ringed too.
+  bool ringTextFields = true;
 };
 
 const LookColours& ColoursOf(Look look);
@@ -108,8 +113,9 @@ class FocusRing : public QWidget {
   void Place();
 
   QPointer<QWidget> target_;
-  QColor colour_;
+  QColor colour_, halo_;
   int width_ = 0;
+  bool ringTextFields_ = true;
 };
 
 }  // namespace tarvo::ui
