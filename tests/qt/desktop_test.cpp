@@ -48,6 +48,17 @@ class DesktopTest : public QObject {
   QTemporaryDir program;  // the program's directory, with its manual
   QString manual;
 
+  // A calculator beside the manual, its messages noted in `rec`, after F1.
+  std::unique_ptr<MainWindow> PressF1(Recorder& rec) {
+    auto w = std::make_unique<MainWindow>("");
+    w->SetMessageBox([&rec](const QString&, const QString& text) { rec.texts << text; });
+    w->SetProgramDirectory(program.path().toStdString());
+    w->Load();
+    w->show();
+    QTest::keyClick(w->Entry(), Qt::Key_F1);
+    return w;
+  }
+
  private slots:
   void initTestCase() {
     manual = program.filePath(QStringLiteral("Manual_Tarvo.pdf"));
@@ -71,12 +82,7 @@ class DesktopTest : public QObject {
       if (row.launcher >= 0) PlantLauncher(bin, row.launcher);
       const Path path(bin.path());
       Recorder rec;
-      auto w = std::make_unique<MainWindow>("");
-      w->SetMessageBox([&rec](const QString&, const QString& text) { rec.texts << text; });
-      w->SetProgramDirectory(program.path().toStdString());
-      w->Load();
-      w->show();
-      QTest::keyClick(w->Entry(), Qt::Key_F1);
+      auto w = PressF1(rec);
       const QStringList expected = {"The desktop could not open the manual " + manual};
       if (row.failure) QTRY_COMPARE_WITH_TIMEOUT(rec.texts, expected, 10000);
       else QTest::qWait(1500);
@@ -108,12 +114,7 @@ class DesktopTest : public QObject {
       script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
       const Path path(bin.path());
       Recorder rec;
-      auto w = std::make_unique<MainWindow>("");
-      w->SetMessageBox([&rec](const QString&, const QString& text) { rec.texts << text; });
-      w->SetProgramDirectory(program.path().toStdString());
-      w->Load();
-      w->show();
-      QTest::keyClick(w->Entry(), Qt::Key_F1);
+      auto w = PressF1(rec);
       QFile pidFile(bin.filePath(QStringLiteral("pid")));
       QTRY_VERIFY_WITH_TIMEOUT(pidFile.exists() && pidFile.size() > 0, 10000);
       QVERIFY(pidFile.open(QIODevice::ReadOnly));
