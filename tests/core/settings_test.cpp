@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "core/settings.h"
@@ -198,6 +199,51 @@ TEST_F(SettingsFile, SessionsSavingAtOnceKeepEachOthersSettings) {
   for (const Setting& s : settings) byName[s.name] = s.value;
   EXPECT_EQ(byName, (std::map<std::string, std::string>{{"session0", "40"}, {"session1", "40"}, {"session2", "40"}, {"session3", "40"}}));
   EXPECT_EQ(Entries(), 1) << "the file alone";
+}
+
+// One step further: a folder the session may read but not write, a link
+// of its own that leads nowhere, and a file with NUL bytes and a last line
+// without its end. The read gives what stands there; a save that cannot be
+// made says so and leaves the folder as it was.
+TEST_F(SettingsFile, AFolderItCannotWriteOrAStrangeFileLosesNothing) {
+  const fs::path file = At(kSettingsFile);
+  const struct { const char* name; std::function<void()> plant; const char* read; bool saves; } rows[] = {
+      {"read-only folder", [&] { Write(kSettingsFile, "look=dark\n"), chown(file.c_str(), kNobody, kNobody), chmod(dir.c_str(), 0555); },
+       "dark", false},
+      {"own link to nowhere", [&] { fs::create_symlink("gone/settings", file); }, nullptr, false},
+      {"NUL bytes, unended last line", [&] { Write(kSettingsFile, std::string("look=dark\n\0\0x=1\nsize=3", 22)); }, "dark", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Fresh();
+    row.plant();
+    const std::string before = fs::is_symlink(file) ? fs::read_symlink(file).string() : ReadText(file);
+    const long entries = Entries();
+    const pid_t child = fork();
+    if (child == 0) {
+      BecomeUnprivileged();
+      alarm(20);
+      std::optional<std::string> look;
+      const FileResult read = ReadSetting(dir, "look", look);
+      const SaveResult save = SaveSetting(dir, "look", "high-contrast");
+      const bool ok = look == (row.read ? std::optional<std::string>(row.read) : std::nullopt) && save.ok == row.saves &&
+                      (save.ok || (!save.reason.empty() && save.file == file.string()));
+      if (!ok) fprintf(stderr, "read %d %s [%s], save %d [%s] %s\n", read.ok, look.value_or("-").c_str(), read.reason.c_str(), save.ok,
+                       save.reason.c_str(), save.file.c_str());
+      _exit(ok ? 0 : 1);
+    }
+    EXPECT_EQ(Wait(child), 0);
+    chmod(dir.c_str(), 0755);
+    if (row.saves) {
+      std::optional<std::string> look;
+      EXPECT_TRUE(ReadSetting(dir, "look", look).ok);
+      EXPECT_EQ(look, "high-contrast");
+      EXPECT_NE(Read(kSettingsFile).find("size=3"), std::string::npos) << "the unended line is kept";
+      continue;
+    }
+    EXPECT_EQ(fs::is_symlink(file) ? fs::read_symlink(file).string() : ReadText(file), before);
+    EXPECT_EQ(Entries(), entries) << "nothing left behind";
+  }
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWindow>
+#include <csignal>
+#include <sys/types.h>
 
 #include "tests/qt/window_driver.h"
 #include "ui/logic/always_on_top_pin.h"
@@ -46,6 +48,17 @@ class DesktopTest : public QObject {
   QTemporaryDir program;  // the program's directory, with its manual
   QString manual;
 
+  // A calculator beside the manual, its messages noted in `rec`, after F1.
+  std::unique_ptr<MainWindow> PressF1(Recorder& rec) {
+    auto w = std::make_unique<MainWindow>("");
+    w->SetMessageBox([&rec](const QString&, const QString& text) { rec.texts << text; });
+    w->SetProgramDirectory(program.path().toStdString());
+    w->Load();
+    w->show();
+    QTest::keyClick(w->Entry(), Qt::Key_F1);
+    return w;
+  }
+
  private slots:
   void initTestCase() {
     manual = program.filePath(QStringLiteral("Manual_Tarvo.pdf"));
@@ -69,12 +82,7 @@ class DesktopTest : public QObject {
       if (row.launcher >= 0) PlantLauncher(bin, row.launcher);
       const Path path(bin.path());
       Recorder rec;
-      auto w = std::make_unique<MainWindow>("");
-      w->SetMessageBox([&rec](const QString&, const QString& text) { rec.texts << text; });
-      w->SetProgramDirectory(program.path().toStdString());
-      w->Load();
-      w->show();
-      QTest::keyClick(w->Entry(), Qt::Key_F1);
+      auto w = PressF1(rec);
       const QStringList expected = {"The desktop could not open the manual " + manual};
       if (row.failure) QTRY_COMPARE_WITH_TIMEOUT(rec.texts, expected, 10000);
       else QTest::qWait(1500);
@@ -85,6 +93,44 @@ class DesktopTest : public QObject {
         QVERIFY(asked.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromLocal8Bit(asked.readAll()), manual);
       }
+    }
+  }
+
+  // One step beyond: a launcher killed by a signal is a failure too; one
+  // that runs on (it became the document's program, as xdg-open does
+  // without a desktop) says nothing and outlives the calculator: closing
+  // the calculator never closes the manual a person is reading.
+  void aLauncherThatRunsOnOutlivesTheCalculator() {
+    const struct { const char* name; const char* body; bool failure; } rows[] = {
+        {"killed by a signal", "kill -KILL $$\n", true},
+        {"runs on as the viewer", "exec /bin/sleep 30\n", false},
+    };
+    for (const auto& row : rows) {
+      QTemporaryDir bin;
+      QFile script(bin.filePath(QStringLiteral("xdg-open")));
+      QVERIFY(script.open(QIODevice::WriteOnly));
+      script.write(QStringLiteral("#!/bin/sh\necho $$ > \"%1\"\n%2").arg(bin.filePath(QStringLiteral("pid")), QString::fromLatin1(row.body)).toLocal8Bit());
+      script.close();
+      script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+      const Path path(bin.path());
+      Recorder rec;
+      auto w = PressF1(rec);
+      QFile pidFile(bin.filePath(QStringLiteral("pid")));
+      QTRY_VERIFY_WITH_TIMEOUT(pidFile.exists() && pidFile.size() > 0, 10000);
+      QVERIFY(pidFile.open(QIODevice::ReadOnly));
+      const pid_t pid = static_cast<pid_t>(pidFile.readAll().trimmed().toLong());
+      QVERIFY2(pid > 0, row.name);
+      if (row.failure) {
+        QTRY_COMPARE_WITH_TIMEOUT(rec.texts, QStringList{"The desktop could not open the manual " + manual}, 10000);
+        continue;
+      }
+      QTest::qWait(500);
+      QVERIFY2(rec.texts.isEmpty(), qPrintable(rec.texts.join(u'|')));
+      w.reset();
+      QTest::qWait(300);
+      const bool alive = ::kill(pid, 0) == 0;
+      ::kill(pid, SIGKILL);
+      QVERIFY2(alive, "the viewer ended with the calculator");
     }
   }
 

@@ -4,7 +4,10 @@
 // the title line, and the tape's and the variable list's rows, titles and
 // buttons; the ring that marks the focus; the look that follows the
 // desktop, the one chosen from the help menu and kept, and --look.
+#include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -286,11 +289,76 @@ class LookTest : public QObject {
     }
   }
 
+  // What opens over the calculator and what a press shows, from their
+  // pixels: the title line's buttons held down, the help menu's entries
+  // (the one under the keyboard and the others), a warning box's text and
+  // button, and the About window's texts; each look's least contrast.
+  void whatOpensOverTheCalculatorStandsOut() {
+    for (const Look look : tarvo::kLooks) {
+      std::vector<Sample> samples;
+      rec = {}, w = NewWindow(rec);
+      w->ShowLook(look);
+      QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+      for (QLabel* l : w->findChildren<QLabel*>()) {
+        if (l->text() != QStringLiteral("Minimize") && l->text() != QStringLiteral("Exit")) continue;
+        QTest::mousePress(l, Qt::LeftButton);
+        samples.push_back({l->text() + QStringLiteral(" held"), w->grab().toImage(), Within(l, w.get(), 0)});
+        QTest::mouseRelease(l, Qt::LeftButton, {}, QPoint(-40, -40));  // let go away from it: no click
+      }
+      // The help menu as it really opens, its second entry under the keyboard.
+      w->SetPopupMenu({});
+      QTimer::singleShot(300, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) return;
+        const QList<QAction*> actions = menu->actions();
+        menu->setActiveAction(actions.at(1));
+        const QImage face = menu->grab().toImage();
+        samples.push_back({QStringLiteral("menu entry"), face, menu->actionGeometry(actions.at(0)).adjusted(2, 1, -2, -1)});
+        samples.push_back({QStringLiteral("menu entry, selected"), face, menu->actionGeometry(actions.at(1)).adjusted(2, 1, -2, -1)});
+        menu->close();
+      });
+      QTest::mouseClick(w->Key(Key::Help), Qt::LeftButton);
+      // F1 without a manual: the warning box.
+      w->SetProgramDirectory("/nonexistent-tarvo-folder");
+      w->SetMessageBox([this](const QString& title, const QString& text) { tarvo::ui::ShowWarningBox(w.get(), title, text, w->CurrentLook()); });
+      QTimer::singleShot(300, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        const QImage face = box->grab().toImage();
+        for (QLabel* l : box->findChildren<QLabel*>())
+          if (l->text().contains(QStringLiteral("nonexistent"))) samples.push_back({QStringLiteral("warning box text"), face, Within(l, box, 0)});
+        for (QPushButton* b : box->findChildren<QPushButton*>())
+          samples.push_back({QStringLiteral("warning box button"), face, Within(b, box, 4)});
+        box->reject();
+      });
+      QTest::keyClick(w->Entry(), Qt::Key_F1);
+      // About.
+      w->SetModalHook([&](QWidget* window) {
+        const QImage face = window->grab().toImage();
+        for (QLabel* l : window->findChildren<QLabel*>())
+          samples.push_back({QStringLiteral("About: ") + l->text(), face, Within(l, window, 0)});
+        window->close();
+      });
+      w->SetPopupMenu([](const std::vector<tarvo::MenuEntry>&) { return static_cast<int>(HelpChoice::kAbout); });
+      QTest::mouseClick(w->Key(Key::Help), Qt::LeftButton);
+      QVERIFY2(samples.size() >= 11, qPrintable(QString::number(samples.size())));
+      for (const Sample& s : samples) {
+        const Contrast c = Measure(s.image, s.area);
+        if (qEnvironmentVariableIsSet("TARVO_LOOK_CROPS"))
+          s.image.save(QStringLiteral("%1/%2-%3.png").arg(qEnvironmentVariable("TARVO_LOOK_CROPS"), tarvo::LookName(look).data(), QString(s.name).left(12).replace(QRegularExpression("[^A-Za-z0-9]"), "_")));
+        qInfo("%s look, %s: %.2f", tarvo::LookName(look).data(), qPrintable(s.name), c.ratio);
+        QVERIFY2(c.textPixels >= 8, qPrintable(s.name + ": no text found"));
+        QVERIFY2(c.ratio >= Least(look),
+                 qPrintable(QStringLiteral("%1 look, %2: %3").arg(tarvo::LookName(look).data(), s.name).arg(c.ratio)));
+      }
+    }
+  }
+
   // Tab through the calculator's readouts, and the tape: in the looks that
   // mark the focus, the pixels all round the control that takes it change
   // by 3:1 or more, the least the guidelines ask of a focus mark.
   void theFocusIsAlwaysMarked() {
-    for (const Look look : {Look::kHighContrast, Look::kDark}) {
+    for (const Look look : tarvo::kLooks) {
       rec = {}, w = NewWindow(rec);
       w->ShowLook(look);
       w->activateWindow();
@@ -349,6 +417,36 @@ class LookTest : public QObject {
     QApplication::setPalette(dark);
     QCoreApplication::processEvents();
     QCOMPARE(w->CurrentLook(), Look::kDefault);
+    QApplication::setPalette(original);
+  }
+
+  // A look given for the run wins over the desktop's, at the start and when
+  // the desktop changes; given as "default" on a dark desktop, the window is
+  // the calculator's own while the menus it opens keep the desktop's colours.
+  void aLookGivenForTheRunWinsOverTheDesktop() {
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    for (const auto& [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 48)}, {QPalette::WindowText, QColor(230, 230, 230)},
+                                       {QPalette::Base, QColor(30, 30, 30)}, {QPalette::Text, QColor(230, 230, 230)}})
+      dark.setColor(role, colour);
+    const struct { Look given; } rows[] = {{Look::kDefault}, {Look::kHighContrast}};
+    for (const auto& r : rows) {
+      QApplication::setPalette(dark);
+      QCoreApplication::processEvents();
+      auto started = std::make_unique<MainWindow>("");
+      started->SetLookForThisRun(r.given);
+      QCOMPARE(started->CurrentLook(), r.given);
+      QApplication::setPalette(original);
+      QCoreApplication::processEvents();
+      QCOMPARE(started->CurrentLook(), r.given);
+      QApplication::setPalette(dark);
+      QCoreApplication::processEvents();
+      QCOMPARE(started->CurrentLook(), r.given);
+      QMenu menu(started.get());
+      tarvo::ui::StyleBox(&menu, started->CurrentLook());
+      QCOMPARE(menu.palette().color(QPalette::Window),
+               r.given == Look::kDefault ? QColor(45, 45, 48) : tarvo::ui::ColoursOf(r.given).listBase);
+    }
     QApplication::setPalette(original);
   }
 

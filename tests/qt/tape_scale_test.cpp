@@ -24,11 +24,19 @@ class TapeScaleTest : public QObject {
       const QRect free = screen->availableGeometry();
       const QSize size = w->frameGeometry().size();
       // Where a window manager puts a window, and where a user drags one:
-      // the corners, and half over the right and bottom edges.
+      // the four corners, flush against the middle of each edge, and half
+      // over the right and bottom edges.
+      const QPoint middle = free.center() - QPoint(size.width() / 2, size.height() / 2);
       const QPoint places[] = {
-          free.center() - QPoint(size.width() / 2, size.height() / 2),
+          middle,
           free.topLeft(),
           free.bottomRight() - QPoint(size.width(), size.height()),
+          QPoint(free.right() - size.width() + 1, free.top()),
+          QPoint(free.left(), free.bottom() - size.height() + 1),
+          QPoint(middle.x(), free.top()),
+          QPoint(middle.x(), free.bottom() - size.height() + 1),
+          QPoint(free.left(), middle.y()),
+          QPoint(free.right() - size.width() + 1, middle.y()),
           QPoint(free.right() - size.width() / 2 + 10, free.top() + 20),
           QPoint(free.left() + 20, free.bottom() - size.height() / 2 + 10),
       };
@@ -53,6 +61,17 @@ class TapeScaleTest : public QObject {
                           free.bottom() - calculator.bottom() - tarvo::kTapeGap >= tarvo::kTapeMinHeight ||
                           calculator.top() - free.top() - tarvo::kTapeGap >= tarvo::kTapeMinHeight;
         QVERIFY2(!room || !shown.intersects(calculator), qPrintable(where));
+        // Where it must lie over the calculator, it leaves the display that
+        // it reports on clear if the screen has its lowest height above or
+        // below the display.
+        const QRect display(w->Display()->mapToGlobal(QPoint(0, 0)), w->Display()->size());
+        const QRect entry(w->Entry()->mapToGlobal(QPoint(0, 0)), w->Entry()->size());
+        const QRect readouts = display.united(entry).intersected(free);
+        const bool clear = free.bottom() - readouts.bottom() >= tarvo::kTapeMinHeight ||
+                           readouts.top() - free.top() >= tarvo::kTapeMinHeight;
+        if (clear)
+          QVERIFY2(!shown.intersects(readouts),
+                   qPrintable(where + QStringLiteral(": over the display %1,%2 %3x%4").arg(readouts.x()).arg(readouts.y()).arg(readouts.width()).arg(readouts.height())));
         apart += !shown.intersects(calculator);
       }
     }

@@ -162,6 +162,33 @@ TEST(TapeLogic, TheWindowStandsBesideTheCalculator) {
   }
 }
 
+// With no room apart from the calculator, the tape lies over its keys rather
+// than over the entry line and display it reports on, where an edge allows;
+// where none does, over the least of the calculator as before.
+TEST(TapeLogic, OverTheCalculatorItLeavesTheReadoutsClear) {
+  const struct {
+    const char* name;
+    Box window, screen, readouts, tape;
+  } rows[] = {
+      // 1024x600 at scale 1.25, the calculator centred: the top edge would
+      // cover less of it, but its entry line.
+      {"small screen, centred", {33, 67, 752, 346}, {0, 0, 819, 480}, {47, 96, 724, 69}, {465, 320, 320, 160}},
+      // 1366x768 at 1.5, flush left: the right edge would cut the display's end.
+      {"flush left, narrow room right", {0, 82, 752, 346}, {0, 0, 911, 512}, {14, 95, 724, 69}, {432, 352, 320, 160}},
+      // The readouts near the bottom: the top edge, though it covers more.
+      {"readouts low", {0, 82, 752, 346}, {0, 0, 911, 512}, {14, 300, 724, 69}, {432, 0, 320, 160}},
+      // Readouts every edge touches: least overlap wins as without them.
+      {"no edge clear", {0, 0, 752, 346}, {0, 0, 800, 400}, {0, 0, 752, 346}, {432, 240, 320, 160}},
+  };
+  for (const auto& row : rows) {
+    const Box tape = PlaceTapeWindow(row.window, row.screen, row.readouts);
+    EXPECT_EQ(tape, row.tape) << row.name << ": " << tape.left << "," << tape.top << " " << tape.width << "x" << tape.height;
+    if (row.readouts.height < row.window.height) {
+      EXPECT_TRUE(Apart(tape, row.readouts)) << row.name;
+    }
+  }
+}
+
 // The tape never leaves the screen, whatever its size and scale and wherever
 // the calculator stands (partly off it too), and covers the calculator only
 // where no side has room for it.

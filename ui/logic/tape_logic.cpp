@@ -17,7 +17,7 @@ int Overlap(const Box& a, const Box& b) {
 
 }  // namespace
 
-Box PlaceTapeWindow(const Box& window, const Box& screen) {
+Box PlaceTapeWindow(const Box& window, const Box& screen, const Box& readouts) {
   const int screenRight = screen.left + screen.width, screenBottom = screen.top + screen.height;
   // Never taller or wider than the screen, never beyond its edges.
   const int height = std::min(window.height, screen.height), width = std::min(kTapeWidth, screen.width);
@@ -48,8 +48,8 @@ Box PlaceTapeWindow(const Box& window, const Box& screen) {
       {endLeft, screenBottom - low, width, low},
       {endLeft, screen.top, width, low},
   };
-  return *std::min_element(std::begin(edges), std::end(edges),
-                           [&](const Box& a, const Box& b) { return Overlap(a, window) < Overlap(b, window); });
+  const auto cost = [&](const Box& b) { return std::pair{Overlap(b, readouts) > 0, Overlap(b, window)}; };
+  return *std::min_element(std::begin(edges), std::end(edges), [&](const Box& a, const Box& b) { return cost(a) < cost(b); });
 }
 
 void TapeLogic::Fill() {

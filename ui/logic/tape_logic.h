@@ -38,8 +38,9 @@ inline constexpr int kTapeGap = 6;
 // right or left where the whole width fits, else on the side with more room
 // where at least kTapeMinWidth fits; else below or above it, at its right
 // end, where at least kTapeMinHeight fits; else at the screen's edge at its
-// smallest, where it covers least of the calculator.
-Box PlaceTapeWindow(const Box& window, const Box& screen);
+// smallest, where it covers least of the calculator and, where one of the
+// edges allows, none of `readouts` (the entry line and display it reports on).
+Box PlaceTapeWindow(const Box& window, const Box& screen, const Box& readouts = {});
 
 class TapeControls {
  public:

@@ -7,6 +7,14 @@
 
 namespace tarvo::ui {
 
+DocumentOpener::~DocumentOpener() {
+  for (QProcess* waiting : findChildren<QProcess*>()) {
+    waiting->disconnect(this);
+    waiting->kill();
+    waiting->waitForFinished(1000);
+  }
+}
+
 bool DocumentOpener::Open(const QString& path) {
   const QString launcher = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
   if (launcher.isEmpty()) return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
@@ -26,7 +34,11 @@ bool DocumentOpener::Open(const QString& path) {
   QObject::connect(process, &QProcess::errorOccurred, this, [=](QProcess::ProcessError error) {
     if (error == QProcess::FailedToStart) fail();
   });
-  process->start(launcher, {path});
+  // Through a shell that waits for the launcher: a launcher that runs on
+  // (without a desktop, xdg-open becomes the document's program) is the
+  // shell's child, not ours, and outlives the calculator, which on its way
+  // out ends only the shell.
+  process->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("\"$0\" \"$1\" & wait $!"), launcher, path});
   return true;
 }
 

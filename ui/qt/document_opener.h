@@ -14,6 +14,7 @@ namespace tarvo::ui {
 class DocumentOpener : public QObject {
  public:
   explicit DocumentOpener(QObject* parent) : QObject(parent) {}
+  ~DocumentOpener() override;
 
   // False when the document could not be handed over at all; a launcher
   // that fails afterwards calls `onFailed` with the document's path.

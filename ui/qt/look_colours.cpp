@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPainter>
 #include <QStyleHints>
 #include <QtGlobal>
@@ -18,6 +19,7 @@ LookColours DefaultColours() {
   c.window = QColor(236, 236, 236);
   c.bezelTop = QColor(70, 74, 84), c.bezelBottom = QColor(34, 36, 42), c.bezelEdge = QColor(20, 20, 24);
   c.title = Qt::white, c.subtitle = QColor(184, 196, 216), c.titleButton = Qt::white;
+  c.titleButtonPressed = QColor(255, 92, 92);
   c.entryBase = QColor(236, 242, 232), c.entryText = Qt::black;
   c.errorText = QColor(kErrorRed.r, kErrorRed.g, kErrorRed.b);
   c.noticeText = QColor(kNoticeGreen.r, kNoticeGreen.g, kNoticeGreen.b);
@@ -31,6 +33,10 @@ LookColours DefaultColours() {
   c.button = QColor(kVarListButtonColor.r, kVarListButtonColor.g, kVarListButtonColor.b);
   c.buttonPressed = QColor(kVarListButtonPressedColor.r, kVarListButtonPressedColor.g, kVarListButtonPressedColor.b);
   c.selectorFrame = QColor(90, 96, 110), c.shiftFrame = QColor(226, 150, 20);
+  // The entry line keeps its plain look with the focus (its caret marks
+  // it); the display, the message lines and the lists show a ring once
+  // the keyboard reaches them.
+  c.focus = QColor(0, 70, 180), c.focusWidth = 3, c.focusHalo = Qt::white, c.ringTextFields = false;
   return c;
 }
 
@@ -42,6 +48,7 @@ LookColours HighContrastColours() {
   c.modeBox = black, c.keysBox = black, c.panelDark = white, c.panelLight = black;
   c.bezelTop = black, c.bezelBottom = black, c.bezelEdge = white;
   c.title = white, c.subtitle = white, c.titleButton = yellow;
+  c.titleButtonPressed = QColor(255, 150, 150);
   c.entryBase = black, c.entryText = white, c.errorText = QColor(255, 150, 150), c.noticeText = QColor(130, 255, 130);
   c.displayTop = c.displayMiddle = c.displayBottom = black;
   c.displayEdge = white, c.displayText = white;
@@ -60,6 +67,7 @@ LookColours DarkColours() {
   c.panelLight = QColor(74, 77, 86);
   c.bezelTop = QColor(28, 29, 33), c.bezelBottom = QColor(14, 15, 17), c.bezelEdge = QColor(0, 0, 0);
   c.title = QColor(240, 240, 240), c.subtitle = QColor(170, 180, 200), c.titleButton = QColor(235, 235, 235);
+  c.titleButtonPressed = QColor(255, 128, 128);
   c.entryBase = QColor(22, 26, 24), c.entryText = QColor(232, 236, 230);
   c.errorText = QColor(255, 128, 128), c.noticeText = QColor(128, 224, 128);
   c.displayTop = QColor(20, 29, 22), c.displayMiddle = QColor(24, 34, 27), c.displayBottom = QColor(17, 25, 19);
@@ -200,6 +208,34 @@ void SetColours(QWidget* widget, std::initializer_list<std::pair<QPalette::Color
   widget->setPalette(pal);
 }
 
+void StyleBox(QWidget* window, Look look) {
+  if (look == Look::kDefault) return;
+  const LookColours& c = ColoursOf(look);
+  const bool contrast = look == Look::kHighContrast;
+  const QColor text = c.listText, back = c.listBase;
+  // The style draws bevels and frames from these; in high contrast every
+  // one of them is the text's colour or the background's.
+  const QColor raised = contrast ? back : c.window, edge = contrast ? text : c.panelLight;
+  QPalette pal = window->palette();
+  for (const QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    const bool off = g == QPalette::Disabled;
+    // Entries that cannot be chosen stay readable: 9:1 on black, 5:1 on graphite.
+    const QColor shown = off ? (contrast ? QColor(170, 170, 170) : QColor(150, 152, 160)) : text;
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText,
+                                           QPalette::PlaceholderText, QPalette::BrightText})
+      pal.setColor(g, role, shown);
+    for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::AlternateBase, QPalette::ToolTipBase})
+      pal.setColor(g, role, back);
+    pal.setColor(g, QPalette::Button, raised);
+    pal.setColor(g, QPalette::Light, edge), pal.setColor(g, QPalette::Midlight, raised);
+    pal.setColor(g, QPalette::Mid, edge), pal.setColor(g, QPalette::Dark, edge), pal.setColor(g, QPalette::Shadow, edge);
+    pal.setColor(g, QPalette::Highlight, c.selection);
+    pal.setColor(g, QPalette::HighlightedText, c.selectedText);
+    pal.setColor(g, QPalette::Link, c.button), pal.setColor(g, QPalette::LinkVisited, c.button);
+  }
+  window->setPalette(pal);
+}
+
 void StyleListWindow(QWidget* window, Look look) {
   const LookColours& c = ColoursOf(look);
   SetColours(window, {{QPalette::Window, c.window},
@@ -232,6 +268,8 @@ FocusRing::FocusRing(QWidget* window) : QWidget(window) {
 void FocusRing::SetLook(Look look) {
   colour_ = ColoursOf(look).focus;
   width_ = ColoursOf(look).focusWidth;
+  halo_ = ColoursOf(look).focusHalo;
+  ringTextFields_ = ColoursOf(look).ringTextFields;
   Follow(QApplication::focusWidget());
 }
 
@@ -246,7 +284,8 @@ void FocusRing::Follow(QWidget* focused) {
 }
 
 void FocusRing::Place() {
-  if (!colour_.isValid() || width_ <= 0 || target_ == nullptr || !target_->isVisible()) {
+  if (!colour_.isValid() || width_ <= 0 || target_ == nullptr || !target_->isVisible() ||
+      (!ringTextFields_ && qobject_cast<QLineEdit*>(target_.data()) != nullptr)) {
     hide();
     return;
   }
@@ -272,6 +311,12 @@ bool FocusRing::eventFilter(QObject* watched, QEvent* e) {
 void FocusRing::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), colour_);
+  if (!halo_.isValid()) return;
+  // The mask's inner edge, where the control is.
+  const QRect around = mask().boundingRect();
+  const QRect inner = around.adjusted(width_ - 1, width_ - 1, -width_, -width_);
+  p.setPen(halo_);
+  p.drawRect(inner);
 }
 
 }  // namespace tarvo::ui

@@ -35,7 +35,7 @@ struct LookColours {
   // frames and dark etched lines, and the light lines beside them.
   QColor modeBox, keysBox, panelDark, panelLight;
   QColor bezelTop, bezelBottom, bezelEdge;
-  QColor title, subtitle, titleButton;
+  QColor title, subtitle, titleButton, titleButtonPressed;
   QColor entryBase, entryText, errorText, noticeText;
   QColor displayTop, displayMiddle, displayBottom, displayEdge, displayText;
   QColor message;
@@ -46,6 +46,11 @@ struct LookColours {
   // The ring around the control that has the focus; none where invalid.
   QColor focus;
   int focusWidth = 0;
+  // A line along the ring's inner edge, so that one ring shows on the light
+  // panel and in the dark bezels alike; none where invalid.
+  QColor focusHalo;
+  // Whether a text field, whose caret already marks it, is ringed too.
+  bool ringTextFields = true;
 };
 
 const LookColours& ColoursOf(Look look);
@@ -67,6 +72,12 @@ std::optional<Look> LookOfPalette(const QPalette& palette);
 // Sets palette roles of `widget` for when its window is active and when it
 // is not (the disabled colours stay the style's).
 void SetColours(QWidget* widget, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles);
+
+// A window that opens over the calculator and is drawn by the style (a
+// pop-up menu, a message box) in `look`: the desktop's colours in the
+// default look, the look's own otherwise, so that a high-contrast
+// calculator never opens a menu whose current entry is 3.5:1.
+void StyleBox(QWidget* window, Look look);
 
 // A list window in `look`: the palette its buttons and labels inherit (the
 // list's rows take StyleListRows).
@@ -102,8 +113,9 @@ class FocusRing : public QWidget {
   void Place();
 
   QPointer<QWidget> target_;
-  QColor colour_;
+  QColor colour_, halo_;
   int width_ = 0;
+  bool ringTextFields_ = true;
 };
 
 }  // namespace tarvo::ui

@@ -64,9 +64,10 @@ QString OneLine(std::string_view help) {
 // and the third button (`quit`) quits without saving.
 MainWindow::ExitChoice ExitBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                  QMessageBox::StandardButton save, QMessageBox::StandardButton preferred,
-                                 const QString& quit) {
+                                 const QString& quit, Look look) {
   QMessageBox box(icon, QStringLiteral("Tarvo"), WholeLines(text), save | QMessageBox::Cancel | QMessageBox::Discard,
                   parent);
+  StyleBox(&box, look);
   box.setTextFormat(Qt::RichText);
   box.button(QMessageBox::Discard)->setText(quit);
   box.setDefaultButton(preferred);
@@ -92,7 +93,7 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
       stateDir_(std::move(stateDir)),
       logic_(*this),
       session_(logic_, *this, stateDir_),
-      messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
+      messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text, look_); }),
       opener_(new DocumentOpener(this)),
       // A document goes through the opener, which hears of a launcher
       // that fails afterwards.
@@ -336,10 +337,10 @@ ExitChoice MainWindow::AskAtExit(const ExitQuestion& question) {
   if (question.kind == ExitQuestion::Kind::kSaveFailed)
     return saveFailed_ ? saveFailed_(text)
                        : ExitBox(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry,
-                                 QString::fromStdString(question.quit));
+                                 QString::fromStdString(question.quit), look_);
   return saveOver_ ? saveOver_(text)
                    : ExitBox(this, QMessageBox::Question, text, QMessageBox::Save, QMessageBox::Cancel,
-                             QString::fromStdString(question.quit));
+                             QString::fromStdString(question.quit), look_);
 }
 
 void MainWindow::Warn(const std::string& text) { messageBox_(QStringLiteral("Tarvo"), QString::fromStdString(text)); }
@@ -491,6 +492,7 @@ void MainWindow::SetKeyLit(tarvo::Key key, bool lit) {
 int MainWindow::PopupMenu(const std::vector<MenuEntry>& entries) {
   if (popup_) return popup_(entries);
   QMenu menu(this);
+  StyleBox(&menu, look_);
   const KeyImage* opener = menuKey_ ? Key(*menuKey_) : nullptr;
   EquipMenu(&menu, opener != nullptr ? opener->accessibleName() : QString(),
             [this](const QString& text) { Announce(display_, text); });
@@ -589,6 +591,8 @@ void MainWindow::ApplyColours() {
   title_->adjustSize();
   minimize_->SetRestingColor(c.titleButton);
   exit_->SetRestingColor(c.titleButton);
+  minimize_->SetPressedColor(c.titleButtonPressed);
+  exit_->SetPressedColor(c.titleButtonPressed);
   focusRing_->SetLook(look_);
 }
 
@@ -620,6 +624,10 @@ void MainWindow::ShowTapeWindow(bool shown) {
     tape_->onLeave = [this] {
       activateWindow();
       FocusEntry();
+    };
+    tape_->readouts = [this] {
+      return QRect(entryLine_->mapToGlobal(QPoint(0, 0)), entryLine_->size())
+          .united(QRect(display_->mapToGlobal(QPoint(0, 0)), display_->size()));
     };
   }
   tape_->Open();

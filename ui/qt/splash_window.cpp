@@ -42,7 +42,7 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent
   f.setUnderline(true);
   setFont(f);
   QPalette pal = palette();
-  pal.setColor(QPalette::WindowText, QColor(150, 200, 255));
+  pal.setColor(QPalette::WindowText, QColor(180, 218, 255));
   setPalette(pal);
 }
 
@@ -63,7 +63,7 @@ SplashWindow::SplashWindow(QWidget* parent)
   MakeLabel(this, QRect(30, 76, 220, 24), 17, false, subtitle)->setText(QStringLiteral("Scientific Calculator"));
   MakeLabel(this, QRect(30, 106, 220, 18), 12, false, subtitle)
       ->setText(QStringLiteral("Version: %1.%2").arg(kVersionMajor).arg(kVersionMinor));
-  notice_ = MakeLabel(this, QRect(30, 164, 345, 18), 11, false, QColor(160, 172, 196));
+  notice_ = MakeLabel(this, QRect(30, 164, 345, 18), 11, false, QColor(222, 230, 244));
   notice_->setText(QStringLiteral("Free software under the MIT licence. Click or press a key."));
   mail_ = new LinkLabel(Text(kMailAddress), this);
   mail_->setGeometry(30, 127, 190, 17);

@@ -169,8 +169,10 @@ void TapeWindow::FollowCalculator() {
   const QRect at = calculator->frameGeometry();
   const QScreen* screen = calculator->screen();
   const QRect free = screen != nullptr ? screen->availableGeometry() : at;
+  const QRect clear = readouts ? readouts() : QRect();
   const Box place = PlaceTapeWindow({at.x(), at.y(), at.width(), at.height()},
-                                    {free.x(), free.y(), free.width(), free.height()});
+                                    {free.x(), free.y(), free.width(), free.height()},
+                                    {clear.x(), clear.y(), clear.width(), clear.height()});
   setGeometry(place.left, place.top, place.width, place.height);
 }
 

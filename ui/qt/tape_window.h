@@ -42,6 +42,10 @@ class TapeWindow : public QWidget, public TapeControls {
   // The tape closed, or a row's entry went back into the line: the
   // calculator takes the keyboard.
   std::function<void()> onLeave;
+  // Where the calculator's entry line and display stand, in global
+  // coordinates: the tape leaves them clear where it must lie over the
+  // calculator and can.
+  std::function<QRect()> readouts;
 
   // TapeControls
   void ClearRows() override { list_->clear(); }

@@ -84,7 +84,7 @@ void TitleButton::SetColor(const QColor& c) {
 
 void TitleButton::mousePressEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
-  SetColor(QColor(255, 92, 92));
+  SetColor(pressed_);
   move(pos() + QPoint(1, 1));
 }
 
@@ -99,8 +99,9 @@ QString WholeLines(const QString& text) {
   return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
 }
 
-void ShowWarningBox(QWidget* parent, const QString& title, const QString& text) {
+void ShowWarningBox(QWidget* parent, const QString& title, const QString& text, Look look) {
   QMessageBox box(QMessageBox::Warning, title, WholeLines(text), QMessageBox::Ok, parent);
+  StyleBox(&box, look);
   box.setTextFormat(Qt::RichText);
   box.exec();
 }

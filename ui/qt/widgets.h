@@ -66,6 +66,8 @@ class TitleButton : public QLabel {
   std::function<void()> onClick;
   // Its colour at rest (white in the default look).
   void SetRestingColor(const QColor& c);
+  // Its colour while held (pink in the default look).
+  void SetPressedColor(const QColor& c) { pressed_ = c; }
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
@@ -74,6 +76,7 @@ class TitleButton : public QLabel {
  private:
   void SetColor(const QColor& c);
   QColor resting_ = Qt::white;
+  QColor pressed_ = QColor(255, 92, 92);
 };
 
 // One of the window's message lines. A screen reader reads its text as the
@@ -88,7 +91,7 @@ class MessageLine : public QLabel {
 QString WholeLines(const QString& text);
 // A modal warning box with WholeLines over `parent` (centred on the screen
 // without one).
-void ShowWarningBox(QWidget* parent, const QString& title, const QString& text);
+void ShowWarningBox(QWidget* parent, const QString& title, const QString& text, Look look = Look::kDefault);
 
 // The list windows (the variable list, the tape) look like the main
 // window: its panel, the list in the dark bezel of its display, in the
