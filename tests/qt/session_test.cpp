@@ -261,8 +261,12 @@ class SessionTest : public QObject {
       LockHolder holder(folder.toStdString());
       QVERIFY(holder.Holding());
       auto w = NewWindow(rec, folder.toStdString());
+      // The box takes the window's look, as every box over it does.
+      const bool dark = row.choice == QStringLiteral("Quit");
+      if (dark) w->ShowLook(tarvo::Look::kDark);
       QVERIFY2(!w->Loaded() && !w->isEnabled(), row.name);
       QTRY_VERIFY2(w->LockWaitMessage() != nullptr, row.name);  // the event loop runs on
+      QCOMPARE(w->LockWaitMessage()->palette().color(QPalette::Window).lightness() < 100, dark);
       QCOMPARE(w->LockWaitMessage()->text(),
                QStringLiteral("Another Tarvo session (process %1) is saving its variables in \"%2\".\n\n"
                               "Tarvo starts with them as soon as it has finished.")

@@ -43,6 +43,7 @@ void LockWaitBox::Turn() {
   // and a child box would be disabled with it.
   box_ = new QMessageBox(QMessageBox::Information, QStringLiteral("Tarvo"), text_(holder), QMessageBox::NoButton);
   box_->setWindowModality(Qt::NonModal);
+  if (onBoxMade) onBoxMade(box_);
   for (int i = 0; i < choices_.size(); ++i) {
     QPushButton* button = box_->addButton(choices_[i], QMessageBox::ActionRole);
     QObject::connect(button, &QPushButton::clicked, this, [this, i] {

@@ -30,6 +30,8 @@ class LockWaitBox : public QObject {
   // `choices`; `chosen` then receives its index.
   void Begin(Text text, QStringList choices, Attempt attempt, std::function<void(int)> chosen);
   void Stop();
+  // Runs on the box once it is made (the window's look, say).
+  std::function<void(QMessageBox*)> onBoxMade;
   bool Waiting() const { return timer_.isActive(); }
   // The box, once it shows (for the tests).
   QMessageBox* Box() const { return box_; }

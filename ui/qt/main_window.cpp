@@ -316,7 +316,10 @@ QMessageBox* MainWindow::LockWaitMessage() const {
 
 void MainWindow::BeginLockWait(Wait wait, LockWaitView view) {
   LockWaitBox*& box = wait == Wait::kStart ? loadWait_ : saveWait_;
-  if (box == nullptr) box = new LockWaitBox(this);
+  if (box == nullptr) {
+    box = new LockWaitBox(this);
+    box->onBoxMade = [this](QMessageBox* made) { StyleBox(made, look_); };
+  }
   QStringList choices;
   for (const std::string& choice : view.choices) choices << QString::fromStdString(choice);
   box->Begin([text = std::move(view.text)](pid_t holder) { return QString::fromStdString(text(holder)); },
