@@ -149,9 +149,16 @@ def question_text(obj, when):
                         piece.content != content[piece.start_offset:piece.end_offset]:
                     fail("textAtOffset %s: %r %d..%d" % (at, piece.content, piece.start_offset, piece.end_offset))
         for name, granularity in GRANULARITIES:
-            ask("getStringAtOffset %s %s at %d" % (who, name, offset),
-                lambda: Atspi.Text.get_string_at_offset(obj, offset, granularity), may_refuse=True)
-        ask("%s getCharacterAtOffset %d" % (who, offset), lambda: text.getCharacterAtOffset(offset))
+            string = ask("getStringAtOffset %s %s at %d" % (who, name, offset),
+                         lambda: Atspi.Text.get_string_at_offset(obj, offset, granularity))
+            if string is not None and 0 <= offset < count and \
+                    (not string.start_offset <= offset < string.end_offset or
+                     string.content != content[string.start_offset:string.end_offset]):
+                fail("getStringAtOffset %s %s at %d of %r: %r %d..%d" % (
+                    who, name, offset, content, string.content, string.start_offset, string.end_offset))
+        character = ask("%s getCharacterAtOffset %d" % (who, offset), lambda: text.getCharacterAtOffset(offset))
+        if 0 <= offset < count and character != ord(content[offset]):
+            fail("%s getCharacterAtOffset %d of %r: %r" % (who, offset, content, character))
         ask("%s getCharacterExtents %d" % (who, offset),
             lambda: text.getCharacterExtents(offset, pyatspi.DESKTOP_COORDS))
         ask("%s getAttributeRun %d" % (who, offset), lambda: text.getAttributeRun(offset, False), may_refuse=True)
@@ -159,6 +166,13 @@ def question_text(obj, when):
     ask(who + " getNSelections", text.getNSelections)
     ask(who + " getSelection", lambda: text.getSelection(0), may_refuse=True)
     ask(who + " getRangeExtents", lambda: text.getRangeExtents(0, count, pyatspi.DESKTOP_COORDS))
+    # Ranges beyond the text: refused or answered, at once.
+    for start, end in ((0, 2**31 - 1), (-2**31, count), (2**31 - 4, 2**31 - 1), (-2**31, -1)):
+        ask("%s getRangeExtents %d..%d" % (who, start, end),
+            lambda: text.getRangeExtents(start, end, pyatspi.DESKTOP_COORDS), may_refuse=True)
+    ask(who + " getBoundedRanges", lambda: Atspi.Text.get_bounded_ranges(
+        obj, 0, 0, 2000, 2000, Atspi.CoordType.SCREEN, Atspi.TextClipType.NONE, Atspi.TextClipType.NONE),
+        may_refuse=True)
     ask(who + " getOffsetAtPoint", lambda: text.getOffsetAtPoint(1, 1, pyatspi.DESKTOP_COORDS))
     stats["objects"] += 1
 
@@ -203,6 +217,23 @@ def main():
             fail("the caret after Ctrl+Left, Ctrl+Right is %r, not 6" % caret)
         if question_every_text_object("12+345 typed") < 4:
             fail("fewer than four text objects in the calculator")
+
+        # The signs, and an insertion longer than its text: that text alone.
+        editable = entry.queryEditableText()
+        ask("setTextContents", lambda: editable.setTextContents("\u221a9\u00b7\u03c0\u00b2"))
+        ask("insertText of 1 character, length 5", lambda: editable.insertText(0, "7", 5))
+        if text_of(entry) != "7\u221a9\u00b7\u03c0\u00b2":
+            fail("the entry line after an insertion of '7', length 5: %r" % text_of(entry))
+        question_every_text_object("the signs")
+        # A line full to the entry's limit, measured whole as a reader does.
+        full = ("\u221a2+\u221b8\u00b7\u03c0\u00b2-3\u00b3 " * 3000)[:32767]
+        ask("setTextContents of 32,767 characters", lambda: editable.setTextContents(full))
+        if len(text_of(entry)) != 32767:
+            fail("the full line holds %d characters" % len(text_of(entry)))
+        extent = ask("getRangeExtents of the full line",
+                     lambda: entry.queryText().getRangeExtents(0, -1, pyatspi.DESKTOP_COORDS))
+        if extent is None or extent[2] < 32767:
+            fail("the full line's extent: %r" % (extent,))
 
         key("ctrl+a", "BackSpace")
         type_text("7*6")

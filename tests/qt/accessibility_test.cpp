@@ -257,6 +257,71 @@ class AccessibilityTest : public QObject {
     QCOMPARE(piece(SpanSide::kBefore, 6, QAccessible::CharBoundary), QStringLiteral("0"));
   }
 
+  // A line full to the entry's limit, with the signs, pasted: a screen
+  // reader asks for the extent of every character of it in turn (the extent
+  // of the whole line). One question, answered at once; the pieces lie side
+  // by side where the line draws them, the last one at the caret.
+  void aFullLineIsMeasuredAtOnce() {
+    Start(*w);
+    QString full;
+    while (full.size() < 32767) full += QString::fromUtf8("\u221A2+\u221B8\u00B7\u03C0\u00B2-3\u00B3 ");
+    full.truncate(32767);
+    QApplication::clipboard()->setText(full);
+    QTest::keyClick(w->Entry(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w->Entry()->text(), full);
+    QAccessibleTextInterface* text = Of(w->Entry())->textInterface();
+    const int length = text->characterCount();
+    QCOMPARE(length, 32767);
+    QList<QRect> rects;
+    watchdog.Begin(QStringLiteral("the extent of every character of a full line"));
+    for (int offset = 0; offset <= length; ++offset) rects << text->characterRect(offset);
+    slowest = std::max(slowest, watchdog.End());
+    ++asked;
+    QVERIFY(rects.last().isNull());  // past the end
+    for (int i = 0; i + 1 < length; ++i)
+      QVERIFY2(rects[i + 1].y() == rects[i].y() && std::abs(rects[i + 1].x() - (rects[i].x() + rects[i].width())) <= 1,
+               qPrintable(QStringLiteral("offset %1").arg(i)));
+    const QRect caret = w->Entry()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const int caretX = w->Entry()->mapToGlobal(caret.topLeft()).x();
+    QVERIFY(std::abs(rects[length - 1].x() + rects[length - 1].width() - caretX) <= 1);
+    const QFontMetrics metrics = w->Entry()->fontMetrics();
+    for (int offset : {length - 1, length - 40, length - 300, length - 700})
+      QVERIFY2(std::abs(rects[offset].x() - (caretX - metrics.horizontalAdvance(full.mid(offset)))) <= 2,
+               qPrintable(QStringLiteral("offset %1").arg(offset)));
+  }
+
+  // The same caret over a line scrolled differently: the extents follow the
+  // text as it is drawn now, not as it was when last asked. Rows: the
+  // caret's offset, reached from the start and then again from the end.
+  void extentsFollowTheScrolledLine_data() {
+    QTest::addColumn<int>("at");
+    QTest::newRow("10") << 10;
+    QTest::newRow("40") << 40;
+  }
+  void extentsFollowTheScrolledLine() {
+    QFETCH(int, at);
+    Start(*w);
+    const QString line = QStringLiteral("12345+").repeated(100);
+    QApplication::clipboard()->setText(line);
+    QTest::keyClick(w->Entry(), Qt::Key_V, Qt::ControlModifier);
+    QAccessibleTextInterface* text = Of(w->Entry())->textInterface();
+    const auto caretX = [&] {
+      QCoreApplication::processEvents();  // drawn: the line scrolls as it draws
+      return w->Entry()->mapToGlobal(w->Entry()->inputMethodQuery(Qt::ImCursorRectangle).toRect().topLeft()).x();
+    };
+    QTest::keyClick(w->Entry(), Qt::Key_Home);
+    w->Entry()->setCursorPosition(at);
+    const int fromTheStart = caretX();
+    QVERIFY(std::abs(text->characterRect(at).x() - fromTheStart) <= 1);
+    QTest::keyClick(w->Entry(), Qt::Key_End);
+    caretX();
+    w->Entry()->setCursorPosition(at);
+    const int fromTheEnd = caretX();
+    QVERIFY(fromTheEnd != fromTheStart);  // scrolled
+    QVERIFY2(std::abs(text->characterRect(at).x() - fromTheEnd) <= 1,
+             qPrintable(QStringLiteral("%1, drawn at %2").arg(text->characterRect(at).x()).arg(fromTheEnd)));
+  }
+
   // Every button of every window has a name and a press; the title line's
   // Minimize and Exit are named by their text.
   void everyButtonIsNamed() {
