@@ -7,7 +7,11 @@ granularity, the caret, the selection, the extents) within the time limit;
 every button is named; the tape's and the variable list's buttons are
 focusable; the angle-unit key in force is checked; a menu is found where a
 screen reader looks for it. Ctrl+Left and Ctrl+Right at the end of a line,
-which froze the window for good, leave it answering.
+which froze the window for good, leave it answering; so do ranges that reach
+the largest offset, and the extent of a line full to the entry's limit. A
+character is told as itself (the root sign too), an insertion inserts its
+text and nothing after it; a key or a menu's entry pressed through its
+action answers at once and does what a click does.
 
     window_queries.py TARVO_BINARY STATE_DIR
 
@@ -279,12 +283,13 @@ def main():
         key("Escape")
         wait_for("the entry line's focus again", lambda: state_of(entry, pyatspi.STATE_FOCUSED))
 
-        # The variable list: named, its first row focused as it opens.
+        # The variable list: named, its first row focused as it opens. Its key
+        # pressed through its action answers before the window opens.
         key("ctrl+a", "BackSpace")
         type_text("a=5")
         key("Return")
         wait_for("a=5 calculated", lambda: named("status bar", "5"))
-        key("alt+v")
+        ask("pressing VAR LIST", lambda: named("push button", "VAR LIST").queryAction().doAction(0))
         dialog = wait_for("the variable list", lambda: named("dialog", "List of variables"))
         if dialog is not None:
             wait_for("the first row focused",
@@ -309,6 +314,23 @@ def main():
         question_every_text_object("the FIX menu open")
         key("3")
         wait_for("5 with 3 decimals", lambda: named("status bar", "5.000"))
+
+        # A menu's entry pressed through its action is chosen, and the menu
+        # closes: FIX, 2 decimals; HELP, About.
+        key("F3")
+        two = wait_for("2 decimals in the FIX menu", lambda: named("menu item", "2 decimals"))
+        if two is not None:
+            ask("pressing 2 decimals", lambda: two.queryAction().doAction(0))
+            wait_for("5 with 2 decimals", lambda: named("status bar", "5.00"))
+        key("F12")
+        about = wait_for("About in the HELP menu", lambda: named("menu item", "About..."))
+        if about is not None:
+            ask("pressing About", lambda: about.queryAction().doAction(0))
+            dialog = wait_for("the About window", lambda: named("dialog", "About Tarvo, version 1.0"))
+            if dialog is not None and [o.getRoleName() for o in walk(dialog)].count("link") != 2:
+                fail("the About window has no two links")
+            key("Escape")
+            wait_for("the About window closed", lambda: named("dialog", "About Tarvo, version 1.0") is None)
 
         if window.poll() is not None:
             fail("the window ended (status %s)" % window.returncode)

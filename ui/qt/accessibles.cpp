@@ -27,19 +27,28 @@ namespace {
 // A picture or label that acts when clicked: a button with a press action,
 // named by its label's text where no other name was given. A key that shows
 // which of its group is in force (DEG, RAD, GRA; the output formats) is a
-// radio button, checked while lit; ARC and HYP are checked while pending.
+// radio button, checked while lit; ARC and HYP are checked while pending,
+// the pin while it is on.
 class PressAccessible : public QAccessibleWidget {
  public:
-  PressAccessible(QWidget* widget, const std::function<void()>& press)
-      : QAccessibleWidget(widget, QAccessible::Button), press_(press) {}
+  PressAccessible(QWidget* widget, const std::function<void()>& press, QAccessible::Role role = QAccessible::Button)
+      : QAccessibleWidget(widget, role), press_(press) {}
   // Asked each time: the key's kind may be told after the interface is made.
   QAccessible::Role role() const override {
     const auto* key = dynamic_cast<const KeyImage*>(widget());
-    return key != nullptr && key->Toggles() == KeyImage::kOneOfGroup ? QAccessible::RadioButton : QAccessible::Button;
+    return key != nullptr && key->Toggles() == KeyImage::kOneOfGroup ? QAccessible::RadioButton
+                                                                      : QAccessibleWidget::role();
   }
   QStringList actionNames() const override { return {pressAction()}; }
+  // The press comes once the screen reader has its answer: a key that opens
+  // a menu or a window returns only when that closes, and the reader, still
+  // waiting for the answer, would say nothing of it meanwhile.
   void doAction(const QString& name) override {
-    if (name == pressAction() && press_) press_();
+    if (name != pressAction()) return;
+    // A copy: the timer goes with the widget, this interface may go first.
+    QTimer::singleShot(0, widget(), [press = press_] {
+      if (press) press();
+    });
   }
   QString text(QAccessible::Text t) const override {
     QString s = QAccessibleWidget::text(t);
@@ -52,6 +61,9 @@ class PressAccessible : public QAccessibleWidget {
     if (const auto* key = dynamic_cast<const KeyImage*>(widget()); key != nullptr && key->Toggles() != KeyImage::kNoToggle) {
       s.checkable = true;
       s.checked = key->Lit();
+    } else if (const auto* button = dynamic_cast<const PictureButton*>(widget()); button != nullptr && button->On()) {
+      s.checkable = true;
+      s.checked = *button->On();
     }
     return s;
   }
@@ -441,6 +453,10 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (auto* picture = dynamic_cast<PictureButton*>(object)) return new PressAccessible(picture, picture->onClick);
   if (auto* label = dynamic_cast<TitleButton*>(object)) return new PressAccessible(label, label->onClick);
   if (auto* label = dynamic_cast<TextButton*>(object)) return new PressAccessible(label, label->onClick);
+  if (auto* link = dynamic_cast<LinkLabel*>(object)) return new PressAccessible(link, link->onClick, QAccessible::Link);
+  // The splash and About window: a dialog, which a screen reader names and
+  // reads as it opens (a bare window it leaves unsaid).
+  if (auto* splash = dynamic_cast<SplashWindow*>(object)) return new QAccessibleWidget(splash, QAccessible::Dialog);
   if (dynamic_cast<DisplayBox*>(object) != nullptr || dynamic_cast<MessageLine*>(object) != nullptr)
     return new ReadoutAccessible(static_cast<QWidget*>(object));
   if (auto* line = qobject_cast<QLineEdit*>(object)) return new LineAccessible(line);
