@@ -11,7 +11,11 @@ which froze the window for good, leave it answering; so do ranges that reach
 the largest offset, and the extent of a line full to the entry's limit. A
 character is told as itself (the root sign too), an insertion inserts its
 text and nothing after it; a key or a menu's entry pressed through its
-action answers at once and does what a click does.
+action answers at once and does what a click does. Offsets far outside the
+text (the ends of a 32-bit integer) in every question, caret, selection and
+edit call are answered or refused at once; a read-only text stays as it was.
+The box that waits for a state folder another session holds is questioned
+too.
 
     window_queries.py TARVO_BINARY STATE_DIR
 
@@ -181,12 +185,63 @@ def question_text(obj, when):
     stats["objects"] += 1
 
 
-def question_every_text_object(when):
+# Offsets a reader should never send, and does: the ends of a 32-bit integer.
+EXTREMES = (-2**31, -2, -1, 2**31 - 2, 2**31 - 1)
+
+
+def question_extremes(obj, when, setters):
+    """Every question, and with `setters` every caret, selection and edit
+    call, at offsets far outside the text: answered or refused, at once, and
+    the text stays whole (a read-only text unchanged)."""
+    who = "%s: %s %r" % (when, obj.getRoleName(), obj.name)
+    text = obj.queryText()
+    before = text_of(obj)
+    for offset in EXTREMES:
+        for name, boundary in BOUNDARIES[::2]:
+            for side, call in (("at", Atspi.Text.get_text_at_offset), ("before", Atspi.Text.get_text_before_offset),
+                               ("after", Atspi.Text.get_text_after_offset)):
+                piece = ask("%s text %s %d %s" % (who, side, offset, name), lambda: call(obj, offset, boundary))
+                if piece is not None and piece.content not in ("", None) and piece.content not in before:
+                    fail("%s text %s %d %s: %r" % (who, side, offset, name, piece.content))
+        ask("%s character %d" % (who, offset), lambda: text.getCharacterAtOffset(offset))
+        ask("%s character extents %d" % (who, offset),
+            lambda: text.getCharacterExtents(offset, pyatspi.DESKTOP_COORDS))
+        ask("%s text %d..end" % (who, offset), lambda: text.getText(offset, -1))
+        ask("%s attributes %d" % (who, offset), lambda: text.getAttributeRun(offset, True), may_refuse=True)
+        for end in EXTREMES:
+            ask("%s range extents %d..%d" % (who, offset, end),
+                lambda: text.getRangeExtents(offset, end, pyatspi.DESKTOP_COORDS), may_refuse=True)
+    if not setters:
+        return
+    editable = "EditableText" in pyatspi.listInterfaces(obj) and state_of(obj, pyatspi.STATE_EDITABLE)
+    for offset in EXTREMES:
+        ask("%s set caret %d" % (who, offset), lambda: text.setCaretOffset(offset), may_refuse=True)
+        for end in EXTREMES:
+            ask("%s add selection %d..%d" % (who, offset, end), lambda: text.addSelection(offset, end),
+                may_refuse=True)
+            ask("%s set selection %d..%d" % (who, offset, end), lambda: text.setSelection(0, offset, end),
+                may_refuse=True)
+        ask("%s selection %d" % (who, offset), lambda: text.getSelection(offset), may_refuse=True)
+        ask("%s remove selection %d" % (who, offset), lambda: text.removeSelection(offset), may_refuse=True)
+        if "EditableText" in pyatspi.listInterfaces(obj):
+            edit = obj.queryEditableText()
+            ask("%s delete %d..end" % (who, offset), lambda: edit.deleteText(offset, 2**31 - 1), may_refuse=True)
+            ask("%s insert at %d" % (who, offset), lambda: edit.insertText(offset, "9", 2**31 - 1), may_refuse=True)
+    after = text_of(obj)
+    if not editable and after != before:
+        fail("%s: a read-only text changed from %r to %r" % (who, before, after))
+    if editable and after.strip("9") != "":
+        fail("%s: after deletions and insertions of 9 at the ends: %r" % (who, after))
+
+
+def question_every_text_object(when, extremes=False):
     stats["states"] += 1
     found = 0
     for obj in everything():
         if "Text" in pyatspi.listInterfaces(obj):
             question_text(obj, when)
+            if extremes:
+                question_extremes(obj, when, setters=True)
             found += 1
     return found
 
@@ -203,8 +258,20 @@ def state_of(obj, state):
 
 def main():
     tarvo, state_dir = sys.argv[1], sys.argv[2]
+    # Another session holds the state folder: the window waits with its box.
+    holder = subprocess.Popen(["flock", "-x", "-o", state_dir, "sleep", "60"])
+    time.sleep(0.3)
     window = subprocess.Popen([tarvo, "--state-dir", state_dir], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
+        box = wait_for("the box that waits for the state folder", lambda: named("alert", "Tarvo"), 60)
+        if box is not None:
+            question_every_text_object("the wait for the state folder")
+            check_buttons("the wait for the state folder")
+            for obj in walk(box):
+                if obj.getRoleName() == "label" and "Text" not in pyatspi.listInterfaces(obj) and not obj.name:
+                    fail("the wait box: a label without a name")
+        holder.kill()
+        holder.wait()
         entry = wait_for("the entry line", lambda: named("text", "Entry"), 60)
         if entry is None:
             return 1
@@ -221,6 +288,12 @@ def main():
             fail("the caret after Ctrl+Left, Ctrl+Right is %r, not 6" % caret)
         if question_every_text_object("12+345 typed") < 4:
             fail("fewer than four text objects in the calculator")
+        # Every call at offsets outside the text, setters and edits too; the
+        # entry line is then emptied and filled anew.
+        question_every_text_object("offsets far outside", extremes=True)
+        key("ctrl+a", "BackSpace")
+        type_text("12+345")
+        wait_for("12+345 typed again", lambda: text_of(entry) == "12+345")
 
         # The signs, and an insertion longer than its text: that text alone.
         editable = entry.queryEditableText()
@@ -339,6 +412,9 @@ def main():
     except Hung as hung:
         fail("the window stopped answering at: %s" % hung)
     finally:
+        if holder.poll() is None:
+            holder.kill()
+            holder.wait()
         window.terminate()
         try:
             window.wait(20)
