@@ -15,7 +15,8 @@ action answers at once and does what a click does. Offsets far outside the
 text (the ends of a 32-bit integer) in every question, caret, selection and
 edit call are answered or refused at once; a read-only text stays as it was.
 The box that waits for a state folder another session holds is questioned
-too.
+too. An object without an editable text, the application itself included,
+refuses every edit at once and keeps its text.
 
     window_queries.py TARVO_BINARY STATE_DIR
 
@@ -234,6 +235,30 @@ def question_extremes(obj, when, setters):
         fail("%s: after deletions and insertions of 9 at the ends: %r" % (who, after))
 
 
+def edit_the_uneditable(when):
+    """Every object without an editable text (keys, readouts, labels, the
+    application itself) refuses edits at once, at any offset, and keeps its
+    text."""
+    for obj in [application()] + everything()[1:]:
+        interfaces = pyatspi.listInterfaces(obj)
+        if "EditableText" in interfaces:
+            continue
+        who = "%s: %s %r" % (when, obj.getRoleName(), obj.name)
+        before = text_of(obj) if "Text" in interfaces else obj.name
+        for name, call in (
+                ("set the text", lambda: Atspi.EditableText.set_text_contents(obj, "1")),
+                ("insert at the largest offset", lambda: Atspi.EditableText.insert_text(obj, 2**31 - 1, "1", 1)),
+                ("insert a longer length", lambda: Atspi.EditableText.insert_text(obj, 0, "1", 2**31 - 1)),
+                ("delete all", lambda: Atspi.EditableText.delete_text(obj, -2**31, 2**31 - 1)),
+                ("cut all", lambda: Atspi.EditableText.cut_text(obj, -2**31, 2**31 - 1)),
+                ("paste at the smallest offset", lambda: Atspi.EditableText.paste_text(obj, -2**31))):
+            if ask("%s %s" % (who, name), call, may_refuse=True):
+                fail("%s: %s accepted" % (who, name))
+        after = text_of(obj) if "Text" in interfaces else obj.name
+        if after != before:
+            fail("%s: its text changed from %r to %r" % (who, before, after))
+
+
 def question_every_text_object(when, extremes=False):
     stats["states"] += 1
     found = 0
@@ -317,6 +342,7 @@ def main():
         key("Return")
         wait_for("the result 42", lambda: named("status bar", "42"))
         question_every_text_object("7*6 calculated")
+        edit_the_uneditable("7*6 calculated")
 
         type_text("1/0")
         key("Return")
@@ -348,6 +374,7 @@ def main():
             if button is None or not state_of(button, pyatspi.STATE_FOCUSABLE):
                 fail("the tape's %s is no focusable button" % title)
         question_every_text_object("the tape open")
+        edit_the_uneditable("the tape open")
         check_buttons("the tape")
         if tape is not None:
             wait_for("the tape's list focused", lambda: state_of(tape, pyatspi.STATE_FOCUSED))

@@ -71,8 +71,10 @@ std::optional<QDBusMessage> Answer(QAccessibleInterface& object, const QDBusMess
     if (member == u"GetBoundedRanges")
       return question.createErrorReply(QDBusError::NotSupported, QStringLiteral("Ranges within a rectangle are not told"));
   }
-  if (question.interface() == kEditableTextInterface && member == u"InsertText" && args.size() == 3 &&
-      object.editableTextInterface() != nullptr) {
+  if (question.interface() == kEditableTextInterface && member != u"CopyText" &&
+      (object.editableTextInterface() == nullptr || object.state().readOnly))
+    return question.createErrorReply(QDBusError::NotSupported, QStringLiteral("The text is not editable"));
+  if (question.interface() == kEditableTextInterface && member == u"InsertText" && args.size() == 3) {
     // A length outside the text given means the whole text, as -1 does
     // elsewhere on the desktop.
     const QString given = args[1].toString();

@@ -12,7 +12,12 @@
 //   so that the reader waits until it gives up;
 // - an insertion of a length beyond the text given: Qt inserts as many
 //   characters, the rest of them from uninitialized memory (a length of 2^31
-//   asks for 4 GiB).
+//   asks for 4 GiB);
+// - an edit of an object that has no editable text (a key, a readout, the
+//   application): Qt edits its value instead, padding it with blanks up to
+//   the offset asked for (2^31 - 1 of them asks for 4 GiB, and the window
+//   stops answering). Such an object, or a read-only text, is refused;
+//   copying is no edit.
 // The guard answers these itself, from the object's accessible interface,
 // and hands every other question to Qt.
 #pragma once
