@@ -7,7 +7,16 @@ granularity, the caret, the selection, the extents) within the time limit;
 every button is named; the tape's and the variable list's buttons are
 focusable; the angle-unit key in force is checked; a menu is found where a
 screen reader looks for it. Ctrl+Left and Ctrl+Right at the end of a line,
-which froze the window for good, leave it answering.
+which froze the window for good, leave it answering; so do ranges that reach
+the largest offset, and the extent of a line full to the entry's limit. A
+character is told as itself (the root sign too), an insertion inserts its
+text and nothing after it; a key or a menu's entry pressed through its
+action answers at once and does what a click does. Offsets far outside the
+text (the ends of a 32-bit integer) in every question, caret, selection and
+edit call are answered or refused at once; a read-only text stays as it was.
+The box that waits for a state folder another session holds is questioned
+too. An object without an editable text, the application itself included,
+refuses every edit at once and keeps its text.
 
     window_queries.py TARVO_BINARY STATE_DIR
 
@@ -151,9 +160,16 @@ def question_text(obj, when):
                         piece.content != content[piece.start_offset:piece.end_offset]:
                     fail("textAtOffset %s: %r %d..%d" % (at, piece.content, piece.start_offset, piece.end_offset))
         for name, granularity in GRANULARITIES:
-            ask("getStringAtOffset %s %s at %d" % (who, name, offset),
-                lambda: Atspi.Text.get_string_at_offset(obj, offset, granularity), may_refuse=True)
-        ask("%s getCharacterAtOffset %d" % (who, offset), lambda: text.getCharacterAtOffset(offset))
+            string = ask("getStringAtOffset %s %s at %d" % (who, name, offset),
+                         lambda: Atspi.Text.get_string_at_offset(obj, offset, granularity))
+            if string is not None and 0 <= offset < count and \
+                    (not string.start_offset <= offset < string.end_offset or
+                     string.content != content[string.start_offset:string.end_offset]):
+                fail("getStringAtOffset %s %s at %d of %r: %r %d..%d" % (
+                    who, name, offset, content, string.content, string.start_offset, string.end_offset))
+        character = ask("%s getCharacterAtOffset %d" % (who, offset), lambda: text.getCharacterAtOffset(offset))
+        if 0 <= offset < count and character != ord(content[offset]):
+            fail("%s getCharacterAtOffset %d of %r: %r" % (who, offset, content, character))
         ask("%s getCharacterExtents %d" % (who, offset),
             lambda: text.getCharacterExtents(offset, pyatspi.DESKTOP_COORDS))
         ask("%s getAttributeRun %d" % (who, offset), lambda: text.getAttributeRun(offset, False), may_refuse=True)
@@ -161,16 +177,98 @@ def question_text(obj, when):
     ask(who + " getNSelections", text.getNSelections)
     ask(who + " getSelection", lambda: text.getSelection(0), may_refuse=True)
     ask(who + " getRangeExtents", lambda: text.getRangeExtents(0, count, pyatspi.DESKTOP_COORDS))
+    # Ranges beyond the text: refused or answered, at once.
+    for start, end in ((0, 2**31 - 1), (-2**31, count), (2**31 - 4, 2**31 - 1), (-2**31, -1)):
+        ask("%s getRangeExtents %d..%d" % (who, start, end),
+            lambda: text.getRangeExtents(start, end, pyatspi.DESKTOP_COORDS), may_refuse=True)
+    ask(who + " getBoundedRanges", lambda: Atspi.Text.get_bounded_ranges(
+        obj, 0, 0, 2000, 2000, Atspi.CoordType.SCREEN, Atspi.TextClipType.NONE, Atspi.TextClipType.NONE),
+        may_refuse=True)
     ask(who + " getOffsetAtPoint", lambda: text.getOffsetAtPoint(1, 1, pyatspi.DESKTOP_COORDS))
     stats["objects"] += 1
 
 
-def question_every_text_object(when):
+# Offsets a reader should never send, and does: the ends of a 32-bit integer.
+EXTREMES = (-2**31, -2, -1, 2**31 - 2, 2**31 - 1)
+
+
+def question_extremes(obj, when, setters):
+    """Every question, and with `setters` every caret, selection and edit
+    call, at offsets far outside the text: answered or refused, at once, and
+    the text stays whole (a read-only text unchanged)."""
+    who = "%s: %s %r" % (when, obj.getRoleName(), obj.name)
+    text = obj.queryText()
+    before = text_of(obj)
+    for offset in EXTREMES:
+        for name, boundary in BOUNDARIES[::2]:
+            for side, call in (("at", Atspi.Text.get_text_at_offset), ("before", Atspi.Text.get_text_before_offset),
+                               ("after", Atspi.Text.get_text_after_offset)):
+                piece = ask("%s text %s %d %s" % (who, side, offset, name), lambda: call(obj, offset, boundary))
+                if piece is not None and piece.content not in ("", None) and piece.content not in before:
+                    fail("%s text %s %d %s: %r" % (who, side, offset, name, piece.content))
+        ask("%s character %d" % (who, offset), lambda: text.getCharacterAtOffset(offset))
+        ask("%s character extents %d" % (who, offset),
+            lambda: text.getCharacterExtents(offset, pyatspi.DESKTOP_COORDS))
+        ask("%s text %d..end" % (who, offset), lambda: text.getText(offset, -1))
+        ask("%s attributes %d" % (who, offset), lambda: text.getAttributeRun(offset, True), may_refuse=True)
+        for end in EXTREMES:
+            ask("%s range extents %d..%d" % (who, offset, end),
+                lambda: text.getRangeExtents(offset, end, pyatspi.DESKTOP_COORDS), may_refuse=True)
+    if not setters:
+        return
+    editable = "EditableText" in pyatspi.listInterfaces(obj) and state_of(obj, pyatspi.STATE_EDITABLE)
+    for offset in EXTREMES:
+        ask("%s set caret %d" % (who, offset), lambda: text.setCaretOffset(offset), may_refuse=True)
+        for end in EXTREMES:
+            ask("%s add selection %d..%d" % (who, offset, end), lambda: text.addSelection(offset, end),
+                may_refuse=True)
+            ask("%s set selection %d..%d" % (who, offset, end), lambda: text.setSelection(0, offset, end),
+                may_refuse=True)
+        ask("%s selection %d" % (who, offset), lambda: text.getSelection(offset), may_refuse=True)
+        ask("%s remove selection %d" % (who, offset), lambda: text.removeSelection(offset), may_refuse=True)
+        if "EditableText" in pyatspi.listInterfaces(obj):
+            edit = obj.queryEditableText()
+            ask("%s delete %d..end" % (who, offset), lambda: edit.deleteText(offset, 2**31 - 1), may_refuse=True)
+            ask("%s insert at %d" % (who, offset), lambda: edit.insertText(offset, "9", 2**31 - 1), may_refuse=True)
+    after = text_of(obj)
+    if not editable and after != before:
+        fail("%s: a read-only text changed from %r to %r" % (who, before, after))
+    if editable and after.strip("9") != "":
+        fail("%s: after deletions and insertions of 9 at the ends: %r" % (who, after))
+
+
+def edit_the_uneditable(when):
+    """Every object without an editable text (keys, readouts, labels, the
+    application itself) refuses edits at once, at any offset, and keeps its
+    text."""
+    for obj in [application()] + everything()[1:]:
+        interfaces = pyatspi.listInterfaces(obj)
+        if "EditableText" in interfaces:
+            continue
+        who = "%s: %s %r" % (when, obj.getRoleName(), obj.name)
+        before = text_of(obj) if "Text" in interfaces else obj.name
+        for name, call in (
+                ("set the text", lambda: Atspi.EditableText.set_text_contents(obj, "1")),
+                ("insert at the largest offset", lambda: Atspi.EditableText.insert_text(obj, 2**31 - 1, "1", 1)),
+                ("insert a longer length", lambda: Atspi.EditableText.insert_text(obj, 0, "1", 2**31 - 1)),
+                ("delete all", lambda: Atspi.EditableText.delete_text(obj, -2**31, 2**31 - 1)),
+                ("cut all", lambda: Atspi.EditableText.cut_text(obj, -2**31, 2**31 - 1)),
+                ("paste at the smallest offset", lambda: Atspi.EditableText.paste_text(obj, -2**31))):
+            if ask("%s %s" % (who, name), call, may_refuse=True):
+                fail("%s: %s accepted" % (who, name))
+        after = text_of(obj) if "Text" in interfaces else obj.name
+        if after != before:
+            fail("%s: its text changed from %r to %r" % (who, before, after))
+
+
+def question_every_text_object(when, extremes=False):
     stats["states"] += 1
     found = 0
     for obj in everything():
         if "Text" in pyatspi.listInterfaces(obj):
             question_text(obj, when)
+            if extremes:
+                question_extremes(obj, when, setters=True)
             found += 1
     return found
 
@@ -187,8 +285,20 @@ def state_of(obj, state):
 
 def main():
     tarvo, state_dir = sys.argv[1], sys.argv[2]
+    # Another session holds the state folder: the window waits with its box.
+    holder = subprocess.Popen(["flock", "-x", "-o", state_dir, "sleep", "60"])
+    time.sleep(0.3)
     window = subprocess.Popen([tarvo, "--state-dir", state_dir], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
+        box = wait_for("the box that waits for the state folder", lambda: named("alert", "Tarvo"), 60)
+        if box is not None:
+            question_every_text_object("the wait for the state folder")
+            check_buttons("the wait for the state folder")
+            for obj in walk(box):
+                if obj.getRoleName() == "label" and "Text" not in pyatspi.listInterfaces(obj) and not obj.name:
+                    fail("the wait box: a label without a name")
+        holder.kill()
+        holder.wait()
         entry = wait_for("the entry line", lambda: named("text", "Entry"), 60)
         if entry is None:
             return 1
@@ -205,12 +315,36 @@ def main():
             fail("the caret after Ctrl+Left, Ctrl+Right is %r, not 6" % caret)
         if question_every_text_object("12+345 typed") < 4:
             fail("fewer than four text objects in the calculator")
+        # Every call at offsets outside the text, setters and edits too; the
+        # entry line is then emptied and filled anew.
+        question_every_text_object("offsets far outside", extremes=True)
+        key("ctrl+a", "BackSpace")
+        type_text("12+345")
+        wait_for("12+345 typed again", lambda: text_of(entry) == "12+345")
+
+        # The signs, and an insertion longer than its text: that text alone.
+        editable = entry.queryEditableText()
+        ask("setTextContents", lambda: editable.setTextContents("\u221a9\u00b7\u03c0\u00b2"))
+        ask("insertText of 1 character, length 5", lambda: editable.insertText(0, "7", 5))
+        if text_of(entry) != "7\u221a9\u00b7\u03c0\u00b2":
+            fail("the entry line after an insertion of '7', length 5: %r" % text_of(entry))
+        question_every_text_object("the signs")
+        # A line full to the entry's limit, measured whole as a reader does.
+        full = ("\u221a2+\u221b8\u00b7\u03c0\u00b2-3\u00b3 " * 3000)[:32767]
+        ask("setTextContents of 32,767 characters", lambda: editable.setTextContents(full))
+        if len(text_of(entry)) != 32767:
+            fail("the full line holds %d characters" % len(text_of(entry)))
+        extent = ask("getRangeExtents of the full line",
+                     lambda: entry.queryText().getRangeExtents(0, -1, pyatspi.DESKTOP_COORDS))
+        if extent is None or extent[2] < 32767:
+            fail("the full line's extent: %r" % (extent,))
 
         key("ctrl+a", "BackSpace")
         type_text("7*6")
         key("Return")
         wait_for("the result 42", lambda: named("status bar", "42"))
         question_every_text_object("7*6 calculated")
+        edit_the_uneditable("7*6 calculated")
 
         type_text("1/0")
         key("Return")
@@ -242,6 +376,7 @@ def main():
             if button is None or not state_of(button, pyatspi.STATE_FOCUSABLE):
                 fail("the tape's %s is no focusable button" % title)
         question_every_text_object("the tape open")
+        edit_the_uneditable("the tape open")
         check_buttons("the tape")
         if tape is not None:
             wait_for("the tape's list focused", lambda: state_of(tape, pyatspi.STATE_FOCUSED))
@@ -250,12 +385,13 @@ def main():
         key("Escape")
         wait_for("the entry line's focus again", lambda: state_of(entry, pyatspi.STATE_FOCUSED))
 
-        # The variable list: named, its first row focused as it opens.
+        # The variable list: named, its first row focused as it opens. Its key
+        # pressed through its action answers before the window opens.
         key("ctrl+a", "BackSpace")
         type_text("a=5")
         key("Return")
         wait_for("a=5 calculated", lambda: named("status bar", "5"))
-        key("alt+v")
+        ask("pressing VAR LIST", lambda: named("push button", "VAR LIST").queryAction().doAction(0))
         dialog = wait_for("the variable list", lambda: named("dialog", "List of variables"))
         if dialog is not None:
             wait_for("the first row focused",
@@ -281,6 +417,23 @@ def main():
         key("3")
         wait_for("5 with 3 decimals", lambda: named("status bar", "5.000"))
 
+        # A menu's entry pressed through its action is chosen, and the menu
+        # closes: FIX, 2 decimals; HELP, About.
+        key("F3")
+        two = wait_for("2 decimals in the FIX menu", lambda: named("menu item", "2 decimals"))
+        if two is not None:
+            ask("pressing 2 decimals", lambda: two.queryAction().doAction(0))
+            wait_for("5 with 2 decimals", lambda: named("status bar", "5.00"))
+        key("F12")
+        about = wait_for("About in the HELP menu", lambda: named("menu item", "About..."))
+        if about is not None:
+            ask("pressing About", lambda: about.queryAction().doAction(0))
+            dialog = wait_for("the About window", lambda: named("dialog", "About Tarvo, version 1.0"))
+            if dialog is not None and [o.getRoleName() for o in walk(dialog)].count("link") != 2:
+                fail("the About window has no two links")
+            key("Escape")
+            wait_for("the About window closed", lambda: named("dialog", "About Tarvo, version 1.0") is None)
+
         if window.poll() is not None:
             fail("the window ended (status %s)" % window.returncode)
         elif ask("the application at the end", application) is None:
@@ -288,6 +441,9 @@ def main():
     except Hung as hung:
         fail("the window stopped answering at: %s" % hung)
     finally:
+        if holder.poll() is None:
+            holder.kill()
+            holder.wait()
         window.terminate()
         try:
             window.wait(20)

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -17,10 +18,13 @@
 #include <thread>
 
 #include "tests/qt/window_driver.h"
+#include "ui/logic/menus.h"
 #include "ui/logic/text_spans.h"
+#include "ui/qt/splash_window.h"
 #include "ui/qt/variable_list_window.h"
 
 using namespace tarvo::test;
+using tarvo::HelpChoice;
 using tarvo::Key;
 using tarvo::SpanSide;
 using tarvo::VarListButton;
@@ -257,6 +261,144 @@ class AccessibilityTest : public QObject {
     QCOMPARE(piece(SpanSide::kBefore, 6, QAccessible::CharBoundary), QStringLiteral("0"));
   }
 
+  // A line full to the entry's limit, with the signs, pasted: a screen
+  // reader asks for the extent of every character of it in turn (the extent
+  // of the whole line). One question, answered at once; the pieces lie side
+  // by side where the line draws them, the last one at the caret.
+  void aFullLineIsMeasuredAtOnce() {
+    Start(*w);
+    QString full;
+    while (full.size() < 32767) full += QString::fromUtf8("\u221A2+\u221B8\u00B7\u03C0\u00B2-3\u00B3 ");
+    full.truncate(32767);
+    QApplication::clipboard()->setText(full);
+    QTest::keyClick(w->Entry(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(w->Entry()->text(), full);
+    QAccessibleTextInterface* text = Of(w->Entry())->textInterface();
+    const int length = text->characterCount();
+    QCOMPARE(length, 32767);
+    QList<QRect> rects;
+    watchdog.Begin(QStringLiteral("the extent of every character of a full line"));
+    for (int offset = 0; offset <= length; ++offset) rects << text->characterRect(offset);
+    slowest = std::max(slowest, watchdog.End());
+    ++asked;
+    QVERIFY(rects.last().isNull());  // past the end
+    for (int i = 0; i + 1 < length; ++i)
+      QVERIFY2(rects[i + 1].y() == rects[i].y() && std::abs(rects[i + 1].x() - (rects[i].x() + rects[i].width())) <= 1,
+               qPrintable(QStringLiteral("offset %1").arg(i)));
+    const QRect caret = w->Entry()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const int caretX = w->Entry()->mapToGlobal(caret.topLeft()).x();
+    QVERIFY(std::abs(rects[length - 1].x() + rects[length - 1].width() - caretX) <= 1);
+    const QFontMetrics metrics = w->Entry()->fontMetrics();
+    for (int offset : {length - 1, length - 40, length - 300, length - 700})
+      QVERIFY2(std::abs(rects[offset].x() - (caretX - metrics.horizontalAdvance(full.mid(offset)))) <= 2,
+               qPrintable(QStringLiteral("offset %1").arg(offset)));
+  }
+
+  // The same caret over a line scrolled differently: the extents follow the
+  // text as it is drawn now, not as it was when last asked. Rows: the
+  // caret's offset, reached from the start and then again from the end.
+  void extentsFollowTheScrolledLine_data() {
+    QTest::addColumn<int>("at");
+    QTest::newRow("10") << 10;
+    QTest::newRow("40") << 40;
+  }
+  void extentsFollowTheScrolledLine() {
+    QFETCH(int, at);
+    Start(*w);
+    const QString line = QStringLiteral("12345+").repeated(100);
+    QApplication::clipboard()->setText(line);
+    QTest::keyClick(w->Entry(), Qt::Key_V, Qt::ControlModifier);
+    QAccessibleTextInterface* text = Of(w->Entry())->textInterface();
+    const auto caretX = [&] {
+      QCoreApplication::processEvents();  // drawn: the line scrolls as it draws
+      return w->Entry()->mapToGlobal(w->Entry()->inputMethodQuery(Qt::ImCursorRectangle).toRect().topLeft()).x();
+    };
+    QTest::keyClick(w->Entry(), Qt::Key_Home);
+    w->Entry()->setCursorPosition(at);
+    const int fromTheStart = caretX();
+    QVERIFY(std::abs(text->characterRect(at).x() - fromTheStart) <= 1);
+    QTest::keyClick(w->Entry(), Qt::Key_End);
+    caretX();
+    w->Entry()->setCursorPosition(at);
+    const int fromTheEnd = caretX();
+    QVERIFY(fromTheEnd != fromTheStart);  // scrolled
+    QVERIFY2(std::abs(text->characterRect(at).x() - fromTheEnd) <= 1,
+             qPrintable(QStringLiteral("%1, drawn at %2").arg(text->characterRect(at).x()).arg(fromTheEnd)));
+  }
+
+  // A screen reader presses a key through its action and has its answer at
+  // once; the window or menu the key opens comes after. An entry of a menu
+  // pressed the same way is chosen, and the menu closes.
+  void aPressAnswersAtOnceAndMenuEntriesArePressedToo() {
+    const QString press = QAccessibleActionInterface::pressAction();
+    bool answered = false, openedAfterTheAnswer = false;
+    int opened = 0;
+    w->SetModalHook([&](QWidget* list) {
+      openedAfterTheAnswer = answered, ++opened;
+      list->close();
+    });
+    Of(w->Key(Key::VariableList))->actionInterface()->doAction(press);
+    answered = true;
+    QTRY_COMPARE(opened, 1);
+    QVERIFY(openedAfterTheAnswer);
+
+    w->SetPopupMenu(nullptr);
+    Calculate(*w, QStringLiteral("7*6"));
+    // Presses `entry` of the next menu that opens (closing it after 2 s if
+    // the press left it open).
+    const auto pressInMenu = [&](const QString& entry) {
+      auto* poll = new QTimer(this);
+      QObject::connect(poll, &QTimer::timeout, poll, [poll, entry, press] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr) return;
+        poll->stop();
+        poll->deleteLater();
+        QTimer::singleShot(2000, menu, [menu] { menu->close(); });
+        QAccessibleInterface* list = Of(menu);
+        for (int i = 0; i < list->childCount(); ++i)
+          if (list->child(i)->text(QAccessible::Name) == entry) list->child(i)->actionInterface()->doAction(press);
+      });
+      poll->start(10);
+    };
+    pressInMenu(QStringLiteral("3 decimals"));
+    Of(w->Key(Key::FixedFormat))->actionInterface()->doAction(press);
+    QVERIFY(QApplication::activePopupWidget() == nullptr);  // not yet
+    QTRY_COMPARE(Described(w->Display()), QStringLiteral("42.000"));
+    QVERIFY(QApplication::activePopupWidget() == nullptr);
+
+    // The entry line's own menu, which does its work itself.
+    Start(*w, QStringLiteral("12+3"));
+    pressInMenu(QStringLiteral("Select All\tCtrl+A"));
+    QTest::keyClick(w->Entry(), Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget() == nullptr, 1000);  // closed by the press
+    QCOMPARE(w->Entry()->selectedText(), QStringLiteral("12+3"));
+  }
+
+  // The About window is a dialog a screen reader names; its addresses are
+  // links it presses.
+  void theAboutWindowIsANamedDialogWithLinks() {
+    w->SetPopupMenu([](const std::vector<tarvo::MenuEntry>&) { return static_cast<int>(HelpChoice::kAbout); });
+    QAccessible::Role role = QAccessible::NoRole;
+    QString name;
+    QList<QAccessible::Role> links;
+    w->SetModalHook([&](QWidget* window) {
+      auto* about = static_cast<tarvo::ui::SplashWindow*>(window);
+      role = Of(about)->role(), name = Of(about)->text(QAccessible::Name);
+      for (QWidget* link : {static_cast<QWidget*>(about->MailLink()), static_cast<QWidget*>(about->WebLink())}) {
+        links << Of(link)->role();
+        if (QAccessibleActionInterface* action = Of(link)->actionInterface())
+          action->doAction(QAccessibleActionInterface::pressAction());
+      }
+      QTRY_COMPARE(rec.urls.size(), 2);
+      about->close();
+    });
+    QTest::keyClick(w->Entry(), Qt::Key_F12);
+    QCOMPARE(role, QAccessible::Dialog);
+    QCOMPARE(name, QStringLiteral("About Tarvo, version 1.0"));
+    QCOMPARE(links, (QList<QAccessible::Role>{QAccessible::Link, QAccessible::Link}));
+    QCOMPARE(rec.urls.value(0).scheme(), QStringLiteral("mailto"));
+  }
+
   // Every button of every window has a name and a press; the title line's
   // Minimize and Exit are named by their text.
   void everyButtonIsNamed() {
@@ -327,6 +469,10 @@ class AccessibilityTest : public QObject {
     QTest::keyClick(w->Entry(), Qt::Key_I, Qt::AltModifier);
     QVERIFY(Of(w->Key(Key::InverseShift))->state().checked);
     QVERIFY(!Of(w->Key(Key::Sine))->state().checkable);
+    QAccessibleInterface* pin = Of(w->AlwaysVisibleSwitch());
+    QVERIFY(pin->state().checkable && !pin->state().checked);
+    QTest::keyClick(w->Entry(), Qt::Key_A, Qt::AltModifier | Qt::ShiftModifier);  // the pin's key
+    QVERIFY(pin->state().checked);
   }
 
   // A clicked key's help is announced as its shortcut's is.

@@ -5,14 +5,19 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "ui/logic/text_spans.h"
+#include "ui/qt/accessibility_bus.h"
 #include "ui/qt/display_box.h"
+#include "ui/qt/splash_window.h"
 #include "ui/qt/variable_list_window.h"
 #include "ui/qt/widgets.h"
 
@@ -22,19 +27,28 @@ namespace {
 // A picture or label that acts when clicked: a button with a press action,
 // named by its label's text where no other name was given. A key that shows
 // which of its group is in force (DEG, RAD, GRA; the output formats) is a
-// radio button, checked while lit; ARC and HYP are checked while pending.
+// radio button, checked while lit; ARC and HYP are checked while pending,
+// the pin while it is on.
 class PressAccessible : public QAccessibleWidget {
  public:
-  PressAccessible(QWidget* widget, const std::function<void()>& press)
-      : QAccessibleWidget(widget, QAccessible::Button), press_(press) {}
+  PressAccessible(QWidget* widget, const std::function<void()>& press, QAccessible::Role role = QAccessible::Button)
+      : QAccessibleWidget(widget, role), press_(press) {}
   // Asked each time: the key's kind may be told after the interface is made.
   QAccessible::Role role() const override {
     const auto* key = dynamic_cast<const KeyImage*>(widget());
-    return key != nullptr && key->Toggles() == KeyImage::kOneOfGroup ? QAccessible::RadioButton : QAccessible::Button;
+    return key != nullptr && key->Toggles() == KeyImage::kOneOfGroup ? QAccessible::RadioButton
+                                                                      : QAccessibleWidget::role();
   }
   QStringList actionNames() const override { return {pressAction()}; }
+  // The press comes once the screen reader has its answer: a key that opens
+  // a menu or a window returns only when that closes, and the reader, still
+  // waiting for the answer, would say nothing of it meanwhile.
   void doAction(const QString& name) override {
-    if (name == pressAction() && press_) press_();
+    if (name != pressAction()) return;
+    // A copy: the timer goes with the widget, this interface may go first.
+    QTimer::singleShot(0, widget(), [press = press_] {
+      if (press) press();
+    });
   }
   QString text(QAccessible::Text t) const override {
     QString s = QAccessibleWidget::text(t);
@@ -47,6 +61,9 @@ class PressAccessible : public QAccessibleWidget {
     if (const auto* key = dynamic_cast<const KeyImage*>(widget()); key != nullptr && key->Toggles() != KeyImage::kNoToggle) {
       s.checkable = true;
       s.checked = key->Lit();
+    } else if (const auto* button = dynamic_cast<const PictureButton*>(widget()); button != nullptr && button->On()) {
+      s.checkable = true;
+      s.checked = *button->On();
     }
     return s;
   }
@@ -142,12 +159,85 @@ class ApplicationAccessible : public QAccessibleApplication {
   }
 };
 
+// Where each offset of a one-line text lies in a font. Qt finds an offset by
+// a walk over the whole run of text it belongs to, so the text is laid out in
+// pieces of a few hundred characters, put end to end: a question about every
+// character of a line of 32,767 takes a moment, not minutes.
+class TextPlaces {
+ public:
+  // Lays `text` out unless it is the one laid out; true when it did.
+  bool Use(const QString& text, const QFont& font) {
+    // A widget hands out its one copy of the text until it changes: most
+    // questions need no comparison of the characters.
+    if (laidOut_ && (text_.isSharedWith(text) || text_ == text) && font_ == font) return false;
+    laidOut_ = true;
+    text_ = text;
+    font_ = font;
+    pieces_.clear();
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    qreal x = 0;
+    for (qsizetype start = 0; start < text.size();) {
+      qsizetype end = std::min(start + kPieceLength, text.size());
+      characters.setPosition(end);
+      if (!characters.isAtBoundary()) end = std::max(characters.toNextBoundary(), end);
+      Piece& piece = pieces_.emplace_back();
+      piece.start = static_cast<int>(start);
+      piece.x = x;
+      piece.layout = std::make_unique<QTextLayout>(text.mid(start, end - start), font);
+      piece.layout->beginLayout();
+      piece.layout->createLine();
+      piece.layout->endLayout();
+      x += piece.layout->lineAt(0).cursorToX(static_cast<int>(end - start));
+      start = end;
+    }
+    return true;
+  }
+  // The x of `offset` (0 to the text's length) from the text's start.
+  qreal X(int offset) const {
+    const auto after = std::upper_bound(pieces_.begin(), pieces_.end(), offset,
+                                        [](int at, const Piece& piece) { return at < piece.start; });
+    if (after == pieces_.begin()) return 0;
+    const Piece& piece = *(after - 1);
+    return piece.x + piece.layout->lineAt(0).cursorToX(offset - piece.start);
+  }
+
+ private:
+  static constexpr qsizetype kPieceLength = 256;
+  struct Piece {
+    int start = 0;  // in the text
+    qreal x = 0;    // from the text's start
+    std::unique_ptr<QTextLayout> layout;
+  };
+  bool laidOut_ = false;
+  QString text_;
+  QFont font_;
+  std::vector<Piece> pieces_;
+};
+
+// How many times a widget has been drawn: a line edit scrolls its text as
+// it draws, so that its caret's place on the screen may change with no other
+// change to the line.
+class DrawCount : public QObject {
+ public:
+  explicit DrawCount(QWidget* widget) : QObject(widget) { widget->installEventFilter(this); }
+  unsigned Count() const { return count_; }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++count_;
+    return false;
+  }
+
+ private:
+  unsigned count_ = 0;
+};
+
 // A text field (the entry line, and any other): what Qt's own interface of
 // a line edit says, with PieceAnswers' pieces. It reads the text as shown,
 // so that a password field gives away no more than its dots.
 class LineAccessible : public QAccessibleWidget, public PieceAnswers, public QAccessibleEditableTextInterface {
  public:
-  explicit LineAccessible(QLineEdit* line) : QAccessibleWidget(line, QAccessible::EditableText) {
+  explicit LineAccessible(QLineEdit* line) : QAccessibleWidget(line, QAccessible::EditableText), drawn_(new DrawCount(line)) {
     addControllingSignal(QStringLiteral("textChanged(const QString&)"));
     addControllingSignal(QStringLiteral("returnPressed()"));
   }
@@ -216,16 +306,27 @@ class LineAccessible : public QAccessibleWidget, public PieceAnswers, public QAc
     if (offset < 0 || offset > *end) *start = *end = -1;
     return {};
   }
-  // From the caret's place on the screen and the advance of the text
-  // between it and the offset.
+  // From the caret's place on the screen and where the text puts the offset
+  // and the caret. A screen reader asks this for every character of a range
+  // in turn, up to the whole line.
   QRect characterRect(int offset) const override {
     const QString shown = Line()->displayText();
     if (offset < 0 || offset >= shown.size()) return {};
-    const QFontMetrics metrics = Line()->fontMetrics();
-    const int caret = Line()->cursorPosition();
-    const QRect caretRect = Line()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    const int x = caretRect.x() + metrics.horizontalAdvance(shown.left(offset)) - metrics.horizontalAdvance(shown.left(caret));
-    const QRect local(x, caretRect.y(), metrics.horizontalAdvance(shown.mid(offset, 1)), caretRect.height());
+    const int next = offset + (shown[offset].isHighSurrogate() && offset + 1 < shown.size() ? 2 : 1);
+    const bool laidOut = places_.Use(shown, Line()->font());
+    const int caret = std::clamp(Line()->cursorPosition(), 0, static_cast<int>(shown.size()));
+    // The line edit finds its caret by a walk over the text: once per text,
+    // caret, size and drawing.
+    const unsigned drawn = drawn_ != nullptr ? drawn_->Count() : 0;
+    if (laidOut || caret != caretAt_ || Line()->size() != caretIn_ || drawn != caretDrawn_) {
+      caretAt_ = caret;
+      caretIn_ = Line()->size();
+      caretDrawn_ = drawn;
+      caretRect_ = Line()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    }
+    const qreal left = places_.X(offset);
+    const QRect local(caretRect_.x() + qRound(left - places_.X(caret)), caretRect_.y(),
+                      std::max(1, qRound(places_.X(next) - left)), caretRect_.height());
     return QRect(Line()->mapToGlobal(local.topLeft()), local.size());
   }
   int offsetAtPoint(const QPoint& point) const override {
@@ -250,6 +351,13 @@ class LineAccessible : public QAccessibleWidget, public PieceAnswers, public QAc
 
  private:
   QLineEdit* Line() const { return static_cast<QLineEdit*>(widget()); }
+
+  QPointer<DrawCount> drawn_;  // the line's child
+  mutable TextPlaces places_;
+  mutable int caretAt_ = -1;
+  mutable QSize caretIn_;
+  mutable unsigned caretDrawn_ = 0;
+  mutable QRect caretRect_;
 };
 
 // What a status bar announces: a notification inside it, with no widget of
@@ -345,6 +453,10 @@ QAccessibleInterface* Factory(const QString&, QObject* object) {
   if (auto* picture = dynamic_cast<PictureButton*>(object)) return new PressAccessible(picture, picture->onClick);
   if (auto* label = dynamic_cast<TitleButton*>(object)) return new PressAccessible(label, label->onClick);
   if (auto* label = dynamic_cast<TextButton*>(object)) return new PressAccessible(label, label->onClick);
+  if (auto* link = dynamic_cast<LinkLabel*>(object)) return new PressAccessible(link, link->onClick, QAccessible::Link);
+  // The splash and About window: a dialog, which a screen reader names and
+  // reads as it opens (a bare window it leaves unsaid).
+  if (auto* splash = dynamic_cast<SplashWindow*>(object)) return new QAccessibleWidget(splash, QAccessible::Dialog);
   if (dynamic_cast<DisplayBox*>(object) != nullptr || dynamic_cast<MessageLine*>(object) != nullptr)
     return new ReadoutAccessible(static_cast<QWidget*>(object));
   if (auto* line = qobject_cast<QLineEdit*>(object)) return new LineAccessible(line);
@@ -365,6 +477,7 @@ void InstallApplicationAccessible() { QAccessible::installFactory(ApplicationFac
 void InstallAccessibles() {
   static const bool installed = (QAccessible::installFactory(Factory), true);
   (void)installed;
+  GuardAccessibilityBus();
 }
 
 // As the application starts, before a screen reader can ask for anything:

@@ -168,6 +168,7 @@ void MainWindow::BuildControls() {
 
   alwaysOnTopPin_ = new PictureButton(this);
   alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(false, dpr_, look_));
+  alwaysOnTopPin_->SetOn(false);
   alwaysOnTopPin_->move(596, kTitleTop + 5);
   alwaysOnTopPin_->setToolTip(QStringLiteral("Always visible (%1)").arg(Text(kPinBinding)));
   alwaysOnTopPin_->onClick = [this] { logic_.ToggleAlwaysOnTop(); };
@@ -514,6 +515,7 @@ int MainWindow::PopupMenu(const std::vector<MenuEntry>& entries) {
   // and Enter.
   const KeyImage* key = shortcutKey_ ? Key(*shortcutKey_) : nullptr;
   QAction* chosen = menu.exec(key != nullptr ? key->mapToGlobal(QPoint(0, key->height())) : QCursor::pos());
+  if (chosen == nullptr) chosen = PressedEntry(&menu);
   for (size_t i = 0; i < actions.size(); ++i)
     if (chosen != nullptr && actions[i] == chosen) return static_cast<int>(i);
   return -1;
@@ -551,6 +553,7 @@ void MainWindow::SetAlwaysOnTop(bool on) {
   if (shown) show();
   pinned_ = on;
   alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(on, dpr_, look_));
+  alwaysOnTopPin_->SetOn(on);
 }
 
 // A Wayland compositor alone decides which window stays on top: the

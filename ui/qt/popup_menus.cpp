@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 #include <string>
@@ -24,7 +25,16 @@ class MenuKeys : public QObject {
   MenuKeys(QMenu* menu, std::function<void(const QString&)> announce)
       : QObject(menu), menu_(menu), announce_(std::move(announce)) {
     menu->installEventFilter(this);
+    // An entry chosen through the menu closes it first; one pressed by a
+    // screen reader's action leaves it open, and waiting for a choice.
+    QObject::connect(menu, &QMenu::triggered, this, [this](QAction* entry) {
+      if (!menu_->isVisible()) return;
+      pressed_ = entry;
+      menu_->close();
+    });
   }
+
+  QAction* Pressed() const { return pressed_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
@@ -95,6 +105,7 @@ class MenuKeys : public QObject {
 
   QMenu* menu_;
   std::function<void(const QString&)> announce_;
+  QPointer<QAction> pressed_;
   std::string typed_;
   QElapsedTimer sinceLastDigit_;
 };
@@ -104,6 +115,12 @@ class MenuKeys : public QObject {
 void EquipMenu(QMenu* menu, const QString& name, std::function<void(const QString&)> announce) {
   menu->setAccessibleName(name);
   new MenuKeys(menu, std::move(announce));
+}
+
+QAction* PressedEntry(const QMenu* menu) {
+  for (QObject* child : menu->children())
+    if (const auto* keys = dynamic_cast<const MenuKeys*>(child)) return keys->Pressed();
+  return nullptr;
 }
 
 }  // namespace tarvo::ui

@@ -13,6 +13,10 @@ namespace tarvo::ui {
 // When it opens, `announce` tells a screen reader "<name> menu" (a menu's
 // own name goes unsaid), and its checked entry (or its first) takes the
 // focus, so that the reader says where in the menu the user is.
+// A screen reader may press an entry through its action, which does not go
+// through the menu: the menu then closes without choosing (QMenu::exec
+// returns no entry), and this says which entry was pressed.
 void EquipMenu(QMenu* menu, const QString& name, std::function<void(const QString&)> announce);
+QAction* PressedEntry(const QMenu* menu);
 
 }  // namespace tarvo::ui

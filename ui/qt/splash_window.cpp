@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "ui/logic/links.h"
+#include "ui/qt/accessibles.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
@@ -35,7 +36,10 @@ QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cas
 
 }  // namespace
 
-LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+// The text is set once the object is a LinkLabel, so that a screen reader
+// meets a link and not a label (see TitleButton).
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(parent) {
+  setText(text);
   setCursor(Qt::PointingHandCursor);
   QFont f(QStringLiteral("DejaVu Sans"));
   f.setPixelSize(12);
@@ -57,6 +61,8 @@ SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       messageBox([this](const QString& title, const QString& text) { ShowWarningBox(this, title, text); }) {
+  InstallAccessibles();  // the splash comes before the main window
+  setAccessibleName(QStringLiteral("Tarvo"));
   setFixedSize(380, 190);
   const QColor subtitle(200, 212, 236);
   MakeLabel(this, QRect(28, 28, 220, 46), 34, true, Qt::white)->setText(QStringLiteral("Tarvo"));
@@ -88,6 +94,9 @@ void SplashWindow::SetTimerEnabled(bool enabled) {
 
 void SplashWindow::RunAbout(const std::function<void(QWidget*)>& shown) {
   SetTimerEnabled(false);
+  // A screen reader reads the window's name and its longer lines: the
+  // version goes in the name.
+  setAccessibleName(QStringLiteral("About Tarvo, version %1.%2").arg(kVersionMajor).arg(kVersionMinor));
   setWindowModality(Qt::ApplicationModal);
   QEventLoop loop;
   const auto done = QObject::connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);

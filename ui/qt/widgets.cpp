@@ -23,6 +23,17 @@ void PictureButton::SetPicture(const QPixmap& pm) {
   update();
 }
 
+void PictureButton::SetOn(bool on) {
+  if (on_ == on) return;
+  const bool told = on_.has_value();
+  on_ = on;
+  if (!told) return;
+  QAccessible::State changed;
+  changed.checked = true;
+  QAccessibleStateChangeEvent event(this, changed);
+  QAccessible::updateAccessibility(&event);
+}
+
 void PictureButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.drawPixmap(0, 0, picture_);

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "ui/logic/keypad.h"
@@ -20,6 +21,10 @@ class PictureButton : public QWidget {
   explicit PictureButton(QWidget* parent = nullptr);
   void SetPicture(const QPixmap& pm);
   const QPixmap& Picture() const { return picture_; }
+  // A button that switches something on and off (the pin) tells a screen
+  // reader which it is: checked while on.
+  void SetOn(bool on);
+  std::optional<bool> On() const { return on_; }
 
   std::function<void(QPoint)> onPress;
   std::function<void()> onRelease;
@@ -32,6 +37,7 @@ class PictureButton : public QWidget {
 
  private:
   QPixmap picture_;
+  std::optional<bool> on_;
 };
 
 // A keypad key: its normal and lit pictures. A key whose lit picture tells
