@@ -475,5 +475,55 @@ TEST_F(SaveReports, EveryFailingCallIsReportedAsWhatTheNextRunReads) {
   EXPECT_GT(failures, 10) << "of " << runs << ": the injections reach the save";
 }
 
+// The same on a full disk, where the save rewrites both files in place:
+// with EIO at each flush, write and cut, once, at two in a row and at every
+// one from it on, the run leaves the old pair or the new one and reports it
+// as SaveReports above does. Only where a write that puts a file back is
+// itself refused may the files hold two saves, and the run says so; a flush
+// that fails has still written, so its file is put back like any other.
+TEST_F(SaveReports, AFullDiskRewriteFailingAtAnyCallLeavesOneSave) {
+  if (system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is missing";
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
+  if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=16k,mode=0755") != 0)
+    GTEST_SKIP() << "no tmpfs: " << std::strerror(errno);
+  const std::unique_ptr<const char, void (*)(const char*)> unmount(dir.c_str(), [](auto p) { umount2(p, MNT_DETACH); });
+  ASSERT_EQ(Run({"x=1"}).status, 0);
+  const std::string oldValues = Read(kValueFile), oldFlags = Read(kFlagFile), log = root + "/calls";
+  const auto reset = [&] {
+    fs::remove(At("filler"));
+    Write(kValueFile, oldValues), Write(kFlagFile, oldFlags);
+    std::ofstream(At("filler")) << std::string(16384, 'x');  // takes what is left
+  };
+  int runs = 0, failures = 0;
+  for (const char* call : {"fsync", "pwrite64", "ftruncate"}) {
+    reset();
+    const std::string trace = "env ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o " + log + " -e trace=" + call + " ";
+    ASSERT_EQ(system((trace + cli + " --state-dir " + dir + " x=7 k=1 >/dev/null 2>&1").c_str()), 0) << call;
+    const std::string calls = ReadText(log);
+    const long count = std::count(calls.begin(), calls.end(), '\n');
+    for (long first = 1; first <= count + 1; ++first) {
+      for (const std::string& when : {std::to_string(first), std::to_string(first) + ".." + std::to_string(first + 1),
+                                       std::to_string(first) + "+"}) {
+        reset();
+        const std::string err = root + "/err";
+        const int status = system(("timeout -s KILL 5 " + trace + "-e inject=" + call + ":error=EIO:when=" + when + " " +
+                                   cli + " --state-dir " + dir + " x=7 k=1 >/dev/null 2>" + err).c_str());
+        const std::string said = ReadText(err);
+        const double x = Stored('x'), k = Stored('k');
+        const bool old = x == 1 && std::isnan(k), made = x == 7 && k == 1;
+        const bool twoSaves = said.find("two saves") != std::string::npos;
+        SCOPED_TRACE(std::string(call) + " #" + when + ": status " + std::to_string(status) + ", " + said);
+        EXPECT_NE(WEXITSTATUS(status), 128 + SIGKILL) << "still running after five seconds";
+        EXPECT_TRUE(old || made || (twoSaves && std::string(call) == "pwrite64")) << "x = " << x << ", k = " << k;
+        EXPECT_TRUE(said.find("cannot save") == std::string::npos || old || twoSaves) << "the new pair is read";
+        EXPECT_TRUE(status != 0 || made) << "ended with 0, but the next run reads the old pair";
+        EXPECT_TRUE(!old || status != 0) << "the old pair stays, unsaid";
+        ++runs, failures += old ? 1 : 0;
+      }
+    }
+  }
+  EXPECT_GT(failures, 10) << "of " << runs << ": the injections reach the rewrite";
+}
+
 }  // namespace
 }  // namespace tarvo
