@@ -54,6 +54,7 @@ class InputBytes {
       n = read(STDIN_FILENO, buffer_, sizeof buffer_);
       if (n >= 0 || errno == EINTR) {
         if (n >= 0) break;
+        if (Stopped()) return false;  // however often the read is interrupted
         continue;
       }
       if (errno != EAGAIN && errno != EWOULDBLOCK) break;

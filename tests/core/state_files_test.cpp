@@ -10,11 +10,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "tests/core/state_folder.h"
 
@@ -523,6 +525,64 @@ TEST_F(SaveReports, AFullDiskRewriteFailingAtAnyCallLeavesOneSave) {
     }
   }
   EXPECT_GT(failures, 10) << "of " << runs << ": the injections reach the rewrite";
+}
+
+// A call interrupted for ever (strace injects EINTR at every occurrence from
+// the first on) neither spins nor waits for ever: a write or a read of the
+// state files and the lock give up, and the run says what it could not do
+// and ends, the old pair standing; a run that waits on its input ends at a
+// stop signal within a second, however often that read is interrupted.
+TEST_F(SaveReports, ACallInterruptedForEverEndsTheRun) {
+  if (system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is missing";
+  using namespace std::chrono_literals;
+  const struct { const char* call; bool stopped; const char* said; } rows[] = {
+      {"pwrite64", false, "Error: cannot save"}, {"flock", false, "Interrupted system call"},
+      {"read", true, "Interrupted system call"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.call);
+    Fresh();
+    ASSERT_EQ(Run({"x=1"}).status, 0);
+    // From the first call of the kind on; the read from the first read of
+    // the input on (the program's libraries are read before).
+    long first = 1;
+    if (row.stopped) {
+      const std::string log = root + "/calls";
+      ASSERT_EQ(system(("strace -f -qq -e trace=read -o " + log + " " + cli + " --state-dir " + dir + " </dev/null >/dev/null 2>&1").c_str()), 0);
+      const std::string calls = ReadText(log);
+      const size_t input = calls.find("read(0,");
+      ASSERT_NE(input, std::string::npos) << calls;
+      first = 1 + std::count(calls.begin(), calls.begin() + static_cast<long>(input), '\n');
+    }
+    const std::string err = root + "/err",
+                      inject = std::string("-e inject=") + row.call + ":error=EINTR:when=" + std::to_string(first) + "+ ";
+    const std::string trace = "exec env ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o /dev/null " + inject;
+    // The run with its input a pipe nobody writes, under strace; the
+    // tracer's child is the run.
+    int input[2];
+    ASSERT_EQ(pipe(input), 0);
+    const std::string command = trace + cli + " --state-dir " + dir + (row.stopped ? "" : " x=7 k=1") + " >/dev/null 2>" + err;
+    const pid_t tracer = fork();
+    if (tracer == 0) dup2(input[0], 0), close(input[1]), execl("/bin/sh", "sh", "-c", command.c_str(), nullptr), _exit(127);
+    close(input[0]);
+    pid_t ended = 0;
+    int status = 0;
+    if (row.stopped) {
+      std::this_thread::sleep_for(1s);
+      const std::string children = ReadText("/proc/" + std::to_string(tracer) + "/task/" + std::to_string(tracer) + "/children");
+      ASSERT_FALSE(children.empty()) << "the run ended before the signal";
+      kill(std::stoi(children), SIGTERM);
+    }
+    const auto asked = std::chrono::steady_clock::now();
+    for (int i = 0; i < 500 && (ended = waitpid(tracer, &status, WNOHANG)) == 0; ++i) std::this_thread::sleep_for(10ms);
+    const auto took = std::chrono::steady_clock::now() - asked;
+    if (ended == 0) kill(tracer, SIGKILL), Wait(tracer);
+    close(input[1]);
+    EXPECT_EQ(ended, tracer) << "still running five seconds later";
+    EXPECT_LT(took, row.stopped ? 1s : 5s) << "since " << (row.stopped ? "the signal" : "the start");
+    EXPECT_NE(status, 0);
+    EXPECT_NE(ReadText(err).find(row.said), std::string::npos) << ReadText(err);
+    EXPECT_EQ(Stored('x'), 1);
+  }
 }
 
 }  // namespace
