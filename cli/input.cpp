@@ -21,10 +21,12 @@ class InputBytes {
  public:
   static constexpr int kEnd = -1, kFailed = -2;
 
-  explicit InputBytes(BeforeWait beforeWait) : beforeWait_(std::move(beforeWait)) {}
+  InputBytes(BeforeWait beforeWait, const volatile std::sig_atomic_t* stop)
+      : beforeWait_(std::move(beforeWait)), stop_(stop) {}
 
   // The next byte, kEnd or kFailed (Error() tells why).
   int Next() {
+    if (Stopped()) return kEnd;
     if (pos_ == end_ && !Fill()) return error_ != 0 ? kFailed : kEnd;
     return static_cast<unsigned char>(buffer_[pos_++]);
   }
@@ -32,6 +34,7 @@ class InputBytes {
   // or failed first.
   bool SkipLine() {
     for (;;) {
+      if (Stopped()) return false;
       if (pos_ == end_ && !Fill()) return false;
       while (pos_ < end_) {
         const char c = buffer_[pos_++];
@@ -42,6 +45,8 @@ class InputBytes {
   int Error() const { return error_; }
 
  private:
+  bool Stopped() const { return stop_ != nullptr && *stop_ != 0; }
+
   bool Fill() {
     if (beforeWait_) beforeWait_();
     ssize_t n = 0;
@@ -49,6 +54,7 @@ class InputBytes {
       n = read(STDIN_FILENO, buffer_, sizeof buffer_);
       if (n >= 0 || errno == EINTR) {
         if (n >= 0) break;
+        if (Stopped()) return false;  // however often the read is interrupted
         continue;
       }
       if (errno != EAGAIN && errno != EWOULDBLOCK) break;
@@ -62,6 +68,7 @@ class InputBytes {
   }
 
   BeforeWait beforeWait_;
+  const volatile std::sig_atomic_t* stop_;
   char buffer_[65536];
   size_t pos_ = 0, end_ = 0;
   int error_ = 0;
@@ -69,7 +76,7 @@ class InputBytes {
 
 class Plain : public LineSource {
  public:
-  explicit Plain(BeforeWait beforeWait) : bytes_(std::move(beforeWait)) {}
+  Plain(BeforeWait beforeWait, const volatile std::sig_atomic_t* stop) : bytes_(std::move(beforeWait), stop) {}
 
   InputLine Next() override {
     InputLine line;
@@ -110,7 +117,8 @@ void OnResize(int) { resized = 1; }
 // process group, the shell that started tarvo-cli included.
 class Prompt : public LineSource {
  public:
-  explicit Prompt(BeforeWait beforeWait) : beforeWait_(std::move(beforeWait)), bytes_(nullptr) {
+  Prompt(BeforeWait beforeWait, const volatile std::sig_atomic_t* stop)
+      : beforeWait_(std::move(beforeWait)), bytes_(nullptr, stop) {
     editor_ = el_init("tarvo-cli", stdin, stdout, stderr);
     history_ = history_init();
     HistEvent event;
@@ -215,7 +223,8 @@ class Prompt : public LineSource {
 
 class Prompt : public Plain {
  public:
-  explicit Prompt(BeforeWait beforeWait) : Plain(beforeWait), beforeWait_(std::move(beforeWait)) {}
+  Prompt(BeforeWait beforeWait, const volatile std::sig_atomic_t* stop)
+      : Plain(beforeWait, stop), beforeWait_(std::move(beforeWait)) {}
   InputLine Next() override {
     if (beforeWait_) beforeWait_();  // the results before the prompt
     std::cout << "tarvo> " << std::flush;
@@ -230,7 +239,11 @@ class Prompt : public Plain {
 
 }  // namespace
 
-std::unique_ptr<LineSource> PlainLines(BeforeWait beforeWait) { return std::make_unique<Plain>(std::move(beforeWait)); }
-std::unique_ptr<LineSource> PromptLines(BeforeWait beforeWait) { return std::make_unique<Prompt>(std::move(beforeWait)); }
+std::unique_ptr<LineSource> PlainLines(BeforeWait beforeWait, const volatile std::sig_atomic_t* stop) {
+  return std::make_unique<Plain>(std::move(beforeWait), stop);
+}
+std::unique_ptr<LineSource> PromptLines(BeforeWait beforeWait, const volatile std::sig_atomic_t* stop) {
+  return std::make_unique<Prompt>(std::move(beforeWait), stop);
+}
 
 }  // namespace tarvo::cli

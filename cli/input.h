@@ -5,6 +5,7 @@
 // line than an entry can be, so a line of any length costs bounded memory.
 #pragma once
 
+#include <csignal>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -41,12 +42,16 @@ using BeforeWait = std::function<void()>;
 // Lines of standard input as they come. A read that a signal interrupts is
 // tried again: the stop signals leave an empty standard input behind. Input
 // that is not ready yet (a descriptor in non-blocking mode) is waited for.
-std::unique_ptr<LineSource> PlainLines(BeforeWait beforeWait);
+// Once `*stop` is not 0 (a stop signal's handler sets it) the input ends
+// there, whatever was read ahead and not yet taken: a line editor that
+// echoes each character to a terminal nobody reads would otherwise wait on
+// each one.
+std::unique_ptr<LineSource> PlainLines(BeforeWait beforeWait, const volatile std::sig_atomic_t* stop = nullptr);
 
 // The interactive prompt "tarvo> " with line editing and a history, where
 // the build has libedit; otherwise the prompt over PlainLines. The line is
 // cut where it grows longer than an entry may be, however it grew (typed,
 // pasted, yanked), so that the editor never holds much more of it.
-std::unique_ptr<LineSource> PromptLines(BeforeWait beforeWait);
+std::unique_ptr<LineSource> PromptLines(BeforeWait beforeWait, const volatile std::sig_atomic_t* stop = nullptr);
 
 }  // namespace tarvo::cli

@@ -250,8 +250,8 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir, co
     } else {
       if (interactive) UseUtf8Characters();
       const std::unique_ptr<tarvo::cli::LineSource> lines =
-          interactive ? tarvo::cli::PromptLines([&output] { output.Flush(); })
-                      : tarvo::cli::PlainLines([&output] { output.Flush(); });
+          interactive ? tarvo::cli::PromptLines([&output] { output.Flush(); }, &stopSignal)
+                      : tarvo::cli::PlainLines([&output] { output.Flush(); }, &stopSignal);
       bool firstLine = true;
       while (goOn()) {
         tarvo::cli::InputLine line = lines->Next();

@@ -23,6 +23,12 @@ namespace fs = std::filesystem;
 
 constexpr size_t kTemporaryLetters = 8;
 
+// Interruptions of one call in a row before it counts as failed. Only a stop
+// signal and the timer that follows it interrupt these calls (every tenth of
+// a second), so a call that a stalled file system holds gives up within a
+// second of the stop, and one that is interrupted for ever ends.
+constexpr int kInterruptionsInARow = 10;
+
 // Links in a chain of links from a state file, as many as the kernel itself
 // follows in one path.
 constexpr int kMaxLinks = 40;
@@ -112,14 +118,16 @@ pid_t LockHolder(int fd) {
 
 // flock(2) on `fd`, waiting as `wait` says while another session holds it.
 bool Acquire(int fd, int operation, const LockWait& wait, FileResult& refusal, const std::string& shown) {
+  int interrupted = 0;
   if (!wait) {
     while (flock(fd, operation) != 0)
-      if (errno != EINTR) return refusal = Failure(shown, errno), false;
+      if (errno != EINTR || ++interrupted == kInterruptionsInARow) return refusal = Failure(shown, errno), false;
     return true;
   }
   const auto start = std::chrono::steady_clock::now();
   while (flock(fd, operation | LOCK_NB) != 0) {
-    if (errno == EINTR) continue;
+    if (errno == EINTR && ++interrupted < kInterruptionsInARow) continue;
+    if (errno == EINTR) return refusal = Failure(shown, errno), false;
     if (errno != EWOULDBLOCK) return refusal = Failure(shown, errno), false;
     LockWaitTurn turn;
     turn.holder = LockHolder(fd);
@@ -223,9 +231,10 @@ FileResult Locate(int dirFd, const std::string& shown, const char* name, StateFi
 
 FileResult ReadAll(int fd, const std::string& shown, unsigned char* out, size_t size, size_t& got) {
   got = 0;
-  while (got < size) {
+  for (int interrupted = 0; got < size;) {
     const ssize_t n = read(fd, out + got, size - got);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR && ++interrupted < kInterruptionsInARow) continue;
+    interrupted = 0;
     if (n < 0) return Failure(shown, errno);
     if (n == 0) break;
     got += static_cast<size_t>(n);
@@ -290,9 +299,10 @@ std::string Shown(const std::string& dir, const char* name) {
 
 FileResult WriteAll(int fd, const std::string& shown, const unsigned char* data, size_t size, off_t offset) {
   size_t done = 0;
-  while (done < size) {
+  for (int interrupted = 0; done < size;) {
     const ssize_t n = pwrite(fd, data + done, size - done, offset + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR && ++interrupted < kInterruptionsInARow) continue;
+    interrupted = 0;
     if (n <= 0) return Failure(shown, n < 0 ? errno : EIO);
     done += static_cast<size_t>(n);
   }

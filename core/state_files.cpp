@@ -170,12 +170,18 @@ FileResult RewriteInPlace(const StateFile& values, const StateFile& flags, const
   if (fstat(ff.get(), &sf) != 0 || !S_ISREG(sf.st_mode)) return Failure(flags.shown, "it is not a regular file");
   constexpr off_t kWhole = std::numeric_limits<off_t>::max();  // the new pair never cuts a file
   FileResult r = Overwrite(ff.get(), flags.shown, pair.flags.data(), kFlagBytes, kWhole);
+  const bool valuesTouched = r.ok;
   if (r.ok) r = Overwrite(fv.get(), values.shown, pair.values.data(), kValueBytes, kWhole);
   if (r.ok) return r;
-  // A write that failed may still have written part of its file.
-  const bool putBack = Overwrite(fv.get(), values.shown, old.bytes.values.data(), old.valueBytes, sv.st_size).ok &&
-                       Overwrite(ff.get(), flags.shown, old.bytes.flags.data(), old.flagBytes, sf.st_size).ok;
-  if (!putBack) r.reason += "; the files could not be put back as they were and may now hold values of two saves";
+  // A write that failed may still have written part of its file, and one
+  // whose flush failed has written all of it. Each file touched is put
+  // back, whether or not the other could be: the flags, written first, most
+  // of all.
+  const bool flagsBack = Overwrite(ff.get(), flags.shown, old.bytes.flags.data(), old.flagBytes, sf.st_size).ok;
+  const bool valuesBack =
+      !valuesTouched || Overwrite(fv.get(), values.shown, old.bytes.values.data(), old.valueBytes, sv.st_size).ok;
+  if (!flagsBack || !valuesBack)
+    r.reason += "; the files could not be put back as they were and may now hold values of two saves";
   return r;
 }
 

@@ -455,14 +455,19 @@ using StopOnEveryStream = StateFolder;
 using namespace std::chrono_literals;
 
 enum class Stream { kInput, kOutput, kError };
-enum class Stall { kFifo, kSocket };
+enum class Stall { kFifo, kSocket, kTerminal };
 
 // Stalled where nobody reads or writes: a FIFO (or a socket) whose other end
 // is held open and never served, and that is full where the session writes
-// to it; `fd` is the session's end.
+// to it; `fd` is the session's end. A terminal is all three streams of the
+// session and is stalled later, by the test (see there).
 struct StalledStream {
   int fd = -1, other = -1;
   StalledStream(Stall stall, Stream stream, const std::string& fifo) {
+    if (stall == Stall::kTerminal) {
+      openpty(&other, &fd, nullptr, nullptr, nullptr);
+      return;
+    }
     if (stall == Stall::kSocket) {
       int pair[2];
       if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return;
@@ -490,19 +495,46 @@ struct StalledStream {
   ~StalledStream() { close(fd), close(other); }
 };
 
+// At its prompt, x=7 taken, then lines typed ahead while nobody reads the
+// terminal: their results, or the line editor's echo of them where they are
+// comments, fill the terminal and the session waits.
+void TypeAheadIntoAStalledTerminal(int master, bool comments) {
+  std::string seen;
+  char buf[4096];
+  ASSERT_EQ(write(master, "x=7\n", 4), 4);
+  for (int i = 0; i < 500 && std::count(seen.begin(), seen.end(), '>') < 2; ++i) {
+    pollfd p{master, POLLIN, 0};
+    const ssize_t n = poll(&p, 1, 10) > 0 ? read(master, buf, sizeof buf) : 0;
+    if (n > 0) seen.append(buf, static_cast<size_t>(n));
+  }
+  ASSERT_EQ(std::count(seen.begin(), seen.end(), '>'), 2) << "the prompt after x=7: " << seen;
+  fcntl(master, F_SETFL, O_NONBLOCK);
+  // Typed until the terminal has taken no line for a fifth of a second: its
+  // output is full, and the session waits on its echo.
+  const std::string line = (comments ? "#" : "") + Repeat("1234567890", 5) + "\n";
+  for (int i = 0, refused = 0; i < 2000 && refused < 20; ++i) {
+    const bool taken = write(master, line.data(), line.size()) > 0;
+    refused = taken ? 0 : refused + 1;
+    if (!taken) std::this_thread::sleep_for(10ms);
+  }
+}
+
 // A stop signal ends every wait of tarvo-cli within a second, whatever
 // stream it waits on (its input nobody writes, its results or its error
-// text nobody reads, FIFOs and sockets), and what it calculated is saved:
-// the session ends by the signal, with x = 7.
+// text nobody reads, FIFOs and sockets; a terminal nobody reads, with lines
+// typed ahead), and what it calculated is saved: the session ends by the
+// signal, with x = 7.
 TEST_F(StopOnEveryStream, AStopSignalEndsAnyWaitSaved) {
   const struct { Stream stream; Stall stall; int signal; } rows[] = {
       {Stream::kError, Stall::kFifo, SIGTERM},  {Stream::kError, Stall::kFifo, SIGHUP},
       {Stream::kError, Stall::kSocket, SIGTERM}, {Stream::kOutput, Stall::kFifo, SIGTERM},
       {Stream::kOutput, Stall::kSocket, SIGINT}, {Stream::kInput, Stall::kFifo, SIGTERM},
-      {Stream::kInput, Stall::kSocket, SIGHUP}};
+      {Stream::kInput, Stall::kSocket, SIGHUP},  {Stream::kOutput, Stall::kTerminal, SIGTERM},
+      {Stream::kInput, Stall::kTerminal, SIGHUP},  {Stream::kInput, Stall::kTerminal, SIGTERM}};
   for (const auto& row : rows) {
     const char* names[] = {"standard input", "standard output", "standard error"};
-    SCOPED_TRACE(names[static_cast<int>(row.stream)] + std::string(row.stall == Stall::kFifo ? " a FIFO, " : " a socket, ") +
+    const char* stalls[] = {" a FIFO, ", " a socket, ", " a terminal, "};
+    SCOPED_TRACE(names[static_cast<int>(row.stream)] + std::string(stalls[static_cast<int>(row.stall)]) +
                  strsignal(row.signal));
     Fresh();
     const std::string fifo = root + "/fifo";
@@ -515,14 +547,23 @@ TEST_F(StopOnEveryStream, AStopSignalEndsAnyWaitSaved) {
     int input[2];
     ASSERT_EQ(pipe(input), 0);
     const std::string lines = "x=7\n:nonsense\n2+2\n";
+    const bool terminal = row.stall == Stall::kTerminal;
     const pid_t child = Start({}, [&] {
+      if (terminal) {
+        setsid(), ioctl(stalled.fd, TIOCSCTTY, 0);
+        for (int fd = 0; fd <= 2; ++fd) dup2(stalled.fd, fd);
+        return;
+      }
       close(input[1]);
       dup2(row.stream == Stream::kInput ? stalled.fd : input[0], 0);
       if (row.stream != Stream::kInput) dup2(stalled.fd, row.stream == Stream::kOutput ? 1 : 2);
       if (row.stream != Stream::kOutput) Redirect("/dev/null", 1);
       if (row.stream != Stream::kError) Redirect("/dev/null", 2);
     });
-    if (row.stream == Stream::kInput) {
+    if (terminal) {
+      // The input's row: the echo of what was typed is what waits.
+      TypeAheadIntoAStalledTerminal(stalled.other, row.stream == Stream::kInput);
+    } else if (row.stream == Stream::kInput) {
       ASSERT_EQ(write(stalled.other, lines.data(), 4), 4);  // x=7, and nothing more
     } else {
       ASSERT_EQ(write(input[1], lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
@@ -530,7 +571,7 @@ TEST_F(StopOnEveryStream, AStopSignalEndsAnyWaitSaved) {
     // x = 7 is taken before the signal: the session has read all its input
     // (however slowly it started), and a moment later it waits.
     const int taken = row.stream == Stream::kInput ? stalled.fd : input[0];
-    for (int i = 0, queued = 1; i < 1000 && queued > 0; ++i)
+    for (int i = 0, queued = terminal ? 0 : 1; i < 1000 && queued > 0; ++i)
       ioctl(taken, FIONREAD, &queued), std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(300ms);
     close(input[0]);

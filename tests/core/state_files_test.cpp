@@ -10,11 +10,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "tests/core/state_folder.h"
 
@@ -459,16 +461,17 @@ TEST_F(SaveReports, EveryFailingCallIsReportedAsWhatTheNextRunReads) {
       const std::string when = std::to_string((turn + 1) / 2) + (turn % 2 == 0 ? "+" : "");
       reset();
       const std::string out = root + "/out", err = root + "/err";
-      // Killed after five seconds: a run that waits for ever (for its own
+      // Killed after fifteen seconds (a sanitized run under a tracer on a
+      // busy machine takes seconds): a run that waits for ever (for its own
       // lock, say) fails the test instead of hanging it.
-      const int status = system(("timeout -s KILL 5 " + trace + "-e inject=" + call + ":error=EIO:when=" + when + " " + cli +
+      const int status = system(("timeout -s KILL 15 " + trace + "-e inject=" + call + ":error=EIO:when=" + when + " " + cli +
                                  " --state-dir " + dir + " x=7 k=1 >" + out + " 2>" + err).c_str());
       const std::string said = ReadText(err);
       const double x = Stored('x'), k = Stored('k');
       const bool old = x == 1 && std::isnan(k), made = x == 7 && k == 1;
       const bool cannotSave = said.find("cannot save") != std::string::npos;
       SCOPED_TRACE(std::string(call) + " #" + when + ": status " + std::to_string(status) + ", " + said);
-      EXPECT_NE(WEXITSTATUS(status), 128 + SIGKILL) << "still running after five seconds";
+      EXPECT_NE(WEXITSTATUS(status), 128 + SIGKILL) << "still running after fifteen seconds";
       EXPECT_TRUE(old || made) << "x = " << x << ", k = " << k;
       EXPECT_TRUE(!cannotSave || old) << "said it could not save, but the next run reads the new pair";
       EXPECT_TRUE(status != 0 || made) << "ended with 0, but the next run reads the old pair";
@@ -478,6 +481,117 @@ TEST_F(SaveReports, EveryFailingCallIsReportedAsWhatTheNextRunReads) {
   }
   EXPECT_GT(runs, 100);
   EXPECT_GT(failures, 10) << "of " << runs << ": the injections reach the save";
+}
+
+// The same on a full disk, where the save rewrites both files in place:
+// with EIO at each flush, write and cut, once, at two in a row and at every
+// one from it on, the run leaves the old pair or the new one and reports it
+// as SaveReports above does. Only where a write that puts a file back is
+// itself refused may the files hold two saves, and the run says so; a flush
+// that fails has still written, so its file is put back like any other.
+TEST_F(SaveReports, AFullDiskRewriteFailingAtAnyCallLeavesOneSave) {
+  if (system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is missing";
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
+  if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=16k,mode=0755") != 0)
+    GTEST_SKIP() << "no tmpfs: " << std::strerror(errno);
+  const std::unique_ptr<const char, void (*)(const char*)> unmount(dir.c_str(), [](auto p) { umount2(p, MNT_DETACH); });
+  ASSERT_EQ(Run({"x=1"}).status, 0);
+  const std::string oldValues = Read(kValueFile), oldFlags = Read(kFlagFile), log = root + "/calls";
+  const auto reset = [&] {
+    fs::remove(At("filler"));
+    Write(kValueFile, oldValues), Write(kFlagFile, oldFlags);
+    std::ofstream(At("filler")) << std::string(16384, 'x');  // takes what is left
+  };
+  int runs = 0, failures = 0;
+  for (const char* call : {"fsync", "pwrite64", "ftruncate"}) {
+    reset();
+    const std::string trace = "env ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o " + log + " -e trace=" + call + " ";
+    ASSERT_EQ(system((trace + cli + " --state-dir " + dir + " x=7 k=1 >/dev/null 2>&1").c_str()), 0) << call;
+    const std::string calls = ReadText(log);
+    const long count = std::count(calls.begin(), calls.end(), '\n');
+    for (long first = 1; first <= count + 1; ++first) {
+      for (const std::string& when : {std::to_string(first), std::to_string(first) + ".." + std::to_string(first + 1),
+                                       std::to_string(first) + "+"}) {
+        reset();
+        const std::string err = root + "/err";
+        const int status = system(("timeout -s KILL 15 " + trace + "-e inject=" + call + ":error=EIO:when=" + when + " " +
+                                   cli + " --state-dir " + dir + " x=7 k=1 >/dev/null 2>" + err).c_str());
+        const std::string said = ReadText(err);
+        const double x = Stored('x'), k = Stored('k');
+        const bool old = x == 1 && std::isnan(k), made = x == 7 && k == 1;
+        const bool twoSaves = said.find("two saves") != std::string::npos;
+        SCOPED_TRACE(std::string(call) + " #" + when + ": status " + std::to_string(status) + ", " + said);
+        EXPECT_NE(WEXITSTATUS(status), 128 + SIGKILL) << "still running after fifteen seconds";
+        EXPECT_TRUE(old || made || (twoSaves && std::string(call) == "pwrite64")) << "x = " << x << ", k = " << k;
+        EXPECT_TRUE(said.find("cannot save") == std::string::npos || old || twoSaves) << "the new pair is read";
+        EXPECT_TRUE(status != 0 || made) << "ended with 0, but the next run reads the old pair";
+        EXPECT_TRUE(!old || status != 0) << "the old pair stays, unsaid";
+        ++runs, failures += old ? 1 : 0;
+      }
+    }
+  }
+  EXPECT_GT(failures, 10) << "of " << runs << ": the injections reach the rewrite";
+}
+
+// A call interrupted for ever (strace injects EINTR at every occurrence from
+// the first on) neither spins nor waits for ever: a write or a read of the
+// state files and the lock give up, and the run says what it could not do
+// and ends, the old pair standing; a run that waits on its input ends at a
+// stop signal within a second, however often that read is interrupted.
+TEST_F(SaveReports, ACallInterruptedForEverEndsTheRun) {
+  if (system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is missing";
+  using namespace std::chrono_literals;
+  const struct { const char* call; bool stopped; const char* said; } rows[] = {
+      {"pwrite64", false, "Error: cannot save"}, {"flock", false, "Interrupted system call"},
+      {"read", true, "Interrupted system call"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.call);
+    Fresh();
+    ASSERT_EQ(Run({"x=1"}).status, 0);
+    // From the first call of the kind on; the read from the first read of
+    // the input on (the program's libraries are read before).
+    long first = 1;
+    if (row.stopped) {
+      const std::string log = root + "/calls";
+      ASSERT_EQ(system(("env ASAN_OPTIONS=detect_leaks=0 strace -f -qq -e trace=read -o " + log + " " + cli + " --state-dir " +
+                        dir + " </dev/null >/dev/null 2>&1").c_str()),
+                0);
+      const std::string calls = ReadText(log);
+      const size_t input = calls.find("read(0,");
+      ASSERT_NE(input, std::string::npos) << calls;
+      first = 1 + std::count(calls.begin(), calls.begin() + static_cast<long>(input), '\n');
+    }
+    const std::string err = root + "/err",
+                      inject = std::string("-e inject=") + row.call + ":error=EINTR:when=" + std::to_string(first) + "+ ";
+    const std::string trace = "exec env ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o /dev/null " + inject;
+    // The run with its input a pipe nobody writes, under strace; the
+    // tracer's child is the run.
+    int input[2];
+    ASSERT_EQ(pipe(input), 0);
+    const std::string command = trace + cli + " --state-dir " + dir + (row.stopped ? "" : " x=7 k=1") + " >/dev/null 2>" + err;
+    const pid_t tracer = fork();
+    if (tracer == 0) dup2(input[0], 0), close(input[1]), execl("/bin/sh", "sh", "-c", command.c_str(), nullptr), _exit(127);
+    close(input[0]);
+    pid_t ended = 0;
+    int status = 0;
+    if (row.stopped) {
+      const std::string children = "/proc/" + std::to_string(tracer) + "/task/" + std::to_string(tracer) + "/children";
+      for (int i = 0; i < 1000 && ReadText(children).empty(); ++i) std::this_thread::sleep_for(10ms);
+      std::this_thread::sleep_for(1s);  // at its input, however slowly it started
+      ASSERT_FALSE(ReadText(children).empty()) << "the run ended before the signal";
+      kill(std::stoi(ReadText(children)), SIGTERM);
+    }
+    const auto asked = std::chrono::steady_clock::now();
+    for (int i = 0; i < 1000 && (ended = waitpid(tracer, &status, WNOHANG)) == 0; ++i) std::this_thread::sleep_for(10ms);
+    const auto took = std::chrono::steady_clock::now() - asked;
+    if (ended == 0) kill(tracer, SIGKILL), Wait(tracer);
+    close(input[1]);
+    EXPECT_EQ(ended, tracer) << "still running ten seconds later";
+    EXPECT_LT(took, row.stopped ? 1s : 10s) << "since " << (row.stopped ? "the signal" : "the start");
+    EXPECT_NE(status, 0);
+    EXPECT_NE(ReadText(err).find(row.said), std::string::npos) << ReadText(err);
+    EXPECT_EQ(Stored('x'), 1);
+  }
 }
 
 }  // namespace
