@@ -22,6 +22,7 @@
 
 #include "engine/bytes.h"
 #include "engine/eval/evaluate.h"
+#include "engine/eval/functions.h"
 #include "engine/state.h"
 #include "output/formats.h"
 #include "prepare/normalize.h"
@@ -46,6 +47,12 @@ const std::vector<std::string>& Corpus() {
 }
 
 void Quiet(const std::string&) {}
+
+// The engine's function table as the normaliser reads it.
+const tarvo::FunctionNames& Names() {
+  static const tarvo::FunctionNames names(tarvo::FunctionTable());
+  return names;
+}
 
 // A console that has already run the whole corpus once, so that the
 // variables the entries assign are defined.
@@ -80,7 +87,7 @@ void BM_NormalizeExpression(benchmark::State& state) {
   size_t i = 0;
   for (auto _ : state) {
     engine.ErrorCode = tarvo::ErrorNumber::kNone;
-    benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, entries[i]));
+    benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, entries[i], Names()));
     if (++i == entries.size()) i = 0;
   }
   state.SetLabel("per entry");
@@ -92,7 +99,7 @@ void BM_Evaluate(benchmark::State& state) {
   std::vector<std::string> tokens;
   for (const std::string& e : EntryBytes()) {
     engine.ErrorCode = tarvo::ErrorNumber::kNone;
-    std::string t = tarvo::NormalizeExpression(engine, e);
+    std::string t = tarvo::NormalizeExpression(engine, e, Names());
     if (engine.ErrorCode != tarvo::ErrorNumber::kNone) continue;
     if (t.size() > 1 && t[1] == '=') t.erase(0, 2);
     tokens.push_back(t);
@@ -134,7 +141,7 @@ std::vector<double> Results() {
   std::vector<double> out;
   for (const std::string& e : EntryBytes()) {
     engine.ErrorCode = tarvo::ErrorNumber::kNone;
-    std::string t = tarvo::NormalizeExpression(engine, e);
+    std::string t = tarvo::NormalizeExpression(engine, e, Names());
     if (t.size() > 1 && t[1] == '=') t.erase(0, 2);
     const double x = tarvo::Evaluate(engine, t);
     if (engine.ErrorCode == tarvo::ErrorNumber::kNone) out.push_back(x);
@@ -294,7 +301,7 @@ void BM_Prepare(benchmark::State& state, const std::string& unit, size_t bytes) 
   tarvo::Engine engine;
   for (auto _ : state) {
     engine.ErrorCode = tarvo::ErrorNumber::kNone;
-    benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, text));
+    benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, text, Names()));
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
   engine.ErrorCode = tarvo::ErrorNumber::kNone;

@@ -7,6 +7,7 @@
 #include "engine/bytes.h"
 #include "engine/errors.h"
 #include "engine/eval/evaluate.h"
+#include "engine/eval/functions.h"
 #include "engine/number_text.h"
 #include "engine/tokens.h"
 #include "prepare/equation_texts.h"
@@ -14,6 +15,12 @@
 
 namespace tarvo {
 namespace {
+
+// The engine's function table as the normaliser reads it.
+const FunctionNames& LanguageNames() {
+  static const FunctionNames names(FunctionTable());
+  return names;
+}
 
 bool IsOneOf(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
 
@@ -75,12 +82,10 @@ std::string CompleteWithLastAnswer(const EngineState& state, std::string_view en
     s += " " + answer();
     changed = true;
   }
-  for (const FunctionToken& f : FunctionTokenTable) {
+  for (const FunctionRow& f : FunctionTable()) {
     if (lower.empty()) break;
-    // The name first: it differs at once in size or first byte for nearly
-    // every entry, which spares the four exclusions their comparisons.
-    if (lower != f.name) continue;
-    if (f.name == "ans" || f.name == "pi" || f.name == "rnd" || f.name == "ran#") continue;
+    // A name that takes no operand ("pi") is a value of its own.
+    if (lower != f.name || f.operand.kind == Operand::kNone) continue;
     s += " " + answer();
     changed = true;
     break;
@@ -116,10 +121,10 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
   if (hooks.entryRead) hooks.entryRead(changed ? completed : std::string(entry), changed);
 
   engine.ErrorCode = ErrorNumber::kNone;
-  std::string tokens = NormalizeExpression(engine, TrimmedView(completed));
+  std::string tokens = NormalizeExpression(engine, TrimmedView(completed), LanguageNames());
   if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
 
-  tokens = MoveEquationTexts(engine, std::move(tokens));
+  tokens = MoveEquationTexts(engine, std::move(tokens), LanguageNames());
   if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
 
   if (tokens.size() >= 2 && tokens[1] == '=') {
