@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kUsageOptions =
     "Usage: tarvo-cli [options] [ENTRY ...]\n"
     "Evaluates each ENTRY in order, or the lines of standard input when none is\n"
     "given, and prints one result line per entry.\n"
@@ -38,14 +38,20 @@ constexpr const char* kUsage =
     "                       current directory)\n"
     "  -h, --help           show this help and exit\n"
     "      --version        show the version and exit\n"
-    "\n"
-    "Lines starting with ':' are directives: :deg :rad :gra :norm :fix N :sci N\n"
-    ":frac :dms :bin :hex :date :vars :clear, and :tape, which prints the tape of\n"
-    "entries and results that the window keeps in the state folder\n"
+    "\n";
+constexpr const char* kUsageExitStatus =
     "\n"
     "Exit status: 0 when the last entry succeeded, 1 when it ended with an error\n"
     "or a notice, or when the variable files or the results could not be read or\n"
     "written, 2 for bad options or an unknown directive.\n";
+
+// The usage text: the options, the directives (as the console names its
+// output formats), the exit status.
+struct Usage {
+} constexpr kUsage;
+std::ostream& operator<<(std::ostream& out, Usage) {
+  return out << kUsageOptions << tarvo::Console::DirectivesHelp(79) << kUsageExitStatus;
+}
 
 // The signal that asked the session to end (see SessionEndingSignals), or 0,
 // and how many such signals came: a wait for the lock gives up at the first

@@ -1,60 +1,156 @@
 #include "core/calculator.h"
 
+#include <new>
+
+#include "core/processing_cycle.h"
+#include "engine/eval/evaluate.h"
+#include "engine/state.h"
+
 namespace tarvo {
 
+Calculator::Calculator() : engine_(std::make_unique<Engine>()) {}
+Calculator::~Calculator() = default;
+
 SessionStart Calculator::Start(const std::string& stateDir, const LockWait& wait) {
+  keepsTape_ = false;
+  tape_ = Tape();
+  return StartSession(stateDir, wait);
+}
+
+SessionStart Calculator::StartWithTape(const std::string& stateDir, const LockWait& wait) {
+  keepsTape_ = false;
+  tape_ = Tape();
+  // The variables and the tape are read as one step, which no save of
+  // another session comes between.
+  std::optional<StateFolderLock> lock;
+  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) {
+    SessionStart busy;
+    busy.files = lock->Result();
+    return busy;
+  }
+  SessionStart start = StartSession(stateDir, wait);
+  if (start.files.busy) return start;
+  // The start's own "0" is no row of the tape.
+  keepsTape_ = true;
+  start.tape = tape_.Load(stateDir, wait);
+  return start;
+}
+
+SessionStart Calculator::StartSession(const std::string& stateDir, const LockWait& wait) {
   SessionStart start;
-  StartEngine(engine_);
+  StartEngine(*engine_);
   SavedState saved;
   start.files = session_.Load(stateDir, saved, wait);
   if (start.files.busy) return start;
-  engine_.RestoreVariables(saved.values, saved.flags);
+  stateDir_ = stateDir;
+  engine_->RestoreVariables(saved.values, saved.flags);
   start.angleUnit = SavedAngleUnit(saved.angleFactor);
-  unit_ = AngleUnit::kRadian;
   if (start.angleUnit) SetAngleUnit(*start.angleUnit);
   format_.Reset();
-  engine_.LastAnswer = saved.lastAnswer;
+  engine_->LastAnswer = saved.lastAnswer;
   history_ = EntryHistory();
   // A run starts from a calculated 0, the history's first entry; it makes
   // the last answer 0 again.
   start.firstAnswer = Calculate("0");
   history_.Record("0");
   // What the start itself wrote is no value the run wrote.
-  engine_.Written.reset();
+  engine_->Written.reset();
   angleWritten_ = answerWritten_ = false;
   return start;
 }
 
 SaveResult Calculator::End(const std::string& stateDir, const LockWait& wait) {
-  SavedState now;
-  now.values = engine_.VariableStore;
-  now.flags = engine_.DefinedFlag;
-  now.angleFactor = engine_.AngleFactor;
-  now.lastAnswer = engine_.LastAnswer;
-  return session_.Save(stateDir, now, {engine_.Written, angleWritten_, answerWritten_}, wait);
+  if (!keepsTape_) return SaveSession(stateDir, wait);
+  std::optional<StateFolderLock> lock;  // one step, as at the start
+  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) return lock->Result();
+  const SaveResult variables = SaveSession(stateDir, wait);
+  const SaveResult tape = tape_.Save(stateDir, wait);
+  return variables.ok ? tape : variables;
 }
 
+SaveResult Calculator::SaveSession(const std::string& stateDir, const LockWait& wait) {
+  SavedState now;
+  now.values = engine_->VariableStore;
+  now.flags = engine_->DefinedFlag;
+  now.angleFactor = engine_->AngleFactor;
+  now.lastAnswer = engine_->LastAnswer;
+  return session_.Save(stateDir, now, {engine_->Written, angleWritten_, answerWritten_}, wait);
+}
+
+namespace {
+
+TapeRow RowOf(std::string entry, const CycleResult& r) {
+  TapeRow row;
+  row.time = TapeTimeNow();
+  row.entry = std::move(entry);
+  if (r.outcome == CycleResult::Outcome::kAnswer) {
+    row.shown = r.view.plain;
+  } else {
+    row.kind = IsNotice(r.error) ? TapeRow::Kind::kNotice : TapeRow::Kind::kError;
+    row.shown = std::string(ErrorMessage(r.error));
+  }
+  return row;
+}
+
+}  // namespace
+
 CycleResult Calculator::Calculate(std::string_view line, const CycleHooks& hooks) {
-  CycleResult r = ProcessEntryLine(engine_, line, hooks);
+  std::string read;  // the entry as the cycle read it, for the tape
+  CycleResult r = ProcessEntryLine(*engine_, line, hooks, keepsTape_ ? &read : nullptr);
   if (r.outcome == CycleResult::Outcome::kAnswer) answerWritten_ = true;
+  // Running out of memory while the answer is formatted or kept ends the
+  // entry like an error in the calculation does.
+  try {
+    if (r.outcome == CycleResult::Outcome::kAnswer) r.view = format_.ShowAnswer(r.value);
+    if (!read.empty()) r.tapeRow = tape_.Add(RowOf(read, r));
+  } catch (const std::bad_alloc&) {
+    Fail(*engine_, ErrorNumber::kTooComplex);
+    r.outcome = CycleResult::Outcome::kError;
+    r.error = ErrorNumber::kTooComplex;
+    r.view = {};
+    r.tapeRow.reset();
+    if (!read.empty()) r.tapeRow = tape_.Add(RowOf(std::move(read), r));
+  }
   return r;
 }
 
+std::string Calculator::LastAnswerText() const { return tarvo::LastAnswerText(*engine_); }
+
+AnswerView Calculator::ShowFormat(OutputMode mode) { return format_.Show(mode, engine_->LastAnswer); }
+
+std::vector<MenuEntry> Calculator::FormatMenu(OutputMode mode) const { return format_.Menu(mode); }
+
+std::optional<AnswerView> Calculator::ChooseFromFormatMenu(OutputMode mode, int choice) {
+  return format_.ChooseFromMenu(mode, choice, engine_->LastAnswer);
+}
+
 std::string_view Calculator::SetAngleUnit(AngleUnit unit) {
-  unit_ = unit;
   angleWritten_ = true;
   switch (unit) {
     case AngleUnit::kDegree:
-      engine_.AngleFactor = 180 / engine_.Pi;
+      engine_->AngleFactor = 180 / engine_->Pi;
       return "Angular unit is degree: 1 right angle = 90\xB0 (90 degrees)";
     case AngleUnit::kRadian:
-      engine_.AngleFactor = 1.0;
+      engine_->AngleFactor = 1.0;
       return "Angular unit is radian: 1 right angle = \xCB/2 rad";
     case AngleUnit::kGradient:
-      engine_.AngleFactor = 200 / engine_.Pi;
+      engine_->AngleFactor = 200 / engine_->Pi;
       return "Angular unit is gradient: 1 right angle = 100 gra";
   }
   return {};
 }
+
+VariableListShow Calculator::Variables() const { return VariablesShown(*engine_); }
+
+void Calculator::ClearVariables() { tarvo::ClearVariables(*engine_); }
+
+void Calculator::ForgetComplexPair() { engine_->ForgetComplexPair(); }
+
+SaveResult Calculator::ClearTape() {
+  tape_.Clear(TapeTimeNow());
+  return tape_.Save(stateDir_, [](const LockWaitTurn&) { return false; });
+}
+
+void Calculator::SetWorkPerEntry(std::int64_t units) { engine_->Work.PerEntry = units; }
 
 }  // namespace tarvo

@@ -1,6 +1,6 @@
 #include "ui/logic/menus.h"
 
-#include "engine/bytes.h"
+#include "core/entry_encoding.h"
 #include "ui/logic/calculator_logic.h"
 #include "ui/logic/tape_logic.h"
 

@@ -19,8 +19,6 @@
 #include <QPainter>
 #include <QWindow>
 
-#include "engine/errors.h"
-#include "engine/state.h"
 #include "output/draw.h"
 #include "ui/logic/keypad.h"
 #include "core/entry_encoding.h"
@@ -529,7 +527,7 @@ void MainWindow::SetAlwaysOnTop(bool on) {
 }
 
 void MainWindow::ShowVariableListWindow(const std::optional<VariableListShow>& shown) {
-  VariableListWindow list(logic_.Calc().GetEngine(), kListOpen, shown, this);
+  VariableListWindow list(logic_.Calc(), kListOpen, shown, this);
   // Centred over the calculator, whose keypad it covers while it is open.
   list.move(geometry().center() - QPoint(VariableListWindow::kWidth / 2, VariableListWindow::kHeight / 2));
   if (modalHook_) {
