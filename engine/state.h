@@ -24,9 +24,9 @@ inline constexpr int kEquationSlots = 10;  // slots 0..9; a calculation fills 1.
 // The work one entry may do, shared by every evaluation it starts (the
 // solvers re-enter the evaluator). The outermost evaluation fills it; the
 // evaluator and the routines it calls take from it where they work.
-// The work of one entry, in units (see ChargeWork): about half a second on
-// the machine the charges were measured on, whatever kind of work spends it.
-// bench/ runs an entry spending it on each kind (Limit/spent_on_...).
+// The work of one entry, in units (see ChargeWork): meant as about half a
+// second of a release build, whatever kind of work spends it; bench/ runs
+// an entry spending it on each kind (Limit/spent_on_...) and says how long.
 inline constexpr std::int64_t kWorkBudget = 500000000;
 
 struct WorkBudget {
