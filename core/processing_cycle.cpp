@@ -1,3 +1,5 @@
+// The processing cycle: one entry line through the normaliser, the move of
+// its equation texts and the evaluator, on the engine the calculator owns.
 #include "core/processing_cycle.h"
 
 #include <algorithm>
