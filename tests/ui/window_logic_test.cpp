@@ -473,6 +473,9 @@ TEST(WindowLogic, EntriesOverTheLengthLimitAreRefusedBeforeAnyWork) {
   w.Do("c" + std::to_string(kMaxEntryLength) + " L ksin");
   EXPECT_EQ(w.c.entry, longest);
   EXPECT_EQ(w.c.upper, "Error: Entry too long ");
+  w.c.SetEntryText(longest.substr(1));  // one that fills it exactly writes
+  w.Do("c0 k1");
+  EXPECT_EQ(w.c.entry, longest);
 }
 
 // Running out of memory in the middle of an entry ends that entry only.
