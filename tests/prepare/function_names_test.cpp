@@ -142,5 +142,26 @@ TEST(FunctionNames, EquationTextsFollowTheRows) {
   EXPECT_EQ(engine.EquationSlotCount, 0);
 }
 
+// Each text leaves its slot's number where it stood, the call's brackets
+// and separators around it, whatever its length.
+TEST(FunctionNames, EquationTextsLeaveTheirSlotNumbers) {
+  const struct {
+    const char* typed;
+    const char* tokens;
+    std::vector<std::string> slots;
+  } rows[] = {
+      {"eq2d(x)", "{#ecsg}(1):", {"x"}},
+      {"s2x2(x=1,y=2)", "{#sdxd}(1{ArgumentMark}2):", {"x=1", "y=2"}},
+      {"solve(x,0,1)+eq3d(x^3)", "{solve}(1{ArgumentMark}0,1)+{#ectg}(2):", {"x", "x^3"}},
+  };
+  for (const auto& row : rows) {
+    Engine engine;
+    const std::string tokens = NormalizeExpression(engine, row.typed, test::EngineNames());
+    EXPECT_EQ(Readable(MoveEquationTexts(engine, tokens, test::EngineNames())), Readable(Tok(row.tokens))) << row.typed;
+    ASSERT_EQ(engine.EquationSlotCount, static_cast<int>(row.slots.size())) << row.typed;
+    for (size_t i = 0; i < row.slots.size(); ++i) EXPECT_EQ(engine.EquationSlots[i + 1], Tok(row.slots[i])) << row.typed;
+  }
+}
+
 }  // namespace
 }  // namespace tarvo
