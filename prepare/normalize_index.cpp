@@ -41,6 +41,7 @@ FunctionIndex::FunctionIndex(std::span<const FunctionRow> rows) : count_(rows.si
 
 NameSets::NameSets(std::span<const FunctionRow> table) : rows(table), index(table) {
   std::array<bool, 256> firstText{}, everyText{};
+  signatures.reserve(rows.size());
   for (size_t e = 0; e < rows.size(); ++e) {
     const FunctionRow& f = rows[e];
     signatures.push_back(Signature(f.name));
