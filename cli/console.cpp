@@ -26,7 +26,7 @@ std::string ToUtf8(std::string bytes) { return IsAscii(bytes) ? bytes : BytesToU
 
 bool Console::Start(const std::string& stateDir) {
   stateDir_ = stateDir;
-  const SessionStart start = calculator_.Start(stateDir, wait_);
+  const SessionStart start = calculator_.Start(stateDir, {wait_, held_});
   started_ = start.files;
   if (!start.files.ok && !start.files.busy)
     err_("Error: cannot read " + start.files.file + ": " + start.files.reason);
@@ -34,8 +34,8 @@ bool Console::Start(const std::string& stateDir) {
 }
 
 bool Console::Finish(const std::string& stateDir) {
-  const SaveResult r = calculator_.End(stateDir, wait_);
-  if (!r.ok && !r.busy) err_("Error: cannot save " + r.file + ": " + r.reason);
+  const SaveResult r = calculator_.End(stateDir, {wait_, held_});
+  if (!r.ok) err_("Error: cannot save " + r.file + ": " + r.reason);
   return r.ok;
 }
 
@@ -46,7 +46,7 @@ void Console::PrintVariables(const VariableListShow& shown) {
 
 bool Console::PrintTape() {
   std::vector<TapeRow> rows;
-  const FileResult r = stateDir_.empty() ? FileResult{} : ReadTapeFile(stateDir_, rows, wait_);
+  const FileResult r = stateDir_.empty() ? FileResult{} : ReadTapeFile(stateDir_, rows, {wait_, held_});
   for (const TapeRow& row : rows) out_(ToUtf8(TapeLine(row)));
   if (!r.ok && !r.busy) err_("Error: cannot read " + r.file + ": " + r.reason);
   return r.ok;

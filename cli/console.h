@@ -20,13 +20,17 @@ class Console {
   // How the loads and saves wait while another session holds the state
   // folder's lock (quietly, until it is free, unless set).
   void SetLockWait(LockWait wait) { wait_ = std::move(wait); }
+  // The state folder's lock, where the run holds it for the whole run: the
+  // loads and saves inside it lock nothing themselves.
+  void SetHeldLock(const StateFolderLock* held) { held_ = held; }
 
   // Start of a run; `stateDir` empty means no variable files. False
   // (reported on `err`) when a variable file exists but cannot be read, or
   // the wait for the lock was given up (`StartResult().busy`).
   bool Start(const std::string& stateDir);
   const FileResult& StartResult() const { return started_; }
-  // End of a run: saves; false (reported on `err`) when the save failed.
+  // End of a run: saves; false (reported on `err`) when the save failed or
+  // the wait for another session's lock was given up.
   bool Finish(const std::string& stateDir);
 
   enum class Outcome { kNothing, kSuccess, kNotice, kUnknownCommand };
@@ -53,6 +57,7 @@ class Console {
   std::function<void(const std::string&)> out_, err_;
   Calculator calculator_;
   LockWait wait_;
+  const StateFolderLock* held_ = nullptr;
   FileResult started_;
   std::string stateDir_;  // as the run started: where ":tape" reads
 };

@@ -1,6 +1,7 @@
 // tarvo-cli: the calculator's processing cycle at a console prompt.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <langinfo.h>
 #include <termios.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -29,13 +31,19 @@ namespace {
 
 constexpr const char* kUsageOptions =
     "Usage: tarvo-cli [options] [ENTRY ...]\n"
-    "Evaluates each ENTRY in order, or the lines of standard input when none is\n"
-    "given, and prints one result line per entry.\n"
+    "       tarvo-cli [options] -f FILE\n"
+    "Evaluates each ENTRY in order, or the lines of FILE or of standard input\n"
+    "when none is given, and prints one result line per entry. Lines starting\n"
+    "with '#' are comments.\n"
     "\n"
     "Options:\n"
+    "  -f, --file FILE      read the entries from FILE ('-': standard input)\n"
     "  -n, --no-state       neither read nor write the variable files\n"
     "      --state-dir DIR  keep the variable files in DIR (default: the\n"
     "                       current directory)\n"
+    "      --user-state     keep them in the user's state folder, as the\n"
+    "                       window started from the desktop menu does\n"
+    "                       ($XDG_STATE_HOME/tarvo, ~/.local/state/tarvo)\n"
     "  -h, --help           show this help and exit\n"
     "      --version        show the version and exit\n"
     "\n";
@@ -43,14 +51,22 @@ constexpr const char* kUsageExitStatus =
     "\n"
     "Exit status: 0 when the last entry succeeded, 1 when it ended with an error\n"
     "or a notice, or when the variable files or the results could not be read or\n"
-    "written, 2 for bad options or an unknown directive.\n";
+    "written, 2 for bad options, a FILE or a closed standard input that cannot\n"
+    "be read, or an unknown directive. A reader that stops early (| head) ends\n"
+    "it by SIGPIPE, quietly, once it has saved.\n";
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A line of a file or of standard input that is a comment, not an entry.
+bool IsComment(const std::string& line) {
+  const size_t first = line.find_first_not_of(' ');
+  return first != std::string::npos && line[first] == '#';
+}
 
 // The usage text: the options, the directives (as the console names its
 // output formats), the exit status.
-struct Usage {
-} constexpr kUsage;
-std::ostream& operator<<(std::ostream& out, Usage) {
-  return out << kUsageOptions << tarvo::Console::DirectivesHelp(79) << kUsageExitStatus;
+std::string UsageText() {
+  return kUsageOptions + tarvo::Console::DirectivesHelp(79) + kUsageExitStatus;
 }
 
 // The signal that asked the session to end (see SessionEndingSignals), or 0,
@@ -59,22 +75,33 @@ std::ostream& operator<<(std::ostream& out, Usage) {
 volatile std::sig_atomic_t stopSignal = 0;
 volatile std::sig_atomic_t stopSignals = 0;
 
+// After a stop signal the session's own waits give up (each looks at
+// stopSignal at least every tenth of a second); this timer's signal ends a
+// system call that began an instant before the stop was looked for.
+const tarvo::StopTimer* stopTimer = nullptr;
+
 // Ends the session at its next step: standard input becomes empty, so a
 // read waiting at the prompt or on a pipe returns at once with its end,
 // and the main loop saves before it exits. Only async-signal-safe calls.
 void OnStopSignal(int sig) {
   const int saved = errno;
-  stopSignal = sig;
+  if (stopSignal == 0) stopSignal = sig;
   stopSignals = stopSignals + 1;
   const int empty = open("/dev/null", O_RDONLY | O_CLOEXEC);
   if (empty >= 0) {
     dup2(empty, STDIN_FILENO);
     close(empty);
   }
+  if (stopTimer != nullptr) stopTimer->Arm(std::chrono::milliseconds(100), std::chrono::milliseconds(100));
   errno = saved;
 }
 
+// The timer's signal only interrupts.
+void OnTimer(int, siginfo_t*, void*) {}
+
 void CatchStopSignals() {
+  static const tarvo::StopTimer timer(OnTimer);
+  stopTimer = &timer;
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
@@ -95,8 +122,9 @@ void UseUtf8Characters() {
 // What a session prints, in order: straight to the streams, or, while a
 // command-line run holds the folder's lock, kept until it has saved and let
 // the lock go, so that no run holds the lock while a reader keeps it waiting.
-// Written with write(2), so that a stop signal ends a write a stalled reader
-// holds up (the rest of the output is then dropped, and the session saves).
+// Written so that a stop signal ends a write a stalled reader holds up, on
+// either stream (the rest of the output is then dropped, and the session
+// saves); what is said after a stop goes out only where there is room.
 class Output {
  public:
   explicit Output(bool flushEachLine) : flushEachLine_(flushEachLine) {}
@@ -115,7 +143,8 @@ class Output {
     held_.clear();
   }
   void Flush() {
-    if (!buffer_.empty() && error_ == 0 && !WriteAll(STDOUT_FILENO, buffer_, true)) error_ = errno;
+    if (!buffer_.empty() && error_ == 0 && !tarvo::WriteUnlessStopped(STDOUT_FILENO, buffer_, stopSignal))
+      error_ = errno;
     buffer_.clear();
   }
   // The first failed write of the results (a reader that left, a full
@@ -135,30 +164,7 @@ class Output {
   // Diagnostics flush the results first, so the two streams keep their order.
   void WriteDiagnostic(const std::string& line) {
     Flush();
-    WriteAll(STDERR_FILENO, line + "\n", false);
-  }
-  // False with errno set when the bytes could not all be written. The
-  // results (`stoppable`) give up once a stop signal has come: they wait
-  // for room in pieces a pipe takes whole, so that no write blocks past the
-  // signal, whenever it comes.
-  static bool WriteAll(int fd, std::string_view bytes, bool stoppable) {
-    constexpr size_t kPiece = 4096;  // PIPE_BUF: what a writable pipe takes at once
-    while (!bytes.empty()) {
-      if (stoppable) {
-        if (stopSignal != 0) return errno = EINTR, false;
-        pollfd room{fd, POLLOUT, 0};
-        const int ready = poll(&room, 1, 100);
-        if (ready == 0 || (ready < 0 && errno == EINTR)) continue;  // no room yet, or a signal: ask again
-      }
-      const ssize_t n = write(fd, bytes.data(), stoppable ? std::min(bytes.size(), kPiece) : bytes.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        if (n == 0) errno = EIO;
-        return false;
-      }
-      bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
+    (void)tarvo::WriteUnlessStopped(STDERR_FILENO, line + "\n", stopSignal);
   }
 
   const bool flushEachLine_;
@@ -174,6 +180,9 @@ tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
   const int signalsBefore = stopSignals;
   return [=, &output, told = false](const tarvo::LockWaitTurn& turn) mutable {
     if (stopSignals != signalsBefore) return false;
+    // The save after a stop signal waits a second at most, then says it
+    // could not save.
+    if (stopSignal != 0 && turn.waited >= std::chrono::seconds(1)) return false;
     if (!told && turn.waited >= std::chrono::milliseconds(500)) {
       told = true;
       std::error_code ec;
@@ -195,7 +204,9 @@ tarvo::LockWait WaitForLock(const std::string& stateDir, Output& output) {
   std::_Exit(128 + signal);
 }
 
-int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
+// `inputName` names standard input in a message: the file it was opened
+// from, or "the entries".
+int Run(const std::vector<std::string>& entries, const std::string& stateDir, const std::string& inputName) {
   // Results are buffered, and flushed per line only when someone watches:
   // a flush per entry would cost a write(2) each when piping thousands.
   Output output(isatty(STDOUT_FILENO) != 0 || isatty(STDIN_FILENO) != 0);
@@ -218,6 +229,7 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
   if (!entries.empty() && !stateDir.empty()) {
     wholeRun.emplace(stateDir, WaitForLock(stateDir, output));
     if (wholeRun->Result().busy) EndBySignal(stopSignal);
+    console.SetHeldLock(&*wholeRun);
     output.Hold(true);
   }
   console.SetLockWait(WaitForLock(stateDir, output));
@@ -244,10 +256,19 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
       const std::unique_ptr<tarvo::cli::LineSource> lines =
           interactive ? tarvo::cli::PromptLines([&output] { output.Flush(); })
                       : tarvo::cli::PlainLines([&output] { output.Flush(); });
+      bool firstLine = true;
       while (goOn()) {
-        const tarvo::cli::InputLine line = lines->Next();
+        tarvo::cli::InputLine line = lines->Next();
         if (line.kind == tarvo::cli::InputLine::Kind::kError) inputError = line.error;
         if (line.kind != tarvo::cli::InputLine::Kind::kLine || stopSignal != 0) break;
+        // The byte order mark some editors write at the start of a UTF-8
+        // file is no part of its first line, which may be a comment.
+        if (firstLine && line.text.rfind(kByteOrderMark, 0) == 0) line.text.erase(0, kByteOrderMark.size());
+        firstLine = false;
+        // A tab is a blank, as it is to a comment: an indented entry or
+        // directive is what it is without its indent.
+        std::replace(line.text.begin(), line.text.end(), '\t', ' ');
+        if (IsComment(line.text)) continue;
         run(line.text, line.cutShort);
       }
       if (interactive && goOn() && inputError == 0) output.Result("");
@@ -270,6 +291,7 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
                       (dynamic_cast<const std::bad_alloc*>(&e) != nullptr ? "out of memory" : e.what()));
   }
   if (!saved && status == 0) status = 1;
+  console.SetHeldLock(nullptr);
   wholeRun.reset();
   output.WriteHeld();
   output.Flush();
@@ -278,69 +300,149 @@ int Run(const std::vector<std::string>& entries, const std::string& stateDir) {
     status = 1;
   }
   if (inputError != 0) {
-    output.Tell(std::string("tarvo-cli: cannot read the entries: ") + std::strerror(inputError));
+    output.Tell("tarvo-cli: cannot read " + inputName + ": " + std::strerror(inputError));
     status = 1;
   }
-  if (output.Error() != 0) {
+  // A reader that stopped early (`| head -1`) is no failure to report: the
+  // session has saved, and ends as a filter does when its reader leaves.
+  const bool readerLeft = output.Error() == EPIPE;
+  if (output.Error() != 0 && !readerLeft) {
     output.Tell(std::string("tarvo-cli: cannot write the results: ") + std::strerror(output.Error()));
     if (status == 0 || status == 2) status = 1;
   }
   // Saved (or the wait for the save given up): now end the way the signal
   // asked.
   if (stopSignal != 0) EndBySignal(stopSignal);
+  if (readerLeft) EndBySignal(SIGPIPE);
   return status;
 }
 
 // The options and the entries of the command line, then the session.
-int Main(int argc, char** argv) {
+// Makes FILE the session's standard input ("-" keeps it). False, with the
+// reason in errno, when it cannot be opened for reading or is a folder.
+bool ReadEntriesFrom(const std::string& file) {
+  if (file == "-") return true;
+  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const int err = fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+  if (err == 0 && dup2(fd, STDIN_FILENO) >= 0) return close(fd), true;
+  const int failed = err != 0 ? err : errno;
+  close(fd);
+  errno = failed;
+  return false;
+}
+
+// Prints the help or the version: 0, or 1 with the reason when it could
+// not be written (a full disk, a closed output).
+int PrintAndExit(std::string_view text, const char* what) {
+  while (!text.empty()) {
+    const ssize_t n = write(STDOUT_FILENO, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      std::cerr << "tarvo-cli: cannot write " << what << ": " << std::strerror(n < 0 ? errno : EIO) << "\n";
+      return 1;
+    }
+    text.remove_prefix(static_cast<size_t>(n));
+  }
+  return 0;
+}
+
+// `inputClosed`: standard input was closed when the program started.
+int Main(int argc, char** argv, bool inputClosed) {
   bool useState = true;
-  std::string stateDir = ".";
+  bool userState = false;
+  std::string stateDir;
+  std::optional<std::string> file;
   std::vector<std::string> entries;
+  // The value of an option that takes one ("--opt VALUE", "--opt=VALUE"),
+  // or nullopt after reporting it missing.
+  auto value = [&](int& i, const std::string& arg, const std::string& name,
+                   const char* what) -> std::optional<std::string> {
+    std::optional<std::string> v;
+    if (arg.size() > name.size()) v = arg.substr(name.size() + 1);
+    else if (i + 1 < argc) v = argv[++i];
+    if (!v || v->empty()) {
+      std::cerr << "tarvo-cli: " << name << " needs " << what << "\n" << UsageText();
+      return std::nullopt;
+    }
+    return v;
+  };
+  auto named = [](const std::string& arg, const std::string& name) {
+    return arg == name || arg.rfind(name + "=", 0) == 0;
+  };
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "-n" || arg == "--no-state") {
       useState = false;
-    } else if (arg == "--state-dir" || arg.rfind("--state-dir=", 0) == 0) {
-      if (arg.size() > 11) {
-        stateDir = arg.substr(12);
-      } else if (i + 1 < argc) {
-        stateDir = argv[++i];
-      } else {
-        std::cerr << "tarvo-cli: --state-dir needs a folder\n" << kUsage;
+    } else if (named(arg, "--state-dir")) {
+      const std::optional<std::string> dir = value(i, arg, "--state-dir", "a folder");
+      if (!dir) return 2;
+      stateDir = *dir;
+    } else if (arg == "--user-state") {
+      userState = true;
+    } else if (arg == "-f" || named(arg, "--file")) {
+      const std::optional<std::string> f = value(i, arg, arg == "-f" ? "-f" : "--file", "a file");
+      if (!f) return 2;
+      if (file) {
+        std::cerr << "tarvo-cli: only one file of entries may be given\n" << UsageText();
         return 2;
       }
-      if (stateDir.empty()) {
-        std::cerr << "tarvo-cli: --state-dir needs a folder\n" << kUsage;
-        return 2;
-      }
+      file = *f;
     } else if (arg == "-h" || arg == "--help") {
-      std::cout << kUsage;
-      return 0;
+      return PrintAndExit(UsageText(), "the help");
     } else if (arg == "--version") {
-      std::cout << "tarvo-cli " << TARVO_VERSION << "\n";
-      return 0;
+      return PrintAndExit(std::string("tarvo-cli ") + TARVO_VERSION + "\n", "the version");
     } else if (arg == "--") {
       for (++i; i < argc; ++i) entries.emplace_back(argv[i]);
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
-      std::cerr << "tarvo-cli: unknown option " << arg << "\n" << kUsage;
+      std::cerr << "tarvo-cli: unknown option " << arg << "\n" << UsageText();
       return 2;
     } else {
       entries.push_back(arg);  // "-5" and "-x^2" are entries, not options
     }
   }
 
+  if (file && !entries.empty()) {
+    std::cerr << "tarvo-cli: entries come either from the command line or from -f FILE\n" << UsageText();
+    return 2;
+  }
+  // Before the state is touched: a run that cannot read its entries does
+  // nothing else.
+  if (inputClosed && entries.empty() && (!file || *file == "-")) {
+    std::cerr << "tarvo-cli: cannot read the entries: " << std::strerror(EBADF) << "\n";
+    return 2;
+  }
+  if (file && !ReadEntriesFrom(*file)) {
+    std::cerr << "tarvo-cli: cannot read " << *file << ": " << std::strerror(errno) << "\n";
+    return 2;
+  }
+  // --state-dir names the folder outright; --user-state finds the desktop's.
+  if (useState && stateDir.empty() && userState) {
+    std::string why;
+    stateDir = tarvo::UserStateDirectory(&why);
+    if (stateDir.empty()) {
+      std::cerr << "tarvo-cli: the folder for the saved variables cannot be used: " << why
+                << " (-n runs without it)\n";
+      return 1;
+    }
+  }
+  if (stateDir.empty()) stateDir = ".";
   if (!useState) stateDir.clear();
-  return Run(entries, stateDir);
+  return Run(entries, stateDir, file && *file != "-" ? *file : "the entries");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Noticed before the stream is filled with an empty one: entries to read
+  // from a closed standard input are a failure, not an empty session.
+  const bool inputClosed = fcntl(STDIN_FILENO, F_GETFD) == -1 && errno == EBADF;
   tarvo::KeepStandardStreamsTaken();
   // What escapes Main came before the first entry (the session catches what
   // comes after it): there is nothing to save.
   try {
-    return Main(argc, argv);
+    return Main(argc, argv, inputClosed);
   } catch (const std::bad_alloc&) {
     std::fputs("tarvo-cli: the session stops: out of memory\n", stderr);
   } catch (const std::exception& e) {

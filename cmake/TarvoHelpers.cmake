@@ -60,7 +60,11 @@ function(tarvo_decide_tests)
     set(auto TRUE)
   endif()
   set(build OFF)
-  if(auto AND NOT PROJECT_IS_TOP_LEVEL)
+  # CTest's own switch, which packagers set: off means no test is built
+  # or registered, unless TARVO_BUILD_TESTS=ON asks for them outright.
+  if(auto AND DEFINED BUILD_TESTING AND NOT BUILD_TESTING)
+    message(STATUS "Tests off: BUILD_TESTING is OFF")
+  elseif(auto AND NOT PROJECT_IS_TOP_LEVEL)
     message(STATUS "Tests off: Tarvo is part of another project's build; -DTARVO_BUILD_TESTS=ON builds them")
   elseif(auto OR choice)
     find_package(GTest QUIET)
@@ -82,3 +86,50 @@ function(tarvo_decide_tests)
     set(TARVO_TESTS_REQUIRED OFF PARENT_SCOPE)
   endif()
 endfunction()
+
+# Release builds get the hardening flags of the distribution: those
+# dpkg-buildflags gives with every hardening feature on, where it is
+# installed (the optimisation and debug flags left to the build type),
+# otherwise the same set written out. TARVO_HARDENING=OFF leaves them out.
+macro(tarvo_hardening_flags)
+  option(TARVO_HARDENING "Release builds: the distribution's hardening flags" ON)
+  string(TOUPPER "${CMAKE_BUILD_TYPE}" tarvo_build_type)
+  if(TARVO_HARDENING AND tarvo_build_type STREQUAL "RELEASE" AND NOT TARVO_SANITIZE AND NOT TARVO_FUZZ)
+    find_program(DPKG_BUILDFLAGS dpkg-buildflags)
+    set(tarvo_hardening_compile "")
+    set(tarvo_hardening_link "")
+    if(DPKG_BUILDFLAGS)
+      foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+        execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+                                ${DPKG_BUILDFLAGS} --get ${kind}
+                        OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE rc)
+        if(NOT rc EQUAL 0)
+          set(flags "")
+        endif()
+        separate_arguments(flags UNIX_COMMAND "${flags}")
+        # The build type chooses optimisation and debug information; a
+        # path map of the folder dpkg-buildflags ran in means nothing here.
+        list(FILTER flags EXCLUDE REGEX "^-O|^-g|^-ffile-prefix-map|^-fdebug-prefix-map")
+        if(kind STREQUAL "LDFLAGS")
+          list(APPEND tarvo_hardening_link ${flags})
+        else()
+          list(APPEND tarvo_hardening_compile ${flags})
+        endif()
+      endforeach()
+    endif()
+    if(NOT tarvo_hardening_compile OR NOT tarvo_hardening_link)
+      set(tarvo_hardening_compile -D_FORTIFY_SOURCE=2 -fstack-protector-strong -fstack-clash-protection
+                                  -Wformat -Werror=format-security)
+      set(tarvo_hardening_link -Wl,-z,relro -Wl,-z,now)
+    endif()
+    # Position-independent executables, as the flags above expect.
+    list(FILTER tarvo_hardening_compile EXCLUDE REGEX "^-fPIE$")
+    list(FILTER tarvo_hardening_link EXCLUDE REGEX "^-fPIE$|^-pie$")
+    set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    include(CheckPIESupported)
+    check_pie_supported()
+    add_compile_options(${tarvo_hardening_compile})
+    add_link_options(${tarvo_hardening_link})
+    message(STATUS "Hardening flags: ${tarvo_hardening_compile} ${tarvo_hardening_link}")
+  endif()
+endmacro()

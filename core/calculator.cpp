@@ -11,10 +11,10 @@ namespace tarvo {
 Calculator::Calculator() : engine_(std::make_unique<Engine>()) {}
 Calculator::~Calculator() = default;
 
-SessionStart Calculator::Start(const std::string& stateDir, const LockWait& wait) {
+SessionStart Calculator::Start(const std::string& stateDir, const FolderLocking& locking) {
   keepsTape_ = false;
   tape_ = Tape();
-  return StartSession(stateDir, wait);
+  return StartSession(stateDir, locking);
 }
 
 SessionStart Calculator::StartWithTape(const std::string& stateDir, const LockWait& wait) {
@@ -28,19 +28,20 @@ SessionStart Calculator::StartWithTape(const std::string& stateDir, const LockWa
     busy.files = lock->Result();
     return busy;
   }
-  SessionStart start = StartSession(stateDir, wait);
+  const FolderLocking locking(wait, lock ? &*lock : nullptr);
+  SessionStart start = StartSession(stateDir, locking);
   if (start.files.busy) return start;
   // The start's own "0" is no row of the tape.
   keepsTape_ = true;
-  start.tape = tape_.Load(stateDir, wait);
+  start.tape = tape_.Load(stateDir, locking);
   return start;
 }
 
-SessionStart Calculator::StartSession(const std::string& stateDir, const LockWait& wait) {
+SessionStart Calculator::StartSession(const std::string& stateDir, const FolderLocking& locking) {
   SessionStart start;
   StartEngine(*engine_);
   SavedState saved;
-  start.files = session_.Load(stateDir, saved, wait);
+  start.files = session_.Load(stateDir, saved, locking);
   if (start.files.busy) return start;
   stateDir_ = stateDir;
   engine_->RestoreVariables(saved.values, saved.flags);
@@ -59,29 +60,35 @@ SessionStart Calculator::StartSession(const std::string& stateDir, const LockWai
   return start;
 }
 
-SaveResult Calculator::End(const std::string& stateDir, const LockWait& wait) {
-  if (!keepsTape_) return SaveSession(stateDir, wait);
-  std::optional<StateFolderLock> lock;  // one step, as at the start
-  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) return lock->Result();
-  const SaveResult variables = SaveSession(stateDir, wait);
-  const SaveResult tape = tape_.Save(stateDir, wait);
-  return variables.ok ? tape : variables;
-}
-
-SaveResult Calculator::SaveSession(const std::string& stateDir, const LockWait& wait) {
+SaveResult Calculator::End(const std::string& stateDir, const FolderLocking& locking) {
   SavedState now;
   now.values = engine_->VariableStore;
   now.flags = engine_->DefinedFlag;
   now.angleFactor = engine_->AngleFactor;
   now.lastAnswer = engine_->LastAnswer;
-  return session_.Save(stateDir, now, {engine_->Written, angleWritten_, answerWritten_}, wait);
+  return session_.Save(stateDir, now, Written(), locking);
 }
+
+SessionSave Calculator::EndWithTape(const std::string& stateDir, const LockWait& wait, SaveParts parts) {
+  SessionSave saved;
+  std::optional<StateFolderLock> lock;  // one step, as at the start
+  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) {
+    saved.variables = saved.tape = lock->Result();
+    return saved;
+  }
+  const FolderLocking locking(wait, lock ? &*lock : nullptr);
+  if (parts != SaveParts::kTape) saved.variables = End(stateDir, locking);
+  if (parts != SaveParts::kVariables) saved.tape = tape_.Save(stateDir, locking);
+  return saved;
+}
+
+WrittenFields Calculator::Written() const { return {engine_->Written, angleWritten_, answerWritten_}; }
 
 namespace {
 
-TapeRow RowOf(std::string entry, const CycleResult& r) {
+TapeRow RowOf(std::int64_t time, std::string entry, const CycleResult& r) {
   TapeRow row;
-  row.time = TapeTimeNow();
+  row.time = time;
   row.entry = std::move(entry);
   if (r.outcome == CycleResult::Outcome::kAnswer) {
     row.shown = r.view.plain;
@@ -102,14 +109,14 @@ CycleResult Calculator::Calculate(std::string_view line, const CycleHooks& hooks
   // entry like an error in the calculation does.
   try {
     if (r.outcome == CycleResult::Outcome::kAnswer) r.view = format_.ShowAnswer(r.value);
-    if (!read.empty()) r.tapeRow = tape_.Add(RowOf(read, r));
+    if (!read.empty()) r.tapeRow = tape_.Add(RowOf(clock_(), read, r));
   } catch (const std::bad_alloc&) {
     Fail(*engine_, ErrorNumber::kTooComplex);
     r.outcome = CycleResult::Outcome::kError;
     r.error = ErrorNumber::kTooComplex;
     r.view = {};
     r.tapeRow.reset();
-    if (!read.empty()) r.tapeRow = tape_.Add(RowOf(std::move(read), r));
+    if (!read.empty()) r.tapeRow = tape_.Add(RowOf(clock_(), std::move(read), r));
   }
   return r;
 }
@@ -146,10 +153,7 @@ void Calculator::ClearVariables() { tarvo::ClearVariables(*engine_); }
 
 void Calculator::ForgetComplexPair() { engine_->ForgetComplexPair(); }
 
-SaveResult Calculator::ClearTape() {
-  tape_.Clear(TapeTimeNow());
-  return tape_.Save(stateDir_, [](const LockWaitTurn&) { return false; });
-}
+SaveResult Calculator::ClearTape() { return tape_.Clear(stateDir_, [](const LockWaitTurn&) { return false; }); }
 
 void Calculator::SetWorkPerEntry(std::int64_t units) { engine_->Work.PerEntry = units; }
 

@@ -37,6 +37,14 @@ struct SessionStart {
   CycleResult firstAnswer;
 };
 
+// What the end of a run with its tape saved: the variables and the tape.
+struct SessionSave {
+  SaveResult variables, tape;
+  bool Busy() const { return variables.busy || tape.busy; }
+  bool Ok() const { return variables.ok && tape.ok; }
+};
+enum class SaveParts { kBoth, kVariables, kTape };
+
 class Calculator {
  public:
   Calculator();
@@ -48,19 +56,24 @@ class Calculator {
   // (none when empty), the angle unit they imply, the normal output format,
   // the saved last answer, then one calculation of "0", the history's first
   // entry. Files that exist but cannot be read leave the presets in force
-  // and are named in the result. Where `wait` gives up the wait for another
-  // session's lock, nothing else happens and `files.busy` says so.
-  SessionStart Start(const std::string& stateDir, const LockWait& wait = {});
+  // and are named in the result. Where `locking`'s wait for another
+  // session's lock is given up, nothing else happens and `files.busy` says so.
+  SessionStart Start(const std::string& stateDir, const FolderLocking& locking = {});
   // The same, keeping the tape of `stateDir` as well (the window's): the
   // variables and the tape are read as one step, which no save of another
   // session comes between, and every entry read adds its row.
   SessionStart StartWithTape(const std::string& stateDir, const LockWait& wait = {});
   // End of a run: saves what the run wrote, keeping what other sessions
-  // saved meanwhile, and the tape's new rows where it keeps one, as one
-  // step; the result names the first that failed. Where `wait` gives up,
-  // nothing is saved and the result says `busy`. It may be tried again
-  // after a failure.
-  SaveResult End(const std::string& stateDir, const LockWait& wait = {});
+  // saved meanwhile elsewhere. It may be tried again after a failure.
+  SaveResult End(const std::string& stateDir, const FolderLocking& locking = {});
+  // The same for a run started with its tape: the variables' save and the
+  // tape's, as one step; `parts` says which (after a failure, the one that
+  // failed is tried again). Where `wait` gives up the wait for another
+  // session's lock, nothing is saved and both results say `busy`.
+  SessionSave EndWithTape(const std::string& stateDir, const LockWait& wait = {},
+                          SaveParts parts = SaveParts::kBoth);
+  // What the run wrote since its start: what its End saves over others'.
+  WrittenFields Written() const;
 
   // One entry line through the processing cycle.
   CycleResult Calculate(std::string_view line, const CycleHooks& hooks = {});
@@ -87,9 +100,13 @@ class Calculator {
 
   // The tape (empty unless started with it), oldest row first.
   const Tape& GetTape() const { return tape_; }
-  // Empties the tape, and its file at once where no other session holds
-  // the state folder (else the save at the end does).
+  // Empties the tape, and its file of every line it holds now, at once where
+  // no other session holds the state folder (else the save at the end
+  // does); a run that started without its state folder empties only what
+  // it saved itself.
   SaveResult ClearTape();
+  // The clock the tape's rows are stamped with (this machine's unless set).
+  void SetTapeClock(TapeClock clock) { clock_ = std::move(clock); }
 
   EntryHistory& History() { return history_; }
   const EntryHistory& History() const { return history_; }
@@ -100,14 +117,14 @@ class Calculator {
   void SetWorkPerEntry(std::int64_t units);
 
  private:
-  SessionStart StartSession(const std::string& stateDir, const LockWait& wait);
-  SaveResult SaveSession(const std::string& stateDir, const LockWait& wait);
+  SessionStart StartSession(const std::string& stateDir, const FolderLocking& locking);
 
   std::unique_ptr<Engine> engine_;
   Session session_;
   OutputFormat format_;
   EntryHistory history_;
   Tape tape_;
+  TapeClock clock_ = TapeTimeNow;
   bool keepsTape_ = false;
   std::string stateDir_;  // as the run started
   // What the run wrote besides the variables (the engine marks those).

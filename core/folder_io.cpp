@@ -87,15 +87,6 @@ FileResult WalkToFolder(int from, const std::string& target, const std::string& 
   return {};
 }
 
-// The lock a StateFolderLock holds for the whole process: the folder's
-// device and inode, and the descriptor the lock is on.
-struct HeldLock {
-  dev_t device = 0;
-  ino_t inode = 0;
-  int fd = -1;
-};
-HeldLock heldLock;
-
 // The process that holds a flock(2) lock on the file of `fd`, as the kernel
 // lists it, other than this one; 0 where the list does not tell.
 pid_t LockHolder(int fd) {
@@ -257,15 +248,6 @@ FileResult ReadStart(const StateFile& file, unsigned char* out, size_t size, siz
 // Every session that uses the folder can open it, whoever made what in it
 // and under whatever umask, so all of them lock one object.
 Fd LockFolder(int dirFd, int operation, const LockWait& wait, FileResult& refusal, const std::string& shown) {
-  struct stat folder {};
-  if (heldLock.fd >= 0 && fstat(dirFd, &folder) == 0 && folder.st_dev == heldLock.device &&
-      folder.st_ino == heldLock.inode) {
-    // Locked already, exclusively; a second flock on the same open file
-    // would turn that lock into the one asked for.
-    Fd fd = Duplicate(heldLock.fd);
-    if (!fd) refusal = Failure(shown, errno);
-    return fd;
-  }
   // A descriptor of its own: flock(2) belongs to the open file, and the
   // caller's descriptor of the folder must not carry the lock.
   Fd fd(openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -275,6 +257,20 @@ Fd LockFolder(int dirFd, int operation, const LockWait& wait, FileResult& refusa
   }
   if (!Acquire(fd.get(), operation, wait, refusal, shown)) fd.Reset();
   return fd;
+}
+
+FileResult UseFolder(const std::string& dir, int operation, const FolderLocking& locking, const std::string& shown,
+                     FolderInUse& use) {
+  if (locking.held != nullptr && locking.held->Held()) {
+    use.folder = Duplicate(locking.held->Folder());
+    return use.folder ? FileResult{} : Failure(shown, errno);
+  }
+  use.folder = Fd(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!use.folder) return errno == ENOENT ? FileResult{} : Failure(shown, errno);
+  FileResult refusal;
+  use.lock = LockFolder(use.folder.get(), operation, locking.wait, refusal, FolderShown(dir));
+  if (!use.lock) use.folder.Reset();
+  return refusal;
 }
 
 std::string FolderOrDot(const std::string& dir) { return dir.empty() ? "." : dir; }
@@ -381,27 +377,21 @@ void RemoveStaleTemporaries(int dirFd, std::initializer_list<const char*> files)
 
 using namespace folder_io;
 
-StateFolderLock::StateFolderLock(const std::string& dir, const LockWait& wait) {
+StateFolderLock::StateFolderLock(const std::string& dir, const LockWait& wait) : dir_(dir) {
   const Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  struct stat st {};
-  if (heldLock.fd >= 0) return;
-  if (!folder || fstat(folder.get(), &st) != 0) {
+  if (!folder) {
     result_ = Failure(FolderShown(dir), errno);
     return;
   }
   Fd lock = LockFolder(folder.get(), LOCK_EX, wait, result_, FolderShown(dir));
-  if (!lock) return;
-  heldLock = {st.st_dev, st.st_ino, lock.Release()};  // unlocked when the descriptor closes
-  held_ = true;
+  folder_ = lock.Release();  // unlocked when the descriptor closes
 }
 
 StateFolderLock::~StateFolderLock() { Release(); }
 
 void StateFolderLock::Release() {
-  if (!held_) return;
-  close(heldLock.fd);
-  heldLock = {};
-  held_ = false;
+  if (folder_ >= 0) close(folder_);
+  folder_ = -1;
 }
 
 }  // namespace tarvo

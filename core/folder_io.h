@@ -80,9 +80,21 @@ FileResult WriteAll(int fd, const std::string& shown, const unsigned char* data,
 
 // Holds flock(2) `operation` on the state folder itself, waiting as `wait`
 // says while another session holds it; empty, with `refusal` set (the
-// folder named as `shown`), when the lock cannot be had. Inside a
-// StateFolderLock of the same folder it is that lock.
+// folder named as `shown`), when the lock cannot be had.
 Fd LockFolder(int dirFd, int operation, const LockWait& wait, FileResult& refusal, const std::string& shown);
+
+// The state folder `dir` for one load or save, locked as `locking` says:
+// inside a held lock, that lock's folder, locked already; otherwise the
+// folder opened anew with a lock of its own (`operation`). `folder` stays
+// empty where there is no such folder (the result is ok: a first run) or
+// it cannot be used (the result says why, the folder named as `shown`, or
+// the lock refused).
+struct FolderInUse {
+  Fd folder;
+  Fd lock;  // empty inside a held lock
+};
+FileResult UseFolder(const std::string& dir, int operation, const FolderLocking& locking, const std::string& shown,
+                     FolderInUse& use);
 
 std::string FolderOrDot(const std::string& dir);
 // The folder's full path, and that of a name in it, as messages show them.

@@ -12,17 +12,17 @@ std::optional<AngleUnit> SavedAngleUnit(double saved) {
   return std::nullopt;
 }
 
-FileResult Session::Load(const std::string& stateDir, SavedState& state, const LockWait& wait) {
+FileResult Session::Load(const std::string& stateDir, SavedState& state, const FolderLocking& locking) {
   FileResult r;
-  if (!stateDir.empty()) r = LoadStateFiles(stateDir, state, wait);
+  if (!stateDir.empty()) r = LoadStateFiles(stateDir, state, locking);
   loaded_ = state;
   return r;
 }
 
 SaveResult Session::Save(const std::string& stateDir, const SavedState& state, const WrittenFields& written,
-                         const LockWait& wait) {
+                         const FolderLocking& locking) {
   if (stateDir.empty()) return {};
-  return SaveStateFiles(stateDir, state, &loaded_, written, wait);
+  return SaveStateFiles(stateDir, state, &loaded_, written, locking);
 }
 
 }  // namespace tarvo

@@ -21,14 +21,14 @@ class Session {
  public:
   // Reads the state files of `stateDir` (none when empty) over `state`.
   // Files that exist but cannot be read are left alone (`state` keeps what
-  // it held) and named in the result; `wait` says how to wait while another
+  // it held) and named in the result; `locking` says how to wait while another
   // session holds the folder's lock (given up: `busy`).
-  FileResult Load(const std::string& stateDir, SavedState& state, const LockWait& wait = {});
+  FileResult Load(const std::string& stateDir, SavedState& state, const FolderLocking& locking = {});
   // Writes `state` into the state files of `stateDir` (nothing when empty),
   // keeping what other sessions saved meanwhile where this one wrote
   // nothing. It may be tried again after a failure.
   SaveResult Save(const std::string& stateDir, const SavedState& state, const WrittenFields& written,
-                  const LockWait& wait = {});
+                  const FolderLocking& locking = {});
 
  private:
   // As the files gave it at load: a field the files no longer hold as read

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -24,12 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace folder_io;
-
-void (*saveInterruption)(const char*) = nullptr;
-
-void Step(const char* name) {
-  if (saveInterruption != nullptr) saveInterruption(name);
-}
 
 // Little-endian on disk whatever the host's order.
 template <typename T>
@@ -54,32 +49,45 @@ struct DiskPair {
 };
 // A pending pair counts only when it is whole and was left by someone who
 // could have written the files anyway: this user, root, or the folder's
-// owner. In a shared folder anyone else could plant one.
-bool ReadPending(int dirFd, StoredPair& pair) {
-  Fd fd(openat(dirFd, kPendingFile, O_RDONLY | kOpenFlags));
+// owner. In a shared folder anyone else could plant one. One that counts
+// but cannot be read is a failure to read the pair: the files alone may
+// hold values of two saves.
+bool Trusted(const struct stat& st, const struct stat& folder) {
+  return S_ISREG(st.st_mode) && st.st_size == static_cast<off_t>(kValueBytes + kFlagBytes) &&
+         (st.st_uid == geteuid() || st.st_uid == 0 || st.st_uid == folder.st_uid);
+}
+
+FileResult ReadPending(int dirFd, const std::string& shown, StoredPair& pair, bool& found) {
+  found = false;
   struct stat st {}, folder {};
-  if (!fd || fstat(fd.get(), &st) != 0 || fstat(dirFd, &folder) != 0 || !S_ISREG(st.st_mode) ||
-      st.st_size != static_cast<off_t>(kValueBytes + kFlagBytes) ||
-      (st.st_uid != geteuid() && st.st_uid != 0 && st.st_uid != folder.st_uid))
-    return false;
+  if (fstatat(dirFd, kPendingFile, &st, AT_SYMLINK_NOFOLLOW) != 0)
+    return errno == ENOENT ? FileResult{} : Failure(shown, errno);
+  if (fstat(dirFd, &folder) != 0) return Failure(shown, errno);
+  if (!Trusted(st, folder)) return {};
+  Fd fd(openat(dirFd, kPendingFile, O_RDONLY | kOpenFlags));
+  if (!fd) return errno == ENOENT ? FileResult{} : Failure(shown, errno);
+  if (fstat(fd.get(), &st) != 0) return Failure(shown, errno);
+  if (!Trusted(st, folder)) return {};  // swapped since it was looked at
   unsigned char all[kValueBytes + kFlagBytes];
   size_t got = 0;
-  if (!ReadAll(fd.get(), "", all, sizeof all, got).ok || got != sizeof all) return false;
+  if (FileResult r = ReadAll(fd.get(), shown, all, sizeof all, got); !r.ok) return r;
+  if (got != sizeof all) return Failure(shown, "its pending save was cut short");
   std::memcpy(pair.values.data(), all, kValueBytes);
   std::memcpy(pair.flags.data(), all + kValueBytes, kFlagBytes);
-  return true;
+  found = true;
+  return {};
 }
 
 // Reads the pair as it stands: the pending pair of an interrupted save when
 // there is one, otherwise both files.
 FileResult ReadPair(int dirFd, const StateFile& values, const StateFile& flags, DiskPair& disk, bool& pending) {
-  pending = ReadPending(dirFd, disk.bytes);
-  if (pending) {
-    disk.valueBytes = kValueBytes;
-    disk.flagBytes = kFlagBytes;
-    return {};
+  FileResult r = ReadPending(dirFd, values.shown, disk.bytes, pending);
+  if (!r.ok || pending) {
+    disk.valueBytes = pending ? kValueBytes : 0;
+    disk.flagBytes = pending ? kFlagBytes : 0;
+    return r;
   }
-  FileResult r = ReadStart(values, disk.bytes.values.data(), kValueBytes, disk.valueBytes);
+  r = ReadStart(values, disk.bytes.values.data(), kValueBytes, disk.valueBytes);
   if (r.ok) r = ReadStart(flags, disk.bytes.flags.data(), kFlagBytes, disk.flagBytes);
   return r;
 }
@@ -136,9 +144,19 @@ StoredPair Merge(const StoredPair& session, const StoredPair* read, const Writte
   return out;
 }
 
+// Writes `bytes` over the start of `fd`; a file that was shorter (`size`
+// bytes) is cut back to its size.
+FileResult Overwrite(int fd, const std::string& shown, const unsigned char* bytes, size_t count, off_t size) {
+  FileResult r = WriteAll(fd, shown, bytes, count, 0);
+  if (r.ok && size < static_cast<off_t>(count) && ftruncate(fd, size) != 0) r = Failure(shown, errno);
+  if (r.ok && fsync(fd) != 0) r = Failure(shown, errno);
+  return r;
+}
+
 // Where the folder allows no new file: both files rewritten from their
-// first byte, the flags first; when the values cannot be written the old
-// flags are put back. Nothing can make this step atomic, so it is the last
+// first byte, the flags first. When a step fails, both get their old bytes
+// back, so that a failure leaves the old pair; where even that fails, the
+// report says so. Nothing can make this step atomic, so it is the last
 // resort.
 FileResult RewriteInPlace(const StateFile& values, const StateFile& flags, const StoredPair& pair,
                           const DiskPair& old, const FileResult& refusal) {
@@ -150,16 +168,14 @@ FileResult RewriteInPlace(const StateFile& values, const StateFile& flags, const
   struct stat sv {}, sf {};
   if (fstat(fv.get(), &sv) != 0 || !S_ISREG(sv.st_mode)) return Failure(values.shown, "it is not a regular file");
   if (fstat(ff.get(), &sf) != 0 || !S_ISREG(sf.st_mode)) return Failure(flags.shown, "it is not a regular file");
-  FileResult r = WriteAll(ff.get(), flags.shown, pair.flags.data(), kFlagBytes, 0);
-  if (r.ok && fsync(ff.get()) != 0) r = Failure(flags.shown, errno);
-  if (!r.ok) return r;
-  r = WriteAll(fv.get(), values.shown, pair.values.data(), kValueBytes, 0);
-  if (r.ok && fsync(fv.get()) != 0) r = Failure(values.shown, errno);
-  if (!r.ok) {
-    if (WriteAll(ff.get(), flags.shown, old.bytes.flags.data(), old.flagBytes, 0).ok && sf.st_size < static_cast<off_t>(kFlagBytes))
-      (void)!ftruncate(ff.get(), sf.st_size);
-    fsync(ff.get());
-  }
+  constexpr off_t kWhole = std::numeric_limits<off_t>::max();  // the new pair never cuts a file
+  FileResult r = Overwrite(ff.get(), flags.shown, pair.flags.data(), kFlagBytes, kWhole);
+  if (r.ok) r = Overwrite(fv.get(), values.shown, pair.values.data(), kValueBytes, kWhole);
+  if (r.ok) return r;
+  // A write that failed may still have written part of its file.
+  const bool putBack = Overwrite(fv.get(), values.shown, old.bytes.values.data(), old.valueBytes, sv.st_size).ok &&
+                       Overwrite(ff.get(), flags.shown, old.bytes.flags.data(), old.flagBytes, sf.st_size).ok;
+  if (!putBack) r.reason += "; the files could not be put back as they were and may now hold values of two saves";
   return r;
 }
 
@@ -189,19 +205,27 @@ FileResult FinishPendingSave(int dirFd, const StateFile& values, const StateFile
   return {};
 }
 
+// The flags as they were before a save that could not rename its values.
 bool PutBackFlags(const StateFile& flags, const DiskPair& old) {
   if (!flags.exists) return unlinkat(flags.folder.get(), flags.name.c_str(), 0) == 0;
   Temporary undo;
   bool refused = false;
-  return undo.Write(flags, Existing({&flags}), old.bytes.flags.data(), old.flagBytes, refused).ok && undo.RenameOver(flags).ok;
+  return undo.Write(flags, Existing({&flags}), old.bytes.flags.data(), old.flagBytes, refused).ok &&
+         undo.RenameOver(flags).ok;
 }
 
 // Both temporaries and the pending pair are written and flushed before
 // anything is renamed: the rename of the pending pair commits the save, and
 // from then on a session that reads the folder sees the new pair even if
-// this process dies before both files are in place.
-FileResult CommitPair(int dirFd, const StateFile& values, const StateFile& flags,
-                      const StoredPair& pair, const DiskPair& old) {
+// this process dies before both files are in place. A rename that fails
+// after the commit is undone where it can be, so that a failure leaves the
+// old pair; where it cannot, the pending pair stands for the new one, and
+// the save reports success, since that is what every session reads.
+FileResult CommitPair(int dirFd, const StateFile& values, const StateFile& flags, const StoredPair& pair,
+                      const DiskPair& old, const SaveSteps& steps) {
+  const auto step = [&steps](const char* name) {
+    if (steps) steps(name);
+  };
   StateFile pending;  // outlives its temporary, which removes itself through the folder
   // A pending pair that cannot be made is a pair that cannot be saved: the
   // user knows it by its value file.
@@ -220,84 +244,81 @@ FileResult CommitPair(int dirFd, const StateFile& values, const StateFile& flags
     r = p.Write(pending, Existing({&values, &flags}), all, sizeof all, refused);
   }
   if (!r.ok) return refused ? RewriteInPlace(values, flags, pair, old, r) : r;
-  Step("temporaries written");
+  step("temporaries written");
 
   r = p.RenameOver(pending);
-  if (!r.ok) return r;
+  if (!r.ok) return r;  // nothing committed: the old pair stands
   fsync(dirFd);
-  Step("pending pair committed");
+  step("pending pair committed");
 
   r = f.RenameOver(flags);
+  bool undone = !r.ok;  // the old pair stands again
   if (r.ok) {
-    Step("flags renamed");
+    step("flags renamed");
     r = v.RenameOver(values);
-    // The new flags are in place but the values cannot follow: the old flags
-    // go back, and only then may the pending pair go.
-    if (!r.ok && !PutBackFlags(flags, old)) return r;
+    // The new flags are in place but the values cannot follow: the old
+    // flags go back, and only then may the pending pair go.
+    if (!r.ok) undone = PutBackFlags(flags, old);
   }
   if (!r.ok) {
-    unlinkat(dirFd, kPendingFile, 0);
+    // Undone, the save failed; where even that failed, the pending pair
+    // stands for the files, and every session reads the new values: saved.
+    if (!undone || unlinkat(dirFd, kPendingFile, 0) != 0) return {};
     fsync(dirFd);
     return r;
   }
-  Step("values renamed");
+  step("values renamed");
   SyncFolders(values, flags);
   unlinkat(dirFd, kPendingFile, 0);
-  Step("pending pair removed");
+  step("pending pair removed");
   return {};
 }
 
 }  // namespace
 
-void SetSaveInterruptionForTest(void (*hook)(const char* step)) { saveInterruption = hook; }
-
-FileResult LoadStateFiles(const std::string& dir, SavedState& state, const LockWait& wait) {
+FileResult LoadStateFiles(const std::string& dir, SavedState& state, const FolderLocking& locking) {
   const std::string valuesShown = Shown(dir, kValueFile);
-  FileResult r;
-  Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!folder) {
-    if (errno != ENOENT) r = Failure(valuesShown, errno);  // no folder yet: a first run
-    return r;
-  }
-  const Fd lock = LockFolder(folder.get(), LOCK_SH, wait, r, FolderShown(dir));
+  FolderInUse folder;
+  FileResult r = UseFolder(dir, LOCK_SH, locking, valuesShown, folder);
+  if (!r.ok || !folder.folder) return r;  // no folder yet: a first run
   StateFile values, flags;
   DiskPair disk;
   bool pending = false;
-  if (r.ok) r = Locate(folder.get(), valuesShown, kValueFile, values);
-  if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
-  if (r.ok) r = ReadPair(folder.get(), values, flags, disk, pending);
+  r = Locate(folder.folder.get(), valuesShown, kValueFile, values);
+  if (r.ok) r = Locate(folder.folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
+  if (r.ok) r = ReadPair(folder.folder.get(), values, flags, disk, pending);
   if (r.ok) Decode(state, disk);  // both or nothing
   return r;
 }
 
 SaveResult SaveStateFiles(const std::string& dir, const SavedState& state, const SavedState* read,
-                          const WrittenFields& written, const LockWait& wait) {
+                          const WrittenFields& written, const FolderLocking& locking, const SaveSteps& steps) {
   const StoredPair session = Encode(state);
   const std::optional<StoredPair> asRead = read != nullptr ? std::optional(Encode(*read)) : std::nullopt;
   const std::string valuesShown = Shown(dir, kValueFile);
-  Fd folder(open(FolderOrDot(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!folder) return Failure(valuesShown, errno);
-  FileResult refusal;
-  const Fd lock = LockFolder(folder.get(), LOCK_EX, wait, refusal, FolderShown(dir));
-  if (!lock) return refusal;
+  FolderInUse use;
+  FileResult r = UseFolder(dir, LOCK_EX, locking, valuesShown, use);
+  if (r.ok && !use.folder) r = Failure(valuesShown, ENOENT);
+  if (!r.ok) return r;
+  const int folder = use.folder.get();
   StateFile values, flags;
-  FileResult r = Locate(folder.get(), valuesShown, kValueFile, values);
-  if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
+  r = Locate(folder, valuesShown, kValueFile, values);
+  if (r.ok) r = Locate(folder, Shown(dir, kFlagFile), kFlagFile, flags);
   DiskPair disk;
   bool pending = false;
-  if (r.ok) r = ReadPair(folder.get(), values, flags, disk, pending);
+  if (r.ok) r = ReadPair(folder, values, flags, disk, pending);
   if (r.ok && pending) {
     DiskPair files;
     r = ReadStart(values, files.bytes.values.data(), kValueBytes, files.valueBytes);
     if (r.ok) r = ReadStart(flags, files.bytes.flags.data(), kFlagBytes, files.flagBytes);
-    if (r.ok) r = FinishPendingSave(folder.get(), values, flags, disk.bytes, files);
+    if (r.ok) r = FinishPendingSave(folder, values, flags, disk.bytes, files);
     // The files were replaced: their owner and bits are now the ones kept.
-    if (r.ok) r = Locate(folder.get(), valuesShown, kValueFile, values);
-    if (r.ok) r = Locate(folder.get(), Shown(dir, kFlagFile), kFlagFile, flags);
+    if (r.ok) r = Locate(folder, valuesShown, kValueFile, values);
+    if (r.ok) r = Locate(folder, Shown(dir, kFlagFile), kFlagFile, flags);
   }
   if (!r.ok) return r;
-  r = CommitPair(folder.get(), values, flags, Merge(session, asRead ? &*asRead : nullptr, written, disk), disk);
-  if (r.ok) RemoveStaleTemporaries(folder.get(), {kValueFile, kFlagFile, kPendingFile});
+  r = CommitPair(folder, values, flags, Merge(session, asRead ? &*asRead : nullptr, written, disk), disk, steps);
+  if (r.ok) RemoveStaleTemporaries(folder, {kValueFile, kFlagFile, kPendingFile});
   return r;
 }
 

@@ -25,6 +25,8 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "engine/variables.h"
 
@@ -83,12 +85,67 @@ struct LockWaitTurn {
 using LockWait = std::function<bool(const LockWaitTurn&)>;
 using SaveResult = FileResult;
 
+// Keeps a state folder's exclusive lock from construction to destruction
+// (or Release), so that a session's loads and saves of that folder inside
+// it are one step no other session comes between. A short run (tarvo-cli
+// with its entries on the command line) holds it for the whole run, the
+// window only to read the variables and the tape together and to save them
+// together; a long session does not hold it while it calculates, since
+// others would wait. The session owns the lock and hands it to each load
+// and save (FolderLocking), which then lock nothing themselves: whether the
+// session holds the lock is this value, never a question to the file
+// system, so a session cannot wait for itself.
+class StateFolderLock {
+ public:
+  // Where the lock cannot be had (no folder yet, a wait given up), it is
+  // not held and `Result()` says why; each load and save then locks for
+  // itself.
+  explicit StateFolderLock(const std::string& dir, const LockWait& wait = {});
+  ~StateFolderLock();
+  StateFolderLock(const StateFolderLock&) = delete;
+  StateFolderLock& operator=(const StateFolderLock&) = delete;
+  // Gives the lock up before the object ends.
+  void Release();
+  bool Held() const { return folder_ >= 0; }
+  // The folder as it was locked: the loads and saves inside the lock read
+  // and write there, whatever its path names by then.
+  int Folder() const { return folder_; }
+  const std::string& Dir() const { return dir_; }
+  const FileResult& Result() const { return result_; }
+
+ private:
+  std::string dir_;
+  int folder_ = -1;  // the folder's descriptor, which carries the lock
+  FileResult result_;
+};
+
+// How one load or save of a state folder gets the folder's lock: inside
+// `held`, a lock the session holds on that folder, it takes none; otherwise
+// it locks the folder for itself, waiting as `wait` says. A wait alone
+// converts to it.
+struct FolderLocking {
+  FolderLocking() = default;
+  template <typename Wait>
+    requires std::is_constructible_v<LockWait, Wait&&>
+  FolderLocking(Wait&& wait) : wait(std::forward<Wait>(wait)) {}  // NOLINT: a wait is a way of locking
+  FolderLocking(LockWait wait, const StateFolderLock* held) : wait(std::move(wait)), held(held) {}
+
+  LockWait wait;
+  const StateFolderLock* held = nullptr;
+};
+
 // Reads both files from `dir` over what `state` holds. A short file fills
 // only its leading fields; a value that is not a finite number is ignored
 // (what `state` held stays). Missing files are a first run, no error. A file
 // that exists but cannot be read (permissions, not a regular file, a link
-// that may not be followed) is reported and nothing is loaded.
-FileResult LoadStateFiles(const std::string& dir, SavedState& state, const LockWait& wait = {});
+// that may not be followed, a failed read) is reported and nothing is
+// loaded.
+FileResult LoadStateFiles(const std::string& dir, SavedState& state, const FolderLocking& locking = {});
+
+// Called at each named step of a save ("temporaries written", "pending
+// pair committed", "flags renamed", "values renamed", "pending pair
+// removed"): a test stops the process there.
+using SaveSteps = std::function<void(const char* step)>;
 
 // Writes `state` into `dir`. With `read` (what the session loaded), a
 // field the session did not write and that another session saved in
@@ -98,39 +155,17 @@ FileResult LoadStateFiles(const std::string& dir, SavedState& state, const LockW
 // may, its owner; nothing the save creates on the way is more readable than
 // they are. Where the folder allows no new files, or the file system has no
 // room for them, but both files are writable, they are rewritten in place.
+// The result tells the truth: a failure leaves the values the files held
+// before; success means that sessions read the new values from now on, even
+// where the last steps failed and could not be undone (the pending pair
+// then stands for the files until the next save completes it).
 SaveResult SaveStateFiles(const std::string& dir, const SavedState& state, const SavedState* read = nullptr,
-                          const WrittenFields& written = {}, const LockWait& wait = {});
-
-// Keeps the state folder's exclusive lock from construction to destruction,
-// so that a short run (tarvo-cli with its entries on the command line) loads,
-// calculates and saves as one step that no other session comes between;
-// this process's own loads and saves inside it do not lock again. A long
-// session (the window, the prompt) does not hold it: others would wait.
-class StateFolderLock {
- public:
-  // Where the lock cannot be had (no folder yet, a wait given up), each
-  // load and save locks for itself; `Result()` says why.
-  explicit StateFolderLock(const std::string& dir, const LockWait& wait = {});
-  ~StateFolderLock();
-  StateFolderLock(const StateFolderLock&) = delete;
-  StateFolderLock& operator=(const StateFolderLock&) = delete;
-  // Gives the lock up before the object ends.
-  void Release();
-  const FileResult& Result() const { return result_; }
-
- private:
-  bool held_ = false;
-  FileResult result_;
-};
+                          const WrittenFields& written = {}, const FolderLocking& locking = {},
+                          const SaveSteps& steps = {});
 
 // The state folder of the user's desktop session: $XDG_STATE_HOME/tarvo, or
 // ~/.local/state/tarvo; made (mode 0700) when missing. Empty when there is
 // no home to put it in; `error` then says why.
 std::string UserStateDirectory(std::string* error = nullptr);
-
-// Test-only: called at each named step of a save ("temporaries written",
-// "pending pair committed", "flags renamed", "values renamed", "pending pair
-// removed"); a test kills the process there. nullptr: none.
-void SetSaveInterruptionForTest(void (*hook)(const char* step));
 
 }  // namespace tarvo

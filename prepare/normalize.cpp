@@ -75,6 +75,7 @@ void InsertProductsAfterNumbers(WorkText& t);
 void ReplaceFunctionNames(WorkText& t, const NameSets& names);
 void InsertProductsAfterVariables(WorkText& t);
 long GroupBalance(const WorkText& t);
+bool CommasSeparateListArguments(const std::string& t, const NameSets& sets);
 std::optional<std::string> Assemble(const std::string& t);
 
 std::string Normalize(Engine& engine, std::string text, const FunctionNames& names) {
@@ -106,6 +107,10 @@ std::string Normalize(Engine& engine, std::string text, const FunctionNames& nam
   // Only the total counts: ")(" passes.
   const long balance = GroupBalance(t);
   if (balance < 0) return Fail(engine, ErrorNumber::kParenClosed);
+  // Checked last, so that every other refusal keeps its own message; a
+  // splitter failure already refused the entry.
+  if (engine.ErrorCode == ErrorNumber::kNone && !CommasSeparateListArguments(t.str(), names.Sets()))
+    return Fail(engine, ErrorNumber::kSyntax);
   if (balance > 0) {
     engine.Requests.beep = true;
     t.edit().append(static_cast<size_t>(balance), ')');
@@ -592,6 +597,41 @@ long GroupBalance(const WorkText& t) {
     else if (c == ')') --balance;
   }
   return balance;
+}
+
+// A comma means "the next argument of this list" and nothing else: the
+// evaluator would read any other one as the list operator and drop what
+// follows it ("1,5+1" would be 1). So each comma must stand at the own level
+// of a call whose first separator the splitter marked; a decimal comma, a
+// comma in a plain group or in a one-argument call is refused. The mark
+// itself must be its call's one first separator: a bar pair written around
+// a list ("ncr(|5,2|)") becomes a group of its own after the split, whose
+// value would be the list's number, so the bars would be dropped and a
+// decimal comma in them read as a separator; and a typed list operator
+// ("#opaf") would start a list of lists.
+bool CommasSeparateListArguments(const std::string& t, const NameSets& sets) {
+  if (t.find(',') == std::string::npos && t.find(ByteOf(Token::ArgumentMark)) == std::string::npos) return true;
+  constexpr char kMark = ByteOf(Token::ArgumentMark);
+  struct Group {
+    bool call;       // the own group of a call that takes a list
+    bool listBegun;  // its first separator has been passed
+  };
+  // The open groups, outermost first.
+  std::vector<Group> open{{false, false}};
+  for (size_t i = 0; i < t.size(); ++i) {
+    const char c = t[i];
+    if (c == '(') {
+      open.push_back({i > 0 && sets.callToken[static_cast<size_t>(Code(t[i - 1]))], false});
+    } else if (c == ')') {
+      if (open.size() > 1) open.pop_back();
+    } else if (c == kMark) {
+      if (!open.back().call || open.back().listBegun) return false;
+      open.back().listBegun = true;
+    } else if (c == ',' && !open.back().listBegun) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace

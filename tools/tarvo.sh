@@ -14,7 +14,12 @@ packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev libedit-dev
           qt6-base-dev qt6-base-private-dev libgl-dev fonts-dejavu-core
           desktop-file-utils appstream strace acl locales
-          clang)
+          weston qt6-wayland
+          clang
+          # Generated entries through tarvo-cli (tests/cli/entry_sweep.py).
+          python3
+          # The real window under a screen reader's buses (tests/atspi).
+          xvfb xauth dbus-daemon openbox xdotool at-spi2-core python3-pyatspi gir1.2-atspi-2.0)
 
 install_tools() {
   install_missing "${packages[@]}"
@@ -132,10 +137,7 @@ case "${1:-}" in
     if [ -x build/ui/qt/tarvo ]; then
       exec build/ui/qt/tarvo --user-state
     fi
-    state="${XDG_STATE_HOME:-$HOME/.local/state}"
-    [ "${state#/}" != "$state" ] || state="$HOME/.local/state"
-    mkdir -p -m 700 "$state/tarvo"
-    exec build/cli/tarvo-cli --state-dir "$state/tarvo"
+    exec build/cli/tarvo-cli --user-state
     ;;
   test)
     install_tools

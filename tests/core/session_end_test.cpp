@@ -253,11 +253,14 @@ TEST_F(SessionEnd, EverySignalThatEndsASessionSavesItFirst) {
   }
 }
 
-// A reader that leaves, a full device, a closed output: the session ends,
-// saves what it had, says why on standard error and exits with 1.
+// A reader that leaves, a full device, a closed output: the session ends and
+// saves what it had. A reader that left ends it quietly by SIGPIPE, as it
+// ends any filter; any other failure is said on standard error, with status 1.
 TEST_F(SessionEnd, OutputThatCannotBeWrittenEndsTheSessionAfterSaving) {
+  const auto readerLeft = [] { if (int p[2]; pipe(p) == 0) signal(SIGPIPE, SIG_DFL), close(p[0]), dup2(p[1], 1); };
   const struct { std::vector<std::string> args; std::function<void()> output; std::string reason; } rows[] = {
-      {{}, [] { if (int p[2]; pipe(p) == 0) signal(SIGPIPE, SIG_DFL), close(p[0]), dup2(p[1], 1); }, "Broken pipe"},
+      {{}, readerLeft, ""},
+      {{"x=7"}, readerLeft, ""},
       {{"x=7"}, [] { Redirect("/dev/full", 1); }, "No space left on device"},
       {{}, [] { Redirect("/dev/full", 1); }, "No space left on device"},
       {{"x=7"}, [] { close(1); }, "Bad file descriptor"},
@@ -268,7 +271,12 @@ TEST_F(SessionEnd, OutputThatCannotBeWrittenEndsTheSessionAfterSaving) {
   for (const auto& row : rows) {
     fs::remove(At(kValueFile));
     const Result r = Run(row.args, "x=7\n1\n2\n", row.output);
-    EXPECT_EQ(std::pair(r.status, r.err), std::pair(1 << 8, "tarvo-cli: cannot write the results: " + row.reason + "\n"));
+    if (row.reason.empty()) {
+      EXPECT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == SIGPIPE) << r.status;
+      EXPECT_EQ(r.err, "");
+    } else {
+      EXPECT_EQ(std::pair(r.status, r.err), std::pair(1 << 8, "tarvo-cli: cannot write the results: " + row.reason + "\n"));
+    }
     EXPECT_EQ(Stored('x'), 7) << row.reason;
   }
 }
@@ -434,6 +442,112 @@ TEST_F(SessionEnd, TheMergeKeepsWhatTheSessionWroteEvenUnchanged) {
   EXPECT_EQ(Wait(session), 0);
   EXPECT_EQ(std::pair(Stored('n'), Stored('m')), std::pair(0.0, 7.0));
   EXPECT_EQ(Run({"sin(90)"}).out, "1\n") << "degrees";
+}
+
+}  // namespace
+}  // namespace tarvo
+
+namespace tarvo {
+namespace {
+
+using namespace test;
+using StopOnEveryStream = StateFolder;
+using namespace std::chrono_literals;
+
+enum class Stream { kInput, kOutput, kError };
+enum class Stall { kFifo, kSocket };
+
+// Stalled where nobody reads or writes: a FIFO (or a socket) whose other end
+// is held open and never served, and that is full where the session writes
+// to it; `fd` is the session's end.
+struct StalledStream {
+  int fd = -1, other = -1;
+  StalledStream(Stall stall, Stream stream, const std::string& fifo) {
+    if (stall == Stall::kSocket) {
+      int pair[2];
+      if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return;
+      fd = pair[0], other = pair[1];
+    } else {
+      // The reading end first: a FIFO's writer cannot open without one.
+      mkfifo(fifo.c_str(), 0600);
+      const bool input = stream == Stream::kInput;
+      (input ? fd : other) = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      (input ? other : fd) = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    }
+    if (stream == Stream::kInput) {
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+      return;
+    }
+    // Full: what the session writes waits for a reader that never comes.
+    const int filler = stall == Stall::kSocket ? other : open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    const std::string block(4096, 'x');
+    if (stall == Stall::kSocket) fcntl(fd, F_SETFL, O_NONBLOCK);
+    for (int full = stall == Stall::kSocket ? fd : filler; write(full, block.data(), block.size()) > 0;) {}
+    if (stall == Stall::kSocket) fcntl(fd, F_SETFL, 0);
+    else close(filler);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  }
+  ~StalledStream() { close(fd), close(other); }
+};
+
+// A stop signal ends every wait of tarvo-cli within a second, whatever
+// stream it waits on (its input nobody writes, its results or its error
+// text nobody reads, FIFOs and sockets), and what it calculated is saved:
+// the session ends by the signal, with x = 7.
+TEST_F(StopOnEveryStream, AStopSignalEndsAnyWaitSaved) {
+  const struct { Stream stream; Stall stall; int signal; } rows[] = {
+      {Stream::kError, Stall::kFifo, SIGTERM},  {Stream::kError, Stall::kFifo, SIGHUP},
+      {Stream::kError, Stall::kSocket, SIGTERM}, {Stream::kOutput, Stall::kFifo, SIGTERM},
+      {Stream::kOutput, Stall::kSocket, SIGINT}, {Stream::kInput, Stall::kFifo, SIGTERM},
+      {Stream::kInput, Stall::kSocket, SIGHUP}};
+  for (const auto& row : rows) {
+    const char* names[] = {"standard input", "standard output", "standard error"};
+    SCOPED_TRACE(names[static_cast<int>(row.stream)] + std::string(row.stall == Stall::kFifo ? " a FIFO, " : " a socket, ") +
+                 strsignal(row.signal));
+    Fresh();
+    const std::string fifo = root + "/fifo";
+    fs::remove(fifo);
+    StalledStream stalled(row.stall, row.stream, fifo);
+    ASSERT_GE(stalled.fd, 0);
+    // The entry, then an unknown directive whose message goes to standard
+    // error, then a result for standard output; standard input then stays
+    // open without a line.
+    int input[2];
+    ASSERT_EQ(pipe(input), 0);
+    const std::string lines = "x=7\n:nonsense\n2+2\n";
+    const pid_t child = Start({}, [&] {
+      close(input[1]);
+      dup2(row.stream == Stream::kInput ? stalled.fd : input[0], 0);
+      if (row.stream != Stream::kInput) dup2(stalled.fd, row.stream == Stream::kOutput ? 1 : 2);
+      if (row.stream != Stream::kOutput) Redirect("/dev/null", 1);
+      if (row.stream != Stream::kError) Redirect("/dev/null", 2);
+    });
+    if (row.stream == Stream::kInput) {
+      ASSERT_EQ(write(stalled.other, lines.data(), 4), 4);  // x=7, and nothing more
+    } else {
+      ASSERT_EQ(write(input[1], lines.data(), lines.size()), static_cast<ssize_t>(lines.size()));
+    }
+    // x = 7 is taken before the signal: the session has read all its input
+    // (however slowly it started), and a moment later it waits.
+    const int taken = row.stream == Stream::kInput ? stalled.fd : input[0];
+    for (int i = 0, queued = 1; i < 1000 && queued > 0; ++i)
+      ioctl(taken, FIONREAD, &queued), std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(300ms);
+    close(input[0]);
+    ASSERT_EQ(waitpid(child, nullptr, WNOHANG), 0) << "it waits";
+    const auto asked = std::chrono::steady_clock::now();
+    kill(child, row.signal);
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 300 && (ended = waitpid(child, &status, WNOHANG)) == 0; ++i) std::this_thread::sleep_for(10ms);
+    const auto took = std::chrono::steady_clock::now() - asked;
+    if (ended == 0) kill(child, SIGKILL), Wait(child);
+    close(input[1]);
+    EXPECT_EQ(ended, child) << "still running three seconds after the signal";
+    EXPECT_LT(took, 1s);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == row.signal) << status;
+    EXPECT_EQ(Stored('x'), 7);
+  }
 }
 
 }  // namespace

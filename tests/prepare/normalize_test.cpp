@@ -34,8 +34,19 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
       {"30\xBA", "((30)):"},
       {"2\xB7-3", "2*{Negate}3:"},
       {"x AND y", "x{ImplicitProduct}a{ImplicitProduct}n{ImplicitProduct}d{ImplicitProduct}y:"},
-      {"#vla(1,2)", "{#vla}(1,2):"},
-      {"1#opaf2", "1{ArgumentMark}2:"},
+      // A comma outside a split list is refused, not read as the list
+      // operator; a refused entry asks for no beep, even when it lacks ")".
+      {"#vla(1,2)", "", kSyntax},
+      {"(1,5", "", kSyntax, false},
+      {"lcm(4,6,8)", "{lcm}(4{ArgumentMark}6,8):"},
+      // A list operator anywhere but at its call's first separator (typed by
+      // its spelling or as its byte, or left inside a bar pair of its own)
+      // would read one list as another's argument, or drop the bars.
+      {"1#opaf2", "", kSyntax},
+      {"lcm(4#opaf6,8)", "", kSyntax},
+      {"ncr(|5,2|)", "", kSyntax},
+      {std::string("2\x1D" "3"), "", kSyntax},
+      {std::string("ncr(5\x1D" "2)"), "{ncr}(5{ArgumentMark}2):"},
       {"2=>3", "2{GreaterOrEqual}3:"},
       {"2><3", "2{NotEqual}3:"},
       {"lcm(4,+6)", "{lcm}(4{ArgumentMark}6):"},

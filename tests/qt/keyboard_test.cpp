@@ -68,7 +68,7 @@ class KeyboardTest : public QObject {
     const QStringList entries = {
         "(2+3)*4", "&h2A5F+&b101", "7*8(2+3)", "2^10-1", "17\\5",  "17 mod 5", "40//60", "5!/3!",
         "25%600",  "|-3.5|+[1]",   "{2}/8",    "1-4",    "30'+1\"", "a=5",      "a*2",    "ncr(5,2)",
-        "a=b=c",   "a",
+        "a=b=c",   "a",            "1,5+1",  "sin(1,2)", "lcm(4,6,8)", "ncr(5,2",
         "6÷4−1",   "2·3²",         "(2",       "2)",     "½+1",    "1.5E20*2", "1/0",    "1E3+e", "2+",
     };
     QProcess cli;
@@ -85,6 +85,59 @@ class KeyboardTest : public QObject {
     for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down})
       QTest::keyClick(w->Entry(), key), walked << w->Entry()->text();
     QCOMPARE(walked, QStringList({"1E3+e", "1/0", "1.5E20·2", "1/0"}));
+  }
+
+  // The keypad's decimal key writes the point whatever the layout gives it
+  // ("," in a German one), also where Tab left the focus; the main
+  // keyboard's "," still separates a list's arguments.
+  void theKeypadsDecimalKeyTypesThePoint() {
+    const auto keypad = [](QWidget* target, Qt::Key key, const QString& text) {
+      QTest::sendKeyEvent(QTest::Click, target, key, text, Qt::KeypadModifier);
+    };
+    Start(*w);
+    keypad(w->Entry(), Qt::Key_1, "1");
+    keypad(w->Entry(), Qt::Key_Comma, ",");
+    keypad(w->Entry(), Qt::Key_5, "5");
+    keypad(w->Entry(), Qt::Key_Plus, "+");
+    keypad(w->Entry(), Qt::Key_2, "2");
+    keypad(w->Entry(), Qt::Key_Period, ".");
+    keypad(w->Entry(), Qt::Key_5, "5");
+    QTest::keyClick(w->Entry(), Qt::Key_Tab);
+    keypad(w->Display(), Qt::Key_Comma, ",");
+    keypad(w->Display(), Qt::Key_5, "5");
+    QCOMPARE(w->Entry()->text(), QStringLiteral("1.5+2.5.5"));
+    QCOMPARE(Calculate(*w, "1.5+2.5"), QStringLiteral("4"));
+    // The key as X and Wayland deliver it where the layout gives it a plain
+    // comma (the "Four-level key with comma" option, no keypad flag), the
+    // Arabic decimal separator, or its AltGr level's comma; the main
+    // keyboard's comma (scan code 59) stays a comma.
+    const auto scanned = [](QWidget* target, quint32 scanCode, int key, const QString& text) {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, scanCode, 0, 0, text);
+      QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, scanCode, 0, 0, text);
+      QApplication::sendEvent(target, &press);
+      QApplication::sendEvent(target, &release);
+    };
+    Start(*w);
+    Type(w->Entry(), "1");
+    scanned(w->Entry(), 91, Qt::Key_Comma, ",");
+    Type(w->Entry(), "5+2");
+    scanned(w->Entry(), 91, 0x066B, QString(QChar(0x066B)));
+    Type(w->Entry(), "5+3");
+    QTest::keyClick(w->Entry(), Qt::Key_Tab);
+    scanned(w->Display(), 91, Qt::Key_Comma, ",");
+    Type(w->Entry(), "5");
+    QCOMPARE(w->Entry()->text(), QStringLiteral("1.5+2.5+3.5"));
+    QCOMPARE(Calculate(*w, w->Entry()->text()), QStringLiteral("7.5"));
+    Start(*w, "lcm(4");
+    scanned(w->Entry(), 59, Qt::Key_Comma, ",");
+    Type(w->Entry(), "6)");
+    QCOMPARE(w->Entry()->text(), QStringLiteral("lcm(4,6)"));
+    Start(*w, "ncr(5");
+    QTest::keyClick(w->Entry(), Qt::Key_Comma);
+    Type(w->Entry(), "2)");
+    QCOMPARE(w->Entry()->text(), QStringLiteral("ncr(5,2)"));
+    QTest::keyClick(w->Entry(), Qt::Key_Return);
+    QCOMPARE(Shown(*w), QStringLiteral("10"));
   }
 
   void theLinesEditingShortcutsKeepThePage() {

@@ -6,19 +6,26 @@
 // and its result from one run to the next.
 #include <QClipboard>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <optional>
 
 #include "tests/base/lock_holder.h"
 #include "tests/qt/window_driver.h"
 #include "core/state_files.h"
 #include "ui/logic/menus.h"
 #include "ui/qt/application.h"
+#include "ui/qt/widgets.h"
 
 using namespace tarvo::test;
 using Choice = MainWindow::ExitChoice;
@@ -40,6 +47,60 @@ bool Choose(MainWindow& w, const QString& caption) {
   for (QAbstractButton* button : box->buttons())
     if (button->text() == caption) return button->click(), true;
   return false;
+}
+
+// Stop signals close `w` as in the program, which then goes on (the next
+// test's window is another).
+void CatchStopSignals(MainWindow& w) {
+  tarvo::ui::Application::CatchStopSignals();  // from the test library's crash handler
+  static_cast<tarvo::ui::Application*>(qApp)->onStopSignal = [&w](int) { tarvo::ui::CloseOnStopSignal(&w); };
+  w.onStopped = [] { tarvo::ui::Application::StopFinished(); };
+}
+
+// Standard error, taken into a file while it lives.
+class StandardError {
+ public:
+  StandardError() : saved_(dup(2)) {
+    file_.open();
+    dup2(file_.handle(), 2);
+  }
+  ~StandardError() { Restore(); }
+  QString Restore() {
+    if (saved_ >= 0) dup2(saved_, 2), close(saved_), saved_ = -1;
+    file_.seek(0);
+    return QString::fromLocal8Bit(file_.readAll());
+  }
+
+ private:
+  QTemporaryFile file_;
+  int saved_;
+};
+
+// Raises `signal` once something waits for a person: a modal window, a menu
+// or a box of a wait for the lock; `raised` starts then.
+void RaiseWhenAsked(MainWindow& w, int signal, QElapsedTimer& raised) {
+  auto* poll = new QTimer(qApp);
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, &w, signal, &raised] {
+    if (QApplication::activeModalWidget() == nullptr && QApplication::activePopupWidget() == nullptr &&
+        w.LockWaitMessage() == nullptr)
+      return;
+    poll->deleteLater();
+    poll->stop();
+    raised.start();
+    std::raise(signal);
+  });
+  poll->start(20);
+}
+
+// The window's program running on `folder`, or 0.
+pid_t WindowProcess(const QString& folder) {
+  const std::string command = "pgrep -n -f -x '" + std::string(TARVO_WINDOW) + " --state-dir " + folder.toStdString() + "'";
+  char found[32] = "";
+  if (FILE* pgrep = popen(command.c_str(), "r")) {
+    if (fgets(found, sizeof found, pgrep) == nullptr) found[0] = '\0';
+    pclose(pgrep);
+  }
+  return static_cast<pid_t>(std::atol(found));
 }
 
 // An object whose every event fails as memory running out would.
@@ -150,7 +211,7 @@ class SessionTest : public QObject {
   void aTapeThatCannotBeReadOrWrittenIsNamed() {
     const struct { const char* name; QByteArray content; QString read; QStringList rows; QString asked; } rows[] = {
         {"not UTF-8", "2026-01-01T00:00:00.000Z\tanswer\t1+1\t2\n2026-01-01T00:00:01.000Z\tanswer\t\xFF\t3\n",
-         "some of it is not UTF-8 text", {"1+1 = 2"}, ""},
+         "line 2 is not UTF-8 text (such lines are kept as they stand)", {"1+1 = 2"}, ""},
         {"a folder", {}, "it is not a regular file", {}, "The tape could not be saved in \"%1\": it is not a regular file"},
     };
     for (const auto& row : rows) {
@@ -166,11 +227,20 @@ class SessionTest : public QObject {
       QTest::keyClick(w->Entry(), Qt::Key_F12, Qt::ShiftModifier);
       QCOMPARE(w->Tape()->ShownRows(), row.rows);
       Calculate(*w, QStringLiteral("v=3*3"));
+      // Asked, the user tries again once another session has saved v =
+      // 100, then quits: the retry saves the tape alone, the variables
+      // having been saved.
       QStringList asked;
-      w->SetSaveFailed([&](const QString& text) { return asked << text, Choice::kQuitWithoutSaving; });
+      QList<Choice> answers = {Choice::kSave, Choice::kQuitWithoutSaving};
+      w->SetSaveFailed([&](const QString& text) {
+        if (asked.isEmpty())
+          QProcess::execute(QStringLiteral(TARVO_CLI), {QStringLiteral("--state-dir"), folder, QStringLiteral("v=100")});
+        return asked << text, answers.takeFirst();
+      });
       w->close();
-      QCOMPARE(asked, row.asked.isEmpty() ? QStringList() : QStringList(row.asked.arg(file)));
-      QCOMPARE(Stored(folder, 'v'), 9.0);  // the variables are saved all the same
+      QCOMPARE(asked, row.asked.isEmpty() ? QStringList() : QStringList(2, row.asked.arg(file)));
+      // The variables are saved all the same, once.
+      QCOMPARE(Stored(folder, 'v'), row.asked.isEmpty() ? 9.0 : 100.0);
     }
   }
 
@@ -237,8 +307,7 @@ class SessionTest : public QObject {
       if (end == End::kLetGo) holder.Release();
       if (end == End::kQuit) QVERIFY(Choose(*w, QStringLiteral("Quit without saving")));
       if (end == End::kSignal) {
-        tarvo::ui::Application::CatchStopSignals();  // from the test library's crash handler
-        static_cast<tarvo::ui::Application*>(qApp)->onStopSignal = [&w](int) { tarvo::ui::CloseOnStopSignal(w.get()); };
+        CatchStopSignals(*w);
         std::raise(SIGTERM);
       }
       QTRY_VERIFY2_WITH_TIMEOUT(!w->isVisible(), name, 2000);
@@ -252,9 +321,7 @@ class SessionTest : public QObject {
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
       auto w = Saved();
       Calculate(*w, QStringLiteral("x=%1").arg(signal));
-      auto* app = static_cast<tarvo::ui::Application*>(qApp);
-      tarvo::ui::Application::CatchStopSignals();  // from the test library's crash handler
-      app->onStopSignal = [&w](int) { tarvo::ui::CloseOnStopSignal(w.get()); };
+      CatchStopSignals(*w);
       std::raise(signal);
       QTRY_VERIFY(!w->isVisible());
       QCOMPARE(Stored(folder, 'x'), double(signal));
@@ -283,6 +350,199 @@ class SessionTest : public QObject {
     QCOMPARE(waitpid(child, &status, 0), child);
     QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
     QVERIFY(QFile::exists(folder + QStringLiteral("/Varreal.dat")));
+  }
+
+  // Whatever waits for a person when a stop signal comes (a question at
+  // exit, a message box, the variable list a solver opened, the About box,
+  // a pop-up menu, a wait for another session's lock), the window does not
+  // wait: the question closes, the work it interrupted ends (the solver's
+  // entry reaches the tape), the session is saved without a question, and
+  // standard error hears what could not be saved.
+  void aStopSignalNeverWaitsForAPerson() {
+    enum class Open { kSaveFailed, kSaveOver, kWarning, kSolverList, kAbout, kMenu, kExitLock, kStartLock };
+    const struct { Open open; const char* name; int signal; double x; QString said; } rows[] = {
+        {Open::kSaveFailed, "the question of a failed save", SIGTERM, 9,
+         "tarvo: The tape could not be saved in \"%1/tape.txt\": it is not a regular file\n"},
+        {Open::kSaveOver, "the question before saving over the saved values", SIGHUP, 9, ""},
+        {Open::kWarning, "a warning box", SIGTERM, 9, ""},
+        {Open::kSolverList, "the variable list of a solver (which clears the others)", SIGINT, std::nan(""), ""},
+        {Open::kAbout, "the About box", SIGTERM, 9, ""},
+        {Open::kMenu, "a pop-up menu", SIGHUP, 9, ""},
+        {Open::kExitLock, "the wait for another session's lock at exit", SIGTERM, 7,
+         "tarvo: Another Tarvo session (process %2) is saving in \"%1\": the variables and the tape are not saved\n"},
+        {Open::kStartLock, "the wait for another session's lock at start", SIGTERM, 7, ""},
+    };
+    for (const auto& row : rows) {
+      auto w = Saved();  // x = 7 saved
+      std::optional<LockHolder> holder;
+      if (row.open == Open::kStartLock || row.open == Open::kSaveOver) {
+        w.reset();
+        holder.emplace(folder.toStdString());
+        w = NewWindow(rec, folder.toStdString());
+        QTRY_VERIFY(w->LockWaitMessage() != nullptr);
+        if (row.open == Open::kSaveOver) {
+          QVERIFY(Choose(*w, QStringLiteral("Start without the saved values")));
+          holder.reset();
+        }
+      }
+      w->SetMessageBox([&w](const QString& title, const QString& text) { tarvo::ui::ShowWarningBox(w.get(), title, text); });
+      w->SetModalHook({});
+      w->SetPopupMenu({});
+      w->SetOpenUrl([](const QUrl&) { return false; });
+      if (row.open != Open::kStartLock) Calculate(*w, QStringLiteral("x=9"));
+      CatchStopSignals(*w);
+      StandardError err;
+      QElapsedTimer took;
+      RaiseWhenAsked(*w, row.signal, took);
+      switch (row.open) {
+        case Open::kSaveFailed:
+          QVERIFY(QFile::remove(folder + QStringLiteral("/tape.txt")) && QDir(folder).mkdir(QStringLiteral("tape.txt")));
+          QTest::keyClick(w->Entry(), Qt::Key_Escape);
+          break;
+        case Open::kSaveOver: QTest::keyClick(w->Entry(), Qt::Key_Escape); break;
+        case Open::kWarning: QTest::keyClick(w->Entry(), Qt::Key_F1); break;
+        case Open::kSolverList: Calculate(*w, QStringLiteral("eq2d(x^2-5x+6)")); break;
+        case Open::kAbout: w->ShowAboutBox(); break;
+        case Open::kMenu: QTest::mouseClick(w->Key(tarvo::Key::FixedFormat), Qt::LeftButton); break;
+        case Open::kExitLock:
+          holder.emplace(folder.toStdString());
+          QTest::keyClick(w->Entry(), Qt::Key_Escape);
+          break;
+        case Open::kStartLock: break;
+      }
+      QTRY_VERIFY2_WITH_TIMEOUT(!w->isVisible(), row.name, 3000);
+      const qint64 ms = took.isValid() ? took.elapsed() : -1;
+      const QString said = err.Restore();
+      QString expected = row.said;
+      expected.replace(QStringLiteral("%1"), folder).replace(QStringLiteral("%2"), QString::number(holder ? holder->Pid() : 0));
+      holder.reset();
+      // From the signal: a second, and the second another session's save
+      // may be waited for.
+      QVERIFY2(ms >= 0 && ms < (row.open == Open::kExitLock ? 2500 : 1500), qPrintable(QString::number(ms) + " ms: " + row.name));
+      QCOMPARE(said, expected);
+      const double x = Stored(folder, 'x');
+      QVERIFY2(std::isnan(row.x) ? std::isnan(x) : x == row.x, row.name);
+      // What the session never wrote keeps its saved value.
+      QVERIFY2(Stored(folder, 'm') == 1.0 || row.open == Open::kSolverList, row.name);
+      if (row.open == Open::kSolverList) {
+        QCOMPARE(std::pair(Stored(folder, 'a'), Stored(folder, 'b')), std::pair(3.0, 2.0));  // the roots
+        std::vector<tarvo::TapeRow> rows;
+        QVERIFY(tarvo::ReadTapeFile(folder.toStdString(), rows).ok && !rows.empty());
+        QCOMPARE(QString::fromStdString(rows.back().entry), QStringLiteral("eq2d(x^2-5x+6)"));
+      }
+      QDir(folder + QStringLiteral("/tape.txt")).removeRecursively();
+    }
+  }
+
+  // The window's program with its standard error nobody reads (a full FIFO,
+  // a full socket) or that takes nothing (/dev/full), the toolkit's debug
+  // lines on: a stop signal still ends it within a second, saved.
+  void theProgramEndsAtAStopSignalWhateverItsStandardErrorDoes() {
+    enum class Err { kFullFifo, kFullSocket, kDevFull };
+    for (const Err kind : {Err::kFullFifo, Err::kFullSocket, Err::kDevFull}) {
+      folder = dir.filePath(QStringLiteral("stderr%1").arg(static_cast<int>(kind)));
+      QDir().mkpath(folder);
+      const QByteArray state = folder.toLocal8Bit(), fifo = (folder + QStringLiteral("/err")).toLocal8Bit();
+      int err = -1, other = -1;
+      if (kind == Err::kFullFifo) {
+        QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+        other = open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        err = open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+      } else if (kind == Err::kFullSocket) {
+        int pair[2];
+        QCOMPARE(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pair), 0);
+        err = pair[0], other = pair[1];
+      } else {
+        err = open("/dev/full", O_WRONLY | O_CLOEXEC);
+      }
+      const QByteArray block(4096, 'x');
+      if (kind != Err::kDevFull)
+        while (write(err, block.constData(), static_cast<size_t>(block.size())) > 0) {}
+      fcntl(err, F_SETFL, fcntl(err, F_GETFL) & ~O_NONBLOCK);
+      const pid_t child = fork();
+      if (child == 0) {
+        dup2(err, 2);
+        setenv("QT_LOGGING_RULES", "qt.*.debug=true", 1);
+        execl(TARVO_WINDOW, TARVO_WINDOW, "--state-dir", state.constData(), static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      QTest::qWait(1500);  // stuck writing its debug lines by then
+      int status = 0;
+      QCOMPARE(waitpid(child, &status, WNOHANG), 0);
+      QElapsedTimer took;
+      took.start();
+      kill(child, SIGTERM);
+      pid_t ended = 0;
+      while ((ended = waitpid(child, &status, WNOHANG)) == 0 && took.elapsed() < 3000) QTest::qWait(10);
+      if (ended == 0) kill(child, SIGKILL), waitpid(child, &status, 0);
+      close(err), close(other);
+      QVERIFY2(ended == child && took.elapsed() < 1000, qPrintable(QString::number(took.elapsed())));
+      QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+      QVERIFY(QFile::exists(folder + QStringLiteral("/Varreal.dat")));
+    }
+  }
+
+  // Started under an address-space limit with a 1.2 MB tape, on an X server
+  // (where the toolkit's threads and their waits are), the window either
+  // runs (and a stop signal ends it within a second, saved) or ends by
+  // itself with a message and status 1; it never hangs.
+  void theProgramStartsOrEndsUnderAMemoryLimit() {
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address sanitizer reserves more address space than any limit allows");
+#endif
+    if (system("command -v xvfb-run >/dev/null 2>&1") != 0) QSKIP("xvfb-run is missing (Debian: xvfb xauth)");
+    const QString tape = dir.filePath(QStringLiteral("tape.txt"));
+    {
+      QFile out(tape);
+      QVERIFY(out.open(QIODevice::WriteOnly));
+      for (int i = 0; out.size() < 1'200'000; ++i)
+        out.write(QStringLiteral("2026-01-01T00:00:00.000Z\tanswer\t%1+%1*sin(30)\t%2\n").arg(i).arg(i * 1.5).toUtf8());
+    }
+    int ran = 0, ended = 0;
+    for (const int limit : {150000, 200000, 230000, 250000, 300000}) {
+      folder = dir.filePath(QStringLiteral("limit%1").arg(limit));
+      QDir().mkpath(folder);
+      QVERIFY(QFile::copy(tape, folder + QStringLiteral("/tape.txt")));
+      const QString err = folder + QStringLiteral("/err"), name = QString::number(limit);
+      // The X server outside the limit, the window inside it.
+      const QString command = QStringLiteral("exec xvfb-run -a sh -c 'ulimit -v %1; exec %2 --state-dir %3 2>%4'")
+                                  .arg(limit).arg(QStringLiteral(TARVO_WINDOW), folder, err);
+      // A busy machine may still be starting the window when it is
+      // signalled (nothing to save yet): then once more, given longer.
+      for (const int startMs : {4000, 12000}) {
+        const pid_t child = fork();
+        if (child == 0) {
+          unsetenv("QT_QPA_PLATFORM");
+          execl("/bin/sh", "sh", "-c", command.toLocal8Bit().constData(), static_cast<char*>(nullptr));
+          _exit(127);
+        }
+        QTest::qWait(startMs);
+        const pid_t window = WindowProcess(folder);
+        if (window > 0) {
+          QElapsedTimer took;
+          took.start();
+          kill(window, SIGTERM);
+          while (kill(window, 0) == 0 && took.elapsed() < 3000) QTest::qWait(10);
+          QVERIFY2(kill(window, 0) != 0, qPrintable(name + ": still running three seconds after SIGTERM"));
+          QVERIFY2(took.elapsed() < 1500, qPrintable(name + ": " + QString::number(took.elapsed()) + " ms"));
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QFile said(err);
+        const bool told = said.open(QIODevice::ReadOnly) && said.readAll().contains("tarvo: ");
+        if (window > 0 && QFile::exists(folder + QStringLiteral("/Varreal.dat"))) {
+          ++ran;
+        } else if (told) {
+          ++ended;
+        } else {
+          QVERIFY2(window > 0 && startMs < 12000, qPrintable(name + ": ended unsaved, without a message"));
+          continue;
+        }
+        break;
+      }
+    }
+    QVERIFY(ran > 0);
+    qInfo("%d limits ran, %d ended with a message", ran, ended);
   }
 
   // An exception that no event handler caught ends the program through the

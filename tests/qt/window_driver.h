@@ -67,12 +67,12 @@ inline QString Shown(MainWindow& w) {
 // inserted at 2, "-45@3" removed at 3, "=ab>cd@0" replaced), new names, and
 // the announcements a screen reader speaks.
 struct Heard {
-  QStringList edits, names, announced;
+  QStringList edits, names, announced, focused;
 
   // Accessibility is on, as under a screen reader: Qt tells nothing otherwise.
   Heard() { Sink() = this, previous_ = QAccessible::installUpdateHandler(&Record), Platform()->setActive(true); }
   ~Heard() { Platform()->setActive(false), QAccessible::installUpdateHandler(previous_), Sink() = nullptr; }
-  void Clear() { edits.clear(), names.clear(), announced.clear(); }
+  void Clear() { edits.clear(), names.clear(), announced.clear(), focused.clear(); }
 
  private:
   static QPlatformAccessibility* Platform() { return QGuiApplicationPrivate::platformIntegration()->accessibility(); }
@@ -96,6 +96,8 @@ struct Heard {
       h->names << iface->text(QAccessible::Name);
     else if (e->type() == QAccessible::ObjectShow && iface->role() == QAccessible::Notification)
       h->announced << iface->text(QAccessible::Name);
+    else if (e->type() == QAccessible::Focus)
+      h->focused << iface->text(QAccessible::Name);
   }
   QAccessible::UpdateHandler previous_ = nullptr;
 };

@@ -39,6 +39,8 @@ class FakeControls : public MainControls {
   void SetPagePicture(int) override {}
   void SetPageSelectorPressed(bool) override {}
   void SetAlwaysOnTop(bool on) override { onTop = on; }
+  bool CanKeepOnTop() const override { return canKeepOnTop; }
+  void ShowLook(Look look) override { looks.push_back(look); }
   void CloseWindow() override {}
   int PopupMenu(const std::vector<MenuEntry>& entries) override {
     menu = entries;
@@ -69,7 +71,8 @@ class FakeControls : public MainControls {
   std::set<Key> lit;
   std::map<Key, std::pair<int, int>> place;
   std::map<Key, bool> visible;
-  bool shiftIndicator = false, onTop = false, desktopAccepts = true;
+  bool shiftIndicator = false, onTop = false, desktopAccepts = true, canKeepOnTop = true;
+  std::vector<Look> looks;  // shown, in turn
   std::vector<MenuEntry> menu;  // the last pop-up menu
   std::deque<int> answers;      // what the next pop-up menus return
   std::set<std::string> files;  // the files that exist

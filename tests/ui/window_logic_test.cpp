@@ -303,12 +303,12 @@ TEST(WindowLogic, EachPageShowsOneKeyAtEachPlace) {
 
 TEST(WindowLogic, AManualTheDesktopCannotOpenIsNamed) {
   Window w;
-  w.c.files = {"/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf"};  // the installed place
+  w.c.files = {"/opt/tarvo/share/tarvo/Manual_Tarvo.pdf"};  // the installed place
   w.c.desktopAccepts = false;
   w.Do("F1");
-  EXPECT_EQ(w.c.opened, (std::vector<std::string>{"/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf",
+  EXPECT_EQ(w.c.opened, (std::vector<std::string>{"/opt/tarvo/share/tarvo/Manual_Tarvo.pdf",
                                                   "! Error: The desktop could not open the manual "
-                                                  "/opt/tarvo/share/doc/tarvo/Manual_Tarvo.pdf"}));
+                                                  "/opt/tarvo/share/tarvo/Manual_Tarvo.pdf"}));
 }
 
 TEST(WindowLogic, MenusCheckTheFormatInForce) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 #include "core/entry_encoding.h"
 #include "ui/logic/keypad.h"
@@ -41,8 +42,25 @@ FileResult CalculatorLogic::StartSession(const std::string& stateDir, const Lock
   return start.files;
 }
 
-SaveResult CalculatorLogic::EndSession(const std::string& stateDir, const LockWait& wait) {
-  return calculator_.End(stateDir, wait);
+CalculatorLogic::Saved CalculatorLogic::EndSession(const std::string& stateDir, const LockWait& wait, Parts parts) {
+  return calculator_.EndWithTape(stateDir, wait, parts);
+}
+
+std::string CalculatorLogic::WhatASaveWrites() const {
+  const WrittenFields written = calculator_.Written();
+  std::vector<std::string> parts;
+  std::string letters;
+  for (size_t i = 0; i < written.variables.size(); ++i)
+    if (written.variables[i]) letters += (letters.empty() ? "" : ", ") + std::string(1, static_cast<char>('a' + i));
+  if (const size_t last = letters.rfind(", "); last != std::string::npos) letters.replace(last, 2, " and ");
+  if (!letters.empty()) parts.push_back((written.variables.count() == 1 ? "the variable " : "the variables ") + letters);
+  if (written.angleFactor) parts.push_back("the angle unit");
+  if (written.lastAnswer) parts.push_back("the last answer");
+  if (const size_t rows = calculator_.GetTape().Unsaved(); rows > 0)
+    parts.push_back(std::to_string(rows) + (rows == 1 ? " row of the tape" : " rows of the tape"));
+  std::string out;
+  for (size_t i = 0; i < parts.size(); ++i) out += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+  return out;
 }
 
 void CalculatorLogic::ShowError(ErrorNumber error) {
@@ -257,6 +275,12 @@ int CalculatorLogic::EntryKeyPress(int c) {
   if (passed != 0) passed = EntryLineKeyPress(passed);
   RestShiftKeys();
   return passed;
+}
+
+void CalculatorLogic::DesktopLookChanged(std::optional<Look> look) {
+  const Look before = looks_.InForce();
+  looks_.SetDesktop(look);
+  if (looks_.InForce() != before) c_.ShowLook(looks_.InForce());
 }
 
 }  // namespace tarvo

@@ -13,22 +13,34 @@
 #include "ui/logic/help_actions.h"
 #include "ui/logic/key_codes.h"
 #include "ui/logic/keypad.h"
+#include "ui/logic/look.h"
 #include "ui/logic/shift_state.h"
 
 namespace tarvo {
 
 class CalculatorLogic {
  public:
-  explicit CalculatorLogic(MainControls& controls) : c_(controls), pin_(controls, shifts_), help_(controls, pin_) {}
+  explicit CalculatorLogic(MainControls& controls)
+      : c_(controls), pin_(controls, shifts_), help_(controls, pin_, looks_) {}
 
   // Start of a run: the calculator's start with its tape (see
   // Calculator::StartWithTape), the keypad, and the start's "0" on the
   // display; a tape that could not be read whole is named on the message
-  // line. End of a run: the calculator's save (see Calculator::End). Where
+  // line. End of a run: the calculator's save of the variables and the tape
+  // (see Calculator::EndWithTape). Where
   // `wait` gives up the wait for another session's lock, nothing starts or
   // is saved and the result says `busy`: the window tries again later.
   FileResult StartSession(const std::string& stateDir, const LockWait& wait = {});
-  SaveResult EndSession(const std::string& stateDir, const LockWait& wait = {});
+  using Saved = SessionSave;
+  using Parts = SaveParts;
+  Saved EndSession(const std::string& stateDir, const LockWait& wait = {}, Parts parts = Parts::kBoth);
+  // What the end of the run would write into the state folder (the
+  // variables it wrote, the angle unit, the last answer, the tape's new
+  // rows), in words: "the variables x and y, the last answer and 3 rows of
+  // the tape"; empty when nothing.
+  std::string WhatASaveWrites() const;
+  // The clock the tape's rows are stamped with (this machine's unless set).
+  void SetTapeClock(TapeClock clock) { calculator_.SetTapeClock(std::move(clock)); }
 
   // A keypad key clicked (or its keyboard binding), pressed and let go.
   void ClickKey(Key key);
@@ -65,15 +77,25 @@ class CalculatorLogic {
   // result (or message) a new row of the tape.
   void ExecuteKey();
 
+  // The desktop, having taken the manual, could not open it after all.
+  void ManualNotOpened(const std::string& path) { help_.ManualNotOpened(path); }
   // The tape window opens or closes (its key, the help menu's entry).
   void ToggleTape() { help_.ToggleTape(); }
   // A row of the tape chosen: its entry replaces the line, as the history
   // review's do.
   void PutEntryBack(const std::string& entry);
-  // Empties the tape, and its file at once where no other session holds the
-  // state folder (else the save at the end does).
+  // Empties the tape, and its file of every line it holds now, at once where
+  // no other session holds the state folder (else the save at the end
+  // does); a session that started without the saved values empties only
+  // what it saved itself.
   void ClearTape();
   const Tape& GetTape() const { return calculator_.GetTape(); }
+
+  // The window's looks: the one in force, and whence it comes.
+  LookSettings& Looks() { return looks_; }
+  // The desktop's look changed (none: it reports none); shown where the
+  // window follows it.
+  void DesktopLookChanged(std::optional<Look> look);
 
   const EntryHistory& History() const { return history_; }
   Calculator& Calc() { return calculator_; }
@@ -108,6 +130,7 @@ class CalculatorLogic {
   Calculator calculator_;
   EntryHistory& history_ = calculator_.History();
   ShiftState shifts_;
+  LookSettings looks_;
   AlwaysOnTopPin pin_;
   HelpActions help_;
   int keypadPage_ = 0;

@@ -181,7 +181,7 @@ void CalculatorLogic::ShowVariableList(const std::optional<VariableListShow>& sh
 void CalculatorLogic::HelpKey() {
   shifts_.Clear();
   c_.FocusEntry();
-  help_.Run(c_.PopupMenu(HelpMenuEntries(c_.TapeWindowShown())));
+  help_.Run(c_.PopupMenu(HelpMenuEntries(c_.TapeWindowShown(), looks_.InForce(), looks_.FollowsDesktop())));
 }
 
 }  // namespace tarvo

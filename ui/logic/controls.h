@@ -12,6 +12,7 @@
 #include "core/menu_entry.h"
 #include "core/variable_rows.h"
 #include "ui/logic/keypad.h"
+#include "ui/logic/look.h"
 
 namespace tarvo {
 
@@ -75,6 +76,9 @@ class MainControls {
   virtual void SetPageSelectorPressed(bool pressed) = 0;
   // Keeps the window above all others (and shows the switch's picture).
   virtual void SetAlwaysOnTop(bool on) = 0;
+  // Whether the window system lets a window keep itself above the others
+  // (a Wayland compositor decides that alone).
+  virtual bool CanKeepOnTop() const { return true; }
   // Closes the window the way its Exit label does (the variables are saved).
   virtual void CloseWindow() = 0;
 
@@ -96,7 +100,8 @@ class MainControls {
   virtual std::string ProgramDirectory() const { return {}; }
   virtual bool FileExists(const std::string& /*path*/) const { return false; }
   // Hand a local document, or a web or mail address, to the desktop; false
-  // when the desktop refused it.
+  // when the desktop refused it (a document's launcher that fails later is
+  // told to CalculatorLogic::ManualNotOpened).
   virtual bool OpenDocument(const std::string& /*path*/) { return false; }
   virtual bool OpenUrl(const std::string& /*url*/) { return false; }
   // A modal warning box.
@@ -106,6 +111,8 @@ class MainControls {
   virtual bool TapeWindowShown() const { return false; }
   virtual void ShowTapeWindow(bool /*shown*/) {}
   virtual void TapeRowAdded() {}
+  // Every picture, line and list of the window and its windows in `look`.
+  virtual void ShowLook(Look /*look*/) {}
 };
 
 }  // namespace tarvo

@@ -32,9 +32,15 @@ std::string ManualPathBeside(std::string_view programDir) {
   return Join(programDir, kManualFileName);
 }
 
+// Where an installed manual lies, relative to the program's directory: the
+// build works it out from the install folders (bin/ -> share/tarvo/).
+#ifndef TARVO_INSTALLED_MANUAL_DIR
+#define TARVO_INSTALLED_MANUAL_DIR "../share/tarvo"
+#endif
+
 std::string ManualPathInstalled(std::string_view programDir) {
   // "/usr/bin/../share/..." works, but the failure message reads better plain.
-  const std::filesystem::path joined(Join(Join(programDir, kInstalledManualDir), kManualFileName));
+  const std::filesystem::path joined(Join(Join(programDir, TARVO_INSTALLED_MANUAL_DIR), kManualFileName));
   return joined.lexically_normal().string();
 }
 

@@ -15,9 +15,6 @@ inline constexpr std::string_view kMailUrl = "mailto:tarvo@example.org";
 inline constexpr std::string_view kSiteName = "tarvo.example.org";
 
 inline constexpr std::string_view kManualFileName = "Manual_Tarvo.pdf";
-// Where an installed manual lies, relative to the program's directory
-// (bin/ -> share/doc/tarvo/).
-inline constexpr std::string_view kInstalledManualDir = "../share/doc/tarvo";
 
 // Shown when the shell cannot open a page, the manual or the mail client.
 std::string ConnectFailureText();                        // "Sorry, cannot connect to ..."
@@ -31,7 +28,8 @@ inline constexpr std::string_view kMailFailureText =
 // The manual's path in the program's own directory: the build tree and an
 // unpacked copy keep it there.
 std::string ManualPathBeside(std::string_view programDir);
-// The manual's path for an installed program: <prefix>/share/doc/tarvo.
+// The manual's path for an installed program: <prefix>/share/tarvo, which
+// an installation keeps even where it leaves out share/doc.
 std::string ManualPathInstalled(std::string_view programDir);
 
 // The manual to open: the program's directory first, then the installed

@@ -1,5 +1,7 @@
 #include "ui/logic/menus.h"
 
+#include <cctype>
+
 #include "core/entry_encoding.h"
 #include "ui/logic/calculator_logic.h"
 #include "ui/logic/tape_logic.h"
@@ -59,13 +61,43 @@ std::vector<MenuEntry> ConstantsMenuEntries() {
   return entries;
 }
 
-std::vector<MenuEntry> HelpMenuEntries(bool tapeShown) {
+std::vector<MenuEntry> HelpMenuEntries(bool tapeShown, Look look, bool followsDesktop) {
   std::vector<MenuEntry> entries;
   for (const char* caption :
        {"User's manual (PDF document)...", "Tarvo Home Page...", "Make a donation...", "About..."})
     entries.push_back({caption, false, false, false});
   entries.push_back({"Tape\t" + std::string(kTapeBinding), tapeShown, false, true});
+  entries.push_back({"", false, true, false});
+  for (const Look each : kLooks) entries.push_back({std::string(LookCaption(each)), each == look, false, true});
+  entries.push_back({"Look of the desktop", followsDesktop, false, true});
   return entries;
+}
+
+TypedCount CountTyped(const std::vector<std::string_view>& captions, std::string_view typed) {
+  const auto count = [](std::string_view caption) {
+    size_t digits = 0;
+    while (digits < caption.size() && std::isdigit(static_cast<unsigned char>(caption[digits]))) ++digits;
+    return caption.substr(0, digits);
+  };
+  TypedCount found;
+  if (typed.empty()) return found;
+  bool longer = false;
+  for (size_t i = 0; i < captions.size(); ++i) {
+    const std::string_view c = count(captions[i]);
+    if (c == typed && found.entry < 0) found.entry = static_cast<int>(i);
+    else if (c.size() > typed.size() && c.substr(0, typed.size()) == typed) longer = true;
+  }
+  found.final = found.entry >= 0 && !longer;
+  return found;
+}
+
+std::optional<Look> LookOfChoice(HelpChoice choice) {
+  switch (choice) {
+    case HelpChoice::kHighContrastLook: return Look::kHighContrast;
+    case HelpChoice::kDarkLook: return Look::kDark;
+    case HelpChoice::kDefaultLook: return Look::kDefault;
+    default: return std::nullopt;
+  }
 }
 
 }  // namespace tarvo

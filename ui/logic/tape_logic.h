@@ -33,11 +33,12 @@ inline constexpr int kTapeMinWidth = 220, kTapeMinHeight = 160;
 inline constexpr int kTapeGap = 6;
 
 // Where the tape window goes for the calculator at `window` on `screen`
-// (its free area): never over the calculator. Beside it at its height,
+// (its free area), in the screen's logical pixels: always on the screen,
+// over the calculator only where nothing else fits. Beside it at its height,
 // right or left where the whole width fits, else on the side with more room
 // where at least kTapeMinWidth fits; else below or above it, at its right
-// end, where at least kTapeMinHeight fits; else to its right, reaching off
-// the screen.
+// end, where at least kTapeMinHeight fits; else at the screen's edge at its
+// smallest, where it covers least of the calculator.
 Box PlaceTapeWindow(const Box& window, const Box& screen);
 
 class TapeControls {

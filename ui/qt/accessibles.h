@@ -4,6 +4,7 @@
 // whose name is the text they show.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QString>
 #include <QWidget>
@@ -26,5 +27,10 @@ void Announce(QWidget* readout, const QString& text);
 // technology, also when the text is the one it had: a second result equal to
 // the first is news too.
 void Tell(QWidget* widget, QAccessible::Event what, const QString& text);
+
+// Each time `view` takes the focus, tells a screen reader that its current
+// row has it: a list that takes the focus (as its window opens, or by Tab)
+// is read as "a list" and no more, unless its row is told apart.
+void TellCurrentRowOnFocus(QAbstractItemView* view);
 
 }  // namespace tarvo::ui

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/entry_encoding.h"
+#include "ui/qt/look_colours.h"
 
 namespace tarvo::ui {
 namespace {
@@ -25,7 +26,7 @@ constexpr double kBarWidth = 1.0;
 // at the cell's top met it; a font's own root sign sits lower and smaller.
 // The sign is drawn stretched from the bar down to the baseline of the
 // radicand beside it, its top stroke ending where the bar begins.
-void DrawRadical(QPainter& p, const DisplayBox::Item& it, double baseline, double barStart) {
+void DrawRadical(QPainter& p, const DisplayBox::Item& it, double baseline, double barStart, const QColor& ink) {
   QPainterPath sign;
   sign.addText(0, 0, DisplayBox::FontFor(it.size, it.bold), it.text);
   const QRectF glyph = sign.boundingRect();
@@ -36,12 +37,10 @@ void DrawRadical(QPainter& p, const DisplayBox::Item& it, double baseline, doubl
   fit.translate(target.left(), target.top());
   fit.scale(target.width() / glyph.width(), target.height() / glyph.height());
   fit.translate(-glyph.left(), -glyph.top());
-  p.fillPath(fit.map(sign), DisplayBox::kForeColor);
+  p.fillPath(fit.map(sign), ink);
 }
 
 }  // namespace
-
-const QColor DisplayBox::kForeColor(28, 36, 30);
 
 DisplayBox::DisplayBox(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
@@ -67,6 +66,11 @@ QString DisplayBox::Shown(const std::string& bytes, const std::string& fontName)
     else out += QString::fromStdString(BytesToUtf8(std::string(1, ch)));
   }
   return out;
+}
+
+void DisplayBox::SetLook(Look look) {
+  look_ = look;
+  update();
 }
 
 void DisplayBox::Clear() {
@@ -118,31 +122,33 @@ void DisplayBox::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   // A liquid-crystal panel: pale green-grey, a little darker at the edges.
+  const LookColours& c = ColoursOf(look_);
   QLinearGradient g(0, 0, 0, height());
-  g.setColorAt(0, QColor(196, 212, 190));
-  g.setColorAt(0.5, QColor(210, 224, 204));
-  g.setColorAt(1, QColor(190, 206, 184));
+  g.setColorAt(0, c.displayTop);
+  g.setColorAt(0.5, c.displayMiddle);
+  g.setColorAt(1, c.displayBottom);
   p.fillRect(rect(), g);
-  p.setPen(QPen(QColor(120, 136, 116), 1));
+  p.setPen(QPen(c.displayEdge, 1));
   p.drawRect(QRectF(0.5, 0.5, width() - 1, height() - 1));
+  const QColor ink = c.displayText;
 
   p.translate(kOriginX, std::floor((height() - kTextHeight) / 2.0));
   for (size_t i = 0; i < items_.size(); ++i) {
     const Item& it = items_[i];
     if (it.kind == Item::kLine) {
-      p.setPen(QPen(kForeColor, kBarWidth));
+      p.setPen(QPen(ink, kBarWidth));
       p.drawLine(QPointF(it.x, it.y + kBarWidth / 2), QPointF(it.x1, it.y1 + kBarWidth / 2));
       continue;
     }
     const Item* next = i + 1 < items_.size() ? &items_[i + 1] : nullptr;
     if (IsGlyphFont(it.family) && it.text == QString(QChar(0x221A)) && next != nullptr && next->kind == Item::kText) {
       const double baseline = next->y + QFontMetricsF(FontFor(next->size, next->bold)).ascent();
-      DrawRadical(p, it, baseline, next->x);
+      DrawRadical(p, it, baseline, next->x, ink);
       continue;
     }
     const QFont f = FontFor(it.size, it.bold);
     p.setFont(f);
-    p.setPen(kForeColor);
+    p.setPen(ink);
     p.drawText(QPointF(it.x, it.y + QFontMetricsF(f).ascent()), it.text);
   }
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "output/draw.h"
+#include "ui/logic/look.h"
 
 namespace tarvo::ui {
 
@@ -52,7 +53,9 @@ class DisplayBox : public QWidget, public DrawSurface {
   static QFont FontFor(double points, bool bold);
   static QString Shown(const std::string& bytes, const std::string& fontName);
 
-  static const QColor kForeColor;
+  // The panel and its text in `look` (the default: a pale liquid-crystal
+  // panel in dark ink).
+  void SetLook(Look look);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -63,6 +66,7 @@ class DisplayBox : public QWidget, public DrawSurface {
   std::string fontName_ = kDisplayFont;
   double fontSize_ = 11;
   bool bold_ = true;
+  Look look_ = Look::kDefault;
 };
 
 }  // namespace tarvo::ui

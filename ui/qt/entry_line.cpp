@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/entry_encoding.h"
+#include "ui/qt/popup_menus.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
@@ -64,6 +65,20 @@ Difference Differ(const QString& a, const QString& b) {
 bool TakeFrom(QAction* action, QLineEdit* line, const char* slot, void (QLineEdit::*method)()) {
   return QObject::disconnect(action, SIGNAL(triggered()), line, slot) ||
          QObject::disconnect(action, &QAction::triggered, line, method);
+}
+
+// The number block's decimal key as the X server and Wayland number it
+// (the kernel's KEY_KPDOT plus 8), whatever its layout makes it type: a
+// plain comma ("Four-level key with comma"), an Arabic decimal separator
+// that the entry line has no sign for, or the comma of its AltGr level.
+constexpr quint32 kKeypadDecimalScanCode = 91;
+
+// Whether a key event is the number block's decimal key typing its sign.
+bool IsKeypadDecimal(const QKeyEvent& e) {
+  const int key = e.key();
+  if ((e.modifiers() & Qt::KeypadModifier) && (key == Qt::Key_Comma || key == Qt::Key_Period)) return true;
+  const QString text = e.text();
+  return e.nativeScanCode() == kKeypadDecimalScanCode && text.size() == 1 && text.at(0).isPrint();
 }
 
 }  // namespace
@@ -210,7 +225,9 @@ void EntryLine::keyPressEvent(QKeyEvent* e) {
     if (onKeyPress) onKeyPress(control);
     return;
   }
-  const QString text = e->text();
+  // The keypad's decimal key writes the point in every layout: a German
+  // one gives it ",", which separates arguments here.
+  const QString text = IsKeypadDecimal(*e) ? QStringLiteral(".") : e->text();
   if (text.isEmpty() || !text.at(0).isPrint() || (mods & (Qt::ControlModifier | Qt::MetaModifier))) {
     // Editing and clipboard keys: the line does them; the logic still hears
     // of the character (it ends a shown result).
@@ -281,6 +298,7 @@ void EntryLine::contextMenuEvent(QContextMenuEvent* e) {
     });
   }
   menu->setAttribute(Qt::WA_DeleteOnClose);
+  EquipMenu(menu, QStringLiteral("Edit"), onAnnounce);
   const QPoint at = e->reason() == QContextMenuEvent::Mouse ? e->globalPos() : mapToGlobal(cursorRect().bottomLeft());
   menu->popup(at);
   e->accept();

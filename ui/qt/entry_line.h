@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QString>
 #include <functional>
 #include <vector>
 
@@ -65,6 +66,8 @@ class EntryLine : public QLineEdit {
   std::function<void(KeyCode key, int shift)> onKeyDown;
   std::function<int(int c)> onKeyPress;
   std::function<void()> onMouse;
+  // Has a screen reader say `text` (that the line's menu opened).
+  std::function<void(const QString& text)> onAnnounce;
 
  protected:
   bool event(QEvent* e) override;

@@ -7,6 +7,9 @@
 // or as the list key opens it; with --tape, the tape beside the window.
 // Modal windows close by themselves in this mode.
 //
+// --look=default|high-contrast|dark (or --look NAME) shows that look for
+// this run, whatever was chosen before or the desktop has.
+//
 // The variable files are kept in the current directory, in DIR with
 // --state-dir DIR, or with --user-state (the desktop menu's entry) in the
 // user's state folder, $XDG_STATE_HOME/tarvo.
@@ -17,15 +20,19 @@
 #include <QPixmap>
 #include <QStringList>
 #include <QTimer>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/entry_encoding.h"
 #include "core/stop_signals.h"
+#include "ui/logic/look.h"
 #include "ui/qt/application.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/splash_window.h"
@@ -33,8 +40,131 @@
 
 namespace {
 
-int Screenshot(const QString& file, const QStringList& entries, const QString& keys, bool varlist, bool tape) {
+// The window's options, as --help lists them. `value` is how an option's
+// value is written after its name: " DIR" as the next argument, "=NAME"
+// joined to it, empty for none. A new option is a new row here.
+struct Option {
+  std::string_view name, value, help;
+};
+constexpr Option kOptions[] = {
+    {"--user-state", "", "keep the variables and the tape in the user's state\n"
+                         "folder, $XDG_STATE_HOME/tarvo (~/.local/state/tarvo),\n"
+                         "as the desktop menu starts it"},
+    {"--state-dir", " DIR", "keep them in DIR (default: the current directory)"},
+    {"--look", "=LOOK", "show the window in LOOK for this run: default,\n"
+                        "high-contrast or dark"},
+    {"--screenshot", " FILE", "save a picture of the window to FILE and exit,\n"
+                              "without the saved variables; with:"},
+    {"--entry", " TEXT", "  an entry to calculate first (one option each)"},
+    {"--keys", " N,N,...", "  keypad keys to click, by number"},
+    {"--varlist", "", "  the variable list over the window"},
+    {"--tape", "", "  the tape beside the window"},
+    {"-h, --help", "", "show this help and exit"},
+    {"--version", "", "show the version and exit"},
+};
+
+// The toolkit's own options (Qt reads and removes them), with "-" or "--";
+// `value` as above.
+constexpr Option kToolkitOptions[] = {
+    {"-platform", " NAME", ""},  {"-platformpluginpath", " DIR", ""}, {"-platformtheme", " NAME", ""},
+    {"-plugin", " NAME", ""},    {"-qwindowgeometry", " GEOMETRY", ""}, {"-qwindowicon", " FILE", ""},
+    {"-qwindowtitle", " TITLE", ""}, {"-session", " ID", ""},       {"-display", " DISPLAY", ""},
+    {"-geometry", " GEOMETRY", ""}, {"-title", " TITLE", ""},       {"-name", " NAME", ""},
+    {"-style", " STYLE", ""},    {"-stylesheet", " FILE", ""},      {"-reverse", "", ""},
+    {"-widgetcount", "", ""},    {"-nograb", "", ""},               {"-dograb", "", ""},
+    {"-sync", "", ""},           {"-qmljsdebugger", "=OPTIONS", ""},
+};
+
+void PrintUsage(std::FILE* to) {
+  std::fputs("Usage: tarvo [options]\n"
+             "The Tarvo scientific calculator window; tarvo-cli is the calculator at\n"
+             "a console prompt.\n\nOptions:\n",
+             to);
+  for (const Option& o : kOptions) {
+    const std::string head = std::string(o.name) + std::string(o.value);
+    std::string help(o.help);
+    for (size_t at = 0; (at = help.find('\n', at)) != std::string::npos; at += 24) help.insert(at + 1, 24, ' ');
+    std::fprintf(to, "  %-20s  %s\n", head.c_str(), help.c_str());
+  }
+  std::fputs("\nThe toolkit's own options (-platform NAME, -style NAME, ...) are taken too.\n", to);
+}
+
+// 0 once standard output has taken the help or the version (`what`), 1 with
+// the reason when it could not (a full disk, a closed output).
+int Written(const char* what) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  std::fprintf(stderr, "tarvo: cannot write %s: %s\n", what, std::strerror(errno));
+  return 1;
+}
+
+enum class CommandLine { kRun, kHelp, kVersion, kWrong };
+
+// Looks through the arguments before anything else is done, so that the
+// help and the version need no display, open no window and write no file,
+// and a wrong option stops before any of that too.
+CommandLine CheckCommandLine(int argc, char** argv) {
+  const auto matches = [](std::string_view arg, const Option& o, bool toolkit) {
+    // The toolkit takes "--name" as "-name".
+    if (toolkit && arg.substr(0, 2) == "--") arg.remove_prefix(1);
+    for (std::string_view name = o.name; !name.empty();) {  // "-h, --help": each spelling
+      const size_t comma = name.find(", ");
+      const std::string_view one = name.substr(0, comma);
+      if (arg == one) return o.value.empty() || o.value.front() == ' ' ? 1 : -1;
+      if (!o.value.empty() && o.value.front() == '=' && arg.size() > one.size() + 1 &&
+          arg.substr(0, one.size() + 1) == std::string(one) + "=")
+        return 2;  // joined value
+      name = comma == std::string_view::npos ? std::string_view() : name.substr(comma + 2);
+    }
+    return 0;
+  };
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "-h" || arg == "--help") return CommandLine::kHelp;
+    if (arg == "--version") return CommandLine::kVersion;
+    if (arg.substr(0, 7) == "--look=" && !tarvo::LookNamed(arg.substr(7))) {
+      std::fprintf(stderr, "tarvo: --look takes default, high-contrast or dark, not %s\n", argv[i] + 7);
+      return CommandLine::kWrong;
+    }
+    const Option* found = nullptr;
+    int how = 0;
+    for (const Option& o : kOptions)
+      if ((how = matches(arg, o, false)) != 0) { found = &o; break; }
+    for (const Option& o : kToolkitOptions)
+      if (found == nullptr && (how = matches(arg, o, true)) != 0) { found = &o; break; }
+    if (found == nullptr || how < 0) {
+      std::fprintf(stderr, "tarvo: %s %s\n", arg.substr(0, 1) == "-" ? "unknown option" : "unexpected argument",
+                   argv[i]);
+      return CommandLine::kWrong;
+    }
+    if (how == 1 && !found->value.empty() && (++i >= argc || argv[i][0] == '\0')) {
+      std::fprintf(stderr, "tarvo: %s needs%s\n", argv[i - 1], std::string(found->value).c_str());
+      return CommandLine::kWrong;
+    }
+  }
+  return CommandLine::kRun;
+}
+
+// The look --look asks for, if given (CheckCommandLine refused a name that
+// is no look's).
+struct LookOption {
+  bool given = false;
+  std::optional<tarvo::Look> look;
+};
+
+LookOption LookAskedFor(const QStringList& args) {
+  LookOption option;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    if (!args.at(i).startsWith(QLatin1String("--look="))) continue;
+    option.given = true;
+    option.look = tarvo::LookNamed(args.at(i).mid(7).toStdString());
+  }
+  return option;
+}
+
+int Screenshot(const QString& file, const QStringList& entries, const QString& keys, bool varlist, bool tape,
+               const LookOption& look) {
   tarvo::ui::MainWindow window("");
+  if (look.given) window.SetLookForThisRun(look.look);
   window.Load();
   window.show();
   QPixmap picture;
@@ -87,16 +217,25 @@ bool StartWithoutSaving(const QString& problem) {
 
 int Run(tarvo::ui::Application& app) {
   const QStringList args = QApplication::arguments();
+  // An option given twice counts as given last, as in tarvo-cli.
   const auto option = [&](const QString& name) {
-    const qsizetype i = args.indexOf(name);
+    const qsizetype i = args.lastIndexOf(name);
     return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
   };
+  // A start the toolkit never finishes ends with a message all the same.
+  app.WatchStart();
+  QString why;
+  if (!tarvo::ui::KeepOneWorkerThread(why)) {
+    tarvo::ui::TellStandardError(QStringLiteral("tarvo: Tarvo cannot start: %1").arg(why));
+    return 1;
+  }
+  const LookOption look = LookAskedFor(args);
   if (args.contains(QStringLiteral("--screenshot"))) {
     QStringList entries;
     for (qsizetype i = 0; i + 1 < args.size(); ++i)
       if (args.at(i) == QStringLiteral("--entry")) entries << args.at(i + 1);
     return Screenshot(option(QStringLiteral("--screenshot")), entries, option(QStringLiteral("--keys")),
-                      args.contains(QStringLiteral("--varlist")), args.contains(QStringLiteral("--tape")));
+                      args.contains(QStringLiteral("--varlist")), args.contains(QStringLiteral("--tape")), look);
   }
 
   // A stop signal closes the window as its Exit does, which saves (asking
@@ -130,14 +269,17 @@ int Run(tarvo::ui::Application& app) {
   tarvo::ui::SplashWindow splash;
   // The main window (92 key pictures) is built once the splash is on its way
   // to the screen, so that the splash shows as early as a bare window would.
-  const auto build = [&window, &stateDir] {
-    if (!window) window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
+  const auto build = [&window, &stateDir, &look] {
+    if (window) return;
+    window = std::make_unique<tarvo::ui::MainWindow>(stateDir);
+    if (look.given) window->SetLookForThisRun(look.look);
   };
-  splash.onUnload = [&window, &build] {
+  splash.onUnload = [&window, &build, &app] {
     build();
     window->Load();
     window->show();
     window->activateWindow();
+    app.Started();
   };
 
   int status = 0;
@@ -164,6 +306,14 @@ int Run(tarvo::ui::Application& app) {
 int main(int argc, char** argv) {
   // Before the window system's connection and the signal pipe are opened.
   tarvo::KeepStandardStreamsTaken();
+  switch (CheckCommandLine(argc, argv)) {
+    case CommandLine::kRun: break;
+    case CommandLine::kHelp: PrintUsage(stdout); return Written("the help");
+    case CommandLine::kVersion: std::printf("tarvo %s\n", TARVO_VERSION); return Written("the version");
+    case CommandLine::kWrong: PrintUsage(stderr); return 2;
+  }
+  tarvo::ui::UseSmallThreadStacks();
+  tarvo::ui::WriteMessagesWithoutWaiting();
   try {
     tarvo::ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvo"));

@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QPainter>
+#include <QThread>
 #include <QWindow>
 
 #include "output/draw.h"
@@ -24,7 +25,10 @@
 #include "core/entry_encoding.h"
 #include "core/variable_rows.h"
 #include "ui/qt/accessibles.h"
+#include "ui/qt/application.h"
+#include "ui/qt/document_opener.h"
 #include "ui/qt/key_pictures.h"
+#include "ui/qt/popup_menus.h"
 #include "ui/qt/variable_list_window.h"
 
 namespace tarvo::ui {
@@ -34,7 +38,6 @@ namespace {
 // entry line, the display and the title line.
 constexpr int kBezelLeft = 8, kBezelTop = 5, kBezelWidth = 735, kBezelBottom = 117;
 constexpr int kTitleTop = 89;
-constexpr QColor kBackground(236, 236, 236);
 
 // The trigonometric block's frame, shown while a shift is pending.
 constexpr int kTrigFrameWidth = 128, kTrigFrameHeight = 63;
@@ -56,17 +59,28 @@ QString OneLine(std::string_view help) {
 }
 
 // A question at exit: `save` saves (again), Cancel keeps the window open,
-// and the third button quits without saving.
+// and the third button (`quit`) quits without saving.
 MainWindow::ExitChoice AskAtExit(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                                 QMessageBox::StandardButton save, QMessageBox::StandardButton preferred) {
+                                 QMessageBox::StandardButton save, QMessageBox::StandardButton preferred,
+                                 const QString& quit) {
   QMessageBox box(icon, QStringLiteral("Tarvo"), WholeLines(text), save | QMessageBox::Cancel | QMessageBox::Discard,
                   parent);
   box.setTextFormat(Qt::RichText);
-  box.button(QMessageBox::Discard)->setText(QStringLiteral("Quit without saving"));
+  box.button(QMessageBox::Discard)->setText(quit);
   box.setDefaultButton(preferred);
   const int chosen = box.exec();
   if (chosen == save) return MainWindow::ExitChoice::kSave;
   return chosen == QMessageBox::Discard ? MainWindow::ExitChoice::kQuitWithoutSaving : MainWindow::ExitChoice::kStayOpen;
+}
+
+// Every window that waits for a person: message boxes, modal windows (the
+// variable list, the About box) and menus. Closed, each returns as if the
+// user had dismissed it.
+void CloseQuestions(const QWidget* keep) {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w == keep || !w->isVisible()) continue;
+    if (w->isModal() || qobject_cast<QDialog*>(w) != nullptr || qobject_cast<QMenu*>(w) != nullptr) w->close();
+  }
 }
 
 }  // namespace
@@ -76,12 +90,18 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
       stateDir_(std::move(stateDir)),
       logic_(*this),
       messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      opener_(new DocumentOpener(this)),
+      // A document goes through the opener, which hears of a launcher
+      // that fails afterwards.
+      openUrl_([this](const QUrl& url) {
+        return url.isLocalFile() ? opener_->Open(url.toLocalFile()) : QDesktopServices::openUrl(url);
+      }),
       saveFailed_([this](const QString& text) {
-        return AskAtExit(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry);
+        return AskAtExit(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry, quitUnsaved_);
       }),
       saveOver_([this](const QString& text) {
-        return AskAtExit(this, QMessageBox::Question, text, QMessageBox::Save, QMessageBox::Cancel);
+        return AskAtExit(this, QMessageBox::Question, text, QMessageBox::Save, QMessageBox::Cancel,
+                         QStringLiteral("Quit without saving"));
       }) {
   InstallAccessibles();
   setFixedSize(kWidth, kHeight);
@@ -90,9 +110,20 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
   announcer_.setSingleShot(true);
   announcer_.setInterval(0);
   QObject::connect(&announcer_, &QTimer::timeout, this, [this] { AnnounceReadouts(); });
+  opener_->onFailed = [this](const QString& path) { logic_.ManualNotOpened(path.toStdString()); };
   dpr_ = qApp ? qApp->devicePixelRatio() : 1.0;
+  // The look is known before anything is drawn: the one chosen in an
+  // earlier run, else the desktop's.
+  settingsRead_ = logic_.Looks().Load(stateDir_);
+  logic_.Looks().SetDesktop(DesktopLook());
+  look_ = logic_.Looks().InForce();
   BuildControls();
   BuildKeys();
+  focusRing_ = new FocusRing(this);
+  ApplyColours();
+  // The desktop's scheme changed: where no look was given or chosen, the
+  // window takes the desktop's.
+  (new DesktopSchemeWatch(this))->onChange = [this] { logic_.DesktopLookChanged(DesktopLook()); };
 }
 
 MainWindow::~MainWindow() = default;
@@ -104,10 +135,6 @@ void MainWindow::BuildControls() {
   entryLine_->setGeometry(19, 13, w - 50, 22);
   entryLine_->setFrame(false);
   entryLine_->setFont(SansFont(15));
-  QPalette pal = entryLine_->palette();
-  pal.setColor(QPalette::Base, QColor(236, 242, 232));
-  pal.setColor(QPalette::Text, Qt::black);
-  entryLine_->setPalette(pal);
   entryLine_->setTextMargins(4, 0, 4, 0);
   // Well beyond the longest entry, so that a longer text arrives whole and
   // is refused whole (OnEntryEdited) instead of being cut at the limit.
@@ -116,6 +143,7 @@ void MainWindow::BuildControls() {
   entryLine_->onKeyDown = [this](KeyCode key, int shift) { logic_.EntryKeyDown(key, shift); };
   entryLine_->onKeyPress = [this](int c) { return logic_.EntryKeyPress(c); };
   entryLine_->onMouse = [this] { logic_.EntryLineMouseDown(); };
+  entryLine_->onAnnounce = [this](const QString& text) { Announce(display_, text); };
   QObject::connect(entryLine_, &QLineEdit::textChanged, this, [this] { OnEntryEdited(); });
   QObject::connect(entryLine_, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
     if (!normalising_ && entryLine_->text() == acceptedText_) acceptedCaret_ = now;
@@ -125,28 +153,24 @@ void MainWindow::BuildControls() {
   display_->setGeometry(14, 38, w - 29, 44);
 
   historyReview_ = new PictureButton(this);
-  historyReview_->SetPicture(ReviewPicture(0, dpr_));
+  historyReview_->SetPicture(ReviewPicture(0, dpr_, look_));
   historyReview_->move(display_->x() + display_->width() - historyReview_->width() + 4, 10);
   historyReview_->setToolTip(QStringLiteral("Review last expressions (Up, Down)"));
   historyReview_->onPress = [this](QPoint pt) {
     EntryLine::EditStep step(*entryLine_, EntryLine::EditKind::kCommand);
     logic_.ReviewHistory(pt.y());
-    if (!logic_.History().Empty()) historyReview_->SetPicture(ReviewPicture(pt.y() <= 13 ? 1 : 2, dpr_));
+    if (!logic_.History().Empty()) historyReview_->SetPicture(ReviewPicture(pt.y() <= 13 ? 1 : 2, dpr_, look_));
   };
-  historyReview_->onRelease = [this] { historyReview_->SetPicture(ReviewPicture(0, dpr_)); };
+  historyReview_->onRelease = [this] { historyReview_->SetPicture(ReviewPicture(0, dpr_, look_)); };
 
   title_ = new QLabel(this);
   title_->setTextFormat(Qt::RichText);
-  title_->setText(QStringLiteral(
-      "<span style='color:#ffffff; font-size:16px; font-weight:bold; letter-spacing:2px'>TARVO</span>"
-      "&nbsp;&nbsp;<span style='color:#b8c4d8; font-size:12px'>Scientific Calculator</span>"));
   title_->setFont(SansFont(12));
-  title_->adjustSize();
   title_->move(20, kTitleTop + 3);
   (new WindowDrag(this))->Watch(title_);
 
   alwaysOnTopPin_ = new PictureButton(this);
-  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(false, dpr_));
+  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(false, dpr_, look_));
   alwaysOnTopPin_->move(596, kTitleTop + 5);
   alwaysOnTopPin_->setToolTip(QStringLiteral("Always visible (%1)").arg(Text(kPinBinding)));
   alwaysOnTopPin_->onClick = [this] { logic_.ToggleAlwaysOnTop(); };
@@ -171,16 +195,13 @@ void MainWindow::BuildControls() {
   for (MessageLine** label : {&upperMessage_, &lowerMessage_}) {
     *label = new MessageLine(this);
     (*label)->setFont(SansFont(12));
-    QPalette lp = (*label)->palette();
-    lp.setColor(QPalette::WindowText, QColor(24, 28, 40));
-    (*label)->setPalette(lp);
     (*label)->setTextFormat(Qt::PlainText);
   }
   upperMessage_->setGeometry(kMessageLeft + 4, 127, kMessageWidth - 8, 16);
   lowerMessage_->setGeometry(kMessageLeft + 4, 143, kMessageWidth - 8, 16);
 
   selector_ = new PictureButton(this);
-  selector_->SetPicture(PageSelectorPicture(0, dpr_));
+  selector_->SetPicture(PageSelectorPicture(0, dpr_, look_));
   selector_->move(kSelectorLeft, kSelectorTop);
   selector_->setToolTip(QStringLiteral("Keypad page (Ctrl alone)"));
   selector_->onPress = [this](QPoint) { logic_.PressPageSelector(); };
@@ -194,13 +215,15 @@ void MainWindow::BuildControls() {
 void MainWindow::BuildKeys() {
   for (const KeyDef& row : KeyTable()) {
     const tarvo::Key k = row.key;
-    auto* key = new KeyImage(k, KeyPicture(k, false, dpr_), KeyPicture(k, true, dpr_), this);
+    auto* key = new KeyImage(k, KeyPicture(k, false, dpr_, look_), KeyPicture(k, true, dpr_, look_), this);
     key->move(row.left, row.top);
     key->onPress = [this, k](QPoint) { logic_.HoldKey(k); };
     key->onRelease = [this, k] { logic_.ReleaseKey(k); };
     key->onClick = [this, k] {
       EntryLine::EditStep step(*entryLine_, EntryLine::EditKind::kCommand);
+      menuKey_ = k;
       logic_.ClickKey(k);
+      menuKey_.reset();
     };
     keys_[IndexOf(k)] = key;
     if (!row.binding.typed) shortcuts_.insert(Combined(row.binding.keys), k);
@@ -223,7 +246,13 @@ void MainWindow::DescribeControls() {
     key->setAccessibleDescription(help.isEmpty() ? QStringLiteral("Key: %1").arg(binding)
                                                  : QStringLiteral("%1. Key: %2").arg(help, binding));
     key->setToolTip(QStringLiteral("%1   (%2)").arg(caption, binding));
+    const bool oneOfGroup = row.role == KeyRole::kOutput || row.role == KeyRole::kAngleUnit;
+    const bool onOff = row.role == KeyRole::kArc || row.role == KeyRole::kHyp;
+    key->SetToggles(oneOfGroup ? KeyImage::kOneOfGroup : onOff ? KeyImage::kOnOff : KeyImage::kNoToggle);
   }
+  // The caption stays empty, as the window shows none; a screen reader
+  // still says which window it is in.
+  setAccessibleName(QStringLiteral("Tarvo Scientific Calculator"));
   entryLine_->setAccessibleName(QStringLiteral("Entry"));
   entryLine_->setAccessibleDescription(QStringLiteral("The calculation to work out; Enter calculates it"));
   display_->setAccessibleDescription(QStringLiteral("Result"));
@@ -236,6 +265,8 @@ void MainWindow::DescribeControls() {
   alwaysOnTopPin_->setAccessibleName(QStringLiteral("Always visible"));
   alwaysOnTopPin_->setAccessibleDescription(
       QStringLiteral("Keeps the window above all others, or stops doing so. Key: %1").arg(Text(kPinBinding)));
+  minimize_->setAccessibleName(minimize_->text());
+  exit_->setAccessibleName(exit_->text());
   minimize_->setAccessibleDescription(QStringLiteral("Minimizes the window"));
   exit_->setAccessibleDescription(QStringLiteral("Closes the calculator. Key: Esc"));
   exit_->setToolTip(QStringLiteral("Exit (Esc)"));
@@ -260,9 +291,10 @@ bool MainWindow::PressShortcut(QKeyCombination key) {
   }
   const auto found = shortcuts_.constFind(key.toCombined());
   if (found == shortcuts_.constEnd()) return false;
-  shortcutKey_ = found.value();
+  shortcutKey_ = menuKey_ = found.value();
   logic_.ClickKey(found.value());
   shortcutKey_.reset();
+  menuKey_.reset();
   return true;
 }
 
@@ -330,6 +362,8 @@ bool MainWindow::TryLoad(pid_t& holder) {
                 QStringLiteral("The saved variables could not be read from \"%1\": %2\n\n"
                                "The calculator starts without them and leaves the file as it is.")
                     .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
+  // A settings file that could not be read leaves the desktop's look.
+  if (!settingsRead_.ok) SetLowerMessage("The settings could not be read: " + settingsRead_.reason + " ");
   // The start's calculation of "0" is no news.
   toAnnounce_.clear();
   announcer_.stop();
@@ -338,8 +372,8 @@ bool MainWindow::TryLoad(pid_t& holder) {
 }
 
 bool MainWindow::TrySave(pid_t& holder) {
-  const SaveResult r = logic_.EndSession(stateDir_, GiveUpAtOnce(holder));
-  if (r.busy) return false;
+  const CalculatorLogic::Saved r = logic_.EndSession(stateDir_, GiveUpAtOnce(holder), exitParts_);
+  if (r.Busy()) return false;
   savedAtExit_ = r;
   QTimer::singleShot(0, this, [this] { close(); });
   return true;
@@ -352,14 +386,65 @@ QMessageBox* MainWindow::LockWaitMessage() const {
 }
 
 void MainWindow::CloseForStopSignal() {
-  for (LockWaitBox* wait : {loadWait_, saveWait_}) {
-    if (wait != nullptr && wait->Waiting()) {
-      wait->Stop();
-      unloaded_ = true;
-    }
-  }
-  close();
+  if (stopping_) return;
+  stopping_ = true;
+  for (LockWaitBox* wait : {loadWait_, saveWait_})
+    if (wait != nullptr) wait->Stop();
+  CloseQuestions(this);
+  QTimer::singleShot(0, this, [this] { FinishStop(0); });
 }
+
+void MainWindow::FinishStop(int turn) {
+  // Closed, a question or a modal window returns to the work it
+  // interrupted (an entry whose roots it listed, an exit that asked), which
+  // ends before the save: at the outermost event loop. Whatever opens in
+  // between is closed too, for a tenth of a second at most.
+  constexpr int kTurns = 10;
+  if (turn < kTurns && (QThread::currentThread()->loopLevel() > 1 || QApplication::activeModalWidget() != nullptr ||
+                        QApplication::activePopupWidget() != nullptr)) {
+    CloseQuestions(this);
+    QTimer::singleShot(10, this, [this, turn] { FinishStop(turn + 1); });
+    return;
+  }
+  if (loaded_ && !unloaded_) {
+    // Another session's save takes milliseconds: one that holds the lock
+    // longer is not waited for beyond a second.
+    pid_t holder = 0;
+    const CalculatorLogic::Saved r =
+        logic_.EndSession(stateDir_, [&holder](const LockWaitTurn& t) {
+          holder = t.holder;
+          return t.waited < std::chrono::seconds(1);
+        }, exitParts_);
+    QString unsaved;
+    if (r.Busy()) {
+      unsaved = QStringLiteral("Another Tarvo session%1 is saving in \"%2\": the variables and the tape are not saved")
+                    .arg(holder > 0 ? QStringLiteral(" (process %1)").arg(holder) : QString(), StateFolderShown());
+    } else if (!r.Ok()) {
+      unsaved = SaveFailure(r);
+    }
+    for (const QString& line : unsaved.split(u'\n', Qt::SkipEmptyParts))
+      TellStandardError(QStringLiteral("tarvo: %1").arg(line));
+  }
+  unloaded_ = true;
+  if (tape_ != nullptr) tape_->hide();
+  hide();
+  if (onStopped) onStopped();
+}
+
+QString MainWindow::SaveFailure(const CalculatorLogic::Saved& saved) {
+  QStringList lines;
+  for (const auto& [result, what] : {std::pair{&saved.variables, QStringLiteral("variables")},
+                                     std::pair{&saved.tape, QStringLiteral("tape")}}) {
+    if (!result->ok)
+      lines << QStringLiteral("The %1 could not be saved in \"%2\": %3")
+                   .arg(what, QString::fromStdString(result->file), QString::fromStdString(result->reason));
+  }
+  quitUnsaved_ = !saved.variables.ok && !saved.tape.ok ? QStringLiteral("Quit without saving")
+                 : !saved.variables.ok               ? QStringLiteral("Quit without saving the variables")
+                                                      : QStringLiteral("Quit without saving the tape");
+  return lines.join(u'\n');
+}
+
 // ---- MainControls ----------------------------------------------------------
 
 std::string MainWindow::EntryText() const { return Bytes(entryLine_->text()); }
@@ -407,9 +492,7 @@ void MainWindow::SetSelection(int start, int length) {
 
 void MainWindow::SetEntryColor(Rgb color) {
   entryColor_ = color;
-  QPalette pal = entryLine_->palette();
-  pal.setColor(QPalette::Text, QColor(color.r, color.g, color.b));
-  entryLine_->setPalette(pal);
+  SetColours(entryLine_, {{QPalette::Text, Ink(look_, color)}});
 }
 
 void MainWindow::FocusEntry() { entryLine_->setFocus(Qt::OtherFocusReason); }
@@ -476,6 +559,9 @@ void MainWindow::SetKeyLit(tarvo::Key key, bool lit) {
 int MainWindow::PopupMenu(const std::vector<MenuEntry>& entries) {
   if (popup_) return popup_(entries);
   QMenu menu(this);
+  const KeyImage* opener = menuKey_ ? Key(*menuKey_) : nullptr;
+  EquipMenu(&menu, opener != nullptr ? opener->accessibleName() : QString(),
+            [this](const QString& text) { Announce(display_, text); });
   std::vector<QAction*> actions;
   for (const MenuEntry& e : entries) {
     if (e.separator) {
@@ -510,7 +596,10 @@ void MainWindow::SetShiftIndicatorVisible(bool visible) {
   update(QRect(kTrigFrameLeft - 2, kTrigFrameTop - 2, kTrigFrameWidth + 4, kTrigFrameHeight + 4));
 }
 
-void MainWindow::SetPagePicture(int page) { selector_->SetPicture(PageSelectorPicture(page, dpr_)); }
+void MainWindow::SetPagePicture(int page) {
+  page_ = page;
+  selector_->SetPicture(PageSelectorPicture(page, dpr_, look_));
+}
 
 void MainWindow::SetPageSelectorPressed(bool pressed) {
   selectorBorder_ = pressed ? 2 : 1;
@@ -523,11 +612,57 @@ void MainWindow::SetAlwaysOnTop(bool on) {
   // Changing a window's flags hides it; a compositor may ignore the request,
   // which is no fault.
   if (shown) show();
-  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(on, dpr_));
+  pinned_ = on;
+  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(on, dpr_, look_));
+}
+
+// A Wayland compositor alone decides which window stays on top: the
+// request reaches no one.
+bool MainWindow::CanKeepOnTop() const { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+void MainWindow::SetLookForThisRun(std::optional<Look> look) {
+  logic_.Looks().SetThisRun(look);
+  if (logic_.Looks().InForce() != look_) ShowLook(logic_.Looks().InForce());
+}
+
+void MainWindow::ShowLook(Look look) {
+  look_ = look;
+  for (KeyImage* key : keys_) key->SetPictures(KeyPicture(key->Key(), false, dpr_, look), KeyPicture(key->Key(), true, dpr_, look));
+  selector_->SetPicture(PageSelectorPicture(page_, dpr_, look));
+  alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(pinned_, dpr_, look));
+  historyReview_->SetPicture(ReviewPicture(0, dpr_, look));
+  ApplyColours();
+  if (tape_ != nullptr) tape_->ShowLook(look);
+  update();
+}
+
+void MainWindow::ApplyColours() {
+  const LookColours& c = ColoursOf(look_);
+  // The style's own selection where it serves (the default look).
+  const QPalette style = QApplication::palette(entryLine_);
+  const bool own = look_ != Look::kDefault;
+  SetColours(entryLine_, {{QPalette::Base, c.entryBase},
+                          {QPalette::Text, Ink(look_, entryColor_)},
+                          {QPalette::Highlight, own ? c.selection : style.color(QPalette::Highlight)},
+                          {QPalette::HighlightedText, own ? c.selectedText : style.color(QPalette::HighlightedText)}});
+  for (QLabel* line : {static_cast<QLabel*>(upperMessage_), static_cast<QLabel*>(lowerMessage_)}) {
+    QPalette lp = line->palette();
+    lp.setColor(QPalette::WindowText, c.message);
+    line->setPalette(lp);
+  }
+  display_->SetLook(look_);
+  title_->setText(QStringLiteral("<span style='color:%1; font-size:16px; font-weight:bold; letter-spacing:2px'>TARVO</span>"
+                                 "&nbsp;&nbsp;<span style='color:%2; font-size:12px'>Scientific Calculator</span>")
+                      .arg(c.title.name(), c.subtitle.name()));
+  title_->adjustSize();
+  minimize_->SetRestingColor(c.titleButton);
+  exit_->SetRestingColor(c.titleButton);
+  focusRing_->SetLook(look_);
 }
 
 void MainWindow::ShowVariableListWindow(const std::optional<VariableListShow>& shown) {
   VariableListWindow list(logic_.Calc(), kListOpen, shown, this);
+  list.ShowLook(look_);
   // Centred over the calculator, whose keypad it covers while it is open.
   list.move(geometry().center() - QPoint(VariableListWindow::kWidth / 2, VariableListWindow::kHeight / 2));
   if (modalHook_) {
@@ -543,6 +678,7 @@ void MainWindow::ShowTapeWindow(bool shown) {
   }
   if (tape_ == nullptr) {
     tape_ = new TapeWindow(logic_, this);
+    tape_->ShowLook(look_);
     // Typed there, a key goes on in the entry line, as from the display.
     tape_->onOtherKey = [this](QKeyEvent* e) {
       activateWindow();
@@ -620,44 +756,52 @@ void MainWindow::OnEntryEdited() {
 }
 
 void MainWindow::paintEvent(QPaintEvent*) {
+  const LookColours& c = ColoursOf(look_);
   QPainter p(this);
-  p.fillRect(rect(), kBackground);
+  p.fillRect(rect(), c.window);
   p.setRenderHint(QPainter::Antialiasing);
 
   // The bezel around the entry line, the display and the title line.
   QLinearGradient bezel(0, kBezelTop, 0, kBezelBottom);
-  bezel.setColorAt(0, QColor(70, 74, 84));
-  bezel.setColorAt(1, QColor(34, 36, 42));
-  p.setPen(QPen(QColor(20, 20, 24), 1));
+  bezel.setColorAt(0, c.bezelTop);
+  bezel.setColorAt(1, c.bezelBottom);
+  p.setPen(QPen(c.bezelEdge, 1));
   p.setBrush(bezel);
   p.drawRoundedRect(QRectF(kBezelLeft + 0.5, kBezelTop + 0.5, kBezelWidth, kBezelBottom - kBezelTop), 8, 8);
-  p.setPen(QPen(QColor(255, 255, 255, 40), 1));
+  p.setPen(QPen(c.flat ? c.bezelEdge : QColor(255, 255, 255, 40), 1));
   p.drawLine(QPointF(kBezelLeft + 10, kTitleTop - 1.5), QPointF(kBezelLeft + kBezelWidth - 10, kTitleTop - 1.5));
+  // On a flat bezel the entry line, as dark as it, needs an edge of its own.
+  if (c.flat) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(c.displayEdge, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(entryLine_->geometry().adjusted(-2, -2, 1, 1));
+  }
 
   // The keypad panel: its boxes and etched lines, exactly where they belong.
   p.setRenderHint(QPainter::Antialiasing, false);
   for (const PanelShape& s : kPanelShapes) {
-    const QColor c(s.r, s.g, s.b);
+    const QColor shape = PanelColour(look_, s);
     const QRect box(QPoint(std::min(s.x0, s.x1), std::min(s.y0, s.y1)), QPoint(std::max(s.x0, s.x1), std::max(s.y0, s.y1)));
     switch (s.kind) {
-      case PanelShape::kFilledBox: p.fillRect(box, c); break;
+      case PanelShape::kFilledBox: p.fillRect(box, shape); break;
       case PanelShape::kBox:
-        p.setPen(QPen(c, 1));
+        p.setPen(QPen(shape, 1));
         p.setBrush(Qt::NoBrush);
         p.drawRect(box.adjusted(0, 0, -1, -1));
         break;
       case PanelShape::kLine:
-        p.setPen(QPen(c, 1));
+        p.setPen(QPen(shape, 1));
         p.drawLine(s.x0, s.y0, s.x1, s.y1);
         break;
     }
   }
 
   // The wells the keys sit in.
-  for (const KeyDef& row : KeyTable()) p.drawPixmap(row.left - 2, row.top - 2, KeyFrame(row.key, dpr_));
+  for (const KeyDef& row : KeyTable()) p.drawPixmap(row.left - 2, row.top - 2, KeyFrame(row.key, dpr_, look_));
 
   // The page selector's frame (ShapeSELTEC), wider while pressed.
-  p.setPen(QPen(QColor(90, 96, 110), selectorBorder_));
+  p.setPen(QPen(c.selectorFrame, selectorBorder_));
   p.setBrush(Qt::NoBrush);
   const qreal inset = selectorBorder_ / 2.0;
   p.drawRect(QRectF(kSelectorFrameLeft + inset - 0.5, kSelectorFrameTop + inset - 0.5,
@@ -666,7 +810,7 @@ void MainWindow::paintEvent(QPaintEvent*) {
   // The shift indicator (ShapeTRIHIP) around the trigonometric keys.
   if (shiftIndicator_) {
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(226, 150, 20), 2));
+    p.setPen(QPen(c.shiftFrame, c.shiftFrameWidth));
     p.drawRoundedRect(QRectF(kTrigFrameLeft + 1, kTrigFrameTop + 1, kTrigFrameWidth - 2, kTrigFrameHeight - 2), 5, 5);
   }
 }
@@ -683,15 +827,28 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+  if (stopping_) {  // the stop ends the window itself, without a question
+    e->ignore();
+    return;
+  }
   if (loadWait_ != nullptr && !loaded_) loadWait_->Stop();  // quit while waiting to start: nothing to save
   if (saveWait_ != nullptr && saveWait_->Waiting()) {
     e->ignore();
     return;
   }
   if (loaded_ && !unloaded_ && withoutSavedValues_ && !savedAtExit_) {
-    const ExitChoice choice = saveOver_(
-        QStringLiteral("Tarvo started without the saved variables of \"%1\". Save this session's variables there?")
-            .arg(StateFolderShown()));
+    // Saved, the session writes only what it wrote itself: the question
+    // names all of it, and a session that wrote nothing has nothing to ask.
+    const std::string written = logic_.WhatASaveWrites();
+    const ExitChoice choice =
+        written.empty() ? ExitChoice::kQuitWithoutSaving
+                        : saveOver_(QStringLiteral("Tarvo started without the saved values of \"%1\". Save what this "
+                                                   "session wrote there: %2?")
+                                        .arg(StateFolderShown(), Unicode(written)));
+    if (stopping_) {
+      e->ignore();
+      return;
+    }
     if (choice == ExitChoice::kQuitWithoutSaving) unloaded_ = true;
     if (choice == ExitChoice::kStayOpen) {
       e->ignore();
@@ -700,12 +857,14 @@ void MainWindow::closeEvent(QCloseEvent* e) {
   }
   // A failed save never loses the session silently: the user may try again
   // (after freeing space or mending permissions), keep the window open, or
-  // quit knowing that the variables are not saved.
+  // quit knowing what is not saved. What was saved is not asked about or
+  // saved again.
   while (loaded_ && !unloaded_) {
     pid_t holder = 0;
-    const SaveResult r = savedAtExit_ ? *savedAtExit_ : logic_.EndSession(stateDir_, GiveUpAtOnce(holder));
+    const CalculatorLogic::Saved r =
+        savedAtExit_ ? *savedAtExit_ : logic_.EndSession(stateDir_, GiveUpAtOnce(holder), exitParts_);
     savedAtExit_.reset();
-    if (r.busy) {
+    if (r.Busy()) {
       // Waits without blocking: the wait's save closes the window again.
       e->ignore();
       if (saveWait_ == nullptr) saveWait_ = new LockWaitBox(this);
@@ -722,15 +881,18 @@ void MainWindow::closeEvent(QCloseEvent* e) {
           });
       return;
     }
-    if (r.ok) break;
-    const ExitChoice choice =
-        saveFailed_(QStringLiteral("The %1 could not be saved in \"%2\": %3")
-                        .arg(QFileInfo(QString::fromStdString(r.file)).fileName() == QLatin1String(kTapeFile)
-                                 ? QStringLiteral("tape")
-                                 : QStringLiteral("variables"),
-                             QString::fromStdString(r.file), QString::fromStdString(r.reason)));
+    if (r.Ok()) break;
+    exitParts_ = !r.variables.ok && !r.tape.ok ? CalculatorLogic::Parts::kBoth
+                 : !r.variables.ok             ? CalculatorLogic::Parts::kVariables
+                                               : CalculatorLogic::Parts::kTape;
+    const ExitChoice choice = saveFailed_(SaveFailure(r));
+    if (stopping_) {
+      e->ignore();
+      return;
+    }
     if (choice == ExitChoice::kQuitWithoutSaving) break;
     if (choice == ExitChoice::kStayOpen) {
+      exitParts_ = CalculatorLogic::Parts::kBoth;  // the session goes on: its next exit saves all
       e->ignore();
       return;
     }

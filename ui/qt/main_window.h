@@ -4,6 +4,7 @@
 // tarvo::CalculatorLogic.
 #pragma once
 
+#include <QApplication>
 #include <QHash>
 #include <QLabel>
 #include <QTimer>
@@ -19,11 +20,14 @@
 #include "ui/qt/display_box.h"
 #include "ui/qt/entry_line.h"
 #include "ui/qt/lock_wait_box.h"
+#include "ui/qt/look_colours.h"
 #include "ui/qt/splash_window.h"
 #include "ui/qt/tape_window.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
+
+class DocumentOpener;
 
 class MainWindow : public QWidget, public MainControls {
  public:
@@ -57,9 +61,17 @@ class MainWindow : public QWidget, public MainControls {
   // to quit; it loads as soon as the lock is free.
   void Load();
   bool Loaded() const { return loaded_; }
-  // A stop signal: closes as Exit does, but a wait for another session's
-  // lock (to load or to save) ends at once, with nothing written.
+  // A stop signal: the window ends without waiting for anyone. Every
+  // question, box, menu and modal window closes as if dismissed, a wait for
+  // another session's lock ends; then, once the work they interrupted is
+  // done, the session is saved without a question (a lock another session
+  // holds is waited for a second at most), standard error hears what could
+  // not be saved, and the event loops end.
   void CloseForStopSignal();
+  bool Stopping() const { return stopping_; }
+  // Runs when a stop has saved what it could: ends every event loop unless
+  // set otherwise (a test goes on).
+  std::function<void()> onStopped = [] { QApplication::exit(0); };
   // The box of a wait for the lock (load or save), while it shows.
   QMessageBox* LockWaitMessage() const;
   void SetMessageBox(MessageBoxFn fn) { messageBox_ = std::move(fn); }
@@ -68,6 +80,12 @@ class MainWindow : public QWidget, public MainControls {
   void SetSaveFailed(ExitQuestionFn fn) { saveFailed_ = std::move(fn); }
   void SetSaveOver(ExitQuestionFn fn) { saveOver_ = std::move(fn); }
   void SetPopupMenu(PopupFn fn) { popup_ = std::move(fn); }
+  // The look for this run only (the command line's), in place of the one
+  // chosen before and the desktop's; none: those.
+  void SetLookForThisRun(std::optional<Look> look);
+  Look CurrentLook() const { return look_; }
+  // The ring that marks the focus in the looks that have one.
+  const FocusRing* FocusMark() const { return focusRing_; }
   // Where the manual is looked for first (the program's directory unless set).
   void SetProgramDirectory(std::string dir) { programDir_ = std::move(dir); }
   bool Busy() const { return busy_; }
@@ -111,6 +129,7 @@ class MainWindow : public QWidget, public MainControls {
   void SetPagePicture(int page) override;
   void SetPageSelectorPressed(bool pressed) override;
   void SetAlwaysOnTop(bool on) override;
+  bool CanKeepOnTop() const override;
   void CloseWindow() override { close(); }
   void ShowVariableListWindow(const std::optional<VariableListShow>& shown) override;
   void ShowAboutBox() override;
@@ -122,6 +141,7 @@ class MainWindow : public QWidget, public MainControls {
   bool TapeWindowShown() const override { return tape_ != nullptr && tape_->isVisible(); }
   void ShowTapeWindow(bool shown) override;
   void TapeRowAdded() override;
+  void ShowLook(Look look) override;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -134,6 +154,9 @@ class MainWindow : public QWidget, public MainControls {
   void BuildControls();
   void BuildKeys();
   void DescribeControls();
+  // The colours of the look in force on the lines, the display, the title
+  // line and the focus ring (the pictures are drawn in it).
+  void ApplyColours();
   void OnEntryEdited();
   // A byte position of the entry line's text as a position in the line.
   int LinePosition(int byte) const;
@@ -145,6 +168,11 @@ class MainWindow : public QWidget, public MainControls {
   // session holds the lock (its process in `holder`).
   bool TryLoad(pid_t& holder);
   bool TrySave(pid_t& holder);
+  // The stop's save and the end of the event loops, once no question or
+  // modal window is open any more.
+  void FinishStop(int turn);
+  // The exit question after a failed save: what was not saved and why.
+  QString SaveFailure(const CalculatorLogic::Saved& saved);
   QString StateFolderShown() const;
   // Presses the key whose shortcut `key` is (or the pin); false when it is none.
   bool PressShortcut(QKeyCombination key);
@@ -154,6 +182,7 @@ class MainWindow : public QWidget, public MainControls {
   std::string stateDir_;
   tarvo::CalculatorLogic logic_;
   MessageBoxFn messageBox_;
+  DocumentOpener* opener_ = nullptr;
   OpenUrlFn openUrl_;
   ModalHook modalHook_;
   ExitQuestionFn saveFailed_;
@@ -167,10 +196,22 @@ class MainWindow : public QWidget, public MainControls {
   // locked): its save at exit goes over them only when the user says so.
   bool withoutSavedValues_ = false;
   // A save made by the wait at exit, for the close that follows it.
-  std::optional<SaveResult> savedAtExit_;
+  std::optional<CalculatorLogic::Saved> savedAtExit_;
+  // What the exit still has to save: after a failure, what failed.
+  CalculatorLogic::Parts exitParts_ = CalculatorLogic::Parts::kBoth;
+  // The caption of the failed save's button that quits: it names what
+  // stays unsaved.
+  QString quitUnsaved_;
+  bool stopping_ = false;
   LockWaitBox* loadWait_ = nullptr;
   LockWaitBox* saveWait_ = nullptr;
   qreal dpr_ = 1;
+  Look look_ = Look::kDefault;
+  // Why the settings could not be read at the start, for the message line.
+  FileResult settingsRead_;
+  int page_ = 0;
+  bool pinned_ = false;
+  FocusRing* focusRing_ = nullptr;
 
   EntryLine* entryLine_ = nullptr;
   DisplayBox* display_ = nullptr;
@@ -203,6 +244,8 @@ class MainWindow : public QWidget, public MainControls {
   // The key a shortcut is pressing, while it runs: its pop-up menu opens
   // at the key rather than at the mouse pointer.
   std::optional<tarvo::Key> shortcutKey_;
+  // The key being pressed, by click or shortcut: its menu bears its name.
+  std::optional<tarvo::Key> menuKey_;
   TapeWindow* tape_ = nullptr;
   // The tape was open when the window was minimised: it opens again with it.
   bool tapeBeforeMinimised_ = false;

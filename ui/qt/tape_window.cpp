@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 
 #include "ui/logic/calculator_logic.h"
+#include "ui/qt/accessibles.h"
 #include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
@@ -41,6 +42,9 @@ bool ListKey(const QKeyEvent* e) {
 // Where a row's entry ends in its text (its name for a screen reader and
 // what Copy takes): the rest is " = " and the result.
 constexpr int kEntryLength = Qt::UserRole;
+// The colour the window logic gives a row of an error or a notice, which
+// each look shows in its own.
+constexpr int kRowColour = Qt::UserRole + 1;
 
 // A row as on a paper tape: the entry at the left, "= result" at the right.
 // A row too long for the list keeps the start and the end of its entry and
@@ -83,14 +87,14 @@ class TapeRowLook : public QStyledItemDelegate {
 
 TapeWindow::TapeWindow(tarvo::CalculatorLogic& calculator, QWidget* calculatorWindow)
     : QWidget(calculatorWindow, Qt::Tool | Qt::FramelessWindowHint), logic_(*this, calculator) {
+  // A window of the calculator's (Qt makes the calculator its transient
+  // parent): a compositor that places windows itself (Wayland) keeps it
+  // above the calculator, and places it where it will.
   setWindowTitle(QStringLiteral("Tape"));
   resize(kTapeWidth, calculatorWindow->height());
 
   auto* title = new QLabel(QStringLiteral("Tape"), this);
   title->setFont(SansFont(13, true));
-  QPalette tp = title->palette();
-  tp.setColor(QPalette::WindowText, QColor(24, 28, 40));
-  title->setPalette(tp);
   title->adjustSize();
   title->move(kMargin, 9);
 
@@ -103,7 +107,6 @@ TapeWindow::TapeWindow(tarvo::CalculatorLogic& calculator, QWidget* calculatorWi
 
   list_ = new QListWidget(this);
   list_->setFont(SansFont(13));
-  StyleListRows(list_);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setUniformItemSizes(true);
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -116,6 +119,13 @@ TapeWindow::TapeWindow(tarvo::CalculatorLogic& calculator, QWidget* calculatorWi
   list_->installEventFilter(this);
   QObject::connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { UseRow(list_->row(item)); });
   setFocusProxy(list_);
+  TellCurrentRowOnFocus(list_);
+  setAccessibleName(windowTitle());
+  setTabOrder(list_, copy_);
+  setTabOrder(copy_, clear_);
+  setTabOrder(clear_, close_);
+  for (TextButton* button : {copy_, clear_, close_}) button->installEventFilter(this);
+  ShowLook(look_);
 }
 
 TextButton* TapeWindow::MakeButton(const QString& text, const QString& help, const std::function<void()>& action) {
@@ -124,8 +134,8 @@ TextButton* TapeWindow::MakeButton(const QString& text, const QString& help, con
   button->adjustSize();
   button->setToolTip(help);
   button->setAccessibleDescription(help);
-  button->onPress = [button] { button->SetLook(kVarListButtonPressedColor, button->pos() + QPoint(1, 1)); };
-  button->onRelease = [button] { button->SetLook(kVarListButtonColor, button->pos() - QPoint(1, 1)); };
+  button->onPress = [this, button] { button->SetLook(InkRgb(look_, kVarListButtonPressedColor), button->pos() + QPoint(1, 1)); };
+  button->onRelease = [this, button] { button->SetLook(InkRgb(look_, kVarListButtonColor), button->pos() - QPoint(1, 1)); };
   button->onClick = action;
   return button;
 }
@@ -133,7 +143,7 @@ TextButton* TapeWindow::MakeButton(const QString& text, const QString& help, con
 void TapeWindow::resizeEvent(QResizeEvent*) {
   int right = width() - kMargin;
   for (TextButton* button : {close_, clear_, copy_}) {
-    button->SetLook(kVarListButtonColor, QPoint(right - button->width(), kVarListButtonTop));
+    button->SetLook(InkRgb(look_, kVarListButtonColor), QPoint(right - button->width(), kVarListButtonTop));
     right -= button->width() + kButtonSpacing;
   }
   list_->setGeometry(kMargin, kListTop, width() - 2 * kMargin, height() - kListTop - kMargin);
@@ -183,7 +193,8 @@ void TapeWindow::AddRow(const TapeRow& row) {
   if (item->text().size() > 36) item->setToolTip(item->text());  // too long for the list, perhaps
   if (row.kind != TapeRow::Kind::kAnswer) {
     const Rgb c = row.kind == TapeRow::Kind::kError ? kErrorRed : kNoticeGreen;
-    item->setForeground(QColor(c.r, c.g, c.b));
+    item->setData(kRowColour, QColor(c.r, c.g, c.b));
+    item->setForeground(Ink(look_, c));
   }
 }
 
@@ -198,10 +209,16 @@ void TapeWindow::SetClipboardText(const std::string& text) {
 
 // ---- Events ----------------------------------------------------------------
 
+// The list's keys, and the tape's own on its buttons too; a button takes
+// Enter and Space itself.
 bool TapeWindow::eventFilter(QObject* watched, QEvent* e) {
-  if (watched != list_ || e->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, e);
+  const bool button = watched == copy_ || watched == clear_ || watched == close_;
+  if ((watched != list_ && !button) || e->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, e);
   auto* key = static_cast<QKeyEvent*>(e);
-  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) UseRow(list_->currentRow());
+  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+  if (button && (enter || key->key() == Qt::Key_Space || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab))
+    return false;
+  if (enter) UseRow(list_->currentRow());
   else if (key->matches(QKeySequence::Copy)) logic_.CopyRows(SelectedRows());
   else if (Is(key, kTapeClearBinding)) logic_.Clear();
   else if (key->key() == Qt::Key_Escape || Is(key, kTapeBinding)) logic_.Close();
@@ -210,7 +227,22 @@ bool TapeWindow::eventFilter(QObject* watched, QEvent* e) {
   return true;
 }
 
-void TapeWindow::paintEvent(QPaintEvent*) { PaintListWindow(this, list_->geometry()); }
+void TapeWindow::paintEvent(QPaintEvent*) { PaintListWindow(this, list_->geometry(), look_); }
+
+void TapeWindow::ShowLook(Look look) {
+  look_ = look;
+  StyleListWindow(this, look);
+  StyleListRows(list_, look);
+  for (int i = 0; i < list_->count(); ++i) {
+    QListWidgetItem* item = list_->item(i);
+    if (const QColor c = item->data(kRowColour).value<QColor>(); c.isValid())
+      item->setForeground(Ink(look, {c.red(), c.green(), c.blue()}));
+  }
+  for (TextButton* button : {copy_, clear_, close_}) button->SetLook(InkRgb(look, kVarListButtonColor), button->pos());
+  if (focusRing_ == nullptr) focusRing_ = new FocusRing(this);
+  focusRing_->SetLook(look);
+  update();
+}
 
 void TapeWindow::closeEvent(QCloseEvent* e) {
   QWidget::closeEvent(e);

@@ -9,7 +9,9 @@
 #include <QWidget>
 #include <functional>
 
+#include "ui/logic/look.h"
 #include "ui/logic/tape_logic.h"
+#include "ui/qt/look_colours.h"
 #include "ui/qt/variable_list_window.h"
 
 namespace tarvo::ui {
@@ -32,6 +34,8 @@ class TapeWindow : public QWidget, public TapeControls {
   void Open();
   // Back beside the calculator, which moved.
   void FollowCalculator();
+  // The window, its rows and buttons in `look`.
+  void ShowLook(Look look);
 
   // A key the tape does not use, for the calculator's entry line.
   std::function<void(QKeyEvent*)> onOtherKey;
@@ -63,6 +67,8 @@ class TapeWindow : public QWidget, public TapeControls {
   TextButton* copy_ = nullptr;
   TextButton* clear_ = nullptr;
   TextButton* close_ = nullptr;
+  Look look_ = Look::kDefault;
+  FocusRing* focusRing_ = nullptr;
 };
 
 }  // namespace tarvo::ui

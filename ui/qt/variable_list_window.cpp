@@ -1,4 +1,5 @@
 #include "ui/qt/variable_list_window.h"
+#include "ui/qt/accessibles.h"
 #include "ui/qt/widgets.h"
 
 #include <QApplication>
@@ -7,6 +8,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <QWindow>
 
 #include "core/entry_encoding.h"
@@ -16,17 +19,38 @@ namespace {
 
 constexpr int kListLeft = 14, kListTop = 40;
 
-void SetTextColor(QWidget* w, const QColor& c) {
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::WindowText, c);
-  w->setPalette(pal);
-}
-
 }  // namespace
 
-TextButton::TextButton(const QString& text, QWidget* parent) : QLabel(text, parent) {
-  setFocusPolicy(Qt::NoFocus);
+// The text is set once the object is a TextButton: the accessible
+// interface a screen reader gets is made at the first change it hears of,
+// and a label's is a label's.
+TextButton::TextButton(const QString& text, QWidget* parent) : QLabel(parent) {
+  setText(text);
+  // A click leaves the focus where it was, as a label's does.
+  setFocusPolicy(Qt::TabFocus);
   setCursor(Qt::PointingHandCursor);
+}
+
+void TextButton::keyPressEvent(QKeyEvent* e) {
+  const int key = e->key();
+  if ((key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) ||
+      (e->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    QLabel::keyPressEvent(e);
+    return;
+  }
+  if (onPress) onPress();
+  if (onRelease) onRelease();
+  if (onClick) onClick();
+}
+
+void TextButton::paintEvent(QPaintEvent* e) {
+  QLabel::paintEvent(e);
+  if (!hasFocus()) return;
+  QPainter p(this);
+  QStyleOptionFocusRect frame;
+  frame.initFrom(this);
+  frame.rect = rect();
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &p, this);
 }
 
 void TextButton::mousePressEvent(QMouseEvent* e) {
@@ -62,7 +86,6 @@ VariableListWindow::VariableListWindow(tarvo::Calculator& calculator, int listMo
 
   title_ = new QLabel(QStringLiteral("List of variables"), this);
   title_->setFont(SansFont(13, true));
-  SetTextColor(title_, QColor(24, 28, 40));
   title_->adjustSize();
   title_->move(14, 9);
   (new WindowDrag(this))->Watch(title_);
@@ -75,9 +98,23 @@ VariableListWindow::VariableListWindow(tarvo::Calculator& calculator, int listMo
   listRows_->setGeometry(kListLeft, kListTop, kWidth - 2 * kListLeft, kHeight - kListTop - 14);
   listRows_->setFont(ListFont());
   listRows_->setSelectionMode(QAbstractItemView::SingleSelection);
-  StyleListRows(listRows_);
-
+  listRows_->setAccessibleName(QStringLiteral("Variables"));
+  TellCurrentRowOnFocus(listRows_);
+  setAccessibleName(windowTitle());
+  setTabOrder(listRows_, copyButton_);
+  setTabOrder(copyButton_, clearButton_);
+  setTabOrder(clearButton_, exitButton_);
   logic_.StartSession();
+  ShowLook(look_);
+}
+
+void VariableListWindow::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  // The list takes the keyboard with its first row current, so that a
+  // screen reader reads that row as the window opens.
+  if (listRows_->count() > 0 && listRows_->currentRow() < 0)
+    listRows_->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+  listRows_->setFocus(Qt::OtherFocusReason);
 }
 
 VariableListWindow::~VariableListWindow() {
@@ -134,16 +171,34 @@ QFont VariableListWindow::ListFont() {
 
 // ---- VarListControls -------------------------------------------------------
 
-void VariableListWindow::ClearList() { listRows_->clear(); }
+// An empty list says so to a screen reader, which would only say "list".
+void VariableListWindow::ClearList() {
+  listRows_->clear();
+  listRows_->setAccessibleDescription(QStringLiteral("No variable is defined"));
+}
 
-void VariableListWindow::AddRow(const std::string& row) { listRows_->addItem(Unicode(row)); }
+void VariableListWindow::AddRow(const std::string& row) {
+  listRows_->addItem(Unicode(row));
+  listRows_->setAccessibleDescription(QString());
+}
 
 void VariableListWindow::SetButtonEnabled(VarListButton b, bool enabled) {
   if (TextButton* button = Button(b)) button->setEnabled(enabled);
 }
 
 void VariableListWindow::SetButtonLook(VarListButton b, Rgb color, int left, int top) {
-  if (TextButton* button = Button(b)) button->SetLook(color, QPoint(left, top));
+  if (TextButton* button = Button(b)) button->SetLook(InkRgb(look_, color), QPoint(left, top));
+}
+
+void VariableListWindow::ShowLook(Look look) {
+  look_ = look;
+  StyleListWindow(this, look);
+  StyleListRows(listRows_, look);
+  for (const VarListButton b : {VarListButton::kCopy, VarListButton::kClear, VarListButton::kExit})
+    SetButtonLook(b, kVarListButtonColor, VarListButtonLeft(b), kVarListButtonTop);
+  if (focusRing_ == nullptr) focusRing_ = new FocusRing(this);
+  focusRing_->SetLook(look);
+  update();
 }
 
 void VariableListWindow::SetClipboardText(const std::string& text) {
@@ -178,6 +233,6 @@ void VariableListWindow::changeEvent(QEvent* e) {
   QDialog::changeEvent(e);
 }
 
-void VariableListWindow::paintEvent(QPaintEvent*) { PaintListWindow(this, listRows_->geometry()); }
+void VariableListWindow::paintEvent(QPaintEvent*) { PaintListWindow(this, listRows_->geometry(), look_); }
 
 }  // namespace tarvo::ui

@@ -9,12 +9,15 @@
 #include <array>
 #include <functional>
 
+#include "ui/logic/look.h"
 #include "ui/logic/variable_list_logic.h"
+#include "ui/qt/look_colours.h"
 
 namespace tarvo::ui {
 
 // A label that reports press, release and click, for the list windows'
-// buttons (this one's and the tape's).
+// buttons (this one's and the tape's). It is in the tab order: Enter and
+// Space press it, and a dotted frame shows it has the focus.
 class TextButton : public QLabel {
  public:
   TextButton(const QString& text, QWidget* parent);
@@ -25,6 +28,8 @@ class TextButton : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
 };
 
 class VariableListWindow : public QDialog, public VarListControls {
@@ -48,6 +53,8 @@ class VariableListWindow : public QDialog, public VarListControls {
   // The list's font: "Courier New" when the system has it, else its own
   // fixed-pitch font.
   static QFont ListFont();
+  // The window, its rows and buttons in `look`.
+  void ShowLook(Look look);
 
   // VarListControls
   void ClearList() override;
@@ -64,6 +71,7 @@ class VariableListWindow : public QDialog, public VarListControls {
   void paintEvent(QPaintEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   TextButton* MakeButton(VarListButton b, const QString& text);
@@ -75,6 +83,8 @@ class VariableListWindow : public QDialog, public VarListControls {
   TextButton* copyButton_ = nullptr;
   TextButton* exitButton_ = nullptr;
   bool unloaded_ = false;
+  Look look_ = Look::kDefault;
+  FocusRing* focusRing_ = nullptr;
 };
 
 }  // namespace tarvo::ui

@@ -1,5 +1,6 @@
 #include "ui/qt/widgets.h"
 
+#include <QAccessible>
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -7,6 +8,7 @@
 #include <QWindow>
 
 #include "core/entry_encoding.h"
+#include "ui/qt/look_colours.h"
 
 namespace tarvo::ui {
 
@@ -47,6 +49,17 @@ void KeyImage::SetLit(bool lit) {
   if (lit == lit_) return;
   lit_ = lit;
   SetPicture(lit ? lit_picture_ : normal_);
+  if (toggles_ == kNoToggle) return;
+  QAccessible::State changed;
+  changed.checked = true;
+  QAccessibleStateChangeEvent event(this, changed);
+  QAccessible::updateAccessibility(&event);
+}
+
+void KeyImage::SetPictures(const QPixmap& normal, const QPixmap& lit) {
+  normal_ = normal;
+  lit_picture_ = lit;
+  SetPicture(lit_ ? lit_picture_ : normal_);
 }
 
 // The text is set once the object is a TitleButton: the accessible
@@ -56,6 +69,11 @@ TitleButton::TitleButton(const QString& text, QWidget* parent) : QLabel(parent) 
   setFocusPolicy(Qt::NoFocus);
   setCursor(Qt::PointingHandCursor);
   SetColor(Qt::white);
+}
+
+void TitleButton::SetRestingColor(const QColor& c) {
+  resting_ = c;
+  SetColor(c);
 }
 
 void TitleButton::SetColor(const QColor& c) {
@@ -72,7 +90,7 @@ void TitleButton::mousePressEvent(QMouseEvent* e) {
 
 void TitleButton::mouseReleaseEvent(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return;
-  SetColor(Qt::white);
+  SetColor(resting_);
   move(pos() - QPoint(1, 1));
   if (rect().contains(e->position().toPoint()) && onClick) onClick();
 }
@@ -94,28 +112,31 @@ QFont SansFont(int pixels, bool bold) {
   return f;
 }
 
-void StyleListRows(QAbstractScrollArea* list) {
+void StyleListRows(QAbstractScrollArea* list, Look look) {
   list->setFrameShape(QFrame::NoFrame);
-  QPalette pal = list->palette();
-  pal.setColor(QPalette::Base, QColor(236, 242, 232));
-  pal.setColor(QPalette::Text, Qt::black);
-  list->setPalette(pal);
+  const LookColours& c = ColoursOf(look);
+  SetColours(list, {{QPalette::Base, c.listBase},
+                    {QPalette::Text, c.listText},
+                    {QPalette::Highlight, c.selection},
+                    {QPalette::HighlightedText, c.selectedText}});
+  list->viewport()->update();
 }
 
-void PaintListWindow(QWidget* window, const QRect& list) {
+void PaintListWindow(QWidget* window, const QRect& list, Look look) {
   constexpr int kBezelMargin = 6;
+  const LookColours& c = ColoursOf(look);
   QPainter p(window);
-  p.fillRect(window->rect(), QColor(236, 236, 236));
+  p.fillRect(window->rect(), c.window);
   p.setRenderHint(QPainter::Antialiasing);
   QLinearGradient bezel(0, list.top() - kBezelMargin, 0, window->height() - 8);
-  bezel.setColorAt(0, QColor(70, 74, 84));
-  bezel.setColorAt(1, QColor(34, 36, 42));
-  p.setPen(QPen(QColor(20, 20, 24), 1));
+  bezel.setColorAt(0, c.bezelTop);
+  bezel.setColorAt(1, c.bezelBottom);
+  p.setPen(QPen(c.bezelEdge, 1));
   p.setBrush(bezel);
   p.drawRoundedRect(
       QRectF(list.adjusted(-kBezelMargin, -kBezelMargin, kBezelMargin, kBezelMargin)).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
   p.setRenderHint(QPainter::Antialiasing, false);
-  p.setPen(QPen(QColor(120, 124, 134), 1));
+  p.setPen(QPen(look == Look::kDefault ? QColor(120, 124, 134) : c.selectorFrame, 1));
   p.setBrush(Qt::NoBrush);
   p.drawRect(window->rect().adjusted(0, 0, -1, -1));
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/logic/keypad.h"
+#include "ui/logic/look.h"
 
 namespace tarvo::ui {
 
@@ -33,18 +34,28 @@ class PictureButton : public QWidget {
   QPixmap picture_;
 };
 
-// A keypad key: its normal and lit pictures.
+// A keypad key: its normal and lit pictures. A key whose lit picture tells
+// a state (the one in force of its group, a pending shift) says so to a
+// screen reader: checked while lit.
 class KeyImage : public PictureButton {
  public:
+  enum Toggle { kNoToggle, kOneOfGroup, kOnOff };
+
   KeyImage(tarvo::Key key, const QPixmap& normal, const QPixmap& lit, QWidget* parent);
   tarvo::Key Key() const { return key_; }
   void SetLit(bool lit);
+  // New pictures (another look), lit or not as before.
+  void SetPictures(const QPixmap& normal, const QPixmap& lit);
   bool Lit() const { return lit_; }
+  // Set before a screen reader first asks for the key.
+  void SetToggles(Toggle toggles) { toggles_ = toggles; }
+  Toggle Toggles() const { return toggles_; }
 
  private:
   tarvo::Key key_;
   QPixmap normal_, lit_picture_;
   bool lit_ = false;
+  Toggle toggles_ = kNoToggle;
 };
 
 // The title line's "Minimize" and "Exit": pressed, they turn pink and move
@@ -53,6 +64,8 @@ class TitleButton : public QLabel {
  public:
   TitleButton(const QString& text, QWidget* parent);
   std::function<void()> onClick;
+  // Its colour at rest (white in the default look).
+  void SetRestingColor(const QColor& c);
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
@@ -60,6 +73,7 @@ class TitleButton : public QLabel {
 
  private:
   void SetColor(const QColor& c);
+  QColor resting_ = Qt::white;
 };
 
 // One of the window's message lines. A screen reader reads its text as the
@@ -77,10 +91,10 @@ QString WholeLines(const QString& text);
 void ShowWarningBox(QWidget* parent, const QString& title, const QString& text);
 
 // The list windows (the variable list, the tape) look like the main
-// window: its light panel, the list in the dark bezel of its display, in
-// the entry line's pale green, and an edge of their own.
-void StyleListRows(QAbstractScrollArea* list);
-void PaintListWindow(QWidget* window, const QRect& list);
+// window: its panel, the list in the dark bezel of its display, in the
+// entry line's colours, and an edge of their own.
+void StyleListRows(QAbstractScrollArea* list, Look look = Look::kDefault);
+void PaintListWindow(QWidget* window, const QRect& list, Look look = Look::kDefault);
 
 // The windows' text font at a pixel size.
 QFont SansFont(int pixels, bool bold = false);

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The real window as a screen reader meets it: a virtual X screen (Xvfb), a
+# window manager (openbox), a D-Bus session and the accessibility bus
+# (at-spi2-core), Qt's accessibility on. window_queries.py drives the window
+# with real key events (xdotool) and questions it through AT-SPI (pyatspi).
+#
+#   run.sh TARVO_BINARY
+#
+# Exits 77 (skipped) where a tool is missing; tools/tarvo.sh installs them.
+set -u
+tarvo=$1
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+missing=()
+for tool in xvfb-run xauth dbus-run-session openbox xdotool; do
+  command -v "$tool" >/dev/null || missing+=("$tool")
+done
+[ -x /usr/libexec/at-spi-bus-launcher ] || missing+=(at-spi-bus-launcher)
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing+=(pyatspi)
+if ((${#missing[@]})); then
+  echo "skipped: missing ${missing[*]} (Debian: xvfb xauth dbus openbox xdotool at-spi2-core python3-pyatspi)"
+  exit 77
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -m 700 "$work/run" "$work/state"
+# A session of its own: nothing of the user's desktop, settings or state.
+export HOME=$work XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
+unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS WAYLAND_DISPLAY
+
+cat >"$work/session.sh" <<'EOS'
+openbox >/dev/null 2>&1 & wm=$!
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 & bus=$!
+sleep 1
+/usr/bin/python3 "$@"; status=$?
+kill "$wm" "$bus" 2>/dev/null
+wait "$wm" "$bus" 2>/dev/null
+exit $status
+EOS
+xvfb-run -a -s "-screen 0 1280x900x24" \
+  dbus-run-session -- bash "$work/session.sh" "${ATSPI_SCRIPT:-$here/window_queries.py}" "$tarvo" "$work/state"

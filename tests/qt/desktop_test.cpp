@@ -1,0 +1,166 @@
+// The window and the desktop it runs on: the manual handed to the
+// desktop's launcher, and its failure shown in the window with the
+// manual's full path, however the launcher fails; the pin, which says what
+// the window system does with it; the tape, a window of the calculator's.
+// CTest runs it on the offscreen platform and on a Wayland compositor
+// (weston's headless backend).
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include "tests/qt/window_driver.h"
+#include "ui/logic/always_on_top_pin.h"
+#include "ui/qt/document_opener.h"
+#include "ui/qt/tape_window.h"
+
+using namespace tarvo::test;
+
+namespace {
+
+bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+// PATH for as long as it lives.
+struct Path {
+  explicit Path(const QString& path) : saved(qgetenv("PATH")) { qputenv("PATH", path.toLocal8Bit()); }
+  ~Path() { qputenv("PATH", saved); }
+  QByteArray saved;
+};
+
+// A launcher in `dir` named xdg-open that notes its argument and ends with
+// `status`.
+void PlantLauncher(const QTemporaryDir& dir, int status) {
+  QFile script(dir.filePath(QStringLiteral("xdg-open")));
+  QVERIFY(script.open(QIODevice::WriteOnly));
+  script.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > \"%1\"\nexit %2\n")
+                   .arg(dir.filePath(QStringLiteral("asked"))).arg(status).toLocal8Bit());
+  script.close();
+  script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+}  // namespace
+
+class DesktopTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir program;  // the program's directory, with its manual
+  QString manual;
+
+ private slots:
+  void initTestCase() {
+    manual = program.filePath(QStringLiteral("Manual_Tarvo.pdf"));
+    QFile file(manual);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("%PDF-1.4\n");
+  }
+
+  // F1 with the manual beside the program: a launcher that finds no
+  // program for it, and no launcher at all (Qt's own hand-over then tries
+  // and fails), each end in the window's message naming the manual's full
+  // path; a launcher that opens it says nothing.
+  void aManualTheDesktopCannotOpenIsNamedInTheWindow() {
+    const struct { const char* name; int launcher; /* exit status; -1: none */ bool failure; } rows[] = {
+        {"xdg-open finds no program", 3, true},
+        {"xdg-open opens it", 0, false},
+        {"no launcher", -1, true},
+    };
+    for (const auto& row : rows) {
+      QTemporaryDir bin;
+      if (row.launcher >= 0) PlantLauncher(bin, row.launcher);
+      const Path path(bin.path());
+      Recorder rec;
+      auto w = std::make_unique<MainWindow>("");
+      w->SetMessageBox([&rec](const QString&, const QString& text) { rec.texts << text; });
+      w->SetProgramDirectory(program.path().toStdString());
+      w->Load();
+      w->show();
+      QTest::keyClick(w->Entry(), Qt::Key_F1);
+      const QStringList expected = {"The desktop could not open the manual " + manual};
+      if (row.failure) QTRY_COMPARE_WITH_TIMEOUT(rec.texts, expected, 10000);
+      else QTest::qWait(1500);
+      if (!row.failure) QVERIFY2(rec.texts.isEmpty(), qPrintable(rec.texts.join(u'|')));
+      if (row.launcher >= 0) {
+        QFile asked(bin.filePath(QStringLiteral("asked")));
+        QTRY_VERIFY(asked.exists());
+        QVERIFY(asked.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLocal8Bit(asked.readAll()), manual);
+      }
+    }
+  }
+
+  // The failure is a box over the calculator that the window system shows,
+  // not a line on standard error.
+  void theFailureIsABoxTheWindowSystemShows() {
+    QTemporaryDir bin;
+    PlantLauncher(bin, 3);
+    const Path path(bin.path());
+    auto w = std::make_unique<MainWindow>("");
+    w->SetProgramDirectory(program.path().toStdString());
+    w->Load();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QString shown;
+    bool exposed = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) return;
+      exposed = QTest::qWaitForWindowExposed(box, 5000);
+      shown = box->text();
+      box->close();
+    });
+    poll.start(50);
+    QTest::keyClick(w->Entry(), Qt::Key_F1);
+    QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 10000);
+    QVERIFY(exposed);
+    QVERIFY2(shown.contains(manual.toHtmlEscaped()), qPrintable(shown));
+  }
+
+  // Where the window system keeps windows on top for the program (X11),
+  // the pin says it does; on Wayland, where the compositor alone decides,
+  // it says it cannot and stays out. Opening the list says what it always
+  // said.
+  void thePinSaysWhatTheWindowSystemDoes() {
+    Recorder rec;
+    auto w = NewWindow(rec);
+    QTest::mouseClick(w->AlwaysVisibleSwitch(), Qt::LeftButton);
+    const QString refused = QString::fromLatin1(tarvo::kPinRefusedText);
+    const QString upper = w->UpperMessageLine()->text(), lower = w->LowerMessageLine()->text();
+    if (OnWayland()) {
+      QCOMPARE(upper + lower, refused.section(QStringLiteral("\r\n"), 0, 0) + u' ' + refused.section(QStringLiteral("\r\n"), 1) + u' ');
+      QVERIFY(!w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    } else {
+      QCOMPARE(upper, QStringLiteral("Always visible mode enabled. This window is always on top "));
+      QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
+    QTest::mouseClick(w->Key(tarvo::Key::VariableList), Qt::LeftButton);
+    QCOMPARE(rec.windows, 1);
+    QCOMPARE(w->UpperMessageLine()->text(), OnWayland() ? QStringLiteral("Always visible mode disabled ")
+                                                        : QStringLiteral("Always visible mode enabled. This window is always on top "));
+  }
+
+  // The tape is a window of the calculator's (its transient parent), which
+  // the window system shows and, where it places windows itself, keeps
+  // with the calculator.
+  void theTapeBelongsToTheCalculator() {
+    Recorder rec;
+    auto w = NewWindow(rec);
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    Calculate(*w, QStringLiteral("2+3"));
+    QTest::keyClick(w->Entry(), Qt::Key_F12, Qt::ShiftModifier);
+    tarvo::ui::TapeWindow* tape = w->Tape();
+    QVERIFY(tape != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(tape));
+    QCOMPARE(tape->windowHandle()->transientParent(), w->windowHandle());
+    QCOMPARE(tape->ShownRows(), QStringList{QStringLiteral("2+3 = 5")});
+    // Where the compositor's picture of the screen is wanted (the Wayland
+    // run), it is taken while both windows show.
+    if (const QString shot = qEnvironmentVariable("TARVO_COMPOSITOR_SHOT"); !shot.isEmpty()) {
+      QTest::qWait(1000);  // both windows drawn and composed
+      QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), shot});
+    }
+  }
+};
+
+QTEST_MAIN(DesktopTest)
+#include "desktop_test.moc"
