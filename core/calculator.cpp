@@ -147,6 +147,14 @@ std::string_view Calculator::SetAngleUnit(AngleUnit unit) {
   return {};
 }
 
+AngleUnit Calculator::AngleUnitInForce() const {
+  // The factor is one SetAngleUnit wrote (or the engine's preset, 1): a
+  // right angle of pi/2 radians, 90 degrees or 100 gradients.
+  const double rightAngle = engine_->AngleFactor * engine_->Pi / 2;
+  if (rightAngle < 95) return rightAngle < 45 ? AngleUnit::kRadian : AngleUnit::kDegree;
+  return AngleUnit::kGradient;
+}
+
 VariableListShow Calculator::Variables() const { return VariablesShown(*engine_); }
 
 void Calculator::ClearVariables() { tarvo::ClearVariables(*engine_); }

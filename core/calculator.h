@@ -89,6 +89,8 @@ class Calculator {
 
   // Puts `unit` in force and returns the help text that says so.
   std::string_view SetAngleUnit(AngleUnit unit);
+  // The unit in force, as the engine's angle factor stands for it.
+  AngleUnit AngleUnitInForce() const;
 
   // The variables as they stand, as a list shows them.
   VariableListShow Variables() const;

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <cmath>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
@@ -97,6 +100,56 @@ TEST(Calculator, OnlyACalculatorStartedWithItsTapeKeepsOne) {
   EXPECT_TRUE(calculator.GetTape().Rows().empty());
 }
 
+// A state folder of its own, removed at the end.
+struct Folder {
+  Folder() {
+    char templ[] = "/tmp/tarvo-calculator-XXXXXX";
+    dir = mkdtemp(templ);
+  }
+  ~Folder() { std::filesystem::remove_all(dir); }
+  std::string dir;
+};
+
+// The run with its tape starts and ends under the folder's lock as one
+// step: what it saved (the unit, the variables, the rows stamped by its
+// clock) is what the next run finds; a run that cannot have the lock saves
+// neither part, and the part asked for alone is saved alone.
+TEST(Calculator, ARunWithItsTapeStartsAndEndsAsOneStep) {
+  Folder folder;
+  {
+    Calculator run;
+    ASSERT_TRUE(run.StartWithTape(folder.dir).files.ok);
+    run.SetTapeClock([] { return std::int64_t{86'400'000}; });
+    run.SetAngleUnit(AngleUnit::kGradient);
+    run.Calculate("x=2");
+    run.Calculate("1/0");
+    const SessionSave saved = run.EndWithTape(folder.dir);
+    EXPECT_TRUE(saved.Ok()) << saved.variables.reason << saved.tape.reason;
+  }
+  Calculator next;
+  const SessionStart start = next.StartWithTape(folder.dir);
+  ASSERT_TRUE(start.files.ok && start.tape.ok);
+  EXPECT_EQ(start.angleUnit, AngleUnit::kGradient);
+  EXPECT_EQ(next.AngleUnitInForce(), AngleUnit::kGradient);
+  EXPECT_DOUBLE_EQ(next.Variables().values['x' - 'a'], 2);
+  ASSERT_EQ(next.GetTape().Rows().size(), 2u);
+  EXPECT_EQ(next.GetTape().Rows()[0].time, 86'400'000);
+  EXPECT_EQ(next.GetTape().Rows()[1].kind, Kind::kError);
+
+  next.Calculate("y=3");
+  {
+    const StateFolderLock other(folder.dir);  // another session saves meanwhile
+    ASSERT_TRUE(other.Result().ok);
+    const SessionSave busy = next.EndWithTape(folder.dir, [](const LockWaitTurn&) { return false; });
+    EXPECT_TRUE(busy.Busy() && busy.variables.busy && busy.tape.busy);
+  }
+  EXPECT_TRUE(next.EndWithTape(folder.dir, {}, SaveParts::kTape).Ok());
+  Calculator third;
+  ASSERT_TRUE(third.StartWithTape(folder.dir).files.ok);
+  EXPECT_EQ(third.GetTape().Rows().size(), 3u) << "the tape saved";
+  EXPECT_EQ(third.Variables().flags['y' - 'a'], kUndefined) << "the variables not";
+}
+
 // Running out of memory in the middle of an entry ends that entry with
 // error 4, on the tape as well; the calculator goes on.
 TEST(Calculator, AnEntryOutOfMemoryEndsInErrorFour) {
@@ -182,8 +235,10 @@ TEST(Calculator, VariablesAngleUnitAndLastAnswer) {
   EXPECT_EQ(calculator.Variables().complexMarker, 0);
   const struct { AngleUnit unit; double rightAngle; } units[] = {
       {AngleUnit::kDegree, 90}, {AngleUnit::kGradient, 100}, {AngleUnit::kRadian, std::acos(0.0)}};
+  EXPECT_EQ(calculator.AngleUnitInForce(), AngleUnit::kDegree);  // a start without saved files
   for (const auto& u : units) {
     EXPECT_FALSE(calculator.SetAngleUnit(u.unit).empty());
+    EXPECT_EQ(calculator.AngleUnitInForce(), u.unit);
     EXPECT_DOUBLE_EQ(calculator.Calculate("arcsin(1)").value, u.rightAngle);
   }
   calculator.Calculate("-0.5");

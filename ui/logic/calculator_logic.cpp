@@ -26,6 +26,7 @@ FileResult CalculatorLogic::StartSession(const std::string& stateDir, const Lock
     c_.MoveKey(row.key, row.left, row.top);
     c_.SetKeyVisible(row.key, true);
   }
+  // A saved factor that stood for no unit lights none (its preset stays).
   if (start.angleUnit) LightAngleUnitKey(*start.angleUnit);
   c_.SetUpperMessage("");
   c_.SetLowerMessage("");

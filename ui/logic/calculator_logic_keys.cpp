@@ -107,8 +107,9 @@ void CalculatorLogic::LightOutputKey(OutputMode mode) { LightOneKeyOf(KeyRole::k
 void CalculatorLogic::AngleUnitKey(Key key) {
   const AngleUnit unit =
       key == Key::Radians ? AngleUnit::kRadian : key == Key::Gradients ? AngleUnit::kGradient : AngleUnit::kDegree;
-  LightAngleUnitKey(unit);
-  InsertAtCaret("", calculator_.SetAngleUnit(unit));
+  const std::string_view help = calculator_.SetAngleUnit(unit);
+  LightAngleUnitKey(calculator_.AngleUnitInForce());
+  InsertAtCaret("", help);
 }
 
 void CalculatorLogic::LightAngleUnitKey(AngleUnit unit) { LightOneKeyOf(KeyRole::kAngleUnit, AngleUnitKeyOf(unit)); }
