@@ -84,6 +84,11 @@ TEST(FunctionNames, NamesHoldingDigitsAreReadAsTheirFunctions) {
       {"polar2(3,4)", "{pol}(3{ArgumentMark}4):", 5},
       {"polar2(3, cbrt2(64))", "{pol}(3{ArgumentMark}{cur}(64)):", 5},
       {"x=polar2(3,4)", "x={pol}(3{ArgumentMark}4):", 5},
+      // A comma separates a call's arguments only: the table's calls are
+      // known as such, and a comma elsewhere is refused.
+      {"polar2(3,4)+ncr(4,2)", "{pol}(3{ArgumentMark}4)+{ncr}(4{ArgumentMark}2):", 11},
+      {"cbrt2(1,5)", "", 0, kSyntax},
+      {"polar2(3,4),5", "", 0, kSyntax},
   };
   for (const auto& row : rows) {
     const Outcome out = Typed(names, row.typed);
