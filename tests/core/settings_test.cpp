@@ -119,14 +119,7 @@ TEST_F(SettingsFile, WhateverStandsAtItsNameIsReadOrLeftAlone) {
       return readAsExpected && save.ok == row.saves && (row.saves || save.file == file);
     };
     const bool unprivileged = row.plant == kUnreadable;  // root reads anything
-    if (!unprivileged || getuid() != 0) {
-      EXPECT_TRUE(session());
-    } else if (const pid_t child = fork(); child == 0) {
-      BecomeUnprivileged();
-      _exit(session() ? 0 : 1);
-    } else {
-      EXPECT_EQ(Wait(child), 0);
-    }
+    EXPECT_TRUE(HoldsAs(unprivileged, session));
     EXPECT_EQ(ReadText(victim), "look=victim\n");
     if (!row.saves) {
       EXPECT_TRUE(row.plant == kFifo || row.plant == kFolder || ReadText(file) == before) << "not a byte changed";

@@ -337,7 +337,11 @@ TEST_F(StateFiles, ASaveMakesTheFilesNoMoreReadable) {
     }
     return Wait(child) == 0;
   };
+  // Without the acl package's setfacl the ACL row cannot be set up: the
+  // other rows still run, and the test says it skipped one rather than fail.
+  const bool canSetAcls = system("command -v setfacl >/dev/null 2>&1") == 0;
   for (const auto& row : rows) {
+    if (!row.acl.empty() && !canSetAcls) continue;
     Fresh();
     ASSERT_EQ(Run({"x=1"}, "", BecomeUnprivileged).status, 0) << row.name;
     const uid_t owner = row.byNobody ? kNobody : 0;
@@ -345,7 +349,7 @@ TEST_F(StateFiles, ASaveMakesTheFilesNoMoreReadable) {
       ASSERT_TRUE(chown(At(name).c_str(), owner, row.filesGroup) == 0 && chmod(At(name).c_str(), 0640) == 0);
     ASSERT_TRUE(chown(dir.c_str(), owner, row.folderGroup) == 0 && chmod(dir.c_str(), row.folderMode) == 0);
     if (!row.acl.empty() && system(("setfacl -m " + row.acl + " " + dir + " 2>/dev/null").c_str()) != 0) {
-      ADD_FAILURE() << row.name << ": setfacl is missing or the file system has no ACLs";
+      ADD_FAILURE() << row.name << ": the state folder's file system takes no ACLs";
       continue;
     }
     ASSERT_FALSE(readable(row.readerGroup)) << row.name;
@@ -353,6 +357,7 @@ TEST_F(StateFiles, ASaveMakesTheFilesNoMoreReadable) {
     EXPECT_EQ(r.status, 0) << row.name << r.err;
     EXPECT_FALSE(readable(row.readerGroup)) << row.name << ": readable after the save";
   }
+  if (!canSetAcls) GTEST_SKIP() << "setfacl is missing (package acl): the default-ACL row did not run";
 }
 
 // Two users' runs in one folder exclude each other, whatever umask root's

@@ -52,6 +52,19 @@ inline void BecomeUnprivileged() {
   if (getuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(125);
 }
 
+// Runs `session` here, or where it must be refused what root may do, in a
+// child that has dropped to nobody; true when it held.
+template <typename Session>
+bool HoldsAs(bool unprivileged, Session session) {
+  if (!unprivileged || getuid() != 0) return session();
+  const pid_t child = fork();
+  if (child == 0) {
+    BecomeUnprivileged();
+    _exit(session() ? 0 : 1);
+  }
+  return Wait(child) == 0;
+}
+
 // Old files worth keeping: a save that fails must leave exactly these bytes.
 inline const std::string kOldValues(kValueBytes, '\x11'), kOldFlags(kFlagBytes, '\x22');
 

@@ -241,14 +241,7 @@ TEST_F(TapeFile, WhateverStandsAtItsNameNeverStopsTheCalculator) {
              (row.reason == nullptr || (load.reason.find(row.reason) != std::string::npos && load.file == tape)) &&
              save.ok == row.saves && (row.saves || save.file == tape);
     };
-    if (!unprivileged || getuid() != 0) {
-      EXPECT_TRUE(session());
-    } else if (const pid_t child = fork(); child == 0) {
-      BecomeUnprivileged();
-      _exit(session() ? 0 : 1);
-    } else {
-      EXPECT_EQ(Wait(child), 0);
-    }
+    EXPECT_TRUE(HoldsAs(unprivileged, session));
     EXPECT_EQ(ReadText(victim), "precious");
     if (!row.saves) {
       EXPECT_TRUE(row.plant != kUnreadable || Read(kTapeFile) == before) << "not a byte changed";

@@ -1,34 +1,44 @@
 #include "ui/logic/look.h"
 
 #include <chrono>
+#include <iterator>
 
 #include "core/settings.h"
 
 namespace tarvo {
 
-std::string_view LookName(Look look) {
-  switch (look) {
-    case Look::kDefault: return "default";
-    case Look::kHighContrast: return "high-contrast";
-    case Look::kDark: return "dark";
-  }
-  return "default";
+namespace {
+
+// Each look's name (the command line's and the settings file's) and its
+// menu caption, in the order of kLooks.
+struct LookRow {
+  Look look;
+  std::string_view name, caption;
+};
+constexpr LookRow kLookRows[] = {
+    {Look::kDefault, "default", "Default look"},
+    {Look::kHighContrast, "high-contrast", "High-contrast look"},
+    {Look::kDark, "dark", "Dark look"},
+};
+static_assert(std::size(kLookRows) == kLooks.size());
+
+const LookRow& RowOf(Look look) {
+  for (const LookRow& row : kLookRows)
+    if (row.look == look) return row;
+  return kLookRows[0];
 }
 
+}  // namespace
+
+std::string_view LookName(Look look) { return RowOf(look).name; }
+
 std::optional<Look> LookNamed(std::string_view name) {
-  for (const Look look : kLooks)
-    if (LookName(look) == name) return look;
+  for (const LookRow& row : kLookRows)
+    if (row.name == name) return row.look;
   return std::nullopt;
 }
 
-std::string_view LookCaption(Look look) {
-  switch (look) {
-    case Look::kDefault: return "Default look";
-    case Look::kHighContrast: return "High-contrast look";
-    case Look::kDark: return "Dark look";
-  }
-  return "Default look";
-}
+std::string_view LookCaption(Look look) { return RowOf(look).caption; }
 
 FileResult LookSettings::Load(const std::string& stateDir) {
   stateDir_ = stateDir;

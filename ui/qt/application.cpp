@@ -18,6 +18,7 @@
 
 #include "core/state_files.h"
 #include "core/stop_signals.h"
+#include "ui/logic/session_lifecycle.h"
 #include "ui/qt/main_window.h"
 
 namespace tarvo::ui {
@@ -191,27 +192,17 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void CloseOnStopSignal(MainWindow* window) {
-  if (window != nullptr && (window->isVisible() || window->Stopping())) {
-    window->CloseForStopSignal();
-    return;
-  }
+  if (window != nullptr && window->Session().StopSignal(window->isVisible())) return;
   for (QWidget* w : QApplication::topLevelWidgets())
     if (w->isVisible() && (w->isModal() || qobject_cast<QDialog*>(w) != nullptr)) w->close();
   QApplication::quit();  // every event loop, a question's too
 }
 
 QString StopAfterFailure(MainWindow* window, const QString& reason) {
-  const QString text = QStringLiteral("Tarvo stops: %1").arg(reason);
-  TellStandardError(QStringLiteral("tarvo: ") + text);
-  // A second failure on the way out ends it there.
-  static bool stopping = false;
-  if (window != nullptr && window->isVisible() && !stopping) {
-    stopping = true;
-    window->close();
-  } else {
-    QApplication::exit(1);
-  }
-  return text;
+  const std::string text = FailureText(reason.toStdString());
+  if (window == nullptr) TellStandardError(QStringLiteral("tarvo: ") + QString::fromStdString(text));
+  if (window == nullptr || !window->Session().Failed(reason.toStdString(), window->isVisible())) QApplication::exit(1);
+  return QString::fromStdString(text);
 }
 
 void TellStandardError(const QString& line) { WriteLine(line.toLocal8Bit() + '\n'); }
@@ -243,12 +234,7 @@ bool KeepOneWorkerThread(QString& why) {
 }
 
 std::optional<std::string> UserStateFolder(const std::function<bool(const QString& problem)>& ask) {
-  std::string error;
-  const std::string dir = UserStateDirectory(&error);
-  if (!dir.empty()) return dir;
-  if (ask(QStringLiteral("The folder for the saved variables cannot be used: %1").arg(QString::fromStdString(error))))
-    return std::string();
-  return std::nullopt;
+  return tarvo::UserStateFolder([&ask](const std::string& problem) { return ask(QString::fromStdString(problem)); });
 }
 
 }  // namespace tarvo::ui

@@ -73,20 +73,17 @@ bool KeepOneWorkerThread(QString& why);
 
 class MainWindow;
 
-// A stop signal: the window closes as its Exit does, which saves (and asks
-// where the save fails); a wait for another session's lock ends at once,
-// unsaved; with no window shown (a question at start) the program quits.
+// A stop signal: the window's session stops (SessionLifecycle::StopSignal);
+// with no window shown (a question at start) the program quits.
 void CloseOnStopSignal(MainWindow* window);
 
 // An exception no handler caught: standard error hears why the program
-// stops, and the window closes as its Exit does, which saves; without a
-// window the event loop ends at once. Returns what it told.
+// stops, and the window closes as its Exit does, which saves
+// (SessionLifecycle::Failed); without a window the event loop ends at once.
+// Returns what it told.
 QString StopAfterFailure(MainWindow* window, const QString& reason);
 
-// The user's state folder for --user-state. Where it cannot be used (its
-// base names a file, or a folder the user may not enter), `ask` hears why,
-// naming the path, and says whether to start without saving (empty
-// folder) or to quit (none); it is never swapped for another folder.
+// tarvo::UserStateFolder, asking in the toolkit's text.
 std::optional<std::string> UserStateFolder(const std::function<bool(const QString& problem)>& ask);
 
 }  // namespace tarvo::ui

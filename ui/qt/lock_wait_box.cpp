@@ -34,15 +34,14 @@ void LockWaitBox::Turn() {
     Stop();
     return;
   }
-  const QString who = holder > 0 ? QStringLiteral(" (process %1)").arg(holder) : QString();
   if (box_ != nullptr) {
-    box_->setText(text_(who));
+    box_->setText(text_(holder));
     return;
   }
   if (waited_.elapsed() < 500) return;
   // A window of its own: the window behind it is disabled while it waits,
   // and a child box would be disabled with it.
-  box_ = new QMessageBox(QMessageBox::Information, QStringLiteral("Tarvo"), text_(who), QMessageBox::NoButton);
+  box_ = new QMessageBox(QMessageBox::Information, QStringLiteral("Tarvo"), text_(holder), QMessageBox::NoButton);
   box_->setWindowModality(Qt::NonModal);
   for (int i = 0; i < choices_.size(); ++i) {
     QPushButton* button = box_->addButton(choices_[i], QMessageBox::ActionRole);

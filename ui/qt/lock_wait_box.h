@@ -1,7 +1,8 @@
 // A load or a save that waits for another session's lock on the state
 // folder without ever blocking the event loop: it is tried again every
 // 100 ms, and after half a second a box says who is saving where and offers
-// the ways out. The box is not modal: the window behind it stays drawn.
+// the ways out (both as the session's lifecycle words them). The box is not
+// modal: the window behind it stays drawn.
 #pragma once
 
 #include <QElapsedTimer>
@@ -19,8 +20,8 @@ class LockWaitBox : public QObject {
   // One try: true when it got through; otherwise `holder` names the
   // process that holds the lock (0 where unknown).
   using Attempt = std::function<bool(pid_t& holder)>;
-  // The box's text for the holder (" (process N)" or "").
-  using Text = std::function<QString(const QString& holder)>;
+  // The box's text for the holder's process (0 where unknown).
+  using Text = std::function<QString(pid_t holder)>;
 
   explicit LockWaitBox(QWidget* over);
   ~LockWaitBox() override { Stop(); }

@@ -33,6 +33,7 @@
 #include "core/entry_encoding.h"
 #include "core/stop_signals.h"
 #include "ui/logic/look.h"
+#include "ui/logic/session_lifecycle.h"
 #include "ui/qt/application.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/splash_window.h"
@@ -206,10 +207,10 @@ int Screenshot(const QString& file, const QStringList& entries, const QString& k
 
 // The folder for --user-state cannot be used: start without saving, or quit.
 bool StartWithoutSaving(const QString& problem) {
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarvo"),
-                  problem + QStringLiteral("\n\nTarvo can start without the saved variables and save nothing."));
-  QPushButton* start = box.addButton(QStringLiteral("Start without saving"), QMessageBox::AcceptRole);
-  box.addButton(QStringLiteral("Quit"), QMessageBox::RejectRole);
+  const tarvo::StartQuestion question = tarvo::UnusableFolderQuestion(problem.toStdString());
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarvo"), QString::fromStdString(question.text));
+  QPushButton* start = box.addButton(QString::fromStdString(question.start), QMessageBox::AcceptRole);
+  box.addButton(QString::fromStdString(question.quit), QMessageBox::RejectRole);
   box.setDefaultButton(start);
   box.exec();
   return box.clickedButton() == start;

@@ -60,7 +60,7 @@ QString OneLine(std::string_view help) {
 
 // A question at exit: `save` saves (again), Cancel keeps the window open,
 // and the third button (`quit`) quits without saving.
-MainWindow::ExitChoice AskAtExit(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+MainWindow::ExitChoice ExitBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                  QMessageBox::StandardButton save, QMessageBox::StandardButton preferred,
                                  const QString& quit) {
   QMessageBox box(icon, QStringLiteral("Tarvo"), WholeLines(text), save | QMessageBox::Cancel | QMessageBox::Discard,
@@ -76,7 +76,7 @@ MainWindow::ExitChoice AskAtExit(QWidget* parent, QMessageBox::Icon icon, const 
 // Every window that waits for a person: message boxes, modal windows (the
 // variable list, the About box) and menus. Closed, each returns as if the
 // user had dismissed it.
-void CloseQuestions(const QWidget* keep) {
+void CloseEveryQuestion(const QWidget* keep) {
   for (QWidget* w : QApplication::topLevelWidgets()) {
     if (w == keep || !w->isVisible()) continue;
     if (w->isModal() || qobject_cast<QDialog*>(w) != nullptr || qobject_cast<QMenu*>(w) != nullptr) w->close();
@@ -89,19 +89,13 @@ MainWindow::MainWindow(std::string stateDir, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       stateDir_(std::move(stateDir)),
       logic_(*this),
+      session_(logic_, *this, stateDir_),
       messageBox_([this](const QString& title, const QString& text) { ShowWarningBox(BoxParent(), title, text); }),
       opener_(new DocumentOpener(this)),
       // A document goes through the opener, which hears of a launcher
       // that fails afterwards.
       openUrl_([this](const QUrl& url) {
         return url.isLocalFile() ? opener_->Open(url.toLocalFile()) : QDesktopServices::openUrl(url);
-      }),
-      saveFailed_([this](const QString& text) {
-        return AskAtExit(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry, quitUnsaved_);
-      }),
-      saveOver_([this](const QString& text) {
-        return AskAtExit(this, QMessageBox::Question, text, QMessageBox::Save, QMessageBox::Cancel,
-                         QStringLiteral("Quit without saving"));
       }) {
   InstallAccessibles();
   setFixedSize(kWidth, kHeight);
@@ -309,141 +303,77 @@ QWidget* MainWindow::BoxParent() {
 
 KeyImage* MainWindow::Key(tarvo::Key key) const { return IsKey(key) ? keys_[IndexOf(key)] : nullptr; }
 
-namespace {
-
-// A wait for the lock that gives up at once, keeping the holder's process.
-LockWait GiveUpAtOnce(pid_t& holder) {
-  return [&holder](const LockWaitTurn& turn) {
-    holder = turn.holder;
-    return false;
-  };
-}
-
-}  // namespace
-
-QString MainWindow::StateFolderShown() const {
-  return QFileInfo(QString::fromStdString(stateDir_)).absoluteFilePath();
-}
-
-void MainWindow::Load() {
-  if (loaded_ || loadWait_ != nullptr) return;
-  pid_t holder = 0;
-  if (TryLoad(holder)) return;
-  setEnabled(false);
-  loadWait_ = new LockWaitBox(this);
-  loadWait_->Begin(
-      [this](const QString& who) {
-        return QStringLiteral("Another Tarvo session%1 is saving its variables in \"%2\".\n\n"
-                              "Tarvo starts with them as soon as it has finished.")
-            .arg(who, StateFolderShown());
-      },
-      {QStringLiteral("Start without the saved values"), QStringLiteral("Quit")},
-      [this](pid_t& h) { return TryLoad(h); },
-      [this](int choice) {
-        if (choice == 0) {
-          withoutSavedValues_ = true;
-          logic_.StartSession("");
-          loaded_ = true;
-          setEnabled(true);
-          FocusEntry();
-        } else {
-          close();
-        }
-      });
-}
-
-bool MainWindow::TryLoad(pid_t& holder) {
-  const FileResult r = logic_.StartSession(stateDir_, GiveUpAtOnce(holder));
-  if (r.busy) return false;
-  loaded_ = true;
-  setEnabled(true);
-  if (!r.ok)
-    messageBox_(QStringLiteral("Tarvo"),
-                QStringLiteral("The saved variables could not be read from \"%1\": %2\n\n"
-                               "The calculator starts without them and leaves the file as it is.")
-                    .arg(QString::fromStdString(r.file), QString::fromStdString(r.reason)));
-  // A settings file that could not be read leaves the desktop's look.
-  if (!settingsRead_.ok) SetLowerMessage("The settings could not be read: " + settingsRead_.reason + " ");
-  // The start's calculation of "0" is no news.
-  toAnnounce_.clear();
-  announcer_.stop();
-  FocusEntry();
-  return true;
-}
-
-bool MainWindow::TrySave(pid_t& holder) {
-  const CalculatorLogic::Saved r = logic_.EndSession(stateDir_, GiveUpAtOnce(holder), exitParts_);
-  if (r.Busy()) return false;
-  savedAtExit_ = r;
-  QTimer::singleShot(0, this, [this] { close(); });
-  return true;
-}
-
 QMessageBox* MainWindow::LockWaitMessage() const {
   for (const LockWaitBox* wait : {loadWait_, saveWait_})
     if (wait != nullptr && wait->Box() != nullptr) return wait->Box();
   return nullptr;
 }
 
-void MainWindow::CloseForStopSignal() {
-  if (stopping_) return;
-  stopping_ = true;
-  for (LockWaitBox* wait : {loadWait_, saveWait_})
-    if (wait != nullptr) wait->Stop();
-  CloseQuestions(this);
-  QTimer::singleShot(0, this, [this] { FinishStop(0); });
+// ---- SessionControls -------------------------------------------------------
+
+void MainWindow::BeginLockWait(Wait wait, LockWaitView view) {
+  LockWaitBox*& box = wait == Wait::kStart ? loadWait_ : saveWait_;
+  if (box == nullptr) box = new LockWaitBox(this);
+  QStringList choices;
+  for (const std::string& choice : view.choices) choices << QString::fromStdString(choice);
+  box->Begin([text = std::move(view.text)](pid_t holder) { return QString::fromStdString(text(holder)); },
+             choices, std::move(view.attempt), std::move(view.chosen));
 }
 
-void MainWindow::FinishStop(int turn) {
-  // Closed, a question or a modal window returns to the work it
-  // interrupted (an entry whose roots it listed, an exit that asked), which
-  // ends before the save: at the outermost event loop. Whatever opens in
-  // between is closed too, for a tenth of a second at most.
-  constexpr int kTurns = 10;
-  if (turn < kTurns && (QThread::currentThread()->loopLevel() > 1 || QApplication::activeModalWidget() != nullptr ||
-                        QApplication::activePopupWidget() != nullptr)) {
-    CloseQuestions(this);
-    QTimer::singleShot(10, this, [this, turn] { FinishStop(turn + 1); });
-    return;
+void MainWindow::StopLockWait(Wait wait) {
+  if (LockWaitBox* box = wait == Wait::kStart ? loadWait_ : saveWait_) box->Stop();
+}
+
+bool MainWindow::LockWaiting(Wait wait) const {
+  const LockWaitBox* box = wait == Wait::kStart ? loadWait_ : saveWait_;
+  return box != nullptr && box->Waiting();
+}
+
+ExitChoice MainWindow::AskAtExit(const ExitQuestion& question) {
+  const QString text = QString::fromStdString(question.text);
+  if (question.kind == ExitQuestion::Kind::kSaveFailed)
+    return saveFailed_ ? saveFailed_(text)
+                       : ExitBox(this, QMessageBox::Warning, text, QMessageBox::Retry, QMessageBox::Retry,
+                                 QString::fromStdString(question.quit));
+  return saveOver_ ? saveOver_(text)
+                   : ExitBox(this, QMessageBox::Question, text, QMessageBox::Save, QMessageBox::Cancel,
+                             QString::fromStdString(question.quit));
+}
+
+void MainWindow::Warn(const std::string& text) { messageBox_(QStringLiteral("Tarvo"), QString::fromStdString(text)); }
+
+void MainWindow::TellStandardError(const std::string& line) { tarvo::ui::TellStandardError(QString::fromStdString(line)); }
+
+std::string MainWindow::FolderShown(const std::string& dir) const {
+  return QFileInfo(QString::fromStdString(dir)).absoluteFilePath().toStdString();
+}
+
+void MainWindow::SessionStarted(bool fromFolder) {
+  if (fromFolder) {
+    // A settings file that could not be read leaves the desktop's look.
+    if (!settingsRead_.ok) SetLowerMessage("The settings could not be read: " + settingsRead_.reason + " ");
+    // The start's calculation of "0" is no news.
+    toAnnounce_.clear();
+    announcer_.stop();
   }
-  if (loaded_ && !unloaded_) {
-    // Another session's save takes milliseconds: one that holds the lock
-    // longer is not waited for beyond a second.
-    pid_t holder = 0;
-    const CalculatorLogic::Saved r =
-        logic_.EndSession(stateDir_, [&holder](const LockWaitTurn& t) {
-          holder = t.holder;
-          return t.waited < std::chrono::seconds(1);
-        }, exitParts_);
-    QString unsaved;
-    if (r.Busy()) {
-      unsaved = QStringLiteral("Another Tarvo session%1 is saving in \"%2\": the variables and the tape are not saved")
-                    .arg(holder > 0 ? QStringLiteral(" (process %1)").arg(holder) : QString(), StateFolderShown());
-    } else if (!r.Ok()) {
-      unsaved = SaveFailure(r);
-    }
-    for (const QString& line : unsaved.split(u'\n', Qt::SkipEmptyParts))
-      TellStandardError(QStringLiteral("tarvo: %1").arg(line));
-  }
-  unloaded_ = true;
+  FocusEntry();
+}
+
+void MainWindow::HideWindow() {
   if (tape_ != nullptr) tape_->hide();
   hide();
-  if (onStopped) onStopped();
 }
 
-QString MainWindow::SaveFailure(const CalculatorLogic::Saved& saved) {
-  QStringList lines;
-  for (const auto& [result, what] : {std::pair{&saved.variables, QStringLiteral("variables")},
-                                     std::pair{&saved.tape, QStringLiteral("tape")}}) {
-    if (!result->ok)
-      lines << QStringLiteral("The %1 could not be saved in \"%2\": %3")
-                   .arg(what, QString::fromStdString(result->file), QString::fromStdString(result->reason));
-  }
-  quitUnsaved_ = !saved.variables.ok && !saved.tape.ok ? QStringLiteral("Quit without saving")
-                 : !saved.variables.ok               ? QStringLiteral("Quit without saving the variables")
-                                                      : QStringLiteral("Quit without saving the tape");
-  return lines.join(u'\n');
+void MainWindow::RunLater(int ms, std::function<void()> work) { QTimer::singleShot(ms, this, std::move(work)); }
+
+// A question's own event loop counts too: the work it interrupted is not
+// done while it runs.
+bool MainWindow::QuestionsOpen() const {
+  return QThread::currentThread()->loopLevel() > 1 || QApplication::activeModalWidget() != nullptr ||
+         QApplication::activePopupWidget() != nullptr;
 }
+
+void MainWindow::CloseQuestions() { CloseEveryQuestion(this); }
 
 // ---- MainControls ----------------------------------------------------------
 
@@ -827,77 +757,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-  if (stopping_) {  // the stop ends the window itself, without a question
+  if (!session_.CloseAsked()) {
     e->ignore();
     return;
   }
-  if (loadWait_ != nullptr && !loaded_) loadWait_->Stop();  // quit while waiting to start: nothing to save
-  if (saveWait_ != nullptr && saveWait_->Waiting()) {
-    e->ignore();
-    return;
-  }
-  if (loaded_ && !unloaded_ && withoutSavedValues_ && !savedAtExit_) {
-    // Saved, the session writes only what it wrote itself: the question
-    // names all of it, and a session that wrote nothing has nothing to ask.
-    const std::string written = logic_.WhatASaveWrites();
-    const ExitChoice choice =
-        written.empty() ? ExitChoice::kQuitWithoutSaving
-                        : saveOver_(QStringLiteral("Tarvo started without the saved values of \"%1\". Save what this "
-                                                   "session wrote there: %2?")
-                                        .arg(StateFolderShown(), Unicode(written)));
-    if (stopping_) {
-      e->ignore();
-      return;
-    }
-    if (choice == ExitChoice::kQuitWithoutSaving) unloaded_ = true;
-    if (choice == ExitChoice::kStayOpen) {
-      e->ignore();
-      return;
-    }
-  }
-  // A failed save never loses the session silently: the user may try again
-  // (after freeing space or mending permissions), keep the window open, or
-  // quit knowing what is not saved. What was saved is not asked about or
-  // saved again.
-  while (loaded_ && !unloaded_) {
-    pid_t holder = 0;
-    const CalculatorLogic::Saved r =
-        savedAtExit_ ? *savedAtExit_ : logic_.EndSession(stateDir_, GiveUpAtOnce(holder), exitParts_);
-    savedAtExit_.reset();
-    if (r.Busy()) {
-      // Waits without blocking: the wait's save closes the window again.
-      e->ignore();
-      if (saveWait_ == nullptr) saveWait_ = new LockWaitBox(this);
-      saveWait_->Begin(
-          [this](const QString& who) {
-            return QStringLiteral("Another Tarvo session%1 is saving its variables in \"%2\".\n\n"
-                                  "Tarvo saves its own as soon as it has finished.")
-                .arg(who, StateFolderShown());
-          },
-          {QStringLiteral("Quit without saving")}, [this](pid_t& h) { return TrySave(h); },
-          [this](int) {
-            unloaded_ = true;
-            close();
-          });
-      return;
-    }
-    if (r.Ok()) break;
-    exitParts_ = !r.variables.ok && !r.tape.ok ? CalculatorLogic::Parts::kBoth
-                 : !r.variables.ok             ? CalculatorLogic::Parts::kVariables
-                                               : CalculatorLogic::Parts::kTape;
-    const ExitChoice choice = saveFailed_(SaveFailure(r));
-    if (stopping_) {
-      e->ignore();
-      return;
-    }
-    if (choice == ExitChoice::kQuitWithoutSaving) break;
-    if (choice == ExitChoice::kStayOpen) {
-      exitParts_ = CalculatorLogic::Parts::kBoth;  // the session goes on: its next exit saves all
-      e->ignore();
-      return;
-    }
-  }
-  unloaded_ = true;
   if (tape_ != nullptr) tape_->hide();
   e->accept();
 }

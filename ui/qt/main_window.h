@@ -1,7 +1,8 @@
 // MainWindow, the calculator window: a frameless window with its own title
 // line, the entry line, the display, two message lines and the keypad. It
 // implements the window logic's controls; what it does is decided by
-// tarvo::CalculatorLogic.
+// tarvo::CalculatorLogic, and its session's start and end by
+// tarvo::SessionLifecycle.
 #pragma once
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 
 #include "ui/logic/controls.h"
 #include "ui/logic/calculator_logic.h"
+#include "ui/logic/session_lifecycle.h"
 #include "ui/qt/display_box.h"
 #include "ui/qt/entry_line.h"
 #include "ui/qt/lock_wait_box.h"
@@ -29,7 +31,7 @@ namespace tarvo::ui {
 
 class DocumentOpener;
 
-class MainWindow : public QWidget, public MainControls {
+class MainWindow : public QWidget, public MainControls, public SessionControls {
  public:
   inline static constexpr int kWidth = 752;
   inline static constexpr int kHeight = 346;
@@ -45,8 +47,8 @@ class MainWindow : public QWidget, public MainControls {
   // What the user chose at exit: when the save failed (`text` names the
   // file and the reason; kSave tries again), and, for a session that
   // started without the saved values, whether to save over them. Message
-  // boxes normally, recorders in the tests.
-  enum class ExitChoice { kSave, kStayOpen, kQuitWithoutSaving };
+  // boxes where unset, recorders in the tests.
+  using ExitChoice = tarvo::ExitChoice;
   using ExitQuestionFn = std::function<ExitChoice(const QString& text)>;
   // Stands in for the pop-up menu: the chosen index, or -1.
   using PopupFn = std::function<int(const std::vector<MenuEntry>& entries)>;
@@ -55,20 +57,15 @@ class MainWindow : public QWidget, public MainControls {
   explicit MainWindow(std::string stateDir = ".", QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // The window's load: the saved state, the keypad, a calculation of "0".
-  // While another session holds the state folder's lock the window waits,
-  // disabled, with a box that offers to start without the saved values or
-  // to quit; it loads as soon as the lock is free.
-  void Load();
-  bool Loaded() const { return loaded_; }
-  // A stop signal: the window ends without waiting for anyone. Every
-  // question, box, menu and modal window closes as if dismissed, a wait for
-  // another session's lock ends; then, once the work they interrupted is
-  // done, the session is saved without a question (a lock another session
-  // holds is waited for a second at most), standard error hears what could
-  // not be saved, and the event loops end.
-  void CloseForStopSignal();
-  bool Stopping() const { return stopping_; }
+  // The window's load (SessionLifecycle::Start): while another session
+  // holds the state folder's lock the window waits, disabled, with a box.
+  void Load() { session_.Start(); }
+  bool Loaded() const { return session_.Started(); }
+  // A stop signal (SessionLifecycle::StopSignal): the window ends without
+  // waiting for anyone.
+  void CloseForStopSignal() { session_.StopSignal(true); }
+  bool Stopping() const { return session_.Stopping(); }
+  tarvo::SessionLifecycle& Session() { return session_; }
   // Runs when a stop has saved what it could: ends every event loop unless
   // set otherwise (a test goes on).
   std::function<void()> onStopped = [] { QApplication::exit(0); };
@@ -130,6 +127,7 @@ class MainWindow : public QWidget, public MainControls {
   void SetPageSelectorPressed(bool pressed) override;
   void SetAlwaysOnTop(bool on) override;
   bool CanKeepOnTop() const override;
+  // MainControls and SessionControls: as Exit does.
   void CloseWindow() override { close(); }
   void ShowVariableListWindow(const std::optional<VariableListShow>& shown) override;
   void ShowAboutBox() override;
@@ -142,6 +140,24 @@ class MainWindow : public QWidget, public MainControls {
   void ShowTapeWindow(bool shown) override;
   void TapeRowAdded() override;
   void ShowLook(Look look) override;
+
+  // SessionControls
+  void BeginLockWait(Wait wait, LockWaitView view) override;
+  void StopLockWait(Wait wait) override;
+  bool LockWaiting(Wait wait) const override;
+  ExitChoice AskAtExit(const ExitQuestion& question) override;
+  void Warn(const std::string& text) override;
+  void TellStandardError(const std::string& line) override;
+  std::string FolderShown(const std::string& dir) const override;
+  void EnableWindow(bool enabled) override { setEnabled(enabled); }
+  void SessionStarted(bool fromFolder) override;
+  void HideWindow() override;
+  void Stopped() override {
+    if (onStopped) onStopped();
+  }
+  void RunLater(int ms, std::function<void()> work) override;
+  bool QuestionsOpen() const override;
+  void CloseQuestions() override;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -164,16 +180,6 @@ class MainWindow : public QWidget, public MainControls {
   // and, when not empty, announced with the others once the key's work is done.
   void ShowReadout(QWidget* readout, const QString& text);
   void AnnounceReadouts();
-  // One try at the load or at the save, giving up at once where another
-  // session holds the lock (its process in `holder`).
-  bool TryLoad(pid_t& holder);
-  bool TrySave(pid_t& holder);
-  // The stop's save and the end of the event loops, once no question or
-  // modal window is open any more.
-  void FinishStop(int turn);
-  // The exit question after a failed save: what was not saved and why.
-  QString SaveFailure(const CalculatorLogic::Saved& saved);
-  QString StateFolderShown() const;
   // Presses the key whose shortcut `key` is (or the pin); false when it is none.
   bool PressShortcut(QKeyCombination key);
   // Where a message box goes: over the window, the splash, or the screen.
@@ -181,6 +187,7 @@ class MainWindow : public QWidget, public MainControls {
 
   std::string stateDir_;
   tarvo::CalculatorLogic logic_;
+  tarvo::SessionLifecycle session_;
   MessageBoxFn messageBox_;
   DocumentOpener* opener_ = nullptr;
   OpenUrlFn openUrl_;
@@ -190,19 +197,6 @@ class MainWindow : public QWidget, public MainControls {
   PopupFn popup_;
   std::string programDir_;
   bool busy_ = false;
-  bool loaded_ = false;
-  bool unloaded_ = false;
-  // The session started without the saved values (their folder was
-  // locked): its save at exit goes over them only when the user says so.
-  bool withoutSavedValues_ = false;
-  // A save made by the wait at exit, for the close that follows it.
-  std::optional<CalculatorLogic::Saved> savedAtExit_;
-  // What the exit still has to save: after a failure, what failed.
-  CalculatorLogic::Parts exitParts_ = CalculatorLogic::Parts::kBoth;
-  // The caption of the failed save's button that quits: it names what
-  // stays unsaved.
-  QString quitUnsaved_;
-  bool stopping_ = false;
   LockWaitBox* loadWait_ = nullptr;
   LockWaitBox* saveWait_ = nullptr;
   qreal dpr_ = 1;
