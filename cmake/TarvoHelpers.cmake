@@ -126,6 +126,14 @@ macro(tarvo_hardening_flags)
     list(FILTER tarvo_hardening_compile EXCLUDE REGEX "^-fPIE$")
     list(FILTER tarvo_hardening_link EXCLUDE REGEX "^-fPIE$|^-pie$")
     set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    # The libraries are built position-independent (-fPIC) only to be linked
+    # into these executables: none of their functions is replaced from
+    # outside, so the compiler may still inline and call them directly.
+    include(CheckCXXCompilerFlag)
+    check_cxx_compiler_flag(-fno-semantic-interposition TARVO_HAVE_NO_INTERPOSITION)
+    if(TARVO_HAVE_NO_INTERPOSITION)
+      list(APPEND tarvo_hardening_compile -fno-semantic-interposition)
+    endif()
     include(CheckPIESupported)
     check_pie_supported()
     add_compile_options(${tarvo_hardening_compile})
