@@ -24,17 +24,17 @@ constexpr FormatCounts kNoCounts{0, 0, ""};
 
 // mode, key, directive, kind, caption, second caption, counts, formatter
 constexpr std::array<FormatRow, kOutputModeCount> kFormats = {{
-    {kNormal, "NOR", ":norm", kNormalKind, " Normal output format", "", kNoCounts, &NormalText},
-    {kFixed, "FIX", ":fix", kCounted, " Output format with ", "", {0, 9, "decimal"}, &FixedText},
-    {kScientific, "SCI", ":sci", kCounted, " Scientific notation output with ", "", {1, 12, "digit"}, &ScientificText},
+    {kNormal, "NOR", ":norm", kNormalKind, " Normal output format", "", kNoCounts, NormalText},
+    {kFixed, "FIX", ":fix", kCounted, " Output format with ", "", {0, 9, "decimal"}, FixedText},
+    {kScientific, "SCI", ":sci", kCounted, " Scientific notation output with ", "", {1, 12, "digit"}, ScientificText},
     {kFraction, "FRAC", ":frac", kToggle, " Fractions / \xCB fractions / rationalized roots output format", "", kNoCounts,
-     &FractionText},
+     FractionText},
     {kSexagesimal, "DMS", ":dms", kToggle, " Sexagesimal output format: Degrees, minutes and seconds of arc", "",
-     kNoCounts, &SexagesimalText},
-    {kBinary, "BIN", ":bin", kToggle, " Binary (base 2) output format", "", kNoCounts, &BinaryText},
-    {kHexadecimal, "HEX", ":hex", kToggle, " Hexadecimal (base 16) output format", "", kNoCounts, &HexadecimalText},
+     kNoCounts, SexagesimalText},
+    {kBinary, "BIN", ":bin", kToggle, " Binary (base 2) output format", "", kNoCounts, BinaryText},
+    {kHexadecimal, "HEX", ":hex", kToggle, " Hexadecimal (base 16) output format", "", kNoCounts, HexadecimalText},
     {kDate, "DATE", ":date", kToggle, " Date output format for a given Julian day",
-     " Example: JULD(3, 12, 2007) = 2454171.5 = Monday, March 12th, 2007", kNoCounts, &DateText},
+     " Example: JULD(3, 12, 2007) = 2454171.5 = Monday, March 12th, 2007", kNoCounts, DateText},
 }};
 
 // The rows stand in the order of their modes, one a mode; the normal format
@@ -42,7 +42,7 @@ constexpr std::array<FormatRow, kOutputModeCount> kFormats = {{
 constexpr bool OneRowPerMode() {
   for (size_t i = 0; i < kFormats.size(); ++i) {
     const FormatRow& f = kFormats[i];
-    if (static_cast<size_t>(f.mode) != i || f.format == nullptr || f.key.empty() || f.directive.empty()) return false;
+    if (static_cast<size_t>(f.mode) != i || f.key.empty() || f.directive.empty()) return false;
     if ((f.kind == kNormalKind) != (f.mode == kNormal)) return false;
     if ((f.kind == kCounted) != (f.counts.first < f.counts.last)) return false;
   }

@@ -33,16 +33,18 @@ struct FormatCounts {
 // An answer's text in a format (without the blank the display puts before
 // it); nothing where the answer is beyond the format, which then gives way
 // to the normal one. `count` is a counted format's.
-using AnswerFormatter = std::optional<std::string> (*)(double answer, int count);
+using AnswerFormatting = std::optional<std::string>(double answer, int count);
+using AnswerFormatter = AnswerFormatting*;
 
 // One output format: every fact about it, in one row.
 struct FormatRow {
-  // Every part is given: a row that leaves one out does not compile.
+  // Every part is given: a row that leaves one out does not compile, nor
+  // one without a formatter (it is taken by reference).
   constexpr FormatRow(OutputMode mode_, std::string_view key_, std::string_view directive_, FormatKind kind_,
                       std::string_view caption_, std::string_view secondCaption_, FormatCounts counts_,
-                      AnswerFormatter format_)
+                      AnswerFormatting& format_)
       : mode(mode_), key(key_), directive(directive_), kind(kind_), caption(caption_),
-        secondCaption(secondCaption_), counts(counts_), format(format_) {}
+        secondCaption(secondCaption_), counts(counts_), format(&format_) {}
 
   OutputMode mode;
   std::string_view key;        // the caption of the keypad key that shows it, lit while it is in force

@@ -197,7 +197,8 @@ struct ArgumentList;
 // of an argument list finds its arguments in `list` (their count already
 // checked against its row); the others are handed an empty list. On failure
 // the engine's error is set and `x` is of no interest.
-using FunctionApplier = void (*)(Engine& engine, double& x, const ArgumentList& list);
+using FunctionApplying = void(Engine& engine, double& x, const ArgumentList& list);
+using FunctionApplier = FunctionApplying*;
 
 // One function of the expression language: every fact about it in one row.
 // A name the normaliser finds (ignoring case) and the token it becomes, how
@@ -207,11 +208,12 @@ using FunctionApplier = void (*)(Engine& engine, double& x, const ArgumentList& 
 // Several names may share a token; their rows then agree on all but the
 // name and how it is written.
 struct FunctionRow {
-  // Every part is given: a row that leaves one out does not compile.
+  // Every part is given: a row that leaves one out does not compile, nor
+  // one without a function to apply (it is taken by reference).
   constexpr FunctionRow(std::string_view name_, Token token_, Written written_, Operand operand_,
-                        EquationTexts texts_, long units_, FunctionApplier apply_)
+                        EquationTexts texts_, long units_, FunctionApplying& apply_)
       : name(name_), token(token_), written(written_), operand(operand_), texts(texts_), units(units_),
-        apply(apply_) {}
+        apply(&apply_) {}
 
   std::string_view name;
   Token token;
@@ -293,13 +295,13 @@ constexpr bool OneFunctionPerToken(std::span<const FunctionRow> table) {
 }
 
 // Each row is whole and its parts fit together: a cost of at least one
-// unit and an applier; a call takes an argument list (or is reserved); a
+// unit (the applier it cannot lack); a call takes an argument list (or is reserved); a
 // list holds at least two arguments (a call's first separator makes it);
 // equation texts are the arguments of a list, or the one text operand.
 constexpr bool RowsFitTogether(std::span<const FunctionRow> table) {
   for (const FunctionRow& f : table) {
     const Operand::Kind kind = f.operand.kind;
-    if (f.units < 1 || f.apply == nullptr) return false;
+    if (f.units < 1) return false;
     if (f.written == Written::kCall && kind != Operand::kList && kind != Operand::kReserved) return false;
     if (kind == Operand::kList ? !(2 <= f.operand.min && f.operand.min <= f.operand.max)
                                : f.operand.min != 1 || f.operand.max != 1)

@@ -3,6 +3,7 @@
 #include "engine/tokens.h"
 
 #include <initializer_list>
+#include <type_traits>
 #include <utility>
 
 namespace tarvo {
@@ -14,7 +15,7 @@ void AppliesOtherwise(Engine&, double&, const ArgumentList&) {}
 // A row of a value function with a cost of 1, unless told otherwise.
 constexpr FunctionRow Row(std::string_view name, Token token, Operand operand = ValueOperand(),
                           Written written = Written::kWord, EquationTexts texts = EquationTexts::kNone,
-                          long units = 1, FunctionApplier apply = &Applies) {
+                          long units = 1, FunctionApplying& apply = Applies) {
   return FunctionRow(name, token, written, operand, texts, units, apply);
 }
 
@@ -46,7 +47,7 @@ constexpr FunctionRow kCheaperAlias[] = {Row("sin", Token::Sine), Row("#sen", To
                                                                        Written::kWord, EquationTexts::kNone, 2)};
 constexpr FunctionRow kOtherApplier[] = {Row("sin", Token::Sine),
                                          Row("#sen", Token::Sine, ValueOperand(), Written::kWord,
-                                             EquationTexts::kNone, 1, &AppliesOtherwise)};
+                                             EquationTexts::kNone, 1, AppliesOtherwise)};
 constexpr FunctionRow kListAlias[] = {Row("lcm", Token::LeastCommonMultiple, ListOperand(2, 10)),
                                       Row("#lcm", Token::LeastCommonMultiple, ListOperand(2, 9))};
 static_assert(OneFunctionPerToken(kAliases));
@@ -62,7 +63,12 @@ static_assert(Fits(Row("solve", Token::SolveOnInterval, ListOperand(3, 4), Writt
 static_assert(Fits(Row("#ecsg", Token::QuadraticEquation, TextOperand(), Written::kWord, EquationTexts::kEvery)));
 static_assert(Fits(Row("#max", Token::ReservedMaximum, ReservedOperand(), Written::kCall, EquationTexts::kFirst)));
 static_assert(!Fits(Row("sin", Token::Sine, ValueOperand(), Written::kWord, EquationTexts::kNone, 0)));
-static_assert(!Fits(Row("sin", Token::Sine, ValueOperand(), Written::kWord, EquationTexts::kNone, 1, nullptr)));
+// A row without a function to apply does not compile: neither a null
+// applier nor one that might be null is taken.
+template <typename Applier>
+constexpr bool RowTakes = std::is_constructible_v<FunctionRow, std::string_view, Token, Written, Operand,
+                                                  EquationTexts, long, Applier>;
+static_assert(RowTakes<FunctionApplying&> && !RowTakes<std::nullptr_t> && !RowTakes<FunctionApplier>);
 static_assert(!Fits(Row("ncr", Token::Combinations, ValueOperand(), Written::kCall)));
 static_assert(!Fits(Row("ncr", Token::Combinations, ListOperand(1, 2), Written::kCall)));
 static_assert(!Fits(Row("ncr", Token::Combinations, ListOperand(3, 2), Written::kCall)));

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <new>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "cli/console.h"
@@ -166,6 +167,12 @@ TEST(Calculator, AnEntryOutOfMemoryEndsInErrorFour) {
   EXPECT_EQ(r.tapeRow->shown, "Error: Too complex expression");
   EXPECT_DOUBLE_EQ(calculator.Calculate("6*7").value, 42);
 }
+
+// A format row without its formatter does not compile.
+static_assert(!std::is_constructible_v<FormatRow, OutputMode, std::string_view, std::string_view, FormatKind,
+                                       std::string_view, std::string_view, FormatCounts, std::nullptr_t>);
+static_assert(!std::is_constructible_v<FormatRow, OutputMode, std::string_view, std::string_view, FormatKind,
+                                       std::string_view, std::string_view, FormatCounts, AnswerFormatter>);
 
 // Every format works from its row: its key or directive puts it in force
 // with its captions, a second press of a switch ends it, a counted format's

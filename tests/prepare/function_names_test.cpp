@@ -26,7 +26,7 @@ using test::Tok;
 // The engine's row of `name`, under another name.
 FunctionRow Renamed(std::string_view name, std::string_view as) {
   for (const FunctionRow& f : FunctionTable())
-    if (f.name == name) return FunctionRow(as, f.token, f.written, f.operand, f.texts, f.units, f.apply);
+    if (f.name == name) return FunctionRow(as, f.token, f.written, f.operand, f.texts, f.units, *f.apply);
   ADD_FAILURE() << "no function " << name;
   return FunctionTable()[0];
 }
@@ -137,7 +137,7 @@ TEST(FunctionNames, EquationTextsFollowTheRows) {
   const FunctionNames& engineNames = test::EngineNames();
   std::vector<FunctionRow> table(FunctionTable().begin(), FunctionTable().end());
   for (FunctionRow& f : table)
-    if (f.token == Token::SolveOnInterval) f = FunctionRow(f.name, f.token, f.written, f.operand, EquationTexts::kNone, f.units, f.apply);
+    if (f.token == Token::SolveOnInterval) f = FunctionRow(f.name, f.token, f.written, f.operand, EquationTexts::kNone, f.units, *f.apply);
   const FunctionNames textless(table);
   Engine engine;
   const std::string tokens = NormalizeExpression(engine, "solve(x-1,0,2)", engineNames);
