@@ -22,12 +22,15 @@
 
 #include "engine/bytes.h"
 #include "engine/eval/evaluate.h"
+#include "engine/eval/functions.h"
 #include "engine/state.h"
+#include "output/draw.h"
 #include "output/formats.h"
 #include "prepare/normalize.h"
 #include "cli/console.h"
-#include "core/processing_cycle.h"
 #include "core/entry_encoding.h"
+#include "core/output_format.h"
+#include "core/processing_cycle.h"
 #include "core/tape.h"
 
 namespace {
@@ -47,14 +50,30 @@ const std::vector<std::string>& Corpus() {
 
 void Quiet(const std::string&) {}
 
+// The engine's function table as the normaliser reads it.
+const tarvo::FunctionNames& Names() {
+  static const tarvo::FunctionNames names(tarvo::FunctionTable());
+  return names;
+}
+
+// The entry as the entry line holds it (Windows-1252, typed "*" mapped).
+std::string EntryLine(const std::string& utf8) {
+  std::string b = tarvo::Utf8ToBytes(utf8);
+  for (char& c : b) c = static_cast<char>(tarvo::TypedCharacter(tarvo::Code(c)));
+  return b;
+}
+
 // A console that has already run the whole corpus once, so that the
-// variables the entries assign are defined.
+// variables the entries assign are defined; and an engine of the
+// benchmarks' own, through which the corpus has run as well, for the
+// normaliser and the evaluator on their own.
 struct Session {
   tarvo::Console console{Quiet, Quiet};
-  tarvo::Engine& engine = console.Calc().GetEngine();
+  tarvo::Engine engine;
   Session() {
     console.Start("");
     for (const std::string& e : Corpus()) console.Run(e);
+    for (const std::string& e : Corpus()) tarvo::ProcessEntryLine(engine, EntryLine(e));
   }
 };
 
@@ -66,11 +85,7 @@ Session& SharedSession() {
 // The entries as the entry line holds them (Windows-1252, typed "*" mapped).
 std::vector<std::string> EntryBytes() {
   std::vector<std::string> out;
-  for (const std::string& e : Corpus()) {
-    std::string b = tarvo::Utf8ToBytes(e);
-    for (char& c : b) c = static_cast<char>(tarvo::TypedCharacter(tarvo::Code(c)));
-    out.push_back(b);
-  }
+  for (const std::string& e : Corpus()) out.push_back(EntryLine(e));
   return out;
 }
 
@@ -80,7 +95,7 @@ void BM_NormalizeExpression(benchmark::State& state) {
   size_t i = 0;
   for (auto _ : state) {
     engine.ErrorCode = tarvo::ErrorNumber::kNone;
-    benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, entries[i]));
+    benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, entries[i], Names()));
     if (++i == entries.size()) i = 0;
   }
   state.SetLabel("per entry");
@@ -92,7 +107,7 @@ void BM_Evaluate(benchmark::State& state) {
   std::vector<std::string> tokens;
   for (const std::string& e : EntryBytes()) {
     engine.ErrorCode = tarvo::ErrorNumber::kNone;
-    std::string t = tarvo::NormalizeExpression(engine, e);
+    std::string t = tarvo::NormalizeExpression(engine, e, Names());
     if (engine.ErrorCode != tarvo::ErrorNumber::kNone) continue;
     if (t.size() > 1 && t[1] == '=') t.erase(0, 2);
     tokens.push_back(t);
@@ -134,7 +149,7 @@ std::vector<double> Results() {
   std::vector<double> out;
   for (const std::string& e : EntryBytes()) {
     engine.ErrorCode = tarvo::ErrorNumber::kNone;
-    std::string t = tarvo::NormalizeExpression(engine, e);
+    std::string t = tarvo::NormalizeExpression(engine, e, Names());
     if (t.size() > 1 && t[1] == '=') t.erase(0, 2);
     const double x = tarvo::Evaluate(engine, t);
     if (engine.ErrorCode == tarvo::ErrorNumber::kNone) out.push_back(x);
@@ -177,24 +192,27 @@ void BM_Solve(benchmark::State& state, const char* entry) {
   state.SetLabel(entry);
 }
 
-// An entry through the whole cycle, in degrees. The label shows what the
-// console printed (the answer, or the message the spent budget ends the
-// entry with); the counter budget_s is the CPU time the whole work budget
-// lasts at the entry's rate, its time itself when the entry spends it all.
+// An entry through the whole processing cycle, in degrees. The label shows
+// what the console prints for it (the answer, or the message the spent
+// budget ends the entry with); the counter budget_s is the CPU time the
+// whole work budget lasts at the entry's rate, its time itself when the
+// entry spends it all.
 void BM_Limit(benchmark::State& state, const std::string& entry) {
-  std::string last;
-  tarvo::Console console([&last](const std::string& line) { last = line; }, Quiet);
-  const tarvo::Engine& engine = console.Calc().GetEngine();
-  console.Start("");
-  console.Run(":deg");
+  tarvo::Engine engine;
+  engine.AngleFactor = 180 / engine.Pi;
+  const std::string line = EntryLine(entry);
+  tarvo::CycleResult last;
   double budgets = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(console.Run(entry));
+    last = tarvo::ProcessEntryLine(engine, line);
+    benchmark::DoNotOptimize(last);
     const auto spent = std::min(tarvo::kWorkBudget, tarvo::kWorkBudget - engine.Work.Remaining);
     budgets += static_cast<double>(spent) / static_cast<double>(tarvo::kWorkBudget);
   }
   state.counters["budget_s"] = benchmark::Counter(budgets, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  state.SetLabel(last);
+  state.SetLabel(last.outcome == tarvo::CycleResult::Outcome::kAnswer
+                     ? tarvo::PlainResultText(tarvo::NormalAnswerText(last.value))
+                     : std::string(tarvo::ErrorMessage(last.error)));
 }
 
 // `count` copies of `term` joined by `separator`.
@@ -294,7 +312,7 @@ void BM_Prepare(benchmark::State& state, const std::string& unit, size_t bytes) 
   tarvo::Engine engine;
   for (auto _ : state) {
     engine.ErrorCode = tarvo::ErrorNumber::kNone;
-    benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, text));
+    benchmark::DoNotOptimize(tarvo::NormalizeExpression(engine, text, Names()));
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
   engine.ErrorCode = tarvo::ErrorNumber::kNone;

@@ -1,12 +1,8 @@
 #include "cli/console.h"
 
 #include <charconv>
+#include <vector>
 
-#include "engine/bytes.h"
-#include "engine/errors.h"
-#include "engine/eval/evaluate.h"
-#include "output/draw.h"
-#include "core/processing_cycle.h"
 #include "core/entry_encoding.h"
 #include "core/tape.h"
 #include "core/variable_rows.h"
@@ -45,7 +41,7 @@ bool Console::Finish(const std::string& stateDir) {
 
 void Console::PrintVariables(const VariableListShow& shown) {
   for (const std::string& row : VariableListRows(shown, kListOpen)) out_(BytesToUtf8(row));
-  calculator_.GetEngine().ForgetComplexPair();
+  calculator_.ForgetComplexPair();
 }
 
 bool Console::PrintTape() {
@@ -56,10 +52,7 @@ bool Console::PrintTape() {
   return r.ok;
 }
 
-void Console::Print(const AnswerView& view) {
-  PlainResultText(view.text, line_);
-  out_(IsAscii(line_) ? line_ : BytesToUtf8(line_));
-}
+void Console::Print(const AnswerView& view) { out_(IsAscii(view.plain) ? view.plain : BytesToUtf8(view.plain)); }
 
 Console::Outcome Console::Run(const std::string& line, bool cutShort) {
   size_t dropped = 0;
@@ -81,12 +74,28 @@ Console::Outcome Console::Run(const std::string& line, bool cutShort) {
   // list window would open before the result shows.
   for (const VariableListShow& shown : r.requests.variableLists) PrintVariables(shown);
   if (r.outcome != CycleResult::Outcome::kAnswer) {
-    out_(ToUtf8(std::string(ErrorMessage(calculator_.GetEngine().ErrorCode))));
+    out_(ToUtf8(std::string(ErrorMessage(r.error))));
     return Outcome::kNotice;
   }
-  Print(calculator_.Format().ShowAnswer(r.normalText));
+  Print(r.view);
   return Outcome::kSuccess;
 }
+
+namespace {
+
+// The format whose directive `name` (lower-cased) gives: the whole of it,
+// or for a counted format its start, before a blank.
+const FormatRow* FormatOfDirective(std::string_view name) {
+  for (const FormatRow& row : FormatTable()) {
+    if (row.kind != FormatKind::kCounted ? name == row.directive
+                                         : name.starts_with(row.directive) && name.size() > row.directive.size() &&
+                                               name[row.directive.size()] == ' ')
+      return &row;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 Console::Outcome Console::RunDirective(const std::string& directive) {
   const std::string name = Lower(directive);
@@ -97,29 +106,48 @@ Console::Outcome Console::RunDirective(const std::string& directive) {
     return ec == std::errc() && end == arg.data() + arg.size() && n >= lo && n <= hi &&
            name.size() > prefix.size() && name[prefix.size()] == ' ';
   };
-  int n = 0;
-  OutputFormat& format = calculator_.Format();
   if (name == ":deg") calculator_.SetAngleUnit(AngleUnit::kDegree);
   else if (name == ":rad") calculator_.SetAngleUnit(AngleUnit::kRadian);
   else if (name == ":gra") calculator_.SetAngleUnit(AngleUnit::kGradient);
-  else if (name == ":vars") PrintVariables(VariablesShown(calculator_.GetEngine()));
+  else if (name == ":vars") PrintVariables(calculator_.Variables());
   else if (name == ":tape") return PrintTape() ? Outcome::kSuccess : Outcome::kNotice;
   else if (name == ":clear") {
-    ClearVariables(calculator_.GetEngine());
+    calculator_.ClearVariables();
     out_("Variables were cleared");
-  } else if (name == ":norm") Print(format.Normal());
-  else if (numberAfter(":fix", 0, 9, n)) Print(*format.ChooseFromFixedMenu(n));
-  else if (numberAfter(":sci", 1, 12, n)) Print(*format.ChooseFromScientificMenu(n - 1));
-  else if (name == ":frac") Print(format.Toggle(OUT_FRAC));
-  else if (name == ":dms") Print(format.Toggle(OUT_DMS));
-  else if (name == ":bin") Print(format.Toggle(OUT_BIN));
-  else if (name == ":hex") Print(format.Toggle(OUT_HEX));
-  else if (name == ":date") Print(format.Toggle(OUT_DATE));
-  else {
-    err_("Unknown command: " + BytesToUtf8(directive));
-    return Outcome::kUnknownCommand;
+  } else if (const FormatRow* row = FormatOfDirective(name); row == nullptr) {
+    return Unknown(directive);
+  } else if (row->kind != FormatKind::kCounted) {
+    Print(calculator_.ShowFormat(row->mode));
+  } else {
+    // A count from the format's menu, as its key would choose it.
+    int n = 0;
+    if (!numberAfter(row->directive, row->counts.first, row->counts.last, n)) return Unknown(directive);
+    Print(*calculator_.ChooseFromFormatMenu(row->mode, n - row->counts.first));
   }
   return Outcome::kSuccess;
+}
+
+Console::Outcome Console::Unknown(const std::string& directive) {
+  err_("Unknown command: " + BytesToUtf8(directive));
+  return Outcome::kUnknownCommand;
+}
+
+std::string Console::DirectivesHelp(size_t width) {
+  std::vector<std::string> words = {"Lines", "starting", "with", "':'", "are", "directives:", ":deg", ":rad", ":gra"};
+  for (const FormatRow& row : FormatTable())
+    words.push_back(std::string(row.directive) + (row.kind == FormatKind::kCounted ? " N" : ""));
+  for (const char* word : {":vars", ":clear,", "and", ":tape,", "which", "prints", "the", "tape", "of", "entries",
+                           "and", "results", "that", "the", "window", "keeps", "in", "the", "state", "folder"})
+    words.push_back(word);
+  std::string text, line;
+  for (const std::string& word : words) {
+    if (!line.empty() && line.size() + 1 + word.size() > width) {
+      text += line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+  }
+  return text + line + "\n";
 }
 
 }  // namespace tarvo

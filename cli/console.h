@@ -1,5 +1,5 @@
-// The console front end's logic: the processing cycle, the output formats and
-// the angle units driven by lines of text instead of keys. tarvo-cli is a thin
+// The console front end's logic: the calculator's entries, output formats and
+// angle units driven by lines of text instead of keys. tarvo-cli is a thin
 // shell around it, and the tests drive it directly.
 #pragma once
 
@@ -40,8 +40,13 @@ class Console {
 
   Calculator& Calc() { return calculator_; }
 
+  // The paragraph of the usage text that names the directives, wrapped at
+  // `width` columns.
+  static std::string DirectivesHelp(size_t width);
+
  private:
   Outcome RunDirective(const std::string& directive);
+  Outcome Unknown(const std::string& directive);
   void Print(const AnswerView& view);
   // The variable list's rows as a list window would show them.
   void PrintVariables(const VariableListShow& shown);
@@ -55,7 +60,6 @@ class Console {
   const StateFolderLock* held_ = nullptr;
   FileResult started_;
   std::string stateDir_;  // as the run started: where ":tape" reads
-  std::string line_;  // the result line being printed, its storage reused
 };
 
 }  // namespace tarvo

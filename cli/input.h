@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/errors.h"
+#include "core/cycle_result.h"  // the entry-length limit
 
 namespace tarvo::cli {
 

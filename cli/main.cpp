@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kUsageOptions =
     "Usage: tarvo-cli [options] [ENTRY ...]\n"
     "       tarvo-cli [options] -f FILE\n"
     "Evaluates each ENTRY in order, or the lines of FILE or of standard input\n"
@@ -46,10 +46,8 @@ constexpr const char* kUsage =
     "                       ($XDG_STATE_HOME/tarvo, ~/.local/state/tarvo)\n"
     "  -h, --help           show this help and exit\n"
     "      --version        show the version and exit\n"
-    "\n"
-    "Lines starting with ':' are directives: :deg :rad :gra :norm :fix N :sci N\n"
-    ":frac :dms :bin :hex :date :vars :clear, and :tape, which prints the tape of\n"
-    "entries and results that the window keeps in the state folder\n"
+    "\n";
+constexpr const char* kUsageExitStatus =
     "\n"
     "Exit status: 0 when the last entry succeeded, 1 when it ended with an error\n"
     "or a notice, or when the variable files or the results could not be read or\n"
@@ -63,6 +61,12 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 bool IsComment(const std::string& line) {
   const size_t first = line.find_first_not_of(' ');
   return first != std::string::npos && line[first] == '#';
+}
+
+// The usage text: the options, the directives (as the console names its
+// output formats), the exit status.
+std::string UsageText() {
+  return kUsageOptions + tarvo::Console::DirectivesHelp(79) + kUsageExitStatus;
 }
 
 // The signal that asked the session to end (see SessionEndingSignals), or 0,
@@ -359,7 +363,7 @@ int Main(int argc, char** argv, bool inputClosed) {
     if (arg.size() > name.size()) v = arg.substr(name.size() + 1);
     else if (i + 1 < argc) v = argv[++i];
     if (!v || v->empty()) {
-      std::cerr << "tarvo-cli: " << name << " needs " << what << "\n" << kUsage;
+      std::cerr << "tarvo-cli: " << name << " needs " << what << "\n" << UsageText();
       return std::nullopt;
     }
     return v;
@@ -381,18 +385,18 @@ int Main(int argc, char** argv, bool inputClosed) {
       const std::optional<std::string> f = value(i, arg, arg == "-f" ? "-f" : "--file", "a file");
       if (!f) return 2;
       if (file) {
-        std::cerr << "tarvo-cli: only one file of entries may be given\n" << kUsage;
+        std::cerr << "tarvo-cli: only one file of entries may be given\n" << UsageText();
         return 2;
       }
       file = *f;
     } else if (arg == "-h" || arg == "--help") {
-      return PrintAndExit(kUsage, "the help");
+      return PrintAndExit(UsageText(), "the help");
     } else if (arg == "--version") {
       return PrintAndExit(std::string("tarvo-cli ") + TARVO_VERSION + "\n", "the version");
     } else if (arg == "--") {
       for (++i; i < argc; ++i) entries.emplace_back(argv[i]);
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
-      std::cerr << "tarvo-cli: unknown option " << arg << "\n" << kUsage;
+      std::cerr << "tarvo-cli: unknown option " << arg << "\n" << UsageText();
       return 2;
     } else {
       entries.push_back(arg);  // "-5" and "-x^2" are entries, not options
@@ -400,7 +404,7 @@ int Main(int argc, char** argv, bool inputClosed) {
   }
 
   if (file && !entries.empty()) {
-    std::cerr << "tarvo-cli: entries come either from the command line or from -f FILE\n" << kUsage;
+    std::cerr << "tarvo-cli: entries come either from the command line or from -f FILE\n" << UsageText();
     return 2;
   }
   // Before the state is touched: a run that cannot read its entries does

@@ -1,20 +1,35 @@
-# tarvo_library(NAME SOURCES... HEADERS... DEPS...) builds one static library
-# per layer. HEADERS are the folders or files, relative to the project's root,
-# that the layer offers: its include folder in the build tree holds links to
-# just those, so a layer sees its own headers and those of the layers it
-# links, and an include from any other layer fails to build.
+# tarvo_library(NAME SOURCES... HEADERS... PRIVATE_HEADERS... DEPS...
+# PRIVATE_DEPS...) builds one static library per layer. HEADERS are the
+# folders or files, relative to the project's root, that the layer offers:
+# its include folder in the build tree holds links to just those, so a layer
+# sees its own headers and those of the layers it links, and an include from
+# any other layer fails to build. PRIVATE_HEADERS the layer's own sources
+# include and nobody else may. DEPS are layers whose headers its offered
+# headers use (its users see them too); PRIVATE_DEPS those only its sources
+# use (its users link them, and cannot include them).
 function(tarvo_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;HEADERS;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;HEADERS;PRIVATE_HEADERS;DEPS;PRIVATE_DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  set(root ${CMAKE_BINARY_DIR}/include/${name})
-  file(REMOVE_RECURSE ${root})
-  foreach(path ${ARG_HEADERS})
-    get_filename_component(parent ${root}/${path} DIRECTORY)
-    file(MAKE_DIRECTORY ${parent})
-    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${path} ${root}/${path} SYMBOLIC)
+  foreach(kind public private)
+    set(root ${CMAKE_BINARY_DIR}/include/${name})
+    set(paths ${ARG_HEADERS})
+    if(kind STREQUAL "private")
+      set(root ${CMAKE_BINARY_DIR}/include-private/${name})
+      set(paths ${ARG_PRIVATE_HEADERS})
+    endif()
+    file(REMOVE_RECURSE ${root})
+    foreach(path ${paths})
+      get_filename_component(parent ${root}/${path} DIRECTORY)
+      file(MAKE_DIRECTORY ${parent})
+      file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${path} ${root}/${path} SYMBOLIC)
+    endforeach()
+    if(kind STREQUAL "public")
+      target_include_directories(${name} PUBLIC ${root})
+    elseif(paths)
+      target_include_directories(${name} PRIVATE ${root})
+    endif()
   endforeach()
-  target_include_directories(${name} PUBLIC ${root})
-  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 
 # tarvo_test(NAME SOURCES... DEPS ...) adds one GoogleTest executable and
@@ -111,6 +126,14 @@ macro(tarvo_hardening_flags)
     list(FILTER tarvo_hardening_compile EXCLUDE REGEX "^-fPIE$")
     list(FILTER tarvo_hardening_link EXCLUDE REGEX "^-fPIE$|^-pie$")
     set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    # The libraries are built position-independent (-fPIC) only to be linked
+    # into these executables: none of their functions is replaced from
+    # outside, so the compiler may still inline and call them directly.
+    include(CheckCXXCompilerFlag)
+    check_cxx_compiler_flag(-fno-semantic-interposition TARVO_HAVE_NO_INTERPOSITION)
+    if(TARVO_HAVE_NO_INTERPOSITION)
+      list(APPEND tarvo_hardening_compile -fno-semantic-interposition)
+    endif()
     include(CheckPIESupported)
     check_pie_supported()
     add_compile_options(${tarvo_hardening_compile})

@@ -161,4 +161,13 @@ std::string Utf8ToBytes(std::string_view utf8, size_t* dropped) {
   return out;
 }
 
+int TypedCharacter(int c) {
+  constexpr char kDot = '\xB7';      // the multiplication dot of the entry line
+  constexpr char kDegree = '\xB0';
+  constexpr char kOrdinal = '\xBA';  // typed in place of the degree mark
+  if (c == '*') return Code(kDot);
+  if (c == Code(kOrdinal)) return Code(kDegree);
+  return c;
+}
+
 }  // namespace tarvo

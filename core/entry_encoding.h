@@ -1,13 +1,21 @@
 // The one place where the entry line's symbol bytes meet the signs a person
 // sees. Every byte decodes as Windows-1252 except the symbol letters of the
-// entry line, which show as their mathematical signs.
+// entry line, which show as their mathematical signs. An entry text is a
+// string of those bytes; the helpers that read one (Code, Lower, Trim...)
+// come with this header.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "engine/bytes.h"
+
 namespace tarvo {
+
+// What a typed character becomes in the entry line: "*" the multiplication
+// dot, the ordinal sign the degree mark.
+int TypedCharacter(int c);
 
 // Windows-1252 bytes to UTF-8, symbol letters as signs (0xC1 -> √, 0xD3 ->
 // ⁻¹ ...).

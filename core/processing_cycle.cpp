@@ -1,3 +1,5 @@
+// The processing cycle: one entry line through the normaliser, the move of
+// its equation texts and the evaluator, on the engine the calculator owns.
 #include "core/processing_cycle.h"
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include "engine/bytes.h"
 #include "engine/errors.h"
 #include "engine/eval/evaluate.h"
+#include "engine/eval/functions.h"
 #include "engine/number_text.h"
 #include "engine/tokens.h"
 #include "prepare/equation_texts.h"
@@ -14,6 +17,12 @@
 
 namespace tarvo {
 namespace {
+
+// The engine's function table as the normaliser reads it.
+const FunctionNames& LanguageNames() {
+  static const FunctionNames names(FunctionTable());
+  return names;
+}
 
 bool IsOneOf(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
 
@@ -25,17 +34,6 @@ std::string_view TrimmedView(std::string_view s) {
 }
 
 }  // namespace
-
-int TypedCharacter(int c) {
-  constexpr char kDot = '\xB7';      // the multiplication dot of the entry line
-  constexpr char kDegree = '\xB0';
-  constexpr char kOrdinal = '\xBA';  // typed in place of the degree mark
-  if (c == '*') return Code(kDot);
-  if (c == Code(kOrdinal)) return Code(kDegree);
-  return c;
-}
-
-std::string NormalAnswerText(double x) { return " " + NumberText(x); }
 
 std::string LastAnswerText(const EngineState& state) {
   const double answer = state.LastAnswer;
@@ -75,12 +73,10 @@ std::string CompleteWithLastAnswer(const EngineState& state, std::string_view en
     s += " " + answer();
     changed = true;
   }
-  for (const FunctionToken& f : FunctionTokenTable) {
+  for (const FunctionRow& f : FunctionTable()) {
     if (lower.empty()) break;
-    // The name first: it differs at once in size or first byte for nearly
-    // every entry, which spares the four exclusions their comparisons.
-    if (lower != f.name) continue;
-    if (f.name == "ans" || f.name == "pi" || f.name == "rnd" || f.name == "ran#") continue;
+    // A name that takes no operand ("pi") is a value of its own.
+    if (lower != f.name || f.operand.kind == Operand::kNone) continue;
     s += " " + answer();
     changed = true;
     break;
@@ -90,22 +86,25 @@ std::string CompleteWithLastAnswer(const EngineState& state, std::string_view en
 
 namespace {
 
-CycleResult Failed() {
+CycleResult Failed(const Engine& engine) {
   CycleResult r;
   r.outcome = CycleResult::Outcome::kError;
+  r.error = engine.ErrorCode;
   return r;
 }
 
-CycleResult Answered(std::string normalText) {
+CycleResult Answered(double x, bool assignment, const Engine& engine) {
   CycleResult r;
   r.outcome = CycleResult::Outcome::kAnswer;
-  r.normalText = std::move(normalText);
+  r.value = x;
+  r.assignment = assignment;
+  r.heldEquations = engine.EquationSlotCount > 0;
   return r;
 }
 
 // The cycle itself; ProcessEntryLine turns an allocation failure in it into
 // the entry's error.
-CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) {
+CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks, std::string* read) {
   auto busy = [&hooks](bool on) {
     if (hooks.busy) hooks.busy(on);
   };
@@ -113,58 +112,61 @@ CycleResult Run(Engine& engine, std::string_view line, const CycleHooks& hooks) 
   if (entry.empty()) return {};
   bool changed = false;
   const std::string completed = CompleteWithLastAnswer(engine, entry, changed);
+  if (read != nullptr) *read = changed ? completed : std::string(entry);
   if (hooks.entryRead) hooks.entryRead(changed ? completed : std::string(entry), changed);
 
   engine.ErrorCode = ErrorNumber::kNone;
-  std::string tokens = NormalizeExpression(engine, TrimmedView(completed));
-  if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
+  std::string tokens = NormalizeExpression(engine, TrimmedView(completed), LanguageNames());
+  if (engine.ErrorCode != ErrorNumber::kNone) return Failed(engine);
 
-  tokens = MoveEquationTexts(engine, std::move(tokens));
-  if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
+  tokens = MoveEquationTexts(engine, std::move(tokens), LanguageNames());
+  if (engine.ErrorCode != ErrorNumber::kNone) return Failed(engine);
 
   if (tokens.size() >= 2 && tokens[1] == '=') {
     const char target = LowerByte(tokens[0]);
     busy(true);
     const double x = Evaluate(engine, std::string_view(tokens).substr(2));
     busy(false);
-    if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
+    if (engine.ErrorCode != ErrorNumber::kNone) return Failed(engine);
     engine.LastAnswer = x;
     AssignVariable(engine, target, x);
-    if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
-    return Answered({});
+    if (engine.ErrorCode != ErrorNumber::kNone) return Failed(engine);
+    return Answered(x, true, engine);
   }
 
   engine.ErrorCode = ErrorNumber::kNone;
   busy(true);
   const double x = Evaluate(engine, tokens);
   busy(false);
-  if (engine.ErrorCode != ErrorNumber::kNone) return Failed();
+  if (engine.ErrorCode != ErrorNumber::kNone) return Failed(engine);
   engine.LastAnswer = x;
-  return Answered(NormalAnswerText(x));
+  return Answered(x, false, engine);
 }
 
 }  // namespace
 
-CycleResult ProcessEntryLine(Engine& engine, std::string_view line, const CycleHooks& hooks) {
+CycleResult ProcessEntryLine(Engine& engine, std::string_view line, const CycleHooks& hooks, std::string* read) {
   // Refused whole, before it is prepared or kept in the history. Blanks
   // count: the entry line holds no more characters than this either, and
   // tarvo-cli hands over no more than a few times this of a longer line.
   if (line.size() > static_cast<size_t>(kMaxEntryLength)) {
     Fail(engine, ErrorNumber::kEntryTooLong);
-    return Failed();
+    return Failed(engine);
   }
   // What the engine asks of the front end belongs to this entry alone.
   engine.Requests = {};
-  CycleResult result;
   // Running out of memory anywhere in one entry ends that entry like any
   // other error; the session, its variables and its history go on.
   try {
-    result = Run(engine, line, hooks);
+    CycleResult result = Run(engine, line, hooks, read);
+    result.requests = std::move(engine.Requests);
+    engine.Requests = {};
+    return result;
   } catch (const std::bad_alloc&) {
     if (hooks.busy) hooks.busy(false);
     Fail(engine, ErrorNumber::kTooComplex);
-    result = Failed();
   }
+  CycleResult result = Failed(engine);
   result.requests = std::move(engine.Requests);
   engine.Requests = {};
   return result;

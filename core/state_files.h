@@ -28,7 +28,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "engine/state.h"
+#include "engine/variables.h"
 
 namespace tarvo {
 
@@ -41,8 +41,8 @@ inline constexpr const char* kPendingFile = ".tarvo.pending";
 // (224 bytes); "vardimr.dat" the 26 defined-flags as little-endian 16-bit
 // values (52 bytes).
 struct SavedState {
-  std::array<double, kVariableCount> values = EngineState::PresetStore();
-  std::array<std::int16_t, kVariableCount> flags = EngineState::PresetFlags();
+  std::array<double, kVariableCount> values = PresetValues();
+  std::array<std::int16_t, kVariableCount> flags = PresetFlags();
   double angleFactor = 0;  // 0: none saved, a first run
   double lastAnswer = 0;
 };

@@ -2,7 +2,7 @@
 
 #include "engine/bytes.h"
 #include "engine/number_text.h"
-#include "engine/state.h"
+#include "engine/variables.h"
 
 namespace tarvo {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/state.h"
+#include "engine/variables.h"
 
 namespace tarvo {
 
@@ -13,7 +13,7 @@ namespace tarvo {
 inline constexpr int kListOpen = 1;
 
 // Rows as the list shows them ("x =  5", "a =  1 + i2"); empty unless the
-// list mode is 1. The variables as they stand are VariablesShown(state).
+// list mode is 1.
 std::vector<std::string> VariableListRows(const VariableListShow& shown, int listMode);
 
 // What "Copy" puts on the clipboard: each row followed by CR LF.

@@ -3,7 +3,6 @@
 #include <array>
 
 #include "engine/bytes.h"
-#include "engine/state.h"
 
 namespace tarvo {
 namespace {
@@ -71,11 +70,6 @@ std::string_view ErrorMessage(ErrorNumber error) {
 bool IsNotice(ErrorNumber error) {
   const std::string_view m = ErrorMessage(error);
   return !m.empty() && Lower(m).find("error") == std::string::npos;
-}
-
-FailedValue Fail(EngineState& state, ErrorNumber error) {
-  state.ErrorCode = error;
-  return {};
 }
 
 }  // namespace tarvo

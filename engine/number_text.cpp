@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/state.h"
-
 namespace tarvo {
 
 std::string NumberText(double x) {

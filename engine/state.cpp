@@ -2,6 +2,11 @@
 
 namespace tarvo {
 
+FailedValue Fail(EngineState& state, ErrorNumber error) {
+  state.ErrorCode = error;
+  return {};
+}
+
 void StartEngine(Engine& engine) {
   const ErrorNumber error = engine.ErrorCode;
   engine.Reset();

@@ -1,8 +1,9 @@
 // The engine's state and the engine object that owns it. The members carry
 // the names the calculator's algorithms use; their initialisers are the
 // start-up presets, so a default-constructed EngineState is a freshly started
-// engine. Each front end (and each test) owns its Engine and hands it to what
-// evaluates, so several engines can run side by side in one process.
+// engine. The calculator (core/) owns one Engine and hands it to what
+// evaluates, normalises and solves; a test makes its own, so several engines
+// can run side by side in one process. Nothing above core/ sees it.
 #pragma once
 
 #include <array>
@@ -14,22 +15,18 @@
 
 #include "engine/errors.h"
 #include "engine/random.h"
+#include "engine/variables.h"
 
 namespace tarvo {
 
-inline constexpr int kVariableCount = 26;      // a..z
-inline constexpr int kEquationSlots = 10;      // slots 0..9; a calculation fills 1..9
-inline constexpr std::int16_t kDefined = -1;
-inline constexpr std::int16_t kUndefined = 0;
-
-inline double Exp1() { return std::exp(1.0); }
+inline constexpr int kEquationSlots = 10;  // slots 0..9; a calculation fills 1..9
 
 // The work one entry may do, shared by every evaluation it starts (the
 // solvers re-enter the evaluator). The outermost evaluation fills it; the
 // evaluator and the routines it calls take from it where they work.
-// The work of one entry, in units (see ChargeWork): about half a second on
-// the machine the charges were measured on, whatever kind of work spends it.
-// bench/ runs an entry spending it on each kind (Limit/spent_on_...).
+// The work of one entry, in units (see ChargeWork): meant as about half a
+// second of a release build, whatever kind of work spends it; bench/ runs
+// an entry spending it on each kind (Limit/spent_on_...) and says how long.
 inline constexpr std::int64_t kWorkBudget = 500000000;
 
 struct WorkBudget {
@@ -45,28 +42,13 @@ struct WorkBudget {
   std::int32_t Abandoned = 0;
 };
 
-// The variables as a solver left them for the variable list to show once
-// the entry is done: the engine never calls out while it calculates.
-struct VariableListShow {
-  std::array<double, kVariableCount> values{};
-  std::array<std::int16_t, kVariableCount> flags{};
-  std::int32_t complexMarker = 0;
-};
-
-// What the front end is to do once the entry is done, as the engine asked
-// while it calculated; the processing cycle hands it over with the result.
-struct EntryRequests {
-  std::vector<VariableListShow> variableLists;  // one per solver that showed its roots, in order
-  bool beep = false;  // brackets the entry left open were closed
-};
-
 struct EngineState {
   ErrorNumber ErrorCode = ErrorNumber::kNone;  // recorded through Fail
   double Pi = 4.0 * std::atan(1.0);
   double AngleFactor = 1.0;
   double LastAnswer = 0.0;
   // Index = letter code - 97.
-  std::array<double, kVariableCount> VariableStore = PresetStore();
+  std::array<double, kVariableCount> VariableStore = PresetValues();
   std::array<std::int16_t, kVariableCount> DefinedFlag = PresetFlags();
   // The variables the engine has written since the session's start,
   // whatever the value (an assignment, a solver's result, a cleared store):
@@ -80,17 +62,6 @@ struct EngineState {
   RandomGenerator Random{};
   WorkBudget Work{};
   EntryRequests Requests{};
-
-  static std::array<double, kVariableCount> PresetStore() {
-    std::array<double, kVariableCount> s{};
-    s[4] = Exp1();
-    return s;
-  }
-  static std::array<std::int16_t, kVariableCount> PresetFlags() {
-    std::array<std::int16_t, kVariableCount> f{};
-    f[4] = kDefined;
-    return f;
-  }
 };
 
 // One calculator engine: its state, work budget and random generator. It
@@ -132,11 +103,6 @@ inline VariableListShow VariablesShown(const EngineState& s) {
   show.flags = s.DefinedFlag;
   show.complexMarker = s.ComplexMarker;
   return show;
-}
-
-// Variable index of a letter byte, or -1 when it is not a..z.
-inline int VariableIndex(char c) {
-  return (c >= 'a' && c <= 'z') ? c - 'a' : -1;
 }
 
 }  // namespace tarvo

@@ -1,7 +1,9 @@
-// The token tables: every function name and every operator spelling of the
-// expression language with the one-byte token that stands for it in a token
-// string. The tables are constant data; their order matters, because the
-// normaliser replaces names in table order.
+// The tokens of a token string, the operator table (every operator spelling
+// with its token and priority) and the shape of a function table's rows.
+// The functions themselves, one row each, are the engine's
+// (engine/eval/functions.h): the normaliser reads their names from the table
+// it is handed. The tables are constant data; their order matters, because
+// the normaliser replaces names and spellings in table order.
 #pragma once
 
 #include <array>
@@ -156,9 +158,70 @@ constexpr int CodeOf(Token t) { return static_cast<unsigned char>(t); }
 // The one-byte token string.
 inline std::string TokenText(Token t) { return std::string(1, ByteOf(t)); }
 
-struct FunctionToken {
+// How a function's name is written: alone before its operand ("sin 30",
+// "sin(30)"), or as a call whose parentheses hold an argument list
+// ("ncr(5, 2)"); the normaliser replaces a call's name with its "(" first,
+// and the argument splitter marks the list.
+enum class Written : unsigned char { kWord, kCall };
+
+// What a function takes as the operand its token stands before.
+struct Operand {
+  enum Kind : unsigned char {
+    kValue,     // the value of the operand
+    kNone,      // nothing: the name stands alone ("pi"), and the normaliser
+                // gives it the operand 0
+    kList,      // the number of an argument list of min..max arguments
+    kText,      // the number of the equation-text slot that holds its equation
+    kReserved,  // a spelling kept for the table's order: applying it is an
+                // internal fault (2)
+  };
+  Kind kind;
+  int min, max;  // the arguments a list may hold; 1 for the other kinds
+  friend constexpr bool operator==(const Operand&, const Operand&) = default;
+};
+constexpr Operand ValueOperand() { return {Operand::kValue, 1, 1}; }
+constexpr Operand NoOperand() { return {Operand::kNone, 1, 1}; }
+constexpr Operand ListOperand(int min, int max) { return {Operand::kList, min, max}; }
+constexpr Operand TextOperand() { return {Operand::kText, 1, 1}; }
+constexpr Operand ReservedOperand() { return {Operand::kReserved, 1, 1}; }
+
+// Which arguments of a call are equation texts: they leave the token string
+// for the equation-text slots before it is evaluated, and the slots'
+// numbers stand in their place.
+enum class EquationTexts : unsigned char { kNone, kFirst, kEvery };
+
+class Engine;
+struct ArgumentList;
+
+// Applies a function: replaces `x`, its operand, by its result. A function
+// of an argument list finds its arguments in `list` (their count already
+// checked against its row); the others are handed an empty list. On failure
+// the engine's error is set and `x` is of no interest.
+using FunctionApplying = void(Engine& engine, double& x, const ArgumentList& list);
+using FunctionApplier = FunctionApplying*;
+
+// One function of the expression language: every fact about it in one row.
+// A name the normaliser finds (ignoring case) and the token it becomes, how
+// it is written, what its operand is, which of its arguments are equation
+// texts, what applying it costs (in work units, see ChargeWork; the
+// routines with loops charge their steps themselves) and how it applies.
+// Several names may share a token; their rows then agree on all but the
+// name and how it is written.
+struct FunctionRow {
+  // Every part is given: a row that leaves one out does not compile, nor
+  // one without a function to apply (it is taken by reference).
+  constexpr FunctionRow(std::string_view name_, Token token_, Written written_, Operand operand_,
+                        EquationTexts texts_, long units_, FunctionApplying& apply_)
+      : name(name_), token(token_), written(written_), operand(operand_), texts(texts_), units(units_),
+        apply(&apply_) {}
+
   std::string_view name;
-  Token code;
+  Token token;
+  Written written;
+  Operand operand;
+  EquationTexts texts;
+  long units;
+  FunctionApplier apply;
 };
 
 struct OperatorToken {
@@ -167,17 +230,13 @@ struct OperatorToken {
   int priority;   // 0 for the closing tokens ":" and ")"
 };
 
-inline constexpr int kFunctionTokenCount = 113;
-inline constexpr int kParenFunctionCount = 28;
 inline constexpr int kOperatorTokenCount = 29;
-
-extern const std::array<FunctionToken, kFunctionTokenCount> FunctionTokenTable;
-extern const std::array<FunctionToken, kParenFunctionCount> ParenFunctionTable;
 extern const std::array<OperatorToken, kOperatorTokenCount> OperatorTokenTable;
 
-// Set tests on a byte, without a search.
-bool IsFunctionToken(char c);
-bool IsParenFunctionToken(char c);
+// Function tokens are the bytes kFirstFunctionCode..kLastFunctionCode, as
+// the evaluator and the normaliser read them, whatever table named them.
+constexpr bool IsFunctionCode(int code) { return code >= kFirstFunctionCode && code <= kLastFunctionCode; }
+inline bool IsFunctionToken(char c) { return IsFunctionCode(static_cast<unsigned char>(c)); }
 
 // The priority of the operator whose token is c, from 1 (the argument
 // separators) to 9 (powers, roots, "//"); 0 for the closing tokens ":" and
@@ -185,26 +244,94 @@ bool IsParenFunctionToken(char c);
 inline constexpr int kNoOperator = -1;
 int OperatorPriority(char c);
 
-// Two rules FunctionTokenTable keeps, checked as the code compiles
-// (tokens.cpp); they take any table so that a broken one can be shown to
-// break them.
-// No name occurs inside a later one: names are replaced in table order, so
-// "argsinh" must stand before "sinh", and "sinh" before "sin".
-constexpr bool KeepsOrderRule(std::span<const FunctionToken> table) {
+// The rules a function table keeps, checked as the code compiles (the
+// engine's table) and shown by the tests to refuse tables that break them.
+namespace table_rules {
+
+constexpr char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// Whether `part` occurs in `name`, ignoring ASCII case.
+constexpr bool Holds(std::string_view name, std::string_view part) {
+  for (size_t i = 0; i + part.size() <= name.size(); ++i) {
+    size_t k = 0;
+    while (k < part.size() && LowerAscii(name[i + k]) == LowerAscii(part[k])) ++k;
+    if (k == part.size()) return true;
+  }
+  return false;
+}
+
+}  // namespace table_rules
+
+// No name occurs inside a later one (as it is written, case and all):
+// names are replaced in table order, so "argsinh" must stand before
+// "sinh", and "sinh" before "sin".
+constexpr bool KeepsOrderRule(std::span<const FunctionRow> table) {
   for (size_t i = 0; i < table.size(); ++i)
     for (size_t j = i + 1; j < table.size(); ++j)
       if (table[j].name.find(table[i].name) != std::string_view::npos) return false;
   return true;
 }
+
 // Every function code is used, and only function codes.
-constexpr bool CoversFunctionCodes(std::span<const FunctionToken> table) {
+constexpr bool CoversFunctionCodes(std::span<const FunctionRow> table) {
   std::array<bool, 256> used{};
-  for (const FunctionToken& f : table) {
-    if (CodeOf(f.code) < kFirstFunctionCode || CodeOf(f.code) > kLastFunctionCode) return false;
-    used[static_cast<size_t>(CodeOf(f.code))] = true;
+  for (const FunctionRow& f : table) {
+    if (!IsFunctionCode(CodeOf(f.token))) return false;
+    used[static_cast<size_t>(CodeOf(f.token))] = true;
   }
   for (int c = kFirstFunctionCode; c <= kLastFunctionCode; ++c)
     if (!used[static_cast<size_t>(c)]) return false;
+  return true;
+}
+
+// A token is one function: the rows that share it agree on their operand,
+// their equation texts, their cost and how they apply.
+constexpr bool OneFunctionPerToken(std::span<const FunctionRow> table) {
+  for (const FunctionRow& f : table)
+    for (const FunctionRow& g : table)
+      if (f.token == g.token && (f.operand != g.operand || f.texts != g.texts || f.units != g.units ||
+                                 f.apply != g.apply))
+        return false;
+  return true;
+}
+
+// Each row is whole and its parts fit together: a cost of at least one
+// unit (the applier it cannot lack); a call takes an argument list (or is reserved); a
+// list holds at least two arguments (a call's first separator makes it);
+// equation texts are the arguments of a list, or the one text operand.
+constexpr bool RowsFitTogether(std::span<const FunctionRow> table) {
+  for (const FunctionRow& f : table) {
+    const Operand::Kind kind = f.operand.kind;
+    if (f.units < 1) return false;
+    if (f.written == Written::kCall && kind != Operand::kList && kind != Operand::kReserved) return false;
+    if (kind == Operand::kList ? !(2 <= f.operand.min && f.operand.min <= f.operand.max)
+                               : f.operand.min != 1 || f.operand.max != 1)
+      return false;
+    if (f.texts == EquationTexts::kFirst && kind != Operand::kList && kind != Operand::kReserved) return false;
+    if (f.texts == EquationTexts::kEvery && kind != Operand::kList && kind != Operand::kText) return false;
+    if (kind == Operand::kText && f.texts != EquationTexts::kEvery) return false;
+  }
+  return true;
+}
+
+// Every name can be typed and reaches the function-name pass as typed: it
+// starts with a letter or "#" and holds only letters, digits, "#" and "$"
+// (no sign, bracket or blank that an earlier pass reads), and a name in
+// which an earlier pass finds a spelling of its own (the MOD and argument
+// mark operators, a solver key's form, or the name of a function that
+// takes no operand) is a reserved spelling nobody can reach.
+constexpr bool NamesCanBeTyped(std::span<const FunctionRow> table) {
+  auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  for (const FunctionRow& f : table) {
+    if (f.name.empty() || !(isLetter(f.name[0]) || f.name[0] == '#')) return false;
+    for (char c : f.name)
+      if (!(isLetter(c) || (c >= '0' && c <= '9') || c == '#' || c == '$')) return false;
+    bool shadowed = false;
+    for (std::string_view spelling : {"mod", "#opaf", "s2x2", "s3x3", "det3x3", "eq2d", "eq3d"})
+      shadowed = shadowed || table_rules::Holds(f.name, spelling);
+    for (const FunctionRow& g : table)
+      if (g.operand.kind == Operand::kNone && g.name != f.name && table_rules::Holds(f.name, g.name)) shadowed = true;
+    if (shadowed && f.operand.kind != Operand::kReserved) return false;
+  }
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/console.h"
+#include "engine/state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char* const kUnits[] = {":deg", ":rad", ":gra"};
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // than a release build: a sixteenth of the budget keeps an entry that
   // spends it all to a couple of seconds, and every path of the budget's
   // end is still reached.
-  console.Calc().GetEngine().Work.PerEntry = tarvo::kWorkBudget / 16;
+  console.Calc().SetWorkPerEntry(tarvo::kWorkBudget / 16);
   console.Run(kUnits[data[0] % 3]);
   console.Run(kFormats[(data[0] / 3) % 8]);
   // The first two lines after the first byte run in turn, so assignments and

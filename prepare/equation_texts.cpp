@@ -8,21 +8,13 @@
 #include "engine/errors.h"
 #include "engine/state.h"
 #include "engine/tokens.h"
+#include "prepare/normalize.h"
+#include "prepare/normalize_index.h"
 
 namespace tarvo {
 namespace {
 
 constexpr char kArgumentMark = ByteOf(Token::ArgumentMark);
-
-// Equation-taking functions whose first argument is a text.
-constexpr Token kFirstArgumentTextCalls[] = {
-    Token::ReservedEvaluateText, Token::ReservedSimpson, Token::ReservedDerivativeAt,
-    Token::ReservedSecondDerivativeAt, Token::SolveOnInterval, Token::ReservedMaximum,
-    Token::ReservedMinimum, Token::ReservedInflection, Token::ReservedRectangleRule,
-    Token::ReservedReno, Token::ReservedMoneyValue, Token::ReservedGraph, Token::ReservedSum};
-// Equation-taking functions whose every argument is a text.
-constexpr Token kEveryArgumentTextCalls[] = {Token::QuadraticEquation, Token::CubicEquation,
-                                             Token::LinearSystem2, Token::LinearSystem3};
 
 // Stores an equation text in the next slot. False (ErrorCode set) when the
 // slots are exhausted or the text is empty.
@@ -84,10 +76,15 @@ std::string MoveEveryArgumentText(EngineState& state, std::string s, Token code)
 
 }  // namespace
 
-std::string MoveEquationTexts(EngineState& state, std::string tokens) {
+std::string MoveEquationTexts(EngineState& state, std::string tokens, const FunctionNames& names) {
   state.EquationSlotCount = 0;
   // A call whose token is not in the string changes nothing (and the
-  // normaliser leaves no blank for MoveEveryArgumentText to drop).
+  // normaliser leaves no blank for MoveEveryArgumentText to drop): most
+  // strings hold none.
+  const detail::NameSets& sets = names.Sets();
+  bool anyText = false;
+  for (char c : tokens) anyText = anyText || sets.textToken[static_cast<size_t>(Code(c))];
+  if (!anyText) return tokens;
   bool present[256] = {};
   auto survey = [&] {
     std::fill(std::begin(present), std::end(present), false);
@@ -95,13 +92,15 @@ std::string MoveEquationTexts(EngineState& state, std::string tokens) {
   };
   survey();
   auto holds = [&present](Token t) { return present[CodeOf(t)] || present[Code(' ')]; };
-  for (Token t : kFirstArgumentTextCalls) {
+  // The calls whose first argument is a text, by code, then those whose
+  // every argument is one.
+  for (Token t : sets.firstTextTokens) {
     if (state.ErrorCode == ErrorNumber::kNone && holds(t)) {
       tokens = MoveFirstArgumentText(state, std::move(tokens), t);
       survey();
     }
   }
-  for (Token t : kEveryArgumentTextCalls) {
+  for (Token t : sets.everyTextTokens) {
     if (state.ErrorCode == ErrorNumber::kNone && holds(t)) {
       tokens = MoveEveryArgumentText(state, std::move(tokens), t);
       survey();

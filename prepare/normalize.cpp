@@ -28,9 +28,10 @@ using detail::FunctionIndex;
 using detail::IsFunctionByte;
 using detail::kKinds;
 using detail::Low;
+using detail::NameSets;
 using detail::NormalizeFault;
+using detail::OperatorSets;
 using detail::ReplacesByItself;
-using detail::TableSets;
 using detail::WorkText;
 
 constexpr char kDegreeMark = '\xB0';
@@ -61,22 +62,23 @@ void SpellModAndDropBlanks(WorkText& t);
 void MapSpecialForms(WorkText& t);
 void ExpandSignShorthands(WorkText& t);
 bool ConvertBasedLiterals(WorkText& t);
-void MarkCallsAndSplitArguments(Engine& engine, WorkText& t);
+void MarkCallsAndSplitArguments(Engine& engine, WorkText& t, const FunctionNames& names);
 bool PairAbsoluteBars(WorkText& t);
-void GiveConstantsAnOperand(WorkText& t);
+void GiveConstantsAnOperand(WorkText& t, const NameSets& names);
 void ReplaceOperatorSpellings(WorkText& t);
 void FoldSignRuns(WorkText& t);
 void DropPlusAfterOperators(WorkText& t);
 void NegateMinusAfterOperators(WorkText& t);
 void WriteZeroBeforeLeadingSigns(WorkText& t);
+void ReplaceNamesHoldingDigits(WorkText& t, const NameSets& names);
 void InsertProductsAfterNumbers(WorkText& t);
-void ReplaceFunctionNames(WorkText& t);
+void ReplaceFunctionNames(WorkText& t, const NameSets& names);
 void InsertProductsAfterVariables(WorkText& t);
 long GroupBalance(const WorkText& t);
-bool CommasSeparateListArguments(const std::string& t);
+bool CommasSeparateListArguments(const std::string& t, const NameSets& sets);
 std::optional<std::string> Assemble(const std::string& t);
 
-std::string Normalize(Engine& engine, std::string text) {
+std::string Normalize(Engine& engine, std::string text, const FunctionNames& names) {
   if (HoldsUnknownHighByte(text)) return Fail(engine, ErrorNumber::kSyntax);
   WorkText t(std::move(text));
   // Display symbols, case, word forms.
@@ -87,25 +89,27 @@ std::string Normalize(Engine& engine, std::string text) {
   ExpandSignShorthands(t);
   if (!ConvertBasedLiterals(t)) return Fail(engine, ErrorNumber::kOutOfRange);
   // Calls, bars and the constants that take no operand.
-  MarkCallsAndSplitArguments(engine, t);
+  MarkCallsAndSplitArguments(engine, t, names);
   if (!PairAbsoluteBars(t)) return Fail(engine, ErrorNumber::kParenOpen);
-  GiveConstantsAnOperand(t);
+  GiveConstantsAnOperand(t, names.Sets());
   // Operator spellings, then signs.
   ReplaceOperatorSpellings(t);
   FoldSignRuns(t);
   DropPlusAfterOperators(t);
   NegateMinusAfterOperators(t);
   WriteZeroBeforeLeadingSigns(t);
-  // Function names and implicit products.
+  // Function names and implicit products. A digit in a name is no number:
+  // the names that hold one are tokens before the products are written.
+  ReplaceNamesHoldingDigits(t, names.Sets());
   InsertProductsAfterNumbers(t);
-  ReplaceFunctionNames(t);
+  ReplaceFunctionNames(t, names.Sets());
   InsertProductsAfterVariables(t);
   // Only the total counts: ")(" passes.
   const long balance = GroupBalance(t);
   if (balance < 0) return Fail(engine, ErrorNumber::kParenClosed);
   // Checked last, so that every other refusal keeps its own message; a
   // splitter failure already refused the entry.
-  if (engine.ErrorCode == ErrorNumber::kNone && !CommasSeparateListArguments(t.str()))
+  if (engine.ErrorCode == ErrorNumber::kNone && !CommasSeparateListArguments(t.str(), names.Sets()))
     return Fail(engine, ErrorNumber::kSyntax);
   if (balance > 0) {
     engine.Requests.beep = true;
@@ -117,9 +121,9 @@ std::string Normalize(Engine& engine, std::string text) {
   return std::move(*assembled);
 }
 
-// The names of each token table, as Signatures, in table order.
-const TableSets& NameSets() {
-  static const TableSets sets;
+// The operator table's spellings, as Signatures, in table order.
+const OperatorSets& OperatorSpellings() {
+  static const OperatorSets sets;
   return sets;
 }
 
@@ -413,9 +417,9 @@ std::optional<std::string> Assemble(const std::string& t) {
 }
 
 // True when the text holds a multi-argument call token for the splitter.
-bool HasCallToken(const std::string& t) {
+bool HasCallToken(const std::string& t, const std::array<bool, 256>& callToken) {
   for (char c : t)
-    if (kKinds.call[Code(c)]) return true;
+    if (callToken[static_cast<size_t>(Code(c))]) return true;
   return false;
 }
 
@@ -461,18 +465,17 @@ bool ConvertBasedLiterals(WorkText& t) {
   return ok;
 }
 
-// Multi-argument calls ("#vla(", the first entry, stays a name), then their
-// argument lists. A splitter failure leaves ErrorCode 3 and whatever text
-// came back; the remaining passes still run and the caller discards the
-// result. Without a call token the splitter returns the text unchanged.
-void MarkCallsAndSplitArguments(Engine& engine, WorkText& t) {
-  const TableSets& sets = NameSets();
-  for (size_t e = 1; e < ParenFunctionTable.size(); ++e) {
-    const char call[] = {ByteOf(ParenFunctionTable[e].code), '('};
-    if ((sets.calls[e] & ~t.Signature()) != 0) continue;
-    t.ReplaceNoCase(ParenFunctionTable[e].name, sets.calls[e], std::string_view(call, 2));
+// Multi-argument calls, name and "(" in table order, then their argument
+// lists. A splitter failure leaves ErrorCode 3 and whatever text came back;
+// the remaining passes still run and the caller discards the result.
+// Without a call token the splitter returns the text unchanged.
+void MarkCallsAndSplitArguments(Engine& engine, WorkText& t, const FunctionNames& names) {
+  const NameSets& sets = names.Sets();
+  for (const NameSets::Call& call : sets.calls) {
+    if ((call.signature & ~t.Signature()) != 0) continue;
+    t.ReplaceNoCase(call.name, call.signature, std::string_view(call.replacement, 2));
   }
-  if (HasCallToken(t.str())) t.Set(detail::SplitArgumentListsOrFault(engine, t.str()));
+  if (HasCallToken(t.str(), sets.callToken)) t.Set(detail::SplitArgumentListsOrFault(engine, t.str(), names));
 }
 
 bool PairAbsoluteBars(WorkText& t) {
@@ -482,15 +485,13 @@ bool PairAbsoluteBars(WorkText& t) {
   return true;
 }
 
-void GiveConstantsAnOperand(WorkText& t) {
-  t.ReplaceNoCase("ans", "ans(0)");
-  t.ReplaceNoCase("rnd", "rnd(0)");
-  t.ReplaceNoCase("ran#", "rnd(0)");
-  t.ReplaceNoCase("pi", "pi(0)");
+// The functions that take no operand ("ans", "pi") are given the operand 0.
+void GiveConstantsAnOperand(WorkText& t, const NameSets& names) {
+  for (const auto& [name, withOperand] : names.constants) t.ReplaceNoCase(name, withOperand);
 }
 
 void ReplaceOperatorSpellings(WorkText& t) {
-  const TableSets& sets = NameSets();
+  const OperatorSets& sets = OperatorSpellings();
   for (size_t e = 0; e < OperatorTokenTable.size(); ++e) {
     const char token[] = {ByteOf(OperatorTokenTable[e].code)};
     if ((sets.operators[e] & ~t.Signature()) != 0) continue;
@@ -545,21 +546,28 @@ void InsertProductsAfterNumbers(WorkText& t) {
   });
 }
 
+// The names that hold a digit, in table order, before a digit of theirs
+// could be read as a number followed by a product.
+void ReplaceNamesHoldingDigits(WorkText& t, const NameSets& names) {
+  for (size_t e : names.holdingDigits) {
+    const char token = ByteOf(names.rows[e].token);
+    t.ReplaceNoCase(names.rows[e].name, names.signatures[e], std::string_view(&token, 1));
+  }
+}
+
 // Function names, longest first by table order. Most names share a byte
 // with nothing in the text and most tokens are absent: the entries that
 // may act come from a few word operations, found again whenever the text
 // changed, so that each entry is still judged on the text the ones before
 // it left. Each is then tested as before.
-void ReplaceFunctionNames(WorkText& t) {
-  const TableSets& sets = NameSets();
-  static const FunctionIndex index;
+void ReplaceFunctionNames(WorkText& t, const NameSets& names) {
+  const FunctionIndex& index = names.index;
   FunctionIndex::Entries candidates = index.MayAct(t);
-  for (size_t e = FunctionIndex::Next(candidates, 0); e < FunctionIndex::kCount;
-       e = FunctionIndex::Next(candidates, e + 1)) {
-    const char token = ByteOf(FunctionTokenTable[e].code);
+  for (size_t e = index.Next(candidates, 0); e < index.Count(); e = index.Next(candidates, e + 1)) {
+    const char token = ByteOf(names.rows[e].token);
     const uint64_t version = t.Version();
-    const bool nameMayOccur = (sets.functions[e] & ~t.Signature()) == 0;
-    if (nameMayOccur) t.ReplaceNoCase(FunctionTokenTable[e].name, sets.functions[e], std::string_view(&token, 1));
+    const bool nameMayOccur = (names.signatures[e] & ~t.Signature()) == 0;
+    if (nameMayOccur) t.ReplaceNoCase(names.rows[e].name, names.signatures[e], std::string_view(&token, 1));
     if (t.HasHighByte() && t.Has(token)) {  // every token is above 127
       NegateMinusAfter(t, token);
       FoldFunctionPowers(t, token);
@@ -601,7 +609,7 @@ long GroupBalance(const WorkText& t) {
 // value would be the list's number, so the bars would be dropped and a
 // decimal comma in them read as a separator; and a typed list operator
 // ("#opaf") would start a list of lists.
-bool CommasSeparateListArguments(const std::string& t) {
+bool CommasSeparateListArguments(const std::string& t, const NameSets& sets) {
   if (t.find(',') == std::string::npos && t.find(ByteOf(Token::ArgumentMark)) == std::string::npos) return true;
   constexpr char kMark = ByteOf(Token::ArgumentMark);
   struct Group {
@@ -613,7 +621,7 @@ bool CommasSeparateListArguments(const std::string& t) {
   for (size_t i = 0; i < t.size(); ++i) {
     const char c = t[i];
     if (c == '(') {
-      open.push_back({i > 0 && kKinds.call[Code(t[i - 1])], false});
+      open.push_back({i > 0 && sets.callToken[static_cast<size_t>(Code(t[i - 1]))], false});
     } else if (c == ')') {
       if (open.size() > 1) open.pop_back();
     } else if (c == kMark) {
@@ -628,10 +636,14 @@ bool CommasSeparateListArguments(const std::string& t) {
 
 }  // namespace
 
-std::string NormalizeExpression(Engine& engine, std::string_view text) {
+FunctionNames::FunctionNames(std::span<const FunctionRow> table)
+    : sets_(std::make_unique<const detail::NameSets>(table)) {}
+FunctionNames::~FunctionNames() = default;
+
+std::string NormalizeExpression(Engine& engine, std::string_view text, const FunctionNames& names) {
   if (engine.ErrorCode != ErrorNumber::kNone) return {};
   try {
-    return Normalize(engine, std::string(text));
+    return Normalize(engine, std::string(text), names);
   } catch (const detail::NormalizeFault&) {
     return Fail(engine, ErrorNumber::kUnknown);
   }

@@ -11,6 +11,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,7 +51,6 @@ inline char Low(char c) { return kLowered.map[Code(c)]; }
 struct ByteKinds {
   bool caseless[256];
   bool function[256];
-  bool call[256];
   bool signAbsorber[256];  // operator tokens a "+" after them is dropped
   ByteKinds();
 };
@@ -74,10 +74,10 @@ inline uint64_t Signature(std::string_view text) {
   return sig;
 }
 
-// The lower-cased bytes of each name of a token table, in table order.
-struct TableSets {
-  std::vector<uint64_t> functions, calls, operators;
-  TableSets();
+// The lower-cased bytes of each spelling of the operator table, in table order.
+struct OperatorSets {
+  std::vector<uint64_t> operators;
+  OperatorSets();
 };
 
 class WorkText {
@@ -251,16 +251,17 @@ class WorkText {
   uint64_t version_ = 0;
 };
 
-// Which entries of FunctionTokenTable may act on a text: those whose name
-// has no Signature bit the text lacks, and those whose token the text holds.
-// A superset is harmless (each entry is tested again); a missing entry is not.
+// Which rows of a function table may act on a text: those whose name has
+// no Signature bit the text lacks, and those whose token the text holds.
+// A superset is harmless (each row is tested again); a missing row is not.
 class FunctionIndex {
  public:
-  static constexpr size_t kCount = kFunctionTokenCount;
-  static constexpr size_t kWords = (kCount + 63) / 64;
+  static constexpr size_t kMaxRows = 128;
+  static constexpr size_t kWords = (kMaxRows + 63) / 64;
   using Entries = std::array<uint64_t, kWords>;
 
-  FunctionIndex();
+  // At most kMaxRows rows.
+  explicit FunctionIndex(std::span<const FunctionRow> rows);
 
   Entries MayAct(const WorkText& t) const {
     Entries out;
@@ -280,22 +281,53 @@ class FunctionIndex {
     return out;
   }
 
-  // The first entry of `entries` at or after `e`; kCount when none.
-  static size_t Next(const Entries& entries, size_t e) {
+  size_t Count() const { return count_; }
+  // The first entry of `entries` at or after `e`; Count() when none.
+  size_t Next(const Entries& entries, size_t e) const {
     for (size_t w = e >> 6; w < kWords; ++w) {
       uint64_t word = entries[w];
       if (w == e >> 6) word &= ~uint64_t{0} << (e & 63);
-      if (w == kWords - 1 && kCount % 64 != 0) word &= (uint64_t{1} << (kCount % 64)) - 1;
-      if (word != 0) return w * 64 + static_cast<size_t>(std::countr_zero(word));
+      if (word != 0) {
+        const size_t found = w * 64 + static_cast<size_t>(std::countr_zero(word));
+        return found < count_ ? found : count_;
+      }
     }
-    return kCount;
+    return count_;
   }
 
  private:
+  size_t count_ = 0;
   Entries withBit_[64] = {};
   Entries withToken_[256] = {};
   uint64_t named_ = 0;
 };
 
+// A function table's names as the passes use them, made once per table.
+struct NameSets {
+  explicit NameSets(std::span<const FunctionRow> table);
+
+  std::span<const FunctionRow> rows;
+  std::vector<uint64_t> signatures;  // each row's name, as Signature
+  // The rows written as calls, in table order: the name with its "(", and
+  // the token and "(" it becomes.
+  struct Call {
+    std::string name;
+    uint64_t signature;
+    char replacement[2];
+  };
+  std::vector<Call> calls;
+  std::array<bool, 256> callToken{};
+  // The rows whose names hold a digit, which are replaced before the
+  // implicit products are written (a digit there is no number).
+  std::vector<size_t> holdingDigits;
+  // The names of the functions that take no operand, and each written with
+  // the operand 0 it is given.
+  std::vector<std::pair<std::string_view, std::string>> constants;
+  // The tokens of the calls whose first argument, and of those whose every
+  // argument, is an equation text, by code.
+  std::vector<Token> firstTextTokens, everyTextTokens;
+  std::array<bool, 256> textToken{};  // either kind
+  FunctionIndex index;
+};
 
 }  // namespace tarvo::detail

@@ -7,6 +7,7 @@
 
 namespace tarvo {
 class Engine;
+class FunctionNames;
 }  // namespace tarvo
 
 namespace tarvo::detail {
@@ -29,6 +30,6 @@ inline constexpr long kMaxSplitCallsExtra = 64;
 
 // SplitArgumentLists, except that a fault throws NormalizeFault rather than
 // being reported: the normaliser's own handler reports it.
-std::string SplitArgumentListsOrFault(Engine& engine, std::string_view text);
+std::string SplitArgumentListsOrFault(Engine& engine, std::string_view text, const FunctionNames& names);
 
 }  // namespace tarvo::detail

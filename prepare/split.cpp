@@ -8,6 +8,7 @@
 // is dropped only from the result: it is balanced and holds no separator at
 // its own level, so no scan that crosses it from outside can tell it is
 // gone, and the walk never enters it again.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,7 @@
 #include "engine/state.h"
 #include "engine/tokens.h"
 #include "prepare/normalize.h"
+#include "prepare/normalize_index.h"
 #include "prepare/prepare_detail.h"
 
 namespace tarvo {
@@ -30,8 +32,8 @@ bool IsSeparator(char c) { return c == ',' || c == kArgumentMark; }
 
 class Splitter {
  public:
-  Splitter(Engine& engine, std::string_view text)
-      : engine_(engine),
+  Splitter(Engine& engine, std::string_view text, const std::array<bool, 256>& callTokens)
+      : engine_(engine), callTokens_(callTokens),
         t_(text), callsLeft_(kMaxSplitCallsPerChar * static_cast<long>(text.size()) + kMaxSplitCallsExtra) {
     FindCallEnds();
   }
@@ -80,12 +82,14 @@ class Splitter {
         for (; !awaitingSeparator.empty() && awaitingSeparator.back().depth == depth; awaitingSeparator.pop_back())
           ends_[static_cast<size_t>(awaitingSeparator.back().open)].separator = here;
       }
-      if ((q > 0 && IsParenFunctionToken(t_[q - 1])) || IsSeparator(c)) {
+      if ((q > 0 && IsCallToken(t_[q - 1])) || IsSeparator(c)) {
         awaitingClose.push_back({here, depth});
         awaitingSeparator.push_back({here, depth});
       }
     }
   }
+
+  bool IsCallToken(char c) const { return callTokens_[static_cast<size_t>(Code(c))]; }
 
   // The position after p in the text as it now reads (a dropped argument skipped).
   size_t After(size_t p) const {
@@ -98,7 +102,7 @@ class Splitter {
   bool Walk(size_t first, size_t end, int depth) {
     if (depth > kMaxSplitDepth || --callsLeft_ < 0) throw NormalizeFault{};
     for (size_t i = first; i < end;) {
-      if (!IsParenFunctionToken(t_[i])) {
+      if (!IsCallToken(t_[i])) {
         i = After(i);
         continue;
       }
@@ -121,12 +125,13 @@ class Splitter {
       // mark, its own first argument already split). The skip is exact only
       // when the "(" is not itself a call token, which would be visited
       // next and could still rewrite that region.
-      i = IsParenFunctionToken(t_[open]) ? open : mark;
+      i = IsCallToken(t_[open]) ? open : mark;
     }
     return true;
   }
 
   Engine& engine_;
+  const std::array<bool, 256>& callTokens_;
   std::string t_;
   // By the position of a call's "(" (see FindCallEnds).
   struct Ends {
@@ -141,15 +146,15 @@ class Splitter {
 
 }  // namespace
 
-std::string SplitArgumentListsOrFault(Engine& engine, std::string_view text) {
-  return Splitter(engine, text).Run();
+std::string SplitArgumentListsOrFault(Engine& engine, std::string_view text, const FunctionNames& names) {
+  return Splitter(engine, text, names.Sets().callToken).Run();
 }
 
 }  // namespace detail
 
-std::string SplitArgumentLists(Engine& engine, std::string_view text) {
+std::string SplitArgumentLists(Engine& engine, std::string_view text, const FunctionNames& names) {
   try {
-    return detail::SplitArgumentListsOrFault(engine, text);
+    return detail::SplitArgumentListsOrFault(engine, text, names);
   } catch (const detail::NormalizeFault&) {
     return Fail(engine, ErrorNumber::kUnknown);
   }

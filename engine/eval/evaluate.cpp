@@ -16,6 +16,7 @@
 #include "engine/errors.h"
 #include "engine/eval/dispatch.h"
 #include "engine/eval/evaluate.h"
+#include "engine/eval/functions.h"
 #include "engine/number_text.h"
 #include "engine/state.h"
 #include "engine/tokens.h"
@@ -51,14 +52,18 @@ constexpr int kPrefixLevels = 30;
 constexpr int kTopPrefixLevel = 29;
 
 // The token tables' answers for each byte, read once before main: the scan
-// asks them for every operator and prefix item.
+// asks them for every operator and prefix item, and what each function's
+// application costs.
 struct ByteKinds {
   std::int8_t priority[256];  // OperatorPriority, kNoOperator for no operator
   bool function[256];
+  std::int16_t units[256];    // a function's cost (see FunctionRow)
   ByteKinds() {
     for (int c = 0; c < 256; ++c) {
       priority[c] = static_cast<std::int8_t>(OperatorPriority(static_cast<char>(c)));
       function[c] = IsFunctionToken(static_cast<char>(c));
+      const FunctionRow* f = FunctionOf(c);
+      units[c] = static_cast<std::int16_t>(f != nullptr ? f->units : 1);
     }
   }
 };
@@ -324,7 +329,7 @@ class Evaluation {
   // Applies the function tokens waiting above the innermost open "(".
   bool ApplyPrefixes() {
     while (prefix_[level_] != 0 && level_ != 1) {
-      if (!Charge(kApplicationUnits + FunctionUnits(static_cast<Token>(prefix_[level_])))) return false;
+      if (!Charge(kApplicationUnits + kKinds.units[prefix_[level_]])) return false;
       const bool subnormalOperand = IsSubnormal(values_[slot_]);
       apply_(engine_, prefix_[level_], values_[slot_], lists_ ? *lists_ : NoLists());
       --level_;

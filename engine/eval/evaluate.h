@@ -24,10 +24,12 @@ double Evaluate(Engine& engine, std::string_view tokens);
 // Takes `units` of work from the running entry's budget: false, with
 // ErrorCode 41 (or 1 once the solvers nested too deep), when the entry has
 // no more; the caller stops its loop and returns. Free outside any
-// evaluation (the output formats call some routines). A unit is about a
-// nanosecond of a release build on the two-core machine the charges were
-// measured on; each step is charged what it costs there, by counting, never
-// by the clock, so an entry ends the same way on every machine.
+// evaluation (the output formats call some routines). A unit is meant as
+// about a nanosecond of a release build: each step is charged, by counting
+// and never by the clock, what it costs relative to the others, so an entry
+// ends the same way on every machine. bench/ spends the whole budget on
+// each kind of work (Limit/spent_on_...: its budget_s counter is how long
+// the budget lasts there) to keep the charges honest.
 bool ChargeWork(Engine& engine, long units);
 
 // Variables ---------------------------------------------------------------

@@ -9,8 +9,10 @@
 #include <string_view>
 
 #include "engine/errors.h"
+#include "engine/eval/functions.h"
 #include "engine/state.h"
 #include "engine/tokens.h"
+#include "prepare/normalize.h"
 
 namespace tarvo {
 // Failure messages show an error by its number.
@@ -24,6 +26,12 @@ class FreshEngine : public ::testing::Test {
  protected:
   Engine engine;
 };
+
+// The engine's function table as the normaliser reads it.
+inline const FunctionNames& EngineNames() {
+  static const FunctionNames names(FunctionTable());
+  return names;
+}
 
 // Tokens that no typed name turns into, by the name of their Token.
 struct NamedToken {
@@ -46,8 +54,8 @@ template <typename Found>
 bool FindToken(Found found) {
   for (const NamedToken& n : kTokenNames)
     if (found(n.name, ByteOf(n.token))) return true;
-  for (const FunctionToken& f : FunctionTokenTable)
-    if (found(f.name, ByteOf(f.code))) return true;
+  for (const FunctionRow& f : FunctionTable())
+    if (found(f.name, ByteOf(f.token))) return true;
   return false;
 }
 

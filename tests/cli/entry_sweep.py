@@ -78,9 +78,12 @@ def manual_list_functions():
 
 
 def table_functions():
-    text = open(os.path.join(source, "engine", "tokens.cpp"), encoding="utf-8").read()
-    table = re.search(r"FunctionTokenTable = \{\{(.*?)\}\};", text, re.S)
-    return [n for n in re.findall(r'\{"([^"]+)", Token::', table.group(1)) if not n.startswith("#")]
+    text = open(os.path.join(source, "engine", "eval", "functions.cpp"), encoding="utf-8").read()
+    table = re.search(r"kFunctions = \{\{(.*?)\}\};", text, re.S)
+    if table is None:
+        sys.exit("engine/eval/functions.cpp holds no function table")
+    names = re.findall(r'\{"([^"]+)", Token::', table.group(1))
+    return list(dict.fromkeys(n for n in names if not n.startswith("#")))
 
 
 def separates_list_arguments(entry, list_names):

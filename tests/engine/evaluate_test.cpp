@@ -41,6 +41,8 @@ TEST_F(Evaluation, OperatorsByTheirTokens) {
       {"1+2:", 3}, {"5-7:", -2}, {"3*4:", 12}, {"3@4:", 12}, {"2{ImplicitProduct}5:", 10},
       {"8/2@4:", 16}, {"8/2*4:", 16}, {"8/2{ImplicitProduct}4:", 1}, {"2*2{ReciprocalSum}2:", 2},
       {"2*3^2:", 18}, {"2+7\\2:", 5}, {"1+7{Mod}4:", 4}, {"2*2{NthRoot}9:", 6}, {"(1):", 1},
+      // "\\" and MOD bind as "*" and "/" do, more tightly than "@".
+      {"2@7\\2:", 6}, {"2@7{Mod}4:", 6}, {"8/4\\2:", 1},
   });
   for (const char* none : {"1{NotEqual}2:", "1{LessOrEqual}2:", "1{GreaterOrEqual}2:", "1<2:", "1=2:", "1>2:",
                            "1&2:", "1;2:", "1{And}2:", "1{Xor}2:", "1{Or}2:"})

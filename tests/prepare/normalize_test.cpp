@@ -71,7 +71,7 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
   };
   for (const Row& r : rows) {
     Engine engine;
-    const std::string got = NormalizeExpression(engine, r.input);
+    const std::string got = NormalizeExpression(engine, r.input, test::EngineNames());
     if (r.want != "*") EXPECT_EQ(Readable(got), Readable(Tok(r.want))) << r.input;
     else EXPECT_EQ(got.back(), ':') << "nesting at the limit";
     EXPECT_EQ(engine.ErrorCode, r.error) << r.input;

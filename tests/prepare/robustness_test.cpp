@@ -28,7 +28,7 @@ TEST(Robustness, EveryByteAndLongHostileEntries) {
   for (int c = 0; c < 256; ++c) inputs.push_back({'(', static_cast<char>(c), '1'});
   for (const std::string& input : inputs) {
     Engine engine;
-    const std::string got = NormalizeExpression(engine, input);
+    const std::string got = NormalizeExpression(engine, input, test::EngineNames());
     const std::string name = test::Readable(input.substr(0, 12));
     if (engine.ErrorCode == kNone) {
       ASSERT_FALSE(got.empty()) << name;

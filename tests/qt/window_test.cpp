@@ -7,7 +7,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 
-#include "engine/state.h"
+#include "core/calculator.h"
 #include "output/draw.h"
 #include "tests/qt/window_driver.h"
 #include "ui/logic/keypad.h"
@@ -223,15 +223,13 @@ class WindowTest : public QObject {
     }
   }
 
-  // The list window over an engine of its own: its rows in a fixed-pitch
+  // The list window over a calculator of its own: its rows in a fixed-pitch
   // font, Copy, Clear (which greys Copy) and Exit.
   void copyClearAndExit() {
-    tarvo::Engine engine;
-    for (const auto& [letter, value] : {std::pair{'x', 5.0}, {'y', -0.25}}) {
-      engine.VariableStore[static_cast<size_t>(letter - 'a')] = value;
-      engine.DefinedFlag[static_cast<size_t>(letter - 'a')] = tarvo::kDefined;
-    }
-    VariableListWindow list(engine, 1);
+    tarvo::Calculator calculator;
+    calculator.Start("");
+    for (const char* entry : {"x=5", "y=-0.25"}) calculator.Calculate(entry);
+    VariableListWindow list(calculator, 1);
     list.show();
     QCOMPARE(list.ShownRows(), QStringList({"x =  5", "y = -0.25"}));
     // Fixed pitch by measure: some monospace fonts do not flag themselves so.
@@ -242,7 +240,7 @@ class WindowTest : public QObject {
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("x =  5\r\ny = -0.25\r\n"));
     Click(list.Button(VarListButton::kClear));
     QVERIFY(list.ShownRows().isEmpty());
-    QCOMPARE(engine.DefinedFlag['x' - 'a'], tarvo::kUndefined);
+    QCOMPARE(calculator.Variables().flags['x' - 'a'], tarvo::kUndefined);
     QVERIFY(!list.Button(VarListButton::kCopy)->isEnabled());
     Click(list.Button(VarListButton::kExit));
     QVERIFY(!list.isVisible());

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/state.h"
+#include "core/calculator.h"
 #include "core/variable_rows.h"
 
 namespace tarvo {
@@ -19,11 +19,23 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-void Define(Engine& engine, std::initializer_list<std::pair<char, double>> values) {
+// The variables as a list shows them: `values` defined, the rest preset.
+VariableListShow Shown(int marker, std::initializer_list<std::pair<char, double>> values) {
+  VariableListShow shown;
+  shown.values = PresetValues();
+  shown.flags = PresetFlags();
+  shown.complexMarker = marker;
   for (const auto& [letter, value] : values) {
-    engine.VariableStore[static_cast<size_t>(letter - 'a')] = value;
-    engine.DefinedFlag[static_cast<size_t>(letter - 'a')] = kDefined;
+    shown.values[static_cast<size_t>(letter - 'a')] = value;
+    shown.flags[static_cast<size_t>(letter - 'a')] = kDefined;
   }
+  return shown;
+}
+
+// A started calculator with the variables the entries assign.
+void Assign(Calculator& calculator, std::initializer_list<const char*> entries) {
+  calculator.Start("");
+  for (const char* entry : entries) ASSERT_EQ(calculator.Calculate(entry).outcome, CycleResult::Outcome::kAnswer) << entry;
 }
 
 TEST(VariableList, Rows) {
@@ -42,12 +54,10 @@ TEST(VariableList, Rows) {
       {3, {{'a', -2}, {'b', 0}, {'c', 0}, {'i', 1}}, {"a = -2", "b =  i", "c = -i"}},
   };
   for (const Row& r : rows) {
-    Engine engine;
-    engine.ComplexMarker = r.marker;
-    Define(engine, r.values);
-    engine.VariableStore['q' - 'a'] = 9;  // a value without its flag is not listed
-    EXPECT_EQ(VariableListRows(VariablesShown(engine), kListOpen), r.rows) << r.marker << " " << r.rows.size();
-    EXPECT_TRUE(VariableListRows(VariablesShown(engine), 0).empty());
+    VariableListShow shown = Shown(r.marker, r.values);
+    shown.values['q' - 'a'] = 9;  // a value without its flag is not listed
+    EXPECT_EQ(VariableListRows(shown, kListOpen), r.rows) << r.marker << " " << r.rows.size();
+    EXPECT_TRUE(VariableListRows(shown, 0).empty());
   }
 }
 
@@ -66,11 +76,11 @@ struct FakeList : VarListControls {
 };
 
 TEST(VariableListWindow, ButtonsCopyClearAndClose) {
-  Engine engine;
-  engine.ComplexMarker = 2;
-  Define(engine, {{'a', -1}, {'b', -1}, {'i', 2}, {'z', 1e20}});
+  Calculator calculator;
+  Assign(calculator, {"a=-1", "b=-1", "i=2", "z=1e20"});
   FakeList c;
-  VariableListLogic list(c, engine, kListOpen);
+  // A solver's roots as it left them: a complex pair.
+  VariableListLogic list(c, calculator, kListOpen, Shown(2, {{'a', -1}, {'b', -1}, {'i', 2}, {'z', 1e20}}));
   list.StartSession();
   EXPECT_TRUE(c.enabled[VarListButton::kCopy] && c.enabled[VarListButton::kClear]);
   list.ClickCopy();
@@ -78,8 +88,8 @@ TEST(VariableListWindow, ButtonsCopyClearAndClose) {
   list.ClickClear();
   EXPECT_TRUE(c.rows.empty());
   EXPECT_FALSE(c.enabled[VarListButton::kCopy] || c.enabled[VarListButton::kClear]);
-  EXPECT_EQ(engine.DefinedFlag['z' - 'a'], kUndefined);
-  EXPECT_DOUBLE_EQ(engine.VariableStore['e' - 'a'], std::exp(1.0));  // e survives
+  EXPECT_EQ(calculator.Variables().flags['z' - 'a'], kUndefined);
+  EXPECT_DOUBLE_EQ(calculator.Variables().values['e' - 'a'], std::exp(1.0));  // e survives
   list.ClickCopy();  // an empty list leaves the clipboard alone
   EXPECT_EQ(c.clipboard.size(), 1u);
   for (const auto& [b, left] : {std::pair{VarListButton::kCopy, 228}, {VarListButton::kClear, 289}, {VarListButton::kExit, 348}}) {
@@ -95,20 +105,22 @@ TEST(VariableListWindow, ButtonsCopyClearAndClose) {
   EXPECT_EQ(c.closes, 2);
   list.WindowActivated();
   EXPECT_EQ(c.pointerResets, 1);
-  engine.ComplexMarker = 3;
+  // Closing a list that showed a cubic's complex pair leaves plain numbers.
+  calculator.Calculate("eq3d(x^3=1)");
+  EXPECT_EQ(calculator.Variables().complexMarker, 3);
   list.EndSession();
-  EXPECT_EQ(engine.ComplexMarker, 0);
+  EXPECT_EQ(calculator.Variables().complexMarker, 0);
 }
 
 TEST(VariableListWindow, ClearActsOnlyInAnOpenList) {
   for (int mode : {0, 2}) {
-    Engine engine;
-    Define(engine, {{'x', 3}});
+    Calculator calculator;
+    Assign(calculator, {"x=3"});
     FakeList c;
-    VariableListLogic list(c, engine, mode);
+    VariableListLogic list(c, calculator, mode);
     list.StartSession();
     list.ClickClear();
-    EXPECT_EQ(engine.DefinedFlag['x' - 'a'], kDefined) << mode;
+    EXPECT_EQ(calculator.Variables().flags['x' - 'a'], kDefined) << mode;
   }
 }
 

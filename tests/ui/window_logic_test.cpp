@@ -15,10 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/entry_encoding.h"
 #include "core/state_files.h"
-#include "engine/bytes.h"
-#include "engine/errors.h"
-#include "engine/state.h"
 #include "tests/ui/fake_controls.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/menus.h"
@@ -95,9 +93,11 @@ struct Window {
     return Key::AllClear;
   }
 
+  // The last answer, as the answer's name reads it.
+  double LastAnswer() { return logic.Calc().Calculate("ans").value; }
+
   test::FakeControls c;
   CalculatorLogic logic{c};
-  Engine& engine = logic.Calc().GetEngine();
 };
 
 constexpr Rgb k_ = kBlack;
@@ -353,7 +353,8 @@ TEST(WindowLogic, SavedAngleFactorChoosesTheUnit) {
                       {2.5, 1, {}}};
   for (const Row& r : rows) {
     Window w(r.saved);
-    EXPECT_DOUBLE_EQ(w.engine.AngleFactor, r.factor) << r.saved;
+    // A right angle's arc sine in the unit in force: the factor times pi/2.
+    EXPECT_DOUBLE_EQ(w.logic.Calc().Calculate("arcsin(1)").value, r.factor * std::acos(0.0)) << r.saved;
     std::set<Key> lit;
     for (Key k : {Key::Degrees, Key::Radians, Key::Gradients})
       if (w.c.lit.count(k)) lit.insert(k);
@@ -365,8 +366,8 @@ TEST(WindowLogic, EveryConstantReadsBackAsItsValue) {
   for (const Constant& k : kConstants) {
     Window w;
     w.Do("m" + std::to_string(k.index - 1) + " kCONST E");
-    ASSERT_EQ(w.engine.ErrorCode, ErrorNumber::kNone) << k.index << " " << w.c.upper;
-    EXPECT_DOUBLE_EQ(w.engine.LastAnswer, k.index == kPiConstant ? w.engine.Pi : std::stod(std::string(k.text)))
+    ASSERT_TRUE(w.c.upper.empty() && w.c.color == kBlack) << k.index << " " << w.c.upper;
+    EXPECT_DOUBLE_EQ(w.LastAnswer(), k.index == kPiConstant ? std::acos(-1.0) : std::stod(std::string(k.text)))
         << k.index;
   }
 }
@@ -411,7 +412,27 @@ TEST(WindowLogic, OperatorKeysAndTheirSignsGoOnFromTheAnswer) {
     EXPECT_EQ(wentOn(w), typedGoOn.find(static_cast<char>(c)) != std::string_view::npos) << c << ": " << w.c.entry;
   }
   Window w;  // a fresh session defines e and nothing else
-  for (size_t i = 0; i < 26; ++i) EXPECT_EQ(w.engine.DefinedFlag[i] != kUndefined, i == 'e' - 'a') << i;
+  for (size_t i = 0; i < 26; ++i) EXPECT_EQ(w.logic.Calc().Variables().flags[i] != kUndefined, i == 'e' - 'a') << i;
+}
+
+// Each output key shows the format whose row names it, its key alone lit,
+// its caption above; and every output key is named by one row.
+TEST(WindowLogic, EachOutputKeyShowsTheFormatOfItsRow) {
+  for (const FormatRow& row : FormatTable()) {
+    Window w;
+    w.Do(std::string("t0.75 E ") + (row.kind == FormatKind::kCounted ? "m2 " : "") + "k" + std::string(row.key));
+    std::vector<std::string_view> lit;
+    for (const KeyDef& key : KeyTable())
+      if (key.role == KeyRole::kOutput && w.c.lit.count(key.key)) lit.push_back(key.caption);
+    EXPECT_EQ(lit, std::vector<std::string_view>{row.key});
+    EXPECT_TRUE(w.c.upper.starts_with(row.caption)) << row.key << ": " << w.c.upper;
+  }
+  for (const KeyDef& key : KeyTable()) {
+    if (key.role != KeyRole::kOutput) continue;
+    int rows = 0;
+    for (const FormatRow& row : FormatTable()) rows += row.key == key.caption ? 1 : 0;
+    EXPECT_EQ(rows, 1) << key.caption;
+  }
 }
 
 // An output key hands the focus back to the line, so that typing goes on
@@ -443,15 +464,18 @@ TEST(WindowLogic, EntriesOverTheLengthLimitAreRefusedBeforeAnyWork) {
     w.c.SetEntryText(entry);
     w.logic.ExecuteKey();
     const bool fits = entry == longest;
-    EXPECT_EQ(w.engine.ErrorCode, fits ? ErrorNumber::kNone : ErrorNumber::kEntryTooLong);
+    EXPECT_EQ(w.c.upper, fits ? "" : "Error: Entry too long ");
     EXPECT_EQ(w.c.busy.empty(), !fits) << "nothing evaluated";
   }
   EXPECT_EQ(w.logic.History().Last(), 2) << "only the start's 0 and the longest kept";
-  EXPECT_EQ(w.engine.LastAnswer, (kMaxEntryLength + 1) / 2);
+  EXPECT_EQ(w.LastAnswer(), (kMaxEntryLength + 1) / 2);
   w.c.SetEntryText(longest);  // a key that would make the line too long writes nothing
   w.Do("c" + std::to_string(kMaxEntryLength) + " L ksin");
   EXPECT_EQ(w.c.entry, longest);
   EXPECT_EQ(w.c.upper, "Error: Entry too long ");
+  w.c.SetEntryText(longest.substr(1));  // one that fills it exactly writes
+  w.Do("c0 k1");
+  EXPECT_EQ(w.c.entry, longest);
 }
 
 // Running out of memory in the middle of an entry ends that entry only.
@@ -467,7 +491,6 @@ TEST(WindowLogic, AnEntryOutOfMemoryEndsInAnErrorAndTheSessionGoesOn) {
     bool fail = false;
   } c;
   CalculatorLogic logic(c);
-  Engine& engine = logic.Calc().GetEngine();
   logic.StartSession("");
   for (const char* entry : {"6*7", "x=2+3", "ans+1"}) {
     c.fail = entry[0] == 'x';
@@ -478,7 +501,7 @@ TEST(WindowLogic, AnEntryOutOfMemoryEndsInAnErrorAndTheSessionGoesOn) {
     }
   }
   EXPECT_EQ(c.busy.back(), false);
-  EXPECT_EQ(engine.DefinedFlag[23], kUndefined);
+  EXPECT_EQ(logic.Calc().Variables().flags['x' - 'a'], kUndefined);
   EXPECT_EQ(c.display, " 43");
 }
 

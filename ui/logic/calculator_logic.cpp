@@ -4,12 +4,9 @@
 #include <new>
 #include <vector>
 
-#include "engine/bytes.h"
-#include "engine/errors.h"
-#include "output/draw.h"
+#include "core/entry_encoding.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/menus.h"
-#include "core/processing_cycle.h"
 
 namespace tarvo {
 namespace {
@@ -21,19 +18,15 @@ constexpr int kReviewOlderHeight = 13;
 
 FileResult CalculatorLogic::StartSession(const std::string& stateDir, const LockWait& wait) {
   shifts_.Clear();
-  // The variables and the tape are read as one step, which no save of
-  // another session comes between.
-  std::optional<StateFolderLock> lock;
-  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) return lock->Result();
-  const FolderLocking locking(wait, lock ? &*lock : nullptr);
-  const SessionStart start = calculator_.Start(stateDir, locking);
+  const SessionStart start = calculator_.StartWithTape(stateDir, wait);
   if (start.files.busy) return start.files;
-  stateDir_ = stateDir;
-  const FileResult tapeRead = tape_.Load(stateDir, locking);
+  shownError_ = start.firstAnswer.error;
+  answerHeldEquations_ = false;
   for (const KeyDef& row : KeyTable()) {
     c_.MoveKey(row.key, row.left, row.top);
     c_.SetKeyVisible(row.key, true);
   }
+  // A saved factor that stood for no unit lights none (its preset stays).
   if (start.angleUnit) LightAngleUnitKey(*start.angleUnit);
   c_.SetUpperMessage("");
   c_.SetLowerMessage("");
@@ -44,23 +37,14 @@ FileResult CalculatorLogic::StartSession(const std::string& stateDir, const Lock
   // The display shows the start's 0 (a cleared display at start would read
   // as a fault); the entry line stays empty.
   c_.SetEntryColor(kBlack);
-  ShowAnswer(format_.ShowAnswer(start.firstAnswer.normalText));
+  ShowAnswer(start.firstAnswer.view);
   c_.SetEntryText("");
-  if (!tapeRead.ok) c_.SetUpperMessage("The tape could not be read: " + tapeRead.reason + " ");
+  if (!start.tape.ok) c_.SetUpperMessage("The tape could not be read: " + start.tape.reason + " ");
   return start.files;
 }
 
 CalculatorLogic::Saved CalculatorLogic::EndSession(const std::string& stateDir, const LockWait& wait, Parts parts) {
-  Saved saved;
-  std::optional<StateFolderLock> lock;  // one step, as at the start
-  if (!stateDir.empty() && lock.emplace(stateDir, wait).Result().busy) {
-    saved.variables = saved.tape = lock->Result();
-    return saved;
-  }
-  const FolderLocking locking(wait, lock ? &*lock : nullptr);
-  if (parts != Parts::kTape) saved.variables = calculator_.End(stateDir, locking);
-  if (parts != Parts::kVariables) saved.tape = tape_.Save(stateDir, locking);
-  return saved;
+  return calculator_.EndWithTape(stateDir, wait, parts);
 }
 
 std::string CalculatorLogic::WhatASaveWrites() const {
@@ -73,17 +57,17 @@ std::string CalculatorLogic::WhatASaveWrites() const {
   if (!letters.empty()) parts.push_back((written.variables.count() == 1 ? "the variable " : "the variables ") + letters);
   if (written.angleFactor) parts.push_back("the angle unit");
   if (written.lastAnswer) parts.push_back("the last answer");
-  if (const size_t rows = tape_.Unsaved(); rows > 0)
+  if (const size_t rows = calculator_.GetTape().Unsaved(); rows > 0)
     parts.push_back(std::to_string(rows) + (rows == 1 ? " row of the tape" : " rows of the tape"));
   std::string out;
   for (size_t i = 0; i < parts.size(); ++i) out += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
   return out;
 }
 
-void CalculatorLogic::ShowError() {
-  const ErrorNumber code = engine_.ErrorCode;
-  c_.SetEntryColor(IsNotice(code) ? kNoticeGreen : kErrorRed);
-  c_.SetUpperMessage(std::string(ErrorMessage(code)) + " ");
+void CalculatorLogic::ShowError(ErrorNumber error) {
+  shownError_ = error;
+  c_.SetEntryColor(IsNotice(error) ? kNoticeGreen : kErrorRed);
+  c_.SetUpperMessage(std::string(ErrorMessage(error)) + " ");
   c_.SetLowerMessage("");
 }
 
@@ -98,9 +82,7 @@ void CalculatorLogic::ShowAnswer(const AnswerView& view) {
 
 void CalculatorLogic::ProcessEntry() {
   CycleHooks hooks;
-  std::string read;  // the entry as the cycle read it
-  hooks.entryRead = [this, &read](const std::string& entry, bool completed) {
-    read = entry;
+  hooks.entryRead = [this](const std::string& entry, bool completed) {
     c_.SetEntryColor(kBlack);
     if (!completed) {
       history_.Record(entry);  // the line still holds it, blanks around
@@ -112,9 +94,11 @@ void CalculatorLogic::ProcessEntry() {
   };
   hooks.busy = [this](bool busy) { c_.SetBusy(busy); };
   // Running out of memory while the answer is drawn ends the entry like an
-  // error in the calculation does.
+  // error in the calculation does (the tape keeps what the entry gave).
+  bool rowAdded = false;
   try {
     const CycleResult r = calculator_.Calculate(c_.EntryText(), hooks);
+    rowAdded = r.tapeRow.has_value();
     // What the engine asked for while it calculated, before the result
     // shows: the beep of closed brackets, then a list of roots per solver.
     if (r.requests.beep) c_.Beep();
@@ -124,39 +108,19 @@ void CalculatorLogic::ProcessEntry() {
         c_.Beep();
         return;
       case CycleResult::Outcome::kError:
-        ShowError();
-        RecordOnTape(read, nullptr);
-        return;
+        ShowError(r.error);
+        break;
       case CycleResult::Outcome::kAnswer:
+        if (const std::string clip = r.ClipboardText(); !clip.empty()) c_.SetClipboardText(clip);
+        ShowAnswer(r.view);
+        shownError_ = ErrorNumber::kNone;
+        answerHeldEquations_ = r.heldEquations;
         break;
     }
-    // The clipboard takes the display's normal text, without the blank
-    // before a minus sign; an assignment's answer is not copied.
-    const double x = engine_.LastAnswer;
-    if (!r.normalText.empty() && x != 0) c_.SetClipboardText(x < 0 ? r.normalText.substr(1) : r.normalText);
-    const AnswerView view = format_.ShowAnswer(r.normalText);
-    ShowAnswer(view);
-    RecordOnTape(read, &view);
   } catch (const std::bad_alloc&) {
-    Fail(engine_, ErrorNumber::kTooComplex);
-    ShowError();
-    RecordOnTape(read, nullptr);
+    ShowError(ErrorNumber::kTooComplex);
   }
-}
-
-void CalculatorLogic::RecordOnTape(const std::string& entry, const AnswerView* answer) {
-  if (entry.empty()) return;  // refused before it was read
-  TapeRow row;
-  row.time = clock_();
-  row.entry = entry;
-  if (answer != nullptr) {
-    row.shown = PlainResultText(answer->text);
-  } else {
-    row.kind = IsNotice(engine_.ErrorCode) ? TapeRow::Kind::kNotice : TapeRow::Kind::kError;
-    row.shown = std::string(ErrorMessage(engine_.ErrorCode));
-  }
-  tape_.Add(std::move(row));
-  c_.TapeRowAdded();
+  if (rowAdded) c_.TapeRowAdded();
 }
 
 void CalculatorLogic::PutEntryBack(const std::string& entry) {
@@ -168,26 +132,25 @@ void CalculatorLogic::PutEntryBack(const std::string& entry) {
 }
 
 void CalculatorLogic::ClearTape() {
-  const SaveResult r = tape_.Clear(stateDir_, [](const LockWaitTurn&) { return false; });
+  const SaveResult r = calculator_.ClearTape();
   if (!r.ok && !r.busy) c_.SetUpperMessage("The tape's file could not be emptied: " + r.reason + " ");
 }
 
 void CalculatorLogic::ExecuteKey() {
   ProcessEntry();
   shifts_.Clear();
-  if (engine_.ErrorCode == ErrorNumber::kNone) {
+  if (shownError_ == ErrorNumber::kNone) {
     c_.SetUpperMessage("");
     c_.SetLowerMessage("");
     // An equation's results are no number to continue from.
-    resultShown_ = !c_.EntryText().empty() && engine_.EquationSlotCount == 0;
+    resultShown_ = !c_.EntryText().empty() && !answerHeldEquations_;
     c_.FocusEntry();
   }
 }
 
 bool CalculatorLogic::EntryFits(size_t length) {
   if (length <= static_cast<size_t>(kMaxEntryLength)) return true;
-  Fail(engine_, ErrorNumber::kEntryTooLong);
-  ShowError();
+  ShowError(ErrorNumber::kEntryTooLong);
   return false;
 }
 
@@ -230,7 +193,7 @@ void CalculatorLogic::ClearEntryKey() {
   c_.SetLowerMessage("");
 }
 
-void CalculatorLogic::LastAnswerKey() { InsertAtCaret(LastAnswerText(engine_), "Last answer"); }
+void CalculatorLogic::LastAnswerKey() { InsertAtCaret(calculator_.LastAnswerText(), "Last answer"); }
 
 void CalculatorLogic::RecordInHistory() { history_.Record(Trim(c_.EntryText())); }
 

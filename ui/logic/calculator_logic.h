@@ -1,16 +1,14 @@
 // What the main window does, without a widget. It joins the calculator both
-// front ends share (engine, session, output format, history) and the parts
-// that each do one window job (the shifts, the pin and help actions, the
-// keypad table) to the keys and the controls of one window, which it drives
-// through MainControls.
+// front ends share (its door to the engine, the session, the output
+// formats, the history and the tape) and the parts that each do one window
+// job (the shifts, the pin and help actions, the keypad table) to the keys
+// and the controls of one window, which it drives through MainControls.
 #pragma once
 
 #include <optional>
 #include <string>
 
 #include "core/calculator.h"
-#include "core/tape.h"
-#include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/help_actions.h"
 #include "ui/logic/key_codes.h"
@@ -25,20 +23,16 @@ class CalculatorLogic {
   explicit CalculatorLogic(MainControls& controls)
       : c_(controls), pin_(controls, shifts_), help_(controls, pin_, looks_) {}
 
-  // Start of a run: the calculator's start (see Calculator::Start) and the
-  // tape, read as one step, the keypad, and the start's "0" on the display;
-  // a tape that could not be read whole is named on the message line. End
-  // of a run: the variables' save and the tape's, as one step; `parts` says
-  // which (after a failure, the one that failed is tried again). Where
+  // Start of a run: the calculator's start with its tape (see
+  // Calculator::StartWithTape), the keypad, and the start's "0" on the
+  // display; a tape that could not be read whole is named on the message
+  // line. End of a run: the calculator's save of the variables and the tape
+  // (see Calculator::EndWithTape). Where
   // `wait` gives up the wait for another session's lock, nothing starts or
   // is saved and the result says `busy`: the window tries again later.
   FileResult StartSession(const std::string& stateDir, const LockWait& wait = {});
-  struct Saved {
-    SaveResult variables, tape;
-    bool Busy() const { return variables.busy || tape.busy; }
-    bool Ok() const { return variables.ok && tape.ok; }
-  };
-  enum class Parts { kBoth, kVariables, kTape };
+  using Saved = SessionSave;
+  using Parts = SaveParts;
   Saved EndSession(const std::string& stateDir, const LockWait& wait = {}, Parts parts = Parts::kBoth);
   // What the end of the run would write into the state folder (the
   // variables it wrote, the angle unit, the last answer, the tape's new
@@ -46,7 +40,7 @@ class CalculatorLogic {
   // the tape"; empty when nothing.
   std::string WhatASaveWrites() const;
   // The clock the tape's rows are stamped with (this machine's unless set).
-  void SetTapeClock(TapeClock clock) { clock_ = std::move(clock); }
+  void SetTapeClock(TapeClock clock) { calculator_.SetTapeClock(std::move(clock)); }
 
   // A keypad key clicked (or its keyboard binding), pressed and let go.
   void ClickKey(Key key);
@@ -95,7 +89,7 @@ class CalculatorLogic {
   // does); a session that started without the saved values empties only
   // what it saved itself.
   void ClearTape();
-  const Tape& GetTape() const { return tape_; }
+  const Tape& GetTape() const { return calculator_.GetTape(); }
 
   // The window's looks: the one in force, and whence it comes.
   LookSettings& Looks() { return looks_; }
@@ -105,20 +99,16 @@ class CalculatorLogic {
 
   const EntryHistory& History() const { return history_; }
   Calculator& Calc() { return calculator_; }
-  int KeypadPage() const { return keypadPage_; }
 
  private:
   void ProcessEntry();
-  void ShowError();
+  void ShowError(ErrorNumber error);
   void ShowAnswer(const AnswerView& view);
   void InsertAtCaret(const std::string& keyText, std::string_view help);
   void DeleteKey();
   void ClearEntryKey();
   void LastAnswerKey();
   void RecordInHistory();
-  // A row of the tape: the entry the cycle read, and the answer shown or,
-  // without one, the engine's error.
-  void RecordOnTape(const std::string& entry, const AnswerView* answer);
   void OutputKey(Key key);
   void AngleUnitKey(Key key);
   void ShiftKey(bool arc);
@@ -126,7 +116,7 @@ class CalculatorLogic {
   void ClearVariablesKey();
   void HelpKey();
   void LightOneKeyOf(KeyRole role, Key lit);
-  void LightOutputKey(std::int32_t mode);
+  void LightOutputKey(OutputMode mode);
   void LightAngleUnitKey(AngleUnit unit);
   // The shift keys back at rest, the indicator hidden, once no shift is
   // pending: run after every action that may clear a shift.
@@ -138,21 +128,21 @@ class CalculatorLogic {
 
   MainControls& c_;
   Calculator calculator_;
-  // The calculator's parts this logic works with.
-  Engine& engine_ = calculator_.GetEngine();
   EntryHistory& history_ = calculator_.History();
-  OutputFormat& format_ = calculator_.Format();
   ShiftState shifts_;
   LookSettings looks_;
   AlwaysOnTopPin pin_;
   HelpActions help_;
   int keypadPage_ = 0;
-  Tape tape_;
-  TapeClock clock_ = TapeTimeNow;
-  std::string stateDir_;  // as the session started
   // A result is on show: a typed operator continues from it, anything else
   // starts a new entry.
   bool resultShown_ = false;
+  // The error (or notice) the message line shows since the last entry that
+  // ended in one or in an answer; none once an answer shows. A blank entry
+  // changes neither.
+  ErrorNumber shownError_ = ErrorNumber::kNone;
+  // The last answer came from equations: no number to go on from.
+  bool answerHeldEquations_ = false;
 };
 
 }  // namespace tarvo

@@ -1,7 +1,5 @@
 // The keypad's keys, its pages, the shift keys and the keys that open menus
 // and windows.
-#include "engine/eval/evaluate.h"
-#include "engine/state.h"
 #include "ui/logic/calculator_logic.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/menus.h"
@@ -9,18 +7,18 @@
 namespace tarvo {
 namespace {
 
+// The format an output key shows: the one whose row names the key.
+const FormatRow* FormatOfKey(Key key) {
+  for (const FormatRow& row : FormatTable())
+    if (KeyRow(key).role == KeyRole::kOutput && row.key == KeyRow(key).caption) return &row;
+  return nullptr;
+}
+
 // The output key that shows a format, and the key of an angle unit.
-Key OutputKeyOf(std::int32_t mode) {
-  switch (mode) {
-    case OUT_FIX: return Key::FixedFormat;
-    case OUT_SCI: return Key::ScientificFormat;
-    case OUT_FRAC: return Key::FractionFormat;
-    case OUT_DMS: return Key::SexagesimalFormat;
-    case OUT_BIN: return Key::BinaryFormat;
-    case OUT_HEX: return Key::HexadecimalFormat;
-    case OUT_DATE: return Key::DateFormat;
-    default: return Key::NormalFormat;
-  }
+Key OutputKeyOf(OutputMode mode) {
+  for (const KeyDef& row : KeyTable())
+    if (row.role == KeyRole::kOutput && row.caption == FormatOf(mode).key) return row.key;
+  return Key::NormalFormat;
 }
 
 Key AngleUnitKeyOf(AngleUnit unit) {
@@ -84,21 +82,17 @@ void CalculatorLogic::ReleaseKey(Key key) {
 }
 
 void CalculatorLogic::OutputKey(Key key) {
-  // Every output key but NOR hands the focus back to the entry line before
-  // it opens a menu or switches a format.
-  if (key != Key::NormalFormat) c_.FocusEntry();
+  const FormatRow* format = FormatOfKey(key);
+  if (format == nullptr) return;
+  // Every output key but the normal format's hands the focus back to the
+  // entry line before it opens a menu or switches a format.
+  if (format->kind != FormatKind::kNormal) c_.FocusEntry();
   shifts_.Clear();
   std::optional<AnswerView> view;
-  switch (key) {
-    case Key::NormalFormat: view = format_.Normal(); break;
-    case Key::FixedFormat: view = format_.ChooseFromFixedMenu(c_.PopupMenu(format_.FixedMenu())); break;
-    case Key::ScientificFormat: view = format_.ChooseFromScientificMenu(c_.PopupMenu(format_.ScientificMenu())); break;
-    case Key::FractionFormat: view = format_.Toggle(OUT_FRAC); break;
-    case Key::SexagesimalFormat: view = format_.Toggle(OUT_DMS); break;
-    case Key::BinaryFormat: view = format_.Toggle(OUT_BIN); break;
-    case Key::HexadecimalFormat: view = format_.Toggle(OUT_HEX); break;
-    default: view = format_.Toggle(OUT_DATE); break;
-  }
+  if (format->kind == FormatKind::kCounted)
+    view = calculator_.ChooseFromFormatMenu(format->mode, c_.PopupMenu(calculator_.FormatMenu(format->mode)));
+  else
+    view = calculator_.ShowFormat(format->mode);
   if (view) ShowAnswer(*view);
 }
 
@@ -108,13 +102,14 @@ void CalculatorLogic::LightOneKeyOf(KeyRole role, Key lit) {
     if (row.role == role) c_.SetKeyLit(row.key, row.key == lit);
 }
 
-void CalculatorLogic::LightOutputKey(std::int32_t mode) { LightOneKeyOf(KeyRole::kOutput, OutputKeyOf(mode)); }
+void CalculatorLogic::LightOutputKey(OutputMode mode) { LightOneKeyOf(KeyRole::kOutput, OutputKeyOf(mode)); }
 
 void CalculatorLogic::AngleUnitKey(Key key) {
   const AngleUnit unit =
       key == Key::Radians ? AngleUnit::kRadian : key == Key::Gradients ? AngleUnit::kGradient : AngleUnit::kDegree;
-  LightAngleUnitKey(unit);
-  InsertAtCaret("", calculator_.SetAngleUnit(unit));
+  const std::string_view help = calculator_.SetAngleUnit(unit);
+  LightAngleUnitKey(calculator_.AngleUnitInForce());
+  InsertAtCaret("", help);
 }
 
 void CalculatorLogic::LightAngleUnitKey(AngleUnit unit) { LightOneKeyOf(KeyRole::kAngleUnit, AngleUnitKeyOf(unit)); }
@@ -169,7 +164,7 @@ void CalculatorLogic::ConstantsKey() {
 void CalculatorLogic::ClearVariablesKey() {
   c_.FocusEntry();
   shifts_.Clear();
-  ClearVariables(engine_);
+  calculator_.ClearVariables();
   c_.SetUpperMessage(" Variables were cleared");
   c_.SetLowerMessage("");
 }

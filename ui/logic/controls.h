@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/menu_entry.h"
-#include "engine/state.h"
+#include "core/variable_rows.h"
 #include "ui/logic/keypad.h"
 #include "ui/logic/look.h"
 

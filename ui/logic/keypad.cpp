@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/bytes.h"
+#include "core/entry_encoding.h"
 
 namespace tarvo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "engine/bytes.h"
+#include "core/entry_encoding.h"
 #include "ui/logic/calculator_logic.h"
 #include "ui/logic/tape_logic.h"
 

@@ -1,7 +1,5 @@
 #include "ui/logic/variable_list_logic.h"
 
-#include "engine/eval/evaluate.h"
-#include "engine/state.h"
 #include "core/variable_rows.h"
 
 namespace tarvo {
@@ -17,7 +15,7 @@ int VarListButtonLeft(VarListButton b) {
 
 void VariableListLogic::FillList() {
   c_.ClearList();
-  rows_ = VariableListRows(shown_ ? *shown_ : VariablesShown(engine_), listMode_);
+  rows_ = VariableListRows(shown_ ? *shown_ : calculator_.Variables(), listMode_);
   for (const std::string& row : rows_) c_.AddRow(row);
   c_.SetButtonEnabled(VarListButton::kCopy, !rows_.empty());
   c_.SetButtonEnabled(VarListButton::kClear, !rows_.empty());
@@ -27,7 +25,7 @@ void VariableListLogic::WindowKeyDown(KeyCode key) {
   if (key == KeyCode::kEscape) c_.CloseWindow();
 }
 
-void VariableListLogic::EndSession() { engine_.ForgetComplexPair(); }
+void VariableListLogic::EndSession() { calculator_.ForgetComplexPair(); }
 
 void VariableListLogic::ClickCopy() {
   if (rows_.empty()) return;
@@ -36,7 +34,7 @@ void VariableListLogic::ClickCopy() {
 
 void VariableListLogic::ClickClear() {
   if (listMode_ == 1) {
-    ClearVariables(engine_);
+    calculator_.ClearVariables();
     shown_.reset();
   }
   FillList();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/state.h"
+#include "core/calculator.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/key_codes.h"
 
@@ -42,11 +42,11 @@ class VariableListLogic {
  public:
   // `listMode` is the window logic's list mode while this list is open: rows
   // show and Clear acts only when it is 1. The list shows `shown` (a
-  // solver's roots as it left them) until Clear, otherwise the variables as
-  // they stand.
-  VariableListLogic(VarListControls& controls, Engine& engine, int listMode,
+  // solver's roots as it left them) until Clear, otherwise the calculator's
+  // variables as they stand.
+  VariableListLogic(VarListControls& controls, Calculator& calculator, int listMode,
                     std::optional<VariableListShow> shown = std::nullopt)
-      : c_(controls), engine_(engine), listMode_(listMode), shown_(std::move(shown)) {}
+      : c_(controls), calculator_(calculator), listMode_(listMode), shown_(std::move(shown)) {}
 
   void StartSession() { FillList(); }
   void WindowActivated() { c_.SetDefaultPointer(); }
@@ -65,7 +65,7 @@ class VariableListLogic {
 
  private:
   VarListControls& c_;
-  Engine& engine_;
+  Calculator& calculator_;
   int listMode_;
   std::optional<VariableListShow> shown_;
   std::vector<std::string> rows_;

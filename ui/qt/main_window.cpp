@@ -20,8 +20,6 @@
 #include <QThread>
 #include <QWindow>
 
-#include "engine/errors.h"
-#include "engine/state.h"
 #include "output/draw.h"
 #include "ui/logic/keypad.h"
 #include "core/entry_encoding.h"
@@ -603,7 +601,7 @@ void MainWindow::ApplyColours() {
 }
 
 void MainWindow::ShowVariableListWindow(const std::optional<VariableListShow>& shown) {
-  VariableListWindow list(logic_.Calc().GetEngine(), kListOpen, shown, this);
+  VariableListWindow list(logic_.Calc(), kListOpen, shown, this);
   list.ShowLook(look_);
   // Centred over the calculator, whose keypad it covers while it is open.
   list.move(geometry().center() - QPoint(VariableListWindow::kWidth / 2, VariableListWindow::kHeight / 2));

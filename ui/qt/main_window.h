@@ -1,7 +1,7 @@
 // MainWindow, the calculator window: a frameless window with its own title
 // line, the entry line, the display, two message lines and the keypad. It
-// implements the window logic's controls and the engine's host; what it does
-// is decided by tarvo::CalculatorLogic, and its session's start and end by
+// implements the window logic's controls; what it does is decided by
+// tarvo::CalculatorLogic, and its session's start and end by
 // tarvo::SessionLifecycle.
 #pragma once
 
@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/state.h"
 #include "ui/logic/controls.h"
 #include "ui/logic/calculator_logic.h"
 #include "ui/logic/session_lifecycle.h"
@@ -89,7 +88,6 @@ class MainWindow : public QWidget, public MainControls, public SessionControls {
   bool Busy() const { return busy_; }
 
   tarvo::CalculatorLogic& Logic() { return logic_; }
-  tarvo::Engine& CalculatorEngine() { return logic_.Calc().GetEngine(); }
   EntryLine* Entry() const { return entryLine_; }
   DisplayBox* Display() const { return display_; }
   QLabel* UpperMessageLine() const { return upperMessage_; }

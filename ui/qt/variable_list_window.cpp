@@ -77,9 +77,9 @@ void TextButton::mouseReleaseEvent(QMouseEvent* e) {
   if (inside && onClick) onClick();
 }
 
-VariableListWindow::VariableListWindow(tarvo::Engine& engine, int listMode,
+VariableListWindow::VariableListWindow(tarvo::Calculator& calculator, int listMode,
                                        std::optional<tarvo::VariableListShow> shown, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), logic_(*this, engine, listMode, std::move(shown)) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), logic_(*this, calculator, listMode, std::move(shown)) {
   setFixedSize(kWidth, kHeight);
   setWindowTitle(QStringLiteral("List of variables"));
   setModal(true);

@@ -37,9 +37,10 @@ class VariableListWindow : public QDialog, public VarListControls {
   inline static constexpr int kWidth = 400;
   inline static constexpr int kHeight = 236;
 
-  // Lists `shown` (a solver's roots) or `engine`'s variables while the
+  // Lists `shown` (a solver's roots) or `calculator`'s variables while the
   // window logic's list mode is `listMode`.
-  VariableListWindow(tarvo::Engine& engine, int listMode, std::optional<tarvo::VariableListShow> shown = std::nullopt,
+  VariableListWindow(tarvo::Calculator& calculator, int listMode,
+                     std::optional<tarvo::VariableListShow> shown = std::nullopt,
                      QWidget* parent = nullptr);
   ~VariableListWindow() override;
 
