@@ -54,8 +54,8 @@ bool IsOperandStart(char c) {
 
 // The passes, in the order Normalize runs them. Each sees the whole text the
 // one before left; a pass that can refuse the entry returns false, and
-// HoldsUnknownHighByte is the refusal that comes before them all.
-bool HoldsUnknownHighByte(std::string_view text);
+// HoldsTokenCode is the refusal that comes before them all.
+bool HoldsTokenCode(std::string_view text);
 void MapDisplaySymbols(WorkText& t);
 void LowerCase(WorkText& t);
 void SpellModAndDropBlanks(WorkText& t);
@@ -79,7 +79,7 @@ bool CommasSeparateListArguments(const std::string& t, const NameSets& sets);
 std::optional<std::string> Assemble(const std::string& t);
 
 std::string Normalize(Engine& engine, std::string text, const FunctionNames& names) {
-  if (HoldsUnknownHighByte(text)) return Fail(engine, ErrorNumber::kSyntax);
+  if (HoldsTokenCode(text)) return Fail(engine, ErrorNumber::kSyntax);
   WorkText t(std::move(text));
   // Display symbols, case, word forms.
   MapDisplaySymbols(t);
@@ -423,15 +423,19 @@ bool HasCallToken(const std::string& t, const std::array<bool, 256>& callToken) 
   return false;
 }
 
-// The bytes above 127 an entry may hold: the entry line's symbol letters and
-// signs. Any other one is a token code that the passes would take for a
-// function or operator nobody wrote ("\xBD", a pasted "1/2" sign, is one), so
-// such an entry is refused as a syntax error, like any character the
-// language does not know.
-bool HoldsUnknownHighByte(std::string_view text) {
+// The bytes an entry may hold: printable ASCII, and above 127 the entry
+// line's symbol letters and signs. Any other one, a control byte or another
+// high byte, is a token code that the passes would take for a function or
+// operator nobody wrote ("\xBD", a pasted "1/2" sign, is one; a control
+// byte 0x15 in a file between 8 and 3 would take a root), so such an entry
+// is refused as a syntax error, like any character the language does not
+// know.
+bool HoldsTokenCode(std::string_view text) {
   static constexpr std::string_view kSigns = "\xB0\xB2\xB3\xB7\xBA\xC1\xC2\xC8\xCB\xCE\xD3\xD4\xD7\xE7\xE8\xEA";
-  for (char c : text)
+  for (char c : text) {
+    if (Code(c) < 0x20 || Code(c) == 0x7F) return true;
     if (Code(c) >= 0x80 && kSigns.find(c) == std::string_view::npos) return true;
+  }
   return false;
 }
 

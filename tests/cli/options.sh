@@ -53,6 +53,13 @@ if [ -w /dev/full ]; then
   case $msg in *"cannot write the results: No space left on device"*) ;; *) fail "full disk: message [$msg]";; esac
 fi
 
+# --- A control byte in a line is no operator: refused whole, whichever token
+# shares its code, and the next line goes on.
+for byte in 001 025 030 031 036 177; do
+  expect "control byte \\$byte" "Syntax error
+11" "$(printf "8\\${byte}3\n8+3\n" | "$cli" -n)"
+done
+
 # --- Entries from a file; "#" starts a comment line there and on standard input.
 printf '# the first entry\n2+3\n   # indented\nx=7\n\n#x=9\nx*2\n' >entries.txt
 expect "-f FILE" "5

@@ -46,7 +46,16 @@ TEST(Normalize, TokenStringsErrorsAndBeeps) {
       {"lcm(4#opaf6,8)", "", kSyntax},
       {"ncr(|5,2|)", "", kSyntax},
       {std::string("2\x1D" "3"), "", kSyntax},
-      {std::string("ncr(5\x1D" "2)"), "{ncr}(5{ArgumentMark}2):"},
+      {std::string("ncr(5\x1D" "2)"), "", kSyntax},
+      // A control byte is no character of the language, whatever token
+      // shares its code: refused, not read as a root, a power or a mark.
+      {std::string("8\x15" "3"), "", kSyntax},
+      {std::string("2\x18" "3"), "", kSyntax},
+      {std::string("2\x19" "3"), "", kSyntax},
+      {std::string("2\x1E" "3"), "", kSyntax},
+      {std::string("1\x01"), "", kSyntax},
+      {std::string("\x7F" "1"), "", kSyntax},
+      {std::string("1\t+2"), "", kSyntax},
       {"2=>3", "2{GreaterOrEqual}3:"},
       {"2><3", "2{NotEqual}3:"},
       {"lcm(4,+6)", "{lcm}(4{ArgumentMark}6):"},
