@@ -127,8 +127,8 @@ struct FolderLocking {
   FolderLocking() = default;
   template <typename Wait>
     requires std::is_constructible_v<LockWait, Wait&&>
-  FolderLocking(Wait&& wait) : wait(std::forward<Wait>(wait)) {}  // NOLINT: a wait is a way of locking
-  FolderLocking(LockWait wait, const StateFolderLock* held) : wait(std::move(wait)), held(held) {}
+  FolderLocking(Wait&& how) : wait(std::forward<Wait>(how)) {}  // NOLINT: a wait is a way of locking
+  FolderLocking(LockWait how, const StateFolderLock* inside) : wait(std::move(how)), held(inside) {}
 
   LockWait wait;
   const StateFolderLock* held = nullptr;

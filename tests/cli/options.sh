@@ -56,7 +56,7 @@ fi
 # --- A control byte in a line is no operator: refused whole, whichever token
 # shares its code, and the next line goes on.
 for byte in 001 025 030 031 036 177; do
-  expect "control byte \\$byte" "Syntax error
+  expect "control byte $byte" "Syntax error
 11" "$(printf "8\\${byte}3\n8+3\n" | "$cli" -n)"
 done
 

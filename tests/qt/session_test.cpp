@@ -183,9 +183,9 @@ class SessionTest : public QObject {
       checked << entries.at(static_cast<size_t>(tarvo::HelpChoice::kTape)).checked;
       return static_cast<int>(tarvo::HelpChoice::kTape);
     });
-    for (const bool shown : {false, true}) {
+    for (const bool open : {false, true}) {
       QTest::keyClick(w->Entry(), Qt::Key_F12);
-      QCOMPARE(tape->isVisible(), shown);
+      QCOMPARE(tape->isVisible(), open);
     }
     QCOMPARE(checked, QList<bool>({true, false}));
     QTest::keyClick(tape->List(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
@@ -430,9 +430,9 @@ class SessionTest : public QObject {
       QVERIFY2(Stored(folder, 'm') == 1.0 || row.open == Open::kSolverList, row.name);
       if (row.open == Open::kSolverList) {
         QCOMPARE(std::pair(Stored(folder, 'a'), Stored(folder, 'b')), std::pair(3.0, 2.0));  // the roots
-        std::vector<tarvo::TapeRow> rows;
-        QVERIFY(tarvo::ReadTapeFile(folder.toStdString(), rows).ok && !rows.empty());
-        QCOMPARE(QString::fromStdString(rows.back().entry), QStringLiteral("eq2d(x^2-5x+6)"));
+        std::vector<tarvo::TapeRow> tapeRows;
+        QVERIFY(tarvo::ReadTapeFile(folder.toStdString(), tapeRows).ok && !tapeRows.empty());
+        QCOMPARE(QString::fromStdString(tapeRows.back().entry), QStringLiteral("eq2d(x^2-5x+6)"));
       }
       QDir(folder + QStringLiteral("/tape.txt")).removeRecursively();
     }
