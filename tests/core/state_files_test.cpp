@@ -422,7 +422,35 @@ namespace tarvo {
 namespace {
 
 using namespace test;
-using SaveReports = StateFolder;
+// Runs of `x=7 k=1` over x = 1 under strace: how often a save makes a
+// call, and what a run with EIO injected at some of them leaves.
+class SaveReports : public StateFolder {
+ protected:
+  struct Injected {
+    int status;
+    std::string said;
+    bool old, made;  // the next run reads the old pair, the new one
+  };
+  // The leak checker of a sanitized build cannot run under a tracer.
+  std::string Trace(const char* call) const {
+    return "env ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o " + root + "/calls -e trace=" + call + " ";
+  }
+  long CallsOfARun(const char* call) const {
+    if (system((Trace(call) + cli + " --state-dir " + dir + " x=7 k=1 >/dev/null 2>&1").c_str()) != 0) return -1;
+    const std::string calls = ReadText(root + "/calls");
+    return std::count(calls.begin(), calls.end(), '\n');
+  }
+  // Killed after fifteen seconds (a sanitized run under a tracer on a busy
+  // machine takes seconds): a run that waits for ever (for its own lock,
+  // say) fails the test instead of hanging it.
+  Injected RunWithEio(const char* call, const std::string& when, const std::string& out) const {
+    const std::string err = root + "/err";
+    const int status = system(("timeout -s KILL 15 " + Trace(call) + "-e inject=" + call + ":error=EIO:when=" + when +
+                               " " + cli + " --state-dir " + dir + " x=7 k=1 >" + out + " 2>" + err).c_str());
+    const double x = Stored('x'), k = Stored('k');
+    return {status, ReadText(err), x == 1 && std::isnan(k), x == 7 && k == 1};
+  }
+};
 
 // The calls a save makes, each of which may fail.
 constexpr const char* kSaveCalls[] = {"openat", "read", "write", "pwrite64", "fsync", "close", "renameat",
@@ -440,7 +468,7 @@ constexpr const char* kSaveCalls[] = {"openat", "read", "write", "pwrite64", "fs
 TEST_F(SaveReports, EveryFailingCallIsReportedAsWhatTheNextRunReads) {
   if (system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is missing";
   ASSERT_EQ(Run({"x=1"}).status, 0);
-  const std::string oldValues = Read(kValueFile), oldFlags = Read(kFlagFile), log = root + "/calls";
+  const std::string oldValues = Read(kValueFile), oldFlags = Read(kFlagFile);
   const auto reset = [&] {
     Fresh();
     Write(kValueFile, oldValues), Write(kFlagFile, oldFlags);
@@ -450,29 +478,19 @@ TEST_F(SaveReports, EveryFailingCallIsReportedAsWhatTheNextRunReads) {
   int runs = 0, failures = 0;
   for (const char* call : kSaveCalls) {
     reset();
-    // The leak checker of a sanitized build cannot run under a tracer.
-    const std::string trace = "env ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o " + log + " -e trace=" + call + " ";
-    ASSERT_EQ(system((trace + cli + " --state-dir " + dir + " x=7 k=1 >/dev/null 2>&1").c_str()), 0) << call;
-    const std::string calls = ReadText(log);
-    const long count = std::count(calls.begin(), calls.end(), '\n');
+    const long count = CallsOfARun(call);
+    ASSERT_GE(count, 0) << call;
     // The call that fails once, and every call from it on (a disk that
     // has gone).
     for (long turn = 1; turn <= 2 * count; ++turn) {
       const std::string when = std::to_string((turn + 1) / 2) + (turn % 2 == 0 ? "+" : "");
       reset();
-      const std::string out = root + "/out", err = root + "/err";
-      // Killed after fifteen seconds (a sanitized run under a tracer on a
-      // busy machine takes seconds): a run that waits for ever (for its own
-      // lock, say) fails the test instead of hanging it.
-      const int status = system(("timeout -s KILL 15 " + trace + "-e inject=" + call + ":error=EIO:when=" + when + " " + cli +
-                                 " --state-dir " + dir + " x=7 k=1 >" + out + " 2>" + err).c_str());
-      const std::string said = ReadText(err);
-      const double x = Stored('x'), k = Stored('k');
-      const bool old = x == 1 && std::isnan(k), made = x == 7 && k == 1;
+      const std::string out = root + "/out";
+      const auto [status, said, old, made] = RunWithEio(call, when, out);
       const bool cannotSave = said.find("cannot save") != std::string::npos;
       SCOPED_TRACE(std::string(call) + " #" + when + ": status " + std::to_string(status) + ", " + said);
       EXPECT_NE(WEXITSTATUS(status), 128 + SIGKILL) << "still running after fifteen seconds";
-      EXPECT_TRUE(old || made) << "x = " << x << ", k = " << k;
+      EXPECT_TRUE(old || made) << "x = " << Stored('x') << ", k = " << Stored('k');
       EXPECT_TRUE(!cannotSave || old) << "said it could not save, but the next run reads the new pair";
       EXPECT_TRUE(status != 0 || made) << "ended with 0, but the next run reads the old pair";
       EXPECT_TRUE(!old || cannotSave || ReadText(out).empty()) << "the old pair stays, unsaid";
@@ -496,7 +514,7 @@ TEST_F(SaveReports, AFullDiskRewriteFailingAtAnyCallLeavesOneSave) {
     GTEST_SKIP() << "no tmpfs: " << std::strerror(errno);
   const std::unique_ptr<const char, void (*)(const char*)> unmount(dir.c_str(), [](auto p) { umount2(p, MNT_DETACH); });
   ASSERT_EQ(Run({"x=1"}).status, 0);
-  const std::string oldValues = Read(kValueFile), oldFlags = Read(kFlagFile), log = root + "/calls";
+  const std::string oldValues = Read(kValueFile), oldFlags = Read(kFlagFile);
   const auto reset = [&] {
     fs::remove(At("filler"));
     Write(kValueFile, oldValues), Write(kFlagFile, oldFlags);
@@ -505,24 +523,17 @@ TEST_F(SaveReports, AFullDiskRewriteFailingAtAnyCallLeavesOneSave) {
   int runs = 0, failures = 0;
   for (const char* call : {"fsync", "pwrite64", "ftruncate"}) {
     reset();
-    const std::string trace = "env ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o " + log + " -e trace=" + call + " ";
-    ASSERT_EQ(system((trace + cli + " --state-dir " + dir + " x=7 k=1 >/dev/null 2>&1").c_str()), 0) << call;
-    const std::string calls = ReadText(log);
-    const long count = std::count(calls.begin(), calls.end(), '\n');
+    const long count = CallsOfARun(call);
+    ASSERT_GE(count, 0) << call;
     for (long first = 1; first <= count + 1; ++first) {
       for (const std::string& when : {std::to_string(first), std::to_string(first) + ".." + std::to_string(first + 1),
                                        std::to_string(first) + "+"}) {
         reset();
-        const std::string err = root + "/err";
-        const int status = system(("timeout -s KILL 15 " + trace + "-e inject=" + call + ":error=EIO:when=" + when + " " +
-                                   cli + " --state-dir " + dir + " x=7 k=1 >/dev/null 2>" + err).c_str());
-        const std::string said = ReadText(err);
-        const double x = Stored('x'), k = Stored('k');
-        const bool old = x == 1 && std::isnan(k), made = x == 7 && k == 1;
+        const auto [status, said, old, made] = RunWithEio(call, when, "/dev/null");
         const bool twoSaves = said.find("two saves") != std::string::npos;
         SCOPED_TRACE(std::string(call) + " #" + when + ": status " + std::to_string(status) + ", " + said);
         EXPECT_NE(WEXITSTATUS(status), 128 + SIGKILL) << "still running after fifteen seconds";
-        EXPECT_TRUE(old || made || (twoSaves && std::string(call) == "pwrite64")) << "x = " << x << ", k = " << k;
+        EXPECT_TRUE(old || made || (twoSaves && std::string(call) == "pwrite64")) << "x = " << Stored('x') << ", k = " << Stored('k');
         EXPECT_TRUE(said.find("cannot save") == std::string::npos || old || twoSaves) << "the new pair is read";
         EXPECT_TRUE(status != 0 || made) << "ended with 0, but the next run reads the old pair";
         EXPECT_TRUE(!old || status != 0) << "the old pair stays, unsaid";
