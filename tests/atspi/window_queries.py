@@ -82,8 +82,20 @@ def wait_for(what, predicate, seconds=60):
         except Exception:  # pylint: disable=broad-except
             pass
         time.sleep(0.1)
-    fail("gave up waiting for " + what)
+    fail("gave up waiting for %s (focused then: %s)" % (what, focused_now()))
     return None
+
+
+def focused_now():
+    """Which of the application's objects are focused and which windows
+    active, so that a wait that gave up tells where the keyboard went."""
+    try:
+        seen = ["%s %r%s" % (o.getRoleName(), o.name, " (active)" if state_of(o, pyatspi.STATE_ACTIVE) else "")
+                for o in everything()
+                if state_of(o, pyatspi.STATE_FOCUSED) or state_of(o, pyatspi.STATE_ACTIVE)]
+    except Exception as e:  # pylint: disable=broad-except
+        return "unknown (%s)" % e
+    return ", ".join(seen) or "nothing of the calculator's"
 
 
 def key(*keys):
@@ -433,6 +445,13 @@ def main():
                 fail("the About window has no two links")
             key("Escape")
             wait_for("the About window closed", lambda: named("dialog", "About Tarvo, version 1.0") is None)
+        # Whichever window the window manager chooses when one closes, the
+        # keys typed next reach the calculator.
+        wait_for("the entry line's focus after About", lambda: state_of(entry, pyatspi.STATE_FOCUSED))
+        key("ctrl+a", "BackSpace")
+        type_text("1+1")
+        key("Return")
+        wait_for("1+1 calculated after About", lambda: named("status bar", "2.00"))
 
         if window.poll() is not None:
             fail("the window ended (status %s)" % window.returncode)

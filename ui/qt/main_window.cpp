@@ -69,7 +69,7 @@ MainWindow::ExitChoice ExitBox(QWidget* parent, QMessageBox::Icon icon, const QS
   box.setTextFormat(Qt::RichText);
   box.button(QMessageBox::Discard)->setText(quit);
   box.setDefaultButton(preferred);
-  const int chosen = box.exec();
+  const int chosen = RunModal(box);
   if (chosen == save) return MainWindow::ExitChoice::kSave;
   return chosen == QMessageBox::Discard ? MainWindow::ExitChoice::kQuitWithoutSaving : MainWindow::ExitChoice::kStayOpen;
 }
@@ -608,7 +608,8 @@ void MainWindow::ShowVariableListWindow(const std::optional<VariableListShow>& s
   if (modalHook_) {
     QTimer::singleShot(0, &list, [this, &list] { modalHook_(&list); });
   }
-  list.exec();
+  RunModal(list);
+  FocusEntry();
 }
 
 void MainWindow::ShowTapeWindow(bool shown) {
@@ -647,6 +648,8 @@ void MainWindow::ShowAboutBox() {
   about.messageBox = messageBox_;
   about.move(geometry().center() - QPoint(about.width() / 2, about.height() / 2));
   about.RunAbout(modalHook_);
+  TakeKeyboardBack(this);
+  FocusEntry();
 }
 
 std::string MainWindow::ProgramDirectory() const {

@@ -1,10 +1,12 @@
 #include "ui/qt/widgets.h"
 
 #include <QAccessible>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QWindow>
 
 #include "core/entry_encoding.h"
@@ -114,7 +116,22 @@ void ShowWarningBox(QWidget* parent, const QString& title, const QString& text, 
   QMessageBox box(QMessageBox::Warning, title, WholeLines(text), QMessageBox::Ok, parent);
   StyleBox(&box, look);
   box.setTextFormat(Qt::RichText);
-  box.exec();
+  RunModal(box);
+}
+
+int RunModal(QDialog& box) {
+  const QPointer<QWidget> over = box.parentWidget() != nullptr ? box.parentWidget()->window() : nullptr;
+  const int result = box.exec();
+  TakeKeyboardBack(over);
+  return result;
+}
+
+void TakeKeyboardBack(QWidget* window) {
+  // A Wayland compositor gives the keyboard back itself and lets no client
+  // take it (Qt would only warn).
+  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return;
+  if (window != nullptr && window->isVisible() && !window->isMinimized())
+    window->activateWindow();
 }
 
 QFont SansFont(int pixels, bool bold) {

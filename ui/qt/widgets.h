@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QDialog>
 #include <QLabel>
 #include <QPixmap>
 #include <QWidget>
@@ -98,6 +99,12 @@ QString WholeLines(const QString& text);
 // A modal warning box with WholeLines over `parent` (centred on the screen
 // without one).
 void ShowWarningBox(QWidget* parent, const QString& title, const QString& text, Look look = Look::kDefault);
+// Runs a modal window to its end, then gives the keyboard back to the window
+// it was over. Which window a window manager focuses when one closes is its
+// own choice, and not always ours: the keys typed next would go nowhere.
+int RunModal(QDialog& box);
+// Makes `window` the active one again, where it is on screen.
+void TakeKeyboardBack(QWidget* window);
 
 // The list windows (the variable list, the tape) look like the main
 // window: its panel, the list in the dark bezel of its display, in the
