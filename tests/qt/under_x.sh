@@ -17,6 +17,7 @@ runtime=$(mktemp -d) || exit 1
 chmod 700 "$runtime"
 trap 'rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/x_leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 unset WAYLAND_DISPLAY
 cat >"$runtime/session.sh" <<'EOS'
 if [ -n "$1" ]; then
