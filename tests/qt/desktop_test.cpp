@@ -6,6 +6,7 @@
 // CTest runs it on the offscreen platform, on a Wayland compositor
 // (weston's headless backend) and on an X server with and without a window
 // manager.
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <sys/types.h>
 
+#include "tests/base/lock_holder.h"
 #include "tests/qt/window_driver.h"
 #include "ui/logic/always_on_top_pin.h"
 #include "ui/logic/keypad.h"
@@ -246,6 +248,71 @@ class DesktopTest : public QObject {
       QTRY_VERIFY2(QApplication::activeWindow() == w.get(), r.name);
       QVERIFY2(w->Entry()->hasFocus(), r.name);
     }
+  }
+
+  // Setting or dropping the pin shows the window anew (About drops it while
+  // it is open and sets it again as it closes): the keyboard stays with the
+  // calculator all the same.
+  void aWindowShownAnewKeepsTheKeyboard() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("needs an X server");
+    using tarvo::HelpChoice;
+    const struct {
+      const char* name;
+      int pins;
+      bool about;
+    } rows[] = {{"pin set", 1, false}, {"pin set and dropped", 2, false}, {"About over a pinned window", 1, true}};
+    for (const auto& r : rows) {
+      Recorder rec;
+      auto w = NewWindow(rec);
+      w->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(w.get()));
+      w->SetPopupMenu([](const std::vector<tarvo::MenuEntry>&) { return int(HelpChoice::kAbout); });
+      w->SetModalHook([](QWidget* window) {
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_Escape);
+      });
+      for (int i = 0; i < r.pins; ++i) {
+        QTest::keyClick(w->Entry(), Qt::Key_A, Qt::AltModifier | Qt::ShiftModifier);
+        HeldKeyboard(*w, r.name);
+      }
+      if (r.about) QTest::mouseClick(w->Key(Key::Help), Qt::LeftButton);
+      HeldKeyboard(*w, r.name);
+      QCOMPARE(Calculate(*w, QStringLiteral("1+1")), QStringLiteral("2"));
+    }
+  }
+
+  // The box that waits for a state folder another session holds takes the
+  // keyboard (the window behind it is disabled), and gives it back to the
+  // window once a choice closes it.
+  void aLockWaitBoxTakesTheKeyboardAndGivesItBack() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("needs an X server");
+    QTemporaryDir dir;
+    tarvo::test::LockHolder holder(dir.path().toStdString());
+    QVERIFY(holder.Holding());
+    Recorder rec;
+    auto w = NewWindow(rec, dir.path().toStdString());
+    w->activateWindow();
+    QTRY_VERIFY(w->LockWaitMessage() != nullptr);
+    QMessageBox* box = w->LockWaitMessage();
+    QTRY_VERIFY(QApplication::activeWindow() == box);
+    QAbstractButton* start = nullptr;
+    for (QAbstractButton* button : box->buttons())
+      if (button->text() == QStringLiteral("Start without the saved values")) start = button;
+    QVERIFY(start != nullptr);
+    QTest::keyClick(start, Qt::Key_Space);
+    QTRY_VERIFY(w->Loaded() && w->isEnabled());
+    HeldKeyboard(*w, "after the wait");
+    holder.Release();
+  }
+
+ private:
+  // The window is the active one and its entry line focused, and stays so
+  // past the moment the platform gives up waiting for a window to get the
+  // keyboard after one lost it.
+  static void HeldKeyboard(MainWindow& w, const char* when) {
+    QTest::qWait(600);
+    QTRY_VERIFY2(QApplication::activeWindow() == &w, when);
+    QVERIFY2(w.Entry()->hasFocus(), when);
   }
 };
 

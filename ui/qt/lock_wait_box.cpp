@@ -1,6 +1,9 @@
 #include "ui/qt/lock_wait_box.h"
 
+#include <QApplication>
 #include <QPushButton>
+
+#include "ui/qt/widgets.h"
 
 namespace tarvo::ui {
 
@@ -22,8 +25,11 @@ void LockWaitBox::Begin(Text text, QStringList choices, Attempt attempt, std::fu
 void LockWaitBox::Stop() {
   timer_.stop();
   if (box_ != nullptr) {
+    const bool hadKeyboard = box_->isActiveWindow() || QApplication::activeWindow() == nullptr;
     box_->hide();
     box_->deleteLater();  // it may be inside its own button's click
+    // Back to the window once the choice's work has enabled it again.
+    if (hadKeyboard) QTimer::singleShot(0, over_, [over = over_] { TakeKeyboardBack(over); });
   }
   box_ = nullptr;
 }
@@ -51,8 +57,13 @@ void LockWaitBox::Turn() {
       if (chosen_) chosen_(i);
     });
   }
+  // The window behind is disabled while the box waits: the keyboard goes to
+  // the box, where a window manager would not give it (on an X server
+  // without one, nobody does).
+  const bool ours = over_->isActiveWindow() || QApplication::activeWindow() == nullptr;
   box_->show();
   if (over_->isVisible()) box_->move(over_->geometry().center() - box_->rect().center());
+  if (ours) TakeKeyboardBack(box_);
 }
 
 }  // namespace tarvo::ui

@@ -544,11 +544,14 @@ void MainWindow::SetPageSelectorPressed(bool pressed) {
 }
 
 void MainWindow::SetAlwaysOnTop(bool on) {
-  const bool shown = isVisible();
-  setWindowFlag(Qt::WindowStaysOnTopHint, on);
-  // Changing a window's flags hides it; a compositor may ignore the request,
-  // which is no fault.
-  if (shown) show();
+  // The window's own flags change in place: set through the widget, they
+  // would hide it and show it anew as another native window, which has the
+  // keyboard only where a window manager gives it back (on an X server
+  // without one, the keys typed next would go nowhere). A compositor may
+  // ignore the request, which is no fault.
+  const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, on);
+  overrideWindowFlags(flags);
+  if (QWindow* shown = windowHandle()) shown->setFlags(flags);
   pinned_ = on;
   alwaysOnTopPin_->SetPicture(AlwaysVisiblePicture(on, dpr_, look_));
   alwaysOnTopPin_->SetOn(on);

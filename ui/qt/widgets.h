@@ -103,7 +103,8 @@ void ShowWarningBox(QWidget* parent, const QString& title, const QString& text, 
 // it was over. Which window a window manager focuses when one closes is its
 // own choice, and not always ours: the keys typed next would go nowhere.
 int RunModal(QDialog& box);
-// Makes `window` the active one again, where it is on screen.
+// Makes `window` the active one (again), where it is on screen and a client
+// may (not on Wayland).
 void TakeKeyboardBack(QWidget* window);
 
 // The list windows (the variable list, the tape) look like the main
