@@ -29,10 +29,18 @@ export HOME=$work XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
 unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS WAYLAND_DISPLAY
 
+# The window starts once the window manager and the accessibility bus are
+# up, however long a loaded machine takes to start them: a window that comes
+# first has nobody to manage it or nobody to tell of itself.
 cat >"$work/session.sh" <<'EOS'
-openbox >/dev/null 2>&1 & wm=$!
+ready=$(mktemp -d)
+openbox --startup "touch $ready/wm" >/dev/null 2>&1 & wm=$!
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 & bus=$!
-sleep 1
+for _ in $(seq 600); do [ -e "$ready/wm" ] && break; sleep 0.1; done
+[ -e "$ready/wm" ] || echo "the window manager did not start within 60 s"
+dbus-send --session --dest=org.a11y.Bus --print-reply --reply-timeout=60000 /org/a11y/bus org.a11y.Bus.GetAddress \
+  >/dev/null || echo "the accessibility bus did not answer"
+rm -rf "$ready"
 /usr/bin/python3 "$@"; status=$?
 kill "$wm" "$bus" 2>/dev/null
 wait "$wm" "$bus" 2>/dev/null
