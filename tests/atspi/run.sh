@@ -3,6 +3,8 @@
 # window manager (openbox), a D-Bus session and the accessibility bus
 # (at-spi2-core), Qt's accessibility on. window_queries.py drives the window
 # with real key events (xdotool) and questions it through AT-SPI (pyatspi).
+# With ATSPI_WINDOW_MANAGER=none no window manager runs: nobody but the
+# program gives its windows the keyboard.
 #
 #   run.sh TARVO_BINARY
 #
@@ -34,10 +36,19 @@ unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS WAYLAND_DISPLAY
 # first has nobody to manage it or nobody to tell of itself.
 cat >"$work/session.sh" <<'EOS'
 ready=$(mktemp -d)
-openbox --startup "touch $ready/wm" >/dev/null 2>&1 & wm=$!
+if [ "${ATSPI_WINDOW_MANAGER:-openbox}" = none ]; then
+  sleep 0 & wm=$!
+  touch "$ready/wm"
+else
+  openbox --startup "touch $ready/wm" >"$ready/wm.log" 2>&1 & wm=$!
+fi
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 & bus=$!
-for _ in $(seq 600); do [ -e "$ready/wm" ] && break; sleep 0.1; done
-[ -e "$ready/wm" ] || echo "the window manager did not start within 60 s"
+for _ in $(seq 600); do
+  [ -e "$ready/wm" ] && break
+  kill -0 "$wm" 2>/dev/null || break
+  sleep 0.1
+done
+[ -e "$ready/wm" ] || { echo "the window manager did not start within 60 s:"; cat "$ready/wm.log"; }
 dbus-send --session --dest=org.a11y.Bus --print-reply --reply-timeout=60000 /org/a11y/bus org.a11y.Bus.GetAddress \
   >/dev/null || echo "the accessibility bus did not answer"
 rm -rf "$ready"
@@ -46,5 +57,8 @@ kill "$wm" "$bus" 2>/dev/null
 wait "$wm" "$bus" 2>/dev/null
 exit $status
 EOS
-xvfb-run -a -s "-screen 0 1280x900x24" \
+# -noreset: else the server starts anew each time its last client leaves (the
+# accessibility bus launcher may be the first to come and go), dropping what
+# was set on its root window and whoever connects meanwhile.
+xvfb-run -a -s "-screen 0 1280x900x24 -noreset" \
   dbus-run-session -- bash "$work/session.sh" "${ATSPI_SCRIPT:-$here/window_queries.py}" "$tarvo" "$work/state"

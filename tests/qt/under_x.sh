@@ -29,4 +29,4 @@ shift
 [ -n "${manager:-}" ] && kill "$manager" 2>/dev/null
 exit $status
 EOS
-xvfb-run -a -s "-screen 0 1280x900x24" sh "$runtime/session.sh" "$manager" "$@"
+xvfb-run -a -s "-screen 0 1280x900x24 -noreset" sh "$runtime/session.sh" "$manager" "$@"
