@@ -29,6 +29,9 @@ using tarvo::Key;
 namespace {
 
 bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+// Only X tells which window has the keyboard (offscreen) and lets a client
+// take it (not Wayland).
+bool OnX() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
 
 // PATH for as long as it lives.
 struct Path {
@@ -221,7 +224,7 @@ class DesktopTest : public QObject {
   // window goes; where the platform cannot say which window has the
   // keyboard (offscreen) or lets no client take it (Wayland), it is skipped.
   void aClosedWindowGivesTheKeyboardBack() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("needs an X server");
+    if (!OnX()) QSKIP("needs an X server");
     using tarvo::HelpChoice;
     const struct {
       const char* name;
@@ -254,7 +257,7 @@ class DesktopTest : public QObject {
   // it is open and sets it again as it closes): the keyboard stays with the
   // calculator all the same.
   void aWindowShownAnewKeepsTheKeyboard() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("needs an X server");
+    if (!OnX()) QSKIP("needs an X server");
     using tarvo::HelpChoice;
     const struct {
       const char* name;
@@ -285,7 +288,7 @@ class DesktopTest : public QObject {
   // keyboard (the window behind it is disabled), and gives it back to the
   // window once a choice closes it.
   void aLockWaitBoxTakesTheKeyboardAndGivesItBack() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("needs an X server");
+    if (!OnX()) QSKIP("needs an X server");
     QTemporaryDir dir;
     tarvo::test::LockHolder holder(dir.path().toStdString());
     QVERIFY(holder.Holding());
